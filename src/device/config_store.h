@@ -1,0 +1,64 @@
+// The working image, the applied snapshot and config.bin.
+#pragma once
+
+#include "device/config_image.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+
+namespace varcel {
+
+class Reporter;
+
+// config.bin: one first-run flag byte followed by the image, nothing else.
+inline constexpr std::size_t kConfigFileSize = 1 + kImageSize;
+inline constexpr const char* kConfigFileName = "config.bin";
+
+class ConfigStore {
+public:
+    ConfigStore(std::filesystem::path dataDir, Reporter& reporter);
+
+    // Fills the working image and the first-run flag from config.bin. A missing
+    // file is reported; a file of the wrong size is ignored silently. Either
+    // way the image is left as it was. Returns whether the file was loaded.
+    bool load();
+
+    // Writes flag 1 and the working image over config.bin, which must already
+    // exist: the program never creates it. The old file is replaced in one
+    // rename, so it is either wholly old or wholly new. Returns success.
+    bool save();
+
+    void copyWorkingToSnapshot() { m_snapshot = m_working; }
+    void copySnapshotToWorking() { m_working = m_snapshot; }
+
+    ConfigImage& working() { return m_working; }
+    const ConfigImage& working() const { return m_working; }
+    const ConfigImage& snapshot() const { return m_snapshot; }
+
+    // 0 until labels were first written by this program; a save does not change it.
+    std::uint8_t firstRunFlag() const { return m_firstRunFlag; }
+    void setFirstRunFlag(std::uint8_t flag) { m_firstRunFlag = flag; }
+
+    const std::filesystem::path& path() const { return m_path; }
+
+    // Called after the temporary file is written and before it replaces
+    // config.bin; lets tests stand in for a crash at the worst moment.
+    std::function<bool()> beforeReplace;
+
+private:
+    std::filesystem::path m_path;
+    Reporter& m_reporter;
+    ConfigImage m_working{};
+    ConfigImage m_snapshot{};
+    std::uint8_t m_firstRunFlag = 0;
+};
+
+// Writes bytes to path through a temporary file in the same folder and a
+// rename. Returns 0 or the errno of the step that failed; the original file is
+// untouched on failure. beforeReplace, when set and returning false, abandons
+// the write just before the rename (with ECANCELED).
+int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
+                          const std::function<bool()>& beforeReplace = {});
+
+} // namespace varcel

@@ -1,0 +1,117 @@
+// The link to the mouse: discovery of its two vendor collections, command
+// reports (scrambled once the handshake asks for it), data reports, and the
+// handshake that decides whether the mouse is accepted.
+#pragma once
+
+#include "device/device_status.h"
+#include "device/hid_backend.h"
+#include "device/protocol.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+
+namespace varcel {
+
+class TraceSink;
+
+enum class LinkState {
+    Closed,     // nothing open
+    Discovered, // the command collection is open; the handshake has not spoken yet
+    Ready,      // the mouse answered the scrambled handshake
+    Rejected,   // it answered plainly or not at all; handles stay open
+};
+
+enum class HandshakeOutcome { Scrambled, Plain, NoAnswer };
+
+const char* linkStateName(LinkState state);
+const char* handshakeOutcomeName(HandshakeOutcome outcome);
+
+// What a data exchange delivered.
+struct DataExchangeResult {
+    std::size_t reportsAnnounced = 0; // from byte 2 of the command or of the reply
+    std::size_t reportsDone = 0;      // written, or read before a time-out or failure
+    std::size_t bytesAnnounced = 0;   // byte 2 of the reply (read-backs)
+    bool complete() const { return reportsDone == reportsAnnounced; }
+};
+
+class HidLink {
+public:
+    explicit HidLink(HidBackend& backend);
+    ~HidLink();
+    HidLink(const HidLink&) = delete;
+    HidLink& operator=(const HidLink&) = delete;
+
+    // Finds the mouse and opens its collections; replaces the handles of an
+    // earlier discovery. Returns whether the command collection was opened.
+    bool discover();
+
+    // Runs the probe plain, then scrambled, and reports the outcome to
+    // `status` (14 or 15) before the ready flag changes.
+    HandshakeOutcome handshake(StatusSink* status);
+
+    // Sends one command report (the link writes the checksum); a read-back
+    // (bit 7 set) has the reply written back over `report`.
+    void exchangeCommand(CommandReport& report);
+
+    // Sends one command with its data reports. For a write, `data` holds the
+    // chunks to send (missing bytes go as zeros). For a read-back, `data`
+    // receives the chunks the reply announces; chunks beyond its size are
+    // read and dropped, so the mouse's queue stays in step.
+    DataExchangeResult exchangeCommandWithData(CommandReport& report, std::span<std::uint8_t> data);
+
+    // Closes every handle; the state becomes Closed.
+    void close();
+
+    LinkState state() const { return m_state.load(); }
+    bool ready() const { return m_state.load() == LinkState::Ready; }
+    bool scrambling() const { return m_scrambling.load(); }
+
+    // The notification collection's handle, shared with the reader. It may be
+    // replaced by the next discovery; holders keep theirs alive until done.
+    std::shared_ptr<HidHandle> notificationHandle() const;
+
+    std::uint16_t featureLength() const { return m_featureLength; }
+    std::uint16_t inputLength() const { return m_inputLength; }
+    std::uint16_t outputLength() const { return m_outputLength; }
+    std::uint16_t notificationLength() const { return m_notificationLength; }
+
+    void setTrace(TraceSink* trace) { m_trace = trace; }
+    // Called when a discovery opened a notification handle (the reader's wake-up).
+    void setNotificationOpened(std::function<void()> callback) { m_notificationOpened = std::move(callback); }
+    // The fixed pauses of the protocol go through here, so a benchmark can
+    // sum them and a test can see them.
+    void setPause(std::function<void(std::chrono::milliseconds)> pause) { m_pause = std::move(pause); }
+    // How long to wait for each announced data report before giving up on it.
+    void setDataTimeout(std::chrono::milliseconds timeout) { m_dataTimeout = timeout; }
+
+private:
+    void sendFeature(std::span<const std::uint8_t, kCommandSize> plain);
+    void receiveFeature(CommandReport& reply, bool descrambleReply);
+    void pause(std::chrono::milliseconds ms);
+
+    HidBackend& m_backend;
+    std::unique_ptr<HidHandle> m_command;
+    std::shared_ptr<HidHandle> m_notification;
+    std::unique_ptr<HidHandle> m_notificationWrite; // kept open as the mouse's driver expects, never used
+    mutable std::mutex m_notificationMutex;
+
+    std::uint16_t m_featureLength = 0;
+    std::uint16_t m_inputLength = 0;
+    std::uint16_t m_outputLength = 0;
+    std::uint16_t m_notificationLength = 0;
+
+    std::atomic<LinkState> m_state{LinkState::Closed};
+    std::atomic<bool> m_scrambling{false};
+    KeyRecord m_key{};
+
+    TraceSink* m_trace = nullptr;
+    std::function<void()> m_notificationOpened;
+    std::function<void(std::chrono::milliseconds)> m_pause;
+    std::chrono::milliseconds m_dataTimeout{500};
+};
+
+} // namespace varcel

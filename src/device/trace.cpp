@@ -1,0 +1,32 @@
+#include "device/trace.h"
+
+namespace varcel {
+
+std::string hexBytes(std::span<const std::uint8_t> bytes)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    for (std::uint8_t b : bytes) {
+        if (!out.empty())
+            out += ' ';
+        out += kDigits[b >> 4];
+        out += kDigits[b & 0x0F];
+    }
+    return out;
+}
+
+std::string formatTraceLine(TraceKind kind, std::span<const std::uint8_t> bytes)
+{
+    const char* prefix = "";
+    switch (kind) {
+    case TraceKind::CommandOut: prefix = "> CMD "; break;
+    case TraceKind::CommandIn: prefix = "< CMD "; break;
+    case TraceKind::DataOut: prefix = "> DATA "; break;
+    case TraceKind::DataIn: prefix = "< DATA "; break;
+    case TraceKind::Note: prefix = "< NOTE "; break;
+    }
+    return prefix + hexBytes(bytes);
+}
+
+} // namespace varcel

@@ -1,0 +1,30 @@
+// Reports as users see them with --trace, one line each, always in plain
+// (descrambled) form:
+//   > CMD  8 bytes     a command report as sent, checksum included
+//   < CMD  8 bytes     the reply to a read-back or to the handshake
+//   > DATA 32 bytes    a data report written
+//   < DATA 32 bytes    a data report read
+//   < NOTE n bytes     a notification, as read
+// Anything else a component wants to say goes on a line starting with "#".
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace varcel {
+
+enum class TraceKind { CommandOut, CommandIn, DataOut, DataIn, Note };
+
+std::string formatTraceLine(TraceKind kind, std::span<const std::uint8_t> bytes);
+// Upper-case hex, single spaces.
+std::string hexBytes(std::span<const std::uint8_t> bytes);
+
+class TraceSink {
+public:
+    virtual ~TraceSink() = default;
+    virtual void traceReport(TraceKind kind, std::span<const std::uint8_t> bytes) = 0;
+    virtual void traceRemark(const std::string& text) = 0;
+};
+
+} // namespace varcel

@@ -1,0 +1,33 @@
+// Where the user's files live: config.bin, record.ini, str.ini, Skins/ and
+// the simulated mouse's memory.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace varcel {
+
+struct DataDir {
+    enum class Source { Override, Portable, UserConfig };
+    std::filesystem::path path;
+    Source source = Source::UserConfig;
+};
+
+// The running executable's folder (never the executable itself: nothing is
+// ever opened for writing there but the files the user keeps beside it).
+std::filesystem::path executableDir();
+
+// Chooses the data folder:
+//  1. `override` (from --data-dir) or $VARCEL_DATA_DIR;
+//  2. the executable's folder when it holds config.bin (an unpacked program,
+//     or the build tree);
+//  3. $XDG_CONFIG_HOME/varcel (~/.config/varcel), created and seeded with the
+//     files it lacks from `installedDefaults`, as an installer would.
+DataDir resolveDataDir(const std::optional<std::filesystem::path>& override,
+                       const std::filesystem::path& installedDefaults);
+
+// The installed defaults folder (share/varcel).
+std::filesystem::path installedDataDir();
+
+} // namespace varcel
