@@ -1,1 +1,42 @@
-int main() { return 0; }
+// varcelctl: the mouse's configuration from the command line, on the same
+// core as the window.
+#include "cli/cli_context.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    using namespace varcel;
+    CLI::App app{"Configure the Varcel gaming mouse (USB 04D9:A09F) from the command line.", "varcelctl"};
+    app.set_version_flag("--version", std::string("varcelctl ") + VARCEL_VERSION);
+    app.require_subcommand(1);
+
+    CliContext context;
+    app.add_flag("--simulate", context.simulate, "Use the built-in simulated mouse instead of the real one");
+    app.add_option("--data-dir", context.dataDirOption,
+                   "Folder of config.bin, record.ini and str.ini (default: beside the program, else ~/.config/varcel)");
+    app.add_flag("--trace", context.trace, "Print every report exchanged with the mouse, in plain form");
+    app.add_option("--sim-fault", context.simFault,
+                   "Make the simulated mouse misbehave: none, plain, silent, short, unplug-after, command-first, "
+                   "unopenable-first")
+        ->capture_default_str();
+    app.add_option("--sim-unplug-after", context.simUnplugAfter,
+                   "With --sim-fault unplug-after: reports the simulated mouse takes before it is pulled out");
+
+    addDeviceCommands(app, context);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    try {
+        return context.run ? context.run() : 0;
+    } catch (const CliError& e) {
+        std::cerr << "varcelctl: " << e.message << '\n';
+        return e.exitCode;
+    } catch (const std::exception& e) {
+        std::cerr << "varcelctl: " << e.what() << '\n';
+        return 1;
+    }
+}

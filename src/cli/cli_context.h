@@ -1,0 +1,86 @@
+// What every varcelctl command shares: the global options, the data folder,
+// the message-box reporter and, for commands that talk to the mouse, the link.
+#pragma once
+
+#include "device/hid_link.h"
+#include "device/reporter.h"
+#include "device/sim/sim_mouse.h"
+#include "device/trace.h"
+#include "platform/data_dir.h"
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace varcel {
+
+
+// Message boxes go to stderr, caption first.
+class StderrReporter : public Reporter {
+public:
+    void messageBox(const std::string& text, const std::string& caption) override;
+    int count = 0;
+};
+
+// --trace lines go to stdout as they happen.
+class StdoutTrace : public TraceSink {
+public:
+    void traceReport(TraceKind kind, std::span<const std::uint8_t> bytes) override;
+    void traceRemark(const std::string& text) override;
+};
+
+// A failure the user must hear about; main() prints it and exits non-zero.
+struct CliError {
+    std::string message;
+    int exitCode = 1;
+};
+
+class CliContext {
+public:
+    // Global options.
+    bool simulate = false;
+    std::string dataDirOption;
+    bool trace = false;
+    std::string simFault = "none";
+    int simUnplugAfter = 0;
+
+    // The chosen command's work; returns the exit status or throws CliError.
+    std::function<int()> run;
+
+    const DataDir& dataDir();
+    Reporter& reporter() { return m_reporter; }
+    int reportedFailures() const { return m_reporter.count; }
+
+    // The link, discovered and with the handshake done; throws CliError when
+    // the mouse is not there or not accepted (unless requireReady is false).
+    HidLink& connect(bool requireReady = true);
+    // The backend without discovery (for listing collections).
+    HidBackend& backend();
+    // The simulated mouse, when --simulate is on.
+    SimMouse* sim() { return m_sim.get(); }
+    HandshakeOutcome lastHandshake() const { return m_handshake; }
+    bool discovered() const { return m_discovered; }
+
+    ~CliContext();
+
+private:
+    std::optional<DataDir> m_dataDir;
+    StderrReporter m_reporter;
+    StdoutTrace m_trace;
+    std::unique_ptr<SimMouse> m_sim;
+    std::unique_ptr<HidBackend> m_backend;
+    std::unique_ptr<HidLink> m_link;
+    HandshakeOutcome m_handshake = HandshakeOutcome::NoAnswer;
+    bool m_discovered = false;
+};
+
+// The simulated mouse remembers what it was sent in this file of the data folder.
+inline constexpr const char* kSimMemoryFile = "simulated-mouse.bin";
+
+// One function per command group adds its subcommands.
+void addDeviceCommands(CLI::App& app, CliContext& context);
+
+} // namespace varcel

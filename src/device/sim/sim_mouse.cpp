@@ -1,0 +1,445 @@
+#include "device/sim/sim_mouse.h"
+
+#include "device/config_store.h"
+#include "device/trace.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace varcel {
+
+namespace {
+
+// Memory file: a tag, then the fields in declaration order.
+constexpr char kMemoryTag[8] = {'V', 'S', 'I', 'M', 'M', 'E', 'M', '1'};
+
+template <typename Fn>
+void forEachField(SimMemory& m, Fn&& fn)
+{
+    fn(&m.reportRate, 1);
+    fn(m.sensor.data(), m.sensor.size());
+    for (auto& block : m.colourBlocks)
+        fn(block.data(), block.size());
+    fn(m.dpiColourBits.data(), m.dpiColourBits.size());
+    fn(m.rgbEffect.data(), m.rgbEffect.size());
+    fn(m.dpi.data(), m.dpi.size());
+    for (auto& matrix : m.keyMatrices)
+        fn(matrix.data(), matrix.size());
+    for (auto& macro : m.macros)
+        fn(macro.data(), macro.size());
+}
+
+std::size_t memoryFileSize()
+{
+    SimMemory m;
+    std::size_t size = sizeof kMemoryTag;
+    forEachField(m, [&](std::uint8_t*, std::size_t n) { size += n; });
+    return size;
+}
+
+bool isProbe(const CommandReport& r)
+{
+    return r[0] == cmd::kProbe && std::equal(kProbeParams.begin(), kProbeParams.end(), r.begin() + 1) &&
+           r[7] == commandChecksum(r);
+}
+
+} // namespace
+
+const char* simFaultName(SimFault fault)
+{
+    switch (fault) {
+    case SimFault::None: return "none";
+    case SimFault::AnswerPlain: return "plain";
+    case SimFault::AnswerNothing: return "silent";
+    case SimFault::ShortSend: return "short";
+    case SimFault::UnplugAfter: return "unplug-after";
+    case SimFault::CommandFirst: return "command-first";
+    case SimFault::UnopenableFirst: return "unopenable-first";
+    }
+    return "?";
+}
+
+std::optional<SimFault> simFaultFromName(const std::string& name)
+{
+    for (SimFault f : {SimFault::None, SimFault::AnswerPlain, SimFault::AnswerNothing, SimFault::ShortSend,
+                       SimFault::UnplugAfter, SimFault::CommandFirst, SimFault::UnopenableFirst})
+        if (name == simFaultName(f))
+            return f;
+    return std::nullopt;
+}
+
+SimMouse::SimMouse(std::optional<std::filesystem::path> memoryFile) : m_memoryFile(std::move(memoryFile))
+{
+    if (!m_memoryFile)
+        return;
+    std::ifstream in(*m_memoryFile, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A memory file of another size or tag is from another version: start
+    // afresh, as a mouse with a new firmware would.
+    if (bytes.size() != memoryFileSize() || std::memcmp(bytes.data(), kMemoryTag, sizeof kMemoryTag) != 0)
+        return;
+    std::size_t at = sizeof kMemoryTag;
+    forEachField(m_memory, [&](std::uint8_t* field, std::size_t n) {
+        std::memcpy(field, bytes.data() + at, n);
+        at += n;
+    });
+}
+
+SimMouse::~SimMouse()
+{
+    if (m_dirty)
+        saveMemory();
+}
+
+bool SimMouse::saveMemory() const
+{
+    if (!m_memoryFile)
+        return true;
+    std::vector<std::uint8_t> bytes(kMemoryTag, kMemoryTag + sizeof kMemoryTag);
+    SimMemory copy = memory();
+    forEachField(copy, [&](std::uint8_t* field, std::size_t n) { bytes.insert(bytes.end(), field, field + n); });
+    return replaceFileAtomically(*m_memoryFile, bytes.data(), bytes.size()) == 0;
+}
+
+void SimMouse::setChangeCallback(std::function<void()> callback)
+{
+    std::lock_guard lock(m_mutex);
+    m_changeCallback = std::move(callback);
+}
+
+void SimMouse::changed()
+{
+    m_wake.notify_all();
+    if (m_changeCallback)
+        m_changeCallback();
+}
+
+void SimMouse::record(const std::string& line) { m_log.push_back(line); }
+
+std::vector<std::string> SimMouse::log() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_log;
+}
+
+void SimMouse::clearLog()
+{
+    std::lock_guard lock(m_mutex);
+    m_log.clear();
+}
+
+SimMemory SimMouse::memory() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_memory;
+}
+
+void SimMouse::setMemory(const SimMemory& memory)
+{
+    std::lock_guard lock(m_mutex);
+    m_memory = memory;
+}
+
+bool SimMouse::scrambledSession() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_scrambled;
+}
+
+int SimMouse::checksumErrors() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_checksumErrors;
+}
+
+void SimMouse::setFault(SimFault fault, int reportsBeforeUnplug)
+{
+    std::lock_guard lock(m_mutex);
+    m_fault = fault;
+    m_reportsBeforeUnplug = reportsBeforeUnplug;
+}
+
+SimFault SimMouse::fault() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_fault;
+}
+
+bool SimMouse::plugged() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_plugged;
+}
+
+void SimMouse::plug()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_plugged)
+        return;
+    m_plugged = true;
+    // A fresh power-up: no session, nothing half-received.
+    m_scrambled = false;
+    m_reply.reset();
+    m_pending.reset();
+    m_dataQueue.clear();
+    m_noteQueue.clear();
+    changed();
+}
+
+void SimMouse::unplug()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged)
+        return;
+    m_plugged = false;
+    m_scrambled = false;
+    m_reply.reset();
+    m_pending.reset();
+    m_dataQueue.clear();
+    m_noteQueue.clear();
+    changed();
+}
+
+void SimMouse::notify(std::uint8_t code, std::uint8_t value)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged)
+        return;
+    m_noteQueue.push_back({6, code, 0, value, 0, 0, 0, 0});
+    changed();
+}
+
+void SimMouse::countHostReport()
+{
+    if (m_fault != SimFault::UnplugAfter)
+        return;
+    if (--m_reportsBeforeUnplug > 0)
+        return;
+    m_plugged = false;
+    m_scrambled = false;
+    m_reply.reset();
+    m_pending.reset();
+    m_dataQueue.clear();
+    m_noteQueue.clear();
+    m_fault = SimFault::None;
+    changed();
+}
+
+bool SimMouse::setFeature(std::span<const std::uint8_t> report)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged || report.size() < 1 + kCommandSize)
+        return false;
+    CommandReport raw{};
+    std::copy_n(report.begin() + 1, kCommandSize, raw.begin());
+
+    // A plain probe starts a new session; after a scrambled one, everything
+    // the host sends is scrambled.
+    CommandReport plain = raw;
+    bool wasScrambled = false;
+    if (isProbe(raw)) {
+        m_scrambled = false;
+    } else {
+        CommandReport unscrambled = raw;
+        descramble(unscrambled, linkKey(), linkTable());
+        if (m_scrambled || isProbe(unscrambled)) {
+            plain = unscrambled;
+            wasScrambled = true;
+        }
+    }
+    record(formatTraceLine(TraceKind::CommandOut, plain));
+    if (plain[7] != commandChecksum(plain))
+        ++m_checksumErrors;
+
+    m_reply.reset();
+    if (plain[0] == cmd::kProbe) {
+        if (m_fault == SimFault::AnswerPlain && !wasScrambled) {
+            m_reply = plain;
+            m_replyScrambled = false;
+        } else if (m_fault != SimFault::AnswerPlain && wasScrambled) {
+            m_scrambled = true;
+            m_reply = plain;
+            m_replyScrambled = true;
+        }
+        // Our firmware does not answer a plain probe: the host must scramble.
+    } else {
+        handleCommand(plain);
+    }
+    countHostReport();
+    return true;
+}
+
+bool SimMouse::getFeature(std::span<std::uint8_t> report)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged || report.size() < 1 + kCommandSize)
+        return false;
+    std::fill(report.begin(), report.end(), 0);
+    if (!m_reply || m_fault == SimFault::AnswerNothing)
+        return true;
+    CommandReport out = *m_reply;
+    putChecksum(out);
+    record(formatTraceLine(TraceKind::CommandIn, out));
+    if (m_replyScrambled)
+        scramble(out, linkKey(), linkTable());
+    std::copy(out.begin(), out.end(), report.begin() + 1);
+    m_reply.reset();
+    return true;
+}
+
+void SimMouse::queueData(std::span<const std::uint8_t> bytes, std::size_t announced)
+{
+    std::size_t reports = dataReportCount(announced);
+    if (m_fault == SimFault::ShortSend && reports > 0)
+        --reports;
+    for (std::size_t i = 0; i < reports; ++i) {
+        std::vector<std::uint8_t> report(1 + kDataSize, 0);
+        for (std::size_t j = 0; j < kDataSize && i * kDataSize + j < bytes.size(); ++j)
+            report[1 + j] = bytes[i * kDataSize + j];
+        m_dataQueue.push_back(std::move(report));
+    }
+    if (reports > 0)
+        changed();
+}
+
+void SimMouse::handleCommand(const CommandReport& c)
+{
+    // Data from an unfinished write is dropped when a new command arrives.
+    m_pending.reset();
+    const std::uint8_t p1 = c[1];
+    const std::uint8_t length = c[2];
+    auto startWrite = [&] { m_pending = PendingWrite{c[0], p1, dataReportCount(length), {}}; };
+    auto reply = [&](CommandReport r) {
+        m_reply = r;
+        m_replyScrambled = m_scrambled;
+    };
+
+    switch (c[0]) {
+    case cmd::kReportRate:
+        m_memory.reportRate = p1;
+        m_dirty = true;
+        break;
+    case cmd::kSensorWrite:
+        std::copy_n(c.begin() + 1, 4, m_memory.sensor.begin());
+        m_dirty = true;
+        break;
+    case cmd::kSensorRead:
+        reply({cmd::kSensorRead, m_memory.sensor[0], m_memory.sensor[1], m_memory.sensor[2], m_memory.sensor[3]});
+        break;
+    case cmd::kRgbEffect:
+        std::copy_n(c.begin() + 1, 3, m_memory.rgbEffect.begin());
+        m_dirty = true;
+        break;
+    case cmd::kColourWrite:
+    case cmd::kDpiWrite:
+    case cmd::kKeyMatrixWrite:
+    case cmd::kMacroWrite:
+        startWrite();
+        break;
+    case cmd::kColourRead: {
+        if (p1 > 2)
+            break;
+        const std::uint8_t size = p1 == 2 ? 4 : 24;
+        reply({cmd::kColourRead, p1, size});
+        if (p1 == 2)
+            queueData(m_memory.dpiColourBits, size);
+        else
+            queueData(m_memory.colourBlocks[p1], size);
+        break;
+    }
+    case cmd::kMacroRead:
+        if (p1 < 1 || p1 > 12)
+            break;
+        reply({cmd::kMacroRead, p1, 128});
+        queueData(m_memory.macros[p1 - 1], 128);
+        break;
+    default:
+        break;
+    }
+    if (m_pending && m_pending->expected == 0)
+        m_pending.reset();
+}
+
+void SimMouse::finishWrite(const PendingWrite& w)
+{
+    m_dirty = true;
+    auto store = [&](std::uint8_t* target, std::size_t size) {
+        std::copy_n(w.data.begin(), std::min(size, w.data.size()), target);
+    };
+    switch (w.command) {
+    case cmd::kColourWrite:
+        if (w.target < 2)
+            store(m_memory.colourBlocks[w.target].data(), 24);
+        else if (w.target == 2)
+            store(m_memory.dpiColourBits.data(), 4);
+        break;
+    case cmd::kDpiWrite:
+        m_memory.dpi[0] = w.target;
+        store(m_memory.dpi.data() + 1, 8);
+        break;
+    case cmd::kKeyMatrixWrite:
+        if (w.target >= 1 && w.target <= 4)
+            store(m_memory.keyMatrices[w.target - 1].data(), 64);
+        break;
+    case cmd::kMacroWrite:
+        if (w.target >= 1 && w.target <= 12)
+            store(m_memory.macros[w.target - 1].data(), 128);
+        break;
+    default:
+        break;
+    }
+}
+
+bool SimMouse::writeData(std::span<const std::uint8_t> report)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged)
+        return false;
+    std::array<std::uint8_t, kDataSize> data{};
+    if (report.size() > 1)
+        std::copy_n(report.begin() + 1, std::min(kDataSize, report.size() - 1), data.begin());
+    record(formatTraceLine(TraceKind::DataOut, data));
+    if (m_pending) {
+        m_pending->data.insert(m_pending->data.end(), data.begin(), data.end());
+        if (--m_pending->expected == 0) {
+            finishWrite(*m_pending);
+            m_pending.reset();
+        }
+    }
+    countHostReport();
+    return true;
+}
+
+int SimMouse::popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<std::uint8_t> buffer, int timeoutMs)
+{
+    std::unique_lock lock(m_mutex);
+    auto ready = [&] { return !m_plugged || !queue.empty(); };
+    if (timeoutMs < 0)
+        m_wake.wait(lock, ready);
+    else
+        m_wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+    if (!m_plugged)
+        return -1;
+    if (queue.empty())
+        return 0;
+    std::vector<std::uint8_t> report = std::move(queue.front());
+    queue.pop_front();
+    const std::size_t n = std::min(report.size(), buffer.size());
+    std::fill(buffer.begin(), buffer.end(), 0);
+    std::copy_n(report.begin(), n, buffer.begin());
+    const auto kind = &queue == &m_noteQueue ? TraceKind::Note : TraceKind::DataIn;
+    record(formatTraceLine(kind, kind == TraceKind::Note ? std::span<const std::uint8_t>(report)
+                                                          : std::span<const std::uint8_t>(report).subspan(1)));
+    return static_cast<int>(n);
+}
+
+int SimMouse::readData(std::span<std::uint8_t> buffer, int timeoutMs) { return popQueue(m_dataQueue, buffer, timeoutMs); }
+
+int SimMouse::readNotification(std::span<std::uint8_t> buffer, int timeoutMs)
+{
+    return popQueue(m_noteQueue, buffer, timeoutMs);
+}
+
+} // namespace varcel

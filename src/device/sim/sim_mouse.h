@@ -1,0 +1,130 @@
+// The simulated mouse: the firmware side of the protocol, for users without
+// the hardware and for every test that needs a device. It answers the
+// handshake scrambled, keeps what it is sent, answers the read-backs from its
+// memory, sends notifications on request, and can be told to misbehave.
+#pragma once
+
+#include "device/protocol.h"
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varcel {
+
+// What the mouse keeps between power cycles.
+struct SimMemory {
+    std::uint8_t reportRate = 1;
+    std::array<std::uint8_t, 4> sensor{0, 0x01, 0x00, 0x00}; // type, rate, option 1, option 2
+    std::array<std::array<std::uint8_t, 24>, 2> colourBlocks{}; // blocks 0 and 1
+    std::array<std::uint8_t, 4> dpiColourBits{};                // block 2
+    std::array<std::uint8_t, 3> rgbEffect{1, 10, 3};
+    std::array<std::uint8_t, 9> dpi{4, 0x01, 0x02, 0x03, 0x04, 0x80, 0x80, 0x80, 0x80};
+    std::array<std::array<std::uint8_t, 64>, 4> keyMatrices{};
+    std::array<std::array<std::uint8_t, 128>, 12> macros{};
+
+    bool operator==(const SimMemory&) const = default;
+};
+
+// Ways the simulated mouse can be told to misbehave.
+enum class SimFault {
+    None,
+    AnswerPlain,     // echoes the probe in the clear, as a foreign device would
+    AnswerNothing,   // never answers a feature request
+    ShortSend,       // announces data reports for read-backs but sends one fewer
+    UnplugAfter,     // is pulled out after a number of reports from the host
+    CommandFirst,    // lists its command collection before its notification one
+    UnopenableFirst, // a second, broken copy of the mouse is listed first and cannot be opened
+};
+
+const char* simFaultName(SimFault fault);
+std::optional<SimFault> simFaultFromName(const std::string& name);
+
+// The collections the simulated mouse presents (and a few other devices, as
+// a real system has).
+enum class SimCollection { Command, Notification };
+
+class SimMouse {
+public:
+    // With a memory file, the mouse remembers what it was sent across runs.
+    explicit SimMouse(std::optional<std::filesystem::path> memoryFile = std::nullopt);
+    // Writes the memory file when anything was stored since it was read.
+    ~SimMouse();
+    SimMouse(const SimMouse&) = delete;
+    SimMouse& operator=(const SimMouse&) = delete;
+
+    // Host side, called by the backend's handles. Buffers carry the report ID
+    // in byte 0. All return false / -1 while unplugged.
+    bool setFeature(std::span<const std::uint8_t> report);
+    bool getFeature(std::span<std::uint8_t> report);
+    bool writeData(std::span<const std::uint8_t> report);
+    int readData(std::span<std::uint8_t> buffer, int timeoutMs);
+    int readNotification(std::span<std::uint8_t> buffer, int timeoutMs);
+
+    // Control.
+    void setFault(SimFault fault, int reportsBeforeUnplug = 0);
+    SimFault fault() const;
+    void plug();
+    void unplug();
+    bool plugged() const;
+    // Queues a notification report: ID 6, code, 0, value.
+    void notify(std::uint8_t code, std::uint8_t value);
+    // Called (from whichever thread) when plugging state or queues change, so
+    // backends can wake their waiters.
+    void setChangeCallback(std::function<void()> callback);
+
+    SimMemory memory() const;
+    void setMemory(const SimMemory& memory);
+    bool scrambledSession() const;
+    int checksumErrors() const;
+
+    // Every report in both directions, in the --trace form.
+    std::vector<std::string> log() const;
+    void clearLog();
+
+    // Writes the memory file (if any) now.
+    bool saveMemory() const;
+
+private:
+    struct PendingWrite {
+        std::uint8_t command = 0;
+        std::uint8_t target = 0;
+        std::size_t expected = 0; // data reports still to come
+        std::vector<std::uint8_t> data;
+    };
+
+    void handleCommand(const CommandReport& plain);
+    void finishWrite(const PendingWrite& write);
+    void queueData(std::span<const std::uint8_t> bytes, std::size_t announced);
+    void countHostReport();
+    void record(const std::string& line);
+    void changed();
+    int popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<std::uint8_t> buffer, int timeoutMs);
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    SimMemory m_memory;
+    std::optional<std::filesystem::path> m_memoryFile;
+    SimFault m_fault = SimFault::None;
+    int m_reportsBeforeUnplug = 0;
+    bool m_plugged = true;
+    bool m_scrambled = false;
+    bool m_dirty = false;
+    int m_checksumErrors = 0;
+    std::optional<CommandReport> m_reply; // plain form of the next feature answer
+    bool m_replyScrambled = false;
+    std::optional<PendingWrite> m_pending;
+    std::deque<std::vector<std::uint8_t>> m_dataQueue;   // input reports of the command collection
+    std::deque<std::vector<std::uint8_t>> m_noteQueue;   // notification reports
+    std::vector<std::string> m_log;
+    std::function<void()> m_changeCallback;
+};
+
+} // namespace varcel
