@@ -148,11 +148,13 @@ void HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)
 void HidLink::receiveFeature(CommandReport& reply, bool descrambleReply)
 {
     std::vector<std::uint8_t> buffer(std::max<std::size_t>(m_featureLength, kMinFeatureLength), 0);
-    // A failed request leaves zeros, which announce no data.
-    if (!m_command || !m_command->getFeature(buffer))
+    // A failed request gives an all-zero reply, which announces no data. It
+    // is not descrambled: zeros would descramble into a made-up length.
+    const bool answered = m_command && m_command->getFeature(buffer);
+    if (!answered)
         std::fill(buffer.begin(), buffer.end(), 0);
     std::span<std::uint8_t, kCommandSize> bytes(buffer.data() + 1, kCommandSize);
-    if (descrambleReply)
+    if (descrambleReply && answered)
         descramble(bytes, m_key, linkTable());
     std::copy(bytes.begin(), bytes.end(), reply.begin());
     if (m_trace)

@@ -1,0 +1,127 @@
+#include "device/config_store.h"
+#include "device/reporter.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace varcel {
+namespace {
+
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
+
+std::vector<std::uint8_t> patternedFile(std::uint8_t flag)
+{
+    std::vector<std::uint8_t> bytes(kConfigFileSize);
+    std::iota(bytes.begin(), bytes.end(), std::uint8_t{7});
+    bytes[0] = flag;
+    return bytes;
+}
+
+TEST(ConfigStore, LoadsOnlyAFileOfExactlyTheRightSize)
+{
+    for (std::size_t size : {kConfigFileSize - 1, kConfigFileSize + 1, std::size_t{0}}) {
+        TempDir dir;
+        auto bytes = patternedFile(1);
+        bytes.resize(size, 0xAB);
+        writeBytes(dir / "config.bin", bytes);
+        RecordingReporter reporter;
+        ConfigStore store(dir.path(), reporter);
+        EXPECT_FALSE(store.load()) << size;
+        EXPECT_EQ(store.working(), ConfigImage{}) << size;
+        EXPECT_EQ(store.firstRunFlag(), 0) << size;
+        EXPECT_TRUE(reporter.messages.empty()) << "a wrong size is ignored without a message";
+    }
+
+    TempDir dir;
+    const auto bytes = patternedFile(0);
+    writeBytes(dir / "config.bin", bytes);
+    RecordingReporter reporter;
+    ConfigStore store(dir.path(), reporter);
+    ASSERT_TRUE(store.load());
+    EXPECT_EQ(store.firstRunFlag(), 0);
+    EXPECT_TRUE(std::equal(store.working().begin(), store.working().end(), bytes.begin() + 1));
+}
+
+TEST(ConfigStore, MissingFileIsReportedAndNeverCreated)
+{
+    TempDir dir;
+    RecordingReporter reporter;
+    ConfigStore store(dir.path(), reporter);
+    EXPECT_FALSE(store.load());
+    store.working()[5] = 42;
+    EXPECT_FALSE(store.save());
+    const RecordingReporter::Message missing{"Config file is not exist.", kAppTitle};
+    EXPECT_EQ(reporter.messages, (std::vector{missing, missing}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "config.bin"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "no temporary file left behind";
+}
+
+TEST(ConfigStore, SaveWritesFlagOneAndKeepsEveryByteIncludingUnusedOnes)
+{
+    TempDir dir;
+    const auto original = patternedFile(0);
+    writeBytes(dir / "config.bin", original);
+    RecordingReporter reporter;
+    ConfigStore store(dir.path(), reporter);
+    ASSERT_TRUE(store.load());
+    ASSERT_TRUE(store.save());
+
+    auto expected = original;
+    expected[0] = 1;
+    EXPECT_EQ(readBytes(dir / "config.bin"), expected);
+    EXPECT_EQ(store.firstRunFlag(), 0) << "the flag in memory is not changed by a save";
+
+    ASSERT_TRUE(store.save());
+    EXPECT_EQ(readBytes(dir / "config.bin"), expected) << "saving twice gives the same file";
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST(ConfigStore, CancelRestoresTheLastLoadOrApplyExactly)
+{
+    TempDir dir;
+    writeBytes(dir / "config.bin", patternedFile(1));
+    RecordingReporter reporter;
+    ConfigStore store(dir.path(), reporter);
+    ASSERT_TRUE(store.load());
+    store.copyWorkingToSnapshot();
+    const ConfigImage loaded = store.working();
+
+    for (std::size_t offset : {std::size_t{0}, img::kUnused780, img::kUnused786, img::kUnused793 + 7, img::kUnused7A2,
+                               img::kRgbParam2, kImageSize - 1})
+        store.working()[offset] ^= 0xFF;
+    store.copySnapshotToWorking();
+    EXPECT_EQ(store.working(), loaded);
+
+    // After an apply the snapshot follows the working image.
+    store.working()[img::kReportRate] = 8;
+    store.copyWorkingToSnapshot();
+    store.working()[img::kReportRate] = 2;
+    store.copySnapshotToWorking();
+    EXPECT_EQ(store.working()[img::kReportRate], 8);
+}
+
+TEST(ConfigStore, SaveInterruptedBeforeTheRenameLeavesTheOldFile)
+{
+    TempDir dir;
+    const auto original = patternedFile(1);
+    writeBytes(dir / "config.bin", original);
+    RecordingReporter reporter;
+    ConfigStore store(dir.path(), reporter);
+    ASSERT_TRUE(store.load());
+    store.working().fill(0x55);
+    store.beforeReplace = [] { return false; };
+    EXPECT_FALSE(store.save());
+    EXPECT_EQ(readBytes(dir / "config.bin"), original);
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].caption, "NULL ==fp ");
+    EXPECT_EQ(reporter.messages[0].text.rfind("Error Code is: ", 0), 0u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+        << "the temporary file is removed";
+}
+
+} // namespace
+} // namespace varcel
