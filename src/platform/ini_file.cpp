@@ -1,0 +1,468 @@
+#include "platform/ini_file.h"
+
+#include "device/config_store.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <fstream>
+#include <iconv.h>
+#include <iterator>
+#include <locale.h>
+#include <wctype.h>
+
+namespace varcel {
+
+namespace {
+
+constexpr std::string_view kWhitespace = " \t\v\f\r\n";
+
+std::string_view trim(std::string_view text)
+{
+    const auto first = text.find_first_not_of(kWhitespace);
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(kWhitespace);
+    return text.substr(first, last - first + 1);
+}
+
+// Decodes one UTF-8 sequence at text[i]; returns the code point and advances
+// i, or returns -1 (and advances one byte) for a malformed sequence.
+long decodeUtf8(std::string_view text, std::size_t& i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    int length = 0;
+    long cp = 0;
+    long minimum = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        cp = lead & 0x1F;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        cp = lead & 0x0F;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        cp = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        ++i;
+        return -1;
+    }
+    if (i + static_cast<std::size_t>(length) > text.size()) {
+        ++i;
+        return -1;
+    }
+    for (int k = 1; k < length; ++k) {
+        const unsigned char next = byte(i + static_cast<std::size_t>(k));
+        if ((next & 0xC0) != 0x80) {
+            ++i;
+            return -1;
+        }
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return -1;
+    }
+    i += static_cast<std::size_t>(length);
+    return cp;
+}
+
+void appendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool isValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size())
+        if (decodeUtf8(text, i) < 0)
+            return false;
+    return true;
+}
+
+std::string utf16LeToUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    const auto unit = [&](std::size_t k) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k]))
+               | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k + 1])) << 8;
+    };
+    std::size_t i = 0;
+    while (i + 1 < bytes.size()) {
+        std::uint32_t cp = unit(i);
+        i += 2;
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < bytes.size()) {
+            const std::uint32_t low = unit(i);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            } else {
+                cp = 0xFFFD;
+            }
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
+// GB18030 covers every byte sequence a code page 936 system writes; returns
+// nothing when the bytes are not GB18030 either.
+std::optional<std::string> gb18030ToUtf8(std::string_view bytes)
+{
+    iconv_t cd = ::iconv_open("UTF-8", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string in(bytes);
+    std::string out(bytes.size() * 4 + 16, '\0');
+    char* inPtr = in.data();
+    std::size_t inLeft = in.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    const std::size_t result = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    ::iconv_close(cd);
+    if (result == static_cast<std::size_t>(-1) || inLeft != 0)
+        return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+locale_t utf8Locale()
+{
+    static const locale_t locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+long foldCase(long cp)
+{
+    if (cp < 0x80)
+        return (cp >= 'A' && cp <= 'Z') ? cp + ('a' - 'A') : cp;
+    if (const locale_t locale = utf8Locale())
+        return static_cast<long>(::towlower_l(static_cast<wint_t>(cp), locale));
+    return cp;
+}
+
+} // namespace
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::size_t ai = i;
+        const std::size_t bj = j;
+        const long ca = decodeUtf8(a, i);
+        const long cb = decodeUtf8(b, j);
+        if (ca < 0 || cb < 0) {
+            // Malformed text compares byte for byte.
+            if (a[ai] != b[bj])
+                return false;
+            i = ai + 1;
+            j = bj + 1;
+            continue;
+        }
+        if (ca != cb && foldCase(ca) != foldCase(cb))
+            return false;
+    }
+    return i == a.size() && j == b.size();
+}
+
+IniFile::Line IniFile::makeLine(std::string text, std::string ending)
+{
+    Line line;
+    line.text = std::move(text);
+    line.ending = std::move(ending);
+    const std::string_view trimmed = trim(line.text);
+    if (trimmed.empty()) {
+        line.kind = LineKind::Blank;
+        return line;
+    }
+    if (trimmed.front() == ';') {
+        line.kind = LineKind::Comment;
+        return line;
+    }
+    if (trimmed.front() == '[') {
+        const auto close = trimmed.rfind(']');
+        if (close != std::string_view::npos && close > 0) {
+            line.kind = LineKind::Header;
+            line.name = std::string(trim(trimmed.substr(1, close - 1)));
+            return line;
+        }
+        // "[" without "]" is no header; like Windows, read it as a key line.
+    }
+    const auto equals = trimmed.find('=');
+    if (equals == std::string_view::npos) {
+        line.kind = LineKind::Other;
+        return line;
+    }
+    line.kind = LineKind::Key;
+    line.name = std::string(trim(trimmed.substr(0, equals)));
+    std::string_view value = trim(trimmed.substr(equals + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+        && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    line.value = std::string(value);
+    return line;
+}
+
+IniFile IniFile::fromBytes(std::string_view bytes)
+{
+    IniFile file;
+    std::string text;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF
+        && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        file.m_encoding = Encoding::Utf16Le;
+        text = utf16LeToUtf8(bytes.substr(2));
+    } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        file.m_encoding = Encoding::Utf8Bom;
+        text = std::string(bytes.substr(3));
+    } else if (isValidUtf8(bytes)) {
+        text = std::string(bytes);
+    } else if (auto converted = gb18030ToUtf8(bytes)) {
+        file.m_encoding = Encoding::Gb18030;
+        text = std::move(*converted);
+    } else {
+        // Neither UTF-8 nor GB18030: keep the bytes; ASCII names still match.
+        text = std::string(bytes);
+    }
+
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto stop = text.find_first_of("\r\n", start);
+        if (stop == std::string::npos) {
+            file.m_lines.push_back(makeLine(text.substr(start), ""));
+            break;
+        }
+        std::size_t next = stop + 1;
+        if (text[stop] == '\r' && next < text.size() && text[next] == '\n')
+            ++next;
+        file.m_lines.push_back(makeLine(text.substr(start, stop - start), text.substr(stop, next - stop)));
+        start = next;
+    }
+    return file;
+}
+
+IniFile IniFile::load(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {};
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return fromBytes(bytes);
+}
+
+std::string IniFile::toBytes() const
+{
+    std::string out;
+    if (m_encoding == Encoding::Utf8Bom)
+        out = "\xEF\xBB\xBF";
+    for (const Line& line : m_lines) {
+        out += line.text;
+        out += line.ending;
+    }
+    return out;
+}
+
+int IniFile::save(const std::filesystem::path& path) const
+{
+    const std::string bytes = toBytes();
+    return replaceFileAtomically(path, bytes.data(), bytes.size());
+}
+
+std::vector<std::string> IniFile::sectionNames() const
+{
+    std::vector<std::string> names;
+    for (const Line& line : m_lines)
+        if (line.kind == LineKind::Header)
+            names.push_back(line.name);
+    return names;
+}
+
+bool IniFile::hasSection(std::string_view section) const
+{
+    return findSection(section).has_value();
+}
+
+std::vector<std::string> IniFile::keyNames(std::string_view section) const
+{
+    std::vector<std::string> names;
+    const auto header = findSection(section);
+    if (!header)
+        return names;
+    const std::size_t end = sectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i)
+        if (m_lines[i].kind == LineKind::Key)
+            names.push_back(m_lines[i].name);
+    return names;
+}
+
+std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const
+{
+    const auto header = findSection(section);
+    if (!header)
+        return std::nullopt;
+    const auto line = findKey(*header, key);
+    if (!line)
+        return std::nullopt;
+    return m_lines[*line].value;
+}
+
+std::string IniFile::string(std::string_view section, std::string_view key, std::string_view fallback) const
+{
+    if (auto found = value(section, key))
+        return std::move(*found);
+    return std::string(fallback);
+}
+
+bool IniFile::setValue(std::string_view section, std::string_view key, std::string_view value)
+{
+    const std::string ending = newLineEnding();
+    const auto header = findSection(section);
+    if (!header) {
+        if (!m_lines.empty() && m_lines.back().ending.empty())
+            m_lines.back().ending = ending;
+        m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
+        m_lines.push_back(makeLine(std::string(key) + "=" + std::string(value), ending));
+        return true;
+    }
+    if (const auto line = findKey(*header, key)) {
+        Line& existing = m_lines[*line];
+        if (existing.value == value)
+            return false;
+        existing = makeLine(existing.name + "=" + std::string(value), existing.ending);
+        return true;
+    }
+    // After the section's last non-blank line, so a blank line separating it
+    // from the next section stays below the new key.
+    std::size_t last = *header;
+    const std::size_t end = sectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i)
+        if (m_lines[i].kind != LineKind::Blank)
+            last = i;
+    if (m_lines[last].ending.empty())
+        m_lines[last].ending = ending;
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(last + 1),
+                   makeLine(std::string(key) + "=" + std::string(value), ending));
+    return true;
+}
+
+bool IniFile::removeKey(std::string_view section, std::string_view key)
+{
+    const auto header = findSection(section);
+    if (!header)
+        return false;
+    const auto line = findKey(*header, key);
+    if (!line)
+        return false;
+    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*line));
+    return true;
+}
+
+bool IniFile::removeSection(std::string_view section)
+{
+    bool removed = false;
+    while (const auto header = findSection(section)) {
+        const std::size_t end = sectionEnd(*header);
+        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*header),
+                      m_lines.begin() + static_cast<std::ptrdiff_t>(end));
+        removed = true;
+    }
+    return removed;
+}
+
+std::optional<std::size_t> IniFile::findSection(std::string_view section) const
+{
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        if (m_lines[i].kind == LineKind::Header && equalsIgnoringCase(m_lines[i].name, section))
+            return i;
+    return std::nullopt;
+}
+
+std::size_t IniFile::sectionEnd(std::size_t header) const
+{
+    std::size_t i = header + 1;
+    while (i < m_lines.size() && m_lines[i].kind != LineKind::Header)
+        ++i;
+    return i;
+}
+
+std::optional<std::size_t> IniFile::findKey(std::size_t header, std::string_view key) const
+{
+    const std::size_t end = sectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i)
+        if (m_lines[i].kind == LineKind::Key && equalsIgnoringCase(m_lines[i].name, key))
+            return i;
+    return std::nullopt;
+}
+
+std::string IniFile::newLineEnding() const
+{
+    for (const Line& line : m_lines)
+        if (!line.ending.empty())
+            return line.ending;
+    return "\n";
+}
+
+std::string readIniString(const std::filesystem::path& path, std::string_view section,
+                          std::string_view key, std::string_view fallback)
+{
+    return IniFile::load(path).string(section, key, fallback);
+}
+
+bool writeIniString(const std::filesystem::path& path, std::string_view section, std::string_view key,
+                    std::string_view value)
+{
+    IniFile file = IniFile::load(path);
+    const bool changed = file.setValue(section, key, value);
+    std::error_code ec;
+    if (!changed && std::filesystem::exists(path, ec))
+        return true;
+    return file.save(path) == 0;
+}
+
+bool deleteIniKey(const std::filesystem::path& path, std::string_view section, std::string_view key)
+{
+    IniFile file = IniFile::load(path);
+    if (!file.removeKey(section, key))
+        return true;
+    return file.save(path) == 0;
+}
+
+bool deleteIniSection(const std::filesystem::path& path, std::string_view section)
+{
+    IniFile file = IniFile::load(path);
+    if (!file.removeSection(section))
+        return true;
+    return file.save(path) == 0;
+}
+
+std::vector<std::string> iniSectionNames(const std::filesystem::path& path)
+{
+    return IniFile::load(path).sectionNames();
+}
+
+} // namespace varcel
