@@ -1,0 +1,72 @@
+#include "buttons/labels_file.h"
+
+#include "lang/ui_strings.h"
+#include "platform/ini_file.h"
+
+#include <cstdlib>
+
+namespace varcel {
+
+namespace {
+
+// GetPrivateProfileStringW reads into 1024 characters, terminator included.
+constexpr std::size_t kValueLimit = 1023;
+
+std::string cutToLimit(std::string value)
+{
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        // Count lead bytes only, so a character is never cut in half.
+        if ((static_cast<unsigned char>(value[i]) & 0xC0) != 0x80 && characters++ == kValueLimit) {
+            value.resize(i);
+            break;
+        }
+    }
+    return value;
+}
+
+std::uint8_t colourComponent(const std::string& text)
+{
+    return static_cast<std::uint8_t>(std::strtol(text.c_str(), nullptr, 10) & 0xFF);
+}
+
+} // namespace
+
+TextColour textColourOf(const SkinSettings& skin)
+{
+    return {colourComponent(skin.rColor), colourComponent(skin.gColor), colourComponent(skin.bColor)};
+}
+
+void readLabels(const std::filesystem::path& strIni, Language language, ButtonLabels& labels,
+                SkinSettings& skin)
+{
+    const IniFile file = IniFile::load(strIni);
+    const char* section = labelSectionName(language);
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        labels[i] = cutToLimit(file.string(section, labelKey(i)));
+    skin.rColor = cutToLimit(file.string(kSkinsSection, "RColor"));
+    skin.gColor = cutToLimit(file.string(kSkinsSection, "GColor"));
+    skin.bColor = cutToLimit(file.string(kSkinsSection, "BColor"));
+    skin.path = cutToLimit(file.string(kSkinsSection, "Path"));
+}
+
+bool writeLabels(const std::filesystem::path& strIni, Language language, const ButtonLabels& labels)
+{
+    IniFile file = IniFile::load(strIni);
+    const char* section = labelSectionName(language);
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        file.setValue(section, labelKey(i), labels[i]);
+    return file.save(strIni) == 0;
+}
+
+bool writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour)
+{
+    IniFile file = IniFile::load(strIni);
+    file.setValue(kSkinsSection, "RColor", std::to_string(colour.r));
+    file.setValue(kSkinsSection, "GColor", std::to_string(colour.g));
+    file.setValue(kSkinsSection, "BColor", std::to_string(colour.b));
+    file.setValue(kSkinsSection, "Path", skinName);
+    return file.save(strIni) == 0;
+}
+
+} // namespace varcel

@@ -1,0 +1,51 @@
+// str.ini (Part 4.6): the button labels, one section per language
+// ("Setting-CHS", "Setting-CHT", "Setting-EN"), and the skin settings in the
+// section "Skins" that all languages share.
+#pragma once
+
+#include "buttons/button_labels.h"
+#include "lang/language.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace varcel {
+
+inline constexpr const char* kLabelsFileName = "str.ini";
+inline constexpr const char* kSkinsSection = "Skins";
+
+// The "Skins" keys as read: text, converted only when the skin is loaded.
+struct SkinSettings {
+    std::string path;   // "Path": the skin's folder name under Skins/
+    std::string rColor; // "RColor", "GColor", "BColor": decimal text
+    std::string gColor;
+    std::string bColor;
+};
+
+struct TextColour {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    bool operator==(const TextColour&) const = default;
+};
+
+// The text colour the skin settings give: each component read as the standard
+// string-to-integer conversion reads it ("" and "abc" give 0), low byte kept.
+TextColour textColourOf(const SkinSettings& skin);
+
+// Reads the 24 labels of the language's section and the four "Skins" keys. A
+// missing file, section or key gives an empty string; a value is cut at 1023
+// characters, the profile reader's buffer.
+void readLabels(const std::filesystem::path& strIni, Language language, ButtonLabels& labels,
+                SkinSettings& skin);
+
+// Writes the 24 labels into the language's section, in key order; an empty
+// label is written as an empty value. Other sections are left as they are.
+bool writeLabels(const std::filesystem::path& strIni, Language language, const ButtonLabels& labels);
+
+// Writes "RColor", "GColor", "BColor" (decimal) and "Path" to "Skins".
+bool writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour);
+
+} // namespace varcel

@@ -1,0 +1,82 @@
+// The texts of the dialogs and of the key page that are not rows of the main
+// window's UI string table, in one place (Parts 2.1 to 2.4, 3.3 to 3.5, 4.7).
+// Every dialog chooses them by the same language index as the main window.
+//
+// Not repeated here: the texts of the macro page and of recording ("Start
+// Recording", "Macro name is blank", …) are rows of the UI string table
+// (lang/ui_strings.h) with the same three columns; the row texts of the
+// multimedia, application-key and fire-key lists and the modifier list are
+// in the key tables (buttons/key_tables.h).
+#pragma once
+
+#include "lang/language.h"
+
+#include <array>
+
+namespace varcel::text {
+
+// Captions and texts that are the same in every language.
+inline constexpr const char* kWarning = "Warning";
+inline constexpr const char* kError = "error"; // text of the missing-background boxes
+
+// Key page (Part 2.1): the DPI option list and the layer buttons, the same in
+// every language.
+inline constexpr std::array<const char*, 3> kDpiOptions{"DPI +", "DPI -", "DPI Loop"};
+inline constexpr const char* kDpiLoop = "DPI Loop";
+inline constexpr const char* kModeA = "Mode A";
+inline constexpr const char* kModeB = "Mode B";
+
+// OK and Cancel of every dialog.
+inline constexpr LangText kOk{"确定", "確定", "OK"};
+inline constexpr LangText kCancel{"取消", "取消", "Cancel"};
+
+// Single-key and combination-key dialogs (Parts 2.2, 2.3).
+inline constexpr LangText kSingleKeyPrompt{"请输入一个按键", "請輸入一個按鍵", "Please enter a key"};
+inline constexpr const char* kSingleKeyBackgroundFailed = "Single Key Dialog Load background image failed!!!";
+inline constexpr const char* kComboBackgroundFailed = "Combo Dialog Load background image failed!!!";
+inline constexpr const char* kSingleKeyHookFailed = "KeyboardHook_SingleDlgKey Install error code :%d\n";
+inline constexpr const char* kComboHookFailed = "KeyboardHook_ComboDlg Install error code :%d\n";
+
+// Multimedia, application-key and fire-key dialogs (Part 2.4).
+inline constexpr const char* kMediaBackgroundFailed = "Media Dialog Load background image failed!!!";
+inline constexpr const char* kWindowsBackgroundFailed = "Windows Dialog Load background image failed!!!";
+inline constexpr const char* kFireKeyBackgroundFailed = "FireKey Dialog Load background image failed!!!";
+inline constexpr LangText kFireKeySpeed{"速度", "速度", "Speed"};
+inline constexpr LangText kFireKeyTimes{"次数", "次數", "Times"};
+inline constexpr LangText kFireKeyIllustration{
+    "说明:\n速度(数值范围5-255，数值越小速度越快)\n次数(数值范围0-255，0表示按键放开火力键结束)",
+    "說明:\n速度(數值範圍5-255，數值越小速度越快)\n次數(數值範圍0-255，0表示按鍵放開火力鍵結束)",
+    "Illustration:"};
+
+// Recording (Part 3.3); its language texts are UI string rows.
+inline constexpr const char* kRecordHookFailed = "JournalRecordHook Install error code :%d\n";
+
+// Macro page and delay dialog (Part 3.4); the page's language texts are UI string rows.
+inline constexpr const char* kMacroLimit = "Macro numbers up to 12.";
+inline constexpr std::array<const char*, 9> kMouseEvents{
+    "L-Button Click", "R-Button Click", "M-Button Click",
+    "L-Button   Dn", "L-Button   Up",
+    "R-Button   Dn", "R-Button   Up",
+    "M-Button   Dn", "M-Button   Up",
+};
+inline constexpr LangText kDelayPrompt{"请输入一个延时", "請輸入一個延時", "Please enter a delay"};
+inline constexpr LangText kDelayRange{"(数值范围 50-10000)", "(數值範圍 50-10000)", "(value range 50-10000)"};
+inline constexpr const char* kDelayBackgroundFailed = "DelayTime Dialog Load background image failed!!!";
+
+// Macro-key dialog (Part 3.5).
+inline constexpr LangText kMacroKeyHeading{"请从列表框选择一个宏", "請從清單方塊選擇一個巨集", "Please select a macro"};
+inline constexpr LangText kMacroKeyOption1{"重复指定次数或按任意键结束", "重複指定次數或按任意鍵結束",
+                                           "Repeat a specified number of times or press any key to end"};
+inline constexpr LangText kMacroKeyOption2{"重复直到按任意键结束", "重複直到按任意鍵結束",
+                                           "Repeat until press any key to end"};
+inline constexpr LangText kMacroKeyOption3{"重复直到该按键松开结束", "重複直到該按鍵鬆開結束",
+                                           "Repeat until the key is released"};
+inline constexpr const char* kMacroKeyBackgroundFailed = "Macro Key Dialog Load background image failed!!!";
+
+// Skins and the skin dialog (Part 4.7).
+inline constexpr LangText kSkinColourPrompt{"请点击设置UI文本颜色", "請點擊設置UI文本顏色",
+                                            "Please click to set the UI text color"};
+inline constexpr const char* kSkinsBackgroundFailed = "Skins Dialog Load background image failed!!!";
+inline constexpr const char* kLoadPngFailed = "LoadPng---Load image failed.";
+
+} // namespace varcel::text

@@ -1,0 +1,12 @@
+#include "lang/language.h"
+
+#include "platform/locale.h"
+
+namespace varcel {
+
+Language systemLanguage()
+{
+    return languageFromIndex(systemLanguageIndex());
+}
+
+} // namespace varcel

@@ -1,0 +1,114 @@
+// The main window's UI string table (Part 4.6): 74 strings in eight groups,
+// assigned once at start-up for the language. Each row is named after its
+// English text; the two "Default" rows differ (the key page's restores the
+// buttons, the advanced page's the pointer settings).
+#pragma once
+
+#include "lang/language.h"
+
+#include <array>
+#include <cstddef>
+
+namespace varcel {
+
+enum class UiString : std::uint8_t {
+    // 1. Page tabs and window buttons.
+    BasicSettings,
+    AdvancedSettings,
+    Ok,
+    Apply,
+    Cancel,
+    // 2. Button function names (in this table's order, not in kind order:
+    //    "Shift" comes after "DPI Switch") and their rule message.
+    LeftClick,
+    RightClick,
+    MidClick,
+    Forward,
+    Backward,
+    TripleClick,
+    DpiSwitch,
+    Shift,
+    RgbOnOff,
+    Windows,
+    Multimedia,
+    FireKey,
+    SingleKey,
+    ComboKey,
+    MacroKey,
+    KeyOff,
+    LeftKeyMustBeSelected,
+    // 3. Key page section titles.
+    KeySetting,
+    ReportRateSetting,
+    DpiSetting,
+    KeyDefault,             // "Default": restores the button functions
+    // 4. Lighting page.
+    RgbEffect,
+    Mode,
+    Parameter,
+    LoopColorSetting,
+    DpiSelfColorLedSetting, // the English text ends in a blank
+    OffMode,
+    StandardMode,
+    RespirationMode,
+    NeonMode,
+    // 5. Balloon and tray texts.
+    ReportRate1000,
+    ReportRate500,
+    ReportRate250,
+    ReportRate125,
+    DpiStage1,              // the English stage texts end in a blank
+    DpiStage2,
+    DpiStage3,
+    DpiStage4,
+    KeyMatrix1,
+    KeyMatrix2,
+    KeyMatrix3,
+    KeyMatrix4,
+    SwitchToMacroKey,
+    Exit,
+    // 6. Device status.
+    MouseNotDetected,
+    MouseDetected,
+    // 7. Advanced page.
+    MouseSpeed,
+    ScrollingSpeed,
+    DoubleClickSpeed,
+    MacroSetting,
+    SelectMacro,
+    KeyPressSequence,
+    RecordOption,
+    EnhancePointerPrecision,
+    ScrollOneScreen,
+    PointerDefault,         // "Default": restores the pointer settings
+    MacroName,
+    StartRecording,
+    StopRecording,
+    LoopTimes,
+    InsertAMouseEvent,
+    New,
+    Delete,
+    Confirm,
+    MacroNameIsBlank,
+    MacroNameAlreadyExists,
+    PressCtrlBreakToStop,
+    NotRecording,           // "It doesn’t start recording, …" (typographic apostrophe)
+    // 8. The str.ini section of the language.
+    SectionName,
+};
+inline constexpr std::size_t kUiStringCount = 74;
+
+// The row of the table.
+const LangText& uiText(UiString id);
+// The row's text in a language.
+inline const char* uiString(Language language, UiString id) { return uiText(id)(language); }
+
+// "assign UI strings": the 74 texts of one language, indexed by UiString.
+using UiStringTable = std::array<const char*, kUiStringCount>;
+UiStringTable assignUiStrings(Language language);
+
+// The str.ini section that keeps the button labels of a language.
+inline constexpr LangText kLabelSection{"Setting-CHS", "Setting-CHT", "Setting-EN"};
+inline const char* labelSectionName(Language language) { return kLabelSection(language); }
+
+} // namespace varcel
