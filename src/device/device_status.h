@@ -5,10 +5,10 @@
 namespace varcel {
 
 enum class StatusCode : int {
-    ReportRate = 5,   // value: report rate code 1, 2, 4 or 8
-    DpiStage = 7,     // value: DPI stage 1 to 4
-    KeyMatrix = 8,    // value: key matrix 1 or 2
-    Macro = 9,        // value: macro number
+    ReportRateChanged = 5, // value: report rate code 1, 2, 4 or 8
+    DpiStageChanged = 7, // value: DPI stage 1 to 4
+    KeyMatrixChanged = 8, // value: key matrix 1 or 2
+    MacroChanged = 9, // value: macro number
     Detected = 14,    // the handshake accepted the mouse; value 0
     NotDetected = 15, // rejected, absent, or gone; value 0
 };

@@ -84,6 +84,7 @@ std::shared_ptr<HidHandle> HidLink::notificationHandle() const
 bool HidLink::discover()
 {
     close();
+    m_lost = false;
     m_featureLength = m_inputLength = m_outputLength = m_notificationLength = 0;
 
     // Both collections are looked for whatever order the system lists them
@@ -127,6 +128,8 @@ bool HidLink::discover()
 
 void HidLink::pause(std::chrono::milliseconds ms)
 {
+    if (m_lost)
+        return;
     if (m_pause)
         m_pause(ms);
     else
@@ -141,8 +144,8 @@ void HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)
     std::copy(plain.begin(), plain.end(), buffer.begin() + 1);
     if (m_scrambling)
         scramble(std::span<std::uint8_t, kCommandSize>(buffer.data() + 1, kCommandSize), m_key, linkTable());
-    if (m_command)
-        m_command->setFeature(buffer);
+    if (m_lost || !m_command || !m_command->setFeature(buffer))
+        m_lost = true;
 }
 
 void HidLink::receiveFeature(CommandReport& reply, bool descrambleReply)
@@ -150,7 +153,9 @@ void HidLink::receiveFeature(CommandReport& reply, bool descrambleReply)
     std::vector<std::uint8_t> buffer(std::max<std::size_t>(m_featureLength, kMinFeatureLength), 0);
     // A failed request gives an all-zero reply, which announces no data. It
     // is not descrambled: zeros would descramble into a made-up length.
-    const bool answered = m_command && m_command->getFeature(buffer);
+    // Some devices refuse a request they did not expect; that alone does not
+    // mean the mouse is gone.
+    const bool answered = !m_lost && m_command && m_command->getFeature(buffer);
     if (!answered)
         std::fill(buffer.begin(), buffer.end(), 0);
     std::span<std::uint8_t, kCommandSize> bytes(buffer.data() + 1, kCommandSize);
@@ -169,6 +174,7 @@ HandshakeOutcome HidLink::handshake(StatusSink* status)
 
     // Plain first: a mouse that answers in the clear is not ours.
     m_scrambling = false;
+    m_lost = false;
     sendFeature(probe);
     pause(kProbeAnswerDelay);
     CommandReport answer{};
@@ -179,6 +185,7 @@ HandshakeOutcome HidLink::handshake(StatusSink* status)
     } else {
         m_key = linkKey();
         m_scrambling = true;
+        m_lost = false;
         sendFeature(probe);
         pause(kProbeAnswerDelay);
         receiveFeature(answer, true);
@@ -219,8 +226,10 @@ DataExchangeResult HidLink::exchangeCommandWithData(CommandReport& report, std::
                             std::min(kDataSize, data.size() - from), buffer.begin() + 1);
             if (m_trace)
                 m_trace->traceReport(TraceKind::DataOut, std::span(buffer).subspan(1, kDataSize));
-            if (m_command && m_command->write(buffer))
+            if (!m_lost && m_command && m_command->write(buffer))
                 ++result.reportsDone;
+            else
+                m_lost = true;
             pause(kDataReportDelay);
         }
         return result;
@@ -235,7 +244,9 @@ DataExchangeResult HidLink::exchangeCommandWithData(CommandReport& report, std::
         std::fill(buffer.begin(), buffer.end(), 0);
         // A mouse that sends fewer reports than it announced must not hang
         // the program: give up on the rest after the time-out.
-        const int got = m_command ? m_command->read(buffer, timeout) : -1;
+        const int got = !m_lost && m_command ? m_command->read(buffer, timeout) : -1;
+        if (got < 0)
+            m_lost = true;
         if (got <= 0)
             break;
         if (m_trace)

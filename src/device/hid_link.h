@@ -66,6 +66,13 @@ public:
     // Closes every handle; the state becomes Closed.
     void close();
 
+    // Waits one of the protocol's fixed pauses (skipped once the mouse is lost).
+    void pause(std::chrono::milliseconds ms);
+
+    // True once a request failed since the last discovery: the mouse is most
+    // likely gone, and further exchanges return at once without pausing.
+    bool lost() const { return m_lost.load(); }
+
     LinkState state() const { return m_state.load(); }
     bool ready() const { return m_state.load() == LinkState::Ready; }
     bool scrambling() const { return m_scrambling.load(); }
@@ -91,7 +98,6 @@ public:
 private:
     void sendFeature(std::span<const std::uint8_t, kCommandSize> plain);
     void receiveFeature(CommandReport& reply, bool descrambleReply);
-    void pause(std::chrono::milliseconds ms);
 
     HidBackend& m_backend;
     std::unique_ptr<HidHandle> m_command;
@@ -106,6 +112,7 @@ private:
 
     std::atomic<LinkState> m_state{LinkState::Closed};
     std::atomic<bool> m_scrambling{false};
+    std::atomic<bool> m_lost{false};
     KeyRecord m_key{};
 
     TraceSink* m_trace = nullptr;

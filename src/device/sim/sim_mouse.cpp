@@ -57,6 +57,8 @@ const char* simFaultName(SimFault fault)
     case SimFault::UnplugAfter: return "unplug-after";
     case SimFault::CommandFirst: return "command-first";
     case SimFault::UnopenableFirst: return "unopenable-first";
+    case SimFault::OversizeReply: return "oversize";
+    case SimFault::WrongBlock: return "wrong-block";
     }
     return "?";
 }
@@ -64,7 +66,8 @@ const char* simFaultName(SimFault fault)
 std::optional<SimFault> simFaultFromName(const std::string& name)
 {
     for (SimFault f : {SimFault::None, SimFault::AnswerPlain, SimFault::AnswerNothing, SimFault::ShortSend,
-                       SimFault::UnplugAfter, SimFault::CommandFirst, SimFault::UnopenableFirst})
+                       SimFault::UnplugAfter, SimFault::CommandFirst, SimFault::UnopenableFirst,
+                       SimFault::OversizeReply, SimFault::WrongBlock})
         if (name == simFaultName(f))
             return f;
     return std::nullopt;
@@ -304,6 +307,18 @@ void SimMouse::queueData(std::span<const std::uint8_t> bytes, std::size_t announ
         changed();
 }
 
+void SimMouse::answerRead(std::uint8_t command, std::uint8_t target, std::uint8_t wrongTarget,
+                          std::vector<std::uint8_t> data)
+{
+    if (m_fault == SimFault::WrongBlock)
+        target = wrongTarget;
+    if (m_fault == SimFault::OversizeReply)
+        data.resize(data.size() + 40, 0xEE);
+    m_reply = CommandReport{command, target, static_cast<std::uint8_t>(data.size())};
+    m_replyScrambled = m_scrambled;
+    queueData(data, data.size());
+}
+
 void SimMouse::handleCommand(const CommandReport& c)
 {
     // Data from an unfinished write is dropped when a new command arrives.
@@ -341,19 +356,18 @@ void SimMouse::handleCommand(const CommandReport& c)
     case cmd::kColourRead: {
         if (p1 > 2)
             break;
-        const std::uint8_t size = p1 == 2 ? 4 : 24;
-        reply({cmd::kColourRead, p1, size});
-        if (p1 == 2)
-            queueData(m_memory.dpiColourBits, size);
-        else
-            queueData(m_memory.colourBlocks[p1], size);
+        std::vector<std::uint8_t> block = p1 == 2 ? std::vector<std::uint8_t>(m_memory.dpiColourBits.begin(),
+                                                                              m_memory.dpiColourBits.end())
+                                                  : std::vector<std::uint8_t>(m_memory.colourBlocks[p1].begin(),
+                                                                              m_memory.colourBlocks[p1].end());
+        answerRead(cmd::kColourRead, p1, 7, block);
         break;
     }
     case cmd::kMacroRead:
         if (p1 < 1 || p1 > 12)
             break;
-        reply({cmd::kMacroRead, p1, 128});
-        queueData(m_memory.macros[p1 - 1], 128);
+        answerRead(cmd::kMacroRead, p1, 13,
+                   std::vector<std::uint8_t>(m_memory.macros[p1 - 1].begin(), m_memory.macros[p1 - 1].end()));
         break;
     default:
         break;

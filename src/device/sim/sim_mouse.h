@@ -42,6 +42,8 @@ enum class SimFault {
     UnplugAfter,     // is pulled out after a number of reports from the host
     CommandFirst,    // lists its command collection before its notification one
     UnopenableFirst, // a second, broken copy of the mouse is listed first and cannot be opened
+    OversizeReply,   // read-backs announce (and send) more data than the block holds
+    WrongBlock,      // read-backs name a block or macro that does not exist
 };
 
 const char* simFaultName(SimFault fault);
@@ -103,6 +105,8 @@ private:
     void handleCommand(const CommandReport& plain);
     void finishWrite(const PendingWrite& write);
     void queueData(std::span<const std::uint8_t> bytes, std::size_t announced);
+    void answerRead(std::uint8_t command, std::uint8_t target, std::uint8_t wrongTarget,
+                    std::vector<std::uint8_t> data);
     void countHostReport();
     void record(const std::string& line);
     void changed();

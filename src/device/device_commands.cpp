@@ -1,0 +1,294 @@
+#include "device/device_commands.h"
+
+#include "device/hid_link.h"
+#include "device/trace.h"
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+namespace varcel {
+
+namespace {
+
+// Each colour block, macro block and key matrix needs 2 ms to be stored
+// before the mouse takes the next command.
+constexpr int kBlockDelayMs = 2;
+
+// Button code types: the first byte of a button code.
+constexpr std::uint8_t kTypeKeyboard = 0x00; // modifiers, key 1, key 2
+constexpr std::uint8_t kTypeMouse = 0x01;    // a mouse button
+constexpr std::uint8_t kTypeConsumer = 0x03; // 16-bit consumer usage, low byte first
+constexpr std::uint8_t kTypeDpi = 0x07;      // DPI switch option
+constexpr std::uint8_t kTypeDevice = 0x08;   // a function of the mouse itself
+constexpr std::uint8_t kTypeMacro = 0x09;    // repeat mode, macro 1 to 12
+constexpr std::uint8_t kTypeRepeat = 0x0A;   // key, speed, times
+
+// Mouse buttons for type 0x01.
+constexpr std::uint8_t kMouseLeft = 0xF0;
+constexpr std::uint8_t kMouseRight = 0xF1;
+constexpr std::uint8_t kMouseMiddle = 0xF2;
+constexpr std::uint8_t kMouseBack = 0xF3;
+constexpr std::uint8_t kMouseForward = 0xF4;
+
+// Functions of the mouse for type 0x08.
+constexpr std::uint8_t kDeviceShift = 0x02;
+constexpr std::uint8_t kDeviceRgbToggle = 0x03;
+
+// Triple-click: the left button three times at speed 0x20.
+constexpr ButtonCode kTripleClick{kTypeRepeat, kMouseLeft, 0x20, 0x03};
+
+// Matrix slots 14 and 15 carry two fixed mouse codes the firmware expects.
+constexpr ButtonCode kMatrixSlot14{kTypeMouse, 0x00, 0xF7, 0x00};
+constexpr ButtonCode kMatrixSlot15{kTypeMouse, 0x00, 0xF8, 0x00};
+
+constexpr std::array<std::uint8_t, 12> kDpiCodes0{0x01, 0x02, 0x03, 0x04, 0x05, 0x06,
+                                                  0x07, 0x08, 0x25, 0x26, 0x27, 0x28};
+constexpr std::array<std::uint8_t, 8> kDpiCodes1{0x01, 0x02, 0x03, 0x04, 0x05, 0x23, 0x24, 0x25};
+constexpr std::array<std::uint8_t, 8> kDpiCodes2{0x02, 0x04, 0x06, 0x08, 0x0A, 0x26, 0x28, 0x2A};
+constexpr std::array<std::uint8_t, 8> kDpiCodes3{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
+
+constexpr std::uint8_t kDpiDisabledBit = 0x80;
+constexpr std::uint8_t kSensorOption2Bit = 0x40;
+constexpr std::uint8_t kRgbThirdByte = 3;
+constexpr std::size_t kColourBlockLengths[3] = {24, 24, 4};
+
+} // namespace
+
+ButtonCode encodeButton(const ConfigImage& image, Layer layer, std::size_t slot)
+{
+    using A = img::LayerArray;
+    auto at = [&](A array) { return image[img::at(layer, array, slot)]; };
+    switch (static_cast<FunctionKind>(at(A::Kind))) {
+    case FunctionKind::LeftClick: return {kTypeMouse, 0x00, kMouseLeft, 0x00};
+    case FunctionKind::RightClick: return {kTypeMouse, 0x00, kMouseRight, 0x00};
+    case FunctionKind::MidClick: return {kTypeMouse, 0x00, kMouseMiddle, 0x00};
+    case FunctionKind::Forward: return {kTypeMouse, 0x00, kMouseForward, 0x00};
+    case FunctionKind::Backward: return {kTypeMouse, 0x00, kMouseBack, 0x00};
+    case FunctionKind::TripleClick: return kTripleClick;
+    case FunctionKind::DpiSwitch: return {kTypeDpi, 0x00, image[img::dpiSwitch(layer, slot)], 0x00};
+    case FunctionKind::RgbOnOff: return {kTypeDevice, 0x00, kDeviceRgbToggle, 0x00};
+    case FunctionKind::Windows: return {kTypeConsumer, 0x00, at(A::AppCodeLow), at(A::AppCodeHigh)};
+    case FunctionKind::Multimedia: return {kTypeConsumer, 0x00, at(A::MediaCode), 0x00};
+    case FunctionKind::FireKey: return {kTypeRepeat, at(A::FireCode), at(A::FireSpeed), at(A::FireTimes)};
+    case FunctionKind::SingleKey: return {kTypeKeyboard, 0x00, at(A::SingleKey), 0x00};
+    case FunctionKind::ComboKey: return {kTypeKeyboard, at(A::ComboModifiers), at(A::ComboKey1), at(A::ComboKey2)};
+    case FunctionKind::MacroKey:
+        return {kTypeMacro, at(A::MacroRepeat), static_cast<std::uint8_t>(at(A::MacroNumber) + 1), 0x00};
+    case FunctionKind::Shift: return {kTypeDevice, 0x00, kDeviceShift, 0x00};
+    case FunctionKind::KeyOff: return {};
+    }
+    return {}; // kinds above 15 switch the button off
+}
+
+KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer)
+{
+    KeyMatrix matrix{};
+    for (std::size_t slot = 0; slot < kSentButtonSlots; ++slot) {
+        // The mouse numbers its fourth and fifth buttons the other way round.
+        const std::size_t matrixSlot = slot == 3 ? 4 : slot == 4 ? 3 : slot;
+        matrix[matrixSlot] = encodeButton(image, layer, slot);
+    }
+    matrix[14] = kMatrixSlot14;
+    matrix[15] = kMatrixSlot15;
+    return matrix;
+}
+
+std::size_t dpiRowCount(std::uint8_t sensorType)
+{
+    return sensorType >= 1 && sensorType <= 3 ? 8 : 12;
+}
+
+std::uint8_t dpiCode(std::uint8_t sensorType, std::uint8_t row)
+{
+    auto pick = [row](const auto& codes) -> std::uint8_t { return row < codes.size() ? codes[row] : 0; };
+    switch (sensorType) {
+    case 0: return pick(kDpiCodes0);
+    case 1: return pick(kDpiCodes1);
+    case 2: return pick(kDpiCodes2);
+    case 3: return pick(kDpiCodes3);
+    default: return 0;
+    }
+}
+
+DeviceCommands::DeviceCommands(HidLink& link) : m_link(link) {}
+
+void DeviceCommands::pause(int ms) { m_link.pause(std::chrono::milliseconds(ms)); }
+
+void DeviceCommands::remark(const std::string& text)
+{
+    if (m_trace)
+        m_trace->traceRemark(text);
+}
+
+void DeviceCommands::applyConfiguration(const ConfigImage& image)
+{
+    CommandReport rate{cmd::kReportRate, image[img::kReportRate]};
+    m_link.exchangeCommand(rate);
+
+    readColourBlocks();
+    stageRgbEffect(image);
+    buildColourBlocks(image);
+    writeColourBlocks();
+    writeRgbEffect();
+    writeDpiStages(image);
+
+    m_mirror.keyMatrices[0] = {};
+    for (std::size_t n = 1; n <= kMacroCount; ++n)
+        std::copy_n(image.begin() + img::macroBlock(n), kMacroBlockSize, m_mirror.macros[n - 1].begin());
+    writeMacros();
+    readMacrosBack();
+    writeKeyMatrices(image);
+}
+
+void DeviceCommands::readColourBlocks()
+{
+    for (std::uint8_t index = 0; index < 3; ++index) {
+        std::array<std::uint8_t, 64> data{};
+        CommandReport read{cmd::kColourRead, index};
+        m_link.exchangeCommandWithData(read, data);
+        const std::uint8_t block = read[1];
+        const std::size_t announced = read[2];
+        std::span<std::uint8_t> target;
+        if (block == 0)
+            target = m_mirror.colourBlock0;
+        else if (block == 1)
+            target = m_mirror.colourBlock1;
+        else if (block == 2)
+            target = m_mirror.colourBlock2;
+        if (target.empty()) {
+            remark("colour block reply names block " + std::to_string(block) + "; ignored");
+        } else {
+            if (announced > target.size())
+                remark("colour block " + std::to_string(block) + " reply announces " + std::to_string(announced) +
+                       " bytes; kept " + std::to_string(target.size()));
+            std::copy_n(data.begin(), std::min(announced, target.size()), target.begin());
+        }
+        pause(kBlockDelayMs);
+    }
+}
+
+void DeviceCommands::stageRgbEffect(const ConfigImage& image)
+{
+    // A mode the mouse does not know repeats what the previous apply sent.
+    const std::uint8_t mode = image[img::kRgbMode];
+    if (mode >= 1 && mode <= 3) {
+        m_mirror.rgbEffect[0] = mode;
+        m_mirror.rgbEffect[1] = static_cast<std::uint8_t>(image[img::kRgbParam1 + mode - 1] + 1);
+    }
+    m_mirror.rgbEffect[2] = kRgbThirdByte;
+}
+
+void DeviceCommands::buildColourBlocks(const ConfigImage& image)
+{
+    m_mirror.colourBlock0.fill(0);
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < img::kLoopColourCount; ++i) {
+        if (image[img::kLoopEnabled + i] != 1)
+            continue;
+        std::copy_n(image.begin() + img::kLoopColours + 3 * i, 3, m_mirror.colourBlock0.begin() + next);
+        next += 3;
+    }
+    std::copy_n(image.begin() + img::kDpiColourBits, img::kDpiColourBytes, m_mirror.colourBlock2.begin());
+}
+
+void DeviceCommands::writeColourBlocks()
+{
+    const std::span<std::uint8_t> blocks[3] = {m_mirror.colourBlock0, m_mirror.colourBlock1, m_mirror.colourBlock2};
+    for (std::uint8_t index = 0; index < 3; ++index) {
+        CommandReport write{cmd::kColourWrite, index, static_cast<std::uint8_t>(kColourBlockLengths[index])};
+        m_link.exchangeCommandWithData(write, blocks[index]);
+        pause(kBlockDelayMs);
+    }
+}
+
+void DeviceCommands::writeRgbEffect()
+{
+    CommandReport effect{cmd::kRgbEffect, m_mirror.rgbEffect[0], m_mirror.rgbEffect[1], m_mirror.rgbEffect[2]};
+    m_link.exchangeCommand(effect);
+}
+
+void DeviceCommands::writeDpiStages(const ConfigImage& image)
+{
+    m_mirror.dpiCount = 4;
+    for (std::size_t i = 0; i < img::kDpiStages; ++i) {
+        std::uint8_t code = dpiCode(m_sensorType, image[img::kDpiValue + i]);
+        if (image[img::kDpiEnabled + i] == 0)
+            code |= kDpiDisabledBit;
+        else
+            code &= static_cast<std::uint8_t>(~kDpiDisabledBit);
+        m_mirror.dpiCodes[i] = code;
+    }
+    std::fill(m_mirror.dpiCodes.begin() + img::kDpiStages, m_mirror.dpiCodes.end(), kDpiDisabledBit);
+    CommandReport write{cmd::kDpiWrite, m_mirror.dpiCount, static_cast<std::uint8_t>(m_mirror.dpiCodes.size())};
+    m_link.exchangeCommandWithData(write, m_mirror.dpiCodes);
+}
+
+void DeviceCommands::writeMacros()
+{
+    for (std::uint8_t n = 1; n <= kMacroCount; ++n) {
+        CommandReport write{cmd::kMacroWrite, n, static_cast<std::uint8_t>(kMacroBlockSize)};
+        m_link.exchangeCommandWithData(write, m_mirror.macros[n - 1]);
+        pause(kBlockDelayMs);
+    }
+}
+
+void DeviceCommands::readMacrosBack()
+{
+    for (std::uint8_t n = 1; n <= kMacroCount; ++n) {
+        // Room for the largest reply the length byte can announce, so a
+        // confused mouse cannot make us write past the addressed block.
+        std::array<std::uint8_t, 256> data{};
+        CommandReport read{cmd::kMacroRead, n};
+        m_link.exchangeCommandWithData(read, data);
+        const std::uint8_t number = read[1];
+        const std::size_t announced = read[2];
+        if (number < 1 || number > kMacroCount) {
+            remark("macro reply names macro " + std::to_string(number) + "; ignored");
+        } else {
+            if (announced > kMacroBlockSize)
+                remark("macro " + std::to_string(number) + " reply announces " + std::to_string(announced) +
+                       " bytes; kept " + std::to_string(kMacroBlockSize));
+            std::copy_n(data.begin(), std::min(announced, kMacroBlockSize), m_mirror.macros[number - 1].begin());
+        }
+        pause(kBlockDelayMs);
+    }
+}
+
+void DeviceCommands::writeKeyMatrices(const ConfigImage& image)
+{
+    m_mirror.keyMatrices[0] = buildKeyMatrix(image, Layer::A);
+    m_mirror.keyMatrices[2] = buildKeyMatrix(image, Layer::B);
+    for (std::uint8_t m = 1; m <= 4; ++m) {
+        std::array<std::uint8_t, 64> bytes{};
+        for (std::size_t slot = 0; slot < kKeyMatrixSlots; ++slot)
+            std::copy_n(m_mirror.keyMatrices[m - 1][slot].begin(), 4, bytes.begin() + 4 * slot);
+        CommandReport write{cmd::kKeyMatrixWrite, m, static_cast<std::uint8_t>(bytes.size())};
+        m_link.exchangeCommandWithData(write, bytes);
+        pause(kBlockDelayMs);
+    }
+}
+
+SensorRecord DeviceCommands::readSensorRecord()
+{
+    CommandReport read{cmd::kSensorRead};
+    m_link.exchangeCommand(read);
+    return {read[1], read[2], read[3], read[4]};
+}
+
+void DeviceCommands::writeSensorRecord(const SensorRecord& r)
+{
+    CommandReport write{cmd::kSensorWrite, r.type, r.rate, r.option1, r.option2};
+    m_link.exchangeCommand(write);
+}
+
+SensorRecord DeviceCommands::exchangeSensorRecord()
+{
+    m_sensor = readSensorRecord();
+    m_sensorType = m_sensor.type;
+    m_sensor.option2 |= kSensorOption2Bit;
+    writeSensorRecord(m_sensor);
+    return m_sensor;
+}
+
+} // namespace varcel

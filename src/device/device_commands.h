@@ -1,0 +1,97 @@
+// The mouse's command set: button codes, key matrices, DPI codes, colour
+// blocks, macros, the sensor record, and the apply sequence that sends the
+// whole configuration image.
+#pragma once
+
+#include "device/config_image.h"
+#include "device/protocol.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace varcel {
+
+class HidLink;
+class TraceSink;
+
+using ButtonCode = std::array<std::uint8_t, 4>;
+
+// The four bytes the mouse stores for one button, from the function kind and
+// the parameters at the button's slot in its layer.
+ButtonCode encodeButton(const ConfigImage& image, Layer layer, std::size_t slot);
+
+inline constexpr std::size_t kKeyMatrixSlots = 16;
+using KeyMatrix = std::array<ButtonCode, kKeyMatrixSlots>;
+
+// Key matrix of a layer: slots 0 to 7 with 3 and 4 exchanged, 14 and 15 fixed.
+KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer);
+
+// Sensor code of a DPI list row for a sensor type; 0 for an unknown type or a
+// row past the type's list.
+std::uint8_t dpiCode(std::uint8_t sensorType, std::uint8_t row);
+// Rows in the DPI list of a sensor type (12 for type 0 and unknown types).
+std::size_t dpiRowCount(std::uint8_t sensorType);
+
+// What the program last exchanged with the mouse.
+struct DeviceMirror {
+    std::array<std::uint8_t, 24> colourBlock0{}; // packed enabled loop colours
+    std::array<std::uint8_t, 24> colourBlock1{}; // only ever what the mouse returned
+    std::array<std::uint8_t, 4> colourBlock2{};  // DPI colour bits
+    std::array<std::uint8_t, 3> rgbEffect{};     // mode, parameter + 1, 3
+    std::uint8_t dpiCount = 0;
+    std::array<std::uint8_t, 8> dpiCodes{};
+    std::array<KeyMatrix, 4> keyMatrices{};
+    std::array<std::array<std::uint8_t, kMacroBlockSize>, kMacroCount> macros{};
+};
+
+struct SensorRecord {
+    std::uint8_t type = 0;
+    std::uint8_t rate = 0;
+    std::uint8_t option1 = 0;
+    std::uint8_t option2 = 0;
+};
+
+class DeviceCommands {
+public:
+    explicit DeviceCommands(HidLink& link);
+
+    // Sends the whole image in the fixed order. Runs to its end whatever the
+    // mouse answers (or whether it is still there); the caller saves after.
+    void applyConfiguration(const ConfigImage& image);
+
+    // Reads the sensor record, adopts its sensor type, sets bit 6 of option 2
+    // and writes it back.
+    SensorRecord exchangeSensorRecord();
+    SensorRecord readSensorRecord();
+    void writeSensorRecord(const SensorRecord& record);
+
+    std::uint8_t sensorType() const { return m_sensorType; }
+    const DeviceMirror& mirror() const { return m_mirror; }
+    const SensorRecord& sensorRecord() const { return m_sensor; }
+
+    // Remarks (cut replies) go here as "#" lines, beside the link's reports.
+    void setTrace(TraceSink* trace) { m_trace = trace; }
+
+private:
+    void readColourBlocks();
+    void stageRgbEffect(const ConfigImage& image);
+    void buildColourBlocks(const ConfigImage& image);
+    void writeColourBlocks();
+    void writeRgbEffect();
+    void writeDpiStages(const ConfigImage& image);
+    void writeMacros();
+    void readMacrosBack();
+    void writeKeyMatrices(const ConfigImage& image);
+    void pause(int ms);
+    void remark(const std::string& text);
+
+    HidLink& m_link;
+    DeviceMirror m_mirror;
+    SensorRecord m_sensor;
+    std::uint8_t m_sensorType = 0;
+    TraceSink* m_trace = nullptr;
+};
+
+} // namespace varcel
