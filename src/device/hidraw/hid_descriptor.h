@@ -38,6 +38,7 @@ struct HidCollectionCaps {
     std::uint16_t featureLength = 0;
     std::uint16_t inputLength = 0;
     std::uint16_t outputLength = 0;
+    friend bool operator==(const HidCollectionCaps&, const HidCollectionCaps&) = default;
 };
 
 struct HidDescriptorInfo {
