@@ -112,6 +112,12 @@ void SimMouse::setChangeCallback(std::function<void()> callback)
     m_changeCallback = std::move(callback);
 }
 
+void SimMouse::setPlugCallback(std::function<void(bool)> callback)
+{
+    std::lock_guard lock(m_mutex);
+    m_plugCallback = std::move(callback);
+}
+
 void SimMouse::changed()
 {
     m_wake.notify_all();
@@ -189,13 +195,19 @@ void SimMouse::plug()
     m_dataQueue.clear();
     m_noteQueue.clear();
     changed();
+    if (m_plugCallback)
+        m_plugCallback(true);
 }
 
 void SimMouse::unplug()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_plugged)
-        return;
+    if (m_plugged)
+        pulledOut();
+}
+
+void SimMouse::pulledOut()
+{
     m_plugged = false;
     m_scrambled = false;
     m_reply.reset();
@@ -203,6 +215,8 @@ void SimMouse::unplug()
     m_dataQueue.clear();
     m_noteQueue.clear();
     changed();
+    if (m_plugCallback)
+        m_plugCallback(false);
 }
 
 void SimMouse::notify(std::uint8_t code, std::uint8_t value)
@@ -220,14 +234,8 @@ void SimMouse::countHostReport()
         return;
     if (--m_reportsBeforeUnplug > 0)
         return;
-    m_plugged = false;
-    m_scrambled = false;
-    m_reply.reset();
-    m_pending.reset();
-    m_dataQueue.clear();
-    m_noteQueue.clear();
     m_fault = SimFault::None;
-    changed();
+    pulledOut();
 }
 
 bool SimMouse::setFeature(std::span<const std::uint8_t> report)
@@ -440,6 +448,9 @@ int SimMouse::popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<s
         return 0;
     std::vector<std::uint8_t> report = std::move(queue.front());
     queue.pop_front();
+    // Waiters woke once for the whole queue; tell them there is more.
+    if (!queue.empty())
+        changed();
     const std::size_t n = std::min(report.size(), buffer.size());
     std::fill(buffer.begin(), buffer.end(), 0);
     std::copy_n(report.begin(), n, buffer.begin());

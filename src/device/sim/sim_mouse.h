@@ -81,6 +81,9 @@ public:
     // Called (from whichever thread) when plugging state or queues change, so
     // backends can wake their waiters.
     void setChangeCallback(std::function<void()> callback);
+    // Called when the mouse is plugged in (true) or pulled out (false), from
+    // whichever thread did it, with the mouse's lock held: keep it short.
+    void setPlugCallback(std::function<void(bool plugged)> callback);
 
     SimMemory memory() const;
     void setMemory(const SimMemory& memory);
@@ -110,6 +113,7 @@ private:
     void countHostReport();
     void record(const std::string& line);
     void changed();
+    void pulledOut();
     int popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<std::uint8_t> buffer, int timeoutMs);
 
     mutable std::mutex m_mutex;
@@ -129,6 +133,7 @@ private:
     std::deque<std::vector<std::uint8_t>> m_noteQueue;   // notification reports
     std::vector<std::string> m_log;
     std::function<void()> m_changeCallback;
+    std::function<void(bool)> m_plugCallback;
 };
 
 } // namespace varcel

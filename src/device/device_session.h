@@ -1,0 +1,72 @@
+// Keeps the program in step with the mouse while it runs: brings the link up,
+// follows the mouse being plugged in and out, and runs the reader thread that
+// hands the mouse's own notifications to the application.
+#pragma once
+
+#include "device/device_commands.h"
+#include "device/device_status.h"
+#include "device/hid_link.h"
+#include "device/hotplug.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace varcel {
+
+class Reporter;
+class TraceSink;
+
+class DeviceSession {
+public:
+    // `status` hears every status code: handshake outcomes on the calling
+    // thread, notifications on the reader thread. It must not block for long
+    // and must never wait for the thread that calls handleHotplug.
+    DeviceSession(HidBackend& backend, Reporter& reporter, StatusSink& status);
+    ~DeviceSession();
+    DeviceSession(const DeviceSession&) = delete;
+    DeviceSession& operator=(const DeviceSession&) = delete;
+
+    // Start-up: discovery and the handshake; a mouse that is not there is
+    // reported in a message box. Returns whether the link is ready.
+    bool start();
+
+    // An arrival or removal of the mouse.
+    void handleHotplug(const HotplugEvent& event);
+
+    // Ends the reader; safe to call twice.
+    void stop();
+
+    HidLink& link() { return m_link; }
+    DeviceCommands& commands() { return m_commands; }
+    bool ready() const { return m_link.ready(); }
+    bool readerStarted() const { return m_reader.joinable(); }
+    // The reader's kernel thread id, for those who watch it stay idle.
+    int readerThreadId() const { return m_readerTid.load(); }
+
+    // Called when the mouse is gone, so the window can hide itself.
+    void setOnGone(std::function<void()> callback) { m_onGone = std::move(callback); }
+    // Reports of both threads go here; it must be safe to call from either.
+    void setTrace(TraceSink* trace);
+
+private:
+    void rediscover(bool arrival);
+    void startReaderOnce();
+    void wakeReader();
+    void readerLoop();
+
+    HidLink m_link;
+    DeviceCommands m_commands;
+    Reporter& m_reporter;
+    StatusSink& m_status;
+    TraceSink* m_trace = nullptr;
+    std::function<void()> m_onGone;
+
+    std::thread m_reader;
+    std::atomic<bool> m_stopping{false};
+    std::atomic<int> m_readerTid{0};
+    int m_wakeFd = -1;
+};
+
+} // namespace varcel

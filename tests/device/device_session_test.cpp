@@ -1,0 +1,247 @@
+#include "device/device_session.h"
+#include "device/reporter.h"
+#include "device/sim/sim_backend.h"
+#include "device/sim/sim_control.h"
+#include "device/sim/sim_hotplug.h"
+#include "device/sim/sim_mouse.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <poll.h>
+#include <thread>
+
+namespace varcel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Collects status codes from any thread and lets the test wait for them.
+class StatusQueue : public StatusSink {
+public:
+    void deviceStatus(StatusCode code, int value) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_items.emplace_back(code, value);
+        m_changed.notify_all();
+    }
+    // Waits until `count` codes arrived (or a generous deadline passed).
+    std::vector<std::pair<StatusCode, int>> waitFor(std::size_t count)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, 5s, [&] { return m_items.size() >= count; });
+        return m_items;
+    }
+    std::vector<std::pair<StatusCode, int>> items()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_items;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::pair<StatusCode, int>> m_items;
+};
+
+using Status = std::pair<StatusCode, int>;
+
+struct Rig {
+    Rig() : backend(mouse), hotplug(mouse), session(backend, reporter, status)
+    {
+        session.link().setDataTimeout(50ms);
+        session.setOnGone([this] { ++gone; });
+    }
+    // What the window thread does when the hot-plug descriptor polls ready.
+    void deliverHotplug()
+    {
+        pollfd p{hotplug.fd(), POLLIN, 0};
+        ASSERT_EQ(::poll(&p, 1, 1000), 1) << "a plug or unplug raises a hot-plug event";
+        for (const HotplugEvent& event : hotplug.drain())
+            session.handleHotplug(event);
+    }
+    SimMouse mouse;
+    SimBackend backend;
+    SimHotplug hotplug;
+    RecordingReporter reporter;
+    StatusQueue status;
+    DeviceSession session;
+    int gone = 0;
+};
+
+long voluntarySwitches(int tid)
+{
+    std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+            return std::stol(line.substr(line.find(':') + 1));
+    return -1;
+}
+
+TEST(DeviceSession, StartWithoutTheMouseThenPlugItIn)
+{
+    Rig rig;
+    rig.mouse.unplug();
+    rig.hotplug.drain();
+    EXPECT_FALSE(rig.session.start());
+    EXPECT_EQ(rig.reporter.messages,
+              (std::vector<RecordingReporter::Message>{{"The system did not detect the gaming mouse!", "Warning"}}));
+    EXPECT_FALSE(rig.session.readerStarted());
+
+    SimMemory memory;
+    memory.sensor = {1, 0, 0, 0};
+    rig.mouse.setMemory(memory);
+    rig.mouse.plug();
+    rig.deliverHotplug();
+    EXPECT_TRUE(rig.session.ready());
+    EXPECT_TRUE(rig.session.readerStarted());
+    EXPECT_EQ(rig.session.commands().sensorType(), 1) << "an arrival runs the sensor exchange";
+    EXPECT_EQ(rig.mouse.memory().sensor[3], 0x40);
+
+    // The mouse's own DPI switch now reaches the application.
+    rig.mouse.notify(7, 3);
+    const auto seen = rig.status.waitFor(3);
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen.back(), Status(StatusCode::DpiStageChanged, 3));
+}
+
+TEST(DeviceSession, OnlyTheFourNotificationCodesAreDelivered)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.session.start());
+    for (auto [code, value] : std::vector<std::pair<int, int>>{{6, 1}, {5, 8}, {3, 3}, {8, 2}, {9, 12}, {10, 1}, {7, 4}})
+        rig.mouse.notify(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(value));
+    const auto seen = rig.status.waitFor(5);
+    EXPECT_EQ(seen, (std::vector<Status>{{StatusCode::Detected, 0},
+                                         {StatusCode::ReportRateChanged, 8},
+                                         {StatusCode::KeyMatrixChanged, 2},
+                                         {StatusCode::MacroChanged, 12},
+                                         {StatusCode::DpiStageChanged, 4}}));
+}
+
+TEST(DeviceSession, UnplugAnnouncesTheLossAndReplugRestoresTheLink)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.session.start());
+    rig.mouse.unplug();
+    rig.deliverHotplug();
+    EXPECT_FALSE(rig.session.ready());
+    EXPECT_GE(rig.gone, 1) << "the window hides when the mouse is gone";
+    const auto afterUnplug = rig.status.items();
+    ASSERT_GE(afterUnplug.size(), 2u);
+    EXPECT_EQ(afterUnplug.back(), Status(StatusCode::NotDetected, 0));
+
+    rig.mouse.plug();
+    rig.deliverHotplug();
+    EXPECT_TRUE(rig.session.ready());
+    rig.mouse.notify(9, 5);
+    const auto seen = rig.status.waitFor(afterUnplug.size() + 3);
+    EXPECT_EQ(seen.back(), Status(StatusCode::MacroChanged, 5));
+}
+
+TEST(DeviceSession, RejectedMouseOnArrivalIsNotReadFrom)
+{
+    Rig rig;
+    rig.mouse.unplug();
+    rig.hotplug.drain();
+    rig.session.start();
+    rig.mouse.setFault(SimFault::AnswerPlain);
+    rig.mouse.plug();
+    rig.deliverHotplug();
+    EXPECT_FALSE(rig.session.ready());
+    EXPECT_FALSE(rig.session.readerStarted());
+    for (const auto& [code, value] : rig.status.items())
+        EXPECT_EQ(code, StatusCode::NotDetected);
+}
+
+TEST(DeviceSession, IdleReaderSleepsAndStopsAtOnce)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.session.start());
+    rig.mouse.notify(5, 1);
+    rig.status.waitFor(2);
+    const int tid = rig.session.readerThreadId();
+    ASSERT_GT(tid, 0);
+    std::this_thread::sleep_for(50ms); // let it settle into its wait
+    const long before = voluntarySwitches(tid);
+    ASSERT_GE(before, 0);
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(voluntarySwitches(tid), before) << "an idle reader makes no wake-ups";
+
+    rig.session.stop();
+    EXPECT_FALSE(rig.session.readerStarted());
+}
+
+TEST(DeviceSession, NotificationsKeepFlowingDuringALongApply)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.session.start());
+    std::thread mouseSide([&] {
+        for (std::uint8_t stage = 1; stage <= 4; ++stage) {
+            rig.mouse.notify(7, stage);
+            std::this_thread::sleep_for(10ms);
+        }
+    });
+    ConfigImage image{};
+    rig.session.commands().applyConfiguration(image);
+    const std::size_t deliveredDuringApply = rig.status.items().size() - 1;
+    mouseSide.join();
+    EXPECT_EQ(rig.status.waitFor(5).size(), 5u);
+    EXPECT_GT(deliveredDuringApply, 0u) << "the reader does not wait for the window thread";
+}
+
+TEST(SimControl, OutsiderPlugsUnplugsAndNotifies)
+{
+    test::TempDir runtime;
+    test::TempDir data;
+    ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    Rig rig;
+    SimControlServer server(rig.mouse, data.path());
+    ASSERT_TRUE(server.listening()) << server.error();
+    ASSERT_TRUE(rig.session.start());
+
+    // The outsider blocks until the program answers, so it runs beside the
+    // program's own loop.
+    auto ask = [&](const std::string& line) {
+        std::string answer;
+        std::thread outsider([&] { answer = sendSimControl(data.path(), line); });
+        pollfd p{server.fd(), POLLIN, 0};
+        EXPECT_EQ(::poll(&p, 1, 2000), 1);
+        server.serve();
+        outsider.join();
+        return answer;
+    };
+
+    EXPECT_EQ(ask("notify 8 2"), "ok sent");
+    EXPECT_EQ(rig.status.waitFor(2).back(), Status(StatusCode::KeyMatrixChanged, 2));
+    EXPECT_EQ(ask("unplug"), "ok unplugged");
+    rig.deliverHotplug();
+    EXPECT_FALSE(rig.session.ready());
+    EXPECT_EQ(ask("notify 7 1").rfind("error:", 0), 0u);
+    EXPECT_EQ(ask("plug"), "ok plugged");
+    rig.deliverHotplug();
+    EXPECT_TRUE(rig.session.ready());
+    EXPECT_EQ(ask("fly away").rfind("error:", 0), 0u);
+    EXPECT_EQ(ask("notify 300 1").rfind("error:", 0), 0u);
+
+    // A second program cannot take over a mouse that is already controlled.
+    SimMouse other;
+    SimControlServer second(other, data.path());
+    EXPECT_FALSE(second.listening());
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(SimControl, NoProgramListeningIsAClearError)
+{
+    test::TempDir runtime;
+    test::TempDir data;
+    ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    EXPECT_THROW(sendSimControl(data.path(), "unplug"), std::runtime_error);
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+} // namespace
+} // namespace varcel
