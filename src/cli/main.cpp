@@ -1,6 +1,7 @@
 // varcelctl: the mouse's configuration from the command line, on the same
 // core as the window.
 #include "cli/cli_context.h"
+#include "cli/cmd_buttons.h"
 
 #include <iostream>
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
                    "With --sim-fault unplug-after: reports the simulated mouse takes before it is pulled out");
 
     addDeviceCommands(app, context);
+    addButtonCommands(app, context);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,369 @@
+// Commands about the buttons: button (assign a function, as the key page
+// does) and labels (the 24 button labels of str.ini).
+#include "buttons/button_model.h"
+#include "buttons/key_tables.h"
+#include "buttons/labels_file.h"
+#include "cli/cli_context.h"
+#include "cli/cmd_buttons.h"
+#include "device/apply_sequence.h"
+#include "device/config_store.h"
+#include "device/device_commands.h"
+#include "device/trace.h"
+#include "lang/dialog_strings.h"
+#include "lang/ui_strings.h"
+#include "platform/ini_file.h"
+
+#include <iomanip>
+#include <iostream>
+#include <memory>
+
+namespace varcel {
+
+namespace {
+
+constexpr const char* kMacroFileName = "record.ini";
+
+struct ButtonRequest {
+    std::string layer;
+    int number = 0;
+    std::string function;
+    std::vector<std::string> args;
+    bool apply = false;
+};
+
+// Function names on the command line; the English row texts and the kind
+// numbers work too.
+struct FunctionAlias {
+    const char* name;
+    FunctionKind kind;
+};
+constexpr FunctionAlias kFunctionAliases[] = {
+    {"left-click", FunctionKind::LeftClick},     {"right-click", FunctionKind::RightClick},
+    {"mid-click", FunctionKind::MidClick},       {"middle-click", FunctionKind::MidClick},
+    {"forward", FunctionKind::Forward},          {"backward", FunctionKind::Backward},
+    {"triple-click", FunctionKind::TripleClick}, {"dpi-switch", FunctionKind::DpiSwitch},
+    {"dpi", FunctionKind::DpiSwitch},            {"rgb-on-off", FunctionKind::RgbOnOff},
+    {"rgb", FunctionKind::RgbOnOff},             {"windows", FunctionKind::Windows},
+    {"application", FunctionKind::Windows},      {"multimedia", FunctionKind::Multimedia},
+    {"media", FunctionKind::Multimedia},         {"fire-key", FunctionKind::FireKey},
+    {"single-key", FunctionKind::SingleKey},     {"combo", FunctionKind::ComboKey},
+    {"combo-key", FunctionKind::ComboKey},       {"macro", FunctionKind::MacroKey},
+    {"macro-key", FunctionKind::MacroKey},       {"shift", FunctionKind::Shift},
+    {"key-off", FunctionKind::KeyOff},           {"off", FunctionKind::KeyOff},
+};
+
+const char* kFunctionHelp =
+    "FUNCTION and its ARGS:\n"
+    "  left-click | right-click | mid-click | forward | backward | triple-click | rgb-on-off | shift | key-off\n"
+    "  dpi-switch plus|minus|loop\n"
+    "  windows NAME             application key, e.g. Calculator, \"Browser-Home\"\n"
+    "  multimedia NAME          e.g. Next, Previous, Stop, Play/Pause, Mute, Vol+, Vol-\n"
+    "  fire-key KEY [SPEED [TIMES]]   KEY from the fire-key list (A, F5, R-CTRL, L-Button, B4-Button...),\n"
+    "                           SPEED 5-255 (default 32, smaller is faster), TIMES 0-255 (default 1, 0 = while held)\n"
+    "  single-key KEY           a key name as the key-name table spells it (F5, Enter, \"Num Enter\", Ctrl...)\n"
+    "  combo MODIFIER KEY1 [KEY2]     MODIFIER one of \"Left Ctrl\" ... \"Right Win\"; any part may be \"\"\n"
+    "  macro NUMBER|NAME [MODE]       macro 1-12 (record.ini order) or its name; MODE 1-3 (default 1)\n"
+    "Function names are also accepted as their kind number 0-15 or English list text (\"Single Key\").";
+
+std::optional<FunctionKind> functionKindOf(const std::string& name)
+{
+    for (const FunctionAlias& alias : kFunctionAliases)
+        if (equalsIgnoringCase(name, alias.name))
+            return alias.kind;
+    for (int kind = 0; kind < kFunctionKindCount; ++kind) {
+        const auto k = static_cast<FunctionKind>(kind);
+        if (name == std::to_string(kind) || equalsIgnoringCase(name, functionName(Language::English, k)))
+            return k;
+    }
+    return std::nullopt;
+}
+
+int parseNumber(const std::string& text, int low, int high, const std::string& what)
+{
+    std::size_t used = 0;
+    int value = 0;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size() || value < low || value > high)
+        throw CliError{what + " must be a number from " + std::to_string(low) + " to " + std::to_string(high) +
+                           ", not \"" + text + "\"",
+                       2};
+    return value;
+}
+
+void requireArgs(const ButtonRequest& request, std::size_t least, std::size_t most)
+{
+    if (request.args.size() < least || request.args.size() > most) {
+        std::string expected = least == most ? std::to_string(least)
+                                             : std::to_string(least) + " to " + std::to_string(most);
+        throw CliError{"\"" + request.function + "\" takes " + expected + " argument" + (most == 1 ? "" : "s") +
+                           ", got " + std::to_string(request.args.size()) + "\n" + kFunctionHelp,
+                       2};
+    }
+}
+
+// A row of a three-language list by its text in any language, or -1.
+template <typename RowOfName>
+int rowInAnyLanguage(const std::string& name, RowOfName rowOfName)
+{
+    for (Language language : {Language::English, Language::SimplifiedChinese, Language::TraditionalChinese})
+        if (const int row = rowOfName(name, language); row >= 0)
+            return row;
+    return -1;
+}
+
+void warnUnknownKey(const std::string& name, const char* table)
+{
+    if (!name.empty())
+        std::cerr << "note: \"" << name << "\" is not in the " << table << "; the mouse gets code 0 for it\n";
+}
+
+// Fills the dialog callback of the chosen kind with the answer the arguments
+// give, as if the user had confirmed that dialog.
+void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& request, CliContext& context)
+{
+    const Language language = model.language();
+    const auto& args = request.args;
+    switch (kind) {
+    case FunctionKind::Windows: {
+        requireArgs(request, 1, 1);
+        int row = rowInAnyLanguage(args[0], applicationRowOfName);
+        for (std::size_t i = 0; row < 0 && i < kApplicationRows.size(); ++i)
+            if (equalsIgnoringCase(args[0], kApplicationRows[i].text.en))
+                row = static_cast<int>(i);
+        if (row < 0) {
+            std::string names;
+            for (const auto& r : kApplicationRows)
+                names += std::string(names.empty() ? "" : ", ") + r.text.en;
+            throw CliError{"no application key \"" + args[0] + "\"; one of: " + names, 2};
+        }
+        model.dialogs.applicationKey = [row, language] {
+            return ApplicationKeyChoice{row, kApplicationRows[static_cast<std::size_t>(row)].text(language)};
+        };
+        break;
+    }
+    case FunctionKind::Multimedia: {
+        requireArgs(request, 1, 1);
+        int row = rowInAnyLanguage(args[0], mediaRowOfName);
+        for (std::size_t i = 0; row < 0 && i < kMediaRows.size(); ++i)
+            if (equalsIgnoringCase(args[0], kMediaRows[i].text.en))
+                row = static_cast<int>(i);
+        if (row < 0) {
+            std::string names;
+            for (const auto& r : kMediaRows)
+                names += std::string(names.empty() ? "" : ", ") + r.text.en;
+            throw CliError{"no multimedia key \"" + args[0] + "\"; one of: " + names, 2};
+        }
+        model.dialogs.multimedia = [row, language] {
+            return MultimediaChoice{row, kMediaRows[static_cast<std::size_t>(row)].text(language)};
+        };
+        break;
+    }
+    case FunctionKind::FireKey: {
+        requireArgs(request, 1, 3);
+        int row = fireKeyRowOfName(args[0]);
+        for (std::size_t i = 0; row < 0 && i < kFireKeyRows.size(); ++i)
+            if (equalsIgnoringCase(args[0], kFireKeyRows[i].text))
+                row = static_cast<int>(i);
+        if (row < 0)
+            throw CliError{"no key \"" + args[0] + "\" in the fire-key list (A-Z, 0-9, F1-F12, L-CTRL, "
+                           "L-SHIFT, L-ALT, R-CTRL, R-SHIFT, R-ALT, L-Button, R-Button, M-Button, "
+                           "B4-Button, B5-Button, L-Tilt Wheel, R-Tilt Wheel)",
+                           2};
+        const int speed = args.size() > 1 ? parseNumber(args[1], 5, 255, "SPEED") : 32;
+        const int times = args.size() > 2 ? parseNumber(args[2], 0, 255, "TIMES") : 1;
+        model.dialogs.fireKey = [row, speed, times] {
+            return FireKeyChoice{row, kFireKeyRows[static_cast<std::size_t>(row)].text, speed, times};
+        };
+        break;
+    }
+    case FunctionKind::SingleKey: {
+        requireArgs(request, 1, 1);
+        if (keyCodeOfName(args[0]) == 0)
+            warnUnknownKey(args[0], "key-name table");
+        model.dialogs.singleKey = [name = args[0]] { return SingleKeyChoice{name}; };
+        break;
+    }
+    case FunctionKind::ComboKey: {
+        requireArgs(request, 1, 3);
+        ComboKeyChoice choice;
+        choice.modifier = args[0];
+        choice.key1 = args.size() > 1 ? args[1] : "";
+        choice.key2 = args.size() > 2 ? args[2] : "";
+        if (modifierMaskOfName(choice.modifier) == 0)
+            warnUnknownKey(choice.modifier, "modifier list");
+        if (keyCodeOfName(choice.key1) == 0)
+            warnUnknownKey(choice.key1, "key-name table");
+        if (keyCodeOfName(choice.key2) == 0)
+            warnUnknownKey(choice.key2, "key-name table");
+        model.dialogs.comboKey = [choice] { return choice; };
+        break;
+    }
+    case FunctionKind::MacroKey: {
+        requireArgs(request, 1, 2);
+        const auto macros = iniSectionNames(context.dataDir().path / kMacroFileName);
+        int position = -1;
+        for (std::size_t i = 0; i < macros.size() && i < kMacroCount; ++i)
+            if (equalsIgnoringCase(args[0], macros[i]))
+                position = static_cast<int>(i);
+        if (position < 0)
+            position = parseNumber(args[0], 1, static_cast<int>(kMacroCount), "the macro NUMBER") - 1;
+        const int mode = args.size() > 1 ? parseNumber(args[1], 1, 3, "MODE") : 1;
+        std::string name;
+        if (static_cast<std::size_t>(position) < macros.size())
+            name = macros[static_cast<std::size_t>(position)];
+        else
+            std::cerr << "note: " << kMacroFileName << " has no macro " << position + 1
+                      << " yet; the button plays whatever is recorded there later, and its label names none\n";
+        model.dialogs.macroKey = [position, mode, name] { return MacroKeyChoice{position, mode, name}; };
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+int dpiOptionRow(const ButtonRequest& request)
+{
+    requireArgs(request, 1, 1);
+    const std::string& option = request.args[0];
+    const char* names[][3] = {{"plus", "+", "DPI +"}, {"minus", "-", "DPI -"}, {"loop", "cycle", "DPI Loop"}};
+    for (int row = 0; row < 3; ++row)
+        for (const char* name : names[row])
+            if (equalsIgnoringCase(option, name))
+                return row;
+    throw CliError{"dpi-switch takes plus, minus or loop, not \"" + option + "\"", 2};
+}
+
+Layer parseLayer(const std::string& text)
+{
+    if (equalsIgnoringCase(text, "A") || equalsIgnoringCase(text, text::kModeA) || text == "0")
+        return Layer::A;
+    if (equalsIgnoringCase(text, "B") || equalsIgnoringCase(text, text::kModeB) || text == "1")
+        return Layer::B;
+    throw CliError{"LAYER is A or B, not \"" + text + "\"", 2};
+}
+
+const char* layerName(Layer layer) { return layer == Layer::A ? text::kModeA : text::kModeB; }
+
+int assignButton(CliContext& context, const ButtonRequest& request)
+{
+    const Layer layer = parseLayer(request.layer);
+    if (request.number < 1 || request.number > static_cast<int>(kButtonSlots))
+        throw CliError{"NUMBER is the button's number, 1 to 12, not " + std::to_string(request.number), 2};
+    const auto slot = static_cast<std::size_t>(request.number - 1);
+    const auto kind = functionKindOf(request.function);
+    if (!kind)
+        throw CliError{"unknown function \"" + request.function + "\"\n" + kFunctionHelp, 2};
+    const bool hasParameters = *kind == FunctionKind::DpiSwitch
+        || (*kind >= FunctionKind::Windows && *kind <= FunctionKind::MacroKey);
+    if (!hasParameters && !request.args.empty())
+        throw CliError{"\"" + request.function + "\" takes no arguments", 2};
+
+    const DataDir& dir = context.dataDir();
+    ConfigStore store(dir.path, context.reporter());
+    if (!store.load())
+        throw CliError{"no usable " + std::string(kConfigFileName) + " in " + dir.path.string() +
+                       " (the program never creates it)"};
+    const Language language = systemLanguage();
+    const auto strIni = dir.path / kLabelsFileName;
+    ButtonLabels labels{};
+    SkinSettings skin;
+    readLabels(strIni, language, labels, skin);
+
+    ButtonModel model(store.working(), labels, language, context.reporter());
+    // Opening the key page on a first run sets the default labels.
+    if (store.firstRunFlag() == 0)
+        model.setFirstRunLabels();
+
+    // As the user would: choose the layer with its mode button, open the
+    // button's list, pick the row. The shown layer goes back afterwards: the
+    // command changes a button, not the page.
+    const std::uint8_t shownBefore = store.working()[img::kLayerShown];
+    model.showLayer(layer == Layer::A ? 0 : 1);
+    const ConfigImage before = store.working();
+    const ButtonLabels labelsBefore = labels;
+    const int dpiRow = *kind == FunctionKind::DpiSwitch ? dpiOptionRow(request) : -1;
+    answerDialog(model, *kind, request, context);
+    if (!model.toggleFunctionList(slot))
+        throw CliError{std::string(layerName(layer)) + " button " + std::to_string(request.number) +
+                       " keeps its function; nothing was saved"};
+    const int row = static_cast<int>(*kind);
+    if (*kind == FunctionKind::DpiSwitch) {
+        model.hoverFunctionRow(row);
+        model.chooseDpiOption(dpiRow);
+    } else {
+        model.chooseFunction(slot, row);
+    }
+    if (*kind == FunctionKind::Shift && store.working() == before && labels == labelsBefore)
+        throw CliError{std::string(layerName(layer)) + " already has a Shift button among buttons 1 to 8; "
+                                                       "nothing was changed or saved"};
+    store.working()[img::kLayerShown] = shownBefore;
+
+    const auto saveLabels = [&] {
+        if (!writeLabels(strIni, language, labels))
+            std::cerr << "varcelctl: could not write " << strIni.string() << '\n';
+    };
+    if (request.apply) {
+        HidLink& link = context.connect();
+        DeviceCommands commands(link);
+        if (!applyAndSave(link, commands, store, saveLabels))
+            throw CliError{uiString(language, UiString::MouseNotDetected)};
+    } else {
+        if (!store.save())
+            throw CliError{"could not save " + store.path().string()};
+        saveLabels();
+    }
+
+    const ButtonCode code = encodeButton(store.working(), layer, slot);
+    std::cout << layerName(layer) << ", button " << request.number << ": " << model.label(layer, slot)
+              << "\n  button code " << hexBytes(code) << "\n  saved " << store.path().string() << " and "
+              << strIni.string() << " [" << labelSectionName(language) << "]"
+              << (request.apply ? "; sent to the mouse" : "") << "\n";
+    return 0;
+}
+
+int showLabels(CliContext& context)
+{
+    const Language language = systemLanguage();
+    const auto strIni = context.dataDir().path / kLabelsFileName;
+    ButtonLabels labels{};
+    SkinSettings skin;
+    readLabels(strIni, language, labels, skin);
+    std::cout << "Button labels in " << strIni.string() << " [" << labelSectionName(language) << "]\n";
+    for (const Layer layer : {Layer::A, Layer::B}) {
+        std::cout << layerName(layer) << "\n";
+        for (std::size_t slot = 0; slot < kButtonSlots; ++slot) {
+            const std::size_t index = labelIndex(layer, slot);
+            std::cout << "  " << std::setw(2) << slot + 1 << "  " << std::left << std::setw(8) << labelKey(index)
+                      << std::right << "  " << labels[index] << "\n";
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+void addButtonCommands(CLI::App& app, CliContext& context)
+{
+    auto request = std::make_shared<ButtonRequest>();
+    auto* buttonCmd = app.add_subcommand(
+        "button", "Give a button a function, as the key page does, and save config.bin and str.ini");
+    buttonCmd->footer(kFunctionHelp);
+    buttonCmd->add_option("LAYER", request->layer, "A (\"Mode A\") or B (\"Mode B\")")->required();
+    buttonCmd->add_option("NUMBER", request->number, "The button's number, 1 to 12")->required();
+    buttonCmd->add_option("FUNCTION", request->function, "The function (see below)")->required();
+    buttonCmd->add_option("ARGS", request->args, "The function's parameters");
+    buttonCmd->add_flag("--apply", request->apply, "Also send the configuration to the mouse, as Apply does");
+    buttonCmd->callback([&context, request] {
+        context.run = [&context, request] { return assignButton(context, *request); };
+    });
+
+    auto* labelsCmd = app.add_subcommand("labels", "Show the 24 button labels of str.ini in the system language");
+    labelsCmd->callback([&context] { context.run = [&context] { return showLabels(context); }; });
+}
+
+} // namespace varcel
