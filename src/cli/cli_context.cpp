@@ -1,5 +1,6 @@
 #include "cli/cli_context.h"
 
+#include "device/hidraw/hidraw_backend.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
 
@@ -18,14 +19,27 @@ void StderrReporter::messageBox(const std::string& text, const std::string& capt
 
 void StdoutTrace::traceReport(TraceKind kind, std::span<const std::uint8_t> bytes)
 {
-    std::cout << formatTraceLine(kind, bytes) << '\n';
+    std::lock_guard lock(m_mutex);
+    std::cout << formatTraceLine(kind, bytes) << std::endl;
 }
 
-void StdoutTrace::traceRemark(const std::string& text) { std::cout << "# " << text << '\n'; }
+void StdoutTrace::traceRemark(const std::string& text)
+{
+    std::lock_guard lock(m_mutex);
+    std::cout << "# " << text << std::endl;
+}
+
+void PrintingStatus::deviceStatus(StatusCode code, int value)
+{
+    if (quiet)
+        return;
+    std::lock_guard lock(m_mutex);
+    std::cout << statusCodeName(code) << ' ' << value << std::endl;
+}
 
 CliContext::~CliContext()
 {
-    m_link.reset();
+    m_session.reset();
     m_backend.reset();
     if (m_sim)
         m_sim->saveMemory();
@@ -46,8 +60,10 @@ HidBackend& CliContext::backend()
 {
     if (m_backend)
         return *m_backend;
-    if (!simulate)
-        throw CliError{"this build has no backend for a real mouse; use --simulate", 2};
+    if (!simulate) {
+        m_backend = std::make_unique<HidrawBackend>();
+        return *m_backend;
+    }
     const auto fault = simFaultFromName(simFault);
     if (!fault)
         throw CliError{"unknown simulated fault \"" + simFault + "\"", 2};
@@ -57,23 +73,42 @@ HidBackend& CliContext::backend()
     return *m_backend;
 }
 
+DeviceSession& CliContext::session()
+{
+    if (!m_session) {
+        m_session = std::make_unique<DeviceSession>(backend(), m_reporter, m_status);
+        if (trace)
+            m_session->setTrace(&m_trace);
+    }
+    return *m_session;
+}
+
+std::string CliContext::notFoundMessage()
+{
+    for (const HidInterfaceInfo& info : backend().enumerate())
+        if (info.vendorId == kVendorId && info.productId == kProductId)
+            return "The system did not detect the gaming mouse! It is plugged in (" + info.path +
+                   "), but its device nodes cannot be opened: install the udev rule (README, \"Using a real "
+                   "mouse\")";
+    return "The system did not detect the gaming mouse!";
+}
+
 HidLink& CliContext::connect(bool requireReady)
 {
-    if (m_link)
-        return *m_link;
-    m_link = std::make_unique<HidLink>(backend());
-    if (trace)
-        m_link->setTrace(&m_trace);
-    m_discovered = m_link->discover();
-    if (!m_discovered) {
-        if (requireReady)
-            throw CliError{"The system did not detect the gaming mouse!"};
-        return *m_link;
+    HidLink& link = session().link();
+    if (!m_connected) {
+        m_connected = true;
+        m_status.quiet = true;
+        m_discovered = link.discover();
+        if (m_discovered)
+            m_handshake = link.handshake(&m_status);
+        m_status.quiet = false;
     }
-    m_handshake = m_link->handshake(nullptr);
-    if (requireReady && !m_link->ready())
+    if (requireReady && !m_discovered)
+        throw CliError{notFoundMessage()};
+    if (requireReady && !link.ready())
         throw CliError{std::string("the mouse was found but not accepted: ") + handshakeOutcomeName(m_handshake)};
-    return *m_link;
+    return link;
 }
 
 } // namespace varcel

@@ -2,6 +2,7 @@
 // the message-box reporter and, for commands that talk to the mouse, the link.
 #pragma once
 
+#include "device/device_session.h"
 #include "device/hid_link.h"
 #include "device/reporter.h"
 #include "device/sim/sim_mouse.h"
@@ -25,11 +26,25 @@ public:
     int count = 0;
 };
 
-// --trace lines go to stdout as they happen.
+// --trace lines go to stdout as they happen, from whichever thread.
 class StdoutTrace : public TraceSink {
 public:
     void traceReport(TraceKind kind, std::span<const std::uint8_t> bytes) override;
     void traceRemark(const std::string& text) override;
+
+private:
+    std::mutex m_mutex;
+};
+
+// Status codes printed one per line: "<name> <value>" (for example
+// "dpi-stage 3"), from whichever thread.
+class PrintingStatus : public StatusSink {
+public:
+    void deviceStatus(StatusCode code, int value) override;
+    bool quiet = false; // the handshake outcome is shown otherwise by most commands
+
+private:
+    std::mutex m_mutex;
 };
 
 // A failure the user must hear about; main() prints it and exits non-zero.
@@ -59,6 +74,11 @@ public:
     HidLink& connect(bool requireReady = true);
     // The backend without discovery (for listing collections).
     HidBackend& backend();
+    // The device session (link, commands, reader) on the chosen backend.
+    DeviceSession& session();
+    PrintingStatus& statusPrinter() { return m_status; }
+    // Why the mouse was not found, with a hint when it is there but closed to us.
+    std::string notFoundMessage();
     // The simulated mouse, when --simulate is on.
     SimMouse* sim() { return m_sim.get(); }
     HandshakeOutcome lastHandshake() const { return m_handshake; }
@@ -70,9 +90,11 @@ private:
     std::optional<DataDir> m_dataDir;
     StderrReporter m_reporter;
     StdoutTrace m_trace;
+    PrintingStatus m_status;
     std::unique_ptr<SimMouse> m_sim;
     std::unique_ptr<HidBackend> m_backend;
-    std::unique_ptr<HidLink> m_link;
+    std::unique_ptr<DeviceSession> m_session;
+    bool m_connected = false;
     HandshakeOutcome m_handshake = HandshakeOutcome::NoAnswer;
     bool m_discovered = false;
 };
@@ -82,5 +104,6 @@ inline constexpr const char* kSimMemoryFile = "simulated-mouse.bin";
 
 // One function per command group adds its subcommands.
 void addDeviceCommands(CLI::App& app, CliContext& context);
+void addSessionCommands(CLI::App& app, CliContext& context);
 
 } // namespace varcel

@@ -27,7 +27,7 @@ int status(CliContext& context)
     HidLink& link = context.connect(false);
     if (!context.discovered()) {
         std::cout << "Mouse: not found\nLink: " << linkStateName(link.state()) << "\n";
-        throw CliError{"The system did not detect the gaming mouse!"};
+        throw CliError{context.notFoundMessage()};
     }
     std::cout << "Mouse: found\n"
               << "  command collection: feature " << link.featureLength() << ", input " << link.inputLength()

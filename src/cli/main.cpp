@@ -25,6 +25,7 @@ int main(int argc, char** argv)
                    "With --sim-fault unplug-after: reports the simulated mouse takes before it is pulled out");
 
     addDeviceCommands(app, context);
+    addSessionCommands(app, context);
     addButtonCommands(app, context);
 
     try {

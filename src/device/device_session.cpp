@@ -58,9 +58,10 @@ bool DeviceSession::start()
     return m_link.ready();
 }
 
-void DeviceSession::handleHotplug(const HotplugEvent& event)
+void DeviceSession::handleHotplug(const std::vector<HotplugEvent>& events)
 {
-    rediscover(event.action == HotplugEvent::Action::Arrival);
+    if (!events.empty())
+        rediscover(events.back().action == HotplugEvent::Action::Arrival);
 }
 
 void DeviceSession::rediscover(bool arrival)

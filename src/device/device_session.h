@@ -32,8 +32,10 @@ public:
     // reported in a message box. Returns whether the link is ready.
     bool start();
 
-    // An arrival or removal of the mouse.
-    void handleHotplug(const HotplugEvent& event);
+    // Arrivals and removals of the mouse that arrived together. The mouse
+    // shows up as several device nodes at once; one discovery serves them all,
+    // so the user hears of each plug-in once.
+    void handleHotplug(const std::vector<HotplugEvent>& events);
 
     // Ends the reader; safe to call twice.
     void stop();

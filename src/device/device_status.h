@@ -20,3 +20,15 @@ public:
 };
 
 } // namespace varcel
+
+#include <optional>
+#include <string_view>
+
+namespace varcel {
+
+// Short names for the command line: "report-rate", "dpi-stage", "key-matrix",
+// "macro", "detected", "not-detected".
+const char* statusCodeName(StatusCode code);
+std::optional<StatusCode> statusCodeFromName(std::string_view name);
+
+} // namespace varcel

@@ -59,8 +59,7 @@ struct Rig {
     {
         pollfd p{hotplug.fd(), POLLIN, 0};
         ASSERT_EQ(::poll(&p, 1, 1000), 1) << "a plug or unplug raises a hot-plug event";
-        for (const HotplugEvent& event : hotplug.drain())
-            session.handleHotplug(event);
+        session.handleHotplug(hotplug.drain());
     }
     SimMouse mouse;
     SimBackend backend;
@@ -103,9 +102,8 @@ TEST(DeviceSession, StartWithoutTheMouseThenPlugItIn)
 
     // The mouse's own DPI switch now reaches the application.
     rig.mouse.notify(7, 3);
-    const auto seen = rig.status.waitFor(3);
-    ASSERT_GE(seen.size(), 3u);
-    EXPECT_EQ(seen.back(), Status(StatusCode::DpiStageChanged, 3));
+    EXPECT_EQ(rig.status.waitFor(2), (std::vector<Status>{{StatusCode::Detected, 0}, {StatusCode::DpiStageChanged, 3}}))
+        << "one plug-in is announced once, though the mouse has two nodes";
 }
 
 TEST(DeviceSession, OnlyTheFourNotificationCodesAreDelivered)
@@ -129,17 +127,16 @@ TEST(DeviceSession, UnplugAnnouncesTheLossAndReplugRestoresTheLink)
     rig.mouse.unplug();
     rig.deliverHotplug();
     EXPECT_FALSE(rig.session.ready());
-    EXPECT_GE(rig.gone, 1) << "the window hides when the mouse is gone";
-    const auto afterUnplug = rig.status.items();
-    ASSERT_GE(afterUnplug.size(), 2u);
-    EXPECT_EQ(afterUnplug.back(), Status(StatusCode::NotDetected, 0));
+    EXPECT_EQ(rig.gone, 1) << "the window hides when the mouse is gone";
 
     rig.mouse.plug();
     rig.deliverHotplug();
     EXPECT_TRUE(rig.session.ready());
     rig.mouse.notify(9, 5);
-    const auto seen = rig.status.waitFor(afterUnplug.size() + 3);
-    EXPECT_EQ(seen.back(), Status(StatusCode::MacroChanged, 5));
+    EXPECT_EQ(rig.status.waitFor(4), (std::vector<Status>{{StatusCode::Detected, 0},
+                                                          {StatusCode::NotDetected, 0},
+                                                          {StatusCode::Detected, 0},
+                                                          {StatusCode::MacroChanged, 5}}));
 }
 
 TEST(DeviceSession, RejectedMouseOnArrivalIsNotReadFrom)

@@ -1,0 +1,225 @@
+// Commands that talk to the mouse: apply, sensor, device, watch, and sim
+// (the simulated mouse's remote control).
+#include "buttons/labels_file.h"
+#include "cli/cli_context.h"
+#include "cli/image_json.h"
+#include "device/apply_sequence.h"
+#include "device/config_store.h"
+#include "device/hidraw/udev_hotplug.h"
+#include "device/sim/sim_control.h"
+#include "device/sim/sim_hotplug.h"
+#include "lang/language.h"
+
+#include <csignal>
+#include <iostream>
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace varcel {
+
+namespace {
+
+int apply(CliContext& context)
+{
+    const auto& dir = context.dataDir().path;
+    ConfigStore store(dir, context.reporter());
+    if (!store.load())
+        throw CliError{"no usable config.bin in " + dir.string()};
+    const Language language = systemLanguage();
+    ButtonLabels labels;
+    SkinSettings skin;
+    readLabels(dir / kLabelsFileName, language, labels, skin);
+
+    HidLink& link = context.connect();
+    DeviceCommands& commands = context.session().commands();
+    // The DPI codes depend on the sensor, as on the key page's first display.
+    commands.exchangeSensorRecord();
+    const int failuresBefore = context.reportedFailures();
+    applyAndSave(link, commands, store,
+                 [&] { writeLabels(dir / kLabelsFileName, language, labels); });
+    if (link.lost())
+        throw CliError{"the mouse went away during the apply; config.bin was saved, apply again once it is back"};
+    if (context.reportedFailures() != failuresBefore)
+        throw CliError{"the mouse has the configuration, but config.bin could not be saved"};
+    std::cout << "Applied " << store.path().string() << " to the mouse.\n";
+    return 0;
+}
+
+void printSensor(const SensorRecord& r)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "Sensor type %u, rate 0x%02X, option 1 0x%02X, option 2 0x%02X\n", r.type, r.rate,
+                  r.option1, r.option2);
+    std::cout << text;
+}
+
+int sensor(CliContext& context, bool exchange)
+{
+    context.connect();
+    DeviceCommands& commands = context.session().commands();
+    if (exchange) {
+        printSensor(commands.readSensorRecord());
+        std::cout << "After the exchange:\n";
+        printSensor(commands.exchangeSensorRecord());
+    } else {
+        printSensor(commands.readSensorRecord());
+    }
+    return 0;
+}
+
+std::string matrixText(const std::array<std::uint8_t, 64>& m)
+{
+    std::string out;
+    for (std::size_t slot = 0; slot < 16; ++slot)
+        out += (slot ? " | " : "") + hexBytes(std::span(m).subspan(4 * slot, 4));
+    return out;
+}
+
+int device(CliContext& context)
+{
+    if (SimMouse* sim = (context.backend(), context.sim())) {
+        const SimMemory m = sim->memory();
+        std::cout << "Simulated mouse (" << (sim->plugged() ? "plugged in" : "unplugged") << "), memory in "
+                  << (context.dataDir().path / kSimMemoryFile).string() << "\n";
+        std::cout << "Report rate code: " << int(m.reportRate) << "\n";
+        printSensor({m.sensor[0], m.sensor[1], m.sensor[2], m.sensor[3]});
+        std::cout << "RGB effect: " << hexBytes(m.rgbEffect) << "\n";
+        std::cout << "DPI: count " << int(m.dpi[0]) << ", codes " << hexBytes(std::span(m.dpi).subspan(1)) << "\n";
+        std::cout << "Colour block 0: " << hexBytes(m.colourBlocks[0]) << "\n";
+        std::cout << "Colour block 1: " << hexBytes(m.colourBlocks[1]) << "\n";
+        std::cout << "Colour block 2: " << hexBytes(m.dpiColourBits) << "\n";
+        for (std::size_t i = 0; i < m.keyMatrices.size(); ++i)
+            std::cout << "Key matrix " << i + 1 << ": " << matrixText(m.keyMatrices[i]) << "\n";
+        for (std::size_t i = 0; i < m.macros.size(); ++i)
+            std::cout << "Macro " << i + 1 << ": " << hexBytes(m.macros[i]) << "\n";
+        return 0;
+    }
+    // A real mouse only tells what its read-backs give.
+    HidLink& link = context.connect();
+    DeviceCommands& commands = context.session().commands();
+    printSensor(commands.readSensorRecord());
+    for (std::uint8_t index = 0; index < 3; ++index) {
+        std::array<std::uint8_t, 64> data{};
+        CommandReport read{cmd::kColourRead, index};
+        link.exchangeCommandWithData(read, data);
+        std::cout << "Colour block " << int(read[1]) << ": " << hexBytes(std::span(data).first(std::min<std::size_t>(read[2], 64)))
+                  << "\n";
+    }
+    for (std::uint8_t n = 1; n <= kMacroCount; ++n) {
+        std::array<std::uint8_t, kMacroBlockSize> data{};
+        CommandReport read{cmd::kMacroRead, n};
+        link.exchangeCommandWithData(read, data);
+        std::cout << "Macro " << int(read[1]) << ": " << hexBytes(data) << "\n";
+    }
+    return 0;
+}
+
+int watch(CliContext& context)
+{
+    // Signals arrive as a descriptor, so the loop below has one place to wait.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
+
+    DeviceSession& session = context.session();
+    std::unique_ptr<HotplugSource> hotplug;
+    std::unique_ptr<SimControlServer> control;
+    if (SimMouse* sim = (context.backend(), context.sim())) {
+        hotplug = std::make_unique<SimHotplug>(*sim);
+        control = std::make_unique<SimControlServer>(*sim, context.dataDir().path);
+        if (!control->listening())
+            throw CliError{"cannot take the simulated mouse's control channel: " + control->error()};
+    } else {
+        hotplug = std::make_unique<UdevHotplug>();
+        if (hotplug->fd() < 0)
+            std::cerr << "varcelctl: udev is not reachable; plugging and unplugging will not be seen\n";
+    }
+    session.setOnGone([] { std::cout << "gone" << std::endl; });
+    std::cout << "Watching the mouse; Ctrl+C ends." << std::endl;
+    session.start();
+
+    for (;;) {
+        std::vector<pollfd> fds{{signalFd, POLLIN, 0}, {hotplug->fd(), POLLIN, 0}};
+        if (control)
+            fds.push_back({control->fd(), POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents & POLLIN)
+            break;
+        if (fds[1].revents & POLLIN)
+            session.handleHotplug(hotplug->drain());
+        if (control && (fds[2].revents & POLLIN))
+            control->serve();
+    }
+    session.stop();
+    ::close(signalFd);
+    return 0;
+}
+
+int simCommand(CliContext& context, const std::vector<std::string>& words)
+{
+    if (words.empty())
+        throw CliError{"sim needs a command: plug, unplug, notify KIND VALUE, fault NAME [N] or state", 2};
+    std::string line = words[0];
+    if (words[0] == "notify") {
+        if (words.size() != 3)
+            throw CliError{"sim notify takes a kind (report-rate, dpi-stage, key-matrix, macro or a code) and a "
+                           "value",
+                           2};
+        std::string code = words[1];
+        if (const auto named = statusCodeFromName(words[1]))
+            code = std::to_string(static_cast<int>(*named));
+        line += " " + code + " " + words[2];
+    } else {
+        for (std::size_t i = 1; i < words.size(); ++i)
+            line += " " + words[i];
+    }
+    std::string answer;
+    try {
+        answer = sendSimControl(context.dataDir().path, line);
+    } catch (const std::runtime_error& e) {
+        throw CliError{e.what()};
+    }
+    if (answer.rfind("ok", 0) != 0)
+        throw CliError{answer.empty() ? "the running program did not answer" : answer};
+    std::cout << answer.substr(answer.size() > 3 ? 3 : answer.size()) << "\n";
+    return 0;
+}
+
+} // namespace
+
+void addSessionCommands(CLI::App& app, CliContext& context)
+{
+    auto* applyCmd = app.add_subcommand(
+        "apply", "Send the data folder's configuration to the mouse, then save config.bin and the labels");
+    applyCmd->callback([&context] { context.run = [&context] { return apply(context); }; });
+
+    auto* sensorCmd = app.add_subcommand("sensor", "Read the mouse's sensor record");
+    CLI::Option* exchange = sensorCmd->add_flag("--exchange")->description(
+        "Run the sensor exchange the program runs when the mouse arrives (sets bit 6 of option 2)");
+    sensorCmd->callback([&context, exchange] {
+        const bool doExchange = exchange->count() > 0;
+        context.run = [&context, doExchange] { return sensor(context, doExchange); };
+    });
+
+    auto* deviceCmd = app.add_subcommand(
+        "device", "Show what the mouse holds (all of it for the simulated mouse; the read-backs for a real one)");
+    deviceCmd->callback([&context] { context.run = [&context] { return device(context); }; });
+
+    auto* watchCmd = app.add_subcommand(
+        "watch", "Follow the mouse being plugged and unplugged and its own switches, one line each, until Ctrl+C");
+    watchCmd->callback([&context] { context.run = [&context] { return watch(context); }; });
+
+    auto* simCmd = app.add_subcommand(
+        "sim", "Remote control of the simulated mouse of a running program: plug, unplug, notify KIND VALUE, "
+               "fault NAME [N], state");
+    auto words = std::make_shared<std::vector<std::string>>();
+    simCmd->add_option("words", *words, "plug | unplug | notify KIND VALUE | fault NAME [N] | state")->required();
+    simCmd->callback([&context, words] { context.run = [&context, words] { return simCommand(context, *words); }; });
+}
+
+} // namespace varcel
