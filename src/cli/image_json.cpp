@@ -167,11 +167,16 @@ std::string imageToText(const nlohmann::ordered_json& j)
             char head[32];
             std::snprintf(head, sizeof head, "  %2d  ", b["button"].get<int>());
             out << head << b["function"].get<std::string>();
+            std::string details;
             for (const auto& [key, value] : b.items()) {
-                if (key == "button" || key == "kind" || key == "function")
+                if (key == "button" || key == "kind" || key == "function" || key == "dpiOption")
                     continue;
-                out << "  " << key << "=" << (value.is_string() ? value.get<std::string>() : value.dump());
+                details += (details.empty() ? "" : ", ") +
+                           (key == "dpiOptionName" ? "" : key + " ") +
+                           (value.is_string() ? value.get<std::string>() : value.dump());
             }
+            if (!details.empty())
+                out << " (" << details << ")";
             out << "\n";
         }
     }
