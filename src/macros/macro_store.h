@@ -1,0 +1,68 @@
+// record.ini, the master copy of the user's macros: one section per macro, in
+// macro-number order, each with "ItemCount" and "Item0", "Item1", … The device
+// blocks are rebuilt from it, so the order of its sections decides which
+// macro the mouse plays as macro 1 to 12.
+//
+// Every operation reads or writes the file; nothing is cached. A missing file
+// is an empty store, and the first save creates it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varcel {
+
+class IniFile;
+
+struct StoredMacro {
+    std::string name;
+    std::vector<std::string> entries;
+};
+
+class MacroStore {
+public:
+    static constexpr const char* kFileName = "record.ini";
+    static constexpr const char* kItemCountKey = "ItemCount";
+
+    explicit MacroStore(std::filesystem::path file) : m_path(std::move(file)) {}
+
+    const std::filesystem::path& path() const { return m_path; }
+    bool exists() const;
+
+    // The macro names in file order. Windows reads the list into a buffer of
+    // 255 characters and misses the names beyond it; we see them all. A name
+    // that a hand-edited file repeats (in any letter case) is listed once,
+    // because every read and write reaches only its first section; blank
+    // names ("[]") cannot be addressed and are left out.
+    std::vector<std::string> list() const;
+
+    // The entries of a macro: "ItemCount" of them (missing or not a number: 0),
+    // an absent item reading as an empty text. Items beyond the last "Item"
+    // key the section holds are not invented, so a hand-edited count of a
+    // billion does not make a billion empty entries.
+    std::vector<std::string> load(std::string_view name) const;
+
+    // Every listed macro with its entries, from one read of the file.
+    std::vector<StoredMacro> loadAll() const;
+
+    // Removes the macro's section and writes it anew, which places it last
+    // in the file: saving a macro gives it the highest macro number. Items of
+    // a longer earlier version do not survive. Returns false, leaving the
+    // file unchanged, when it could not be written or when the name or an
+    // entry holds a line break (which the file cannot carry).
+    bool save(std::string_view name, const std::vector<std::string>& entries) const;
+
+    // Removes the macro's section; the macros after it move up one number.
+    // Returns false when the file could not be written.
+    bool remove(std::string_view name) const;
+
+private:
+    static std::vector<std::string> listOf(const IniFile& ini);
+    static std::vector<std::string> entriesOf(const IniFile& ini, std::string_view name);
+
+    std::filesystem::path m_path;
+};
+
+} // namespace varcel
