@@ -94,6 +94,27 @@ KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer)
     return matrix;
 }
 
+namespace {
+
+constexpr std::array<const char*, 8> kDpiValues1{"600", "800", "1000", "1200", "1600", "2000", "2400", "3200"};
+constexpr std::array<const char*, 8> kDpiValues2{"250", "500", "750", "1000", "1250", "1500", "2000", "2500"};
+constexpr std::array<const char*, 8> kDpiValues3{"400", "800", "1200", "1600", "2000", "2400", "2800", "3200"};
+constexpr std::array<const char*, 12> kDpiValuesOther{"250",  "500",  "750",  "1000", "1250", "1500",
+                                                      "1750", "2000", "2500", "3000", "3500", "4000"};
+
+} // namespace
+
+const char* dpiValueText(std::uint8_t sensorType, std::uint8_t row)
+{
+    auto pick = [row](const auto& values) -> const char* { return row < values.size() ? values[row] : ""; };
+    switch (sensorType) {
+    case 1: return pick(kDpiValues1);
+    case 2: return pick(kDpiValues2);
+    case 3: return pick(kDpiValues3);
+    default: return pick(kDpiValuesOther);
+    }
+}
+
 std::size_t dpiRowCount(std::uint8_t sensorType)
 {
     return sensorType >= 1 && sensorType <= 3 ? 8 : 12;

@@ -33,6 +33,9 @@ KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer);
 std::uint8_t dpiCode(std::uint8_t sensorType, std::uint8_t row);
 // Rows in the DPI list of a sensor type (12 for type 0 and unknown types).
 std::size_t dpiRowCount(std::uint8_t sensorType);
+// The DPI value a row stands for, as the pages and balloons show it ("800");
+// empty for a row past the list.
+const char* dpiValueText(std::uint8_t sensorType, std::uint8_t row);
 
 // What the program last exchanged with the mouse.
 struct DeviceMirror {

@@ -46,10 +46,10 @@ void DeviceSession::setTrace(TraceSink* trace)
     m_commands.setTrace(trace);
 }
 
-bool DeviceSession::start()
+bool DeviceSession::start(const std::string& notFound)
 {
     if (!m_link.discover()) {
-        m_reporter.messageBox("The system did not detect the gaming mouse!", "Warning");
+        m_reporter.messageBox(notFound, "Warning");
         return false;
     }
     m_link.handshake(&m_status);

@@ -29,8 +29,9 @@ public:
     DeviceSession& operator=(const DeviceSession&) = delete;
 
     // Start-up: discovery and the handshake; a mouse that is not there is
-    // reported in a message box. Returns whether the link is ready.
-    bool start();
+    // reported in a message box with `notFound` (in the user's language).
+    // Returns whether the link is ready.
+    bool start(const std::string& notFound = "The system did not detect the gaming mouse!");
 
     // Arrivals and removals of the mouse that arrived together. The mouse
     // shows up as several device nodes at once; one discovery serves them all,

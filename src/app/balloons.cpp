@@ -1,0 +1,65 @@
+#include "app/balloons.h"
+
+#include "device/device_commands.h"
+#include "lang/ui_strings.h"
+
+namespace varcel {
+
+namespace {
+
+constexpr const char* kInfo = "Info";
+constexpr const char* kWarning = "Warning";
+// Long enough to be read. Windows never showed a balloon for less than a few
+// seconds whatever it was asked, so the link news gets a time it can be read in.
+constexpr int kSwitchTimeoutMs = 5000;
+constexpr int kLinkTimeoutMs = 3000;
+
+std::optional<UiString> reportRateText(int code)
+{
+    switch (code) {
+    case 1: return UiString::ReportRate1000;
+    case 2: return UiString::ReportRate500;
+    case 4: return UiString::ReportRate250;
+    case 8: return UiString::ReportRate125;
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::optional<Balloon> balloonFor(StatusCode code, int value, Language language, const ConfigImage& working,
+                                  std::uint8_t sensorType)
+{
+    auto info = [&](std::string text) { return Balloon{std::move(text), kInfo, kSwitchTimeoutMs}; };
+    switch (code) {
+    case StatusCode::ReportRateChanged:
+        if (const auto text = reportRateText(value))
+            return info(uiString(language, *text));
+        return std::nullopt;
+    case StatusCode::DpiStageChanged: {
+        if (value < 1 || value > 4)
+            return std::nullopt;
+        const UiString stages[] = {UiString::DpiStage1, UiString::DpiStage2, UiString::DpiStage3,
+                                   UiString::DpiStage4};
+        const std::uint8_t row = working[img::kDpiValue + static_cast<std::size_t>(value - 1)];
+        // Sensors the program has no list for get no value named.
+        const std::string dpi = sensorType <= 3 ? dpiValueText(sensorType, row) : "";
+        return info(std::string(uiString(language, stages[value - 1])) + dpi);
+    }
+    case StatusCode::KeyMatrixChanged:
+        if (value == 1 || value == 2)
+            return info(uiString(language, value == 1 ? UiString::KeyMatrix1 : UiString::KeyMatrix2));
+        return std::nullopt;
+    case StatusCode::MacroChanged:
+        if (value < 1 || value > 255)
+            return std::nullopt;
+        return info(uiString(language, UiString::SwitchToMacroKey) + std::to_string(value));
+    case StatusCode::Detected:
+        return Balloon{uiString(language, UiString::MouseDetected), kInfo, kLinkTimeoutMs};
+    case StatusCode::NotDetected:
+        return Balloon{uiString(language, UiString::MouseNotDetected), kWarning, kLinkTimeoutMs};
+    }
+    return std::nullopt;
+}
+
+} // namespace varcel

@@ -1,0 +1,26 @@
+// The tray balloons that announce what the mouse did: found, lost, or a
+// switch the user made on the mouse itself.
+#pragma once
+
+#include "device/config_image.h"
+#include "device/device_status.h"
+#include "lang/language.h"
+
+#include <optional>
+#include <string>
+
+namespace varcel {
+
+struct Balloon {
+    std::string text;
+    std::string title; // "Info" or "Warning", English in every language
+    int timeoutMs = 0;
+};
+
+// The balloon for a status code and its value, or nothing for a code or value
+// the mouse is not known to send. A DPI stage is named with the DPI value the
+// working image holds for it, in the list of the mouse's sensor.
+std::optional<Balloon> balloonFor(StatusCode code, int value, Language language, const ConfigImage& working,
+                                  std::uint8_t sensorType);
+
+} // namespace varcel

@@ -1,0 +1,124 @@
+#include "app/main_controller.h"
+
+#include "device/apply_sequence.h"
+#include "device/reporter.h"
+#include "lang/ui_strings.h"
+
+namespace varcel {
+
+MainController::MainController(std::filesystem::path dataDir, HidBackend& backend, Reporter& reporter,
+                               StatusSink& status, MainWindowView& view, Language language)
+    : m_dataDir(std::move(dataDir)), m_reporter(reporter), m_view(view), m_language(language),
+      m_config(m_dataDir, reporter), m_buttons(m_config.working(), m_labels, language, reporter),
+      m_session(backend, reporter, status)
+{
+    m_session.setOnGone([this] { m_view.hideWindow(); });
+}
+
+MainController::~MainController() { m_session.stop(); }
+
+void MainController::startUp()
+{
+    m_session.start(uiString(m_language, UiString::MouseNotDetected));
+    m_config.load();
+    m_config.copyWorkingToSnapshot();
+    readLabels(labelsPath(), m_language, m_labels, m_skin);
+    if (m_session.ready())
+        buildKeyPage();
+}
+
+void MainController::buildKeyPage()
+{
+    if (m_page == Page::Key)
+        return;
+    const Page leaving = m_page;
+    m_page = Page::Key;
+    if (leaving != Page::None)
+        m_view.tearDownPage(leaving);
+    if (!m_keyPageBuilt) {
+        if (m_session.ready())
+            m_session.commands().exchangeSensorRecord();
+        if (m_config.firstRunFlag() == 0) {
+            m_buttons.setFirstRunLabels();
+            saveLabels();
+        }
+        m_keyPageBuilt = true;
+    }
+    m_view.drawPage(Page::Key);
+}
+
+void MainController::buildAdvancedPage()
+{
+    if (m_page == Page::Advanced)
+        return;
+    const Page leaving = m_page;
+    m_page = Page::Advanced;
+    m_buttons.closeLists();
+    if (leaving != Page::None)
+        m_view.tearDownPage(leaving);
+    m_view.drawPage(Page::Advanced);
+}
+
+void MainController::saveLabels() { writeLabels(labelsPath(), m_language, m_labels); }
+
+bool MainController::applyToMouse()
+{
+    if (!applyAndSave(m_session.link(), m_session.commands(), m_config, [this] { saveLabels(); }))
+        return false;
+    m_config.copyWorkingToSnapshot();
+    return true;
+}
+
+void MainController::ok()
+{
+    if (applyToMouse())
+        m_view.hideWindow();
+}
+
+void MainController::apply() { applyToMouse(); }
+
+void MainController::cancel()
+{
+    m_config.copySnapshotToWorking();
+    m_rebuildPending = true;
+    m_view.hideWindow();
+}
+
+void MainController::trayActivated()
+{
+    if (!m_session.ready()) {
+        deviceStatus(StatusCode::NotDetected, 0);
+        return;
+    }
+    if (m_rebuildPending) {
+        m_rebuildPending = false;
+        const Page page = m_page;
+        m_buttons.closeLists();
+        m_view.tearDownPage(page);
+        if (page == Page::Key) {
+            // Labels come back as they were saved: Cancel drops unsaved ones too.
+            readLabels(labelsPath(), m_language, m_labels, m_skin);
+        }
+        m_page = Page::None;
+        if (page == Page::Advanced)
+            buildAdvancedPage();
+        else
+            buildKeyPage();
+    } else if (!m_keyPageBuilt) {
+        buildKeyPage();
+    }
+    m_view.showWindow();
+}
+
+void MainController::deviceStatus(StatusCode code, int value)
+{
+    if (const auto balloon =
+            balloonFor(code, value, m_language, m_config.working(), m_session.commands().sensorType()))
+        m_view.showBalloon(*balloon);
+}
+
+void MainController::hotplug(const std::vector<HotplugEvent>& events) { m_session.handleHotplug(events); }
+
+void MainController::exit() { m_session.stop(); }
+
+} // namespace varcel

@@ -1,0 +1,88 @@
+// What the main window does, without the window: start-up in its order, the
+// pages, OK, Apply, Cancel, the tray icon's click, the mouse's news and exit.
+// The Qt window draws what this holds and calls it; tests drive it directly.
+#pragma once
+
+#include "app/balloons.h"
+#include "buttons/button_labels.h"
+#include "buttons/button_model.h"
+#include "buttons/labels_file.h"
+#include "device/config_store.h"
+#include "device/device_session.h"
+#include "lang/language.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace varcel {
+
+enum class Page { None = 0, Key = 1, Advanced = 2 };
+
+// What the controller asks of the window.
+class MainWindowView {
+public:
+    virtual ~MainWindowView() = default;
+    virtual void showBalloon(const Balloon& balloon) = 0;
+    virtual void showWindow() = 0;
+    virtual void hideWindow() = 0;
+    // The page's controls (open lists, edit boxes) must go.
+    virtual void tearDownPage(Page page) = 0;
+    // Draw the page anew from the working image and the labels.
+    virtual void drawPage(Page page) = 0;
+};
+
+class MainController {
+public:
+    // `status` must hand codes to the window thread (it is called from the
+    // reader thread too); the window thread then calls deviceStatus().
+    MainController(std::filesystem::path dataDir, HidBackend& backend, Reporter& reporter, StatusSink& status,
+                   MainWindowView& view, Language language);
+    ~MainController();
+
+    // Discovery and handshake (a message box when the mouse is absent),
+    // config.bin, str.ini, and the key page when the mouse is there.
+    void startUp();
+
+    void buildKeyPage();
+    void buildAdvancedPage();
+    void ok();
+    void apply();
+    void cancel();
+    void trayActivated();
+    void deviceStatus(StatusCode code, int value);
+    void hotplug(const std::vector<HotplugEvent>& events);
+    // Ends the reader; the window then closes itself.
+    void exit();
+
+    Page currentPage() const { return m_page; }
+    bool keyPageBuilt() const { return m_keyPageBuilt; }
+    bool rebuildPending() const { return m_rebuildPending; }
+    Language language() const { return m_language; }
+    ConfigStore& config() { return m_config; }
+    ButtonLabels& labels() { return m_labels; }
+    ButtonModel& buttons() { return m_buttons; }
+    DeviceSession& session() { return m_session; }
+    const SkinSettings& skin() const { return m_skin; }
+    const std::filesystem::path& dataDir() const { return m_dataDir; }
+    std::filesystem::path labelsPath() const { return m_dataDir / kLabelsFileName; }
+
+private:
+    // OK and Apply: nothing at all while the mouse is not accepted.
+    bool applyToMouse();
+    void saveLabels();
+
+    std::filesystem::path m_dataDir;
+    Reporter& m_reporter;
+    MainWindowView& m_view;
+    Language m_language;
+    ConfigStore m_config;
+    ButtonLabels m_labels;
+    SkinSettings m_skin;
+    ButtonModel m_buttons;
+    DeviceSession m_session;
+    Page m_page = Page::None;
+    bool m_keyPageBuilt = false;
+    bool m_rebuildPending = false;
+};
+
+} // namespace varcel

@@ -1,0 +1,183 @@
+#include "app/main_controller.h"
+#include "device/reporter.h"
+#include "device/sim/sim_backend.h"
+#include "device/sim/sim_mouse.h"
+#include "platform/ini_file.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <mutex>
+
+namespace varcel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Codes from any thread wait here until the "window thread" (the test) takes them.
+struct QueuedStatus : StatusSink {
+    void deviceStatus(StatusCode code, int value) override
+    {
+        std::lock_guard lock(mutex);
+        queue.emplace_back(code, value);
+    }
+    std::vector<std::pair<StatusCode, int>> take()
+    {
+        std::lock_guard lock(mutex);
+        std::vector<std::pair<StatusCode, int>> out(queue.begin(), queue.end());
+        queue.clear();
+        return out;
+    }
+    std::mutex mutex;
+    std::deque<std::pair<StatusCode, int>> queue;
+};
+
+struct FakeView : MainWindowView {
+    void showBalloon(const Balloon& balloon) override { balloons.push_back(balloon.text); }
+    void showWindow() override { shown = true; }
+    void hideWindow() override { shown = false; }
+    void tearDownPage(Page page) override { events.push_back("teardown " + std::to_string(int(page))); }
+    void drawPage(Page page) override { events.push_back("draw " + std::to_string(int(page))); }
+    std::vector<std::string> balloons;
+    std::vector<std::string> events;
+    bool shown = false;
+};
+
+struct Rig {
+    explicit Rig(bool mousePresent = true, std::uint8_t firstRunFlag = 1)
+    {
+        std::vector<std::uint8_t> file(kConfigFileSize, 0);
+        file[0] = firstRunFlag;
+        file[1 + img::kReportRate] = 8;
+        test::writeBytes(dir / "config.bin", file);
+        if (!mousePresent)
+            mouse.unplug();
+        controller.session().link().setDataTimeout(50ms);
+    }
+    // What the window thread does with queued status codes.
+    void pump()
+    {
+        for (auto [code, value] : status.take())
+            controller.deviceStatus(code, value);
+    }
+    test::TempDir dir;
+    SimMouse mouse;
+    SimBackend backend{mouse};
+    RecordingReporter reporter;
+    QueuedStatus status;
+    FakeView view;
+    MainController controller{dir.path(), backend, reporter, status, view, Language::English};
+};
+
+TEST(MainController, StartWithTheMouseBuildsTheKeyPageAndWritesFirstRunLabels)
+{
+    Rig rig(true, 0);
+    rig.controller.startUp();
+    rig.pump();
+    EXPECT_TRUE(rig.reporter.messages.empty());
+    EXPECT_EQ(rig.view.balloons, std::vector<std::string>{"The system detect the gaming mouse."});
+    EXPECT_EQ(rig.controller.currentPage(), Page::Key);
+    EXPECT_FALSE(rig.view.shown) << "the window starts hidden";
+    EXPECT_EQ(rig.mouse.memory().sensor[3] & 0x40, 0x40) << "the key page's first build runs the sensor exchange";
+    const IniFile ini = IniFile::load(rig.dir / "str.ini");
+    EXPECT_EQ(ini.value("Setting-EN", "Item1"), "Left Click");
+    EXPECT_EQ(ini.value("Setting-EN", "Item6"), "DPI Loop");
+}
+
+TEST(MainController, StartWithoutTheMouseWarnsOnceAndTheTrayOnlyWarnsAgain)
+{
+    Rig rig(false);
+    rig.controller.startUp();
+    EXPECT_EQ(rig.reporter.messages,
+              (std::vector<RecordingReporter::Message>{{"The system did not detect the gaming mouse!", "Warning"}}));
+    EXPECT_EQ(rig.controller.currentPage(), Page::None);
+    EXPECT_EQ(rig.controller.config().working()[img::kReportRate], 8) << "config.bin is loaded all the same";
+
+    rig.controller.trayActivated();
+    EXPECT_FALSE(rig.view.shown);
+    EXPECT_EQ(rig.view.balloons, std::vector<std::string>{"The system did not detect the gaming mouse!"});
+
+    // The mouse arrives: the next click builds the key page and shows it.
+    rig.mouse.plug();
+    rig.controller.hotplug({{HotplugEvent::Action::Arrival, "sim"}});
+    rig.pump();
+    rig.controller.trayActivated();
+    EXPECT_TRUE(rig.view.shown);
+    EXPECT_EQ(rig.controller.currentPage(), Page::Key);
+    EXPECT_TRUE(rig.controller.keyPageBuilt());
+}
+
+TEST(MainController, OkAndApplySendSaveAndSnapshotCancelRestores)
+{
+    Rig rig;
+    rig.controller.startUp();
+    rig.controller.trayActivated();
+    ASSERT_TRUE(rig.view.shown);
+
+    rig.controller.config().working()[img::kReportRate] = 2;
+    rig.controller.apply();
+    EXPECT_TRUE(rig.view.shown) << "Apply keeps the window";
+    EXPECT_EQ(rig.mouse.memory().reportRate, 2);
+    EXPECT_EQ(rig.controller.config().snapshot()[img::kReportRate], 2);
+    EXPECT_EQ(test::readBytes(rig.dir / "config.bin")[1 + img::kReportRate], 2);
+
+    rig.controller.config().working()[img::kReportRate] = 4;
+    rig.controller.buttons().showLayer(1);
+    rig.controller.cancel();
+    EXPECT_FALSE(rig.view.shown);
+    EXPECT_EQ(rig.controller.config().working()[img::kReportRate], 2);
+    EXPECT_EQ(rig.controller.config().working()[img::kLayerShown], 0);
+    EXPECT_TRUE(rig.controller.rebuildPending());
+
+    rig.view.events.clear();
+    rig.controller.trayActivated();
+    EXPECT_EQ(rig.view.events, (std::vector<std::string>{"teardown 1", "draw 1"})) << "the page is rebuilt";
+    EXPECT_FALSE(rig.controller.rebuildPending());
+
+    rig.controller.config().working()[img::kReportRate] = 1;
+    rig.controller.ok();
+    EXPECT_FALSE(rig.view.shown);
+    EXPECT_EQ(rig.mouse.memory().reportRate, 1);
+}
+
+TEST(MainController, OkDoesNothingWithoutAnAcceptedMouse)
+{
+    Rig rig;
+    rig.mouse.setFault(SimFault::AnswerPlain);
+    rig.controller.startUp();
+    const auto before = test::readBytes(rig.dir / "config.bin");
+    rig.controller.config().working()[img::kReportRate] = 1;
+    rig.controller.ok();
+    rig.controller.apply();
+    EXPECT_EQ(test::readBytes(rig.dir / "config.bin"), before);
+    EXPECT_EQ(rig.controller.config().snapshot()[img::kReportRate], 8);
+}
+
+TEST(MainController, PagesAreBuiltOnceAndLeavingTearsDown)
+{
+    Rig rig;
+    rig.controller.startUp();
+    rig.view.events.clear();
+    rig.controller.buildKeyPage();
+    EXPECT_TRUE(rig.view.events.empty()) << "the current page is not built again";
+    rig.controller.buildAdvancedPage();
+    rig.controller.buildAdvancedPage();
+    EXPECT_EQ(rig.view.events, (std::vector<std::string>{"teardown 1", "draw 2"}));
+}
+
+TEST(MainController, UnpluggingHidesTheWindowAndWarns)
+{
+    Rig rig;
+    rig.controller.startUp();
+    rig.controller.trayActivated();
+    ASSERT_TRUE(rig.view.shown);
+    rig.mouse.unplug();
+    rig.controller.hotplug({{HotplugEvent::Action::Removal, "sim"}});
+    rig.pump();
+    EXPECT_FALSE(rig.view.shown);
+    EXPECT_EQ(rig.view.balloons.back(), "The system did not detect the gaming mouse!");
+}
+
+} // namespace
+} // namespace varcel
