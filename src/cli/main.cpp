@@ -2,6 +2,7 @@
 // core as the window.
 #include "cli/cli_context.h"
 #include "cli/cmd_buttons.h"
+#include "cli/cmd_macros.h"
 
 #include <iostream>
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     addDeviceCommands(app, context);
     addSessionCommands(app, context);
     addButtonCommands(app, context);
+    addMacroCommands(app, context);
 
     try {
         app.parse(argc, argv);

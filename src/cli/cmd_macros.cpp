@@ -1,0 +1,351 @@
+// Commands about the macros, run through the macro page's model as a user of
+// the page would: select the macro, edit, "Confirm". Changes of the macro
+// blocks go to config.bin and reach the mouse with the next apply.
+#include "cli/cmd_macros.h"
+
+#include "buttons/key_tables.h"
+#include "cli/cli_context.h"
+#include "device/config_store.h"
+#include "lang/dialog_strings.h"
+#include "macros/macro_encoder.h"
+#include "macros/macro_entry.h"
+#include "macros/macro_page.h"
+#include "macros/macro_store.h"
+#include "platform/ini_file.h"
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+namespace varcel {
+
+namespace {
+
+const char* kEntryHelp =
+    "ENTRY forms (added at the end; two events in a row get a 50 ms pause between them):\n"
+    "  \"KEY Dn\", \"KEY Up\"   a key press or release; KEY as the key-name table spells it\n"
+    "                       (A, F5, Enter, \"Caps Lock\", Ctrl, \"Right Shift\", L-Button, R-Button, M-Button...)\n"
+    "  \"L-Button Click\"     a press and a release (also R-Button, M-Button)\n"
+    "  \"N ms\"               the pause after the last event, N from 50 to 10000";
+
+// One page session over the data folder's files.
+struct Session {
+    explicit Session(CliContext& context)
+        : macros(context.dataDir().path / MacroStore::kFileName),
+          config(context.dataDir().path, context.reporter()),
+          page(macros, config.working(), systemLanguage(), context.reporter())
+    {
+    }
+    MacroStore macros;
+    ConfigStore config;
+    MacroPage page;
+};
+
+// Loads config.bin (the blocks live there) and shows the page.
+std::unique_ptr<Session> openPage(CliContext& context, bool needConfig)
+{
+    auto session = std::make_unique<Session>(context);
+    const bool loaded = session->config.load();
+    if (needConfig && !loaded)
+        throw CliError{"no usable " + std::string(kConfigFileName) + " in " + context.dataDir().path.string() +
+                       " (the program never creates it)"};
+    session->page.build();
+    return session;
+}
+
+void selectByName(MacroPage& page, const std::string& name)
+{
+    const auto& names = page.macros();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (equalsIgnoringCase(names[i], name)) {
+            page.selectMacro(static_cast<int>(i));
+            return;
+        }
+    }
+    throw CliError{"record.ini has no macro \"" + name + "\" (see varcelctl macro list)", 2};
+}
+
+std::string hexLine(std::span<const std::uint8_t> bytes)
+{
+    std::string out;
+    char cell[4];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(cell, sizeof cell, "%02X", bytes[i]);
+        out += (i == 0 ? "" : " ") + std::string(cell);
+    }
+    return out;
+}
+
+void printBlock(std::span<const std::uint8_t, kMacroBlockSize> block)
+{
+    for (std::size_t row = 0; row < kMacroBlockSize; row += 16) {
+        char offset[8];
+        std::snprintf(offset, sizeof offset, "  %02zX: ", row);
+        std::cout << offset << hexLine(block.subspan(row, 16)) << '\n';
+    }
+}
+
+void saveConfig(Session& session)
+{
+    if (!session.config.save())
+        throw CliError{"could not save " + session.config.path().string()};
+}
+
+// The name by value: it may come from the page's list, which is rebuilt here.
+void confirmAndSave(Session& session, std::string name)
+{
+    if (!session.page.confirm())
+        throw CliError{"macro \"" + name + "\" was not saved"};
+    // The page shown again, with the macro selected: a new macro's loop count
+    // of 0 is corrected to 1 there, as the window does when the user looks.
+    session.page.build();
+    selectByName(session.page, name);
+    saveConfig(session);
+    const auto names = session.macros.list();
+    std::size_t number = 0;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (equalsIgnoringCase(names[i], name))
+            number = i + 1;
+    std::cout << "Saved \"" << name << "\" as macro " << number << " of " << session.macros.path().string()
+              << " and rebuilt the macro blocks of " << session.config.path().string() << '\n';
+    if (number > kMacroCount)
+        std::cout << "note: the mouse keeps only macros 1 to " << kMacroCount << '\n';
+}
+
+int list(CliContext& context)
+{
+    const auto session = openPage(context, false);
+    const auto macros = session->macros.loadAll();
+    if (macros.empty()) {
+        std::cout << "No macros in " << session->macros.path().string() << '\n';
+        return 0;
+    }
+    std::cout << "Macros in " << session->macros.path().string() << " (number = block on the mouse):\n";
+    for (std::size_t i = 0; i < macros.size(); ++i) {
+        const MacroFit fit = measureMacro(macros[i].entries);
+        std::cout << "  " << i + 1 << ". " << macros[i].name << ": " << macros[i].entries.size() << " entries, "
+                  << fit.events << " events, " << fit.bytes << " of " << kEventStreamSize << " bytes";
+        if (i < kMacroCount)
+            std::cout << ", loop " << loopCount(session->config.working(), i + 1);
+        else
+            std::cout << " (past the twelfth block: not on the mouse)";
+        std::cout << '\n';
+    }
+    return 0;
+}
+
+int show(CliContext& context, const std::string& name)
+{
+    const auto session = openPage(context, false);
+    MacroPage& page = session->page;
+    selectByName(page, name);
+    const auto& shownName = page.macros()[static_cast<std::size_t>(page.selectedMacro())];
+    std::cout << "Macro \"" << shownName << "\", number " << page.selectedMacro() + 1 << ", "
+              << page.events().size() << " entries:\n";
+    for (std::size_t i = 0; i < page.events().size(); ++i) {
+        const std::string& entry = page.events()[i];
+        std::cout << "  Item" << i << "=" << entry;
+        if (isKeyEvent(entry) && keyCodeOfName(entryKeyName(entry)) == 0)
+            std::cout << "   (not in the key-name table: the mouse gets code 0)";
+        std::cout << '\n';
+    }
+    const std::size_t number = page.selectedBlock();
+    if (number == 0) {
+        std::cout << "Past the twelfth block: the mouse has no room for it.\n";
+        return 0;
+    }
+    ConfigImage fresh = session->config.working();
+    encodeMacroBlock(macroBlockOf(fresh, number), page.events());
+    std::cout << "Block " << number << " in " << session->config.path().string() << " (loop count "
+              << loopCount(session->config.working(), number) << "):\n";
+    printBlock(macroBlockOf(std::as_const(session->config.working()), number));
+    if (fresh != session->config.working()) {
+        std::cout << "It differs from what record.ini gives now; \"varcelctl macro confirm " << shownName
+                  << "\" rebuilds it:\n";
+        printBlock(macroBlockOf(std::as_const(fresh), number));
+    }
+    return 0;
+}
+
+int newMacro(CliContext& context, const std::string& name)
+{
+    const auto session = openPage(context, true);
+    MacroPage& page = session->page;
+    if (!page.setNameText(name))
+        throw CliError{"a macro name holds at most " + std::to_string(kMacroNameLength) + " characters", 2};
+    if (!page.newMacro())
+        throw CliError{"no macro was added"};
+    confirmAndSave(*session, page.macros().back());
+    return 0;
+}
+
+// Appends the entries the way the page's own commands shape a list: events and
+// pauses alternate, starting with an event.
+void appendEntries(MacroPage& page, const std::vector<std::string>& args)
+{
+    for (const std::string& arg : args) {
+        if (arg.find_first_of("\r\n") != std::string::npos)
+            throw CliError{"an entry cannot hold a line break", 2};
+        const auto lastIsPause = [&] {
+            return !page.events().empty() && classifyEntry(page.events().back()) == EntryKind::Pause;
+        };
+        const auto addEvent = [&](const std::string& entry) {
+            if (!page.events().empty() && !lastIsPause())
+                page.appendEntry(pauseEntry(kDefaultPause));
+            page.appendEntry(entry);
+        };
+
+        // "N ms" or "Nms".
+        std::string compact;
+        for (const char c : arg)
+            if (c != ' ')
+                compact += c;
+        if (compact.size() > 2 && compact.ends_with("ms") &&
+            compact.find_first_not_of("0123456789") == compact.size() - 2) {
+            const int value = leadingInteger(compact);
+            if (value < MacroPage::kShortestEditedPause || value > MacroPage::kLongestEditedPause)
+                throw CliError{"a pause is 50 to 10000 ms, not \"" + arg + "\"", 2};
+            if (lastIsPause()) {
+                page.selectEvent(static_cast<int>(page.events().size()) - 1);
+                page.deleteEvent();
+            }
+            page.appendEntry(pauseEntry(value));
+            continue;
+        }
+
+        // "KEY Dn", "KEY Up", "X-Button Click": the last word says which.
+        const auto space = arg.find_last_of(' ');
+        const std::string word = space == std::string::npos ? "" : arg.substr(space + 1);
+        std::string key = space == std::string::npos ? "" : arg.substr(0, space);
+        while (!key.empty() && key.back() == ' ')
+            key.pop_back();
+        const bool press = equalsIgnoringCase(word, "Dn") || equalsIgnoringCase(word, "Down");
+        const bool release = equalsIgnoringCase(word, "Up");
+        const bool click = equalsIgnoringCase(word, "Click");
+        if (key.empty() || !(press || release || click))
+            throw CliError{"cannot read the entry \"" + arg + "\"\n" + kEntryHelp, 2};
+        if (click) {
+            const std::string row = key + " Click";
+            bool known = false;
+            for (std::size_t i = 0; i < 3; ++i)
+                known = known || equalsIgnoringCase(row, text::kMouseEvents[i]);
+            if (!known)
+                throw CliError{"only L-Button, R-Button and M-Button have a Click, not \"" + arg + "\"", 2};
+        }
+        if (keyCodeOfName(key) == 0)
+            std::cerr << "note: \"" << key << "\" is not in the key-name table; the mouse gets code 0 for it\n";
+        if (click) {
+            addEvent(pressEntry(key));
+            addEvent(releaseEntry(key));
+        } else {
+            addEvent(press ? pressEntry(key) : releaseEntry(key));
+        }
+    }
+}
+
+int add(CliContext& context, const std::string& name, const std::vector<std::string>& entries)
+{
+    const auto session = openPage(context, true);
+    MacroPage& page = session->page;
+    selectByName(page, name);
+    const std::string shownName = page.macros()[static_cast<std::size_t>(page.selectedMacro())];
+    appendEntries(page, entries);
+    confirmAndSave(*session, shownName);
+    return 0;
+}
+
+int remove(CliContext& context, const std::string& name)
+{
+    const auto session = openPage(context, false);
+    MacroPage& page = session->page;
+    selectByName(page, name);
+    const std::string shownName = page.macros()[static_cast<std::size_t>(page.selectedMacro())];
+    const auto before = page.macros().size();
+    page.deleteMacro();
+    if (page.macros().size() == before)
+        throw CliError{"macro \"" + shownName + "\" was not deleted"};
+    std::cout << "Deleted \"" << shownName << "\" from " << session->macros.path().string()
+              << ". The macros after it moved up one number; their blocks in config.bin are rebuilt by the "
+                 "next \"varcelctl macro confirm\".\n";
+    return 0;
+}
+
+int confirm(CliContext& context, const std::string& name)
+{
+    const auto session = openPage(context, true);
+    MacroPage& page = session->page;
+    selectByName(page, name);
+    const std::string shownName = page.macros()[static_cast<std::size_t>(page.selectedMacro())];
+    confirmAndSave(*session, shownName);
+    return 0;
+}
+
+int loop(CliContext& context, const std::string& name, const std::string& countText)
+{
+    const auto session = openPage(context, true);
+    MacroPage& page = session->page;
+    selectByName(page, name);
+    const bool digits = !countText.empty() && countText.find_first_not_of("0123456789") == std::string::npos;
+    const int count = digits ? leadingInteger(countText) : 0;
+    if (count < MacroPage::kLowestLoopCount || count > MacroPage::kHighestLoopCount)
+        throw CliError{"the loop count is a number from 1 to 65535, not \"" + countText + "\"", 2};
+    const std::size_t number = page.selectedBlock();
+    if (number == 0)
+        throw CliError{"macro \"" + name + "\" lies past the twelfth block; the mouse has no loop count for it"};
+    page.setLoopText(countText);
+    saveConfig(*session);
+    std::cout << "Macro " << number << " \"" << page.macros()[static_cast<std::size_t>(page.selectedMacro())]
+              << "\" loops " << loopCount(session->config.working(), number) << " times; saved "
+              << session->config.path().string() << '\n';
+    return 0;
+}
+
+} // namespace
+
+void addMacroCommands(CLI::App& app, CliContext& context)
+{
+    auto* macro = app.add_subcommand("macro", "The macros of record.ini and their blocks in config.bin");
+    macro->require_subcommand(1);
+
+    auto* listCmd = macro->add_subcommand("list", "List the macros in macro-number order");
+    listCmd->callback([&context] { context.run = [&context] { return list(context); }; });
+
+    auto names = std::make_shared<std::vector<std::string>>(3);
+    auto entries = std::make_shared<std::vector<std::string>>();
+
+    auto* showCmd = macro->add_subcommand("show", "Show a macro's entries and its block in config.bin in hex");
+    showCmd->add_option("NAME", (*names)[0], "Macro name (any letter case)")->required();
+    showCmd->callback([&context, names] { context.run = [&context, names] { return show(context, (*names)[0]); }; });
+
+    auto* newCmd = macro->add_subcommand(
+        "new", "Add an empty macro (New, then Confirm): it becomes the last macro and its block is cleared");
+    newCmd->add_option("NAME", (*names)[0], "At most 31 characters, without [ ] = or a line break")->required();
+    newCmd->callback([&context, names] { context.run = [&context, names] { return newMacro(context, (*names)[0]); }; });
+
+    auto* addCmd = macro->add_subcommand(
+        "add", "Append entries to a macro and confirm it (it moves to the end of record.ini)");
+    addCmd->add_option("NAME", (*names)[0], "Macro name")->required();
+    addCmd->add_option("ENTRY", *entries, "Entries to append")->required();
+    addCmd->footer(kEntryHelp);
+    addCmd->callback([&context, names, entries] {
+        context.run = [&context, names, entries] { return add(context, (*names)[0], *entries); };
+    });
+
+    auto* deleteCmd = macro->add_subcommand("delete", "Delete a macro from record.ini");
+    deleteCmd->add_option("NAME", (*names)[0], "Macro name")->required();
+    deleteCmd->callback([&context, names] { context.run = [&context, names] { return remove(context, (*names)[0]); }; });
+
+    auto* confirmCmd = macro->add_subcommand(
+        "confirm", "Save a macro again (it moves to the end of record.ini) and rebuild all blocks in config.bin");
+    confirmCmd->add_option("NAME", (*names)[0], "Macro name")->required();
+    confirmCmd->callback([&context, names] { context.run = [&context, names] { return confirm(context, (*names)[0]); }; });
+
+    auto* loopCmd = macro->add_subcommand("loop", "Set a macro's loop count (1 to 65535) in config.bin");
+    loopCmd->add_option("NAME", (*names)[0], "Macro name")->required();
+    loopCmd->add_option("N", (*names)[1], "Loop count, 1 to 65535")->required();
+    loopCmd->callback([&context, names] {
+        context.run = [&context, names] { return loop(context, (*names)[0], (*names)[1]); };
+    });
+}
+
+} // namespace varcel
