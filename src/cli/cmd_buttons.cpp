@@ -310,6 +310,9 @@ int assignButton(CliContext& context, const ButtonRequest& request)
     if (request.apply) {
         HidLink& link = context.connect();
         DeviceCommands commands(link);
+        // The window learns the sensor type when it first builds the key page,
+        // before any Apply; the DPI codes sent depend on it.
+        commands.exchangeSensorRecord();
         if (!applyAndSave(link, commands, store, saveLabels))
             throw CliError{uiString(language, UiString::MouseNotDetected)};
     } else {
