@@ -1,0 +1,99 @@
+#include "macros/macro_store.h"
+
+#include "macro_test_support.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace varcel {
+namespace {
+
+using Entries = std::vector<std::string>;
+
+class MacroStoreTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    MacroStore store{dir / "record.ini"};
+};
+
+TEST_F(MacroStoreTest, MissingFileIsAnEmptyStoreUntilTheFirstSave)
+{
+    EXPECT_TRUE(store.list().empty());
+    EXPECT_TRUE(store.load("Fire").empty());
+    EXPECT_TRUE(store.remove("Fire"));
+    EXPECT_FALSE(store.exists());
+
+    ASSERT_TRUE(store.save("Fire", {"L-Button   Dn", "2000 ms", "L-Button   Up"}));
+    EXPECT_EQ(test::readText(store.path()),
+              "[Fire]\nItemCount=3\nItem0=L-Button   Dn\nItem1=2000 ms\nItem2=L-Button   Up\n");
+}
+
+TEST_F(MacroStoreTest, SavingMovesAMacroToTheEndAndDropsItsOldItems)
+{
+    ASSERT_TRUE(store.save("One", {"A   Dn", "50 ms", "A   Up"}));
+    ASSERT_TRUE(store.save("Two", {"B   Dn"}));
+    ASSERT_TRUE(store.save("Three", {}));
+    EXPECT_EQ(store.list(), (Entries{"One", "Two", "Three"}));
+
+    // The first of three becomes macro 3, with the shorter list only.
+    ASSERT_TRUE(store.save("one", {"C   Dn"}));
+    EXPECT_EQ(store.list(), (Entries{"Two", "Three", "one"}));
+    EXPECT_EQ(store.load("ONE"), (Entries{"C   Dn"}));
+    EXPECT_EQ(test::readText(store.path()),
+              "[Two]\nItemCount=1\nItem0=B   Dn\n[Three]\nItemCount=0\n[one]\nItemCount=1\nItem0=C   Dn\n");
+
+    // Deleting macro 2 of 3 makes the former macro 3 macro 2.
+    ASSERT_TRUE(store.remove("three"));
+    EXPECT_EQ(store.list(), (Entries{"Two", "one"}));
+}
+
+TEST_F(MacroStoreTest, ReadsWhatAHandWrittenFileHolds)
+{
+    test::writeText(store.path(),
+                    "[Gaps]\r\n"
+                    "ItemCount=4\r\n"
+                    "Item0=A   Dn\r\n"
+                    "Item2=A   Up\r\n"
+                    "[Words]\r\n"
+                    "ItemCount=three\r\n"
+                    "Item0=A   Dn\r\n"
+                    "[Leading]\r\n"
+                    "ItemCount=2 items\r\n"
+                    "Item0=X   Dn\r\n"
+                    "Item1=X   Up\r\n"
+                    "Item01=ignored\r\n"
+                    "[]\r\n"
+                    "[gaps]\r\n"
+                    "ItemCount=1\r\n");
+    // Listed once each; the blank name cannot be read or written.
+    EXPECT_EQ(store.list(), (Entries{"Gaps", "Words", "Leading"}));
+    // A missing item reads empty; items past the last one present are not invented.
+    EXPECT_EQ(store.load("gaps"), (Entries{"A   Dn", "", "A   Up"}));
+    EXPECT_TRUE(store.load("Words").empty());
+    EXPECT_EQ(store.load("Leading"), (Entries{"X   Dn", "X   Up"}));
+}
+
+TEST_F(MacroStoreTest, SeesEveryNameHoweverLongTheList)
+{
+    // Twelve names of 30 characters: Windows would stop seeing them after the eighth.
+    Entries names;
+    for (char c = 'a'; c < 'a' + 12; ++c) {
+        names.push_back(std::string(29, c) + "!");
+        ASSERT_TRUE(store.save(names.back(), {"A   Dn"}));
+    }
+    EXPECT_EQ(store.list(), names);
+    EXPECT_EQ(store.loadAll().back().entries, (Entries{"A   Dn"}));
+}
+
+TEST_F(MacroStoreTest, RefusesWhatTheFileCannotCarry)
+{
+    ASSERT_TRUE(store.save("Keep", {"A   Dn"}));
+    const std::string before = test::readText(store.path());
+    EXPECT_FALSE(store.save("Bad\nName", {"A   Dn"}));
+    EXPECT_FALSE(store.save("Keep", {"A   Dn", "50 ms\n[Injected]"}));
+    EXPECT_FALSE(store.save("", {"A   Dn"}));
+    EXPECT_EQ(test::readText(store.path()), before);
+}
+
+} // namespace
+} // namespace varcel
