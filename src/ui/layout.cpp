@@ -54,7 +54,7 @@ constexpr int kColourBitY = 522;
 constexpr int kColourBitPitch = 56;
 
 constexpr int kSliderX = 82;
-constexpr int kSliderY[kPointerSliders] = {124, 222, 340};
+constexpr int kSliderY[kPointerSliders] = {126, 230, 368};
 
 constexpr Rect button(int x, int y) { return {x, y, kButtonWidth, kButtonHeight}; }
 constexpr Rect checkBox(int x, int y) { return {x, y, kCheckBoxSize, kCheckBoxSize}; }
@@ -125,8 +125,8 @@ constexpr RectTable buildRects()
         r[idx(Element::DpiColourBit1) + b] = checkBox(kColourStageX + b * kColourBitPitch, kColourBitY);
 
     // Pointer block.
-    r[idx(Element::OneScreenBox)] = checkBox(kSliderX, kSliderY[1] + 44);
-    r[idx(Element::PrecisionBox)] = checkBox(kSliderX, kSliderY[2] + 62);
+    r[idx(Element::OneScreenBox)] = checkBox(kSliderX, kSliderY[1] + 48);
+    r[idx(Element::PrecisionBox)] = checkBox(kSliderX, kSliderY[2] + 74);
     r[idx(Element::PointerDefault)] = button(kSliderX, 520);
     for (int s = 0; s < kPointerSliders; ++s)
         for (int i = 0; i < kPointerSteps; ++i)
@@ -256,8 +256,8 @@ constexpr std::array<CaptionSpot, static_cast<int>(Caption::Count)> kCaptions = 
     {{{kSliderX, kSliderY[0] - 30, 300, 18}, Align::Left}, Page::Advanced},  // MouseSpeed
     {{{kSliderX, kSliderY[1] - 30, 300, 18}, Align::Left}, Page::Advanced},  // ScrollingSpeed
     {{{kSliderX, kSliderY[2] - 30, 300, 18}, Align::Left}, Page::Advanced},  // DoubleClickSpeed
-    {{{kSliderX + kCheckBoxSize + 10, kSliderY[2] + 62, 300, kCheckBoxSize}, Align::Left}, Page::Advanced},
-    {{{kSliderX + kCheckBoxSize + 10, kSliderY[1] + 44, 300, kCheckBoxSize}, Align::Left}, Page::Advanced},
+    {{{kSliderX + kCheckBoxSize + 10, kSliderY[2] + 74, 300, kCheckBoxSize}, Align::Left}, Page::Advanced},
+    {{{kSliderX + kCheckBoxSize + 10, kSliderY[1] + 48, 300, kCheckBoxSize}, Align::Left}, Page::Advanced},
     {{{446, 78, 300, 18}, Align::Left}, Page::Advanced},             // MacroSetting
     {{{446, 104, 180, 18}, Align::Left}, Page::Advanced},            // SelectMacro
     {{{640, 158, 202, 18}, Align::Left}, Page::Advanced},            // KeyPressSequence
@@ -297,7 +297,7 @@ constexpr DialogLayout comboKeyDialog()
     DialogLayout d;
     d.image = "combo-key.png";
     d.width = 400;
-    d.height = 250;
+    d.height = 232;
     d.close = dialogClose(d.width);
     d.face = {20, 64, 120, 26};
     d.list = {20, 90, 120, 8 * kListRowHeight + 2};
@@ -305,8 +305,8 @@ constexpr DialogLayout comboKeyDialog()
     d.fields[1] = {284, 64, 96, 26};
     d.fieldCaptions[0] = {{140, 64, 22, 26}, Align::Centre};
     d.fieldCaptions[1] = {{262, 64, 22, 26}, Align::Centre};
-    d.ok = dialogOk(d.width, 208);
-    d.cancel = dialogCancel(d.width, 208);
+    d.ok = dialogOk(d.width, 192);
+    d.cancel = dialogCancel(d.width, 192);
     return d;
 }
 
