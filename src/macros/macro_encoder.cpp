@@ -5,6 +5,7 @@
 #include "macros/macro_store.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace varcel {
 
@@ -110,11 +111,13 @@ EncodeOutcome encodeAllMacros(const MacroStore& store, ConfigImage& image)
 
 std::span<std::uint8_t, kMacroBlockSize> macroBlockOf(ConfigImage& image, std::size_t number)
 {
+    assert(number >= 1 && number <= kMacroCount);
     return std::span<std::uint8_t, kMacroBlockSize>(image.data() + img::macroBlock(number), kMacroBlockSize);
 }
 
 std::span<const std::uint8_t, kMacroBlockSize> macroBlockOf(const ConfigImage& image, std::size_t number)
 {
+    assert(number >= 1 && number <= kMacroCount);
     return std::span<const std::uint8_t, kMacroBlockSize>(image.data() + img::macroBlock(number), kMacroBlockSize);
 }
 

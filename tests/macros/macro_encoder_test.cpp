@@ -53,19 +53,6 @@ TEST(MacroEncoder, EventPairsAndPauseForms)
     }
 }
 
-TEST(MacroEncoder, AnEmptyMacroClearsTheWholeBlockAndOthersKeepTheirLoopCount)
-{
-    ConfigImage image{};
-    auto block = macroBlockOf(image, 2);
-    std::fill(block.begin(), block.end(), std::uint8_t{0xAA});
-    encodeMacroBlock(block, {});
-    EXPECT_EQ(test::blockOf(image, 2), Bytes(128, 0));
-
-    std::fill(block.begin(), block.end(), std::uint8_t{0xAA});
-    encodeMacroBlock(block, {"50 ms"}); // entries, but no event
-    EXPECT_EQ(test::blockOf(image, 2), test::block(0xAAAA, {}));
-}
-
 TEST(MacroEncoder, NeverWritesPastTheBlock)
 {
     struct Row {
@@ -154,15 +141,6 @@ TEST(MacroEncoder, SectionsPastTheTwelfthAreIgnoredAndNamed)
     EXPECT_EQ(test::blockOf(image, 12), test::block(0x2222, {0x00, 0x04}));
     for (std::size_t i = 0x780; i < image.size(); ++i)
         ASSERT_EQ(image[i], 0x22) << i;
-}
-
-TEST(MacroEncoder, LoopCountIsBigEndian)
-{
-    ConfigImage image{};
-    setLoopCount(image, 5, 0x1234);
-    EXPECT_EQ(image[0x180 + 4 * 128], 0x12);
-    EXPECT_EQ(image[0x180 + 4 * 128 + 1], 0x34);
-    EXPECT_EQ(loopCount(image, 5), 0x1234);
 }
 
 } // namespace

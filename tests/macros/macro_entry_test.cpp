@@ -62,15 +62,5 @@ TEST(MacroEntry, PauseValueIsTheLeadingIntegerAndNeverNegative)
     EXPECT_EQ(leadingInteger("- 5"), 0);
 }
 
-TEST(MacroEntry, NamesAreCutByCharactersNotBytes)
-{
-    const std::string chinese = "宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏宏"; // 35
-    EXPECT_EQ(characterCount(chinese), 35u);
-    const std::string cut = firstCharacters(chinese, kMacroNameLength);
-    EXPECT_EQ(characterCount(cut), 31u);
-    EXPECT_EQ(cut.size(), 31u * 3);
-    EXPECT_EQ(firstCharacters("short", 31), "short");
-}
-
 } // namespace
 } // namespace varcel

@@ -47,32 +47,6 @@ TEST_F(MacroStoreTest, SavingMovesAMacroToTheEndAndDropsItsOldItems)
     EXPECT_EQ(store.list(), (Entries{"Two", "one"}));
 }
 
-TEST_F(MacroStoreTest, ReadsWhatAHandWrittenFileHolds)
-{
-    test::writeText(store.path(),
-                    "[Gaps]\r\n"
-                    "ItemCount=4\r\n"
-                    "Item0=A   Dn\r\n"
-                    "Item2=A   Up\r\n"
-                    "[Words]\r\n"
-                    "ItemCount=three\r\n"
-                    "Item0=A   Dn\r\n"
-                    "[Leading]\r\n"
-                    "ItemCount=2 items\r\n"
-                    "Item0=X   Dn\r\n"
-                    "Item1=X   Up\r\n"
-                    "Item01=ignored\r\n"
-                    "[]\r\n"
-                    "[gaps]\r\n"
-                    "ItemCount=1\r\n");
-    // Listed once each; the blank name cannot be read or written.
-    EXPECT_EQ(store.list(), (Entries{"Gaps", "Words", "Leading"}));
-    // A missing item reads empty; items past the last one present are not invented.
-    EXPECT_EQ(store.load("gaps"), (Entries{"A   Dn", "", "A   Up"}));
-    EXPECT_TRUE(store.load("Words").empty());
-    EXPECT_EQ(store.load("Leading"), (Entries{"X   Dn", "X   Up"}));
-}
-
 TEST_F(MacroStoreTest, SeesEveryNameHoweverLongTheList)
 {
     // Twelve names of 30 characters: Windows would stop seeing them after the eighth.
