@@ -661,7 +661,7 @@ QImage dialogBackground(const Palette& s, Dialog which)
     Painter p(&img);
     const QRectF all(0, 0, d.width, d.height);
     p.fillRect(all, vertical(all, s.panelTop, s.windowBottom));
-    const QRectF head(0, 0, d.width, 38);
+    const QRectF head(0, 0, d.width, kDialogHeaderHeight);
     p.fillRect(head, vertical(head, s.headerTop, s.headerBottom));
     QLinearGradient line(0, 0, d.width, 0);
     line.setColorAt(0, alpha(s.accent, 0));
@@ -958,7 +958,8 @@ void previewDialogs(Composer& c, int sheetWidth)
         const char* prompts[] = {"Please enter a key", "", "", "", "", "Please enter a delay", "Please select a macro",
                                  "Please click to set the UI text color"};
         if (!d.prompt.rect.empty())
-            c.label(d.prompt, QString::fromLatin1(prompts[i]), uiFont(12), Qt::white);
+            c.label(d.prompt, QString::fromLatin1(prompts[i]), uiFont(12),
+                    i == static_cast<int>(Dialog::SingleKey) ? QColor(Qt::white) : c.text);
         if (!d.hint.rect.empty())
             c.label(d.hint, QStringLiteral("(value range 50-10000)"));
         if (!d.face.empty())

@@ -285,8 +285,10 @@ constexpr DialogLayout singleKeyDialog()
     d.width = 320;
     d.height = 190;
     d.close = dialogClose(d.width);
-    d.prompt = {{20, 50, 280, 20}, Align::Centre};
-    d.fields[0] = {60, 84, 200, 26};
+    // The prompt is drawn in white whatever the skin, so it sits on the
+    // dialog's header strip, which is dark or saturated in every skin.
+    d.prompt = {{36, 9, d.width - 72, 20}, Align::Centre};
+    d.fields[0] = {60, 70, 200, 26};
     d.ok = dialogOk(d.width, 148);
     d.cancel = dialogCancel(d.width, 148);
     return d;
@@ -349,13 +351,13 @@ constexpr DialogLayout delayDialog()
     DialogLayout d;
     d.image = "delay-time.png";
     d.width = 300;
-    d.height = 190;
+    d.height = 196;
     d.close = dialogClose(d.width);
-    d.prompt = {{20, 42, 260, 20}, Align::Centre};
-    d.hint = {{20, 64, 260, 18}, Align::Centre};
-    d.fields[0] = {90, 92, 120, 26};
-    d.ok = dialogOk(d.width, 148);
-    d.cancel = dialogCancel(d.width, 148);
+    d.prompt = {{20, 48, 260, 20}, Align::Centre};
+    d.hint = {{20, 70, 260, 18}, Align::Centre};
+    d.fields[0] = {90, 98, 120, 26};
+    d.ok = dialogOk(d.width, 154);
+    d.cancel = dialogCancel(d.width, 154);
     return d;
 }
 
@@ -364,17 +366,17 @@ constexpr DialogLayout macroKeyDialog()
     DialogLayout d;
     d.image = "macro-key.png";
     d.width = 440;
-    d.height = 270;
+    d.height = 282;
     d.close = dialogClose(d.width);
-    d.prompt = {{24, 40, 392, 18}, Align::Left};
-    d.face = {24, 62, 392, 26};
-    d.list = {24, 88, 392, 8 * kListRowHeight + 2};
+    d.prompt = {{24, 48, 392, 18}, Align::Left};
+    d.face = {24, 68, 392, 26};
+    d.list = {24, 94, 392, 8 * kListRowHeight + 2};
     for (int i = 0; i < 3; ++i) {
-        d.options[i] = {30, 112 + i * 32, kCheckBoxSize, kCheckBoxSize};
-        d.optionTexts[i] = {{30 + kCheckBoxSize + 10, 108 + i * 32, 370, 24}, Align::Left};
+        d.options[i] = {30, 120 + i * 32, kCheckBoxSize, kCheckBoxSize};
+        d.optionTexts[i] = {{30 + kCheckBoxSize + 10, 116 + i * 32, 370, 24}, Align::Left};
     }
-    d.ok = dialogOk(d.width, 228);
-    d.cancel = dialogCancel(d.width, 228);
+    d.ok = dialogOk(d.width, 240);
+    d.cancel = dialogCancel(d.width, 240);
     return d;
 }
 

@@ -283,6 +283,10 @@ Point mouseButtonSpot(int box);
 
 enum class Dialog { SingleKey, ComboKey, MediaKey, WindowsKey, FireKey, DelayTime, MacroKey, Skins, Count };
 
+// Every dialog has a header strip this high across its top, dark or saturated
+// in every skin, so white text reads on it.
+inline constexpr int kDialogHeaderHeight = 38;
+
 // Dialog coordinates are relative to the dialog's top-left corner. An empty
 // rectangle means the dialog has no such part.
 struct DialogLayout {

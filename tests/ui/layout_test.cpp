@@ -285,6 +285,10 @@ TEST(Dialogs, PartsFitTheirDialogAndButtonsAreTheSkinsSize)
             EXPECT_EQ(d.list.y, d.face.bottom()) << d.image;
         }
     }
+    // The single-key prompt is white in every skin: it belongs on the header strip.
+    const DialogLayout& single = dialogLayout(Dialog::SingleKey);
+    EXPECT_TRUE((Rect{0, 0, single.width, kDialogHeaderHeight}).containsRect(single.prompt.rect));
+    EXPECT_FALSE(single.prompt.rect.intersects(single.close));
     // The colour prompt's band: 30 high above the swatch, 30 wider each side.
     const DialogLayout& skins = dialogLayout(Dialog::Skins);
     EXPECT_EQ(skins.prompt.rect, (Rect{skins.swatch.x - 30, skins.swatch.y - 30, skins.swatch.w + 60, 30}));
