@@ -1,4 +1,4 @@
-// The button function model of the key page (Part 2.1): the drop-down
+// The button function model of the key page: the drop-down
 // function lists, the DPI option list, the two layers, the left-key and Shift
 // rules, restore defaults and the labels. The window draws what this model
 // holds and routes clicks to it; varcelctl drives the same operations.

@@ -1,5 +1,5 @@
-// The key-code tables (Part 2.2) and the row tables of the multimedia,
-// application-key and fire-key dialogs (Part 2.4). Keys travel by name from
+// The key-code tables and the row tables of the multimedia,
+// application-key and fire-key dialogs. Keys travel by name from
 // capture to storage; these tables turn names and rows into the bytes the
 // mouse receives. Nothing else ever becomes a key code.
 #pragma once

@@ -1,4 +1,4 @@
-// str.ini (Part 4.6): the button labels, one section per language
+// str.ini: the button labels, one section per language
 // ("Setting-CHS", "Setting-CHT", "Setting-EN"), and the skin settings in the
 // section "Skins" that all languages share.
 #pragma once

@@ -19,7 +19,7 @@ namespace varcel::text {
 inline constexpr const char* kWarning = "Warning";
 inline constexpr const char* kError = "error"; // text of the missing-background boxes
 
-// Key page (Part 2.1): the DPI option list and the layer buttons, the same in
+// Key page: the DPI option list and the layer buttons, the same in
 // every language.
 inline constexpr std::array<const char*, 3> kDpiOptions{"DPI +", "DPI -", "DPI Loop"};
 inline constexpr const char* kDpiLoop = "DPI Loop";
@@ -37,7 +37,7 @@ inline constexpr const char* kComboBackgroundFailed = "Combo Dialog Load backgro
 inline constexpr const char* kSingleKeyHookFailed = "KeyboardHook_SingleDlgKey Install error code :%d\n";
 inline constexpr const char* kComboHookFailed = "KeyboardHook_ComboDlg Install error code :%d\n";
 
-// Multimedia, application-key and fire-key dialogs (Part 2.4).
+// Multimedia, application-key and fire-key dialogs.
 inline constexpr const char* kMediaBackgroundFailed = "Media Dialog Load background image failed!!!";
 inline constexpr const char* kWindowsBackgroundFailed = "Windows Dialog Load background image failed!!!";
 inline constexpr const char* kFireKeyBackgroundFailed = "FireKey Dialog Load background image failed!!!";
@@ -48,10 +48,10 @@ inline constexpr LangText kFireKeyIllustration{
     "說明:\n速度(數值範圍5-255，數值越小速度越快)\n次數(數值範圍0-255，0表示按鍵放開火力鍵結束)",
     "Illustration:"};
 
-// Recording (Part 3.3); its language texts are UI string rows.
+// Recording: its language texts are UI string rows.
 inline constexpr const char* kRecordHookFailed = "JournalRecordHook Install error code :%d\n";
 
-// Macro page and delay dialog (Part 3.4); the page's language texts are UI string rows.
+// Macro page and delay dialog; the page's language texts are UI string rows.
 inline constexpr const char* kMacroLimit = "Macro numbers up to 12.";
 inline constexpr std::array<const char*, 9> kMouseEvents{
     "L-Button Click", "R-Button Click", "M-Button Click",
@@ -63,7 +63,7 @@ inline constexpr LangText kDelayPrompt{"请输入一个延时", "請輸入一個
 inline constexpr LangText kDelayRange{"(数值范围 50-10000)", "(數值範圍 50-10000)", "(value range 50-10000)"};
 inline constexpr const char* kDelayBackgroundFailed = "DelayTime Dialog Load background image failed!!!";
 
-// Macro-key dialog (Part 3.5).
+// Macro-key dialog.
 inline constexpr LangText kMacroKeyHeading{"请从列表框选择一个宏", "請從清單方塊選擇一個巨集", "Please select a macro"};
 inline constexpr LangText kMacroKeyOption1{"重复指定次数或按任意键结束", "重複指定次數或按任意鍵結束",
                                            "Repeat a specified number of times or press any key to end"};
@@ -73,7 +73,7 @@ inline constexpr LangText kMacroKeyOption3{"重复直到该按键松开结束", 
                                            "Repeat until the key is released"};
 inline constexpr const char* kMacroKeyBackgroundFailed = "Macro Key Dialog Load background image failed!!!";
 
-// Skins and the skin dialog (Part 4.7).
+// Skins and the skin dialog.
 inline constexpr LangText kSkinColourPrompt{"请点击设置UI文本颜色", "請點擊設置UI文本顏色",
                                             "Please click to set the UI text color"};
 inline constexpr const char* kSkinsBackgroundFailed = "Skins Dialog Load background image failed!!!";

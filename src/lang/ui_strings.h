@@ -1,4 +1,4 @@
-// The main window's UI string table (Part 4.6): 74 strings in eight groups,
+// The main window's UI string table: 74 strings in eight groups,
 // assigned once at start-up for the language. Each row is named after its
 // English text; the two "Default" rows differ (the key page's restores the
 // buttons, the advanced page's the pointer settings).

@@ -1,6 +1,6 @@
 // Key names by physical key, standing in for GetKeyNameTextW (US layout, left
 // and right keys told apart, keypad keys by position whatever Num Lock says).
-// The names are the ones the key-name table of the buttons (Part 2.2) and the
+// The names are the ones the key-name table of the buttons and the
 // macro store look up; keys that have no row there get a name outside that
 // table ("\" for the backslash keys, "Application" for the menu key), and
 // keys Windows has no name for get the empty name.

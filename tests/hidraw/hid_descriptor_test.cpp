@@ -31,7 +31,7 @@ const HidCollectionCaps kNotification{0xFF01, 0xFF01, 0, len(7), 0};
 
 TEST(HidDescriptor, TheSpecificationsBootMouse)
 {
-    // The boot mouse of the HID specification, as its appendix prints it:
+    // The boot mouse of the HID 1.11 standard, as its appendix prints it:
     // three buttons, five bits of padding, X and Y.
     const std::vector<std::uint8_t> bytes{
         0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0x01, 0xA1, 0x00, 0x05, 0x09, 0x19, 0x01, 0x29, 0x03,

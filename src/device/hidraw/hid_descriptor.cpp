@@ -16,7 +16,7 @@ constexpr int kTypeShift = 2;
 constexpr std::uint8_t kTypeMask = 0x03;
 constexpr int kTagShift = 4;
 // A long item: this prefix, a data size byte, a tag byte, then the data. The
-// HID specification defines no long item tags, so they are stepped over.
+// HID 1.11 standard defines no long item tags, so they are stepped over.
 constexpr std::uint8_t kLongItemPrefix = 0xFE;
 constexpr std::size_t kLongItemHeader = 3;
 

@@ -1,6 +1,6 @@
 // Reading a HID report descriptor far enough to tell a device's top-level
 // collections apart and to size their reports the way Windows' HidP_GetCaps
-// does, which is what discovery (spec Part 1.2) chooses the mouse's
+// does, which is what discovery chooses the mouse's
 // collections by.
 //
 // A collection's length for one report type is its largest report of that
