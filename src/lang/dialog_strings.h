@@ -1,5 +1,5 @@
 // The texts of the dialogs and of the key page that are not rows of the main
-// window's UI string table, in one place (Parts 2.1 to 2.4, 3.3 to 3.5, 4.7).
+// window's UI string table, in one place.
 // Every dialog chooses them by the same language index as the main window.
 //
 // Not repeated here: the texts of the macro page and of recording ("Start
@@ -30,7 +30,7 @@ inline constexpr const char* kModeB = "Mode B";
 inline constexpr LangText kOk{"确定", "確定", "OK"};
 inline constexpr LangText kCancel{"取消", "取消", "Cancel"};
 
-// Single-key and combination-key dialogs (Parts 2.2, 2.3).
+// Single-key and combination-key dialogs.
 inline constexpr LangText kSingleKeyPrompt{"请输入一个按键", "請輸入一個按鍵", "Please enter a key"};
 inline constexpr const char* kSingleKeyBackgroundFailed = "Single Key Dialog Load background image failed!!!";
 inline constexpr const char* kComboBackgroundFailed = "Combo Dialog Load background image failed!!!";
