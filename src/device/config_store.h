@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device/config_image.h"
+#include "platform/atomic_file.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -53,12 +54,5 @@ private:
     ConfigImage m_snapshot{};
     std::uint8_t m_firstRunFlag = 0;
 };
-
-// Writes bytes to path through a temporary file in the same folder and a
-// rename. Returns 0 or the errno of the step that failed; the original file is
-// untouched on failure. beforeReplace, when set and returning false, abandons
-// the write just before the rename (with ECANCELED).
-int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
-                          const std::function<bool()>& beforeReplace = {});
 
 } // namespace varcel

@@ -1,6 +1,6 @@
 #include "platform/ini_file.h"
 
-#include "device/config_store.h"
+#include "platform/atomic_file.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "device/sim/sim_mouse.h"
 
-#include "device/config_store.h"
+#include "platform/atomic_file.h"
 #include "device/trace.h"
 
 #include <algorithm>

@@ -1,0 +1,97 @@
+// Varcel: the tray program and its window.
+#include "device/hidraw/hidraw_backend.h"
+#include "device/hidraw/udev_hotplug.h"
+#include "device/sim/sim_backend.h"
+#include "device/sim/sim_control.h"
+#include "device/sim/sim_hotplug.h"
+#include "device/sim/sim_mouse.h"
+#include "lang/language.h"
+#include "platform/data_dir.h"
+#include "ui/main_window.h"
+
+#include <CLI/CLI.hpp>
+
+#include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#include <iostream>
+
+
+int main(int argc, char** argv)
+{
+    using namespace varcel;
+    CLI::App cli{"Varcel: configuration of the Varcel gaming mouse (USB 04D9:A09F)", "varcel"};
+    bool simulate = false;
+    std::string dataDirOption;
+    std::string simFault = "none";
+    cli.add_flag("--simulate", simulate, "Use the built-in simulated mouse");
+    cli.add_option("--data-dir", dataDirOption, "Folder of config.bin, record.ini, str.ini and Skins");
+    cli.add_option("--sim-fault", simFault, "Make the simulated mouse misbehave (see varcelctl --help)");
+    cli.set_version_flag("--version", std::string("varcel ") + VARCEL_VERSION);
+    cli.allow_extras(); // Qt's own options (-platform, ...) pass through
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varcel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // One Varcel per user: a second start ends at once, quietly.
+    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        runtime = QDir::tempPath();
+    QLockFile instance(runtime + QStringLiteral("/VarcelSPANMutex.lock"));
+    instance.setStaleLockTime(0);
+    if (!instance.tryLock(0))
+        return 0;
+
+    std::optional<std::filesystem::path> override;
+    if (!dataDirOption.empty())
+        override = dataDirOption;
+    const DataDir dataDir = resolveDataDir(override, installedDataDir());
+
+    std::unique_ptr<SimMouse> sim;
+    std::unique_ptr<HidBackend> backend;
+    std::unique_ptr<HotplugSource> hotplug;
+    std::unique_ptr<SimControlServer> control;
+    if (simulate) {
+        const auto fault = simFaultFromName(simFault);
+        if (!fault) {
+            std::cerr << "varcel: unknown simulated fault \"" << simFault << "\"\n";
+            return 2;
+        }
+        sim = std::make_unique<SimMouse>(dataDir.path / "simulated-mouse.bin");
+        sim->setFault(*fault);
+        backend = std::make_unique<SimBackend>(*sim);
+        hotplug = std::make_unique<SimHotplug>(*sim);
+        control = std::make_unique<SimControlServer>(*sim, dataDir.path);
+        if (!control->listening())
+            std::cerr << "varcel: the simulated mouse's remote control is not available: " << control->error() << "\n";
+    } else {
+        backend = std::make_unique<HidrawBackend>();
+        hotplug = std::make_unique<UdevHotplug>();
+    }
+
+    QApplication::setWindowIcon(ui::appIcon());
+    ui::CHidMouseDlg::Options options;
+    options.dataDir = dataDir.path;
+    options.language = systemLanguage();
+    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    ui::CHidMouseDlg window(options, *backend);
+    window.setWindowIcon(ui::appIcon());
+    QObject::connect(&window, &ui::CHidMouseDlg::exitRequested, &app, &QApplication::quit);
+    window.watchHotplug(*hotplug);
+    if (control)
+        window.watchSimControl(*control);
+    window.startUp();
+    const int status = app.exec();
+    window.controller().exit();
+    if (sim)
+        sim->saveMemory();
+    return status;
+}

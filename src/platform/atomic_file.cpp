@@ -1,0 +1,52 @@
+#include "platform/atomic_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varcel {
+
+int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
+                          const std::function<bool()>& beforeReplace)
+{
+    // The temporary file lives beside the target so the rename never crosses
+    // a file system, and carries the target's permissions.
+    std::string temp = path.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return errno;
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
+    else
+        ::fchmod(fd, 0644);
+
+    int error = 0;
+    const auto* p = static_cast<const char*>(data);
+    std::size_t left = size;
+    while (left > 0 && error == 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno != EINTR)
+                error = errno;
+            continue;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && beforeReplace && !beforeReplace())
+        error = ECANCELED;
+    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(temp.c_str());
+    return error;
+}
+
+} // namespace varcel

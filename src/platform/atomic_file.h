@@ -1,0 +1,18 @@
+// Files replaced whole: a crash or a full disk leaves the old file or the new
+// one, never a file cut short.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+
+namespace varcel {
+
+// Writes bytes to path through a temporary file in the same folder and a
+// rename. Returns 0 or the errno of the step that failed; the original file is
+// untouched on failure. beforeReplace, when set and returning false, abandons
+// the write just before the rename (with ECANCELED).
+int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
+                          const std::function<bool()>& beforeReplace = {});
+
+} // namespace varcel

@@ -1,0 +1,169 @@
+// The main window: one skinned, borderless surface with two pages, drawn
+// into a persistent canvas and hit-tested by the layout table. It draws what
+// the controller holds and routes clicks and the tray icon to it.
+#pragma once
+
+#include "app/main_controller.h"
+#include "device/reporter.h"
+#include "ui/layout.h"
+#include "ui/skin.h"
+
+#include <QFont>
+#include <QListWidget>
+#include <QImage>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+
+class QMenu;
+class QSocketNotifier;
+
+namespace varcel {
+
+class HotplugSource;
+class SimControlServer;
+
+namespace ui {
+
+// The program's icon, drawn rather than shipped: a mouse outline on the accent.
+QIcon appIcon();
+
+// Message boxes of the core, shown as the user expects them: one OK button.
+class MessageBoxReporter : public Reporter {
+public:
+    void messageBox(const std::string& text, const std::string& caption) override;
+    QWidget* parent = nullptr;
+};
+
+// Status codes from any thread, handed to the window thread without waiting.
+class QueuedStatus : public StatusSink {
+public:
+    explicit QueuedStatus(QObject* receiver) : m_receiver(receiver) {}
+    void deviceStatus(StatusCode code, int value) override;
+    std::function<void(StatusCode, int)> deliver;
+
+private:
+    QObject* m_receiver;
+};
+
+class CHidMouseDlg : public QWidget, public MainWindowView {
+    Q_OBJECT
+public:
+    struct Options {
+        std::filesystem::path dataDir;
+        Language language = Language::English;
+        // Without a tray the window shows at start and closing it ends the
+        // program, so it is never out of reach.
+        bool trayAvailable = true;
+    };
+
+    CHidMouseDlg(const Options& options, HidBackend& backend, QWidget* parent = nullptr);
+    ~CHidMouseDlg() override;
+
+    // Start-up in its order; the window stays hidden when there is a tray.
+    void startUp();
+    // Follows the mouse being plugged in and out.
+    void watchHotplug(HotplugSource& source);
+    // The simulated mouse's remote control, answered on this thread.
+    void watchSimControl(SimControlServer& server);
+
+    MainController& controller() { return *m_controller; }
+    const QImage& canvas() const { return m_canvas; }
+    QSystemTrayIcon* trayIcon() { return m_tray; }
+    Skin& skin() { return m_skin; }
+    QListWidget* functionList() const { return m_functionList; }
+    QListWidget* dpiOptionList() const { return m_dpiList; }
+    const std::set<Element>& hoveredElements() const { return m_over; }
+    // The last balloon asked for (shown through the tray when there is one).
+    const Balloon& lastBalloon() const { return m_lastBalloon; }
+
+    // The tray icon's left click, as the shell would deliver it.
+    void trayActivated();
+    // Runs when a parameter dialog of rows 8 to 13 is asked for; until those
+    // dialogs exist it shows a placeholder that gives nothing back.
+    std::function<void(const QString& function)> placeholderDialog;
+
+    // MainWindowView
+    void showBalloon(const Balloon& balloon) override;
+    void showWindow() override;
+    void hideWindow() override;
+    void tearDownPage(varcel::Page page) override;
+    void drawPage(varcel::Page page) override;
+
+    // The whole window ends: tray icon removed, reader stopped.
+    void exitProgram();
+
+signals:
+    void exitRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    Page page() const { return static_cast<Page>(m_controller->currentPage()); }
+    // One drawing operation: paint into the canvas, then one update.
+    void drawing(const std::function<void(QPainter&)>& paint);
+    void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font,
+                  const QColor& colour) const;
+    void drawElement(QPainter& painter, Element element, bool over);
+    void drawCommon(QPainter& painter);
+    void drawKeyPage(QPainter& painter);
+    void drawAdvancedPage(QPainter& painter);
+    void drawDropdownBox(QPainter& painter, int box, bool over);
+    void redrawElements(const std::vector<Element>& elements);
+
+    void dispatchClick(const QPoint& pos);
+    bool keyPageClick(Element element);
+    void hoverRequest(const QPoint& pos);
+    void hoverNow();
+    void restoreHovered(QPainter& painter, Element except);
+
+    void syncLists();
+    void closeLists();
+    void destroyListWidgets();
+    void onFunctionRowChosen(int row);
+    void onDpiRowChosen(int row);
+    void setUpTray();
+    void setUpFonts(Language language);
+
+    Options m_options;
+    MessageBoxReporter m_reporter;
+    QueuedStatus m_status;
+    std::unique_ptr<MainController> m_controller;
+    Skin m_skin;
+    QImage m_canvas;
+    QFont m_font;
+    QFont m_titleFont;
+
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    Balloon m_lastBalloon;
+
+    QPointer<QListWidget> m_functionList;
+    QPointer<QListWidget> m_dpiList;
+    int m_listBox = -1;
+
+    std::set<Element> m_over;
+    Element m_pendingHover = Element::None;
+    QTimer m_hoverTimer;
+
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+    bool m_exiting = false;
+
+    std::vector<std::unique_ptr<QSocketNotifier>> m_notifiers;
+};
+
+} // namespace ui
+} // namespace varcel

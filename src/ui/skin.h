@@ -1,0 +1,47 @@
+// The active skin: its folder, its images and the text colour.
+#pragma once
+
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+class QPainter;
+
+namespace varcel::ui {
+
+// The skin a new user sees, and the one that stands in for a missing skin.
+inline constexpr const char* kDefaultSkin = "Dark";
+
+class Skin {
+public:
+    // Skins live in "Skins/<name>" of the data folder, else of the installed
+    // defaults, else beside the program. An empty name looks in Skins itself.
+    static std::filesystem::path folderFor(const std::filesystem::path& dataDir, const std::string& name);
+
+    void setFolder(const std::filesystem::path& folder);
+    const std::filesystem::path& folder() const { return m_folder; }
+    void setTextColour(const QColor& colour) { m_textColour = colour; }
+    const QColor& textColour() const { return m_textColour; }
+    // The text colour the skin's author suggests (skin.ini, [Skin] RColor,
+    // GColor, BColor), if the skin says.
+    std::optional<QColor> suggestedTextColour() const;
+
+    // The image as premultiplied ARGB32, decoded once and kept: what is drawn
+    // is the file's content either way, without reading the disk on every
+    // hover. A missing image is a null image.
+    const QImage& image(const QString& name) const;
+
+    // Blends the image at (x, y) in its own size; false when it is missing.
+    bool drawImage(QPainter& painter, const QString& name, int x, int y) const;
+
+private:
+    std::filesystem::path m_folder;
+    QColor m_textColour{0, 255, 0};
+    mutable QHash<QString, QImage> m_cache;
+};
+
+} // namespace varcel::ui

@@ -1,0 +1,273 @@
+// The window as a user meets it, under Qt's offscreen platform: clicks land
+// where the layout table says, message boxes are answered, and what the
+// window draws is checked in its canvas. Screenshots go to build/screenshots.
+#include "device/sim/sim_backend.h"
+#include "device/sim/sim_mouse.h"
+#include "support/temp_dir.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+
+#include <fstream>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace varcel::ui {
+namespace {
+
+QPoint centre(Element e)
+{
+    const Rect r = rect(e);
+    return {r.x + r.w / 2, r.y + r.h / 2};
+}
+
+// Answers the next message box with OK and remembers what it said.
+struct MessageBoxAnswer {
+    MessageBoxAnswer()
+    {
+        QTimer::singleShot(0, [this] { answer(); });
+    }
+    void answer()
+    {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text().toStdString();
+            caption = box->windowTitle().toStdString();
+            box->accept();
+            return;
+        }
+        if (++tries < 200)
+            QTimer::singleShot(5, [this] { answer(); });
+    }
+    std::string text;
+    std::string caption;
+    int tries = 0;
+};
+
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::vector<std::uint8_t> file(kConfigFileSize, 0);
+        file[0] = 1;
+        const std::uint8_t kinds[12] = {0, 1, 2, 3, 4, 6, 15, 15, 15, 15, 15, 15};
+        for (std::size_t slot = 0; slot < 12; ++slot) {
+            file[1 + img::at(Layer::A, img::LayerArray::Kind, slot)] = kinds[slot];
+            file[1 + img::at(Layer::B, img::LayerArray::Kind, slot)] = kinds[slot];
+        }
+        file[1 + img::dpiSwitch(Layer::A, 5)] = 3;
+        file[1 + img::kReportRate] = 1;
+        test::writeBytes(dir / "config.bin", file);
+        std::ofstream labels(dir / "str.ini");
+        labels << "[Setting-EN]\nItem1=Left Click\nItem2=Right Click\nItem3=Mid Click\nItem4=Forward\n"
+                  "Item5=Backward\nItem6=DPI Loop\nItem13=Left Click\nItem23=Right Click\nItem33=Mid Click\n"
+                  "Item43=Forward\nItem53=Backward\nItem63=DPI Loop\n";
+        labels.close();
+        std::filesystem::create_directories(dir / "Skins");
+        std::filesystem::create_directory_symlink(std::filesystem::path(VARCEL_SKINS_DIR) / "Dark",
+                                                  dir / "Skins" / "Dark");
+
+        CHidMouseDlg::Options options;
+        options.dataDir = dir.path();
+        options.trayAvailable = true;
+        window = std::make_unique<CHidMouseDlg>(options, backend);
+        window->placeholderDialog = [this](const QString& function) { placeholders.push_back(function.toStdString()); };
+        window->startUp();
+        window->trayActivated();
+    }
+    void TearDown() override
+    {
+        window.reset();
+    }
+    void click(Element e) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, centre(e)); }
+    void clickFunctionRow(int row)
+    {
+        QListWidget* list = window->functionList();
+        ASSERT_NE(list, nullptr);
+        const QRect r = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    const ConfigImage& image() { return window->controller().config().working(); }
+    std::uint8_t kind(Layer layer, std::size_t slot) { return image()[img::at(layer, img::LayerArray::Kind, slot)]; }
+    void screenshot(const std::string& name)
+    {
+        std::filesystem::create_directories(VARCEL_SCREENSHOTS_DIR);
+        window->canvas().save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name + ".png"));
+    }
+
+    test::TempDir dir;
+    SimMouse mouse;
+    SimBackend backend{mouse};
+    std::unique_ptr<CHidMouseDlg> window;
+    std::vector<std::string> placeholders;
+};
+
+TEST_F(Window, OneRequestThroughTheWindowKeepsTheLabelWhenTheDialogIsCancelled)
+{
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_EQ(window->canvas().size(), QSize(kWindowWidth, kWindowHeight));
+    click(dropdownBox(2));
+    ASSERT_NE(window->functionList(), nullptr);
+    EXPECT_EQ(window->functionList()->count(), 16);
+    EXPECT_EQ(window->functionList()->item(11)->text(), "Single Key");
+    screenshot("key-page-function-list");
+
+    clickFunctionRow(11);
+    EXPECT_EQ(placeholders, std::vector<std::string>{"Single Key"});
+    EXPECT_EQ(window->controller().buttons().label(2), "Mid Click") << "a cancelled dialog keeps the label";
+    EXPECT_EQ(window->functionList(), nullptr) << "the list closes";
+}
+
+TEST_F(Window, LeftKeyRuleRefusesToOpenTheOnlyLeftClick)
+{
+    MessageBoxAnswer answer;
+    click(dropdownBox(0));
+    EXPECT_EQ(answer.text, "Left key must be selected!");
+    EXPECT_EQ(answer.caption, "Warning");
+    EXPECT_EQ(window->functionList(), nullptr);
+}
+
+TEST_F(Window, ModeBEditsLayerBAndDefaultKeepsModeB)
+{
+    click(Element::ModeB);
+    EXPECT_EQ(image()[img::kLayerShown], 1);
+    click(dropdownBox(1));
+    clickFunctionRow(15); // "Key Off"
+    EXPECT_EQ(kind(Layer::B, 1), 15);
+    EXPECT_EQ(kind(Layer::A, 1), 1) << "Mode A is untouched";
+    EXPECT_EQ(window->controller().buttons().label(1), "Key Off");
+
+    click(Element::KeyDefault);
+    EXPECT_EQ(kind(Layer::B, 1), 1);
+    EXPECT_EQ(image()[img::kLayerShown], 1) << "Default keeps the shown layer";
+    screenshot("key-page-mode-b");
+}
+
+TEST_F(Window, DpiSwitchIsChosenInTheOptionListBesideItsRow)
+{
+    click(dropdownBox(3));
+    QListWidget* list = window->functionList();
+    ASSERT_NE(list, nullptr);
+    QTest::mouseMove(list->viewport(), list->visualItemRect(list->item(6)).center());
+    emit list->itemEntered(list->item(6));
+    ASSERT_NE(window->dpiOptionList(), nullptr);
+    const Rect expected = dpiOptionListRect(3);
+    EXPECT_EQ(window->dpiOptionList()->geometry(), QRect(expected.x, expected.y, expected.w, expected.h));
+    QListWidget* options = window->dpiOptionList();
+    QTest::mouseClick(options->viewport(), Qt::LeftButton, {}, options->visualItemRect(options->item(1)).center());
+    EXPECT_EQ(kind(Layer::A, 3), 6);
+    EXPECT_EQ(image()[img::dpiSwitch(Layer::A, 3)], 2);
+    EXPECT_EQ(window->controller().buttons().label(3), "DPI -");
+}
+
+TEST_F(Window, CancelRestoresAndTheNextTrayClickRebuildsThePage)
+{
+    click(Element::ModeB);
+    click(Element::Cancel);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(image()[img::kLayerShown], 0);
+    const QImage hidden = window->canvas();
+    window->trayActivated();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_NE(window->canvas(), hidden) << "the page is drawn again from the restored image";
+    // Mode A is lit again: its pixels show the "over" image.
+    const Rect a = rect(Element::ModeA);
+    const QImage lit = window->skin().image("button-over.png");
+    EXPECT_EQ(window->canvas().pixel(a.x + 2, a.y + a.h / 2), lit.pixel(2, a.h / 2));
+}
+
+TEST_F(Window, HoverLightsOneElementAndRestoresTheOther)
+{
+    const Rect ok = rect(Element::Ok);
+    const QRgb normal = window->canvas().pixel(ok.x + 3, ok.y + ok.h / 2);
+    QTest::mouseMove(window.get(), centre(Element::Ok));
+    QTest::qWait(40);
+    EXPECT_EQ(window->hoveredElements(), std::set<Element>{Element::Ok});
+    EXPECT_NE(window->canvas().pixel(ok.x + 3, ok.y + ok.h / 2), normal);
+
+    QTest::mouseMove(window.get(), centre(Element::Cancel));
+    QTest::qWait(40);
+    EXPECT_EQ(window->hoveredElements(), std::set<Element>{Element::Cancel});
+    EXPECT_EQ(window->canvas().pixel(ok.x + 3, ok.y + ok.h / 2), normal) << "OK is drawn normal again";
+
+    QTest::mouseMove(window.get(), QPoint(kWindowWidth / 2, 75));
+    QTest::qWait(40);
+    EXPECT_TRUE(window->hoveredElements().empty());
+}
+
+TEST_F(Window, StatusBalloonsSayWhatTheMouseDid)
+{
+    struct Row {
+        StatusCode code;
+        int value;
+        const char* text;
+        const char* title;
+    };
+    const Row rows[] = {
+        {StatusCode::ReportRateChanged, 8, "Switch report rate into 125HZ", "Info"},
+        {StatusCode::DpiStageChanged, 3, "Switch DPI into the third stage 250", "Info"},
+        {StatusCode::KeyMatrixChanged, 1, "Switch to key matrix 1", "Info"},
+        {StatusCode::MacroChanged, 12, "Switch to macro key12", "Info"},
+        {StatusCode::Detected, 0, "The system detect the gaming mouse.", "Info"},
+        {StatusCode::NotDetected, 0, "The system did not detect the gaming mouse!", "Warning"},
+    };
+    for (const Row& row : rows) {
+        window->controller().deviceStatus(row.code, row.value);
+        EXPECT_EQ(window->lastBalloon().text, row.text);
+        EXPECT_EQ(window->lastBalloon().title, row.title);
+    }
+    const std::string before = window->lastBalloon().text;
+    window->controller().deviceStatus(StatusCode::ReportRateChanged, 3);
+    window->controller().deviceStatus(StatusCode::MacroChanged, 0);
+    EXPECT_EQ(window->lastBalloon().text, before) << "values the mouse does not send show nothing";
+}
+
+TEST_F(Window, NotificationFromTheMouseReachesTheTray)
+{
+    mouse.notify(9, 4);
+    for (int i = 0; i < 100 && window->lastBalloon().text != "Switch to macro key4"; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(window->lastBalloon().text, "Switch to macro key4");
+}
+
+TEST_F(Window, AdvancedPageFrameAndBackWithoutDuplicateBuilds)
+{
+    click(Element::Page2Button);
+    EXPECT_EQ(window->controller().currentPage(), varcel::Page::Advanced);
+    screenshot("advanced-page");
+    const QImage advanced = window->canvas();
+    click(Element::Page2Button);
+    EXPECT_EQ(window->canvas(), advanced);
+    click(Element::Page1Button);
+    EXPECT_EQ(window->controller().currentPage(), varcel::Page::Key);
+    screenshot("key-page");
+}
+
+TEST_F(Window, MinimiseAndEscapeHideOkAppliesAndHides)
+{
+    click(Element::MinimiseButton);
+    EXPECT_FALSE(window->isVisible());
+    window->trayActivated();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    window->trayActivated();
+    window->controller().config().working()[img::kReportRate] = 8;
+    click(Element::Ok);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(mouse.memory().reportRate, 8);
+}
+
+} // namespace
+} // namespace varcel::ui
+
+int main(int argc, char** argv)
+{
+    // These tests need no display; listing them must not need one either.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
