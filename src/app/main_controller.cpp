@@ -92,22 +92,39 @@ void MainController::trayActivated()
     }
     if (m_rebuildPending) {
         m_rebuildPending = false;
-        const Page page = m_page;
-        m_buttons.closeLists();
-        m_view.tearDownPage(page);
-        if (page == Page::Key) {
+        if (m_page == Page::Key) {
             // Labels come back as they were saved: Cancel drops unsaved ones too.
             readLabels(labelsPath(), m_language, m_labels, m_skin);
         }
-        m_page = Page::None;
-        if (page == Page::Advanced)
-            buildAdvancedPage();
-        else
-            buildKeyPage();
+        rebuildPage();
     } else if (!m_keyPageBuilt) {
         buildKeyPage();
     }
     m_view.showWindow();
+}
+
+void MainController::rebuildPage()
+{
+    const Page page = m_page;
+    m_buttons.closeLists();
+    if (page != Page::None)
+        m_view.tearDownPage(page);
+    // The builders do nothing for the page that is current.
+    m_page = Page::None;
+    if (page == Page::Advanced)
+        buildAdvancedPage();
+    else if (page == Page::Key)
+        buildKeyPage();
+}
+
+void MainController::skinChosen(const std::string& name, TextColour colour)
+{
+    m_skin.path = name;
+    m_skin.rColor = std::to_string(colour.r);
+    m_skin.gColor = std::to_string(colour.g);
+    m_skin.bColor = std::to_string(colour.b);
+    writeSkinSettings(labelsPath(), name, colour);
+    rebuildPage();
 }
 
 void MainController::deviceStatus(StatusCode code, int value)

@@ -50,6 +50,9 @@ public:
     void cancel();
     void trayActivated();
     void deviceStatus(StatusCode code, int value);
+    // A skin chosen in the skin dialog: stored in str.ini at once, and the
+    // page drawn again in it.
+    void skinChosen(const std::string& name, TextColour colour);
     void hotplug(const std::vector<HotplugEvent>& events);
     // Ends the reader; the window then closes itself.
     void exit();
@@ -70,6 +73,8 @@ private:
     // OK and Apply: nothing at all while the mouse is not accepted.
     bool applyToMouse();
     void saveLabels();
+    // Tears the current page down and builds it again from the working image.
+    void rebuildPage();
 
     std::filesystem::path m_dataDir;
     Reporter& m_reporter;

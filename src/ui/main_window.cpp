@@ -4,6 +4,8 @@
 #include "device/hotplug.h"
 #include "device/sim/sim_control.h"
 #include "lang/ui_strings.h"
+#include "platform/data_dir.h"
+#include "ui/skins_dialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -70,7 +72,7 @@ std::optional<UiString> textOf(Element e)
 
 const char* const kListStyle =
     "QListWidget { background: #000000; color: white; border: 1px solid #5a5f66; outline: 0; }"
-    "QListWidget::item { padding: 0px 4px; }"
+    "QListWidget::item { padding: 0px; }"
     "QListWidget::item:selected { background: #2b6cb0; color: white; }";
 
 } // namespace
@@ -261,6 +263,24 @@ void CHidMouseDlg::exitProgram()
         m_tray->hide();
     hide();
     emit exitRequested();
+}
+
+void CHidMouseDlg::openSkinDialog()
+{
+    const std::vector<std::filesystem::path> roots{m_options.dataDir / "Skins", installedDataDir() / "Skins",
+                                                   executableDir() / "Skins"};
+    std::string current = m_controller->skin().path;
+    if (current.empty())
+        current = m_skin.folder().filename().string();
+    CSkinsDialog dialog(m_skin, current, roots, m_options.language, m_reporter, this);
+    if (!dialog.usable() || dialog.exec() != QDialog::Accepted)
+        return;
+    m_skin.setFolder(dialog.skinFolder());
+    m_skin.setTextColour(dialog.colour());
+    const QColor c = dialog.colour();
+    m_controller->skinChosen(dialog.skinName(), {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                                                 static_cast<std::uint8_t>(c.blue())});
+    showWindow();
 }
 
 // ---- Drawing --------------------------------------------------------------
@@ -526,7 +546,7 @@ void CHidMouseDlg::dispatchClick(const QPoint& pos)
     switch (hit) {
     case Element::Ok: m_controller->ok(); return;
     case Element::Apply: m_controller->apply(); return;
-    case Element::SkinButton: return; // the skin dialog comes with its own change
+    case Element::SkinButton: openSkinDialog(); return;
     case Element::MinimiseButton: hideWindow(); return;
     case Element::CloseButton: exitProgram(); return;
     case Element::Page1Button: m_controller->buildKeyPage(); return;
@@ -695,7 +715,10 @@ void CHidMouseDlg::syncLists()
         m_dpiList = new QListWidget(this);
         m_dpiList->setObjectName(QStringLiteral("dpiOptionList"));
         m_dpiList->setStyleSheet(QString::fromLatin1(kListStyle));
-        m_dpiList->setFont(m_font);
+        // Three short rows in a 60-pixel square: a size smaller than the page.
+        QFont small = m_font;
+        small.setPixelSize(std::max(9, m_font.pixelSize() - 2));
+        m_dpiList->setFont(small);
         m_dpiList->setMouseTracking(true);
         m_dpiList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_dpiList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

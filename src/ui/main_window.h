@@ -98,6 +98,8 @@ public:
 
     // The whole window ends: tray icon removed, reader stopped.
     void exitProgram();
+    // The skin button: choose a skin and a text colour.
+    void openSkinDialog();
 
 signals:
     void exitRequested();

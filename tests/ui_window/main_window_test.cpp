@@ -5,6 +5,7 @@
 #include "device/sim/sim_mouse.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
+#include "ui/skins_dialog.h"
 
 #include <QApplication>
 
@@ -66,8 +67,10 @@ protected:
                   "Item43=Forward\nItem53=Backward\nItem63=DPI Loop\n";
         labels.close();
         std::filesystem::create_directories(dir / "Skins");
-        std::filesystem::create_directory_symlink(std::filesystem::path(VARCEL_SKINS_DIR) / "Dark",
-                                                  dir / "Skins" / "Dark");
+        for (const char* skin : {"Dark", "Light"})
+            std::filesystem::create_directory_symlink(std::filesystem::path(VARCEL_SKINS_DIR) / skin,
+                                                      dir / "Skins" / skin);
+        test::writeBytes(dir / "Skins" / "not-a-skin.txt", {'x'});
 
         CHidMouseDlg::Options options;
         options.dataDir = dir.path();
@@ -243,6 +246,43 @@ TEST_F(Window, AdvancedPageFrameAndBackWithoutDuplicateBuilds)
     click(Element::Page1Button);
     EXPECT_EQ(window->controller().currentPage(), varcel::Page::Key);
     screenshot("key-page");
+}
+
+TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
+{
+    const QRgb darkPixel = window->canvas().pixel(kWindowWidth / 2, 300);
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CSkinsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        ran = true;
+        const DialogLayout& l = dialogLayout(Dialog::Skins);
+        QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.face.x + 5, l.face.y + 5));
+        QListWidget* list = dialog->skinList();
+        ASSERT_NE(list, nullptr);
+        QStringList names;
+        for (int i = 0; i < list->count(); ++i)
+            names << list->item(i)->text();
+        EXPECT_TRUE(names.contains("Dark") && names.contains("Light")) << names.join(",").toStdString();
+        EXPECT_FALSE(names.contains("not-a-skin.txt")) << "only folders are skins";
+        const int light = static_cast<int>(names.indexOf("Light"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(light)).center());
+        EXPECT_EQ(dialog->skinName(), "Light");
+        dialog->chooseColour = [](const QColor&) { return std::optional<QColor>(QColor(10, 20, 30)); };
+        QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.swatch.x + 2, l.swatch.y + 2));
+        QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.ok.x + 5, l.ok.y + 5));
+    });
+    click(Element::SkinButton);
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(window->skin().folder().filename(), "Light");
+    EXPECT_EQ(window->skin().textColour(), QColor(10, 20, 30));
+    EXPECT_NE(window->canvas().pixel(kWindowWidth / 2, 300), darkPixel) << "the page is drawn from the new skin";
+    std::ifstream in(dir / "str.ini");
+    const std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(ini.find("Path=Light"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("RColor=10"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("BColor=30"), std::string::npos) << ini;
+    screenshot("key-page-light");
 }
 
 TEST_F(Window, MinimiseAndEscapeHideOkAppliesAndHides)

@@ -1,0 +1,162 @@
+#include "ui/skins_dialog.h"
+
+#include "device/reporter.h"
+#include "lang/dialog_strings.h"
+
+#include <QColorDialog>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace varcel::ui {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QRect qrect(const Rect& r) { return {r.x, r.y, r.w, r.h}; }
+
+} // namespace
+
+std::vector<std::pair<std::string, fs::path>> CSkinsDialog::skinFolders(const std::vector<fs::path>& roots)
+{
+    std::vector<std::pair<std::string, fs::path>> folders;
+    std::error_code ec;
+    for (const fs::path& root : roots) {
+        std::vector<std::pair<std::string, fs::path>> here;
+        for (const auto& entry : fs::directory_iterator(root, ec))
+            if (entry.is_directory(ec))
+                here.emplace_back(entry.path().filename().string(), entry.path());
+        std::sort(here.begin(), here.end());
+        for (auto& folder : here)
+            if (std::none_of(folders.begin(), folders.end(), [&](const auto& f) { return f.first == folder.first; }))
+                folders.push_back(std::move(folder));
+    }
+    return folders;
+}
+
+CSkinsDialog::CSkinsDialog(const Skin& current, std::string currentName, std::vector<fs::path> roots,
+                           Language language, Reporter& reporter, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_skin(current), m_name(std::move(currentName)),
+      m_folder(current.folder()), m_roots(std::move(roots)), m_language(language), m_colour(current.textColour())
+{
+    setWindowTitle(QStringLiteral("Skins"));
+    setMouseTracking(true);
+    m_background = m_skin.image(QString::fromUtf8(layout().image.data(), static_cast<int>(layout().image.size())));
+    if (m_background.isNull()) {
+        reporter.messageBox("error", text::kSkinsBackgroundFailed);
+        return;
+    }
+    setFixedSize(m_background.size());
+    chooseColour = [this](const QColor& initial) -> std::optional<QColor> {
+        const QColor chosen = QColorDialog::getColor(initial, this);
+        if (!chosen.isValid())
+            return std::nullopt;
+        return chosen;
+    };
+}
+
+const DialogLayout& CSkinsDialog::layout() const { return dialogLayout(Dialog::Skins); }
+
+void CSkinsDialog::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (m_background.isNull())
+        return;
+    const DialogLayout& l = layout();
+    painter.drawImage(0, 0, m_background);
+    // The dialog speaks in the window's colour, not in the one being chosen.
+    painter.setPen(m_skin.textColour());
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(14);
+    painter.setFont(font);
+    painter.drawImage(l.ok.x, l.ok.y, m_skin.image(m_over == Over::Ok ? "button-over.png" : "button-normal.png"));
+    painter.drawText(qrect(l.ok), Qt::AlignCenter, QString::fromUtf8(text::kOk(m_language)));
+    painter.drawImage(l.cancel.x, l.cancel.y,
+                      m_skin.image(m_over == Over::Cancel ? "button-over.png" : "button-normal.png"));
+    painter.drawText(qrect(l.cancel), Qt::AlignCenter, QString::fromUtf8(text::kCancel(m_language)));
+    painter.drawImage(l.close.x, l.close.y,
+                      m_skin.image(m_over == Over::Close ? "button-close-over.png" : "button-close-normal.png"));
+    painter.drawText(qrect(l.prompt.rect), Qt::AlignCenter, QString::fromUtf8(text::kSkinColourPrompt(m_language)));
+    painter.fillRect(qrect(l.swatch), m_colour);
+    painter.drawText(qrect(l.face).adjusted(8, 0, -24, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                     QString::fromStdString(m_name));
+}
+
+void CSkinsDialog::toggleList()
+{
+    if (m_list) {
+        m_list->deleteLater();
+        m_list = nullptr;
+        return;
+    }
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("skinList"));
+    m_list->setStyleSheet(QStringLiteral("QListWidget { background: #282828; color: white; border: 1px solid #555; }"
+                                         "QListWidget::item:selected { background: #2b6cb0; }"));
+    for (const auto& [name, path] : skinFolders(m_roots))
+        m_list->addItem(QString::fromStdString(name));
+    m_list->setGeometry(qrect(layout().list));
+    connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { choose(m_list->row(item)); });
+    m_list->show();
+}
+
+void CSkinsDialog::choose(int row)
+{
+    if (!m_list || row < 0)
+        return;
+    m_name = m_list->item(row)->text().toStdString();
+    m_list->deleteLater();
+    m_list = nullptr;
+    // A name whose folder has gone keeps the previous folder.
+    for (const auto& [name, path] : skinFolders(m_roots))
+        if (name == m_name) {
+            m_folder = path;
+            break;
+        }
+    update();
+}
+
+void CSkinsDialog::mousePressEvent(QMouseEvent* event)
+{
+    if (m_background.isNull() || event->button() != Qt::LeftButton)
+        return;
+    const QPoint p = event->position().toPoint();
+    const DialogLayout& l = layout();
+    if (l.face.contains(p.x(), p.y())) {
+        toggleList();
+        return;
+    }
+    if (m_list) {
+        m_list->deleteLater();
+        m_list = nullptr;
+    }
+    if (l.ok.contains(p.x(), p.y()))
+        accept();
+    else if (l.cancel.contains(p.x(), p.y()) || l.close.contains(p.x(), p.y()))
+        reject();
+    else if (l.swatch.contains(p.x(), p.y()) && chooseColour) {
+        if (const auto chosen = chooseColour(Qt::black)) {
+            m_colour = *chosen;
+            update();
+        }
+    }
+}
+
+void CSkinsDialog::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    const DialogLayout& l = layout();
+    const Over over = l.ok.contains(p.x(), p.y())       ? Over::Ok
+                      : l.cancel.contains(p.x(), p.y()) ? Over::Cancel
+                      : l.close.contains(p.x(), p.y())  ? Over::Close
+                                                        : Over::None;
+    if (over != m_over) {
+        m_over = over;
+        update();
+    }
+}
+
+} // namespace varcel::ui
