@@ -88,6 +88,7 @@ void CSkinsDialog::paintEvent(QPaintEvent*)
 void CSkinsDialog::toggleList()
 {
     if (m_list) {
+        m_list->hide();
         m_list->deleteLater();
         m_list = nullptr;
         return;
@@ -108,6 +109,7 @@ void CSkinsDialog::choose(int row)
     if (!m_list || row < 0)
         return;
     m_name = m_list->item(row)->text().toStdString();
+    m_list->hide();
     m_list->deleteLater();
     m_list = nullptr;
     // A name whose folder has gone keeps the previous folder.
@@ -130,6 +132,7 @@ void CSkinsDialog::mousePressEvent(QMouseEvent* event)
         return;
     }
     if (m_list) {
+        m_list->hide();
         m_list->deleteLater();
         m_list = nullptr;
     }
