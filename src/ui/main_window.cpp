@@ -188,6 +188,9 @@ void CHidMouseDlg::startUp()
     }
     if (page() != Page::None)
         drawPage(static_cast<varcel::Page>(page()));
+    // The native window is made now, while the user waits for nothing, so a
+    // click on the tray icon only has to map it.
+    winId();
     if (!m_options.trayAvailable)
         showWindow();
 }

@@ -239,13 +239,13 @@ TEST_F(Window, AdvancedPageFrameAndBackWithoutDuplicateBuilds)
 {
     click(Element::Page2Button);
     EXPECT_EQ(window->controller().currentPage(), varcel::Page::Advanced);
-    screenshot("advanced-page");
+    screenshot("advanced-page-dark");
     const QImage advanced = window->canvas();
     click(Element::Page2Button);
     EXPECT_EQ(window->canvas(), advanced);
     click(Element::Page1Button);
     EXPECT_EQ(window->controller().currentPage(), varcel::Page::Key);
-    screenshot("key-page");
+    screenshot("key-page-dark");
 }
 
 TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
@@ -285,6 +285,8 @@ TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
     EXPECT_NE(ini.find("RColor=10"), std::string::npos) << ini;
     EXPECT_NE(ini.find("BColor=30"), std::string::npos) << ini;
     screenshot("key-page-light");
+    click(Element::Page2Button);
+    screenshot("advanced-page-light");
 }
 
 TEST_F(Window, MinimiseAndEscapeHideOkAppliesAndHides)

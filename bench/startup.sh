@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Start-up and idle cost of the tray program under Xvfb with a real tray host
+# and the simulated mouse: time from exec to the tray icon docked, from a tray
+# click to the window mapped, resident memory after 5 s, context switches over
+# 10 s of idleness. Needs xvfb, trayer, xdotool and x11-utils.
+#   bench/startup.sh [BUILD_DIR] [RUNS]
+set -u
+build=${1:-build}
+runs=${2:-5}
+bin="$build/bin"
+work=$(mktemp -d)
+cp "$bin/config.bin" "$work/"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+display=""
+for n in $(seq 170 199); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
+done
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
+export DISPLAY=":$display"
+for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 & pids+=($!)
+sleep 0.5
+
+now_ms() { date +%s%3N; }
+window_of() { # $1 pid, $2 "icon" or "main"
+    for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        eval "$(xwininfo -id "$id" | awk '/Width:/ {print "w="$2}')"
+        if [ "$2" = icon ] && [ "$w" -le 64 ]; then echo "$id"; return; fi
+        if [ "$2" = main ] && [ "$w" -ge 800 ]; then echo "$id"; return; fi
+    done
+}
+
+dock=()
+show=()
+for run in $(seq 1 "$runs"); do
+    t0=$(now_ms)
+    "$bin/varcel" --simulate --data-dir "$work" >/dev/null 2>&1 & pid=$!
+    icon=""
+    until [ -n "$icon" ]; do icon=$(window_of "$pid" icon); done
+    t1=$(now_ms)
+    dock+=($((t1 - t0)))
+    eval "$(xwininfo -id "$icon" | awk '/Absolute upper-left X/ {print "ix="$4} /Absolute upper-left Y/ {print "iy="$4}')"
+    xdotool mousemove --sync $((ix + 8)) $((iy + 8))
+    t2=$(now_ms)
+    xdotool click --delay 0 1
+    until [ -n "$(window_of "$pid" main)" ]; do :; done
+    t3=$(now_ms)
+    show+=($((t3 - t2)))
+    if [ "$run" -lt "$runs" ]; then kill "$pid"; wait "$pid" 2>/dev/null; else last=$pid; pids+=($pid); fi
+done
+sorted() { printf '%s\n' "$@" | sort -n | tr '\n' ' '; }
+echo "exec to tray icon docked (ms, $runs runs): $(sorted "${dock[@]}")"
+echo "tray click to window mapped (ms, $runs runs): $(sorted "${show[@]}")"
+
+# Idle: window hidden again, nothing happening.
+xdotool key Escape
+sleep 5
+echo "resident memory after 5 s: $(awk '/VmRSS/ {printf "%.1f MiB", $2 / 1024}' "/proc/$last/status")"
+# Per thread, so that a thread ending in between does not hide another's wake-ups.
+switches() {
+    for task in /proc/"$last"/task/*; do
+        awk -v tid="${task##*/}" '/^voluntary_ctxt_switches/ {v=$2} /^nonvoluntary_ctxt_switches/ {n=$2} END {print tid, v + n}' "$task/status"
+    done
+}
+switches > "$work/before"
+sleep 10
+switches > "$work/after"
+awk 'NR == FNR {before[$1] = $2; next} ($1 in before) {total += $2 - before[$1]; threads++} END {print "context switches over 10 s idle: " total " (" threads " threads)"}' "$work/before" "$work/after"

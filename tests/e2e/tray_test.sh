@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Varcel on a real X server with a real tray host: the tray icon docks, a
+# click opens the window, a second start leaves at once, and pulling the
+# simulated mouse out hides the window.
+#   tray_test.sh BIN_DIR SCREENSHOT_DIR
+set -u
+bin=$1
+shots=$2
+mkdir -p "$shots"
+work=$(mktemp -d)
+cp "$bin/config.bin" "$work/"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+export LANG=C LC_ALL=C
+
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+display=""
+for n in $(seq 120 160); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || fail "no free X display"
+Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
+export DISPLAY=":$display"
+for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 & pids+=($!)
+sleep 0.5
+
+"$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
+pids+=($varcel)
+
+# The tray icon: the program's own small window, docked in trayer's panel.
+icon=""
+for i in $(seq 1 100); do
+    for id in $(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null); do
+        eval "$(xwininfo -id "$id" | awk '/Width:/ {print "w="$2} /Height:/ {print "h="$2}')"
+        if [ "$w" -le 64 ] && [ "$h" -le 64 ]; then icon=$id; break; fi
+    done
+    [ -n "$icon" ] && break
+    sleep 0.1
+done
+[ -n "$icon" ] || { cat "$work/varcel.log"; fail "the tray icon did not dock"; }
+
+# A second Varcel ends at once with status 0 and leaves the first running.
+timeout 5 "$bin/varcel" --simulate --data-dir "$work" >/dev/null 2>&1
+status=$?
+[ "$status" -eq 0 ] || fail "the second start ended with $status"
+kill -0 "$varcel" 2>/dev/null || fail "the first Varcel ended"
+
+big_window() {
+    for id in $(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null); do
+        eval "$(xwininfo -id "$id" | awk '/Width:/ {print "w="$2} /Height:/ {print "h="$2}')"
+        if [ "$w" -ge 800 ]; then echo "$id"; return; fi
+    done
+}
+[ -z "$(big_window)" ] || fail "the window showed before the tray was clicked"
+
+eval "$(xwininfo -id "$icon" | awk '/Absolute upper-left X/ {print "ix="$4} /Absolute upper-left Y/ {print "iy="$4} /Width/ {print "iw="$2} /Height/ {print "ih="$2}')"
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+window=""
+for i in $(seq 1 50); do window=$(big_window); [ -n "$window" ] && break; sleep 0.1; done
+[ -n "$window" ] || fail "a click on the tray icon did not open the window"
+sleep 0.3
+import -window "$window" "$shots/e2e-window.png" 2>/dev/null || fail "no screenshot"
+
+# Pulling the simulated mouse out hides the window.
+"$bin/varcelctl" --data-dir "$work" sim unplug >/dev/null || fail "the control channel did not answer"
+for i in $(seq 1 50); do [ -z "$(big_window)" ] && break; sleep 0.1; done
+[ -z "$(big_window)" ] || fail "the window stayed after the mouse was pulled out"
+
+# And with the mouse gone, a click on the icon warns instead of opening.
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+sleep 0.5
+[ -z "$(big_window)" ] || fail "the window opened without a mouse"
+echo "PASS"
