@@ -1,6 +1,9 @@
 #include "cli/image_json.h"
 
+#include "buttons/button_model.h"
 #include "device/trace.h"
+#include "lang/dialog_strings.h"
+#include "lang/ui_strings.h"
 
 #include <cstdio>
 #include <sstream>
@@ -11,12 +14,12 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-const char* const kFunctionNames[kFunctionKindCount] = {
-    "Left Click", "Right Click", "Mid Click", "Forward",    "Backward",  "Triple-click", "DPI Switch", "RGB On/Off",
-    "Windows",    "Multimedia",  "Fire Key",  "Single Key", "Combo Key", "Macro Key",    "Shift",      "Key Off",
-};
-const char* const kDpiOptions[] = {"DPI +", "DPI -", "DPI Loop"};
-const char* const kRgbModes[] = {"Standard Mode", "Respiration Mode", "Neon Mode"};
+// The English names a user of the command line reads.
+const char* rgbModeName(unsigned mode)
+{
+    const UiString modes[] = {UiString::StandardMode, UiString::RespirationMode, UiString::NeonMode};
+    return uiString(Language::English, modes[mode - 1]);
+}
 
 std::string hex2(unsigned value)
 {
@@ -33,13 +36,14 @@ json button(const ConfigImage& image, Layer layer, std::size_t slot)
     json b;
     b["button"] = slot + 1;
     b["kind"] = kind;
-    b["function"] = kind < kFunctionKindCount ? kFunctionNames[kind] : "(unknown)";
+    b["function"] = kind < kFunctionKindCount ? functionName(Language::English, static_cast<FunctionKind>(kind))
+                                              : "(unknown)";
     switch (static_cast<FunctionKind>(kind)) {
     case FunctionKind::DpiSwitch: {
         const unsigned option = image[img::dpiSwitch(layer, slot)];
         b["dpiOption"] = option;
         if (option >= 1 && option <= 3)
-            b["dpiOptionName"] = kDpiOptions[option - 1];
+            b["dpiOptionName"] = text::kDpiOptions[option - 1];
         break;
     }
     case FunctionKind::Windows:
@@ -108,7 +112,7 @@ nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstR
     const unsigned mode = image[img::kRgbMode];
     json rgb{{"mode", mode}};
     if (mode >= 1 && mode <= 3) {
-        rgb["modeName"] = kRgbModes[mode - 1];
+        rgb["modeName"] = rgbModeName(mode);
         rgb["parameter"] = image[img::kRgbParam1 + mode - 1];
     }
     rgb["firstParameters"] = bytesAt(image, img::kRgbParam1, 3);

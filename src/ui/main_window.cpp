@@ -3,6 +3,7 @@
 #include "device/device_commands.h"
 #include "device/hotplug.h"
 #include "device/sim/sim_control.h"
+#include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "platform/data_dir.h"
 #include "ui/skins_dialog.h"
@@ -345,8 +346,8 @@ void CHidMouseDlg::drawElement(QPainter& painter, Element e, bool over)
     if (e == Element::ModeA || e == Element::ModeB) {
         const bool chosen = (m_controller->buttons().shownLayer() == Layer::A) == (e == Element::ModeA);
         m_skin.drawImage(painter, chosen ? lit : normal, r.x, r.y);
-        drawText(painter, {r, Align::Centre}, e == Element::ModeA ? QStringLiteral("Mode A") : QStringLiteral("Mode B"),
-                 m_font, m_skin.textColour());
+        drawText(painter, {r, Align::Centre}, qs(e == Element::ModeA ? text::kModeA : text::kModeB), m_font,
+                 m_skin.textColour());
         return;
     }
     m_skin.drawImage(painter, over ? lit : normal, r.x, r.y);
@@ -676,6 +677,26 @@ void CHidMouseDlg::destroyListWidgets()
     m_listBox = -1;
 }
 
+// A list box of the page: white rows on black, one row per 16 pixels, the
+// row under the pointer reported as it moves.
+QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font)
+{
+    auto* list = new QListWidget(this);
+    list->setObjectName(name);
+    list->setStyleSheet(QString::fromLatin1(kListStyle));
+    list->setFont(font);
+    list->setMouseTracking(true);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    for (const QString& row : rows) {
+        auto* item = new QListWidgetItem(row, list);
+        item->setSizeHint(QSize(0, kListRowHeight));
+    }
+    list->setGeometry(where.x, where.y, where.w, where.h);
+    list->show();
+    return list;
+}
+
 // Makes the list boxes show what the model says is open.
 void CHidMouseDlg::syncLists()
 {
@@ -690,52 +711,32 @@ void CHidMouseDlg::syncLists()
         destroyListWidgets();
     if (!m_functionList) {
         m_listBox = box;
-        m_functionList = new QListWidget(this);
-        m_functionList->setObjectName(QStringLiteral("functionList"));
-        m_functionList->setStyleSheet(QString::fromLatin1(kListStyle));
-        m_functionList->setFont(m_font);
-        m_functionList->setMouseTracking(true);
-        m_functionList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        m_functionList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        for (const char* row : buttons.functionRows()) {
-            auto* item = new QListWidgetItem(qs(row), m_functionList);
-            item->setSizeHint(QSize(0, kListRowHeight));
-        }
-        const Rect r = functionListRect(box);
-        m_functionList->setGeometry(r.x, r.y, r.w, r.h);
+        QStringList rows;
+        for (const char* row : buttons.functionRows())
+            rows << qs(row);
+        m_functionList = makeList(QStringLiteral("functionList"), rows, functionListRect(box), m_font);
         connect(m_functionList, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
             m_controller->buttons().hoverFunctionRow(m_functionList->row(item));
             syncLists();
         });
         connect(m_functionList, &QListWidget::itemClicked, this,
                 [this](QListWidgetItem* item) { onFunctionRowChosen(m_functionList->row(item)); });
-        m_functionList->show();
     }
     if (buttons.selectedRow() >= 0)
         m_functionList->setCurrentRow(buttons.selectedRow());
 
     if (buttons.isDpiListOpen() && !m_dpiList) {
-        m_dpiList = new QListWidget(this);
-        m_dpiList->setObjectName(QStringLiteral("dpiOptionList"));
-        m_dpiList->setStyleSheet(QString::fromLatin1(kListStyle));
         // Three short rows in a 60-pixel square: a size smaller than the page.
         QFont small = m_font;
         small.setPixelSize(std::max(9, m_font.pixelSize() - 2));
-        m_dpiList->setFont(small);
-        m_dpiList->setMouseTracking(true);
-        m_dpiList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        m_dpiList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        for (const char* option : {"DPI +", "DPI -", "DPI Loop"}) {
-            auto* item = new QListWidgetItem(QString::fromLatin1(option), m_dpiList);
-            item->setSizeHint(QSize(0, kListRowHeight));
-        }
-        const Rect r = dpiOptionListRect(box);
-        m_dpiList->setGeometry(r.x, r.y, r.w, r.h);
+        QStringList options;
+        for (const char* option : text::kDpiOptions)
+            options << qs(option);
+        m_dpiList = makeList(QStringLiteral("dpiOptionList"), options, dpiOptionListRect(box), small);
         connect(m_dpiList, &QListWidget::itemEntered, this,
                 [this](QListWidgetItem* item) { m_controller->buttons().hoverDpiRow(m_dpiList->row(item)); });
         connect(m_dpiList, &QListWidget::itemClicked, this,
                 [this](QListWidgetItem* item) { onDpiRowChosen(m_dpiList->row(item)); });
-        m_dpiList->show();
     } else if (!buttons.isDpiListOpen() && m_dpiList) {
         m_dpiList->deleteLater();
         m_dpiList = nullptr;

@@ -131,6 +131,7 @@ private:
     void hoverNow();
     void restoreHovered(QPainter& painter, Element except);
 
+    QListWidget* makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font);
     void syncLists();
     void closeLists();
     void destroyListWidgets();

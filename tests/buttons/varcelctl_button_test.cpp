@@ -3,7 +3,7 @@
 // the program.
 #include "device/config_image.h"
 #include "platform/ini_file.h"
-#include "support/temp_dir.h"
+#include "support/cli_run.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +15,7 @@
 namespace varcel {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 class VarcelctlButtonTest : public ::testing::Test {
 protected:
@@ -32,21 +28,7 @@ protected:
 
     CliRun run(const std::string& args, const std::string& lang = "C")
     {
-        const auto errPath = dir / "stderr.txt";
-        const std::string command = "env -u LC_ALL -u LC_MESSAGES LANG=" + lang + " '" VARCELCTL_PATH "' --data-dir '" +
-                                    dir.path().string() + "' " + args + " 2>'" + errPath.string() + "'";
-        CliRun result;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return result;
-        char buffer[4096];
-        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-            result.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        const auto err = test::readBytes(errPath);
-        result.err.assign(err.begin(), err.end());
-        return result;
+        return test::runVarcelctl(VARCELCTL_PATH, dir.path(), args, lang);
     }
 
     std::vector<std::uint8_t> config() { return test::readBytes(dir / "config.bin"); }

@@ -188,15 +188,7 @@ void SimMouse::plug()
     if (m_plugged)
         return;
     m_plugged = true;
-    // A fresh power-up: no session, nothing half-received.
-    m_scrambled = false;
-    m_reply.reset();
-    m_pending.reset();
-    m_dataQueue.clear();
-    m_noteQueue.clear();
-    changed();
-    if (m_plugCallback)
-        m_plugCallback(true);
+    plugChanged();
 }
 
 void SimMouse::unplug()
@@ -209,6 +201,12 @@ void SimMouse::unplug()
 void SimMouse::pulledOut()
 {
     m_plugged = false;
+    plugChanged();
+}
+
+void SimMouse::plugChanged()
+{
+    // Power comes or goes: no session, nothing half-received survives it.
     m_scrambled = false;
     m_reply.reset();
     m_pending.reset();
@@ -216,7 +214,7 @@ void SimMouse::pulledOut()
     m_noteQueue.clear();
     changed();
     if (m_plugCallback)
-        m_plugCallback(false);
+        m_plugCallback(m_plugged);
 }
 
 void SimMouse::notify(std::uint8_t code, std::uint8_t value)

@@ -114,6 +114,7 @@ private:
     void record(const std::string& line);
     void changed();
     void pulledOut();
+    void plugChanged();
     int popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<std::uint8_t> buffer, int timeoutMs);
 
     mutable std::mutex m_mutex;
