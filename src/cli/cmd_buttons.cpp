@@ -11,6 +11,7 @@
 #include "device/trace.h"
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
+#include "macros/macro_store.h"
 #include "platform/ini_file.h"
 
 #include <iomanip>
@@ -204,7 +205,8 @@ void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& re
     }
     case FunctionKind::MacroKey: {
         requireArgs(request, 1, 2);
-        const auto macros = iniSectionNames(context.dataDir().path / kMacroFileName);
+        // Numbered as the macro page and the encoder number them.
+        const auto macros = MacroStore(context.dataDir().path / kMacroFileName).list();
         int position = -1;
         for (std::size_t i = 0; i < macros.size() && i < kMacroCount; ++i)
             if (equalsIgnoringCase(args[0], macros[i]))
@@ -309,7 +311,7 @@ int assignButton(CliContext& context, const ButtonRequest& request)
     };
     if (request.apply) {
         HidLink& link = context.connect();
-        DeviceCommands commands(link);
+        DeviceCommands& commands = context.session().commands();
         // The window learns the sensor type when it first builds the key page,
         // before any Apply; the DPI codes sent depend on it.
         commands.exchangeSensorRecord();
