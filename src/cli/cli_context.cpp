@@ -1,5 +1,8 @@
 #include "cli/cli_context.h"
 
+#include "buttons/button_model.h"
+#include "buttons/labels_file.h"
+#include "device/config_store.h"
 #include "device/hidraw/hidraw_backend.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
@@ -109,6 +112,22 @@ HidLink& CliContext::connect(bool requireReady)
     if (requireReady && !link.ready())
         throw CliError{std::string("the mouse was found but not accepted: ") + handshakeOutcomeName(m_handshake)};
     return link;
+}
+
+void writeFirstRunLabels(CliContext& context, const ConfigStore& store)
+{
+    if (store.firstRunFlag() != 0)
+        return;
+    const Language language = systemLanguage();
+    const auto strIni = context.dataDir().path / kLabelsFileName;
+    ButtonLabels labels{};
+    SkinSettings skin;
+    readLabels(strIni, language, labels, skin);
+    ConfigImage scratch = store.working();
+    ButtonModel model(scratch, labels, language, context.reporter());
+    model.setFirstRunLabels();
+    if (!writeLabels(strIni, language, labels))
+        std::cerr << "varcelctl: could not write " << strIni.string() << '\n';
 }
 
 } // namespace varcel

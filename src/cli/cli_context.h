@@ -102,6 +102,13 @@ private:
 // The simulated mouse remembers what it was sent in this file of the data folder.
 inline constexpr const char* kSimMemoryFile = "simulated-mouse.bin";
 
+class ConfigStore;
+
+// A save writes the first-run flag 1 into config.bin. The window has always
+// set the default labels by then (its key page's first display does); so does
+// a command that saves while the flag is still 0. Returns the labels as saved.
+void writeFirstRunLabels(CliContext& context, const ConfigStore& store);
+
 // One function per command group adds its subcommands.
 void addDeviceCommands(CLI::App& app, CliContext& context);
 void addSessionCommands(CLI::App& app, CliContext& context);

@@ -30,12 +30,13 @@ const char* kEntryHelp =
 
 // One page session over the data folder's files.
 struct Session {
-    explicit Session(CliContext& context)
-        : macros(context.dataDir().path / MacroStore::kFileName),
-          config(context.dataDir().path, context.reporter()),
-          page(macros, config.working(), systemLanguage(), context.reporter())
+    explicit Session(CliContext& cli)
+        : context(cli), macros(cli.dataDir().path / MacroStore::kFileName),
+          config(cli.dataDir().path, cli.reporter()),
+          page(macros, config.working(), systemLanguage(), cli.reporter())
     {
     }
+    CliContext& context;
     MacroStore macros;
     ConfigStore config;
     MacroPage page;
@@ -87,6 +88,7 @@ void printBlock(std::span<const std::uint8_t, kMacroBlockSize> block)
 
 void saveConfig(Session& session)
 {
+    writeFirstRunLabels(session.context, session.config);
     if (!session.config.save())
         throw CliError{"could not save " + session.config.path().string()};
 }

@@ -27,6 +27,7 @@ int apply(CliContext& context)
     if (!store.load())
         throw CliError{"no usable config.bin in " + dir.string()};
     const Language language = systemLanguage();
+    writeFirstRunLabels(context, store);
     ButtonLabels labels;
     SkinSettings skin;
     readLabels(dir / kLabelsFileName, language, labels, skin);

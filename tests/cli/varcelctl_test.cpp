@@ -137,6 +137,23 @@ TEST_F(Varcelctl, TheBuiltDefaultConfigurationIsWhatANewUserNeeds)
     EXPECT_EQ(j["pointer"]["doubleClickStep"], 6);
 }
 
+TEST_F(Varcelctl, SavingOnAFirstRunSetsTheDefaultLabelsAsTheWindowWould)
+{
+    // The flag goes to 1 with any save, so the labels must be there by then.
+    for (const char* command : {"--simulate apply", "macro new Copy"}) {
+        SCOPED_TRACE(command);
+        seedConfig();
+        std::filesystem::remove(dir / "str.ini");
+        const CliRun r = run(command);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(test::readBytes(dir / "config.bin")[0], 1);
+        const auto ini = test::readBytes(dir / "str.ini");
+        const std::string text(ini.begin(), ini.end());
+        EXPECT_NE(text.find("Item1=Left Click"), std::string::npos) << text;
+        EXPECT_NE(text.find("Item6=DPI Loop"), std::string::npos) << text;
+    }
+}
+
 TEST_F(Varcelctl, ApplyWithoutAcceptedMouseChangesNothing)
 {
     seedConfig();
