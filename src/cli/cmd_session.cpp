@@ -69,12 +69,19 @@ int sensor(CliContext& context, bool exchange)
     return 0;
 }
 
-std::string matrixText(const std::array<std::uint8_t, 64>& m)
+void printMatrix(std::size_t number, const std::array<std::uint8_t, 64>& m)
 {
-    std::string out;
-    for (std::size_t slot = 0; slot < 16; ++slot)
-        out += (slot ? " | " : "") + hexBytes(std::span(m).subspan(4 * slot, 4));
-    return out;
+    std::cout << "Key matrix " << number << ":";
+    bool any = false;
+    for (std::size_t slot = 0; slot < kKeyMatrixSlots; ++slot) {
+        ButtonCode code{};
+        std::copy_n(m.begin() + 4 * slot, 4, code.begin());
+        if (code == ButtonCode{})
+            continue;
+        any = true;
+        std::cout << "\n  slot " << slot << ": " << hexBytes(code) << "  " << describeButtonCode(code);
+    }
+    std::cout << (any ? "\n" : " all off\n");
 }
 
 int device(CliContext& context)
@@ -91,9 +98,11 @@ int device(CliContext& context)
         std::cout << "Colour block 1: " << hexBytes(m.colourBlocks[1]) << "\n";
         std::cout << "Colour block 2: " << hexBytes(m.dpiColourBits) << "\n";
         for (std::size_t i = 0; i < m.keyMatrices.size(); ++i)
-            std::cout << "Key matrix " << i + 1 << ": " << matrixText(m.keyMatrices[i]) << "\n";
-        for (std::size_t i = 0; i < m.macros.size(); ++i)
-            std::cout << "Macro " << i + 1 << ": " << hexBytes(m.macros[i]) << "\n";
+            printMatrix(i + 1, m.keyMatrices[i]);
+        for (std::size_t i = 0; i < m.macros.size(); ++i) {
+            const bool empty = std::all_of(m.macros[i].begin(), m.macros[i].end(), [](auto b) { return b == 0; });
+            std::cout << "Macro " << i + 1 << ": " << (empty ? "empty" : hexBytes(m.macros[i])) << "\n";
+        }
         return 0;
     }
     // A real mouse only tells what its read-backs give.

@@ -4,6 +4,7 @@
 #include "device/trace.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <chrono>
 #include <string>
 
@@ -79,6 +80,43 @@ ButtonCode encodeButton(const ConfigImage& image, Layer layer, std::size_t slot)
     case FunctionKind::KeyOff: return {};
     }
     return {}; // kinds above 15 switch the button off
+}
+
+std::string describeButtonCode(const ButtonCode& c)
+{
+    auto hex = [](std::uint8_t b) {
+        char text[8];
+        std::snprintf(text, sizeof text, "0x%02X", b);
+        return std::string(text);
+    };
+    if (c == ButtonCode{})
+        return "off";
+    if (c == kTripleClick)
+        return "triple-click";
+    switch (c[0]) {
+    case kTypeMouse:
+        switch (c[2]) {
+        case kMouseLeft: return "left click";
+        case kMouseRight: return "right click";
+        case kMouseMiddle: return "middle click";
+        case kMouseBack: return "backward";
+        case kMouseForward: return "forward";
+        default: return "mouse button " + hex(c[2]);
+        }
+    case kTypeKeyboard:
+        if (c[1] == 0 && c[3] == 0)
+            return "key " + hex(c[2]);
+        return "keys " + hex(c[2]) + " + " + hex(c[3]) + " with modifiers " + hex(c[1]);
+    case kTypeConsumer: return "consumer control " + hex(c[3]) + hex(c[2]).substr(2);
+    case kTypeDpi:
+        return c[2] == 1 ? "DPI +" : c[2] == 2 ? "DPI -" : c[2] == 3 ? "DPI Loop" : "DPI switch " + hex(c[2]);
+    case kTypeDevice:
+        return c[2] == kDeviceShift ? "shift" : c[2] == kDeviceRgbToggle ? "RGB on/off" : "device function " + hex(c[2]);
+    case kTypeMacro: return "macro " + std::to_string(c[2]) + ", repeat mode " + std::to_string(c[1]);
+    case kTypeRepeat:
+        return "fire key " + hex(c[1]) + ", speed " + std::to_string(c[2]) + ", times " + std::to_string(c[3]);
+    default: return "type " + hex(c[0]);
+    }
 }
 
 KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer)

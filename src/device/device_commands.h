@@ -22,6 +22,10 @@ using ButtonCode = std::array<std::uint8_t, 4>;
 // the parameters at the button's slot in its layer.
 ButtonCode encodeButton(const ConfigImage& image, Layer layer, std::size_t slot);
 
+// What a button code does, in words ("left click", "key 0x3E",
+// "macro 2, repeat mode 1"): for showing what the mouse holds.
+std::string describeButtonCode(const ButtonCode& code);
+
 inline constexpr std::size_t kKeyMatrixSlots = 16;
 using KeyMatrix = std::array<ButtonCode, kKeyMatrixSlots>;
 

@@ -82,6 +82,7 @@ TEST_F(Varcelctl, TheSimulatedMouseRemembersBetweenCalls)
     ASSERT_EQ(device.status, 0) << device.err;
     EXPECT_NE(device.out.find("Report rate code: 4"), std::string::npos) << device.out;
     EXPECT_NE(device.out.find("option 2 0x40"), std::string::npos) << "the sensor exchange was kept";
+    EXPECT_NE(device.out.find("slot 0: 01 00 F0 00  left click"), std::string::npos) << device.out;
 }
 
 TEST_F(Varcelctl, ShowDecodesTheFileAndRefusesAWrongSize)
