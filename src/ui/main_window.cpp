@@ -116,6 +116,7 @@ CHidMouseDlg::CHidMouseDlg(const Options& options, HidBackend& backend, QWidget*
     m_controller = std::make_unique<MainController>(options.dataDir, backend, m_reporter, m_status, *this,
                                                     options.language);
     m_status.deliver = [this](StatusCode code, int value) { m_controller->deviceStatus(code, value); };
+    m_reporter.parent = this;
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CHidMouseDlg::hoverNow);
