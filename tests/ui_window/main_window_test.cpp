@@ -303,6 +303,25 @@ TEST_F(Window, MinimiseAndEscapeHideOkAppliesAndHides)
     EXPECT_EQ(mouse.memory().reportRate, 8);
 }
 
+TEST(WindowWithoutTray, ShowsAtOnceAndClosingEndsTheProgram)
+{
+    test::TempDir dir;
+    test::writeBytes(dir / "config.bin", std::vector<std::uint8_t>(kConfigFileSize, 0));
+    SimMouse mouse;
+    SimBackend backend(mouse);
+    CHidMouseDlg::Options options;
+    options.dataDir = dir.path();
+    options.trayAvailable = false;
+    CHidMouseDlg window(options, backend);
+    bool ended = false;
+    QObject::connect(&window, &CHidMouseDlg::exitRequested, [&] { ended = true; });
+    window.startUp();
+    EXPECT_TRUE(window.isVisible()) << "with no tray to open it from, the window shows at start";
+    EXPECT_EQ(window.trayIcon(), nullptr);
+    window.close();
+    EXPECT_TRUE(ended);
+}
+
 } // namespace
 } // namespace varcel::ui
 
