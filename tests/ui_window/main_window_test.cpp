@@ -10,6 +10,7 @@
 #include <QApplication>
 
 #include <fstream>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -287,6 +288,21 @@ TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
     screenshot("key-page-light");
     click(Element::Page2Button);
     screenshot("advanced-page-light");
+}
+
+TEST_F(Window, TrayMenuHoldsOnlyExitAndExitEndsTheProgram)
+{
+    ASSERT_NE(window->trayIcon(), nullptr);
+    QMenu* menu = window->trayIcon()->contextMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().front()->text(), "Exit");
+    bool ended = false;
+    QObject::connect(window.get(), &CHidMouseDlg::exitRequested, [&] { ended = true; });
+    menu->actions().front()->trigger();
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->controller().session().readerStarted()) << "the reader is stopped before the end";
 }
 
 TEST_F(Window, MinimiseAndEscapeHideOkAppliesAndHides)
