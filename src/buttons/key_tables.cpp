@@ -64,10 +64,28 @@ const std::array<MediaRow, 7> kMediaRows{{
     {{"音量-", "音量-", "Vol-"}, 0xEA},
 }};
 
-std::uint8_t mediaCodeOfRow(int row)
+namespace {
+
+// The code of a row, 0 for a row the table does not have.
+template <typename Rows>
+auto codeAt(const Rows& rows, int row) -> decltype(rows[0].code)
 {
-    return row >= 0 && row < static_cast<int>(kMediaRows.size()) ? kMediaRows[static_cast<std::size_t>(row)].code : 0;
+    return row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(row)].code : 0;
 }
+
+// The first row whose text is `name`, -1 when none is.
+template <typename Rows, typename TextOf>
+int rowWhere(const Rows& rows, std::string_view name, TextOf textOf)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (name == textOf(rows[i]))
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace
+
+std::uint8_t mediaCodeOfRow(int row) { return codeAt(kMediaRows, row); }
 
 const std::array<ApplicationRow, 11> kApplicationRows{{
     {{"打开多媒体播放器", "打開多媒體播放器", "Multimedia Player"}, 0x0183},
@@ -83,12 +101,7 @@ const std::array<ApplicationRow, 11> kApplicationRows{{
     {{"浏览器-收藏夹", "瀏覽器-我的最愛", "Browser-My Favorites"}, 0x022A},
 }};
 
-std::uint16_t applicationCodeOfRow(int row)
-{
-    return row >= 0 && row < static_cast<int>(kApplicationRows.size())
-        ? kApplicationRows[static_cast<std::size_t>(row)].code
-        : 0;
-}
+std::uint16_t applicationCodeOfRow(int row) { return codeAt(kApplicationRows, row); }
 
 std::uint8_t applicationLowByteOfRow(int row)
 {
@@ -122,33 +135,21 @@ const std::array<FireKeyRow, 61> kFireKeyRows{{
     {"L-Tilt Wheel", 0xF5}, {"R-Tilt Wheel", 0xF6},
 }};
 
-std::uint8_t fireKeyCodeOfRow(int row)
-{
-    return row >= 0 && row < static_cast<int>(kFireKeyRows.size()) ? kFireKeyRows[static_cast<std::size_t>(row)].code : 0;
-}
+std::uint8_t fireKeyCodeOfRow(int row) { return codeAt(kFireKeyRows, row); }
 
 int mediaRowOfName(std::string_view name, Language language)
 {
-    for (std::size_t i = 0; i < kMediaRows.size(); ++i)
-        if (name == kMediaRows[i].text(language))
-            return static_cast<int>(i);
-    return -1;
+    return rowWhere(kMediaRows, name, [language](const MediaRow& row) { return row.text(language); });
 }
 
 int applicationRowOfName(std::string_view name, Language language)
 {
-    for (std::size_t i = 0; i < kApplicationRows.size(); ++i)
-        if (name == kApplicationRows[i].text(language))
-            return static_cast<int>(i);
-    return -1;
+    return rowWhere(kApplicationRows, name, [language](const ApplicationRow& row) { return row.text(language); });
 }
 
 int fireKeyRowOfName(std::string_view name)
 {
-    for (std::size_t i = 0; i < kFireKeyRows.size(); ++i)
-        if (name == kFireKeyRows[i].text)
-            return static_cast<int>(i);
-    return -1;
+    return rowWhere(kFireKeyRows, name, [](const FireKeyRow& row) { return row.text; });
 }
 
 } // namespace varcel
