@@ -3,9 +3,10 @@
 #include "device/device_commands.h"
 #include "device/hotplug.h"
 #include "device/sim/sim_control.h"
-#include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "platform/data_dir.h"
+#include "ui/advanced_page.h"
+#include "ui/key_page.h"
 #include "ui/skins_dialog.h"
 
 #include <QApplication>
@@ -16,7 +17,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QSocketNotifier>
 #include <QWindow>
 
@@ -26,16 +26,6 @@ namespace {
 
 // The pointer must rest this long on an element before it lights up.
 constexpr int kHoverMs = 10;
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-QString qs(const char* text) { return QString::fromUtf8(text); }
-
-bool inRange(Element e, Element first, Element last)
-{
-    return static_cast<int>(e) >= static_cast<int>(first) && static_cast<int>(e) <= static_cast<int>(last);
-}
-
-int indexIn(Element e, Element first) { return static_cast<int>(e) - static_cast<int>(first); }
 
 // The normal and "over" images of an element drawn from one picture pair.
 std::pair<QString, QString> imagesOf(Element e)
@@ -48,8 +38,6 @@ std::pair<QString, QString> imagesOf(Element e)
     case Element::Page2Button: return {"button-NextPage-normal.png", "button-NextPage-over.png"};
     default: break;
     }
-    if (inRange(e, Element::DropdownBox1, Element::DropdownBox6))
-        return {"DropdownBox-normal.png", "DropdownBox-over.png"};
     return {"button-normal.png", "button-over.png"};
 }
 
@@ -120,26 +108,9 @@ CHidMouseDlg::CHidMouseDlg(const Options& options, HidBackend& backend, QWidget*
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CHidMouseDlg::hoverNow);
-    placeholderDialog = [this](const QString& function) {
-        QMessageBox box(QMessageBox::Information, function,
-                        function + QStringLiteral(": this setting is not available in this version yet."),
-                        QMessageBox::Cancel, this);
-        box.exec();
-    };
-
-    ButtonModel& buttons = m_controller->buttons();
-    auto placeholder = [this](FunctionKind kind) {
-        return [this, kind] {
-            placeholderDialog(qs(functionName(m_options.language, kind)));
-        };
-    };
-    buttons.dialogs.applicationKey = [p = placeholder(FunctionKind::Windows)] { p(); return std::optional<ApplicationKeyChoice>(); };
-    buttons.dialogs.multimedia = [p = placeholder(FunctionKind::Multimedia)] { p(); return std::optional<MultimediaChoice>(); };
-    buttons.dialogs.fireKey = [p = placeholder(FunctionKind::FireKey)] { p(); return std::optional<FireKeyChoice>(); };
-    buttons.dialogs.singleKey = [p = placeholder(FunctionKind::SingleKey)] { p(); return std::optional<SingleKeyChoice>(); };
-    buttons.dialogs.comboKey = [p = placeholder(FunctionKind::ComboKey)] { p(); return std::optional<ComboKeyChoice>(); };
-    buttons.dialogs.macroKey = [p = placeholder(FunctionKind::MacroKey)] { p(); return std::optional<MacroKeyChoice>(); };
     setUpFonts(options.language);
+    m_keyPage = std::make_unique<KeyPage>(*this);
+    m_advancedPage = std::make_unique<AdvancedPage>(*this);
 }
 
 CHidMouseDlg::~CHidMouseDlg()
@@ -324,33 +295,12 @@ void CHidMouseDlg::drawText(QPainter& painter, const TextSpot& spot, const QStri
     painter.drawText(QRect(r.x, r.y, r.w, r.h), flags, text);
 }
 
-void CHidMouseDlg::drawDropdownBox(QPainter& painter, int box, bool over)
-{
-    const Element e = dropdownBox(box);
-    const Rect r = ui::rect(e);
-    m_skin.drawImage(painter, over ? QStringLiteral("DropdownBox-over.png") : QStringLiteral("DropdownBox-normal.png"),
-                     r.x, r.y);
-    drawText(painter, dropdownNumberRect(box), QString::number(box + 1), m_font, m_skin.textColour());
-    drawText(painter, dropdownLabelRect(box), qs(m_controller->buttons().label(static_cast<std::size_t>(box))),
-             m_font, m_skin.textColour());
-}
-
 void CHidMouseDlg::drawElement(QPainter& painter, Element e, bool over)
 {
-    if (inRange(e, Element::DropdownBox1, Element::DropdownBox6)) {
-        drawDropdownBox(painter, indexIn(e, Element::DropdownBox1), over);
+    if (WindowPage* owner = pageFor(pageOf(e)); owner && owner->drawElement(painter, e, over))
         return;
-    }
     const Rect r = ui::rect(e);
     const auto [normal, lit] = imagesOf(e);
-    // The layer pair shows the chosen layer lit, whatever the pointer does.
-    if (e == Element::ModeA || e == Element::ModeB) {
-        const bool chosen = (m_controller->buttons().shownLayer() == Layer::A) == (e == Element::ModeA);
-        m_skin.drawImage(painter, chosen ? lit : normal, r.x, r.y);
-        drawText(painter, {r, Align::Centre}, qs(e == Element::ModeA ? text::kModeA : text::kModeB), m_font,
-                 m_skin.textColour());
-        return;
-    }
     m_skin.drawImage(painter, over ? lit : normal, r.x, r.y);
     if (const auto text = textOf(e))
         drawText(painter, {r, Align::Centre}, qs(uiString(m_options.language, *text)), m_font, m_skin.textColour());
@@ -363,160 +313,11 @@ void CHidMouseDlg::drawCommon(QPainter& painter)
         drawElement(painter, e, false);
 }
 
-void CHidMouseDlg::drawKeyPage(QPainter& painter)
-{
-    const Language lang = m_options.language;
-    const ConfigImage& image = m_controller->config().working();
-    const QColor text = m_skin.textColour();
-    m_skin.drawImage(painter, QStringLiteral("BasicSet2.png"), 0, 0);
-    drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::BasicSettings)), m_titleFont,
-             Qt::white);
-    const std::pair<Caption, UiString> captions[] = {
-        {Caption::KeySetting, UiString::KeySetting},
-        {Caption::ReportRateSetting, UiString::ReportRateSetting},
-        {Caption::DpiSetting, UiString::DpiSetting},
-        {Caption::RgbEffect, UiString::RgbEffect},
-        {Caption::LightingModeLabel, UiString::Mode},
-        {Caption::LightingParameterLabel, UiString::Parameter},
-        {Caption::LoopColorSetting, UiString::LoopColorSetting},
-        {Caption::DpiSelfColorSetting, UiString::DpiSelfColorLedSetting},
-    };
-    for (const auto& [where, what] : captions)
-        drawText(painter, caption(where).spot, qs(uiString(lang, what)), m_font, text);
-    drawCommon(painter);
-    for (Element e : {Element::ModeA, Element::ModeB, Element::KeyDefault})
-        drawElement(painter, e, false);
-    for (int box = 0; box < kDropdownBoxes; ++box)
-        drawDropdownBox(painter, box, false);
-
-    // Report rate: the selected interval lit.
-    const std::uint8_t rateCodes[kReportRatePositions] = {8, 4, 2, 1};
-    const char* const rateTexts[kReportRatePositions] = {"125", "250", "500", "1000"};
-    for (int i = 0; i < kReportRatePositions; ++i) {
-        const Rect r = ui::rect(reportRateSegment(i));
-        const bool lit = image[img::kReportRate] == rateCodes[i];
-        m_skin.drawImage(painter, lit ? QStringLiteral("slider-RP-light.png") : QStringLiteral("slider-RP-dark.png"),
-                         r.x, r.y);
-        drawText(painter, reportRateLabel(i), QString::fromLatin1(rateTexts[i]), m_font, text);
-    }
-
-    // DPI stages: the enable box, the value and the bar up to the value's row.
-    const std::uint8_t sensor = m_controller->session().commands().sensorType();
-    const int rows = static_cast<int>(dpiRowCount(sensor));
-    for (int row = 0; row < rows; ++row)
-        drawText(painter, dpiScaleLabel(row), qs(dpiValueText(sensor, static_cast<std::uint8_t>(row))), m_font, text);
-    for (int stage = 0; stage < kDpiStages; ++stage) {
-        const bool enabled = image[img::kDpiEnabled + static_cast<std::size_t>(stage)] != 0;
-        const int row = image[img::kDpiValue + static_cast<std::size_t>(stage)];
-        const Rect box = ui::rect(dpiStageEnable(stage));
-        m_skin.drawImage(painter, enabled ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), box.x,
-                         box.y);
-        drawText(painter, dpiStageCaption(stage), QStringLiteral("DPI Stage%1").arg(stage + 1), m_font, text);
-        drawText(painter, dpiStageValue(stage), qs(dpiValueText(sensor, static_cast<std::uint8_t>(row))), m_font,
-                 text);
-        for (int segment = 0; segment < rows; ++segment) {
-            const Rect r = ui::rect(dpiBarSegment(stage, segment));
-            const bool lit = enabled && segment <= row;
-            m_skin.drawImage(painter, lit ? QStringLiteral("slider-DPI-light.png") : QStringLiteral("slider-DPI-dark.png"),
-                             r.x, r.y);
-        }
-    }
-
-    // Lighting: mode and parameter faces, loop colours, DPI colour bits.
-    const UiString modes[] = {UiString::OffMode, UiString::StandardMode, UiString::RespirationMode,
-                              UiString::NeonMode};
-    const std::uint8_t mode = image[img::kRgbMode];
-    for (Element selector : {Element::LightingMode, Element::LightingParameter, Element::DpiColourStage}) {
-        const Rect r = ui::rect(selector);
-        m_skin.drawImage(painter, QStringLiteral("DropdownBox.png"), r.x, r.y);
-    }
-    drawText(painter, selectorTextRect(Element::LightingMode), qs(uiString(lang, modes[mode <= 3 ? mode : 0])), m_font,
-             text);
-    if (mode >= 1 && mode <= 3) {
-        const int param = image[img::kRgbParam1 + mode - 1];
-        QString value;
-        if (mode == 1)
-            value = QStringLiteral("%1%").arg((param + 1) * 10 - (param == 0 ? 5 : 0));
-        else if (mode == 2)
-            value = QStringLiteral("%1S").arg(8 - param);
-        else
-            value = QString::number((param + 1) * 0.5) + QStringLiteral("S");
-        drawText(painter, selectorTextRect(Element::LightingParameter), value, m_font, text);
-    }
-    drawText(painter, selectorTextRect(Element::DpiColourStage), QStringLiteral("DPI Stage1"), m_font, text);
-    for (int colour = 0; colour < kLoopColours; ++colour) {
-        const auto c = static_cast<std::size_t>(colour);
-        const Rect box = ui::rect(loopColourEnable(colour));
-        m_skin.drawImage(painter,
-                         image[img::kLoopEnabled + c] == 1 ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"),
-                         box.x, box.y);
-        const Rect swatch = ui::rect(loopColourSwatch(colour));
-        painter.fillRect(QRect(swatch.x, swatch.y, swatch.w, swatch.h),
-                         QColor(image[img::kLoopColours + 3 * c], image[img::kLoopColours + 3 * c + 1],
-                                image[img::kLoopColours + 3 * c + 2]));
-    }
-    const char* const bitNames[kDpiColourBits] = {"R", "G", "B", "W"};
-    for (int bit = 0; bit < kDpiColourBits; ++bit) {
-        const Rect box = ui::rect(dpiColourBit(bit));
-        const bool on = (image[img::kDpiColourBits] >> bit) & 1;
-        m_skin.drawImage(painter, on ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), box.x, box.y);
-        drawText(painter, dpiColourBitLabel(bit), QString::fromLatin1(bitNames[bit]), m_font, text);
-    }
-}
-
-void CHidMouseDlg::drawAdvancedPage(QPainter& painter)
-{
-    const Language lang = m_options.language;
-    const ConfigImage& image = m_controller->config().working();
-    const QColor text = m_skin.textColour();
-    m_skin.drawImage(painter, QStringLiteral("AdvancedSet2.png"), 0, 0);
-    drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::AdvancedSettings)), m_titleFont,
-             Qt::white);
-    const std::pair<Caption, UiString> captions[] = {
-        {Caption::MouseSpeed, UiString::MouseSpeed},
-        {Caption::ScrollingSpeed, UiString::ScrollingSpeed},
-        {Caption::DoubleClickSpeed, UiString::DoubleClickSpeed},
-        {Caption::PrecisionLabel, UiString::EnhancePointerPrecision},
-        {Caption::OneScreenLabel, UiString::ScrollOneScreen},
-        {Caption::MacroSetting, UiString::MacroSetting},
-        {Caption::SelectMacro, UiString::SelectMacro},
-        {Caption::KeyPressSequence, UiString::KeyPressSequence},
-        {Caption::RecordOption, UiString::RecordOption},
-        {Caption::MacroName, UiString::MacroName},
-        {Caption::LoopTimes, UiString::LoopTimes},
-        {Caption::InsertMouseEvent, UiString::InsertAMouseEvent},
-    };
-    for (const auto& [where, what] : captions)
-        drawText(painter, caption(where).spot, qs(uiString(lang, what)), m_font, text);
-    drawCommon(painter);
-    for (Element e : {Element::PointerDefault, Element::MacroNew, Element::MacroDelete, Element::MacroConfirm,
-                      Element::StartRecording, Element::StopRecording})
-        drawElement(painter, e, false);
-    for (auto [box, offset] : {std::pair{Element::PrecisionBox, img::kPointerPrecision},
-                               std::pair{Element::OneScreenBox, img::kScrollOneScreen}}) {
-        const Rect r = ui::rect(box);
-        m_skin.drawImage(painter, image[offset] == 1 ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"),
-                         r.x, r.y);
-    }
-    const std::size_t sliders[kPointerSliders] = {img::kPointerSpeed, img::kScrollLines, img::kDoubleClick};
-    for (int slider = 0; slider < kPointerSliders; ++slider) {
-        const int value = image[sliders[slider]];
-        for (int step = 0; step < kPointerSteps; ++step) {
-            const Rect r = ui::rect(pointerSegment(slider, step));
-            m_skin.drawImage(painter, step < value ? QStringLiteral("slider-light.png") : QStringLiteral("slider-dark.png"),
-                             r.x, r.y);
-            drawText(painter, pointerStepLabel(slider, step), QString::number(step + 1), m_font, text);
-        }
-    }
-}
-
 void CHidMouseDlg::drawPage(varcel::Page which)
 {
     drawing([&](QPainter& painter) {
-        if (which == varcel::Page::Key)
-            drawKeyPage(painter);
-        else if (which == varcel::Page::Advanced)
-            drawAdvancedPage(painter);
+        if (WindowPage* shown = pageFor(static_cast<Page>(which)))
+            shown->draw(painter);
     });
     m_over.clear();
 }
@@ -559,13 +360,8 @@ void CHidMouseDlg::dispatchClick(const QPoint& pos)
     case Element::Cancel: closeLists(); m_controller->cancel(); return;
     default: break;
     }
-    if (page() == Page::Key) {
-        // A click outside an open list and its box closes the list first.
-        if (m_functionList && (hit != dropdownBox(m_listBox)))
-            closeLists();
-        if (keyPageClick(hit))
-            return;
-    }
+    if (WindowPage* shown = pageFor(page()); shown && shown->click(hit))
+        return;
     if (hit != Element::None)
         return;
     // Empty background moves the window.
@@ -573,34 +369,6 @@ void CHidMouseDlg::dispatchClick(const QPoint& pos)
         return;
     m_dragging = true;
     m_dragOffset = pos;
-}
-
-bool CHidMouseDlg::keyPageClick(Element hit)
-{
-    ButtonModel& buttons = m_controller->buttons();
-    if (hit == Element::ModeA || hit == Element::ModeB) {
-        buttons.showLayer(hit == Element::ModeA ? 0 : 1);
-        std::vector<Element> redraw{Element::ModeA, Element::ModeB};
-        for (int box = 0; box < kDropdownBoxes; ++box)
-            redraw.push_back(dropdownBox(box));
-        redrawElements(redraw);
-        return true;
-    }
-    if (hit == Element::KeyDefault) {
-        buttons.restoreDefaults();
-        std::vector<Element> redraw;
-        for (int box = 0; box < kDropdownBoxes; ++box)
-            redraw.push_back(dropdownBox(box));
-        redrawElements(redraw);
-        return true;
-    }
-    if (inRange(hit, Element::DropdownBox1, Element::DropdownBox6)) {
-        const int box = indexIn(hit, Element::DropdownBox1);
-        buttons.toggleFunctionList(static_cast<std::size_t>(box));
-        syncLists();
-        return true;
-    }
-    return hit != Element::None;
 }
 
 void CHidMouseDlg::mouseMoveEvent(QMouseEvent* event)
@@ -663,19 +431,17 @@ void CHidMouseDlg::hoverNow()
 
 void CHidMouseDlg::closeLists()
 {
-    m_controller->buttons().closeLists();
-    destroyListWidgets();
+    m_keyPage->closeLists();
+    m_advancedPage->closeLists();
 }
 
-void CHidMouseDlg::destroyListWidgets()
+WindowPage* CHidMouseDlg::pageFor(Page which) const
 {
-    if (m_dpiList)
-        m_dpiList->deleteLater();
-    if (m_functionList)
-        m_functionList->deleteLater();
-    m_dpiList = nullptr;
-    m_functionList = nullptr;
-    m_listBox = -1;
+    switch (which) {
+    case Page::Key: return m_keyPage.get();
+    case Page::Advanced: return m_advancedPage.get();
+    default: return nullptr;
+    }
 }
 
 // A list box of the page: white rows on black, one row per 16 pixels, the
@@ -696,71 +462,6 @@ QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows
     list->setGeometry(where.x, where.y, where.w, where.h);
     list->show();
     return list;
-}
-
-// Makes the list boxes show what the model says is open.
-void CHidMouseDlg::syncLists()
-{
-    ButtonModel& buttons = m_controller->buttons();
-    const auto open = buttons.openSlot();
-    if (!open) {
-        destroyListWidgets();
-        return;
-    }
-    const int box = static_cast<int>(*open);
-    if (m_functionList && m_listBox != box)
-        destroyListWidgets();
-    if (!m_functionList) {
-        m_listBox = box;
-        QStringList rows;
-        for (const char* row : buttons.functionRows())
-            rows << qs(row);
-        m_functionList = makeList(QStringLiteral("functionList"), rows, functionListRect(box), m_font);
-        connect(m_functionList, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
-            m_controller->buttons().hoverFunctionRow(m_functionList->row(item));
-            syncLists();
-        });
-        connect(m_functionList, &QListWidget::itemClicked, this,
-                [this](QListWidgetItem* item) { onFunctionRowChosen(m_functionList->row(item)); });
-    }
-    if (buttons.selectedRow() >= 0)
-        m_functionList->setCurrentRow(buttons.selectedRow());
-
-    if (buttons.isDpiListOpen() && !m_dpiList) {
-        // Three short rows in a 60-pixel square: a size smaller than the page.
-        QFont small = m_font;
-        small.setPixelSize(std::max(9, m_font.pixelSize() - 2));
-        QStringList options;
-        for (const char* option : text::kDpiOptions)
-            options << qs(option);
-        m_dpiList = makeList(QStringLiteral("dpiOptionList"), options, dpiOptionListRect(box), small);
-        connect(m_dpiList, &QListWidget::itemEntered, this,
-                [this](QListWidgetItem* item) { m_controller->buttons().hoverDpiRow(m_dpiList->row(item)); });
-        connect(m_dpiList, &QListWidget::itemClicked, this,
-                [this](QListWidgetItem* item) { onDpiRowChosen(m_dpiList->row(item)); });
-    } else if (!buttons.isDpiListOpen() && m_dpiList) {
-        m_dpiList->deleteLater();
-        m_dpiList = nullptr;
-    }
-}
-
-void CHidMouseDlg::onFunctionRowChosen(int row)
-{
-    if (m_listBox < 0)
-        return;
-    const int box = m_listBox;
-    m_controller->buttons().chooseFunction(static_cast<std::size_t>(box), row);
-    syncLists();
-    redrawElements({dropdownBox(box)});
-}
-
-void CHidMouseDlg::onDpiRowChosen(int row)
-{
-    const int box = m_listBox;
-    m_controller->buttons().chooseDpiOption(row);
-    syncLists();
-    if (box >= 0)
-        redrawElements({dropdownBox(box)});
 }
 
 // ---- Window gestures -------------------------------------------------------

@@ -11,7 +11,6 @@
 #include <QFont>
 #include <QListWidget>
 #include <QImage>
-#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -30,6 +29,10 @@ class HotplugSource;
 class SimControlServer;
 
 namespace ui {
+
+class AdvancedPage;
+class KeyPage;
+class WindowPage;
 
 // The program's icon, drawn rather than shipped: a mouse outline on the accent.
 QIcon appIcon();
@@ -77,18 +80,14 @@ public:
     const QImage& canvas() const { return m_canvas; }
     QSystemTrayIcon* trayIcon() { return m_tray; }
     Skin& skin() { return m_skin; }
-    QListWidget* functionList() const { return m_functionList; }
-    QListWidget* dpiOptionList() const { return m_dpiList; }
+    KeyPage& keyPage() { return *m_keyPage; }
+    AdvancedPage& advancedPage() { return *m_advancedPage; }
     const std::set<Element>& hoveredElements() const { return m_over; }
     // The last balloon asked for (shown through the tray when there is one).
     const Balloon& lastBalloon() const { return m_lastBalloon; }
 
     // The tray icon's left click, as the shell would deliver it.
     void trayActivated();
-    // Runs when a parameter dialog of rows 8 to 13 is asked for; until those
-    // dialogs exist it shows a placeholder that gives nothing back.
-    std::function<void(const QString& function)> placeholderDialog;
-
     // MainWindowView
     void showBalloon(const Balloon& balloon) override;
     void showWindow() override;
@@ -100,6 +99,21 @@ public:
     void exitProgram();
     // The skin button: choose a skin and a text colour.
     void openSkinDialog();
+
+    // What the pages draw with: the canvas, the skin's images and the fonts.
+    Language language() const { return m_options.language; }
+    const QFont& font() const { return m_font; }
+    const QFont& titleFont() const { return m_titleFont; }
+    // One drawing operation: paint into the canvas, then one update.
+    void drawing(const std::function<void(QPainter&)>& paint);
+    void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font,
+                  const QColor& colour) const;
+    // An element in its normal or "over" look; a page draws its own kinds.
+    void drawElement(QPainter& painter, Element element, bool over);
+    // The frame's buttons, common to both pages.
+    void drawCommon(QPainter& painter);
+    void redrawElements(const std::vector<Element>& elements);
+    QListWidget* makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font);
 
 signals:
     void exitRequested();
@@ -114,29 +128,13 @@ protected:
 
 private:
     Page page() const { return static_cast<Page>(m_controller->currentPage()); }
-    // One drawing operation: paint into the canvas, then one update.
-    void drawing(const std::function<void(QPainter&)>& paint);
-    void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font,
-                  const QColor& colour) const;
-    void drawElement(QPainter& painter, Element element, bool over);
-    void drawCommon(QPainter& painter);
-    void drawKeyPage(QPainter& painter);
-    void drawAdvancedPage(QPainter& painter);
-    void drawDropdownBox(QPainter& painter, int box, bool over);
-    void redrawElements(const std::vector<Element>& elements);
-
+    WindowPage* pageFor(Page which) const;
     void dispatchClick(const QPoint& pos);
-    bool keyPageClick(Element element);
     void hoverRequest(const QPoint& pos);
     void hoverNow();
     void restoreHovered(QPainter& painter, Element except);
 
-    QListWidget* makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font);
-    void syncLists();
     void closeLists();
-    void destroyListWidgets();
-    void onFunctionRowChosen(int row);
-    void onDpiRowChosen(int row);
     void setUpTray();
     void setUpFonts(Language language);
 
@@ -153,9 +151,8 @@ private:
     QMenu* m_trayMenu = nullptr;
     Balloon m_lastBalloon;
 
-    QPointer<QListWidget> m_functionList;
-    QPointer<QListWidget> m_dpiList;
-    int m_listBox = -1;
+    std::unique_ptr<KeyPage> m_keyPage;
+    std::unique_ptr<AdvancedPage> m_advancedPage;
 
     std::set<Element> m_over;
     Element m_pendingHover = Element::None;

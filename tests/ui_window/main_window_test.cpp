@@ -4,6 +4,7 @@
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
 #include "support/temp_dir.h"
+#include "ui/key_page.h"
 #include "ui/main_window.h"
 #include "ui/skins_dialog.h"
 
@@ -77,7 +78,7 @@ protected:
         options.dataDir = dir.path();
         options.trayAvailable = true;
         window = std::make_unique<CHidMouseDlg>(options, backend);
-        window->placeholderDialog = [this](const QString& function) { placeholders.push_back(function.toStdString()); };
+        window->keyPage().placeholderDialog = [this](const QString& function) { placeholders.push_back(function.toStdString()); };
         window->startUp();
         window->trayActivated();
     }
@@ -88,7 +89,7 @@ protected:
     void click(Element e) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, centre(e)); }
     void clickFunctionRow(int row)
     {
-        QListWidget* list = window->functionList();
+        QListWidget* list = window->keyPage().functionList();
         ASSERT_NE(list, nullptr);
         const QRect r = list->visualItemRect(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
@@ -113,15 +114,15 @@ TEST_F(Window, OneRequestThroughTheWindowKeepsTheLabelWhenTheDialogIsCancelled)
     ASSERT_TRUE(window->isVisible());
     EXPECT_EQ(window->canvas().size(), QSize(kWindowWidth, kWindowHeight));
     click(dropdownBox(2));
-    ASSERT_NE(window->functionList(), nullptr);
-    EXPECT_EQ(window->functionList()->count(), 16);
-    EXPECT_EQ(window->functionList()->item(11)->text(), "Single Key");
+    ASSERT_NE(window->keyPage().functionList(), nullptr);
+    EXPECT_EQ(window->keyPage().functionList()->count(), 16);
+    EXPECT_EQ(window->keyPage().functionList()->item(11)->text(), "Single Key");
     screenshot("key-page-function-list");
 
     clickFunctionRow(11);
     EXPECT_EQ(placeholders, std::vector<std::string>{"Single Key"});
     EXPECT_EQ(window->controller().buttons().label(2), "Mid Click") << "a cancelled dialog keeps the label";
-    EXPECT_EQ(window->functionList(), nullptr) << "the list closes";
+    EXPECT_EQ(window->keyPage().functionList(), nullptr) << "the list closes";
 }
 
 TEST_F(Window, LeftKeyRuleRefusesToOpenTheOnlyLeftClick)
@@ -130,7 +131,7 @@ TEST_F(Window, LeftKeyRuleRefusesToOpenTheOnlyLeftClick)
     click(dropdownBox(0));
     EXPECT_EQ(answer.text, "Left key must be selected!");
     EXPECT_EQ(answer.caption, "Warning");
-    EXPECT_EQ(window->functionList(), nullptr);
+    EXPECT_EQ(window->keyPage().functionList(), nullptr);
 }
 
 TEST_F(Window, ModeBEditsLayerBAndDefaultKeepsModeB)
@@ -152,14 +153,14 @@ TEST_F(Window, ModeBEditsLayerBAndDefaultKeepsModeB)
 TEST_F(Window, DpiSwitchIsChosenInTheOptionListBesideItsRow)
 {
     click(dropdownBox(3));
-    QListWidget* list = window->functionList();
+    QListWidget* list = window->keyPage().functionList();
     ASSERT_NE(list, nullptr);
     QTest::mouseMove(list->viewport(), list->visualItemRect(list->item(6)).center());
     emit list->itemEntered(list->item(6));
-    ASSERT_NE(window->dpiOptionList(), nullptr);
+    ASSERT_NE(window->keyPage().dpiOptionList(), nullptr);
     const Rect expected = dpiOptionListRect(3);
-    EXPECT_EQ(window->dpiOptionList()->geometry(), QRect(expected.x, expected.y, expected.w, expected.h));
-    QListWidget* options = window->dpiOptionList();
+    EXPECT_EQ(window->keyPage().dpiOptionList()->geometry(), QRect(expected.x, expected.y, expected.w, expected.h));
+    QListWidget* options = window->keyPage().dpiOptionList();
     QTest::mouseClick(options->viewport(), Qt::LeftButton, {}, options->visualItemRect(options->item(1)).center());
     EXPECT_EQ(kind(Layer::A, 3), 6);
     EXPECT_EQ(image()[img::dpiSwitch(Layer::A, 3)], 2);

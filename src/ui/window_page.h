@@ -1,0 +1,54 @@
+// One page of the main window. The window keeps the frame, the common
+// elements, the tray and the canvas; a page draws its own part of the canvas,
+// answers clicks on its own elements and owns the list boxes it opens.
+#pragma once
+
+#include "ui/layout.h"
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+class QPainter;
+
+namespace varcel::ui {
+
+class CHidMouseDlg;
+
+inline QString qs(const std::string& text) { return QString::fromStdString(text); }
+inline QString qs(const char* text) { return QString::fromUtf8(text); }
+
+inline bool inRange(Element e, Element first, Element last)
+{
+    return static_cast<int>(e) >= static_cast<int>(first) && static_cast<int>(e) <= static_cast<int>(last);
+}
+
+inline int indexIn(Element e, Element first) { return static_cast<int>(e) - static_cast<int>(first); }
+
+class WindowPage : public QObject {
+public:
+    explicit WindowPage(CHidMouseDlg& window) : m_window(window) {}
+
+    // The whole page over the window's frame: background, captions, elements.
+    virtual void draw(QPainter& painter) = 0;
+    // Draws an element whose look belongs to this page (true), or leaves it
+    // to the window's common drawing (false).
+    virtual bool drawElement(QPainter& painter, Element element, bool over)
+    {
+        (void)painter;
+        (void)element;
+        (void)over;
+        return false;
+    }
+    // A click that is not on a common element. True when the page took it;
+    // false leaves the empty background to move the window.
+    virtual bool click(Element hit) = 0;
+    // Closes every list box of the page, in the model and on screen.
+    virtual void closeLists() {}
+
+protected:
+    CHidMouseDlg& m_window;
+};
+
+} // namespace varcel::ui
