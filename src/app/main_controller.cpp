@@ -10,6 +10,7 @@ MainController::MainController(std::filesystem::path dataDir, HidBackend& backen
                                StatusSink& status, MainWindowView& view, Language language)
     : m_dataDir(std::move(dataDir)), m_reporter(reporter), m_view(view), m_language(language),
       m_config(m_dataDir, reporter), m_buttons(m_config.working(), m_labels, language, reporter),
+      m_settings(m_config.working(), language, [this] { return m_session.commands().sensorType(); }),
       m_session(backend, reporter, status)
 {
     m_session.setOnGone([this] { m_view.hideWindow(); });
@@ -54,6 +55,7 @@ void MainController::buildAdvancedPage()
     const Page leaving = m_page;
     m_page = Page::Advanced;
     m_buttons.closeLists();
+    m_settings.closeList();
     if (leaving != Page::None)
         m_view.tearDownPage(leaving);
     m_view.drawPage(Page::Advanced);
@@ -107,6 +109,7 @@ void MainController::rebuildPage()
 {
     const Page page = m_page;
     m_buttons.closeLists();
+    m_settings.closeList();
     if (page != Page::None)
         m_view.tearDownPage(page);
     // The builders do nothing for the page that is current.

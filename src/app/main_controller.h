@@ -6,6 +6,7 @@
 #include "app/balloons.h"
 #include "buttons/button_labels.h"
 #include "buttons/button_model.h"
+#include "buttons/key_page_settings.h"
 #include "buttons/labels_file.h"
 #include "device/config_store.h"
 #include "device/device_session.h"
@@ -64,6 +65,7 @@ public:
     ConfigStore& config() { return m_config; }
     ButtonLabels& labels() { return m_labels; }
     ButtonModel& buttons() { return m_buttons; }
+    KeyPageSettings& settings() { return m_settings; }
     DeviceSession& session() { return m_session; }
     const SkinSettings& skin() const { return m_skin; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
@@ -84,6 +86,7 @@ private:
     ButtonLabels m_labels;
     SkinSettings m_skin;
     ButtonModel m_buttons;
+    KeyPageSettings m_settings;
     DeviceSession m_session;
     Page m_page = Page::None;
     bool m_keyPageBuilt = false;

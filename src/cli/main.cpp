@@ -3,6 +3,7 @@
 #include "cli/cli_context.h"
 #include "cli/cmd_buttons.h"
 #include "cli/cmd_macros.h"
+#include "cli/cmd_settings.h"
 
 #include <iostream>
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     addSessionCommands(app, context);
     addButtonCommands(app, context);
     addMacroCommands(app, context);
+    addSettingsCommands(app, context);
 
     try {
         app.parse(argc, argv);

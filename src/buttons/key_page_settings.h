@@ -1,0 +1,187 @@
+// The key page's settings beside the buttons: report rate, the four DPI
+// stages, and the lighting block (RGB effect, loop colours, DPI colour bits).
+// Every control only changes the working image; the window draws what this
+// model says and routes clicks to it, and varcelctl drives the same
+// operations. The texts of every list live here, so the window, varcelctl and
+// the balloons show the same ones.
+//
+// A foreign config.bin may hold any byte anywhere. Rows at or past the end of
+// their list are kept as they are (the page never converts a stored value),
+// but they never index a table: such a DPI stage shows no value and a full
+// bar, such a parameter shows no text, and an open list then has no row
+// selected.
+#pragma once
+
+#include "device/config_image.h"
+#include "lang/language.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace varcel {
+
+// ---- Tables ------------------------------------------------------------------
+
+// Report-rate positions from left to right: the text under each and the
+// report interval in milliseconds the image keeps for it.
+struct ReportRatePosition {
+    const char* text;
+    std::uint8_t code;
+};
+inline constexpr std::array<ReportRatePosition, 4> kReportRates{{
+    {"125", 8},
+    {"250", 4},
+    {"500", 2},
+    {"1000", 1},
+}};
+// The position of a stored code, or -1 for a code none of them stores.
+int reportRatePositionOfCode(std::uint8_t code);
+
+// "DPI Stage1" ... "DPI Stage4": the stage captions and the rows of the DPI
+// colour stage list, the same in every language.
+inline constexpr std::array<const char*, img::kDpiStages> kDpiStageNames{"DPI Stage1", "DPI Stage2", "DPI Stage3",
+                                                                         "DPI Stage4"};
+
+// The rows of the current sensor's DPI value list ("250", "500", ...).
+std::vector<const char*> dpiValueRows(std::uint8_t sensorType);
+
+// RGB effect modes are list row + 1.
+inline constexpr int kRgbModeCount = 3;
+// The mode's name: "Standard Mode", "Respiration Mode", "Neon Mode"; "Off Mode"
+// for a mode outside 1 to 3, which the mouse is never sent.
+const char* rgbModeName(Language language, int mode);
+// The first-parameter list of a mode: 10, 5 or 30 rows; empty for a mode
+// outside 1 to 3.
+std::vector<const char*> rgbParameterRows(int mode);
+// One row's text; empty for a mode outside 1 to 3 or a row past its list.
+const char* rgbParameterText(int mode, int row);
+
+// The four tick boxes of a DPI stage's colour bits, bits 0 to 3: the red,
+// green, blue and white parts of the mouse's DPI lamp while that stage is
+// the active one.
+inline constexpr int kDpiColourBitCount = 4;
+inline constexpr std::array<LangText, kDpiColourBitCount> kDpiColourBitNames{{
+    {"红", "紅", "R"},
+    {"绿", "綠", "G"},
+    {"蓝", "藍", "B"},
+    {"白", "白", "W"},
+}};
+
+struct Rgb {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// ---- The model ---------------------------------------------------------------
+
+// The key page's list boxes besides the function lists. At most one is open.
+enum class SettingsList : std::uint8_t {
+    None,
+    DpiStage1,
+    DpiStage2,
+    DpiStage3,
+    DpiStage4,
+    RgbMode,
+    RgbParameter,
+    DpiColourStage,
+};
+SettingsList settingsListOfStage(int stage); // 0 to 3
+
+class KeyPageSettings {
+public:
+    // `sensorType` answers the sensor type of the last sensor record exchange
+    // (0 before the first); the DPI lists follow it whenever it changes.
+    KeyPageSettings(ConfigImage& image, Language language, std::function<std::uint8_t()> sensorType);
+
+    Language language() const { return m_language; }
+
+    // Report rate.
+    int reportRatePosition() const;
+    // Stores the position's code. Returns the position that was lit before
+    // (-1 when none), so the page redraws just the two.
+    int chooseReportRate(int position);
+
+    // DPI stages 0 to 3.
+    std::uint8_t sensorType() const { return m_sensorType ? m_sensorType() : 0; }
+    // Rows of the current list: also the number of segments of every bar.
+    int dpiRowCount() const;
+    std::vector<const char*> dpiRows() const { return dpiValueRows(sensorType()); }
+    bool stageEnabled(int stage) const;
+    // The stored row when it is in the current list, else -1.
+    int stageRow(int stage) const;
+    // The stage's value as its list shows it; empty for a row past the list.
+    const char* stageValueText(int stage) const;
+    // Light segments of the stage's bar from the bottom: none while disabled,
+    // all of them for a row past the list.
+    int litSegments(int stage) const;
+    // The enable box: enables a disabled stage; disables an enabled one only
+    // while one of the other seven stage flags (stages 5 to 8 count too) is
+    // set. Returns whether the flag changed.
+    bool toggleStage(int stage);
+    // A row chosen in the stage's list, or segment `row` + 1 of its bar
+    // clicked. Rows past the current list are refused. Returns whether the
+    // row is stored (a disabled stage keeps the row for when it is enabled).
+    bool chooseStageRow(int stage, int row);
+
+    // RGB effect: the stored mode and the current mode's first parameter.
+    int rgbMode() const;
+    bool rgbModeValid() const { return rgbMode() >= 1 && rgbMode() <= kRgbModeCount; }
+    const char* rgbModeText() const { return rgbModeName(m_language, rgbMode()); }
+    // The current mode's stored parameter when it is in its list, else -1.
+    int rgbParameterRow() const;
+    const char* rgbParameterText() const;
+    // A row of the mode list: stores row + 1; every mode keeps its own parameter.
+    bool chooseRgbMode(int row);
+    // A row of the parameter list, stored for the current mode. Refused while
+    // the mode is outside 1 to 3 or the row past the mode's list.
+    bool chooseRgbParameter(int row);
+
+    // Loop colours 0 to 7.
+    bool loopColourEnabled(int colour) const;
+    Rgb loopColour(int colour) const;
+    void toggleLoopColour(int colour);
+    // Only an enabled colour opens the colour chooser.
+    bool canChooseLoopColour(int colour) const { return loopColourEnabled(colour); }
+    // The chooser's answer; refused for a disabled colour.
+    bool setLoopColour(int colour, Rgb rgb);
+
+    // DPI colour bits of the selected stage (kept in memory only, 0 at start).
+    int colourStage() const { return m_colourStage; }
+    bool chooseColourStage(int row);
+    bool colourBit(int bit) const;
+    void toggleColourBit(int bit);
+    // The bits of any stage, for the command line.
+    bool colourBit(int stage, int bit) const;
+    void setColourBit(int stage, int bit, bool on);
+
+    // The list boxes. Opening one closes any other; the parameter list does
+    // not open while the mode is outside 1 to 3 (it would have no rows).
+    SettingsList openList() const { return m_openList; }
+    bool isOpen(SettingsList list) const { return m_openList != SettingsList::None && m_openList == list; }
+    // A click on the list's face: opens it, or closes it when it is open.
+    // Returns whether it is open after.
+    bool toggleList(SettingsList list);
+    void closeList() { m_openList = SettingsList::None; }
+    // The rows a list shows and the row selected when it opens (-1: none).
+    std::vector<std::string> listRows(SettingsList list) const;
+    int listCurrentRow(SettingsList list) const;
+    // A row chosen in the open list: stored, and the list closes.
+    bool chooseListRow(int row);
+
+private:
+    std::uint8_t& colourGroupByte(int stage);
+    std::uint8_t colourGroupShift(int stage) const { return static_cast<std::uint8_t>((stage % 2) * 4); }
+
+    ConfigImage& m_image;
+    Language m_language;
+    std::function<std::uint8_t()> m_sensorType;
+    int m_colourStage = 0;
+    SettingsList m_openList = SettingsList::None;
+};
+
+} // namespace varcel

@@ -1,0 +1,370 @@
+// The key page's settings from the command line: rate, dpi, rgb, color and
+// dpi-color. Each goes through the key page's own model, saves config.bin and,
+// with --apply, sends it as Apply does. A value the page's lists do not hold
+// is refused with the values they do hold, and nothing is saved.
+#include "cli/cmd_settings.h"
+
+#include "buttons/key_page_settings.h"
+#include "buttons/labels_file.h"
+#include "cli/cli_context.h"
+#include "device/apply_sequence.h"
+#include "device/config_store.h"
+#include "device/device_commands.h"
+#include "lang/ui_strings.h"
+#include "platform/ini_file.h"
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+namespace varcel {
+
+namespace {
+
+struct SettingsRequest {
+    std::vector<std::string> args;
+    bool apply = false;
+};
+
+CliError usage(const std::string& message) { return CliError{message, 2}; }
+
+std::string joined(const std::vector<std::string>& values, const char* separator = ", ")
+{
+    std::string text;
+    for (const std::string& value : values)
+        text += (text.empty() ? "" : separator) + value;
+    return text;
+}
+
+template <typename Texts>
+std::vector<std::string> strings(const Texts& texts)
+{
+    return {std::begin(texts), std::end(texts)};
+}
+
+// A whole number from `low` to `high`, or nothing.
+std::optional<int> numberIn(const std::string& text, int low, int high)
+{
+    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int value = std::stoi(text);
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// The row of `text` among `rows`, compared without regard to letter case.
+int rowOf(const std::string& text, const std::vector<std::string>& rows)
+{
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        if (equalsIgnoringCase(text, rows[row]))
+            return static_cast<int>(row);
+    return -1;
+}
+
+std::optional<bool> onOff(const std::string& text)
+{
+    if (equalsIgnoringCase(text, "on"))
+        return true;
+    if (equalsIgnoringCase(text, "off"))
+        return false;
+    return std::nullopt;
+}
+
+// config.bin, its model, and what the command does with them.
+class SettingsEdit {
+public:
+    SettingsEdit(CliContext& context, bool apply) : m_context(context), m_apply(apply), m_store(dir(), context.reporter())
+    {
+        if (!m_store.load())
+            throw CliError{"no usable " + std::string(kConfigFileName) + " in " + dir().string() +
+                           " (the program never creates it)"};
+        if (m_apply) {
+            // As the key page's first display does: the mouse's sensor type
+            // chooses the DPI list before anything is read or sent.
+            m_context.connect();
+            m_sensorType = m_context.session().commands().exchangeSensorRecord().type;
+        }
+    }
+
+    KeyPageSettings& model() { return m_model; }
+    const ConfigImage& image() const { return m_store.working(); }
+
+    // The DPI list holds the mouse's values. Without --apply, the mouse is
+    // asked when it is there (a read only); without one, the list of sensor
+    // type 0 is used, as the window does before it has met a mouse.
+    // Returns whether the mouse told it.
+    bool learnSensorType(bool quiet)
+    {
+        if (m_apply)
+            return true;
+        HidLink& link = m_context.connect(false);
+        if (link.ready()) {
+            m_sensorType = m_context.session().commands().readSensorRecord().type;
+            return true;
+        }
+        if (!quiet)
+            std::cerr << "note: no mouse answered; the DPI values are those of sensor type 0 ("
+                      << joined(strings(dpiValueRows(0))) << ")\n";
+        return false;
+    }
+
+    // Saves config.bin (first-run labels too, as the window's first key page
+    // writes them) or, with --apply, sends and saves as Apply does.
+    std::string save()
+    {
+        if (!m_apply) {
+            writeFirstRunLabels(m_context, m_store);
+            if (!m_store.save())
+                throw CliError{"could not save " + m_store.path().string()};
+            return "saved " + m_store.path().string();
+        }
+        const Language language = systemLanguage();
+        const auto strIni = dir() / kLabelsFileName;
+        writeFirstRunLabels(m_context, m_store);
+        ButtonLabels labels{};
+        SkinSettings skin;
+        readLabels(strIni, language, labels, skin);
+        HidLink& link = m_context.connect();
+        const int failuresBefore = m_context.reportedFailures();
+        if (!applyAndSave(link, m_context.session().commands(), m_store,
+                          [&] { writeLabels(strIni, language, labels); }))
+            throw CliError{uiString(language, UiString::MouseNotDetected)};
+        if (link.lost())
+            throw CliError{"the mouse went away during the apply; config.bin was saved, apply again once it is back"};
+        if (m_context.reportedFailures() != failuresBefore)
+            throw CliError{"the mouse has the configuration, but config.bin could not be saved"};
+        return "saved " + m_store.path().string() + "; sent to the mouse";
+    }
+
+private:
+    const std::filesystem::path& dir() { return m_context.dataDir().path; }
+
+    CliContext& m_context;
+    bool m_apply;
+    ConfigStore m_store;
+    std::uint8_t m_sensorType = 0;
+    KeyPageSettings m_model{m_store.working(), Language::English, [this] { return m_sensorType; }};
+};
+
+void requireCount(const SettingsRequest& request, std::size_t count, const char* synopsis)
+{
+    if (request.args.size() != count)
+        throw usage(std::string("usage: varcelctl ") + synopsis);
+}
+
+// The stage number of "1" to "4" or "DPI Stage1" ... "DPI Stage4".
+int stageOf(const std::string& text)
+{
+    if (const auto number = numberIn(text, 1, static_cast<int>(img::kDpiStages)))
+        return *number - 1;
+    const int row = rowOf(text, strings(kDpiStageNames));
+    if (row < 0)
+        throw usage("STAGE is 1, 2, 3 or 4, not \"" + text + "\"");
+    return row;
+}
+
+int rate(CliContext& context, const SettingsRequest& request)
+{
+    requireCount(request, 1, "rate 125|250|500|1000");
+    std::vector<std::string> texts;
+    for (const auto& position : kReportRates)
+        texts.emplace_back(position.text);
+    std::string value = request.args[0];
+    if (value.size() > 2 && equalsIgnoringCase(value.substr(value.size() - 2), "hz"))
+        value.resize(value.size() - 2);
+    const int position = rowOf(value, texts);
+    if (position < 0)
+        throw usage("no report rate \"" + request.args[0] + "\"; one of: " + joined(texts) + " (Hz)");
+
+    SettingsEdit edit(context, request.apply);
+    edit.model().chooseReportRate(position);
+    const std::string saved = edit.save();
+    std::cout << "Report rate: " << texts[static_cast<std::size_t>(position)] << " Hz\n  " << saved << "\n";
+    return 0;
+}
+
+int dpi(CliContext& context, const SettingsRequest& request)
+{
+    requireCount(request, 2, "dpi STAGE on|off|VALUE");
+    const int stage = stageOf(request.args[0]);
+    const std::string& what = request.args[1];
+    const auto onOrOff = onOff(what);
+
+    SettingsEdit edit(context, request.apply);
+    KeyPageSettings& model = edit.model();
+    const bool sensorKnown = edit.learnSensorType(onOrOff.has_value());
+    if (onOrOff) {
+        if (model.stageEnabled(stage) != *onOrOff && !model.toggleStage(stage))
+            throw CliError{std::string(kDpiStageNames[static_cast<std::size_t>(stage)]) +
+                           " is the only enabled DPI stage and stays on; nothing was saved"};
+    } else {
+        std::vector<std::string> rows = strings(model.dpiRows());
+        std::string value = what;
+        if (value.size() > 3 && equalsIgnoringCase(value.substr(value.size() - 3), "dpi"))
+            value.resize(value.size() - 3);
+        const int row = rowOf(value, rows);
+        if (row < 0)
+            throw usage("no DPI value \"" + what + "\" for sensor type " + std::to_string(model.sensorType()) +
+                        "; one of: " + joined(rows) + ", or on, off");
+        model.chooseStageRow(stage, row);
+    }
+    const std::string saved = edit.save();
+    const std::string value = model.stageValueText(stage);
+    const int row = edit.image()[img::kDpiValue + static_cast<std::size_t>(stage)];
+    std::cout << kDpiStageNames[static_cast<std::size_t>(stage)] << ": " << (model.stageEnabled(stage) ? "on" : "off")
+              << ", " << (!sensorKnown && onOrOff ? "row " + std::to_string(row) : value.empty() ? "a row past the DPI list" : value)
+              << "\n  " << saved << "\n";
+    return 0;
+}
+
+int rgb(CliContext& context, const SettingsRequest& request)
+{
+    requireCount(request, 2, "rgb MODE PARAMETER");
+    const std::string& modeText = request.args[0];
+    // The mode by number, list text in any language, or its first word.
+    int mode = numberIn(modeText, 1, kRgbModeCount).value_or(0);
+    std::vector<std::string> names;
+    for (int m = 1; m <= kRgbModeCount && mode == 0; ++m) {
+        const std::string english = rgbModeName(Language::English, m);
+        names.push_back(english);
+        const std::string firstWord = english.substr(0, english.find(' '));
+        if (equalsIgnoringCase(modeText, english) || equalsIgnoringCase(modeText, firstWord) ||
+            modeText == rgbModeName(Language::SimplifiedChinese, m) ||
+            modeText == rgbModeName(Language::TraditionalChinese, m))
+            mode = m;
+    }
+    if (mode == 0)
+        throw usage("no RGB mode \"" + modeText + "\"; one of: 1 or standard (\"" + names[0] + "\"), 2 or respiration (\"" +
+                    names[1] + "\"), 3 or neon (\"" + names[2] + "\")");
+    const std::vector<std::string> rows = strings(rgbParameterRows(mode));
+    const int row = rowOf(request.args[1], rows);
+    if (row < 0)
+        throw usage("no parameter \"" + request.args[1] + "\" for " + rgbModeName(Language::English, mode) +
+                    "; one of: " + joined(rows));
+
+    SettingsEdit edit(context, request.apply);
+    KeyPageSettings& model = edit.model();
+    model.chooseRgbMode(mode - 1);
+    model.chooseRgbParameter(row);
+    const std::string saved = edit.save();
+    std::cout << "RGB effect: " << model.rgbModeText() << ", " << model.rgbParameterText() << "\n  " << saved
+              << "\n";
+    return 0;
+}
+
+// "#RRGGBB"; the "#" may be left out, since a shell takes an unquoted one for a comment.
+std::optional<Rgb> colourOf(const std::string& text)
+{
+    const std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
+    if (digits.size() != 6 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return std::nullopt;
+    const auto part = [&](std::size_t at) {
+        return static_cast<std::uint8_t>(std::stoi(digits.substr(at, 2), nullptr, 16));
+    };
+    return Rgb{part(0), part(2), part(4)};
+}
+
+std::string hexColour(Rgb rgb)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", rgb.r, rgb.g, rgb.b);
+    return text;
+}
+
+int color(CliContext& context, const SettingsRequest& request)
+{
+    requireCount(request, 2, "color N on|off|#RRGGBB");
+    const auto number = numberIn(request.args[0], 1, static_cast<int>(img::kLoopColourCount));
+    if (!number)
+        throw usage("N is the loop colour's number, 1 to 8, not \"" + request.args[0] + "\"");
+    const int colour = *number - 1;
+    const std::string& what = request.args[1];
+    const auto onOrOff = onOff(what);
+    const auto rgbValue = colourOf(what);
+    if (!onOrOff && !rgbValue)
+        throw usage("a loop colour is on, off or #RRGGBB (six hexadecimal digits, e.g. '#FF8000' or FF8000), not \"" +
+                    what + "\"");
+
+    SettingsEdit edit(context, request.apply);
+    KeyPageSettings& model = edit.model();
+    if (onOrOff) {
+        if (model.loopColourEnabled(colour) != *onOrOff)
+            model.toggleLoopColour(colour);
+    } else if (!model.setLoopColour(colour, *rgbValue)) {
+        // As on the page, where a disabled colour's swatch opens nothing.
+        throw usage("loop colour " + std::to_string(*number) + " is off and keeps its colour; turn it on first "
+                    "(color " + std::to_string(*number) + " on); nothing was saved");
+    }
+    const std::string saved = edit.save();
+    std::cout << "Loop colour " << *number << ": " << hexColour(model.loopColour(colour)) << ", "
+              << (model.loopColourEnabled(colour) ? "on" : "off") << "\n  " << saved << "\n";
+    return 0;
+}
+
+int dpiColor(CliContext& context, const SettingsRequest& request)
+{
+    requireCount(request, 3, "dpi-color STAGE BIT on|off");
+    const int stage = stageOf(request.args[0]);
+    std::vector<std::string> bitNames;
+    for (const LangText& name : kDpiColourBitNames)
+        bitNames.emplace_back(name.en);
+    int bit = rowOf(request.args[1], bitNames);
+    if (const auto number = numberIn(request.args[1], 1, kDpiColourBitCount))
+        bit = *number - 1;
+    if (bit < 0)
+        throw usage("BIT is the tick box's number 1 to 4 or its label (" + joined(bitNames) + "), not \"" +
+                    request.args[1] + "\"");
+    const auto on = onOff(request.args[2]);
+    if (!on)
+        throw usage("a DPI colour bit is on or off, not \"" + request.args[2] + "\"");
+
+    SettingsEdit edit(context, request.apply);
+    KeyPageSettings& model = edit.model();
+    // As on the page: choose the stage in its list, then click the box if it must change.
+    model.chooseColourStage(stage);
+    if (model.colourBit(bit) != *on)
+        model.toggleColourBit(bit);
+    const std::string saved = edit.save();
+    std::cout << kDpiStageNames[static_cast<std::size_t>(stage)] << " colour bits:";
+    for (int b = 0; b < kDpiColourBitCount; ++b)
+        std::cout << " " << bitNames[static_cast<std::size_t>(b)] << (model.colourBit(b) ? " on" : " off")
+                  << (b + 1 < kDpiColourBitCount ? "," : "");
+    std::cout << "\n  " << saved << "\n";
+    return 0;
+}
+
+using Handler = int (*)(CliContext&, const SettingsRequest&);
+
+void addOne(CLI::App& app, CliContext& context, const char* name, const char* description, const char* argsHelp,
+            Handler handler)
+{
+    auto request = std::make_shared<SettingsRequest>();
+    auto* command = app.add_subcommand(name, description);
+    command->add_option("ARGS", request->args, argsHelp);
+    command->add_flag("--apply", request->apply, "Also send the configuration to the mouse, as Apply does");
+    command->callback([&context, request, handler] {
+        context.run = [&context, request, handler] { return handler(context, *request); };
+    });
+}
+
+} // namespace
+
+void addSettingsCommands(CLI::App& app, CliContext& context)
+{
+    addOne(app, context, "rate", "Set the report rate, as the key page does, and save config.bin",
+           "125, 250, 500 or 1000 (Hz)", rate);
+    addOne(app, context, "dpi", "Turn a DPI stage on or off, or give it a DPI value, and save config.bin",
+           "STAGE (1-4) and on, off or a VALUE of the mouse's DPI list (e.g. 800)", dpi);
+    addOne(app, context, "rgb", "Set the RGB effect and its parameter, and save config.bin",
+           "MODE (standard, respiration, neon or 1-3) and PARAMETER as its list shows it "
+           "(5%...100%, 8S...4S, 0.5S...15S)",
+           rgb);
+    addOne(app, context, "color", "Turn a loop colour on or off or set it, and save config.bin",
+           "N (1-8) and on, off or #RRGGBB", color);
+    addOne(app, context, "dpi-color", "Set one colour bit of a DPI stage, and save config.bin",
+           "STAGE (1-4), BIT (1-4 or R, G, B, W) and on or off", dpiColor);
+}
+
+} // namespace varcel
