@@ -1,5 +1,6 @@
 #include "buttons/button_model.h"
 
+#include "buttons/dialog_models.h"
 #include "buttons/key_tables.h"
 #include "device/reporter.h"
 #include "lang/dialog_strings.h"
@@ -177,9 +178,13 @@ void ButtonModel::chooseFunction(std::size_t slot, int row)
 
     const bool wasShift = kind(layer, slot) == FunctionKind::Shift;
     if (row >= static_cast<int>(FunctionKind::Windows) && row <= static_cast<int>(FunctionKind::MacroKey)) {
-        // Cancelled or not, the kind is stored below; only the parameters and
-        // the label wait for a confirmed dialog.
-        runParameterDialog(layer, slot, chosen);
+        // A cancelled dialog leaves the button as it was: storing the kind
+        // alone would pair it with stale parameters (a single key of code 0,
+        // a dead button) under the old label.
+        if (!runParameterDialog(layer, slot, chosen)) {
+            closeLists();
+            return;
+        }
     } else {
         labelRef(layer, slot) = functionText(chosen);
     }
@@ -207,7 +212,7 @@ bool ButtonModel::runParameterDialog(Layer layer, std::size_t slot, FunctionKind
         byte(layer, LayerArray::AppIndex, slot) = lowByte(choice->row);
         byte(layer, LayerArray::AppCodeLow, slot) = applicationLowByteOfRow(choice->row);
         byte(layer, LayerArray::AppCodeHigh, slot) = applicationHighByteOfRow(choice->row);
-        labelRef(layer, slot) = choice->name;
+        labelRef(layer, slot) = labelSafeName(choice->name);
         return true;
     }
     case FunctionKind::Multimedia: {
@@ -216,7 +221,7 @@ bool ButtonModel::runParameterDialog(Layer layer, std::size_t slot, FunctionKind
             return false;
         byte(layer, LayerArray::MediaIndex, slot) = lowByte(choice->row);
         byte(layer, LayerArray::MediaCode, slot) = mediaCodeOfRow(choice->row);
-        labelRef(layer, slot) = prefix + choice->name;
+        labelRef(layer, slot) = prefix + labelSafeName(choice->name);
         return true;
     }
     case FunctionKind::FireKey: {
@@ -227,7 +232,7 @@ bool ButtonModel::runParameterDialog(Layer layer, std::size_t slot, FunctionKind
         byte(layer, LayerArray::FireCode, slot) = fireKeyCodeOfRow(choice->row);
         byte(layer, LayerArray::FireSpeed, slot) = lowByte(choice->speed);
         byte(layer, LayerArray::FireTimes, slot) = lowByte(choice->times);
-        labelRef(layer, slot) = prefix + choice->name;
+        labelRef(layer, slot) = prefix + labelSafeName(choice->name);
         return true;
     }
     case FunctionKind::SingleKey: {
@@ -235,7 +240,7 @@ bool ButtonModel::runParameterDialog(Layer layer, std::size_t slot, FunctionKind
         if (!choice)
             return false;
         byte(layer, LayerArray::SingleKey, slot) = keyCodeOfName(choice->keyName);
-        labelRef(layer, slot) = prefix + choice->keyName;
+        labelRef(layer, slot) = prefix + labelSafeName(choice->keyName);
         return true;
     }
     case FunctionKind::ComboKey: {
@@ -255,7 +260,7 @@ bool ButtonModel::runParameterDialog(Layer layer, std::size_t slot, FunctionKind
                 return;
             if (!parts.empty())
                 parts += "+";
-            parts += name;
+            parts += labelSafeName(name);
         };
         add(mask != 0, choice->modifier);
         add(key1 != 0, choice->key1);
@@ -269,7 +274,7 @@ bool ButtonModel::runParameterDialog(Layer layer, std::size_t slot, FunctionKind
             return false;
         byte(layer, LayerArray::MacroNumber, slot) = lowByte(choice->macroNumber);
         byte(layer, LayerArray::MacroRepeat, slot) = lowByte(choice->repeatMode - 1);
-        labelRef(layer, slot) = prefix + choice->macroName;
+        labelRef(layer, slot) = prefix + labelSafeName(choice->macroName);
         return true;
     }
     default:

@@ -104,7 +104,7 @@ public:
     // The pointer over a row of the DPI option list.
     void hoverDpiRow(int row);
     // A row chosen in the function list of `slot`. Rows 8 to 13 run their
-    // parameter dialog first.
+    // parameter dialog first; a cancelled dialog changes nothing.
     void chooseFunction(std::size_t slot, int row);
     // A row (0 "DPI +", 1 "DPI -", 2 "DPI Loop") chosen in the open DPI option list.
     void chooseDpiOption(int row);

@@ -1,6 +1,7 @@
 // Commands about the buttons: button (assign a function, as the key page
 // does) and labels (the 24 button labels of str.ini).
 #include "buttons/button_model.h"
+#include "buttons/dialog_models.h"
 #include "buttons/key_tables.h"
 #include "buttons/labels_file.h"
 #include "cli/cli_context.h"
@@ -116,6 +117,37 @@ int rowInAnyLanguage(const std::string& name, RowOfName rowOfName)
     return -1;
 }
 
+// A name as the user can read it back: control characters as \n, \t or \xNN.
+std::string shown(const std::string& name)
+{
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (u < 0x20 || u == 0x7F)
+            out += std::string("\\x") + kHex[u >> 4] + kHex[u & 0xF];
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Names become part of the button's label in str.ini, one line per label.
+void requireLabelSafe(const std::string& name, const char* what)
+{
+    if (!isLabelSafeName(name))
+        throw CliError{std::string(what) + " \"" + shown(name) + "\" cannot be used: names are at most " +
+                           std::to_string(kLabelNameLength) +
+                           " characters, without line breaks or other control characters",
+                       2};
+}
+
 void warnUnknownKey(const std::string& name, const char* table)
 {
     if (!name.empty())
@@ -183,6 +215,7 @@ void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& re
     }
     case FunctionKind::SingleKey: {
         requireArgs(request, 1, 1);
+        requireLabelSafe(args[0], "the key name");
         if (keyCodeOfName(args[0]) == 0)
             warnUnknownKey(args[0], "key-name table");
         model.dialogs.singleKey = [name = args[0]] { return SingleKeyChoice{name}; };
@@ -194,6 +227,9 @@ void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& re
         choice.modifier = args[0];
         choice.key1 = args.size() > 1 ? args[1] : "";
         choice.key2 = args.size() > 2 ? args[2] : "";
+        requireLabelSafe(choice.modifier, "the modifier name");
+        requireLabelSafe(choice.key1, "the key name");
+        requireLabelSafe(choice.key2, "the key name");
         if (modifierMaskOfName(choice.modifier) == 0)
             warnUnknownKey(choice.modifier, "modifier list");
         if (keyCodeOfName(choice.key1) == 0)

@@ -3,6 +3,7 @@
 #include "device/reporter.h"
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
+#include "macros/delay_time.h"
 #include "macros/macro_encoder.h"
 #include "macros/macro_entry.h"
 #include "macros/macro_store.h"
@@ -31,11 +32,6 @@ std::string replaceFirst(std::string text, std::string_view part, std::string_vi
     if (const auto at = text.find(part); at != std::string::npos)
         text.replace(at, part.size(), with);
     return text;
-}
-
-bool allDigits(std::string_view text)
-{
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string joined(const std::vector<std::string>& names)
@@ -264,11 +260,7 @@ void MacroPage::editPause()
     const std::optional<std::string> field = delayDialog();
     if (!field)
         return;
-    // The field takes digits only; anything else (which could turn the pause
-    // into an event) counts as out of range.
-    const int value = leadingInteger(*field);
-    const bool inRange = allDigits(*field) && value >= kShortestEditedPause && value <= kLongestEditedPause;
-    entry = inRange ? *field + std::string(kPauseSuffix) : pauseEntry(kDefaultPause);
+    entry = editedPauseEntry(*field);
 }
 
 void MacroPage::deleteEvent()

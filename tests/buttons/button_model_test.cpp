@@ -191,27 +191,42 @@ TEST_F(ButtonModelTest, LeavingShiftChangesBothLayers)
     EXPECT_EQ(labelB(3), "Single Key-Num Enter");
 }
 
-TEST_F(ButtonModelTest, CancelledDialogStillStoresTheKind)
+TEST_F(ButtonModelTest, CancelledDialogChangesNothing)
 {
-    setKinds(kA, {0, 1, 2, 3});
-    labels[3] = "Forward";
-    at(kA, kFireIndex, 3) = 7;
-    at(kA, kFireCode, 3) = 0x0B;
-    at(kA, kFireSpeed, 3) = 40;
-    at(kA, kFireTimes, 3) = 3;
-    model.dialogs.fireKey = [] { return std::optional<FireKeyChoice>{}; };
-    choose(3, 10);
-    EXPECT_EQ(at(kA, kKind, 3), 10);
-    EXPECT_EQ(labelA(3), "Forward");
-    EXPECT_EQ(at(kA, kFireIndex, 3), 7);
-    EXPECT_EQ(at(kA, kFireCode, 3), 0x0B);
-    EXPECT_EQ(at(kA, kFireSpeed, 3), 40);
-    EXPECT_EQ(at(kA, kFireTimes, 3), 3);
-
-    // No dialog at all counts as cancelled.
-    choose(3, 13);
-    EXPECT_EQ(at(kA, kKind, 3), 13);
-    EXPECT_EQ(labelA(3), "Forward");
+    // Storing the kind alone would pair it with the slot's old parameters
+    // under the old label: a "Mid Click" that sends a single key of code 0.
+    setKinds(kA, {0, 1, 2, 3, 14});
+    setKinds(kB, {0, 1, 2, 3, 14});
+    labels[2] = "Mid Click";
+    labels[4] = labels[16] = "Shift";
+    at(kA, kFireIndex, 2) = 7;
+    at(kA, kFireSpeed, 2) = 40;
+    at(kA, kSingle, 2) = 0x3E;
+    const auto cancelAll = [this] {
+        model.dialogs.applicationKey = [] { return std::optional<ApplicationKeyChoice>{}; };
+        model.dialogs.multimedia = [] { return std::optional<MultimediaChoice>{}; };
+        model.dialogs.fireKey = [] { return std::optional<FireKeyChoice>{}; };
+        model.dialogs.singleKey = [] { return std::optional<SingleKeyChoice>{}; };
+        model.dialogs.comboKey = [] { return std::optional<ComboKeyChoice>{}; };
+        model.dialogs.macroKey = [] { return std::optional<MacroKeyChoice>{}; };
+    };
+    const ConfigImage imageBefore = image;
+    const ButtonLabels labelsBefore = labels;
+    for (const bool unset : {false, true}) {
+        if (unset)
+            model.dialogs = {}; // no dialog at all counts as cancelled
+        else
+            cancelAll();
+        for (int row = 8; row <= 13; ++row) {
+            for (const std::size_t slot : {std::size_t{2}, std::size_t{4}}) {
+                SCOPED_TRACE("row " + std::to_string(row) + ", slot " + std::to_string(slot));
+                choose(slot, row);
+                EXPECT_EQ(image, imageBefore);
+                EXPECT_EQ(labels, labelsBefore);
+                EXPECT_FALSE(model.openSlot()) << "the list closes all the same";
+            }
+        }
+    }
 }
 
 TEST_F(ButtonModelTest, ModeBChoicesGoToLayerB)

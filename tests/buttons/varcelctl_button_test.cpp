@@ -142,5 +142,33 @@ TEST_F(VarcelctlButtonTest, RefusalsSaveNothing)
     EXPECT_EQ(config(), bytes);
 }
 
+TEST_F(VarcelctlButtonTest, NamesThatWouldBreakStrIniAreRefused)
+{
+    // A line break in a label would split its line in str.ini and lose the
+    // labels after it; a name longer than 31 characters no key has.
+    const struct {
+        const char* args;
+        const char* shown;
+    } rows[] = {
+        {"button A 3 single-key \"$(printf 'F5\\nItem2=x')\"", "F5\\nItem2=x"},
+        {"button A 3 single-key \"$(printf 'F\\t5')\"", "F\\t5"},
+        {"button A 3 combo \"$(printf 'Left Ctrl\\r')\" C", "Left Ctrl\\r"},
+        {"button A 3 combo 'Left Ctrl' C \"$(printf '\\001')\"", "\\x01"},
+        {"button A 3 single-key ABCDEFGHIJKLMNOPQRSTUVWXYZ012345", "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
+        const CliRun r = run(row.args);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_NE(r.err.find(row.shown), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("31 characters"), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "str.ini"));
+    }
+    // 31 characters are fine (the key is unknown, so its code is 0).
+    const CliRun r = run("button A 3 single-key ABCDEFGHIJKLMNOPQRSTUVWXYZ01234");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(strIni().value("Setting-EN", "Item3"), "Single Key-ABCDEFGHIJKLMNOPQRSTUVWXYZ01234");
+}
+
 } // namespace
 } // namespace varcel

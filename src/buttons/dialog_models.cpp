@@ -1,0 +1,168 @@
+#include "buttons/dialog_models.h"
+
+#include "buttons/key_tables.h"
+#include "macros/macro_entry.h"
+
+#include <algorithm>
+
+namespace varcel {
+
+namespace {
+
+bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+std::vector<std::string> mediaRows(Language language)
+{
+    std::vector<std::string> rows;
+    for (const MediaRow& row : kMediaRows)
+        rows.emplace_back(row.text(language));
+    return rows;
+}
+
+std::vector<std::string> applicationRows(Language language)
+{
+    std::vector<std::string> rows;
+    for (const ApplicationRow& row : kApplicationRows)
+        rows.emplace_back(row.text(language));
+    return rows;
+}
+
+std::vector<std::string> fireKeyRows()
+{
+    std::vector<std::string> rows;
+    for (const FireKeyRow& row : kFireKeyRows)
+        rows.emplace_back(row.text);
+    return rows;
+}
+
+std::vector<std::string> firstMacros(std::vector<std::string> names)
+{
+    // The mouse holds twelve macros; a hand-edited record.ini may list more.
+    if (names.size() > kMacroCount)
+        names.resize(kMacroCount);
+    return names;
+}
+
+// A number field's value: digits only reach it, so the leading integer is
+// the whole text; an empty field reads as 0.
+int fieldValue(std::string_view text) { return leadingInteger(text); }
+
+} // namespace
+
+bool isLabelSafeName(std::string_view name)
+{
+    return characterCount(name) <= kLabelNameLength &&
+           std::none_of(name.begin(), name.end(), [](char c) { return isControl(static_cast<unsigned char>(c)); });
+}
+
+std::string labelSafeName(std::string_view name)
+{
+    std::string kept;
+    for (const char c : name)
+        if (!isControl(static_cast<unsigned char>(c)))
+            kept += c;
+    return firstCharacters(kept, kLabelNameLength);
+}
+
+void SingleKeyDialogModel::keyEvent(std::string_view keyName)
+{
+    m_name = labelSafeName(keyName);
+}
+
+std::vector<std::string> ComboKeyDialogModel::modifierRows()
+{
+    std::vector<std::string> rows;
+    for (const ModifierRow& row : kModifierTable)
+        rows.emplace_back(row.name);
+    return rows;
+}
+
+void ComboKeyDialogModel::keyEvent(Field focused, std::string_view keyName)
+{
+    if (m_listOpen)
+        return;
+    if (focused == Field::Key1)
+        m_result.key1 = labelSafeName(keyName);
+    else if (focused == Field::Key2)
+        m_result.key2 = labelSafeName(keyName);
+}
+
+void ComboKeyDialogModel::toggleModifierList()
+{
+    m_listOpen = !m_listOpen;
+}
+
+void ComboKeyDialogModel::chooseModifier(int row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= kModifierTable.size())
+        return;
+    m_modifierRow = row;
+    m_result.modifier = kModifierTable[static_cast<std::size_t>(row)].name;
+    m_listOpen = false;
+}
+
+RowChooser::RowChooser(std::vector<std::string> rows, int chosen) : m_rows(std::move(rows)), m_chosen(chosen) {}
+
+std::string RowChooser::chosenName() const
+{
+    if (m_chosen < 0 || static_cast<std::size_t>(m_chosen) >= m_rows.size())
+        return {};
+    return m_rows[static_cast<std::size_t>(m_chosen)];
+}
+
+void RowChooser::choose(int row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size())
+        return;
+    m_chosen = row;
+    m_open = false;
+}
+
+MediaDialogModel::MediaDialogModel(Language language) : RowChooser(mediaRows(language), 0) {}
+
+WindowsDialogModel::WindowsDialogModel(Language language) : RowChooser(applicationRows(language), 0) {}
+
+FireKeyDialogModel::FireKeyDialogModel() : RowChooser(fireKeyRows(), 0) {}
+
+std::string FireKeyDialogModel::speedFieldLeft(std::string_view text)
+{
+    const int value = fieldValue(text);
+    if (value < kFastest || value > kSlowest) {
+        m_speed = kFastest;
+        return std::to_string(kFastest);
+    }
+    m_speed = value;
+    return std::string(text);
+}
+
+std::string FireKeyDialogModel::timesFieldChanged(std::string_view text)
+{
+    const int value = fieldValue(text);
+    if (value < 0 || value > kMostTimes) {
+        m_times = kInitialTimes;
+        return std::to_string(kInitialTimes);
+    }
+    m_times = value;
+    return std::string(text);
+}
+
+MacroKeyDialogModel::MacroKeyDialogModel(std::vector<std::string> macroNames)
+    : RowChooser(firstMacros(std::move(macroNames)), -1)
+{
+}
+
+void MacroKeyDialogModel::chooseOption(int option)
+{
+    if (option >= 1 && option <= 3)
+        m_option = option;
+}
+
+MacroKeyChoice MacroKeyDialogModel::result() const
+{
+    const int position = chosenRow() < 0 ? 0 : chosenRow();
+    const std::string name = position < static_cast<int>(rows().size()) ? rows()[static_cast<std::size_t>(position)]
+                                                                         : std::string();
+    return {position, m_option, labelSafeName(name)};
+}
+
+} // namespace varcel

@@ -1,0 +1,59 @@
+#include "ui/dialogs/chooser_dialog.h"
+
+#include <QLabel>
+
+namespace varcel::ui {
+
+ChooserDialog::ChooserDialog(Dialog which, const Skin& skin, Language language, Reporter& reporter,
+                             const char* failedCaption, RowChooser& chooser, QWidget* parent)
+    : SkinnedDialog(which, skin, language, reporter, failedCaption, parent), m_chooser(chooser)
+{
+}
+
+QPoint ChooserDialog::facePoint() const
+{
+    const Rect& f = layout().face;
+    return {f.x + f.w / 2, f.y + f.h / 2};
+}
+
+void ChooserDialog::buildFace()
+{
+    const Rect& f = layout().face;
+    // The face's right end keeps the drawn arrow visible.
+    m_face = makeFace({f.x + 2, f.y + 2, f.w - 24, f.h - 4}, QStringLiteral("chosenName"));
+    sync();
+}
+
+void ChooserDialog::sync()
+{
+    if (m_face)
+        m_face->setText(QString::fromStdString(m_chooser.chosenName()));
+    chooserChanged();
+}
+
+void ChooserDialog::clickAt(const QPoint& pos)
+{
+    if (!m_face || !layout().face.contains(pos.x(), pos.y()))
+        return;
+    m_chooser.toggle();
+    if (m_chooser.isOpen()) {
+        QStringList rows;
+        for (const std::string& row : m_chooser.rows())
+            rows << QString::fromStdString(row);
+        openList(rows, layout().list, m_chooser.chosenRow(), [this](int row) {
+            m_chooser.choose(row);
+            sync();
+        });
+    } else {
+        closeList();
+    }
+    sync();
+}
+
+void ChooserDialog::listClosed()
+{
+    m_chooser.close();
+    sync();
+}
+
+} // namespace varcel::ui

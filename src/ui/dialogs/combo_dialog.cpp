@@ -1,0 +1,110 @@
+#include "ui/dialogs/combo_dialog.h"
+
+#include "lang/dialog_strings.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace varcel::ui {
+
+namespace {
+
+QStringList qstrings(const std::vector<std::string>& rows)
+{
+    QStringList out;
+    for (const std::string& row : rows)
+        out << QString::fromStdString(row);
+    return out;
+}
+
+} // namespace
+
+CComboDialog::CComboDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent)
+    : SkinnedDialog(Dialog::ComboKey, skin, language, reporter, text::kComboBackgroundFailed, parent)
+{
+    setWindowTitle(QStringLiteral("Combo Key"));
+    if (!hasBackground())
+        return;
+    const DialogLayout& l = layout();
+    // The face's right end keeps the drawn arrow visible.
+    m_modifier = makeFace({l.face.x + 2, l.face.y + 2, l.face.w - 24, l.face.h - 4}, QStringLiteral("modifier"));
+    m_key1 = makeField(l.fields[0], QStringLiteral("key1"));
+    m_key2 = makeField(l.fields[1], QStringLiteral("key2"));
+    // The fields show captured names; typing into them would only be
+    // overwritten by the next key event.
+    for (QLineEdit* field : {m_key1, m_key2}) {
+        field->setReadOnly(true);
+        field->setFocusPolicy(Qt::ClickFocus);
+    }
+    startKeyCapture(text::kComboHookFailed, [this](const CapturedKey& key) { keyEvent(key); });
+}
+
+std::optional<ComboKeyChoice> CComboDialog::run()
+{
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_model.result();
+}
+
+QPoint CComboDialog::modifierPoint() const
+{
+    const Rect& f = layout().face;
+    return {f.x + f.w / 2, f.y + f.h / 2};
+}
+
+void CComboDialog::keyEvent(const CapturedKey& key)
+{
+    using Field = ComboKeyDialogModel::Field;
+    QWidget* focused = focusWidget();
+    const Field field = focused == m_key1 ? Field::Key1 : focused == m_key2 ? Field::Key2 : Field::None;
+    m_model.keyEvent(field, key.name);
+    syncFields();
+}
+
+void CComboDialog::syncFields()
+{
+    m_modifier->setText(QString::fromStdString(m_model.modifier()));
+    m_key1->setText(QString::fromStdString(m_model.key1()));
+    m_key2->setText(QString::fromStdString(m_model.key2()));
+    m_key1->setEnabled(m_model.keyFieldsEnabled());
+    m_key2->setEnabled(m_model.keyFieldsEnabled());
+}
+
+void CComboDialog::clickAt(const QPoint& pos)
+{
+    if (!layout().face.contains(pos.x(), pos.y()))
+        return;
+    m_model.toggleModifierList();
+    if (m_model.isModifierListOpen()) {
+        openList(qstrings(ComboKeyDialogModel::modifierRows()), layout().list, m_model.modifierRow(),
+                 [this](int row) {
+                     m_model.chooseModifier(row);
+                     syncFields();
+                 });
+    } else {
+        closeList();
+    }
+    syncFields();
+}
+
+void CComboDialog::listClosed()
+{
+    m_model.closeModifierList();
+    syncFields();
+}
+
+void CComboDialog::paintContents(QPainter& painter)
+{
+    for (const TextSpot& plus : layout().fieldCaptions)
+        drawText(painter, plus, QStringLiteral("+"), textColour());
+}
+
+void CComboDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (!dropCapturedKey(event, false))
+        QDialog::keyPressEvent(event);
+}
+
+} // namespace varcel::ui

@@ -1,0 +1,41 @@
+#include "ui/dialogs/delay_time_dialog.h"
+
+#include "lang/dialog_strings.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QRegularExpressionValidator>
+
+namespace varcel::ui {
+
+CDelayTimeDialog::CDelayTimeDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent)
+    : SkinnedDialog(Dialog::DelayTime, skin, language, reporter, text::kDelayBackgroundFailed, parent)
+{
+    setWindowTitle(QStringLiteral("Delay"));
+    if (!hasBackground())
+        return;
+    m_edit = makeField(layout().fields[0], QStringLiteral("delayField"));
+    m_edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_edit));
+    // The dialog's own field has a border, unlike the captured-name fields.
+    m_edit->setStyleSheet(m_edit->styleSheet() +
+                          QStringLiteral("QLineEdit { border: 1px solid rgb(120, 125, 132); }"));
+    connect(m_edit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_field.setText(text.toStdString()); });
+    m_edit->setFocus();
+}
+
+std::optional<std::string> CDelayTimeDialog::run()
+{
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_field.text();
+}
+
+void CDelayTimeDialog::paintContents(QPainter& painter)
+{
+    const DialogLayout& l = layout();
+    drawText(painter, l.prompt, QString::fromUtf8(text::kDelayPrompt(language())), textColour());
+    drawText(painter, l.hint, QString::fromUtf8(text::kDelayRange(language())), textColour());
+}
+
+} // namespace varcel::ui

@@ -1,0 +1,44 @@
+#include "ui/dialogs/single_dialog.h"
+
+#include "lang/dialog_strings.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+
+namespace varcel::ui {
+
+CSingleDialog::CSingleDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent)
+    : SkinnedDialog(Dialog::SingleKey, skin, language, reporter, text::kSingleKeyBackgroundFailed, parent)
+{
+    setWindowTitle(QStringLiteral("Single Key"));
+    if (!hasBackground())
+        return;
+    m_name = makeFace(layout().fields[0], QStringLiteral("keyName"));
+    startKeyCapture(text::kSingleKeyHookFailed, [this](const CapturedKey& key) {
+        m_model.keyEvent(key.name);
+        m_name->setText(QString::fromStdString(m_model.keyName()));
+    });
+}
+
+std::optional<SingleKeyChoice> CSingleDialog::run()
+{
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_model.result();
+}
+
+void CSingleDialog::paintContents(QPainter& painter)
+{
+    // White whatever the skin: the prompt sits on the dark header strip.
+    drawText(painter, layout().prompt, QString::fromUtf8(text::kSingleKeyPrompt(language())), Qt::white);
+}
+
+void CSingleDialog::keyPressEvent(QKeyEvent* event)
+{
+    // The Windows keys do nothing here either.
+    if (!dropCapturedKey(event, true))
+        QDialog::keyPressEvent(event);
+}
+
+} // namespace varcel::ui

@@ -1,0 +1,342 @@
+#include "ui/dialogs/skinned_dialog.h"
+
+#include "device/reporter.h"
+#include "lang/dialog_strings.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cstdio>
+
+namespace varcel::ui {
+
+namespace {
+
+QRect qrect(const Rect& r) { return {r.x, r.y, r.w, r.h}; }
+QPoint middle(const Rect& r) { return {r.x + r.w / 2, r.y + r.h / 2}; }
+
+constexpr int kRowsPerNotch = 3;
+constexpr int kNotch = 120; // angle delta of one wheel notch
+
+// Text fields: white on dark grey (40, 40, 40), in every skin.
+const char* const kFieldStyle =
+    "QLineEdit, QLabel { background: rgb(40, 40, 40); color: white; border: none; padding: 0 4px; }"
+    "QLineEdit:disabled, QLabel:disabled { color: rgb(150, 150, 150); }";
+
+const char* const kListStyle =
+    "QListWidget { background: rgb(40, 40, 40); color: white; border: 1px solid rgb(90, 95, 102); outline: 0; }"
+    "QListWidget::item { padding: 0px; }"
+    "QListWidget::item:selected { background: #2b6cb0; color: white; }";
+
+} // namespace
+
+QFont dialogFont(Language language)
+{
+    QFont font;
+    if (language == Language::English) {
+        font = QFont(QStringLiteral("Arial"));
+        font.setPixelSize(14);
+    } else {
+        // Arial has no Chinese; Noto Sans CJK comes with the set-up.
+        font = QFont(language == Language::SimplifiedChinese ? QStringLiteral("Noto Sans CJK SC")
+                                                              : QStringLiteral("Noto Sans CJK TC"));
+        font.setPixelSize(13);
+    }
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+SkinnedDialog::SkinnedDialog(Dialog which, const Skin& skin, Language language, Reporter& reporter,
+                             const char* failedCaption, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_which(which), m_skin(skin), m_language(language),
+      m_reporter(reporter), m_font(dialogFont(language))
+{
+    setModal(true);
+    setMouseTracking(true);
+    QDialog::setFont(m_font);
+    const DialogLayout& l = layout();
+    m_background = m_skin.image(QString::fromUtf8(l.image.data(), static_cast<qsizetype>(l.image.size())));
+    if (m_background.isNull()) {
+        m_reporter.messageBox(text::kError, failedCaption);
+        // Without its background the dialog still has to be left: it keeps
+        // the layout's size and shows OK, Cancel and close on a plain face.
+        setFixedSize(l.width, l.height);
+        return;
+    }
+    setFixedSize(m_background.size());
+}
+
+SkinnedDialog::~SkinnedDialog() = default;
+
+QString SkinnedDialog::text(const LangText& t) const { return QString::fromUtf8(t(m_language)); }
+
+QPoint SkinnedDialog::okPoint() const { return middle(layout().ok); }
+QPoint SkinnedDialog::cancelPoint() const { return middle(layout().cancel); }
+QPoint SkinnedDialog::closePoint() const { return middle(layout().close); }
+
+QImage SkinnedDialog::grabImage()
+{
+    return grab().toImage();
+}
+
+QLineEdit* SkinnedDialog::makeField(const Rect& where, const QString& objectName)
+{
+    auto* field = new QLineEdit(this);
+    field->setObjectName(objectName);
+    field->setGeometry(qrect(where));
+    field->setAlignment(Qt::AlignCenter);
+    field->setFont(m_font);
+    field->setStyleSheet(QString::fromLatin1(kFieldStyle));
+    field->setFrame(false);
+    field->show();
+    return field;
+}
+
+QLabel* SkinnedDialog::makeFace(const Rect& where, const QString& objectName, Qt::Alignment align)
+{
+    auto* face = new QLabel(this);
+    face->setObjectName(objectName);
+    face->setGeometry(qrect(where));
+    face->setAlignment(align | Qt::AlignVCenter);
+    face->setFont(m_font);
+    face->setStyleSheet(QString::fromLatin1(kFieldStyle));
+    face->setAttribute(Qt::WA_TransparentForMouseEvents);
+    face->show();
+    return face;
+}
+
+void SkinnedDialog::openList(const QStringList& rows, const Rect& where, int selected, std::function<void(int)> chosen)
+{
+    closeList();
+    auto* list = new QListWidget(this);
+    list->setObjectName(QStringLiteral("rowList"));
+    list->setStyleSheet(QString::fromLatin1(kListStyle));
+    list->setFont(m_font);
+    list->setUniformItemSizes(true);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    list->addItems(rows);
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setSizeHint(QSize(where.w - 2, kListRowHeight));
+    list->setGeometry(qrect(where));
+    list->setMouseTracking(true);
+    list->viewport()->setMouseTracking(true);
+    list->viewport()->installEventFilter(this);
+    if (selected >= 0 && selected < list->count())
+        list->setCurrentRow(selected);
+    // The row under the pointer is the selected one; a click takes it.
+    connect(list, &QListWidget::itemEntered, list, [list](QListWidgetItem* item) { list->setCurrentItem(item); });
+    connect(list, &QListWidget::itemClicked, this, [this, list](QListWidgetItem* item) {
+        const int row = list->row(item);
+        auto chosenRow = m_chosen;
+        closeList();
+        if (chosenRow)
+            chosenRow(row);
+    });
+    m_list = list;
+    m_chosen = std::move(chosen);
+    m_wheelRest = 0;
+    list->show();
+    list->raise();
+}
+
+void SkinnedDialog::closeList()
+{
+    if (!m_list)
+        return;
+    QListWidget* list = m_list;
+    m_list = nullptr;
+    m_chosen = nullptr;
+    list->hide();
+    list->deleteLater();
+}
+
+void SkinnedDialog::scrollList(int angleDelta)
+{
+    if (!m_list)
+        return;
+    m_wheelRest += angleDelta;
+    const int notches = m_wheelRest / kNotch;
+    m_wheelRest -= notches * kNotch;
+    if (notches == 0)
+        return;
+    QScrollBar* bar = m_list->verticalScrollBar();
+    // Per-item scrolling: the bar's value is the top row.
+    bar->setValue(bar->value() - notches * kRowsPerNotch);
+}
+
+bool SkinnedDialog::isCapturingKeys() const
+{
+    return m_capture && m_capture->isInstalled();
+}
+
+void SkinnedDialog::startKeyCapture(const char* failureFormat, std::function<void(const CapturedKey&)> handler)
+{
+    auto capture = std::make_unique<KeyCapture>(std::move(handler));
+    if (const int error = capture->install(); error != 0) {
+        char text[96];
+        std::snprintf(text, sizeof text, failureFormat, error);
+        m_reporter.messageBox(text, kAppTitle);
+        return;
+    }
+    m_capture = std::move(capture);
+}
+
+bool SkinnedDialog::dropCapturedKey(QKeyEvent* event, bool windowsKeysToo)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_F1:
+        break;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        if (!windowsKeysToo)
+            return false;
+        break;
+    default:
+        return false;
+    }
+    event->accept();
+    return true;
+}
+
+void SkinnedDialog::done(int result)
+{
+    m_capture.reset();
+    closeList();
+    QDialog::done(result);
+}
+
+void SkinnedDialog::drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QColor& colour,
+                             int flags) const
+{
+    const Qt::Alignment align = spot.align == Align::Left    ? Qt::AlignLeft
+                                : spot.align == Align::Right ? Qt::AlignRight
+                                                             : Qt::AlignHCenter;
+    painter.setPen(colour);
+    QFont font = m_font;
+    const QRect r = qrect(spot.rect);
+    // A text longer than its place is set smaller rather than cut.
+    if (!(flags & Qt::TextWordWrap)) {
+        while (font.pixelSize() > 9 && QFontMetrics(font).horizontalAdvance(text) > r.width())
+            font.setPixelSize(font.pixelSize() - 1);
+    }
+    painter.setFont(font);
+    painter.drawText(r, static_cast<int>(align | Qt::AlignVCenter) | flags, text);
+}
+
+void SkinnedDialog::paintContents(QPainter&) {}
+
+void SkinnedDialog::clickAt(const QPoint&) {}
+
+void SkinnedDialog::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const DialogLayout& l = layout();
+    if (hasBackground()) {
+        painter.drawImage(0, 0, m_background);
+        paintContents(painter);
+    } else {
+        painter.fillRect(rect(), QColor(40, 40, 40));
+        painter.setPen(QColor(90, 95, 102));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    const auto button = [&](const Rect& r, bool over, const QString& normal, const QString& hover) {
+        if (!m_skin.drawImage(painter, over ? hover : normal, r.x, r.y)) {
+            painter.setPen(QColor(150, 150, 150));
+            painter.drawRect(qrect(r).adjusted(0, 0, -1, -1));
+        }
+    };
+    button(l.ok, m_over == Over::Ok, QStringLiteral("button-normal.png"), QStringLiteral("button-over.png"));
+    drawText(painter, {l.ok, Align::Centre}, text(text::kOk), textColour());
+    button(l.cancel, m_over == Over::Cancel, QStringLiteral("button-normal.png"), QStringLiteral("button-over.png"));
+    drawText(painter, {l.cancel, Align::Centre}, text(text::kCancel), textColour());
+    button(l.close, m_over == Over::Close, QStringLiteral("button-close-normal.png"),
+           QStringLiteral("button-close-over.png"));
+}
+
+void SkinnedDialog::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint p = event->position().toPoint();
+    const DialogLayout& l = layout();
+    if (l.ok.contains(p.x(), p.y())) {
+        closeList();
+        accept();
+        return;
+    }
+    if (l.cancel.contains(p.x(), p.y()) || l.close.contains(p.x(), p.y())) {
+        closeList();
+        reject();
+        return;
+    }
+    if (!hasBackground())
+        return;
+    // A click anywhere but on the list's own face closes an open list; a click
+    // on the face is the face's to handle.
+    if (m_list && !l.face.contains(p.x(), p.y())) {
+        closeList();
+        listClosed();
+    }
+    clickAt(p);
+}
+
+void SkinnedDialog::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    const DialogLayout& l = layout();
+    setOver(l.ok.contains(p.x(), p.y())       ? Over::Ok
+            : l.cancel.contains(p.x(), p.y()) ? Over::Cancel
+            : l.close.contains(p.x(), p.y())  ? Over::Close
+                                              : Over::None);
+}
+
+void SkinnedDialog::leaveEvent(QEvent*)
+{
+    setOver(Over::None);
+}
+
+void SkinnedDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        closeList();
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void SkinnedDialog::wheelEvent(QWheelEvent* event)
+{
+    scrollList(event->angleDelta().y());
+}
+
+bool SkinnedDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_list && watched == m_list->viewport() && event->type() == QEvent::Wheel) {
+        scrollList(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SkinnedDialog::setOver(Over over)
+{
+    if (over == m_over)
+        return;
+    m_over = over;
+    update();
+}
+
+} // namespace varcel::ui

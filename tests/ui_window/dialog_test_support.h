@@ -1,0 +1,101 @@
+// A skin folder for dialog tests, screenshots, and running a modal dialog
+// while a test drives it.
+#pragma once
+
+#include "support/temp_dir.h"
+#include "ui/dialogs/skinned_dialog.h"
+#include "ui/skin.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace varcel::test {
+
+// The painted skin `name`, or a copy of it that lacks `missing`.
+inline ui::Skin paintedSkin(const std::string& name, const TempDir& dir, const std::string& missing = {})
+{
+    const std::filesystem::path painted = std::filesystem::path(VARCEL_SKINS_DIR) / name;
+    ui::Skin skin;
+    if (missing.empty()) {
+        skin.setFolder(painted);
+    } else {
+        const std::filesystem::path copy = dir / ("Skins-" + name + "-without-" + missing);
+        std::filesystem::create_directories(copy);
+        for (const auto& entry : std::filesystem::directory_iterator(painted))
+            if (entry.path().filename() != missing)
+                std::filesystem::copy_file(entry.path(), copy / entry.path().filename());
+        skin.setFolder(copy);
+    }
+    if (const auto colour = skin.suggestedTextColour())
+        skin.setTextColour(*colour);
+    return skin;
+}
+
+inline void saveScreenshot(const QImage& image, const std::string& name)
+{
+    std::filesystem::create_directories(VARCEL_SCREENSHOTS_DIR);
+    image.save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name + ".png"));
+}
+
+// The pointer moved to `at`, as the window system reports it.
+inline void hover(QWidget* widget, const QPoint& at)
+{
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+inline void click(QWidget* widget, const QPoint& at)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+}
+
+// Runs `drive` on the dialog once its modal loop runs; `run` starts the loop.
+template <typename Dialog, typename Run>
+auto whileOpen(Dialog& dialog, const std::function<void(Dialog&)>& drive, Run run)
+{
+    bool driven = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        driven = true;
+        dialog.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        drive(dialog);
+        // A drive that did not end the dialog must not leave the test hanging.
+        if (dialog.isVisible())
+            dialog.reject();
+    });
+    auto result = run();
+    EXPECT_TRUE(driven);
+    return result;
+}
+
+// Drives the next modal dialog of type `Dialog` once it is open: for dialogs
+// that a callback creates and runs.
+template <typename Dialog>
+void driveNextDialog(std::function<void(Dialog&)> drive, bool* driven = nullptr, int tries = 200)
+{
+    QTimer::singleShot(tries == 200 ? 0 : 5, [drive = std::move(drive), driven, tries] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            if (driven)
+                *driven = true;
+            // Focus moves between fields only in the active window.
+            dialog->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+            drive(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+            return;
+        }
+        if (tries > 0)
+            driveNextDialog<Dialog>(std::move(drive), driven, tries - 1);
+    });
+}
+
+} // namespace varcel::test
