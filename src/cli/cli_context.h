@@ -113,4 +113,8 @@ void writeFirstRunLabels(CliContext& context, const ConfigStore& store);
 void addDeviceCommands(CLI::App& app, CliContext& context);
 void addSessionCommands(CLI::App& app, CliContext& context);
 
+// What "varcelctl apply" does: the data folder's configuration to the mouse,
+// then config.bin and the labels saved. Returns the exit status.
+int applyConfiguration(CliContext& context);
+
 } // namespace varcel

@@ -202,6 +202,11 @@ int simCommand(CliContext& context, const std::vector<std::string>& words)
 
 } // namespace
 
+int applyConfiguration(CliContext& context)
+{
+    return apply(context);
+}
+
 void addSessionCommands(CLI::App& app, CliContext& context)
 {
     auto* applyCmd = app.add_subcommand(

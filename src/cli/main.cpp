@@ -4,6 +4,7 @@
 #include "cli/cmd_buttons.h"
 #include "cli/cmd_macros.h"
 #include "cli/cmd_settings.h"
+#include "cli/cmd_profile.h"
 
 #include <iostream>
 
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
     addButtonCommands(app, context);
     addMacroCommands(app, context);
     addSettingsCommands(app, context);
+    addProfileCommands(app, context);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,83 @@
+// varcelctl export and import: the data folder's whole configuration as one
+// profile file, and back.
+#include "cli/cmd_profile.h"
+
+#include "cli/cli_context.h"
+#include "cli/profile.h"
+#include "platform/atomic_file.h"
+
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+
+namespace varcel {
+
+namespace {
+
+int exportProfile(CliContext& context, const std::string& file)
+{
+    Profile profile;
+    try {
+        profile = readProfile(context.dataDir().path);
+    } catch (const std::runtime_error& e) {
+        throw CliError{e.what()};
+    }
+    const std::string text = profileToJson(profile).dump(2) + "\n";
+    if (file.empty() || file == "-") {
+        std::cout << text;
+        return 0;
+    }
+    if (const int error = replaceFileAtomically(file, text.data(), text.size()))
+        throw CliError{"could not write " + file + ": " + std::strerror(error)};
+    std::cout << "Exported " << context.dataDir().path.string() << " to " << file << "\n";
+    return 0;
+}
+
+int importProfile(CliContext& context, const std::string& file, bool andApply)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw CliError{"cannot read " + file, 2};
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    std::vector<ProfileProblem> problems;
+    const Profile profile = profileFromText(text, problems);
+    if (!problems.empty()) {
+        for (const ProfileProblem& problem : problems)
+            std::cerr << file << ": " << problem.path << " " << problem.message << "\n";
+        throw CliError{"the profile was not imported; nothing was changed", 2};
+    }
+    try {
+        writeProfile(context.dataDir().path, profile);
+    } catch (const std::runtime_error& e) {
+        throw CliError{e.what()};
+    }
+    std::cout << "Imported " << file << " into " << context.dataDir().path.string() << "\n";
+    return andApply ? applyConfiguration(context) : 0;
+}
+
+} // namespace
+
+void addProfileCommands(CLI::App& app, CliContext& context)
+{
+    auto file = std::make_shared<std::string>();
+    auto* exportCmd = app.add_subcommand(
+        "export", "Write the whole configuration (config.bin, the labels of every language, the macros) as a JSON "
+                  "profile to FILE, or to standard output");
+    exportCmd->add_option("FILE", *file, "The profile to write (\"-\" or none: standard output)");
+    exportCmd->callback([&context, file] { context.run = [&context, file] { return exportProfile(context, *file); }; });
+
+    auto importFile = std::make_shared<std::string>();
+    auto apply = std::make_shared<bool>(false);
+    auto* importCmd = app.add_subcommand(
+        "import", "Read a profile into the data folder: everything is checked first, then config.bin, str.ini and "
+                  "record.ini are replaced");
+    importCmd->add_option("FILE", *importFile, "The profile to read")->required();
+    importCmd->add_flag("--apply", *apply, "Then send the configuration to the mouse, as \"Apply\" does");
+    importCmd->callback([&context, importFile, apply] {
+        context.run = [&context, importFile, apply] { return importProfile(context, *importFile, *apply); };
+    });
+}
+
+} // namespace varcel

@@ -1,0 +1,737 @@
+#include "cli/profile.h"
+
+#include "buttons/button_model.h"
+#include "buttons/key_tables.h"
+#include "buttons/labels_file.h"
+#include "device/config_store.h"
+#include "lang/ui_strings.h"
+#include "macros/macro_encoder.h"
+#include "macros/macro_entry.h"
+#include "macros/macro_page.h"
+#include "platform/atomic_file.h"
+#include "platform/ini_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+
+namespace varcel {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+using img::LayerArray;
+
+// A str.ini value longer than this is cut when read, so a profile may not hold one.
+constexpr std::size_t kLabelLimit = 1023;
+
+enum class FieldKind {
+    Function, // the function list's English row text (0 to 15)
+    Byte,     // 0 to 255
+    Key,      // a key name of the key-name table, or the code 0 to 255
+    Macro,    // macro number 1 to 256 (the image keeps it less one)
+};
+
+struct ButtonField {
+    const char* name;
+    LayerArray array;
+    FieldKind kind;
+};
+
+// Every array of a layer, so that a profile carries each byte of a button,
+// also the ones its current function does not use: choosing that function
+// again in the window finds them as they were.
+constexpr ButtonField kButtonFields[] = {
+    {"function", LayerArray::Kind, FieldKind::Function},
+    {"mediaRow", LayerArray::MediaIndex, FieldKind::Byte},
+    {"mediaCode", LayerArray::MediaCode, FieldKind::Byte},
+    {"applicationRow", LayerArray::AppIndex, FieldKind::Byte},
+    {"applicationCodeHigh", LayerArray::AppCodeHigh, FieldKind::Byte},
+    {"applicationCodeLow", LayerArray::AppCodeLow, FieldKind::Byte},
+    {"fireKeyRow", LayerArray::FireIndex, FieldKind::Byte},
+    {"fireKey", LayerArray::FireCode, FieldKind::Key},
+    {"fireSpeed", LayerArray::FireSpeed, FieldKind::Byte},
+    {"fireTimes", LayerArray::FireTimes, FieldKind::Byte},
+    {"singleKey", LayerArray::SingleKey, FieldKind::Key},
+    {"comboModifiers", LayerArray::ComboModifiers, FieldKind::Byte},
+    {"comboKey1", LayerArray::ComboKey1, FieldKind::Key},
+    {"comboKey2", LayerArray::ComboKey2, FieldKind::Key},
+    {"macro", LayerArray::MacroNumber, FieldKind::Macro},
+    {"macroRepeat", LayerArray::MacroRepeat, FieldKind::Byte},
+};
+constexpr const char* kDpiSwitchField = "dpiSwitch";
+
+struct ByteRun {
+    const char* name;
+    std::size_t offset;
+    std::size_t size;
+};
+// Bytes the program never reads; a profile keeps them so config.bin comes back whole.
+constexpr ByteRun kUnusedRuns[] = {
+    {"0x780", img::kUnused780, 5},
+    {"0x786", img::kUnused786, 1},
+    {"0x793", img::kUnused793, 8},
+    {"0x7A2", img::kUnused7A2, 1},
+};
+
+const char* layerName(Layer layer) { return layer == Layer::A ? "A" : "B"; }
+
+std::string hexRun(const ConfigImage& image, std::size_t offset, std::size_t size)
+{
+    std::string out;
+    char cell[4];
+    for (std::size_t i = 0; i < size; ++i) {
+        std::snprintf(cell, sizeof cell, "%02X", image[offset + i]);
+        out += (i == 0 ? "" : " ") + std::string(cell);
+    }
+    return out;
+}
+
+// A key code as its name when the key-name table gives that name back this
+// code; otherwise (0, or a code without a name) the number.
+json keyValue(std::uint8_t code)
+{
+    if (code != 0)
+        for (const KeyNameRow& row : kKeyNameTable)
+            if (row.code == code && keyCodeOfName(row.name) == code)
+                return row.name;
+    return code;
+}
+
+// A one-byte flag as true or false when it holds 1 or 0, as the window writes it.
+json flagValue(std::uint8_t value)
+{
+    if (value <= 1)
+        return value == 1;
+    return value;
+}
+
+json functionValue(std::uint8_t kind)
+{
+    if (kind < kFunctionKindCount)
+        return functionName(Language::English, static_cast<FunctionKind>(kind));
+    return kind;
+}
+
+unsigned reportRateHz(unsigned code) { return code == 0 ? 0 : 1000 / code; }
+
+std::optional<std::string> rgbModeName(unsigned mode)
+{
+    const UiString modes[] = {UiString::StandardMode, UiString::RespirationMode, UiString::NeonMode};
+    if (mode < 1 || mode > 3)
+        return std::nullopt;
+    return uiString(Language::English, modes[mode - 1]);
+}
+
+// Checks a document against the format and fills a profile, collecting every
+// problem with its path.
+class Reader {
+public:
+    explicit Reader(std::vector<ProfileProblem>& problems) : m_problems(problems) {}
+
+    void fail(const std::string& path, std::string message) { m_problems.push_back({path, std::move(message)}); }
+
+    // The object at path, its members checked against the names it may have.
+    bool object(const json& value, const std::string& path, std::initializer_list<const char*> known)
+    {
+        if (!value.is_object()) {
+            fail(path, "must be an object");
+            return false;
+        }
+        for (const auto& [key, member] : value.items()) {
+            bool found = false;
+            for (const char* name : known)
+                found = found || key == name;
+            if (!found)
+                fail(path + "." + key, "is not a field of a profile");
+        }
+        return true;
+    }
+
+    // A required member; reports its absence.
+    const json* member(const json& parent, const std::string& path, const char* key)
+    {
+        if (!parent.is_object() || !parent.contains(key)) {
+            fail(path + "." + key, "is missing");
+            return nullptr;
+        }
+        return &parent.at(key);
+    }
+
+    const json* array(const json& parent, const std::string& path, const char* key, std::size_t size)
+    {
+        const json* value = member(parent, path, key);
+        if (!value)
+            return nullptr;
+        if (!value->is_array() || value->size() != size) {
+            fail(path + "." + key, "must be a list of " + std::to_string(size) + " entries");
+            return nullptr;
+        }
+        return value;
+    }
+
+    std::optional<unsigned> number(const json& value, const std::string& path, unsigned lowest, unsigned highest)
+    {
+        bool inRange = false;
+        if (value.is_number_unsigned()) {
+            const auto n = value.get<std::uint64_t>();
+            inRange = n >= lowest && n <= highest;
+        } else if (value.is_number_integer()) {
+            const auto n = value.get<std::int64_t>();
+            inRange = n >= static_cast<std::int64_t>(lowest) && n <= static_cast<std::int64_t>(highest);
+        }
+        if (!inRange) {
+            fail(path, "must be a whole number from " + std::to_string(lowest) + " to " + std::to_string(highest) +
+                           ", not " + value.dump());
+            return std::nullopt;
+        }
+        return static_cast<unsigned>(value.get<std::uint64_t>());
+    }
+
+    void byteAt(const json& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at)
+    {
+        if (const json* value = member(parent, path, key))
+            if (auto n = number(*value, path + "." + key, 0, 255))
+                image[at] = static_cast<std::uint8_t>(*n);
+    }
+
+    void flagAt(const json& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at)
+    {
+        const json* value = member(parent, path, key);
+        if (!value)
+            return;
+        if (value->is_boolean())
+            image[at] = value->get<bool>() ? 1 : 0;
+        else if (auto n = number(*value, path + "." + key, 0, 255))
+            image[at] = static_cast<std::uint8_t>(*n);
+    }
+
+    // "01 02 03": exactly `size` bytes, two hexadecimal digits each.
+    void hexAt(const json& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at,
+               std::size_t size)
+    {
+        const json* value = member(parent, path, key);
+        if (!value)
+            return;
+        const std::string where = path + "." + key;
+        const std::string expected =
+            "must be " + std::to_string(size) + " bytes as two hexadecimal digits each, separated by spaces";
+        if (!value->is_string()) {
+            fail(where, expected);
+            return;
+        }
+        const std::string text = value->get<std::string>();
+        if (text.size() != 3 * size - 1) {
+            fail(where, expected);
+            return;
+        }
+        std::vector<std::uint8_t> bytes;
+        for (std::size_t i = 0; i < size; ++i) {
+            const char* cell = text.c_str() + 3 * i;
+            const bool separated = i + 1 == size || cell[2] == ' ';
+            if (!std::isxdigit(static_cast<unsigned char>(cell[0])) ||
+                !std::isxdigit(static_cast<unsigned char>(cell[1])) || !separated) {
+                fail(where, expected);
+                return;
+            }
+            bytes.push_back(static_cast<std::uint8_t>(std::stoul(std::string(cell, 2), nullptr, 16)));
+        }
+        std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+
+    void keyAt(const json& value, const std::string& path, ConfigImage& image, std::size_t at)
+    {
+        if (value.is_string()) {
+            const std::string name = value.get<std::string>();
+            if (const std::uint8_t code = keyCodeOfName(name))
+                image[at] = code;
+            else
+                fail(path, "unknown key name \"" + name + "\" (key names as varcelctl button takes them, or a code "
+                           "from 0 to 255)");
+            return;
+        }
+        if (auto n = number(value, path, 0, 255))
+            image[at] = static_cast<std::uint8_t>(*n);
+    }
+
+    void functionAt(const json& value, const std::string& path, ConfigImage& image, std::size_t at)
+    {
+        if (value.is_string()) {
+            const std::string name = value.get<std::string>();
+            for (int kind = 0; kind < kFunctionKindCount; ++kind) {
+                if (name == functionName(Language::English, static_cast<FunctionKind>(kind))) {
+                    image[at] = static_cast<std::uint8_t>(kind);
+                    return;
+                }
+            }
+            std::string known;
+            for (int kind = 0; kind < kFunctionKindCount; ++kind)
+                known += std::string(kind ? ", " : "") + functionName(Language::English, static_cast<FunctionKind>(kind));
+            fail(path, "unknown function \"" + name + "\" (one of: " + known + ")");
+            return;
+        }
+        if (auto n = number(value, path, 0, kFunctionKindCount - 1))
+            image[at] = static_cast<std::uint8_t>(*n);
+    }
+
+    // A member that only tells the reader something (a position, a name, a
+    // rate in hertz) may be left out; when given it must agree.
+    void agrees(const json& parent, const std::string& path, const char* key, const json& expected)
+    {
+        if (parent.is_object() && parent.contains(key) && parent.at(key) != expected)
+            fail(path + "." + key, "is " + parent.at(key).dump() + " but the profile's values make it " +
+                                       (expected.is_null() ? std::string("absent") : expected.dump()));
+    }
+
+private:
+    std::vector<ProfileProblem>& m_problems;
+};
+
+// The element names of a button object: "button", "dpiSwitch" and the arrays.
+std::vector<const char*> buttonFieldNames()
+{
+    std::vector<const char*> names{"button", kDpiSwitchField};
+    for (const ButtonField& field : kButtonFields)
+        names.push_back(field.name);
+    return names;
+}
+
+void readButton(Reader& r, const json& b, const std::string& path, Layer layer, std::size_t slot, ConfigImage& image)
+{
+    if (!b.is_object()) {
+        r.fail(path, "must be an object");
+        return;
+    }
+    const auto names = buttonFieldNames();
+    for (const auto& [key, value] : b.items())
+        if (std::none_of(names.begin(), names.end(), [&](const char* n) { return key == n; }))
+            r.fail(path + "." + key, "is not a field of a button");
+    r.agrees(b, path, "button", slot + 1);
+    r.byteAt(b, path, kDpiSwitchField, image, img::dpiSwitch(layer, slot));
+    for (const ButtonField& field : kButtonFields) {
+        const std::size_t at = img::at(layer, field.array, slot);
+        const json* value = r.member(b, path, field.name);
+        if (!value)
+            continue;
+        const std::string where = path + "." + field.name;
+        switch (field.kind) {
+        case FieldKind::Function: r.functionAt(*value, where, image, at); break;
+        case FieldKind::Byte:
+            if (auto n = r.number(*value, where, 0, 255))
+                image[at] = static_cast<std::uint8_t>(*n);
+            break;
+        case FieldKind::Key: r.keyAt(*value, where, image, at); break;
+        case FieldKind::Macro:
+            if (auto n = r.number(*value, where, 1, 256))
+                image[at] = static_cast<std::uint8_t>(*n - 1);
+            break;
+        }
+    }
+}
+
+void readConfiguration(Reader& r, const json& c, const std::string& path, Profile& profile)
+{
+    if (!r.object(c, path, {"firstRunFlag", "layerShown", "layers", "reportRate", "dpiStages", "lighting", "pointer",
+                            "macroBlocks", "unused"}))
+        return;
+    ConfigImage& image = profile.image;
+    if (const json* flag = r.member(c, path, "firstRunFlag"))
+        if (auto n = r.number(*flag, path + ".firstRunFlag", 0, 255))
+            profile.firstRunFlag = static_cast<std::uint8_t>(*n);
+    if (const json* shown = r.member(c, path, "layerShown")) {
+        if (*shown == "A" || *shown == "B")
+            image[img::kLayerShown] = *shown == "A" ? 0 : 1;
+        else if (shown->is_string())
+            r.fail(path + ".layerShown", "must be \"A\", \"B\" or a number from 0 to 255");
+        else if (auto n = r.number(*shown, path + ".layerShown", 0, 255))
+            image[img::kLayerShown] = static_cast<std::uint8_t>(*n);
+    }
+
+    if (const json* layers = r.member(c, path, "layers"); layers && r.object(*layers, path + ".layers", {"A", "B"})) {
+        for (Layer layer : {Layer::A, Layer::B}) {
+            const std::string lpath = path + ".layers";
+            if (const json* buttons = r.array(*layers, lpath, layerName(layer), kButtonSlots))
+                for (std::size_t slot = 0; slot < kButtonSlots; ++slot)
+                    readButton(r, (*buttons)[slot], lpath + "." + layerName(layer) + "[" + std::to_string(slot) + "]",
+                               layer, slot, image);
+        }
+    }
+
+    if (const json* rate = r.member(c, path, "reportRate"); rate && r.object(*rate, path + ".reportRate", {"code", "hz"})) {
+        r.byteAt(*rate, path + ".reportRate", "code", image, img::kReportRate);
+        r.agrees(*rate, path + ".reportRate", "hz", reportRateHz(image[img::kReportRate]));
+    }
+
+    if (const json* stages = r.array(c, path, "dpiStages", img::kDpiStageFlags)) {
+        for (std::size_t i = 0; i < img::kDpiStageFlags; ++i) {
+            const std::string spath = path + ".dpiStages[" + std::to_string(i) + "]";
+            const json& s = (*stages)[i];
+            if (i < img::kDpiStages ? !r.object(s, spath, {"stage", "enabled", "row"})
+                                    : !r.object(s, spath, {"stage", "enabled"}))
+                continue;
+            r.agrees(s, spath, "stage", i + 1);
+            r.flagAt(s, spath, "enabled", image, img::kDpiEnabled + i);
+            if (i < img::kDpiStages)
+                r.byteAt(s, spath, "row", image, img::kDpiValue + i);
+        }
+    }
+
+    const std::string lpath = path + ".lighting";
+    if (const json* l = r.member(c, path, "lighting");
+        l && r.object(*l, lpath, {"mode", "modeName", "firstParameters", "secondParameters", "loopColours",
+                                  "dpiColourBits"})) {
+        r.byteAt(*l, lpath, "mode", image, img::kRgbMode);
+        const auto name = rgbModeName(image[img::kRgbMode]);
+        r.agrees(*l, lpath, "modeName", name ? json(*name) : json());
+        r.hexAt(*l, lpath, "firstParameters", image, img::kRgbParam1, 3);
+        r.hexAt(*l, lpath, "secondParameters", image, img::kRgbParam2, 3);
+        r.hexAt(*l, lpath, "dpiColourBits", image, img::kDpiColourBits, img::kDpiColourBytes);
+        if (const json* colours = r.array(*l, lpath, "loopColours", img::kLoopColourCount)) {
+            for (std::size_t i = 0; i < img::kLoopColourCount; ++i) {
+                const std::string cpath = lpath + ".loopColours[" + std::to_string(i) + "]";
+                const json& col = (*colours)[i];
+                if (!r.object(col, cpath, {"colour", "enabled", "rgb"}))
+                    continue;
+                r.agrees(col, cpath, "colour", i + 1);
+                r.flagAt(col, cpath, "enabled", image, img::kLoopEnabled + i);
+                const json* rgb = r.member(col, cpath, "rgb");
+                if (!rgb)
+                    continue;
+                const std::string text = rgb->is_string() ? rgb->get<std::string>() : std::string();
+                const bool ok = text.size() == 7 && text[0] == '#' &&
+                                std::all_of(text.begin() + 1, text.end(),
+                                            [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)); });
+                if (!ok) {
+                    r.fail(cpath + ".rgb", "must be a colour written #RRGGBB");
+                    continue;
+                }
+                for (std::size_t k = 0; k < 3; ++k)
+                    image[img::kLoopColours + 3 * i + k] =
+                        static_cast<std::uint8_t>(std::stoul(text.substr(1 + 2 * k, 2), nullptr, 16));
+            }
+        }
+    }
+
+    const std::string ppath = path + ".pointer";
+    if (const json* p = r.member(c, path, "pointer");
+        p && r.object(*p, ppath, {"enhancePointerPrecision", "scrollOneScreen", "speed", "scrollLines",
+                                  "doubleClickStep"})) {
+        r.flagAt(*p, ppath, "enhancePointerPrecision", image, img::kPointerPrecision);
+        r.flagAt(*p, ppath, "scrollOneScreen", image, img::kScrollOneScreen);
+        r.byteAt(*p, ppath, "speed", image, img::kPointerSpeed);
+        r.byteAt(*p, ppath, "scrollLines", image, img::kScrollLines);
+        r.byteAt(*p, ppath, "doubleClickStep", image, img::kDoubleClick);
+    }
+
+    if (const json* blocks = r.array(c, path, "macroBlocks", kMacroCount)) {
+        for (std::size_t i = 0; i < kMacroCount; ++i) {
+            const std::string bpath = path + ".macroBlocks[" + std::to_string(i) + "]";
+            const json& b = (*blocks)[i];
+            if (!r.object(b, bpath, {"macro", "loopCount", "events"}))
+                continue;
+            r.agrees(b, bpath, "macro", i + 1);
+            if (const json* loops = r.member(b, bpath, "loopCount"))
+                if (auto n = r.number(*loops, bpath + ".loopCount", 0, 65535))
+                    setLoopCount(image, i + 1, static_cast<std::uint16_t>(*n));
+            r.hexAt(b, bpath, "events", image, img::macroBlock(i + 1) + kEventStreamOffset, kEventStreamSize);
+        }
+    }
+
+    if (const json* unused = r.member(c, path, "unused");
+        unused && r.object(*unused, path + ".unused", {"0x780", "0x786", "0x793", "0x7A2"}))
+        for (const ByteRun& run : kUnusedRuns)
+            r.hexAt(*unused, path + ".unused", run.name, image, run.offset, run.size);
+}
+
+bool holdsLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+void readLabels(Reader& r, const json& l, const std::string& path, Profile& profile)
+{
+    if (!r.object(l, path, {"Setting-CHS", "Setting-CHT", "Setting-EN"}))
+        return;
+    for (int index = 0; index < kLanguageCount; ++index) {
+        const char* section = labelSectionName(languageFromIndex(index));
+        const json* labels = r.member(l, path, section);
+        if (!labels)
+            continue;
+        const std::string spath = path + "." + section;
+        if (!labels->is_object()) {
+            r.fail(spath, "must be an object of the keys Item1 to Item12 and Item13 to Item123");
+            continue;
+        }
+        for (const auto& [key, value] : labels->items()) {
+            bool known = false;
+            for (std::size_t i = 0; i < kLabelCount; ++i)
+                known = known || key == labelKey(i);
+            if (!known)
+                r.fail(spath + "." + key, "is not a label key (Item1 to Item12, Item13, Item23 ... Item123)");
+        }
+        for (std::size_t i = 0; i < kLabelCount; ++i) {
+            const std::string key = labelKey(i);
+            const json* value = r.member(*labels, spath, key.c_str());
+            if (!value)
+                continue;
+            if (!value->is_string()) {
+                r.fail(spath + "." + key, "must be a text");
+                continue;
+            }
+            std::string text = value->get<std::string>();
+            if (holdsLineBreak(text) || characterCount(text) > kLabelLimit)
+                r.fail(spath + "." + key, "must be one line of at most " + std::to_string(kLabelLimit) + " characters");
+            profile.labels[static_cast<std::size_t>(index)][i] = std::move(text);
+        }
+    }
+}
+
+bool knownMacroKeyName(const std::string& name)
+{
+    // The key-name service names the backslash and menu keys, which have no code.
+    return keyCodeOfName(name) != 0 || name == "\\" || name == "Application";
+}
+
+void readMacros(Reader& r, const json& m, const std::string& path, Profile& profile)
+{
+    if (!m.is_array()) {
+        r.fail(path, "must be a list of macros");
+        return;
+    }
+    if (m.size() > kMacroCount)
+        r.fail(path, "holds " + std::to_string(m.size()) + " macros; the mouse has blocks for " +
+                         std::to_string(kMacroCount));
+    for (std::size_t i = 0; i < m.size(); ++i) {
+        const std::string mpath = path + "[" + std::to_string(i) + "]";
+        const json& macro = m[i];
+        if (!r.object(macro, mpath, {"name", "entries"}))
+            continue;
+        StoredMacro stored;
+        if (const json* name = r.member(macro, mpath, "name")) {
+            stored.name = name->is_string() ? name->get<std::string>() : std::string();
+            if (!name->is_string() || !isStorableMacroName(stored.name) ||
+                characterCount(stored.name) > kMacroNameLength)
+                r.fail(mpath + ".name", "must be a name of 1 to " + std::to_string(kMacroNameLength) +
+                                            " characters without [, ], =, line breaks or blanks at either end");
+            for (const StoredMacro& earlier : profile.macros)
+                if (equalsIgnoringCase(earlier.name, stored.name))
+                    r.fail(mpath + ".name", "\"" + stored.name + "\" is the name of an earlier macro");
+        }
+        if (const json* entries = r.member(macro, mpath, "entries")) {
+            if (!entries->is_array()) {
+                r.fail(mpath + ".entries", "must be a list of entries");
+            } else {
+                bool entriesOk = true;
+                for (std::size_t k = 0; k < entries->size(); ++k) {
+                    const std::string epath = mpath + ".entries[" + std::to_string(k) + "]";
+                    const json& entry = (*entries)[k];
+                    if (!entry.is_string() || holdsLineBreak(entry.get<std::string>())) {
+                        r.fail(epath, "must be one line of text");
+                        entriesOk = false;
+                        continue;
+                    }
+                    const std::string text = entry.get<std::string>();
+                    if (isKeyEvent(text) && !knownMacroKeyName(entryKeyName(text))) {
+                        r.fail(epath, "unknown key name \"" + entryKeyName(text) + "\"");
+                        entriesOk = false;
+                    }
+                    stored.entries.push_back(text);
+                }
+                if (entriesOk) {
+                    const MacroFit fit = measureMacro(stored.entries);
+                    if (!fit.fits())
+                        r.fail(mpath + ".entries", "does not fit a macro block: " + std::to_string(fit.eventsThatFit) +
+                                                       " of its " + std::to_string(fit.events) + " key events fit");
+                }
+            }
+        }
+        profile.macros.push_back(std::move(stored));
+    }
+}
+
+std::string readWhole(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+nlohmann::ordered_json profileToJson(const Profile& profile)
+{
+    const ConfigImage& image = profile.image;
+    json c;
+    c["firstRunFlag"] = profile.firstRunFlag;
+    const std::uint8_t shown = image[img::kLayerShown];
+    c["layerShown"] = shown == 0 ? json("A") : shown == 1 ? json("B") : json(shown);
+    for (Layer layer : {Layer::A, Layer::B}) {
+        json buttons = json::array();
+        for (std::size_t slot = 0; slot < kButtonSlots; ++slot) {
+            json b;
+            b["button"] = slot + 1;
+            for (const ButtonField& field : kButtonFields) {
+                const std::uint8_t value = image[img::at(layer, field.array, slot)];
+                switch (field.kind) {
+                case FieldKind::Function: b[field.name] = functionValue(value); break;
+                case FieldKind::Byte: b[field.name] = value; break;
+                case FieldKind::Key: b[field.name] = keyValue(value); break;
+                case FieldKind::Macro: b[field.name] = value + 1; break;
+                }
+                if (field.kind == FieldKind::Function)
+                    b[kDpiSwitchField] = image[img::dpiSwitch(layer, slot)];
+            }
+            buttons.push_back(b);
+        }
+        c["layers"][layerName(layer)] = buttons;
+    }
+    const unsigned rate = image[img::kReportRate];
+    c["reportRate"] = {{"code", rate}, {"hz", reportRateHz(rate)}};
+    json stages = json::array();
+    for (std::size_t i = 0; i < img::kDpiStageFlags; ++i) {
+        json s{{"stage", i + 1}, {"enabled", flagValue(image[img::kDpiEnabled + i])}};
+        if (i < img::kDpiStages)
+            s["row"] = image[img::kDpiValue + i];
+        stages.push_back(s);
+    }
+    c["dpiStages"] = stages;
+
+    json l;
+    l["mode"] = image[img::kRgbMode];
+    if (const auto name = rgbModeName(image[img::kRgbMode]))
+        l["modeName"] = *name;
+    l["firstParameters"] = hexRun(image, img::kRgbParam1, 3);
+    l["secondParameters"] = hexRun(image, img::kRgbParam2, 3);
+    json colours = json::array();
+    for (std::size_t i = 0; i < img::kLoopColourCount; ++i) {
+        char rgb[8];
+        const std::size_t at = img::kLoopColours + 3 * i;
+        std::snprintf(rgb, sizeof rgb, "#%02X%02X%02X", image[at], image[at + 1], image[at + 2]);
+        colours.push_back({{"colour", i + 1}, {"enabled", flagValue(image[img::kLoopEnabled + i])}, {"rgb", rgb}});
+    }
+    l["loopColours"] = colours;
+    l["dpiColourBits"] = hexRun(image, img::kDpiColourBits, img::kDpiColourBytes);
+    c["lighting"] = l;
+
+    c["pointer"] = {
+        {"enhancePointerPrecision", flagValue(image[img::kPointerPrecision])},
+        {"scrollOneScreen", flagValue(image[img::kScrollOneScreen])},
+        {"speed", image[img::kPointerSpeed]},
+        {"scrollLines", image[img::kScrollLines]},
+        {"doubleClickStep", image[img::kDoubleClick]},
+    };
+    json blocks = json::array();
+    for (std::size_t n = 1; n <= kMacroCount; ++n)
+        blocks.push_back({{"macro", n},
+                          {"loopCount", loopCount(image, n)},
+                          {"events", hexRun(image, img::macroBlock(n) + kEventStreamOffset, kEventStreamSize)}});
+    c["macroBlocks"] = blocks;
+    json unused;
+    for (const ByteRun& run : kUnusedRuns)
+        unused[run.name] = hexRun(image, run.offset, run.size);
+    c["unused"] = unused;
+
+    json labels;
+    for (int index = 0; index < kLanguageCount; ++index) {
+        json section = json::object();
+        for (std::size_t i = 0; i < kLabelCount; ++i)
+            section[labelKey(i)] = profile.labels[static_cast<std::size_t>(index)][i];
+        labels[labelSectionName(languageFromIndex(index))] = section;
+    }
+    json macros = json::array();
+    for (const StoredMacro& macro : profile.macros)
+        macros.push_back({{"name", macro.name}, {"entries", macro.entries}});
+
+    json doc;
+    doc[kProfileVersionKey] = kProfileVersion;
+    doc["configuration"] = c;
+    doc["labels"] = labels;
+    doc["macros"] = macros;
+    return doc;
+}
+
+Profile profileFromText(std::string_view text, std::vector<ProfileProblem>& problems)
+{
+    Profile profile;
+    Reader r(problems);
+    json doc;
+    try {
+        doc = json::parse(text);
+    } catch (const json::parse_error& e) {
+        r.fail("$", std::string("is not JSON: ") + e.what());
+        return profile;
+    }
+    if (!r.object(doc, "$", {kProfileVersionKey, "configuration", "labels", "macros"}))
+        return profile;
+    const json* version = r.member(doc, "$", kProfileVersionKey);
+    if (version && *version != kProfileVersion) {
+        r.fail(std::string("$.") + kProfileVersionKey,
+               "is " + version->dump() + "; this varcelctl reads profiles of version " +
+                   std::to_string(kProfileVersion));
+        return profile;
+    }
+    if (const json* c = r.member(doc, "$", "configuration"))
+        readConfiguration(r, *c, "$.configuration", profile);
+    if (const json* l = r.member(doc, "$", "labels"))
+        readLabels(r, *l, "$.labels", profile);
+    if (const json* m = r.member(doc, "$", "macros"))
+        readMacros(r, *m, "$.macros", profile);
+    return profile;
+}
+
+Profile readProfile(const std::filesystem::path& dataDir)
+{
+    Profile profile;
+    const auto configPath = dataDir / kConfigFileName;
+    const std::string bytes = readWhole(configPath);
+    if (bytes.size() != kConfigFileSize)
+        throw std::runtime_error("no usable " + configPath.string() + " (it must be " +
+                                 std::to_string(kConfigFileSize) + " bytes)");
+    profile.firstRunFlag = static_cast<std::uint8_t>(bytes[0]);
+    std::memcpy(profile.image.data(), bytes.data() + 1, kImageSize);
+    for (int index = 0; index < kLanguageCount; ++index) {
+        SkinSettings skin;
+        varcel::readLabels(dataDir / kLabelsFileName, languageFromIndex(index),
+                           profile.labels[static_cast<std::size_t>(index)], skin);
+    }
+    profile.macros = MacroStore(dataDir / MacroStore::kFileName).loadAll();
+    return profile;
+}
+
+void writeProfile(const std::filesystem::path& dataDir, const Profile& profile)
+{
+    const auto configPath = dataDir / kConfigFileName;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(configPath, ec))
+        throw std::runtime_error("no " + configPath.string() + " to replace (the program never creates it)");
+
+    // record.ini holds nothing but the macros, so it is written anew.
+    IniFile record;
+    for (const StoredMacro& macro : profile.macros) {
+        record.setValue(macro.name, MacroStore::kItemCountKey, std::to_string(macro.entries.size()));
+        for (std::size_t i = 0; i < macro.entries.size(); ++i)
+            record.setValue(macro.name, "Item" + std::to_string(i), macro.entries[i]);
+    }
+    const auto recordPath = dataDir / MacroStore::kFileName;
+    if (record.save(recordPath) != 0)
+        throw std::runtime_error("could not write " + recordPath.string() + "; nothing was changed");
+
+    const auto strIni = dataDir / kLabelsFileName;
+    IniFile labels = IniFile::load(strIni);
+    for (int index = 0; index < kLanguageCount; ++index)
+        for (std::size_t i = 0; i < kLabelCount; ++i)
+            labels.setValue(labelSectionName(languageFromIndex(index)), labelKey(i),
+                            profile.labels[static_cast<std::size_t>(index)][i]);
+    if (labels.save(strIni) != 0)
+        throw std::runtime_error("could not write " + strIni.string() + "; only record.ini was replaced");
+
+    std::array<std::uint8_t, kConfigFileSize> bytes{};
+    bytes[0] = profile.firstRunFlag;
+    std::copy(profile.image.begin(), profile.image.end(), bytes.begin() + 1);
+    if (replaceFileAtomically(configPath, bytes.data(), bytes.size()) != 0)
+        throw std::runtime_error("could not write " + configPath.string() +
+                                 "; record.ini and str.ini were replaced, config.bin was not");
+}
+
+} // namespace varcel

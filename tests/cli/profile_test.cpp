@@ -1,0 +1,274 @@
+// Profiles: export then import gives the same files back; a bad profile is
+// refused with the JSON path of what is wrong and leaves the data folder as
+// it was; a profile carries a configuration from one data folder to another.
+#include "cli/profile.h"
+#include "device/config_store.h"
+#include "support/cli_run.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <functional>
+#include <map>
+#include <random>
+
+namespace varcel {
+namespace {
+
+using json = nlohmann::ordered_json;
+using test::CliRun;
+
+// An image of random bytes, but for the function kinds, which a profile
+// names by the function list (rows 0 to 15).
+Profile randomProfile(std::mt19937& rng)
+{
+    std::uniform_int_distribution<int> byte(0, 255);
+    Profile p;
+    p.firstRunFlag = static_cast<std::uint8_t>(byte(rng));
+    for (auto& b : p.image)
+        b = static_cast<std::uint8_t>(byte(rng));
+    for (Layer layer : {Layer::A, Layer::B})
+        for (std::size_t slot = 0; slot < kButtonSlots; ++slot)
+            p.image[img::at(layer, img::LayerArray::Kind, slot)] = static_cast<std::uint8_t>(byte(rng) % 16);
+    const char* words[] = {"Left Click", "单键-F5", "巨集-跑", "DPI Loop", "", "a=b;c", " spaced "};
+    for (auto& labels : p.labels)
+        for (auto& label : labels)
+            label = words[byte(rng) % 7];
+    const int macros = byte(rng) % 13;
+    for (int m = 0; m < macros; ++m)
+        p.macros.push_back({"Macro " + std::to_string(m), {"A   Dn", "50 ms", "A   Up", "Right Shift   Dn"}});
+    return p;
+}
+
+std::map<std::string, std::vector<std::uint8_t>> folderContents(const std::filesystem::path& dir)
+{
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        files[entry.path().filename().string()] = test::readBytes(entry.path());
+    return files;
+}
+
+TEST(Profile, RoundTripKeepsEveryByteLabelAndMacro)
+{
+    std::mt19937 rng(13);
+    for (int round = 0; round < 200; ++round) {
+        const Profile original = randomProfile(rng);
+        std::vector<ProfileProblem> problems;
+        const Profile back = profileFromText(profileToJson(original).dump(2), problems);
+        ASSERT_TRUE(problems.empty()) << "round " << round << ": " << problems.front().path << " "
+                                      << problems.front().message;
+        ASSERT_EQ(back.image, original.image) << "round " << round;
+        ASSERT_EQ(back.firstRunFlag, original.firstRunFlag);
+        ASSERT_EQ(back.labels, original.labels);
+        ASSERT_EQ(back.macros.size(), original.macros.size());
+        for (std::size_t i = 0; i < back.macros.size(); ++i) {
+            EXPECT_EQ(back.macros[i].name, original.macros[i].name);
+            EXPECT_EQ(back.macros[i].entries, original.macros[i].entries);
+        }
+    }
+}
+
+TEST(Profile, NamesWhatTheWindowShows)
+{
+    Profile p;
+    p.image[img::at(Layer::B, img::LayerArray::Kind, 2)] = static_cast<std::uint8_t>(FunctionKind::SingleKey);
+    p.image[img::at(Layer::B, img::LayerArray::SingleKey, 2)] = 0x3E;
+    p.image[img::at(Layer::B, img::LayerArray::ComboKey1, 2)] = 0xE5; // right shift
+    p.image[img::kReportRate] = 2;
+    p.image[img::kDpiEnabled] = 1;
+    p.image[img::kLoopEnabled] = 7;
+    const json j = profileToJson(p);
+    const json& b = j["configuration"]["layers"]["B"][2];
+    EXPECT_EQ(b["function"], "Single Key");
+    EXPECT_EQ(b["singleKey"], "F5");
+    EXPECT_EQ(b["comboKey1"], "Right Shift");
+    EXPECT_EQ(b["comboKey2"], 0) << "no key is a number, not a made-up name";
+    EXPECT_EQ(j["configuration"]["reportRate"]["hz"], 500);
+    EXPECT_EQ(j["configuration"]["dpiStages"][0]["enabled"], true);
+    EXPECT_EQ(j["configuration"]["lighting"]["loopColours"][0]["enabled"], 7) << "a flag byte the window never writes stays a number";
+    EXPECT_EQ(j["varcelProfile"], kProfileVersion);
+}
+
+class ProfileCli : public ::testing::Test {
+protected:
+    CliRun run(const test::TempDir& dir, const std::string& args)
+    {
+        return test::runVarcelctl(VARCELCTL_PATH, dir.path(), args);
+    }
+    static void seedDefault(const test::TempDir& dir)
+    {
+        std::filesystem::copy_file(VARCEL_DEFAULT_CONFIG, dir / "config.bin");
+    }
+    test::TempDir a;
+    test::TempDir b;
+    test::TempDir files;
+};
+
+TEST_F(ProfileCli, ExportThenImportGivesTheSameConfigBin)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 4; ++round) {
+        test::TempDir from;
+        test::TempDir to;
+        seedDefault(to);
+        if (round == 0) {
+            seedDefault(from);
+        } else {
+            std::vector<std::uint8_t> bytes(kConfigFileSize);
+            for (auto& byte : bytes)
+                byte = static_cast<std::uint8_t>(rng());
+            for (Layer layer : {Layer::A, Layer::B})
+                for (std::size_t slot = 0; slot < kButtonSlots; ++slot)
+                    bytes[1 + img::at(layer, img::LayerArray::Kind, slot)] %= 16;
+            test::writeBytes(from / "config.bin", bytes);
+        }
+        const auto profile = (files / ("p" + std::to_string(round) + ".json")).string();
+        const CliRun out = run(from, "export '" + profile + "'");
+        ASSERT_EQ(out.status, 0) << out.err;
+        const CliRun in = run(to, "import '" + profile + "'");
+        ASSERT_EQ(in.status, 0) << in.err;
+        EXPECT_EQ(test::readBytes(to / "config.bin"), test::readBytes(from / "config.bin")) << "round " << round;
+        // And again from the imported folder: the profile itself is stable.
+        const CliRun again = run(to, "export");
+        const auto written = test::readBytes(profile);
+        EXPECT_EQ(again.out, std::string(written.begin(), written.end())) << "round " << round;
+    }
+}
+
+TEST_F(ProfileCli, AProfileCarriesTheConfigurationToAnotherFolder)
+{
+    seedDefault(a);
+    seedDefault(b);
+    ASSERT_EQ(run(a, "button A 3 single-key F5").status, 0);
+    ASSERT_EQ(run(a, "button B 2 combo \"Left Ctrl\" C \"\"").status, 0);
+    ASSERT_EQ(run(a, "macro new Jump").status, 0);
+    ASSERT_EQ(run(a, "macro add Jump \"Space Dn\" \"Space Up\"").status, 0);
+    ASSERT_EQ(run(a, "macro confirm Jump").status, 0);
+    const auto profile = (files / "a.json").string();
+    ASSERT_EQ(run(a, "export '" + profile + "'").status, 0);
+    const CliRun in = run(b, "import '" + profile + "'");
+    ASSERT_EQ(in.status, 0) << in.err;
+    // What each folder prints, its own path aside.
+    const auto shown = [](const test::TempDir& dir, const std::string& command, const std::string& lang) {
+        const CliRun r = test::runVarcelctl(VARCELCTL_PATH, dir.path(), command, lang);
+        EXPECT_EQ(r.status, 0) << command << ": " << r.err;
+        std::string out = r.out;
+        for (std::size_t at; (at = out.find(dir.path().string())) != std::string::npos;)
+            out.replace(at, dir.path().string().size(), "DIR");
+        return out;
+    };
+    for (const char* command : {"show", "show --json", "labels", "macro list", "macro show Jump"})
+        EXPECT_EQ(shown(b, command, "C"), shown(a, command, "C")) << command;
+    for (const char* lang : {"zh_CN.UTF-8", "zh_TW.UTF-8"})
+        EXPECT_EQ(shown(b, "labels", lang), shown(a, "labels", lang)) << lang;
+}
+
+TEST_F(ProfileCli, ImportApplySendsTheResultToTheMouse)
+{
+    seedDefault(a);
+    seedDefault(b);
+    ASSERT_EQ(run(a, "button A 4 single-key F9").status, 0);
+    const auto profile = (files / "a.json").string();
+    ASSERT_EQ(run(a, "export '" + profile + "'").status, 0);
+    const CliRun in = run(b, "--simulate import '" + profile + "' --apply");
+    ASSERT_EQ(in.status, 0) << in.err;
+    // A single key reaches the mouse as 00 00 code 00; F9 is usage 0x42.
+    const CliRun device = run(b, "--simulate device");
+    EXPECT_NE(device.out.find(": 00 00 42 00"), std::string::npos) << device.out;
+}
+
+// Each bad profile is refused with exit status 2 and a message naming the
+// field; the data folder is left exactly as it was.
+TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
+{
+    seedDefault(a);
+    ASSERT_EQ(run(a, "macro new Keep").status, 0);
+    ASSERT_EQ(run(a, "macro add Keep \"A Dn\" \"A Up\"").status, 0);
+    ASSERT_EQ(run(a, "macro confirm Keep").status, 0);
+    const CliRun exported = run(a, "export");
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    const json good = json::parse(exported.out);
+
+    std::vector<std::string> tooLong;
+    for (int i = 0; i < 64; ++i) {
+        tooLong.push_back("A   Dn");
+        tooLong.push_back("A   Up");
+    }
+    struct Row {
+        const char* what;
+        std::function<void(json&)> spoil;
+        const char* expected; // path and the start of the message
+    };
+    const Row rows[] = {
+        {"not JSON", nullptr, "$ is not JSON"},
+        {"a later version", [](json& j) { j["varcelProfile"] = 2; }, "$.varcelProfile is 2"},
+        {"a byte out of range", [](json& j) { j["configuration"]["reportRate"]["code"] = 300; },
+         "$.configuration.reportRate.code must be a whole number from 0 to 255"},
+        {"a negative number", [](json& j) { j["configuration"]["pointer"]["speed"] = -1; },
+         "$.configuration.pointer.speed must be a whole number"},
+        {"a function kind past the list", [](json& j) { j["configuration"]["layers"]["A"][0]["function"] = 16; },
+         "$.configuration.layers.A[0].function must be a whole number from 0 to 15"},
+        {"an unknown function", [](json& j) { j["configuration"]["layers"]["A"][2]["function"] = "Jump"; },
+         "$.configuration.layers.A[2].function unknown function \"Jump\""},
+        {"an unknown key name", [](json& j) { j["configuration"]["layers"]["B"][5]["singleKey"] = "F55"; },
+         "$.configuration.layers.B[5].singleKey unknown key name \"F55\""},
+        {"a field missing", [](json& j) { j["configuration"].erase("lighting"); },
+         "$.configuration.lighting is missing"},
+        {"a field misspelt", [](json& j) { j["configuration"]["layers"]["A"][1]["singlekey"] = "F5"; },
+         "$.configuration.layers.A[1].singlekey is not a field of a button"},
+        {"a hertz figure that disagrees", [](json& j) { j["configuration"]["reportRate"]["hz"] = 500; },
+         "$.configuration.reportRate.hz is 500 but the profile's values make it 1000"},
+        {"bad bytes", [](json& j) { j["configuration"]["macroBlocks"][3]["events"] = "zz"; },
+         "$.configuration.macroBlocks[3].events must be 126 bytes"},
+        {"a bad colour", [](json& j) { j["configuration"]["lighting"]["loopColours"][7]["rgb"] = "red"; },
+         "$.configuration.lighting.loopColours[7].rgb must be a colour"},
+        {"a label over two lines", [](json& j) { j["labels"]["Setting-CHT"]["Item123"] = "a\nb"; },
+         "$.labels.Setting-CHT.Item123 must be one line"},
+        {"a macro that does not fit its block",
+         [&](json& j) { j["macros"][0]["entries"] = tooLong; },
+         "$.macros[0].entries does not fit a macro block: 63 of its 128 key events fit"},
+        {"a macro key that has no name",
+         [](json& j) { j["macros"][0]["entries"] = {"Hyper   Dn"}; },
+         "$.macros[0].entries[0] unknown key name \"Hyper\""},
+        {"a macro name the file cannot carry", [](json& j) { j["macros"][0]["name"] = "a]b"; },
+         "$.macros[0].name must be a name"},
+        {"two macros of one name", [](json& j) { j["macros"].push_back(j["macros"][0]); j["macros"][1]["name"] = "KEEP"; },
+         "$.macros[1].name \"KEEP\" is the name of an earlier macro"},
+        {"thirteen macros",
+         [](json& j) {
+             for (int i = 1; i < 13; ++i)
+                 j["macros"].push_back({{"name", "M" + std::to_string(i)}, {"entries", json::array()}});
+         },
+         "$.macros holds 13 macros"},
+    };
+    const auto before = folderContents(a.path());
+    for (const Row& row : rows) {
+        std::string text = "{ \"varcelProfile\": 1, ";
+        if (row.spoil) {
+            json spoilt = good;
+            row.spoil(spoilt);
+            text = spoilt.dump(2);
+        }
+        const auto file = files / "bad.json";
+        test::writeBytes(file, std::vector<std::uint8_t>(text.begin(), text.end()));
+        const CliRun r = run(a, "--simulate import '" + file.string() + "' --apply");
+        EXPECT_EQ(r.status, 2) << row.what << ": " << r.err;
+        EXPECT_NE(r.err.find(row.expected), std::string::npos) << row.what << ": " << r.err;
+        EXPECT_NE(r.err.find("nothing was changed"), std::string::npos) << row.what;
+        EXPECT_EQ(folderContents(a.path()), before) << row.what;
+    }
+}
+
+TEST_F(ProfileCli, ImportNeverCreatesConfigBin)
+{
+    seedDefault(a);
+    const auto profile = (files / "a.json").string();
+    ASSERT_EQ(run(a, "export '" + profile + "'").status, 0);
+    const CliRun r = run(b, "import '" + profile + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("never creates it"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(b / "config.bin"));
+}
+
+} // namespace
+} // namespace varcel
