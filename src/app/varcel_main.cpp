@@ -39,6 +39,8 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varcel"));
+    // The installed menu entry's name, so the desktop shows its icon and name for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.varcel.Varcel"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One Varcel per user: a second start ends at once, quietly.

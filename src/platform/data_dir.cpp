@@ -16,6 +16,12 @@ fs::path executableDir()
 
 fs::path installedDataDir()
 {
+#ifdef VARCEL_DATADIR_FROM_BINDIR
+    std::error_code ec;
+    if (const fs::path beside = (executableDir() / VARCEL_DATADIR_FROM_BINDIR).lexically_normal();
+        fs::is_directory(beside, ec))
+        return beside;
+#endif
 #ifdef VARCEL_INSTALL_DATADIR
     return VARCEL_INSTALL_DATADIR;
 #else

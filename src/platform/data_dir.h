@@ -27,7 +27,9 @@ std::filesystem::path executableDir();
 DataDir resolveDataDir(const std::optional<std::filesystem::path>& override,
                        const std::filesystem::path& installedDefaults);
 
-// The installed defaults folder (share/varcel).
+// The installed defaults folder: share/varcel beside the program's bin/ folder
+// when there is one (a moved or unpacked installation), else where it was
+// installed to.
 std::filesystem::path installedDataDir();
 
 } // namespace varcel
