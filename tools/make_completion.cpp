@@ -1,8 +1,10 @@
 // Writes varcelctl's bash completion from its template, with the name tables
-// (key names, modifiers, multimedia, application and fire keys) taken from
+// (key names, modifiers, multimedia, application and fire keys, the RGB
+// effects' parameters) taken from
 // the program's own tables, so completion offers what varcelctl accepts.
 //
 //   make_completion TEMPLATE OUTPUT
+#include "buttons/key_page_settings.h"
 #include "buttons/key_tables.h"
 
 #include <cstdio>
@@ -60,6 +62,10 @@ int main(int argc, char** argv)
     tables += table("_varcelctl_application_names", kApplicationRows,
                     [](const ApplicationRow& r) { return std::string(r.text.en); });
     tables += table("_varcelctl_fire_key_names", kFireKeyRows, [](const FireKeyRow& r) { return std::string(r.text); });
+    for (int mode = 1; mode <= 3; ++mode) {
+        const std::string variable = "_varcelctl_rgb_parameters_" + std::to_string(mode);
+        tables += table(variable.c_str(), rgbParameterRows(mode), [](const char* row) { return std::string(row); });
+    }
     text.replace(at, marker.size(), tables);
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     out << text;

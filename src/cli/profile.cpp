@@ -1,6 +1,7 @@
 #include "cli/profile.h"
 
 #include "buttons/button_model.h"
+#include "buttons/key_page_settings.h"
 #include "buttons/key_tables.h"
 #include "buttons/labels_file.h"
 #include "device/config_store.h"
@@ -120,12 +121,12 @@ json functionValue(std::uint8_t kind)
 
 unsigned reportRateHz(unsigned code) { return code == 0 ? 0 : 1000 / code; }
 
-std::optional<std::string> rgbModeName(unsigned mode)
+// The mode's name for modes 1 to 3; the others have none in a profile.
+std::optional<std::string> modeNameOf(unsigned mode)
 {
-    const UiString modes[] = {UiString::StandardMode, UiString::RespirationMode, UiString::NeonMode};
-    if (mode < 1 || mode > 3)
+    if (mode < 1 || mode > kRgbModeCount)
         return std::nullopt;
-    return uiString(Language::English, modes[mode - 1]);
+    return rgbModeName(Language::English, static_cast<int>(mode));
 }
 
 // Checks a document against the format and fills a profile, collecting every
@@ -386,7 +387,7 @@ void readConfiguration(Reader& r, const json& c, const std::string& path, Profil
         l && r.object(*l, lpath, {"mode", "modeName", "firstParameters", "secondParameters", "loopColours",
                                   "dpiColourBits"})) {
         r.byteAt(*l, lpath, "mode", image, img::kRgbMode);
-        const auto name = rgbModeName(image[img::kRgbMode]);
+        const auto name = modeNameOf(image[img::kRgbMode]);
         r.agrees(*l, lpath, "modeName", name ? json(*name) : json());
         r.hexAt(*l, lpath, "firstParameters", image, img::kRgbParam1, 3);
         r.hexAt(*l, lpath, "secondParameters", image, img::kRgbParam2, 3);
@@ -599,7 +600,7 @@ nlohmann::ordered_json profileToJson(const Profile& profile)
 
     json l;
     l["mode"] = image[img::kRgbMode];
-    if (const auto name = rgbModeName(image[img::kRgbMode]))
+    if (const auto name = modeNameOf(image[img::kRgbMode]))
         l["modeName"] = *name;
     l["firstParameters"] = hexRun(image, img::kRgbParam1, 3);
     l["secondParameters"] = hexRun(image, img::kRgbParam2, 3);

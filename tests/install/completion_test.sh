@@ -67,6 +67,8 @@ check "varcelctl $data macro show F" 'Fire\ Burst' Jump
 check "varcelctl $data button A 5 macro " 'Fire\ Burst'
 check "varcelctl $data macro add Jump Space" 'Space\ Dn'
 check "varcelctl sim notify " dpi-stage
+check "varcelctl rgb respiration " 6S
+check "varcelctl rate " 1000
 
 if ((failures)); then
     exit 1
