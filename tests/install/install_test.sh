@@ -52,7 +52,7 @@ done < <(find "$root" -type f -o -type l)
 [[ -x "$usr/bin/varcel" && -x "$usr/bin/varcelctl" ]] || fail "the programs are not executable"
 
 # Image files that the icon theme and the software centre read must be what they say.
-file -b "$usr/share/icons/hicolor/48x48/apps/varcel.png" | grep -q "PNG image data, 48 x 48" \
+grep -q "PNG image data, 48 x 48" <<<"$(file -b "$usr/share/icons/hicolor/48x48/apps/varcel.png")" \
     || fail "the 48-pixel icon is not a 48 x 48 PNG"
 grep -q "<svg" "$usr/share/icons/hicolor/scalable/apps/varcel.svg" || fail "the scalable icon is no SVG"
 

@@ -20,7 +20,8 @@ for lib in libc6 libstdc++6 libudev1 libqt6core6 libqt6gui6 libqt6widgets6 qt6-q
     grep -qxF "$lib" <<<"$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//')" || fail "Depends lacks $lib: $depends"
 done
 [[ "$(dpkg-deb --field "$deb" Package)" == varcel ]] || fail "the package is not called varcel"
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qx "./postinst" || fail "no postinst"
+# (Read whole before grep: grep -q leaving early would fail the pipe.)
+grep -qx "./postinst" <<<"$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)" || fail "no postinst"
 
 contents="$(dpkg-deb --contents "$deb" | awk '{print $6}')"
 app=io.github.varcel.Varcel
@@ -40,7 +41,6 @@ for file in \
     ./usr/share/doc/varcel/profile-format.md; do
     grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
 done
-if grep -v '^\./usr/' <<<"$contents" | grep -v '^\./$' | grep -q .; then
-    fail "files outside /usr: $(grep -v '^\./usr/' <<<"$contents" | grep -v '^\./$' | tr '\n' ' ')"
-fi
+outside="$(grep -v -e '^\./usr/' -e '^\./$' <<<"$contents" || true)"
+[[ -z "$outside" ]] || fail "files outside /usr: $outside"
 echo "package $(basename "$deb"): ok"
