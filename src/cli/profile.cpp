@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
@@ -700,11 +701,13 @@ Profile readProfile(const std::filesystem::path& dataDir)
     return profile;
 }
 
-void writeProfile(const std::filesystem::path& dataDir, const Profile& profile)
+void writeProfile(const std::filesystem::path& dataDir, const Profile& profile,
+                  const std::function<bool()>& beforeConfigReplace)
 {
+    namespace fs = std::filesystem;
     const auto configPath = dataDir / kConfigFileName;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(configPath, ec))
+    if (!fs::is_regular_file(configPath, ec))
         throw std::runtime_error("no " + configPath.string() + " to replace (the program never creates it)");
 
     // record.ini holds nothing but the macros, so it is written anew.
@@ -714,25 +717,46 @@ void writeProfile(const std::filesystem::path& dataDir, const Profile& profile)
         for (std::size_t i = 0; i < macro.entries.size(); ++i)
             record.setValue(macro.name, "Item" + std::to_string(i), macro.entries[i]);
     }
-    const auto recordPath = dataDir / MacroStore::kFileName;
-    if (record.save(recordPath) != 0)
-        throw std::runtime_error("could not write " + recordPath.string() + "; nothing was changed");
-
     const auto strIni = dataDir / kLabelsFileName;
     IniFile labels = IniFile::load(strIni);
     for (int index = 0; index < kLanguageCount; ++index)
         for (std::size_t i = 0; i < kLabelCount; ++i)
             labels.setValue(labelSectionName(languageFromIndex(index)), labelKey(i),
                             profile.labels[static_cast<std::size_t>(index)][i]);
-    if (labels.save(strIni) != 0)
-        throw std::runtime_error("could not write " + strIni.string() + "; only record.ini was replaced");
+    std::string config(kConfigFileSize, '\0');
+    config[0] = static_cast<char>(profile.firstRunFlag);
+    std::copy(profile.image.begin(), profile.image.end(), config.begin() + 1);
 
-    std::array<std::uint8_t, kConfigFileSize> bytes{};
-    bytes[0] = profile.firstRunFlag;
-    std::copy(profile.image.begin(), profile.image.end(), bytes.begin() + 1);
-    if (replaceFileAtomically(configPath, bytes.data(), bytes.size()) != 0)
-        throw std::runtime_error("could not write " + configPath.string() +
-                                 "; record.ini and str.ini were replaced, config.bin was not");
+    struct Replacement {
+        fs::path path;
+        std::string bytes;
+        std::optional<std::string> before; // nothing: the file was not there
+    };
+    std::vector<Replacement> files{{dataDir / MacroStore::kFileName, record.toBytes(), {}},
+                                   {strIni, labels.toBytes(), {}},
+                                   {configPath, config, {}}};
+    for (Replacement& file : files)
+        if (fs::exists(file.path, ec))
+            file.before = readWhole(file.path);
+
+    // Each file is replaced whole; should one of them fail, those already
+    // replaced get their old contents back, so the folder never holds half a profile.
+    for (std::size_t n = 0; n < files.size(); ++n) {
+        const Replacement& file = files[n];
+        const bool last = n + 1 == files.size();
+        const int error = replaceFileAtomically(file.path, file.bytes.data(), file.bytes.size(),
+                                                last ? beforeConfigReplace : std::function<bool()>());
+        if (error == 0)
+            continue;
+        for (std::size_t k = 0; k < n; ++k) {
+            if (files[k].before)
+                replaceFileAtomically(files[k].path, files[k].before->data(), files[k].before->size());
+            else
+                fs::remove(files[k].path, ec);
+        }
+        throw std::runtime_error("could not write " + file.path.string() + " (" + std::strerror(error) +
+                                 "); the data folder was left as it was");
+    }
 }
 
 } // namespace varcel

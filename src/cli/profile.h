@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,8 +51,12 @@ Profile readProfile(const std::filesystem::path& dataDir);
 
 // Saves a checked profile into the data folder: record.ini, the label
 // sections of str.ini (its other sections kept), then config.bin, each
-// replaced whole. config.bin must exist: the program never creates it. Throws
+// replaced whole; when one cannot be written, the others are put back as they
+// were. config.bin must exist: the program never creates it. Throws
 // std::runtime_error naming the file that could not be written.
-void writeProfile(const std::filesystem::path& dataDir, const Profile& profile);
+// beforeConfigReplace runs just before config.bin is replaced; returning false
+// abandons that write, as a full disk would (for tests).
+void writeProfile(const std::filesystem::path& dataDir, const Profile& profile,
+                  const std::function<bool()>& beforeConfigReplace = {});
 
 } // namespace varcel

@@ -89,6 +89,38 @@ TEST(Profile, NamesWhatTheWindowShows)
     EXPECT_EQ(j["varcelProfile"], kProfileVersion);
 }
 
+// config.bin failing last (a full disk, say) must not leave the new macros
+// and labels beside the old configuration.
+TEST(Profile, AFailedSavePutsTheOtherFilesBack)
+{
+    for (const bool hadRecordIni : {true, false}) {
+        test::TempDir dir;
+        const std::string config(kConfigFileSize, '\x01');
+        const std::string labels = "[Skins]\nPath=Light\n[Setting-EN]\nItem1=Old\n";
+        const std::string macros = "[Old]\nItemCount=0\n";
+        test::writeBytes(dir / "config.bin", {config.begin(), config.end()});
+        test::writeBytes(dir / "str.ini", {labels.begin(), labels.end()});
+        if (hadRecordIni)
+            test::writeBytes(dir / "record.ini", {macros.begin(), macros.end()});
+        Profile profile;
+        profile.labels[2][0] = "New";
+        profile.macros.push_back({"New", {"A   Dn"}});
+        EXPECT_THROW(writeProfile(dir.path(), profile, [] { return false; }), std::runtime_error);
+        EXPECT_EQ(test::readBytes(dir / "config.bin"), std::vector<std::uint8_t>(config.begin(), config.end()));
+        EXPECT_EQ(test::readBytes(dir / "str.ini"), std::vector<std::uint8_t>(labels.begin(), labels.end()));
+        if (hadRecordIni)
+            EXPECT_EQ(test::readBytes(dir / "record.ini"), std::vector<std::uint8_t>(macros.begin(), macros.end()));
+        else
+            EXPECT_FALSE(std::filesystem::exists(dir / "record.ini"));
+
+        writeProfile(dir.path(), profile);
+        const auto written = test::readBytes(dir / "str.ini");
+        const std::string text(written.begin(), written.end());
+        EXPECT_NE(text.find("Item1=New"), std::string::npos) << text;
+        EXPECT_NE(text.find("Path=Light"), std::string::npos) << "the skin settings stay: " << text;
+    }
+}
+
 class ProfileCli : public ::testing::Test {
 protected:
     CliRun run(const test::TempDir& dir, const std::string& args)
