@@ -80,6 +80,13 @@ SettingsList settingsListOfStage(int stage)
                              : SettingsList::None;
 }
 
+int stageOfSettingsList(SettingsList list)
+{
+    return list >= SettingsList::DpiStage1 && list <= SettingsList::DpiStage4
+        ? static_cast<int>(list) - static_cast<int>(SettingsList::DpiStage1)
+        : -1;
+}
+
 KeyPageSettings::KeyPageSettings(ConfigImage& image, Language language, std::function<std::uint8_t()> sensorType)
     : m_image(image), m_language(language), m_sensorType(std::move(sensorType))
 {
@@ -317,7 +324,7 @@ int KeyPageSettings::listCurrentRow(SettingsList list) const
     case SettingsList::DpiStage2:
     case SettingsList::DpiStage3:
     case SettingsList::DpiStage4:
-        return stageRow(static_cast<int>(list) - static_cast<int>(SettingsList::DpiStage1));
+        return stageRow(stageOfSettingsList(list));
     case SettingsList::RgbMode: return rgbModeValid() ? rgbMode() - 1 : -1;
     case SettingsList::RgbParameter: return rgbParameterRow();
     case SettingsList::DpiColourStage: return m_colourStage;
@@ -334,7 +341,7 @@ bool KeyPageSettings::chooseListRow(int row)
     case SettingsList::DpiStage2:
     case SettingsList::DpiStage3:
     case SettingsList::DpiStage4:
-        stored = chooseStageRow(static_cast<int>(m_openList) - static_cast<int>(SettingsList::DpiStage1), row);
+        stored = chooseStageRow(stageOfSettingsList(m_openList), row);
         break;
     case SettingsList::RgbMode: stored = chooseRgbMode(row); break;
     case SettingsList::RgbParameter: stored = chooseRgbParameter(row); break;

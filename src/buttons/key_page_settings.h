@@ -91,6 +91,8 @@ enum class SettingsList : std::uint8_t {
     DpiColourStage,
 };
 SettingsList settingsListOfStage(int stage); // 0 to 3
+// The stage 0 to 3 of a DPI stage list; -1 for the other lists.
+int stageOfSettingsList(SettingsList list);
 
 class KeyPageSettings {
 public:

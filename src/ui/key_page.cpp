@@ -5,6 +5,7 @@
 #include "lang/ui_strings.h"
 #include "ui/main_window.h"
 
+#include <QColorDialog>
 #include <QMessageBox>
 #include <QPainter>
 
@@ -12,6 +13,12 @@ namespace varcel::ui {
 
 KeyPage::KeyPage(CHidMouseDlg& window) : WindowPage(window)
 {
+    chooseColour = [this]() -> std::optional<QColor> {
+        const QColor colour = QColorDialog::getColor(Qt::black, &m_window);
+        if (!colour.isValid())
+            return std::nullopt;
+        return colour;
+    };
     placeholderDialog = [this](const QString& function) {
         QMessageBox box(QMessageBox::Information, function,
                         function + QStringLiteral(": this setting is not available in this version yet."),
@@ -63,13 +70,12 @@ bool KeyPage::drawElement(QPainter& painter, Element e, bool over)
                           m_window.font(), m_window.skin().textColour());
         return true;
     }
-    return false;
+    return drawSettingsElement(painter, e);
 }
 
 void KeyPage::draw(QPainter& painter)
 {
     const Language lang = m_window.language();
-    const ConfigImage& image = m_window.controller().config().working();
     Skin& skin = m_window.skin();
     const QFont& font = m_window.font();
     const QColor text = skin.textColour();
@@ -94,79 +100,155 @@ void KeyPage::draw(QPainter& painter)
     for (int box = 0; box < kDropdownBoxes; ++box)
         drawDropdownBox(painter, box, false);
 
-    // Report rate: the selected interval lit.
-    const std::uint8_t rateCodes[kReportRatePositions] = {8, 4, 2, 1};
-    const char* const rateTexts[kReportRatePositions] = {"125", "250", "500", "1000"};
+    // Report rate, DPI stages and lighting, element by element as a click
+    // redraws them.
     for (int i = 0; i < kReportRatePositions; ++i) {
-        const Rect r = ui::rect(reportRateSegment(i));
-        const bool lit = image[img::kReportRate] == rateCodes[i];
+        drawSettingsElement(painter, reportRateSegment(i));
+        m_window.drawText(painter, reportRateLabel(i), qs(kReportRates[static_cast<std::size_t>(i)].text), font, text);
+    }
+    const KeyPageSettings& settings = m_window.controller().settings();
+    m_drawnSensorType = settings.sensorType();
+    const std::vector<const char*> dpiRows = settings.dpiRows();
+    for (std::size_t row = 0; row < dpiRows.size(); ++row)
+        m_window.drawText(painter, dpiScaleLabel(static_cast<int>(row)), qs(dpiRows[row]), font, text);
+    for (int stage = 0; stage < kDpiStages; ++stage) {
+        m_window.drawText(painter, dpiStageCaption(stage), qs(kDpiStageNames[static_cast<std::size_t>(stage)]), font,
+                          text);
+        drawSettingsElement(painter, dpiStageEnable(stage));
+        drawSettingsElement(painter, dpiStageList(stage));
+        for (int segment = 0; segment < kDpiBarSegments; ++segment)
+            drawSettingsElement(painter, dpiBarSegment(stage, segment));
+    }
+    for (Element e : {Element::LightingMode, Element::LightingParameter, Element::DpiColourStage})
+        drawSettingsElement(painter, e);
+    for (int colour = 0; colour < kLoopColours; ++colour) {
+        drawSettingsElement(painter, loopColourEnable(colour));
+        drawSettingsElement(painter, loopColourSwatch(colour));
+    }
+    for (int bit = 0; bit < kDpiColourBits; ++bit) {
+        drawSettingsElement(painter, dpiColourBit(bit));
+        m_window.drawText(painter, dpiColourBitLabel(bit),
+                          qs(kDpiColourBitNames[static_cast<std::size_t>(bit)](lang)), font, text);
+    }
+}
+
+// The page's background under one element, so an image with soft edges or
+// a face's old text never shows through what is drawn next.
+void KeyPage::restoreBackground(QPainter& painter, const Rect& r)
+{
+    const QRect area(r.x, r.y, r.w, r.h);
+    for (const QString& layer : {QStringLiteral("main.png"), QStringLiteral("BasicSet2.png")}) {
+        const QImage& image = m_window.skin().image(layer);
+        if (!image.isNull())
+            painter.drawImage(area, image, area);
+    }
+}
+
+void KeyPage::drawBox(QPainter& painter, Element e, bool ticked)
+{
+    const Rect r = ui::rect(e);
+    restoreBackground(painter, r);
+    m_window.skin().drawImage(painter, ticked ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), r.x,
+                              r.y);
+}
+
+void KeyPage::drawSelector(QPainter& painter, Element e, const QString& text)
+{
+    const Rect r = ui::rect(e);
+    restoreBackground(painter, r);
+    m_window.skin().drawImage(painter, QStringLiteral("DropdownBox.png"), r.x, r.y);
+    m_window.drawText(painter, selectorTextRect(e), text, m_window.font(), m_window.skin().textColour());
+}
+
+// The report rate, DPI and lighting elements, each from the working image.
+bool KeyPage::drawSettingsElement(QPainter& painter, Element e)
+{
+    const KeyPageSettings& settings = m_window.controller().settings();
+    Skin& skin = m_window.skin();
+    const Rect r = ui::rect(e);
+    if (inRange(e, Element::ReportRate125, Element::ReportRate1000)) {
+        const bool lit = settings.reportRatePosition() == indexIn(e, Element::ReportRate125);
+        restoreBackground(painter, r);
         skin.drawImage(painter, lit ? QStringLiteral("slider-RP-light.png") : QStringLiteral("slider-RP-dark.png"), r.x,
                        r.y);
-        m_window.drawText(painter, reportRateLabel(i), QString::fromLatin1(rateTexts[i]), font, text);
+        return true;
     }
-
-    // DPI stages: the enable box, the value and the bar up to the value's row.
-    const std::uint8_t sensor = m_window.controller().session().commands().sensorType();
-    const int rows = static_cast<int>(dpiRowCount(sensor));
-    for (int row = 0; row < rows; ++row)
-        m_window.drawText(painter, dpiScaleLabel(row), qs(dpiValueText(sensor, static_cast<std::uint8_t>(row))), font,
-                          text);
-    for (int stage = 0; stage < kDpiStages; ++stage) {
-        const bool enabled = image[img::kDpiEnabled + static_cast<std::size_t>(stage)] != 0;
-        const int row = image[img::kDpiValue + static_cast<std::size_t>(stage)];
-        const Rect box = ui::rect(dpiStageEnable(stage));
-        skin.drawImage(painter, enabled ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), box.x,
-                       box.y);
-        m_window.drawText(painter, dpiStageCaption(stage), QStringLiteral("DPI Stage%1").arg(stage + 1), font, text);
-        m_window.drawText(painter, dpiStageValue(stage), qs(dpiValueText(sensor, static_cast<std::uint8_t>(row))),
-                          font, text);
-        for (int segment = 0; segment < rows; ++segment) {
-            const Rect r = ui::rect(dpiBarSegment(stage, segment));
-            const bool lit = enabled && segment <= row;
-            skin.drawImage(painter, lit ? QStringLiteral("slider-DPI-light.png") : QStringLiteral("slider-DPI-dark.png"),
+    if (inRange(e, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
+        drawBox(painter, e, settings.stageEnabled(indexIn(e, Element::DpiStageEnable1)));
+        return true;
+    }
+    if (inRange(e, Element::DpiStageList1, Element::DpiStageList4)) {
+        // The face is a frame of the background; only its text changes.
+        restoreBackground(painter, r);
+        m_window.drawText(painter, dpiStageValue(indexIn(e, Element::DpiStageList1)),
+                          qs(settings.stageValueText(indexIn(e, Element::DpiStageList1))), m_window.font(),
+                          skin.textColour());
+        return true;
+    }
+    if (inRange(e, Element::DpiBarSegmentFirst, Element::DpiBarSegmentLast)) {
+        const int index = indexIn(e, Element::DpiBarSegmentFirst);
+        const int stage = index / kDpiBarSegments;
+        const int segment = index % kDpiBarSegments;
+        restoreBackground(painter, r);
+        // Segments past the sensor's list are not there at all.
+        if (segment < settings.dpiRowCount())
+            skin.drawImage(painter,
+                           segment < settings.litSegments(stage) ? QStringLiteral("slider-DPI-light.png")
+                                                                 : QStringLiteral("slider-DPI-dark.png"),
                            r.x, r.y);
-        }
+        return true;
     }
-
-    // Lighting: mode and parameter faces, loop colours, DPI colour bits.
-    const UiString modes[] = {UiString::OffMode, UiString::StandardMode, UiString::RespirationMode,
-                              UiString::NeonMode};
-    const std::uint8_t mode = image[img::kRgbMode];
-    for (Element selector : {Element::LightingMode, Element::LightingParameter, Element::DpiColourStage}) {
-        const Rect r = ui::rect(selector);
-        skin.drawImage(painter, QStringLiteral("DropdownBox.png"), r.x, r.y);
+    if (e == Element::LightingMode) {
+        drawSelector(painter, e, qs(settings.rgbModeText()));
+        return true;
     }
-    m_window.drawText(painter, selectorTextRect(Element::LightingMode), qs(uiString(lang, modes[mode <= 3 ? mode : 0])),
-                      font, text);
-    if (mode >= 1 && mode <= 3) {
-        const int param = image[img::kRgbParam1 + mode - 1];
-        QString value;
-        if (mode == 1)
-            value = QStringLiteral("%1%").arg((param + 1) * 10 - (param == 0 ? 5 : 0));
-        else if (mode == 2)
-            value = QStringLiteral("%1S").arg(8 - param);
+    if (e == Element::LightingParameter) {
+        // Without a mode there is no list to open, so no face to click either.
+        if (settings.rgbModeValid())
+            drawSelector(painter, e, qs(settings.rgbParameterText()));
         else
-            value = QString::number((param + 1) * 0.5) + QStringLiteral("S");
-        m_window.drawText(painter, selectorTextRect(Element::LightingParameter), value, font, text);
+            restoreBackground(painter, r);
+        return true;
     }
-    m_window.drawText(painter, selectorTextRect(Element::DpiColourStage), QStringLiteral("DPI Stage1"), font, text);
-    for (int colour = 0; colour < kLoopColours; ++colour) {
-        const auto c = static_cast<std::size_t>(colour);
-        const Rect box = ui::rect(loopColourEnable(colour));
-        skin.drawImage(painter,
-                       image[img::kLoopEnabled + c] == 1 ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"),
-                       box.x, box.y);
-        const Rect swatch = ui::rect(loopColourSwatch(colour));
-        painter.fillRect(QRect(swatch.x, swatch.y, swatch.w, swatch.h),
-                         QColor(image[img::kLoopColours + 3 * c], image[img::kLoopColours + 3 * c + 1],
-                                image[img::kLoopColours + 3 * c + 2]));
+    if (e == Element::DpiColourStage) {
+        drawSelector(painter, e, qs(kDpiStageNames[static_cast<std::size_t>(settings.colourStage())]));
+        return true;
     }
-    const char* const bitNames[kDpiColourBits] = {"R", "G", "B", "W"};
-    for (int bit = 0; bit < kDpiColourBits; ++bit) {
-        const Rect box = ui::rect(dpiColourBit(bit));
-        const bool on = (image[img::kDpiColourBits] >> bit) & 1;
-        skin.drawImage(painter, on ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), box.x, box.y);
-        m_window.drawText(painter, dpiColourBitLabel(bit), QString::fromLatin1(bitNames[bit]), font, text);
+    if (inRange(e, Element::LoopColourEnable1, Element::LoopColourEnable8)) {
+        drawBox(painter, e, settings.loopColourEnabled(indexIn(e, Element::LoopColourEnable1)));
+        return true;
+    }
+    if (inRange(e, Element::LoopColourSwatch1, Element::LoopColourSwatch8)) {
+        const Rgb c = settings.loopColour(indexIn(e, Element::LoopColourSwatch1));
+        painter.fillRect(QRect(r.x, r.y, r.w, r.h), QColor(c.r, c.g, c.b));
+        return true;
+    }
+    if (inRange(e, Element::DpiColourBit1, Element::DpiColourBit4)) {
+        drawBox(painter, e, settings.colourBit(indexIn(e, Element::DpiColourBit1)));
+        return true;
+    }
+    return false;
+}
+
+void KeyPage::redrawStage(int stage, bool withBar)
+{
+    std::vector<Element> elements{dpiStageEnable(stage), dpiStageList(stage)};
+    if (withBar)
+        for (int segment = 0; segment < kDpiBarSegments; ++segment)
+            elements.push_back(dpiBarSegment(stage, segment));
+    m_window.redrawElements(elements);
+}
+
+void KeyPage::sensorTypeMayHaveChanged()
+{
+    const KeyPageSettings& settings = m_window.controller().settings();
+    if (settings.sensorType() == m_drawnSensorType || m_window.controller().currentPage() != varcel::Page::Key)
+        return;
+    // The scale, every bar and every face change; an open stage list gets the new rows.
+    m_window.drawPage(varcel::Page::Key);
+    if (m_settingsList && stageOfSettingsList(m_settingsListShown) >= 0) {
+        destroySettingsList();
+        syncSettingsList();
     }
 }
 
@@ -179,12 +261,28 @@ void KeyPage::redrawBoxes(std::vector<Element> also)
 
 // ---- Clicks ----------------------------------------------------------------
 
+void KeyPage::closeListsMissing(Element hit)
+{
+    if (m_functionList && hit != dropdownBox(m_listBox)) {
+        m_window.controller().buttons().closeLists();
+        destroyListWidgets();
+    }
+    const SettingsList open = m_window.controller().settings().openList();
+    if (open == SettingsList::None)
+        return;
+    const bool onFace =
+        (stageOfSettingsList(open) >= 0 && hit == dpiStageList(stageOfSettingsList(open))) ||
+        (open == SettingsList::RgbMode && hit == Element::LightingMode) ||
+        (open == SettingsList::RgbParameter && hit == Element::LightingParameter) ||
+        (open == SettingsList::DpiColourStage && hit == Element::DpiColourStage);
+    if (!onFace) {
+        m_window.controller().settings().closeList();
+        destroySettingsList();
+    }
+}
+
 bool KeyPage::click(Element hit)
 {
-    // A click outside an open list and its box closes the list first.
-    if (m_functionList && hit != dropdownBox(m_listBox))
-        closeLists();
-
     ButtonModel& buttons = m_window.controller().buttons();
     if (hit == Element::ModeA || hit == Element::ModeB) {
         buttons.showLayer(hit == Element::ModeA ? 0 : 1);
@@ -202,7 +300,72 @@ bool KeyPage::click(Element hit)
         syncLists();
         return true;
     }
-    return hit != Element::None;
+    return settingsClick(hit) || hit != Element::None;
+}
+
+bool KeyPage::settingsClick(Element hit)
+{
+    KeyPageSettings& settings = m_window.controller().settings();
+    if (inRange(hit, Element::ReportRate125, Element::ReportRate1000)) {
+        const int position = indexIn(hit, Element::ReportRate125);
+        const int before = settings.chooseReportRate(position);
+        if (before != position) {
+            std::vector<Element> redraw{hit};
+            if (before >= 0)
+                redraw.push_back(reportRateSegment(before));
+            m_window.redrawElements(redraw);
+        }
+        return true;
+    }
+    if (inRange(hit, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
+        const int stage = indexIn(hit, Element::DpiStageEnable1);
+        if (settings.toggleStage(stage))
+            redrawStage(stage);
+        return true;
+    }
+    if (inRange(hit, Element::DpiBarSegmentFirst, Element::DpiBarSegmentLast)) {
+        const int index = indexIn(hit, Element::DpiBarSegmentFirst);
+        const int stage = index / kDpiBarSegments;
+        if (settings.chooseStageRow(stage, index % kDpiBarSegments))
+            redrawStage(stage);
+        return true;
+    }
+    SettingsList list = SettingsList::None;
+    if (inRange(hit, Element::DpiStageList1, Element::DpiStageList4))
+        list = settingsListOfStage(indexIn(hit, Element::DpiStageList1));
+    else if (hit == Element::LightingMode)
+        list = SettingsList::RgbMode;
+    else if (hit == Element::LightingParameter)
+        list = SettingsList::RgbParameter;
+    else if (hit == Element::DpiColourStage)
+        list = SettingsList::DpiColourStage;
+    if (list != SettingsList::None) {
+        settings.toggleList(list);
+        syncSettingsList();
+        return true;
+    }
+    if (inRange(hit, Element::LoopColourEnable1, Element::LoopColourEnable8)) {
+        settings.toggleLoopColour(indexIn(hit, Element::LoopColourEnable1));
+        m_window.redrawElements({hit});
+        return true;
+    }
+    if (inRange(hit, Element::LoopColourSwatch1, Element::LoopColourSwatch8)) {
+        const int colour = indexIn(hit, Element::LoopColourSwatch1);
+        if (!settings.canChooseLoopColour(colour))
+            return true;
+        const std::optional<QColor> chosen = chooseColour ? chooseColour() : std::nullopt;
+        if (chosen && settings.setLoopColour(colour, {static_cast<std::uint8_t>(chosen->red()),
+                                                      static_cast<std::uint8_t>(chosen->green()),
+                                                      static_cast<std::uint8_t>(chosen->blue())}))
+            m_window.redrawElements({hit});
+        return true;
+    }
+    if (inRange(hit, Element::DpiColourBit1, Element::DpiColourBit4)) {
+        settings.toggleColourBit(indexIn(hit, Element::DpiColourBit1));
+        m_window.redrawElements({hit});
+        return true;
+    }
+    return false;
 }
 
 // ---- Lists -----------------------------------------------------------------
@@ -211,14 +374,94 @@ void KeyPage::closeLists()
 {
     m_window.controller().buttons().closeLists();
     destroyListWidgets();
+    m_window.controller().settings().closeList();
+    destroySettingsList();
+}
+
+void KeyPage::destroySettingsList()
+{
+    // Gone from the screen at once; deleted once its own signal has returned.
+    if (m_settingsList) {
+        m_settingsList->hide();
+        m_settingsList->deleteLater();
+    }
+    m_settingsList = nullptr;
+    m_settingsListShown = SettingsList::None;
+}
+
+// Makes the settings list box show what the model says is open.
+void KeyPage::syncSettingsList()
+{
+    const KeyPageSettings& settings = m_window.controller().settings();
+    const SettingsList open = settings.openList();
+    if (open != m_settingsListShown)
+        destroySettingsList();
+    if (open == SettingsList::None || m_settingsList)
+        return;
+    QStringList rows;
+    for (const std::string& row : settings.listRows(open))
+        rows << qs(row);
+    Rect where;
+    if (const int stage = stageOfSettingsList(open); stage >= 0) {
+        where = dpiStageListRect(stage);
+        // As long as the sensor's list: eight rows leave no empty rows below.
+        where.h = static_cast<int>(rows.size()) * kListRowHeight + 2;
+    } else if (open == SettingsList::RgbMode) {
+        where = lightingModeListRect();
+    } else if (open == SettingsList::RgbParameter) {
+        where = lightingParameterListRect();
+        where.h = std::min(where.h, static_cast<int>(rows.size()) * kListRowHeight + 2);
+    } else {
+        where = dpiColourStageListRect();
+    }
+    m_settingsList = m_window.makeList(QStringLiteral("settingsList"), rows, where, m_window.font());
+    m_settingsListShown = open;
+    // Thirty speeds of the neon mode do not fit above the window's edge.
+    if (static_cast<int>(rows.size()) * kListRowHeight + 2 > where.h) {
+        m_settingsList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        m_settingsList->setStyleSheet(m_settingsList->styleSheet() + QStringLiteral(
+            "QScrollBar:vertical { background: #101214; width: 10px; margin: 0; }"
+            "QScrollBar::handle:vertical { background: #5a5f66; min-height: 16px; border-radius: 4px; }"
+            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
+    }
+    if (const int current = settings.listCurrentRow(open); current >= 0) {
+        m_settingsList->setCurrentRow(current);
+        m_settingsList->scrollToItem(m_settingsList->item(current), QAbstractItemView::PositionAtCenter);
+    }
+    connect(m_settingsList, &QListWidget::itemEntered, this,
+            [this](QListWidgetItem* item) { m_settingsList->setCurrentItem(item); });
+    connect(m_settingsList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { onSettingsRowChosen(m_settingsList->row(item)); });
+}
+
+void KeyPage::onSettingsRowChosen(int row)
+{
+    KeyPageSettings& settings = m_window.controller().settings();
+    const SettingsList list = settings.openList();
+    settings.chooseListRow(row);
+    syncSettingsList();
+    if (const int stage = stageOfSettingsList(list); stage >= 0) {
+        redrawStage(stage);
+    } else if (list == SettingsList::RgbMode || list == SettingsList::RgbParameter) {
+        // A new mode shows that mode's own parameter.
+        m_window.redrawElements({Element::LightingMode, Element::LightingParameter});
+    } else if (list == SettingsList::DpiColourStage) {
+        std::vector<Element> redraw{Element::DpiColourStage};
+        for (int bit = 0; bit < kDpiColourBits; ++bit)
+            redraw.push_back(dpiColourBit(bit));
+        m_window.redrawElements(redraw);
+    }
 }
 
 void KeyPage::destroyListWidgets()
 {
-    if (m_dpiList)
-        m_dpiList->deleteLater();
-    if (m_functionList)
-        m_functionList->deleteLater();
+    for (QListWidget* list : {m_dpiList.data(), m_functionList.data()}) {
+        if (list) {
+            list->hide();
+            list->deleteLater();
+        }
+    }
     m_dpiList = nullptr;
     m_functionList = nullptr;
     m_listBox = -1;
@@ -265,6 +508,7 @@ void KeyPage::syncLists()
         connect(m_dpiList, &QListWidget::itemClicked, this,
                 [this](QListWidgetItem* item) { onDpiRowChosen(m_dpiList->row(item)); });
     } else if (!buttons.isDpiListOpen() && m_dpiList) {
+        m_dpiList->hide();
         m_dpiList->deleteLater();
         m_dpiList = nullptr;
     }

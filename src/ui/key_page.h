@@ -2,12 +2,16 @@
 // report rate, the DPI stages and the lighting, drawn from the working image.
 #pragma once
 
+#include "buttons/key_page_settings.h"
 #include "ui/window_page.h"
 
 #include <QListWidget>
 #include <QPointer>
 
+#include <QColor>
+
 #include <functional>
+#include <optional>
 
 namespace varcel::ui {
 
@@ -20,8 +24,21 @@ public:
     bool click(Element hit) override;
     void closeLists() override;
 
+    // A click somewhere else than on the face of the list that is open: the
+    // list closes before the click does anything else.
+    void closeListsMissing(Element hit) override;
+
     QListWidget* functionList() const { return m_functionList; }
     QListWidget* dpiOptionList() const { return m_dpiList; }
+    // The open list of the DPI stages, the lighting or the colour stage.
+    QListWidget* settingsList() const { return m_settingsList; }
+
+    // The mouse may have told a new sensor type: the DPI lists, bars and
+    // scale follow it, an open stage list included.
+    void sensorTypeMayHaveChanged();
+
+    // The system colour chooser, starting from black; nothing when cancelled.
+    std::function<std::optional<QColor>()> chooseColour;
 
     // Runs when a parameter dialog of rows 8 to 13 is asked for; until those
     // dialogs exist it shows a placeholder that gives nothing back.
@@ -35,9 +52,23 @@ private:
     void onFunctionRowChosen(int row);
     void onDpiRowChosen(int row);
 
+    bool settingsClick(Element hit);
+    bool drawSettingsElement(QPainter& painter, Element e);
+    void restoreBackground(QPainter& painter, const Rect& r);
+    void drawBox(QPainter& painter, Element e, bool ticked);
+    void drawSelector(QPainter& painter, Element e, const QString& text);
+    void redrawStage(int stage, bool withBar = true);
+    void syncSettingsList();
+    void destroySettingsList();
+    void onSettingsRowChosen(int row);
+
     QPointer<QListWidget> m_functionList;
     QPointer<QListWidget> m_dpiList;
     int m_listBox = -1;
+    QPointer<QListWidget> m_settingsList;
+    SettingsList m_settingsListShown = SettingsList::None;
+    // The sensor type the page was last drawn with.
+    std::uint8_t m_drawnSensorType = 0;
 };
 
 } // namespace varcel::ui

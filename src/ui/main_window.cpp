@@ -103,7 +103,12 @@ CHidMouseDlg::CHidMouseDlg(const Options& options, HidBackend& backend, QWidget*
     setMouseTracking(true);
     m_controller = std::make_unique<MainController>(options.dataDir, backend, m_reporter, m_status, *this,
                                                     options.language);
-    m_status.deliver = [this](StatusCode code, int value) { m_controller->deviceStatus(code, value); };
+    m_status.deliver = [this](StatusCode code, int value) {
+        m_controller->deviceStatus(code, value);
+        // An arriving mouse has just told its sensor type.
+        if (code == StatusCode::Detected)
+            m_keyPage->sensorTypeMayHaveChanged();
+    };
     m_reporter.parent = this;
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverMs);
@@ -222,6 +227,8 @@ void CHidMouseDlg::showWindow()
 
 void CHidMouseDlg::hideWindow()
 {
+    // The window comes back without a list left open from before.
+    closeLists();
     if (!m_options.trayAvailable && !m_exiting) {
         // With no tray to come back from, hiding would lose the window.
         showMinimized();
@@ -349,6 +356,10 @@ void CHidMouseDlg::dispatchClick(const QPoint& pos)
 {
     const int dpiRows = static_cast<int>(dpiRowCount(m_controller->session().commands().sensorType()));
     const Element hit = hitTest(page(), pos.x(), pos.y(), dpiRows);
+    // A list never outlives a click beside it, whatever that click does next
+    // (OK, Apply, the skin dialog, hiding the window, another page).
+    if (WindowPage* shown = pageFor(page()))
+        shown->closeListsMissing(hit);
     switch (hit) {
     case Element::Ok: m_controller->ok(); return;
     case Element::Apply: m_controller->apply(); return;

@@ -46,6 +46,9 @@ public:
     virtual bool click(Element hit) = 0;
     // Closes every list box of the page, in the model and on screen.
     virtual void closeLists() {}
+    // Runs first for every click on the window: lists whose face `hit` is
+    // not close, whatever the click goes on to do.
+    virtual void closeListsMissing(Element hit) { (void)hit; }
 
 protected:
     CHidMouseDlg& m_window;
