@@ -276,12 +276,22 @@ TEST_F(KeyPageTest, ColourBitsFollowTheChosenStage)
         EXPECT_TRUE(canvasChangedAt(canvas, dpiColourBit(2)));
         expectCanvasUpToDate("colour bits");
     }
-    // The face names the chosen stage and the boxes show its bits.
+    // The face names the chosen stage and the boxes show that stage's bits:
+    // none for stage 1, all four for stage 4.
+    window->controller().config().working()[0x7E1] = 0x00;
+    window->controller().config().working()[0x7E2] = 0xF0;
     click(Element::DpiColourStage);
-    chooseRow(2);
-    EXPECT_TRUE(settings().colourBit(2));
-    EXPECT_FALSE(settings().colourBit(0));
-    expectCanvasUpToDate("colour stage 3");
+    chooseRow(0);
+    const QImage stage1 = window->canvas().copy();
+    click(Element::DpiColourStage);
+    chooseRow(3);
+    EXPECT_TRUE(canvasChangedAt(stage1, Element::DpiColourStage)) << "the face names the stage chosen";
+    for (int bit = 0; bit < 4; ++bit)
+        EXPECT_TRUE(canvasChangedAt(stage1, dpiColourBit(bit))) << bit;
+    expectCanvasUpToDate("colour stage 4");
+    click(Element::DpiColourStage);
+    chooseRow(0);
+    EXPECT_EQ(window->canvas(), stage1);
 }
 
 TEST_F(KeyPageTest, LoopColoursAllOffAndOnlyAnEnabledSwatchOpensTheChooser)
