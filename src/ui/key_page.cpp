@@ -1,6 +1,5 @@
 #include "ui/key_page.h"
 
-#include "device/device_commands.h"
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "ui/main_window.h"
