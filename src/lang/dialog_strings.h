@@ -47,6 +47,12 @@ inline constexpr LangText kFireKeyIllustration{
     "说明:\n速度(数值范围5-255，数值越小速度越快)\n次数(数值范围0-255，0表示按键放开火力键结束)",
     "說明:\n速度(數值範圍5-255，數值越小速度越快)\n次數(數值範圍0-255，0表示按鍵放開火力鍵結束)",
     "Illustration:"};
+// The English illustration is only its heading; what the Chinese texts
+// explain follows it, so an English frame is not left empty.
+inline constexpr LangText kFireKeyIllustrationDetail{
+    "", "",
+    "Speed (value range 5-255, the smaller the value, the faster)\n"
+    "Times (value range 0-255, 0 means the fire key ends when the key is released)"};
 
 // Recording: its language texts are UI string rows.
 inline constexpr const char* kRecordHookFailed = "JournalRecordHook Install error code :%d\n";

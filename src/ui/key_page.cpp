@@ -2,10 +2,16 @@
 
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
+#include "macros/macro_store.h"
+#include "ui/dialogs/combo_dialog.h"
+#include "ui/dialogs/fire_key_dialog.h"
+#include "ui/dialogs/macro_dialog.h"
+#include "ui/dialogs/media_dialog.h"
+#include "ui/dialogs/single_dialog.h"
+#include "ui/dialogs/windows_dialog.h"
 #include "ui/main_window.h"
 
 #include <QColorDialog>
-#include <QMessageBox>
 #include <QPainter>
 
 namespace varcel::ui {
@@ -18,23 +24,25 @@ KeyPage::KeyPage(CHidMouseDlg& window) : WindowPage(window)
             return std::nullopt;
         return colour;
     };
-    placeholderDialog = [this](const QString& function) {
-        QMessageBox box(QMessageBox::Information, function,
-                        function + QStringLiteral(": this setting is not available in this version yet."),
-                        QMessageBox::Cancel, &m_window);
-        box.exec();
-    };
+    setUpParameterDialogs();
+}
 
-    ButtonModel& buttons = m_window.controller().buttons();
-    auto placeholder = [this](FunctionKind kind) {
-        return [this, kind] { placeholderDialog(qs(functionName(m_window.language(), kind))); };
+void KeyPage::setUpParameterDialogs()
+{
+    // Each choice gets a fresh dialog that does not show the button's
+    // current function; a cancelled one gives nothing back.
+    ParameterDialogs& dialogs = m_window.controller().buttons().dialogs;
+    CHidMouseDlg& w = m_window;
+    dialogs.applicationKey = [&w] { return CWindowsDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
+    dialogs.multimedia = [&w] { return CMediaDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
+    dialogs.fireKey = [&w] { return CFireKeyDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
+    dialogs.singleKey = [&w] { return CSingleDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
+    dialogs.comboKey = [&w] { return CComboDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
+    dialogs.macroKey = [&w] {
+        // The macros as record.ini holds them now, in its order.
+        const MacroStore store(w.controller().dataDir() / MacroStore::kFileName);
+        return CMacroDialog(store.list(), w.skin(), w.language(), w.reporter(), &w).run();
     };
-    buttons.dialogs.applicationKey = [p = placeholder(FunctionKind::Windows)] { p(); return std::optional<ApplicationKeyChoice>(); };
-    buttons.dialogs.multimedia = [p = placeholder(FunctionKind::Multimedia)] { p(); return std::optional<MultimediaChoice>(); };
-    buttons.dialogs.fireKey = [p = placeholder(FunctionKind::FireKey)] { p(); return std::optional<FireKeyChoice>(); };
-    buttons.dialogs.singleKey = [p = placeholder(FunctionKind::SingleKey)] { p(); return std::optional<SingleKeyChoice>(); };
-    buttons.dialogs.comboKey = [p = placeholder(FunctionKind::ComboKey)] { p(); return std::optional<ComboKeyChoice>(); };
-    buttons.dialogs.macroKey = [p = placeholder(FunctionKind::MacroKey)] { p(); return std::optional<MacroKeyChoice>(); };
 }
 
 // ---- Drawing --------------------------------------------------------------

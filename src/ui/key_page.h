@@ -40,11 +40,9 @@ public:
     // The system colour chooser, starting from black; nothing when cancelled.
     std::function<std::optional<QColor>()> chooseColour;
 
-    // Runs when a parameter dialog of rows 8 to 13 is asked for; until those
-    // dialogs exist it shows a placeholder that gives nothing back.
-    std::function<void(const QString& function)> placeholderDialog;
-
 private:
+    // Rows 8 to 13 of a function list run their parameter dialog over the window.
+    void setUpParameterDialogs();
     void drawDropdownBox(QPainter& painter, int box, bool over);
     void redrawBoxes(std::vector<Element> also = {});
     void syncLists();

@@ -80,6 +80,8 @@ public:
     const QImage& canvas() const { return m_canvas; }
     QSystemTrayIcon* trayIcon() { return m_tray; }
     Skin& skin() { return m_skin; }
+    // Message boxes over the window, for the core and the dialogs.
+    Reporter& reporter() { return m_reporter; }
     KeyPage& keyPage() { return *m_keyPage; }
     AdvancedPage& advancedPage() { return *m_advancedPage; }
     const std::set<Element>& hoveredElements() const { return m_over; }

@@ -7,29 +7,8 @@ set -u
 bin=$1
 shots=$2
 mkdir -p "$shots"
-work=$(mktemp -d)
-cp "$bin/config.bin" "$work/"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-export LANG=C LC_ALL=C
-
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-display=""
-for n in $(seq 120 160); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-export DISPLAY=":$display"
-for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/x_session.sh"
+x_session "$bin" 120 160
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 & pids+=($!)
 sleep 0.5
 

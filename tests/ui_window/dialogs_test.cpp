@@ -6,9 +6,17 @@
 #include "device/reporter.h"
 #include "key_events.h"
 #include "lang/dialog_strings.h"
+#include "ui/dialogs/combo_dialog.h"
 #include "ui/dialogs/delay_time_dialog.h"
+#include "ui/dialogs/fire_key_dialog.h"
+#include "ui/dialogs/macro_dialog.h"
+#include "ui/dialogs/media_dialog.h"
+#include "ui/dialogs/single_dialog.h"
+#include "ui/dialogs/windows_dialog.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 
 #include <gtest/gtest.h>
 
@@ -106,6 +114,71 @@ TEST_F(Dialogs, DelayDialogScreenshotsInBothSkinsAndAllLanguages)
             EXPECT_EQ(dialog.over(), SkinnedDialog::Over::Ok);
             test::saveScreenshot(dialog.grabImage(), std::string("dialog-delay-") + skinName + "-" +
                                                          languageTag(language));
+        }
+    }
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(Dialogs, ScreenshotsOfEveryDialogInBothSkinsAndAllLanguages)
+{
+    using namespace test::evdev;
+    const std::vector<std::string> macros{"Greeting", "Reload", "宏一", "Sprint"};
+    for (const char* skinName : {"Dark", "Light"}) {
+        const Skin skin = test::paintedSkin(skinName, dir);
+        for (const Language language : kLanguages) {
+            const std::string tag = std::string(skinName) + "-" + languageTag(language);
+            const auto shoot = [&](SkinnedDialog& dialog, const std::string& name) {
+                test::saveScreenshot(dialog.grabImage(), "dialog-" + name + "-" + tag);
+            };
+            {
+                CSingleDialog d(skin, language, reporter);
+                d.show();
+                test::tapKey(&d, Qt::Key_Enter, kKeypadEnter);
+                EXPECT_EQ(d.nameField()->text(), "Num Enter");
+                shoot(d, "single-key");
+            }
+            {
+                CComboDialog d(skin, language, reporter);
+                d.show();
+                click(&d, d.modifierPoint());
+                shoot(d, "combo-key-list");
+                QListWidget* list = d.rowList();
+                ASSERT_NE(list, nullptr);
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(5)).center());
+                click(d.keyField(0), {4, 4});
+                test::tapKey(&d, Qt::Key_Up, kUp);
+                shoot(d, "combo-key");
+            }
+            {
+                CMediaDialog d(skin, language, reporter);
+                d.show();
+                click(&d, d.facePoint());
+                shoot(d, "media-key-list");
+            }
+            {
+                CWindowsDialog d(skin, language, reporter);
+                d.show();
+                click(&d, d.facePoint());
+                shoot(d, "windows-key-list");
+                QListWidget* list = d.rowList();
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(10)).center());
+                shoot(d, "windows-key");
+            }
+            {
+                CFireKeyDialog d(skin, language, reporter);
+                d.show();
+                shoot(d, "fire-key");
+                click(&d, d.facePoint());
+                shoot(d, "fire-key-list");
+            }
+            {
+                CMacroDialog d(macros, skin, language, reporter);
+                d.show();
+                click(&d, d.optionPoint(2));
+                shoot(d, "macro-key");
+                click(&d, d.facePoint());
+                shoot(d, "macro-key-list");
+            }
         }
     }
     EXPECT_TRUE(reporter.messages.empty());

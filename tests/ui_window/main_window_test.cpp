@@ -7,6 +7,9 @@
 #include "ui/key_page.h"
 #include "ui/main_window.h"
 #include "ui/skins_dialog.h"
+#include "ui/dialogs/single_dialog.h"
+#include "dialog_test_support.h"
+#include "key_events.h"
 
 #include <QApplication>
 
@@ -78,7 +81,6 @@ protected:
         options.dataDir = dir.path();
         options.trayAvailable = true;
         window = std::make_unique<CHidMouseDlg>(options, backend);
-        window->keyPage().placeholderDialog = [this](const QString& function) { placeholders.push_back(function.toStdString()); };
         window->startUp();
         window->trayActivated();
     }
@@ -106,10 +108,9 @@ protected:
     SimMouse mouse;
     SimBackend backend{mouse};
     std::unique_ptr<CHidMouseDlg> window;
-    std::vector<std::string> placeholders;
 };
 
-TEST_F(Window, OneRequestThroughTheWindowKeepsTheLabelWhenTheDialogIsCancelled)
+TEST_F(Window, OneRequestThroughTheWindowGivesBoxThreeTheSingleKeyF5)
 {
     ASSERT_TRUE(window->isVisible());
     EXPECT_EQ(window->canvas().size(), QSize(kWindowWidth, kWindowHeight));
@@ -119,10 +120,34 @@ TEST_F(Window, OneRequestThroughTheWindowKeepsTheLabelWhenTheDialogIsCancelled)
     EXPECT_EQ(window->keyPage().functionList()->item(11)->text(), "Single Key");
     screenshot("key-page-function-list");
 
+    // Cancelled: the middle button stays what it was.
+    test::driveNextDialog<CSingleDialog>([](CSingleDialog& d) {
+        test::tapKey(&d, Qt::Key_F5, test::evdev::kF5);
+        test::click(&d, d.cancelPoint());
+    });
     clickFunctionRow(11);
-    EXPECT_EQ(placeholders, std::vector<std::string>{"Single Key"});
     EXPECT_EQ(window->controller().buttons().label(2), "Mid Click") << "a cancelled dialog keeps the label";
+    EXPECT_EQ(kind(Layer::A, 2), 2) << "and the function";
     EXPECT_EQ(window->keyPage().functionList(), nullptr) << "the list closes";
+
+    click(dropdownBox(2));
+    bool shown = false;
+    test::driveNextDialog<CSingleDialog>(
+        [](CSingleDialog& d) {
+            EXPECT_EQ(d.parentWidget()->window()->windowTitle(), "Varcel") << "the dialog sits over the window";
+            test::tapKey(&d, Qt::Key_F5, test::evdev::kF5);
+            test::click(&d, d.okPoint());
+        },
+        &shown);
+    clickFunctionRow(11);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(window->controller().buttons().label(2), "Single Key-F5");
+    click(Element::Apply);
+    // Slot 2 of key matrix 1: 0x00 0x00 0x3E 0x00.
+    const auto matrix = mouse.memory().keyMatrices[0];
+    EXPECT_EQ(std::vector<std::uint8_t>(matrix.begin() + 8, matrix.begin() + 12),
+              (std::vector<std::uint8_t>{0x00, 0x00, 0x3E, 0x00}));
+    screenshot("key-page-single-key-f5");
 }
 
 TEST_F(Window, LeftKeyRuleRefusesToOpenTheOnlyLeftClick)

@@ -82,8 +82,10 @@ void CFireKeyDialog::paintContents(QPainter& painter)
     drawText(painter, l.fieldCaptions[0], QString::fromUtf8(text::kFireKeySpeed(language())), textColour());
     drawText(painter, l.fieldCaptions[1], QString::fromUtf8(text::kFireKeyTimes(language())), textColour());
     const Rect& n = l.note;
-    drawText(painter, {{n.x + 10, n.y + 6, n.w - 20, n.h - 12}, Align::Left},
-             QString::fromUtf8(text::kFireKeyIllustration(language())), textColour(), Qt::TextWordWrap);
+    QString note = QString::fromUtf8(text::kFireKeyIllustration(language()));
+    if (const QString detail = QString::fromUtf8(text::kFireKeyIllustrationDetail(language())); !detail.isEmpty())
+        note += QLatin1Char('\n') + detail;
+    drawText(painter, {{n.x + 10, n.y + 6, n.w - 20, n.h - 12}, Align::Left}, note, textColour(), Qt::TextWordWrap);
 }
 
 } // namespace varcel::ui
