@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace varcel::ui {
 namespace {
 
@@ -101,6 +103,18 @@ TEST_F(Capture, LetsKeysThroughUnlessConsumingAndStopsWhenRemoved)
     test::tapKey(&top, Qt::Key_C, kC, "c");
     EXPECT_EQ(seen.size(), 2u);
     EXPECT_EQ(field->text(), "abc");
+}
+
+TEST(KeyCaptureInstall, RefusesAThreadWhoseKeysItWouldNeverSee)
+{
+    int error = -1;
+    std::thread other([&] {
+        KeyCapture capture([](const CapturedKey&) {});
+        error = capture.install();
+        EXPECT_FALSE(capture.isInstalled());
+    });
+    other.join();
+    EXPECT_EQ(error, KeyCapture::kWrongThread);
 }
 
 TEST(KeyCaptureFallback, NamesKeysFromQtKeyCodesWhenThereIsNoScanCode)
