@@ -8,7 +8,7 @@ point=$2
 shots=$3
 mkdir -p "$shots"
 . "$(dirname "$0")/x_session.sh"
-x_session "$bin" 161 200
+x_session "$bin"
 
 # No tray host: the window shows at once.
 "$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!

@@ -8,7 +8,7 @@ bin=$1
 shots=$2
 mkdir -p "$shots"
 . "$(dirname "$0")/x_session.sh"
-x_session "$bin" 120 160
+x_session "$bin"
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 & pids+=($!)
 sleep 0.5
 

@@ -1,9 +1,9 @@
 # Sourced by the end-to-end scripts: a scratch data folder with the built
 # config.bin, an Xvfb display of its own, and clean-up of everything started.
-#   x_session BIN_DIR FIRST_DISPLAY LAST_DISPLAY
+#   x_session BIN_DIR
 # sets work, DISPLAY and the pids array, and defines fail.
 x_session() {
-    local bin=$1 first=$2 last=$3
+    local bin=$1
     work=$(mktemp -d)
     cp "$bin/config.bin" "$work/"
     export XDG_RUNTIME_DIR="$work/runtime"
@@ -12,14 +12,15 @@ x_session() {
     pids=()
     trap x_session_end EXIT
 
-    local display="" n
-    for n in $(seq "$first" "$last"); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-    done
-    [ -n "$display" ] || fail "no free X display"
-    Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-    export DISPLAY=":$display"
-    for n in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    # Xvfb picks a free display itself and names it: tests running side by
+    # side never race for the same one.
+    local n
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+    for n in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n 1 "$work/display")"
+    for n in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
+    fail "the X display $DISPLAY does not answer"
 }
 
 x_session_end() {
