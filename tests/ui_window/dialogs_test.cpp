@@ -140,6 +140,8 @@ TEST_F(Dialogs, ScreenshotsOfEveryDialogInBothSkinsAndAllLanguages)
             {
                 CComboDialog d(skin, language, reporter);
                 d.show();
+                d.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
                 click(&d, d.modifierPoint());
                 shoot(d, "combo-key-list");
                 QListWidget* list = d.rowList();

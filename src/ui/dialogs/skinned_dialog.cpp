@@ -27,7 +27,9 @@ constexpr int kNotch = 120; // angle delta of one wheel notch
 // Text fields: white on dark grey (40, 40, 40), in every skin.
 const char* const kFieldStyle =
     "QLineEdit, QLabel { background: rgb(40, 40, 40); color: white; border: none; padding: 0 4px; }"
-    "QLineEdit:disabled, QLabel:disabled { color: rgb(150, 150, 150); }";
+    "QLineEdit:disabled, QLabel:disabled { color: rgb(150, 150, 150); }"
+    // The field that takes the next key or digit shows it.
+    "QLineEdit:focus { border: 1px solid rgb(34, 211, 238); }";
 
 const char* const kListStyle =
     "QListWidget { background: rgb(40, 40, 40); color: white; border: 1px solid rgb(90, 95, 102); outline: 0; }"
