@@ -11,9 +11,10 @@ MainController::MainController(std::filesystem::path dataDir, HidBackend& backen
     : m_dataDir(std::move(dataDir)), m_reporter(reporter), m_view(view), m_language(language),
       m_config(m_dataDir, reporter), m_buttons(m_config.working(), m_labels, language, reporter),
       m_settings(m_config.working(), language, [this] { return m_session.commands().sensorType(); }),
-      m_session(backend, reporter, status)
+      m_session(backend, reporter, status), m_macroStore(m_dataDir / MacroStore::kFileName),
+      m_macroPage(m_macroStore, m_config.working(), language, reporter), m_recorder(m_macroPage, language, reporter)
 {
-    m_session.setOnGone([this] { m_view.hideWindow(); });
+    m_session.setOnGone([this] { hideWindow(); });
 }
 
 MainController::~MainController() { m_session.stop(); }
@@ -34,6 +35,8 @@ void MainController::buildKeyPage()
         return;
     const Page leaving = m_page;
     m_page = Page::Key;
+    if (leaving == Page::Advanced)
+        leaveAdvancedPage();
     if (leaving != Page::None)
         m_view.tearDownPage(leaving);
     if (!m_keyPageBuilt) {
@@ -58,8 +61,39 @@ void MainController::buildAdvancedPage()
     m_settings.closeList();
     if (leaving != Page::None)
         m_view.tearDownPage(leaving);
+    pointer().build();
+    m_macroPage.build();
     m_view.drawPage(Page::Advanced);
 }
+
+PointerPage& MainController::pointer()
+{
+    if (!m_pointerSettings)
+        m_pointerSettings = pickPointerSettings(m_dataDir);
+    if (!m_pointer)
+        m_pointer = std::make_unique<PointerPage>(m_config.working(), *m_pointerSettings, m_reporter);
+    return *m_pointer;
+}
+
+void MainController::usePointerSettings(std::unique_ptr<PointerSettings> settings)
+{
+    m_pointer.reset();
+    m_pointerSettings = std::move(settings);
+}
+
+void MainController::leaveAdvancedPage()
+{
+    m_recorder.leavePage();
+    m_macroPage.closeMouseEventList();
+}
+
+void MainController::hideWindow()
+{
+    m_recorder.leavePage();
+    m_view.hideWindow();
+}
+
+void MainController::windowHidden() { m_recorder.leavePage(); }
 
 void MainController::saveLabels() { writeLabels(labelsPath(), m_language, m_labels); }
 
@@ -68,13 +102,16 @@ bool MainController::applyToMouse()
     if (!applyAndSave(m_session.link(), m_session.commands(), m_config, [this] { saveLabels(); }))
         return false;
     m_config.copyWorkingToSnapshot();
+    // Only a page that has been shown has pointer settings to give.
+    if (m_pointer)
+        m_pointer->apply();
     return true;
 }
 
 void MainController::ok()
 {
     if (applyToMouse())
-        m_view.hideWindow();
+        hideWindow();
 }
 
 void MainController::apply() { applyToMouse(); }
@@ -83,7 +120,7 @@ void MainController::cancel()
 {
     m_config.copySnapshotToWorking();
     m_rebuildPending = true;
-    m_view.hideWindow();
+    hideWindow();
 }
 
 void MainController::trayActivated()
@@ -110,6 +147,8 @@ void MainController::rebuildPage()
     const Page page = m_page;
     m_buttons.closeLists();
     m_settings.closeList();
+    if (page == Page::Advanced)
+        leaveAdvancedPage();
     if (page != Page::None)
         m_view.tearDownPage(page);
     // The builders do nothing for the page that is current.

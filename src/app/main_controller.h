@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/balloons.h"
+#include "app/pointer_page.h"
 #include "buttons/button_labels.h"
 #include "buttons/button_model.h"
 #include "buttons/key_page_settings.h"
@@ -11,6 +12,9 @@
 #include "device/config_store.h"
 #include "device/device_session.h"
 #include "lang/language.h"
+#include "macros/macro_page.h"
+#include "macros/macro_recorder.h"
+#include "macros/macro_store.h"
 
 #include <filesystem>
 #include <memory>
@@ -69,6 +73,15 @@ public:
     DeviceSession& session() { return m_session; }
     const SkinSettings& skin() const { return m_skin; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
+    MacroPage& macroPage() { return m_macroPage; }
+    MacroRecorder& recorder() { return m_recorder; }
+    // The pointer block; its desktop backend is picked at first use (the
+    // key page never needs it), unless one was given before.
+    PointerPage& pointer();
+    void usePointerSettings(std::unique_ptr<PointerSettings> settings);
+    // The window went out of sight (its minimise button): a recording ends,
+    // so keys typed elsewhere later are not taken for the macro.
+    void windowHidden();
     std::filesystem::path labelsPath() const { return m_dataDir / kLabelsFileName; }
 
 private:
@@ -77,6 +90,9 @@ private:
     void saveLabels();
     // Tears the current page down and builds it again from the working image.
     void rebuildPage();
+    void hideWindow();
+    // The advanced page is being left: its recording ends without a word.
+    void leaveAdvancedPage();
 
     std::filesystem::path m_dataDir;
     Reporter& m_reporter;
@@ -88,6 +104,11 @@ private:
     ButtonModel m_buttons;
     KeyPageSettings m_settings;
     DeviceSession m_session;
+    MacroStore m_macroStore;
+    MacroPage m_macroPage;
+    MacroRecorder m_recorder;
+    std::unique_ptr<PointerSettings> m_pointerSettings;
+    std::unique_ptr<PointerPage> m_pointer;
     Page m_page = Page::None;
     bool m_keyPageBuilt = false;
     bool m_rebuildPending = false;

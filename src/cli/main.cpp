@@ -5,6 +5,7 @@
 #include "cli/cmd_macros.h"
 #include "cli/cmd_settings.h"
 #include "cli/cmd_profile.h"
+#include "cli/cmd_pointer.h"
 
 #include <iostream>
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     addMacroCommands(app, context);
     addSettingsCommands(app, context);
     addProfileCommands(app, context);
+    addPointerCommands(app, context);
 
     try {
         app.parse(argc, argv);

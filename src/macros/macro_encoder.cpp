@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
 
 namespace varcel {
 
@@ -60,7 +61,13 @@ MacroFit measureMacro(const std::vector<std::string>& entries)
 
 int encodeMacroBlock(std::span<std::uint8_t, kMacroBlockSize> block, const std::vector<std::string>& entries)
 {
-    if (entries.empty()) {
+    return encodeMacroBlock(block, entries, static_cast<std::int32_t>(std::min<std::size_t>(entries.size(), INT32_MAX)));
+}
+
+int encodeMacroBlock(std::span<std::uint8_t, kMacroBlockSize> block, const std::vector<std::string>& entries,
+                     std::int32_t itemCount)
+{
+    if (itemCount <= 0) {
         std::fill(block.begin(), block.end(), std::uint8_t{0});
         return 0;
     }
@@ -100,7 +107,7 @@ EncodeOutcome encodeAllMacros(const MacroStore& store, ConfigImage& image)
             outcome.ignored.push_back(macros[t].name);
             continue;
         }
-        const int written = encodeMacroBlock(macroBlockOf(image, t + 1), macros[t].entries);
+        const int written = encodeMacroBlock(macroBlockOf(image, t + 1), macros[t].entries, macros[t].itemCount);
         const MacroFit fit = measureMacro(macros[t].entries);
         if (written < fit.events)
             outcome.cut.push_back({macros[t].name, written, fit.events});

@@ -47,6 +47,11 @@ MacroFit measureMacro(const std::vector<std::string>& entries);
 // rewritten. Events that do not fit whole are left out; the block is never
 // written past its end. Returns the number of events written.
 int encodeMacroBlock(std::span<std::uint8_t, kMacroBlockSize> block, const std::vector<std::string>& entries);
+// The same for a section of record.ini: only an "ItemCount" of 0 (or less)
+// clears the loop count. A count above 0 keeps it even when the section holds
+// no items, so a hand-edited file does not lose the user's loop count.
+int encodeMacroBlock(std::span<std::uint8_t, kMacroBlockSize> block, const std::vector<std::string>& entries,
+                     std::int32_t itemCount);
 
 struct EncodeOutcome {
     struct Cut {

@@ -93,7 +93,8 @@ std::vector<StoredMacro> MacroStore::loadAll() const
     const IniFile ini = IniFile::load(m_path);
     for (std::string& name : listOf(ini)) {
         std::vector<std::string> entries = entriesOf(ini, name);
-        macros.push_back({std::move(name), std::move(entries)});
+        const std::int32_t count = leadingInteger(ini.string(name, kItemCountKey));
+        macros.push_back({std::move(name), std::move(entries), count});
     }
     return macros;
 }

@@ -7,6 +7,7 @@
 // is an empty store, and the first save creates it.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -19,6 +20,9 @@ class IniFile;
 struct StoredMacro {
     std::string name;
     std::vector<std::string> entries;
+    // "ItemCount" as the file says it (0 when missing or not a number); a
+    // hand-edited section may promise items it does not hold.
+    std::int32_t itemCount = 0;
 };
 
 class MacroStore {

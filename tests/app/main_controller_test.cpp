@@ -179,5 +179,71 @@ TEST(MainController, UnpluggingHidesTheWindowAndWarns)
     EXPECT_EQ(rig.view.balloons.back(), "The system did not detect the gaming mouse!");
 }
 
+TEST(MainController, PointerSettingsAreReadWithThePageAndReachTheDesktopOnOk)
+{
+    Rig rig;
+    StoredPointerSettings desktop(rig.dir / "desktop.ini");
+    ASSERT_TRUE(desktop.setSpeed(4));
+    ASSERT_TRUE(desktop.setDoubleClickTime(900));
+    rig.controller.usePointerSettings(std::make_unique<StoredPointerSettings>(rig.dir / "desktop.ini"));
+    rig.controller.startUp();
+    rig.controller.trayActivated();
+
+    // Apply on the key page before the advanced page was ever shown leaves
+    // the desktop alone.
+    rig.controller.apply();
+    EXPECT_EQ(desktop.doubleClickTime(), 900u);
+
+    rig.controller.buildAdvancedPage();
+    PointerPage& page = rig.controller.pointer();
+    EXPECT_EQ(page.position(PointerSlider::Speed), 3);
+    EXPECT_EQ(page.position(PointerSlider::DoubleClick), 1);
+    page.setPosition(PointerSlider::DoubleClick, 6);
+    rig.controller.ok();
+    EXPECT_EQ(desktop.doubleClickTime(), 550u);
+    EXPECT_EQ(desktop.speed(), 4);
+    EXPECT_EQ(test::readBytes(rig.dir / "config.bin")[1 + img::kDoubleClick], 6);
+
+    // "Default" changes the desktop at once; Cancel takes back only the image.
+    rig.controller.trayActivated();
+    page.setPosition(PointerSlider::Speed, 11);
+    page.restoreDefaults();
+    rig.controller.cancel();
+    EXPECT_EQ(desktop.speed(), 10);
+    EXPECT_EQ(desktop.doubleClickTime(), 500u);
+    EXPECT_EQ(page.position(PointerSlider::Speed), 3);
+    EXPECT_EQ(page.position(PointerSlider::DoubleClick), 6);
+    EXPECT_TRUE(rig.reporter.messages.empty());
+}
+
+TEST(MainController, LeavingTheAdvancedPageOrHidingTheWindowEndsARecording)
+{
+    Rig rig;
+    std::ofstream(rig.dir / "record.ini") << "[M]\nItemCount=0\n";
+    rig.controller.usePointerSettings(std::make_unique<StoredPointerSettings>(rig.dir / "desktop.ini"));
+    rig.controller.startUp();
+    rig.controller.trayActivated();
+    int hooks = 0;
+    rig.controller.recorder().installHook = [&] { ++hooks; return 0; };
+    rig.controller.recorder().removeHook = [&] { --hooks; };
+
+    rig.controller.buildAdvancedPage();
+    ASSERT_EQ(rig.controller.macroPage().macros(), std::vector<std::string>{"M"});
+    rig.controller.recorder().start();
+    EXPECT_EQ(hooks, 1);
+    rig.controller.buildKeyPage();
+    EXPECT_EQ(hooks, 0);
+
+    rig.controller.buildAdvancedPage();
+    rig.controller.recorder().start();
+    rig.controller.windowHidden();
+    EXPECT_EQ(hooks, 0);
+
+    rig.controller.recorder().start();
+    rig.controller.cancel();
+    EXPECT_EQ(hooks, 0);
+    EXPECT_FALSE(rig.controller.recorder().isHookInstalled());
+}
+
 } // namespace
 } // namespace varcel

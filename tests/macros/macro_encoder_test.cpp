@@ -127,6 +127,31 @@ TEST(MacroEncoder, RebuildsBlocksInSectionOrderAndLeavesTheRest)
     EXPECT_EQ(test::blockOf(image, 3), test::block(0x1111, {0x00, 0x05}));
 }
 
+TEST(MacroEncoder, OnlyAnItemCountOfZeroClearsTheLoopCount)
+{
+    struct Row {
+        const char* section;
+        Bytes block;
+    };
+    const Row rows[] = {
+        {"ItemCount=4\n", test::block(0x0203, {})}, // items promised but absent: the loop count stays
+        {"ItemCount=2\nItem1=A   Dn\n", test::block(0x0203, {0x00, 0x04})},
+        {"ItemCount=0\nItem0=A   Dn\n", Bytes(128, 0)},
+        {"ItemCount=abc\n", Bytes(128, 0)},
+        {"", Bytes(128, 0)},
+    };
+    for (const Row& row : rows) {
+        test::TempDir dir;
+        test::writeText(dir / "record.ini", std::string("[Hand]\n") + row.section + "[Other]\nItemCount=0\n");
+        MacroStore store(dir / "record.ini");
+        ConfigImage image{};
+        image.fill(0x77);
+        setLoopCount(image, 1, 0x0203);
+        encodeAllMacros(store, image);
+        EXPECT_EQ(test::blockOf(image, 1), row.block) << row.section;
+    }
+}
+
 TEST(MacroEncoder, SectionsPastTheTwelfthAreIgnoredAndNamed)
 {
     test::TempDir dir;

@@ -1,0 +1,209 @@
+// The pointer block of the advanced page from the command line, through the
+// page's own model: the slider positions and check boxes live in config.bin;
+// "default" writes the desktop at once, like the page's "Default"; "apply"
+// gives the desktop what config.bin holds, like the pointer step of OK.
+#include "cli/cmd_pointer.h"
+
+#include "app/pointer_page.h"
+#include "cli/cli_context.h"
+#include "device/config_store.h"
+#include "lang/ui_strings.h"
+
+#include <iomanip>
+#include <iostream>
+#include <memory>
+
+namespace varcel {
+
+namespace {
+
+struct PointerSession {
+    explicit PointerSession(CliContext& cli)
+        : context(cli), config(cli.dataDir().path, cli.reporter()), desktop(pickPointerSettings(cli.dataDir().path)),
+          page(config.working(), *desktop, cli.reporter())
+    {
+        if (!config.load())
+            throw CliError{"no usable " + std::string(kConfigFileName) + " in " + cli.dataDir().path.string() +
+                           " (the program never creates it)"};
+    }
+    CliContext& context;
+    ConfigStore config;
+    std::unique_ptr<PointerSettings> desktop;
+    PointerPage page;
+};
+
+void save(PointerSession& session)
+{
+    writeFirstRunLabels(session.context, session.config);
+    if (!session.config.save())
+        throw CliError{"could not save " + session.config.path().string()};
+}
+
+// Failures were printed as they came; the exit status says there were some.
+int outcome(CliContext& context, int failuresBefore)
+{
+    return context.reportedFailures() > failuresBefore ? 1 : 0;
+}
+
+const char* onOff(bool on) { return on ? "on" : "off"; }
+
+std::string linesText(std::uint32_t lines)
+{
+    return lines == kWheelPageScroll ? "one screen at a time" : std::to_string(lines) + " lines";
+}
+
+std::string where(const PointerSettings& desktop, PointerSetting setting)
+{
+    return desktop.reachesDesktop(setting) ? "desktop" : "kept by Varcel";
+}
+
+void row(const std::string& label, const std::string& value, const std::string& note)
+{
+    std::cout << "  " << std::left << std::setw(28) << label << std::setw(26) << value << note << '\n';
+}
+
+int show(CliContext& context)
+{
+    PointerSession session(context);
+    const Language language = systemLanguage();
+    const PointerPage& page = session.page;
+    const auto label = [&](UiString id) { return std::string(uiString(language, id)); };
+    std::cout << "In " << session.config.path().string() << " (applied to the desktop by OK or Apply):\n";
+    const int speed = page.position(PointerSlider::Speed);
+    const int lines = page.position(PointerSlider::Lines);
+    const int click = page.position(PointerSlider::DoubleClick);
+    row(label(UiString::MouseSpeed), "position " + std::to_string(speed),
+        "speed " + std::to_string(pointer_map::speedValue(speed)) + " of 20");
+    row(label(UiString::ScrollingSpeed), "position " + std::to_string(lines),
+        linesText(pointer_map::linesValue(page.oneScreen(), lines)));
+    row(label(UiString::DoubleClickSpeed), "position " + std::to_string(click),
+        std::to_string(pointer_map::doubleClickValue(click)) + " ms");
+    row(label(UiString::EnhancePointerPrecision), onOff(page.precision()), "");
+    row(label(UiString::ScrollOneScreen), onOff(page.oneScreen()), "");
+
+    PointerSettings& desktop = *session.desktop;
+    std::cout << "Desktop now (backend \"" << desktop.name() << "\": " << desktop.describe() << "):\n";
+    const auto unread = std::string("could not be read");
+    const auto parameters = desktop.mouseParameters();
+    row("pointer precision", parameters ? onOff(parameters->acceleration != 0) : unread,
+        where(desktop, PointerSetting::Precision));
+    const auto speedNow = desktop.speed();
+    row("pointer speed", speedNow ? std::to_string(*speedNow) + " of 20" : unread,
+        speedNow ? "position " + std::to_string(pointer_map::speedPosition(*speedNow)) + ", " +
+                       where(desktop, PointerSetting::Speed)
+                 : where(desktop, PointerSetting::Speed));
+    const auto linesNow = desktop.wheelScrollLines();
+    const std::string linesPlace = where(desktop, PointerSetting::WheelLines) + " (one screen: " +
+                                   where(desktop, PointerSetting::OneScreen) + ")";
+    row("wheel scroll", linesNow ? linesText(*linesNow) : unread,
+        linesNow && *linesNow != kWheelPageScroll
+            ? "position " + std::to_string(pointer_map::linesPosition(*linesNow).position) + ", " + linesPlace
+            : linesPlace);
+    const std::uint32_t time = desktop.doubleClickTime();
+    row("double-click time", time ? std::to_string(time) + " ms" : unread,
+        time ? "position " + std::to_string(pointer_map::doubleClickPosition(time)) + ", " +
+                   where(desktop, PointerSetting::DoubleClick)
+             : where(desktop, PointerSetting::DoubleClick));
+    return 0;
+}
+
+int restoreDefaults(CliContext& context)
+{
+    PointerSession session(context);
+    const int before = context.reportedFailures();
+    session.page.restoreDefaults();
+    save(session);
+    std::cout << "The desktop got the default pointer settings (speed 10, 3 lines, 500 ms, precision off); "
+              << session.config.path().string() << " holds positions 6, 3 and 6\n";
+    return outcome(context, before);
+}
+
+int applyPositions(CliContext& context)
+{
+    PointerSession session(context);
+    const int before = context.reportedFailures();
+    session.page.writePositions();
+    std::cout << "The desktop (" << session.desktop->name() << ") got the pointer settings of "
+              << session.config.path().string() << '\n';
+    return outcome(context, before);
+}
+
+int setSlider(CliContext& context, const std::string& which, const std::string& value)
+{
+    if (which != "speed" && which != "lines" && which != "double-click")
+        throw CliError{"the sliders are speed, lines and double-click, not \"" + which + "\"", 2};
+    const PointerSlider slider = which == "speed" ? PointerSlider::Speed
+                               : which == "lines" ? PointerSlider::Lines
+                                                  : PointerSlider::DoubleClick;
+    const bool digits = !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
+    const int position = digits ? std::stoi(value) : 0;
+    if (position < 1 || position > kSliderSteps)
+        throw CliError{"a slider position is 1 to 11, not \"" + value + "\"", 2};
+    PointerSession session(context);
+    session.page.setPosition(slider, position);
+    save(session);
+    std::cout << which << " set to position " << position << " in " << session.config.path().string()
+              << "; the desktop gets it with the next OK or Apply (or varcelctl pointer apply)\n";
+    return 0;
+}
+
+int setBox(CliContext& context, bool precision, const std::string& value)
+{
+    if (value != "on" && value != "off")
+        throw CliError{"say on or off, not \"" + value + "\"", 2};
+    PointerSession session(context);
+    PointerPage& page = session.page;
+    const bool now = precision ? page.precision() : page.oneScreen();
+    if (now != (value == "on")) {
+        if (precision)
+            page.togglePrecision();
+        else
+            page.toggleOneScreen();
+    }
+    save(session);
+    std::cout << (precision ? "precision " : "one-screen ") << value << " in " << session.config.path().string()
+              << "; the desktop gets it with the next OK or Apply (or varcelctl pointer apply)\n";
+    return 0;
+}
+
+} // namespace
+
+void addPointerCommands(CLI::App& app, CliContext& context)
+{
+    auto* pointer = app.add_subcommand(
+        "pointer", "The desktop's pointer settings of the advanced page: show them (no subcommand) or change them");
+    pointer->require_subcommand(0, 1);
+    pointer->footer("Backend: GNOME (GSettings), KDE Plasma (kdeglobals) or stored in the data folder; "
+                    "$VARCEL_POINTER_SETTINGS=gnome|kde|stored chooses one.");
+    pointer->callback([&context, pointer] {
+        if (pointer->get_subcommands().empty())
+            context.run = [&context] { return show(context); };
+    });
+
+    auto* defaultCmd = pointer->add_subcommand(
+        "default", "What \"Default\" does: the desktop gets its defaults at once, config.bin the matching positions");
+    defaultCmd->callback([&context] { context.run = [&context] { return restoreDefaults(context); }; });
+
+    auto* applyCmd = pointer->add_subcommand("apply", "Give the desktop the settings config.bin holds");
+    applyCmd->callback([&context] { context.run = [&context] { return applyPositions(context); }; });
+
+    auto args = std::make_shared<std::vector<std::string>>(2);
+    auto* setCmd = pointer->add_subcommand("set", "Move a slider (1 to 11) in config.bin");
+    setCmd->add_option("SLIDER", (*args)[0], "speed, lines or double-click")->required();
+    setCmd->add_option("N", (*args)[1], "Position 1 to 11")->required();
+    setCmd->callback([&context, args] {
+        context.run = [&context, args] { return setSlider(context, (*args)[0], (*args)[1]); };
+    });
+
+    for (const bool precision : {true, false}) {
+        auto* box = pointer->add_subcommand(precision ? "precision" : "one-screen",
+                                            precision ? "Tick or untick \"Enhance Pointer Precision\" in config.bin"
+                                                      : "Tick or untick \"Scroll One Screen\" in config.bin");
+        box->add_option("STATE", (*args)[1], "on or off")->required();
+        box->callback([&context, args, precision] {
+            context.run = [&context, args, precision] { return setBox(context, precision, (*args)[1]); };
+        });
+    }
+}
+
+} // namespace varcel
