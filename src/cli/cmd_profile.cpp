@@ -24,6 +24,9 @@ int exportProfile(CliContext& context, const std::string& file)
     } catch (const std::runtime_error& e) {
         throw CliError{e.what()};
     }
+    if (profile.macros.size() > kMacroCount)
+        std::cerr << "varcelctl: note: record.ini holds " << profile.macros.size() << " macros, more than the mouse's "
+                  << kMacroCount << " blocks; import refuses such a profile until the extra macros are deleted\n";
     const std::string text = profileToJson(profile).dump(2) + "\n";
     if (file.empty() || file == "-") {
         std::cout << text;
