@@ -3,12 +3,17 @@
 // effects' parameters) taken from
 // the program's own tables, so completion offers what varcelctl accepts.
 //
-//   make_completion TEMPLATE OUTPUT
+// The subcommands come from varcelctl's own --help, so a command added to
+// varcelctl is completed without touching the script.
+//
+//   make_completion TEMPLATE OUTPUT VARCELCTL
 #include "buttons/key_page_settings.h"
 #include "buttons/key_tables.h"
 
 #include <cstdio>
 #include <fstream>
+#include <sstream>
+#include <vector>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -39,12 +44,69 @@ std::string table(const char* variable, const Rows& rows, NameOf nameOf)
     return std::string(variable) + "=" + quoted(lines) + "\n";
 }
 
+// The names listed under "Subcommands:" in a --help text.
+std::vector<std::string> subcommandsIn(const std::string& help)
+{
+    std::vector<std::string> names;
+    std::istringstream lines(help);
+    std::string line;
+    bool inList = false;
+    while (std::getline(lines, line)) {
+        if (line == "Subcommands:") {
+            inList = true;
+        } else if (inList && line.rfind("  ", 0) == 0 && line.size() > 2 && line[2] != ' ') {
+            names.push_back(line.substr(2, line.find(' ', 2) - 2));
+        } else if (inList && !line.empty() && line[0] != ' ') {
+            inList = false;
+        }
+    }
+    return names;
+}
+
+std::string helpOf(const std::string& varcelctl, const std::string& command)
+{
+    std::string help;
+    const std::string line = "'" + varcelctl + "' " + command + " --help";
+    if (FILE* pipe = ::popen(line.c_str(), "r")) {
+        char buffer[4096];
+        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            help.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return help;
+}
+
+// Variables naming the subcommands: "_varcelctl_commands", and for a command
+// that has its own, "_varcelctl_subcommands_<command>" (dashes as underscores).
+std::string commandTables(const std::string& varcelctl)
+{
+    const auto commands = subcommandsIn(helpOf(varcelctl, ""));
+    std::string out = "_varcelctl_commands=";
+    std::string words;
+    for (const std::string& c : commands)
+        words += (words.empty() ? "" : " ") + c;
+    out += quoted(words) + "\n";
+    for (const std::string& c : commands) {
+        const auto subs = subcommandsIn(helpOf(varcelctl, c));
+        if (subs.empty())
+            continue;
+        std::string variable = "_varcelctl_subcommands_" + c;
+        for (char& ch : variable)
+            ch = ch == '-' ? '_' : ch;
+        std::string list;
+        for (const std::string& sub : subs)
+            list += (list.empty() ? "" : " ") + sub;
+        out += variable + "=" + quoted(list) + "\n";
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_completion TEMPLATE OUTPUT\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: make_completion TEMPLATE OUTPUT VARCELCTL\n");
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);
@@ -55,7 +117,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "make_completion: %s has no %s\n", argv[1], marker.c_str());
         return 1;
     }
-    std::string tables;
+    std::string tables = commandTables(argv[3]);
+    if (tables.find("export") == std::string::npos) {
+        std::fprintf(stderr, "make_completion: %s --help lists no subcommands\n", argv[3]);
+        return 1;
+    }
     tables += table("_varcelctl_key_names", kKeyNameTable, [](const KeyNameRow& r) { return std::string(r.name); });
     tables += table("_varcelctl_modifier_names", kModifierTable, [](const ModifierRow& r) { return std::string(r.name); });
     tables += table("_varcelctl_media_names", kMediaRows, [](const MediaRow& r) { return std::string(r.text.en); });

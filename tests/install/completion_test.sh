@@ -66,6 +66,13 @@ check "varcelctl $data macro show " Jump
 check "varcelctl $data macro show F" 'Fire\ Burst' Jump
 check "varcelctl $data button A 5 macro " 'Fire\ Burst'
 check "varcelctl $data macro add Jump Space" 'Space\ Dn'
+# Every subcommand varcelctl lists, and those of its commands that have their own.
+for command in $("$varcelctl" --help | sed -n '/^Subcommands:/,$s/^  \([a-z-]*\) .*/\1/p'); do
+    check "varcelctl " "$command"
+    for sub in $("$varcelctl" "$command" --help | sed -n '/^Subcommands:/,$s/^  \([a-z-]*\) .*/\1/p'); do
+        check "varcelctl $command " "$sub"
+    done
+done
 check "varcelctl sim notify " dpi-stage
 check "varcelctl rgb respiration " 6S
 check "varcelctl rate " 1000
