@@ -2,6 +2,8 @@
 
 #include "device/apply_sequence.h"
 #include "device/reporter.h"
+#include "lang/device_messages.h"
+#include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 
 namespace varcel {
@@ -95,21 +97,36 @@ void MainController::hideWindow()
 
 void MainController::windowHidden() { m_recorder.leavePage(); }
 
-void MainController::saveLabels() { writeLabels(labelsPath(), m_language, m_labels); }
+bool MainController::saveLabels() { return writeLabels(labelsPath(), m_language, m_labels); }
 
 bool MainController::applyToMouse()
 {
-    if (!applyAndSave(m_session.link(), m_session.commands(), m_config, [this] { saveLabels(); }))
+    if (!m_session.ready())
+        return false;
+    // A sensor record that could not be read when the page was built is
+    // asked for again: the DPI codes depend on it.
+    if (m_session.commands().sensorUnknown())
+        m_session.commands().exchangeSensorRecord();
+    const ApplyOutcome outcome =
+        applyAndSave(m_session.link(), m_session.commands(), m_config, [this] { return saveLabels(); });
+    if (!outcome.ran)
         return false;
     m_config.copyWorkingToSnapshot();
     // Only a page that has been shown has pointer settings to give.
     if (m_pointer)
         m_pointer->apply();
-    return true;
+    // config.bin's own failure has its message box already (ConfigStore).
+    if (!outcome.device.ok())
+        m_reporter.messageBox(text::kApplyDidNotReachMouse(m_language), text::kWarning);
+    else if (!outcome.labelsSaved)
+        m_reporter.messageBox(text::kApplyNotSaved(m_language), text::kWarning);
+    return outcome.device.ok();
 }
 
 void MainController::ok()
 {
+    // The window stays open when the settings did not reach the mouse, so
+    // the user can apply again.
     if (applyToMouse())
         hideWindow();
 }

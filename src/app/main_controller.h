@@ -85,9 +85,10 @@ public:
     std::filesystem::path labelsPath() const { return m_dataDir / kLabelsFileName; }
 
 private:
-    // OK and Apply: nothing at all while the mouse is not accepted.
+    // OK and Apply: nothing at all while the mouse is not accepted. Returns
+    // whether everything reached the mouse; the user hears what did not.
     bool applyToMouse();
-    void saveLabels();
+    bool saveLabels();
     // Tears the current page down and builds it again from the working image.
     void rebuildPage();
     void hideWindow();

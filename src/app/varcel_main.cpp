@@ -27,14 +27,16 @@ int main(int argc, char** argv)
     std::string dataDirOption;
     std::string simFault = "none";
     cli.add_flag("--simulate", simulate, "Use the built-in simulated mouse");
-    cli.add_option("--data-dir", dataDirOption, "Folder of config.bin, record.ini, str.ini and Skins");
+    cli.add_option("--data-dir", dataDirOption, "Folder of config.bin, record.ini, str.ini and Skins")
+        ->check(CLI::ExistingDirectory);
     cli.add_option("--sim-fault", simFault, "Make the simulated mouse misbehave (see varcelctl --help)");
     cli.set_version_flag("--version", std::string("varcel ") + VARCEL_VERSION);
     cli.allow_extras(); // Qt's own options (-platform, ...) pass through
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return cli.exit(e);
+        // CLI11 prints its message; every usage error is status 2.
+        return cli.exit(e) == 0 ? 0 : 2;
     }
 
     QApplication app(argc, argv);

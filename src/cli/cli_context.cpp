@@ -2,6 +2,7 @@
 
 #include "buttons/button_model.h"
 #include "buttons/labels_file.h"
+#include "device/apply_sequence.h"
 #include "device/config_store.h"
 #include "device/hidraw/hidraw_backend.h"
 #include "device/sim/sim_backend.h"
@@ -128,6 +129,27 @@ void writeFirstRunLabels(CliContext& context, const ConfigStore& store)
     model.setFirstRunLabels();
     if (!writeLabels(strIni, language, labels))
         std::cerr << "varcelctl: could not write " << strIni.string() << '\n';
+}
+
+void throwUnlessApplied(const ApplyOutcome& outcome, const ConfigStore& store, const std::filesystem::path& strIni)
+{
+    if (!outcome.ran)
+        throw CliError{"the mouse is not accepted; nothing was sent or saved"};
+    std::string message;
+    if (!outcome.device.ok())
+        message = "the configuration did not fully reach the mouse:\n" + outcome.device.text();
+    if (!outcome.configSaved)
+        message += "  " + store.path().string() + " could not be saved\n";
+    else if (!outcome.device.ok())
+        message += "  " + store.path().string() + " was saved; apply again once the mouse answers\n";
+    if (!outcome.labelsSaved)
+        message += "  " + strIni.string() + " could not be saved\n";
+    if (message.empty())
+        return;
+    if (outcome.device.ok())
+        message = "the mouse has the configuration, but:\n" + message;
+    message.pop_back();
+    throw CliError{message};
 }
 
 } // namespace varcel

@@ -47,6 +47,9 @@ private:
     std::mutex m_mutex;
 };
 
+// The exit status of a command line the program cannot take.
+inline constexpr int kUsageError = 2;
+
 // A failure the user must hear about; main() prints it and exits non-zero.
 struct CliError {
     std::string message;
@@ -103,6 +106,11 @@ private:
 inline constexpr const char* kSimMemoryFile = "simulated-mouse.bin";
 
 class ConfigStore;
+struct ApplyOutcome;
+
+// Throws the CliError that says what an apply left undone; returns when all
+// of it happened.
+void throwUnlessApplied(const ApplyOutcome& outcome, const ConfigStore& store, const std::filesystem::path& strIni);
 
 // A save writes the first-run flag 1 into config.bin. The window has always
 // set the default labels by then (its key page's first display does); so does

@@ -341,9 +341,13 @@ int assignButton(CliContext& context, const ButtonRequest& request)
                                                        "nothing was changed or saved"};
     store.working()[img::kLayerShown] = shownBefore;
 
-    const auto saveLabels = [&] {
-        if (!writeLabels(strIni, language, labels))
-            std::cerr << "varcelctl: could not write " << strIni.string() << '\n';
+    const auto saveLabels = [&] { return writeLabels(strIni, language, labels); };
+    const ButtonCode code = encodeButton(store.working(), layer, slot);
+    auto describe = [&](bool sent) {
+        std::cout << layerName(layer) << ", button " << request.number << ": " << model.label(layer, slot)
+                  << "\n  button code " << hexBytes(code) << "\n  saved " << store.path().string() << " and "
+                  << strIni.string() << " [" << labelSectionName(language) << "]" << (sent ? "; sent to the mouse" : "")
+                  << "\n";
     };
     if (request.apply) {
         HidLink& link = context.connect();
@@ -351,19 +355,18 @@ int assignButton(CliContext& context, const ButtonRequest& request)
         // The window learns the sensor type when it first builds the key page,
         // before any Apply; the DPI codes sent depend on it.
         commands.exchangeSensorRecord();
-        if (!applyAndSave(link, commands, store, saveLabels))
+        const ApplyOutcome outcome = applyAndSave(link, commands, store, saveLabels);
+        if (!outcome.ran)
             throw CliError{uiString(language, UiString::MouseNotDetected)};
-    } else {
-        if (!store.save())
-            throw CliError{"could not save " + store.path().string()};
-        saveLabels();
+        throwUnlessApplied(outcome, store, strIni);
+        describe(true);
+        return 0;
     }
-
-    const ButtonCode code = encodeButton(store.working(), layer, slot);
-    std::cout << layerName(layer) << ", button " << request.number << ": " << model.label(layer, slot)
-              << "\n  button code " << hexBytes(code) << "\n  saved " << store.path().string() << " and "
-              << strIni.string() << " [" << labelSectionName(language) << "]"
-              << (request.apply ? "; sent to the mouse" : "") << "\n";
+    if (!store.save())
+        throw CliError{"could not save " + store.path().string() + "; nothing was changed"};
+    if (!saveLabels())
+        throw CliError{"saved " + store.path().string() + ", but could not write " + strIni.string()};
+    describe(false);
     return 0;
 }
 

@@ -36,13 +36,9 @@ int apply(CliContext& context)
     DeviceCommands& commands = context.session().commands();
     // The DPI codes depend on the sensor, as on the key page's first display.
     commands.exchangeSensorRecord();
-    const int failuresBefore = context.reportedFailures();
-    applyAndSave(link, commands, store,
-                 [&] { writeLabels(dir / kLabelsFileName, language, labels); });
-    if (link.lost())
-        throw CliError{"the mouse went away during the apply; config.bin was saved, apply again once it is back"};
-    if (context.reportedFailures() != failuresBefore)
-        throw CliError{"the mouse has the configuration, but config.bin could not be saved"};
+    const ApplyOutcome outcome =
+        applyAndSave(link, commands, store, [&] { return writeLabels(dir / kLabelsFileName, language, labels); });
+    throwUnlessApplied(outcome, store, dir / kLabelsFileName);
     std::cout << "Applied " << store.path().string() << " to the mouse.\n";
     return 0;
 }
@@ -59,12 +55,17 @@ int sensor(CliContext& context, bool exchange)
 {
     context.connect();
     DeviceCommands& commands = context.session().commands();
+    const auto before = commands.readSensorRecord();
+    if (!before)
+        throw CliError{"the mouse did not answer the read of its sensor record"};
+    printSensor(*before);
     if (exchange) {
-        printSensor(commands.readSensorRecord());
+        const auto after = commands.exchangeSensorRecord();
+        if (!after)
+            throw CliError{"the sensor exchange did not complete: the mouse did not answer, or did not take the "
+                           "record back"};
         std::cout << "After the exchange:\n";
-        printSensor(commands.exchangeSensorRecord());
-    } else {
-        printSensor(commands.readSensorRecord());
+        printSensor(*after);
     }
     return 0;
 }
@@ -108,20 +109,44 @@ int device(CliContext& context)
     // A real mouse only tells what its read-backs give.
     HidLink& link = context.connect();
     DeviceCommands& commands = context.session().commands();
-    printSensor(commands.readSensorRecord());
+    link.beginOperation();
+    // Only what came back is shown; a gap is said as a gap, never as zeros.
+    int gaps = 0;
+    if (const auto record = commands.readSensorRecord()) {
+        printSensor(*record);
+    } else {
+        std::cout << "Sensor record: no answer\n";
+        ++gaps;
+    }
+    auto show = [&](const std::string& asked, const DataExchangeResult& got, const CommandReport& reply,
+                    std::span<const std::uint8_t> data, const char* name) {
+        if (!got.answered) {
+            std::cout << asked << ": no answer\n";
+            ++gaps;
+            return;
+        }
+        const std::size_t received = std::min<std::size_t>({reply[2], got.reportsDone * kDataSize, data.size()});
+        std::cout << name << " " << int(reply[1]) << ": " << hexBytes(data.first(received));
+        if (!got.complete()) {
+            std::cout << "  (" << got.reportsDone << " of " << got.reportsAnnounced << " data reports came)";
+            ++gaps;
+        }
+        std::cout << "\n";
+    };
     for (std::uint8_t index = 0; index < 3; ++index) {
-        std::array<std::uint8_t, 64> data{};
+        std::array<std::uint8_t, 256> data{};
         CommandReport read{cmd::kColourRead, index};
-        link.exchangeCommandWithData(read, data);
-        std::cout << "Colour block " << int(read[1]) << ": " << hexBytes(std::span(data).first(std::min<std::size_t>(read[2], 64)))
-                  << "\n";
+        const auto got = link.exchangeCommandWithData(read, data);
+        show("Colour block " + std::to_string(index), got, read, data, "Colour block");
     }
     for (std::uint8_t n = 1; n <= kMacroCount; ++n) {
-        std::array<std::uint8_t, kMacroBlockSize> data{};
+        std::array<std::uint8_t, 256> data{};
         CommandReport read{cmd::kMacroRead, n};
-        link.exchangeCommandWithData(read, data);
-        std::cout << "Macro " << int(read[1]) << ": " << hexBytes(data) << "\n";
+        const auto got = link.exchangeCommandWithData(read, data);
+        show("Macro " + std::to_string(n), got, read, data, "Macro");
     }
+    if (gaps)
+        throw CliError{"the mouse did not answer every read-back (" + std::to_string(gaps) + " missing or cut)"};
     return 0;
 }
 

@@ -18,15 +18,19 @@ int main(int argc, char** argv)
 
     CliContext context;
     app.add_flag("--simulate", context.simulate, "Use the built-in simulated mouse instead of the real one");
+    // A folder given must be there: an empty or mistyped one would quietly
+    // fall back to another folder's files.
     app.add_option("--data-dir", context.dataDirOption,
-                   "Folder of config.bin, record.ini and str.ini (default: beside the program, else ~/.config/varcel)");
+                   "Folder of config.bin, record.ini and str.ini (default: beside the program, else ~/.config/varcel)")
+        ->check(CLI::ExistingDirectory);
     app.add_flag("--trace", context.trace, "Print every report exchanged with the mouse, in plain form");
     app.add_option("--sim-fault", context.simFault,
                    "Make the simulated mouse misbehave: none, plain, silent, short, unplug-after, command-first, "
-                   "unopenable-first")
+                   "unopenable-first, oversize, wrong-block, bad-checksum, refuse-once")
         ->capture_default_str();
     app.add_option("--sim-unplug-after", context.simUnplugAfter,
-                   "With --sim-fault unplug-after: reports the simulated mouse takes before it is pulled out");
+                   "With --sim-fault unplug-after: reports the simulated mouse takes before it is pulled out; with "
+                   "refuse-once: the number of the report it refuses");
 
     addDeviceCommands(app, context);
     addSessionCommands(app, context);
@@ -39,7 +43,8 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        // CLI11 prints its message; every usage error is status 2.
+        return app.exit(e) == 0 ? 0 : kUsageError;
     }
     try {
         return context.run ? context.run() : 0;

@@ -1,21 +1,21 @@
 #include "device/apply_sequence.h"
 
 #include "device/config_store.h"
-#include "device/device_commands.h"
 #include "device/hid_link.h"
 
 namespace varcel {
 
-bool applyAndSave(HidLink& link, DeviceCommands& commands, ConfigStore& store,
-                  const std::function<void()>& saveLabels)
+ApplyOutcome applyAndSave(HidLink& link, DeviceCommands& commands, ConfigStore& store,
+                          const std::function<bool()>& saveLabels)
 {
+    ApplyOutcome outcome;
     if (!link.ready())
-        return false;
-    commands.applyConfiguration(store.working());
-    store.save();
-    if (saveLabels)
-        saveLabels();
-    return true;
+        return outcome;
+    outcome.ran = true;
+    outcome.device = commands.applyConfiguration(store.working());
+    outcome.configSaved = store.save();
+    outcome.labelsSaved = !saveLabels || saveLabels();
+    return outcome;
 }
 
 } // namespace varcel

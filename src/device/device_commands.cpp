@@ -180,32 +180,81 @@ void DeviceCommands::remark(const std::string& text)
         m_trace->traceRemark(text);
 }
 
-void DeviceCommands::applyConfiguration(const ConfigImage& image)
+void DeviceCommands::problem(DeviceResult& result, const std::string& text)
 {
+    remark(text);
+    result.problems.push_back(text);
+}
+
+std::string DeviceResult::text() const
+{
+    std::string out;
+    for (const std::string& p : problems)
+        out += "  " + p + "\n";
+    return out;
+}
+
+DeviceResult DeviceCommands::applyConfiguration(const ConfigImage& image)
+{
+    DeviceResult result;
+    m_link.beginOperation();
     CommandReport rate{cmd::kReportRate, image[img::kReportRate]};
     m_link.exchangeCommand(rate);
 
-    readColourBlocks();
+    const bool block1Known = readColourBlocks(result);
     stageRgbEffect(image);
     buildColourBlocks(image);
-    writeColourBlocks();
+    writeColourBlocks(block1Known, result);
     writeRgbEffect();
-    writeDpiStages(image);
+    writeDpiStages(image, result);
 
     m_mirror.keyMatrices[0] = {};
     for (std::size_t n = 1; n <= kMacroCount; ++n)
         std::copy_n(image.begin() + img::macroBlock(n), kMacroBlockSize, m_mirror.macros[n - 1].begin());
     writeMacros();
-    readMacrosBack();
+    readMacrosBack(result);
     writeKeyMatrices(image);
+    if (m_link.failed())
+        problem(result, "the mouse stopped taking requests (was it pulled out?); the rest of the configuration "
+                        "was not sent");
+    return result;
 }
 
-void DeviceCommands::readColourBlocks()
+bool DeviceCommands::readBack(CommandReport& read, std::span<std::uint8_t> data, DataExchangeResult& got,
+                              const std::string& asked, DeviceResult& result)
 {
+    got = m_link.exchangeCommandWithData(read, data);
+    pause(kBlockDelayMs);
+    // A failed request is said once, at the end of the apply.
+    if (m_link.failed())
+        return false;
+    if (!got.answered)
+        problem(result, "the mouse did not answer the read-back of " + asked);
+    return got.answered;
+}
+
+void DeviceCommands::checkReply(const DataExchangeResult& got, std::size_t announced, std::size_t blockSize,
+                                const std::string& asked, DeviceResult& result)
+{
+    if (announced != blockSize)
+        problem(result, "the mouse's answer for " + asked + " announces " + std::to_string(announced) +
+                            " bytes where the block holds " + std::to_string(blockSize) +
+                            (announced > blockSize ? "; the rest was dropped" : ""));
+    if (!got.complete())
+        problem(result, "the mouse sent " + std::to_string(got.reportsDone) + " of the " +
+                            std::to_string(got.reportsAnnounced) + " data reports it announced for " + asked);
+}
+
+bool DeviceCommands::readColourBlocks(DeviceResult& result)
+{
+    bool block1Known = false;
     for (std::uint8_t index = 0; index < 3; ++index) {
         std::array<std::uint8_t, 64> data{};
         CommandReport read{cmd::kColourRead, index};
-        m_link.exchangeCommandWithData(read, data);
+        const std::string asked = "colour block " + std::to_string(index);
+        DataExchangeResult got;
+        if (!readBack(read, data, got, asked, result))
+            continue;
         const std::uint8_t block = read[1];
         const std::size_t announced = read[2];
         std::span<std::uint8_t> target;
@@ -216,15 +265,21 @@ void DeviceCommands::readColourBlocks()
         else if (block == 2)
             target = m_mirror.colourBlock2;
         if (target.empty()) {
-            remark("colour block reply names block " + std::to_string(block) + "; ignored");
-        } else {
-            if (announced > target.size())
-                remark("colour block " + std::to_string(block) + " reply announces " + std::to_string(announced) +
-                       " bytes; kept " + std::to_string(target.size()));
-            std::copy_n(data.begin(), std::min(announced, target.size()), target.begin());
+            problem(result, "the mouse's answer for " + asked + " names block " + std::to_string(block) +
+                                "; ignored");
+            continue;
         }
-        pause(kBlockDelayMs);
+        checkReply(got, announced, target.size(), asked, result);
+        // Only a whole block is taken: a part of one, with zeros or old bytes
+        // for the rest, would be written back to the mouse as if it were its own.
+        const std::size_t received = got.reportsDone * kDataSize;
+        if (announced < target.size() || received < target.size())
+            continue;
+        std::copy_n(data.begin(), target.size(), target.begin());
+        if (block == 1 && index == 1)
+            block1Known = true;
     }
+    return block1Known;
 }
 
 void DeviceCommands::stageRgbEffect(const ConfigImage& image)
@@ -251,10 +306,16 @@ void DeviceCommands::buildColourBlocks(const ConfigImage& image)
     std::copy_n(image.begin() + img::kDpiColourBits, img::kDpiColourBytes, m_mirror.colourBlock2.begin());
 }
 
-void DeviceCommands::writeColourBlocks()
+void DeviceCommands::writeColourBlocks(bool block1Known, DeviceResult& result)
 {
     const std::span<std::uint8_t> blocks[3] = {m_mirror.colourBlock0, m_mirror.colourBlock1, m_mirror.colourBlock2};
     for (std::uint8_t index = 0; index < 3; ++index) {
+        // Block 1 is the mouse's own: it goes back only as the mouse gave it.
+        if (index == 1 && !block1Known) {
+            if (!m_link.failed())
+                problem(result, "colour block 1 was not written back, because it could not be read whole");
+            continue;
+        }
         CommandReport write{cmd::kColourWrite, index, static_cast<std::uint8_t>(kColourBlockLengths[index])};
         m_link.exchangeCommandWithData(write, blocks[index]);
         pause(kBlockDelayMs);
@@ -267,8 +328,15 @@ void DeviceCommands::writeRgbEffect()
     m_link.exchangeCommand(effect);
 }
 
-void DeviceCommands::writeDpiStages(const ConfigImage& image)
+void DeviceCommands::writeDpiStages(const ConfigImage& image, DeviceResult& result)
 {
+    if (m_sensorUnknown) {
+        // The codes of a row depend on the sensor; guessed ones could set
+        // the mouse to a resolution nobody chose.
+        if (!m_link.failed())
+            problem(result, "the DPI stages were not sent, because the mouse's sensor record could not be read");
+        return;
+    }
     m_mirror.dpiCount = 4;
     for (std::size_t i = 0; i < img::kDpiStages; ++i) {
         std::uint8_t code = dpiCode(m_sensorType, image[img::kDpiValue + i]);
@@ -292,25 +360,27 @@ void DeviceCommands::writeMacros()
     }
 }
 
-void DeviceCommands::readMacrosBack()
+void DeviceCommands::readMacrosBack(DeviceResult& result)
 {
     for (std::uint8_t n = 1; n <= kMacroCount; ++n) {
         // Room for the largest reply the length byte can announce, so a
         // confused mouse cannot make us write past the addressed block.
         std::array<std::uint8_t, 256> data{};
         CommandReport read{cmd::kMacroRead, n};
-        m_link.exchangeCommandWithData(read, data);
+        const std::string asked = "macro " + std::to_string(n);
+        DataExchangeResult got;
+        if (!readBack(read, data, got, asked, result))
+            continue;
         const std::uint8_t number = read[1];
         const std::size_t announced = read[2];
         if (number < 1 || number > kMacroCount) {
-            remark("macro reply names macro " + std::to_string(number) + "; ignored");
-        } else {
-            if (announced > kMacroBlockSize)
-                remark("macro " + std::to_string(number) + " reply announces " + std::to_string(announced) +
-                       " bytes; kept " + std::to_string(kMacroBlockSize));
-            std::copy_n(data.begin(), std::min(announced, kMacroBlockSize), m_mirror.macros[number - 1].begin());
+            problem(result, "the mouse's answer for " + asked + " names macro " + std::to_string(number) +
+                                "; ignored");
+            continue;
         }
-        pause(kBlockDelayMs);
+        checkReply(got, announced, kMacroBlockSize, asked, result);
+        const std::size_t kept = std::min({announced, kMacroBlockSize, got.reportsDone * kDataSize});
+        std::copy_n(data.begin(), kept, m_mirror.macros[number - 1].begin());
     }
 }
 
@@ -328,25 +398,34 @@ void DeviceCommands::writeKeyMatrices(const ConfigImage& image)
     }
 }
 
-SensorRecord DeviceCommands::readSensorRecord()
+std::optional<SensorRecord> DeviceCommands::readSensorRecord()
 {
     CommandReport read{cmd::kSensorRead};
-    m_link.exchangeCommand(read);
-    return {read[1], read[2], read[3], read[4]};
+    if (!m_link.exchangeCommand(read))
+        return std::nullopt;
+    return SensorRecord{read[1], read[2], read[3], read[4]};
 }
 
-void DeviceCommands::writeSensorRecord(const SensorRecord& r)
+bool DeviceCommands::writeSensorRecord(const SensorRecord& r)
 {
     CommandReport write{cmd::kSensorWrite, r.type, r.rate, r.option1, r.option2};
-    m_link.exchangeCommand(write);
+    return m_link.exchangeCommand(write);
 }
 
-SensorRecord DeviceCommands::exchangeSensorRecord()
+std::optional<SensorRecord> DeviceCommands::exchangeSensorRecord()
 {
-    m_sensor = readSensorRecord();
+    m_link.beginOperation();
+    const auto record = readSensorRecord();
+    // A record the mouse did not send is not written back: zeros would
+    // overwrite its sensor settings.
+    m_sensorUnknown = !record;
+    if (!record)
+        return std::nullopt;
+    m_sensor = *record;
     m_sensorType = m_sensor.type;
     m_sensor.option2 |= kSensorOption2Bit;
-    writeSensorRecord(m_sensor);
+    if (!writeSensorRecord(m_sensor))
+        return std::nullopt;
     return m_sensor;
 }
 

@@ -9,12 +9,16 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace varcel {
 
 class HidLink;
 class TraceSink;
+struct DataExchangeResult;
 
 using ButtonCode = std::array<std::uint8_t, 4>;
 
@@ -60,21 +64,36 @@ struct SensorRecord {
     std::uint8_t option2 = 0;
 };
 
+// What an exchange with the mouse left undone, in words for the user.
+struct DeviceResult {
+    std::vector<std::string> problems;
+    bool ok() const { return problems.empty(); }
+    // The problems on one line each, indented.
+    std::string text() const;
+};
+
 class DeviceCommands {
 public:
     explicit DeviceCommands(HidLink& link);
 
-    // Sends the whole image in the fixed order. Runs to its end whatever the
-    // mouse answers (or whether it is still there); the caller saves after.
-    void applyConfiguration(const ConfigImage& image);
+    // Sends the whole image in the fixed order; the caller saves after. A
+    // failed request ends it at once (the rest would go nowhere); a reply
+    // that does not come, or comes garbled, is skipped with everything that
+    // depends on it: nothing read back is ever written back from zeros or
+    // guesses. Every such gap is in the result.
+    DeviceResult applyConfiguration(const ConfigImage& image);
 
     // Reads the sensor record, adopts its sensor type, sets bit 6 of option 2
-    // and writes it back.
-    SensorRecord exchangeSensorRecord();
-    SensorRecord readSensorRecord();
-    void writeSensorRecord(const SensorRecord& record);
+    // and writes it back. When the mouse does not answer, nothing is written
+    // and nothing adopted.
+    std::optional<SensorRecord> exchangeSensorRecord();
+    std::optional<SensorRecord> readSensorRecord();
+    bool writeSensorRecord(const SensorRecord& record);
 
     std::uint8_t sensorType() const { return m_sensorType; }
+    // True when the last sensor exchange found no answer: the DPI codes of
+    // the mouse's sensor are then not known, and an apply does not send them.
+    bool sensorUnknown() const { return m_sensorUnknown; }
     const DeviceMirror& mirror() const { return m_mirror; }
     const SensorRecord& sensorRecord() const { return m_sensor; }
 
@@ -82,22 +101,32 @@ public:
     void setTrace(TraceSink* trace) { m_trace = trace; }
 
 private:
-    void readColourBlocks();
+    // Returns whether colour block 1 came back whole.
+    bool readColourBlocks(DeviceResult& result);
     void stageRgbEffect(const ConfigImage& image);
     void buildColourBlocks(const ConfigImage& image);
-    void writeColourBlocks();
+    void writeColourBlocks(bool block1Known, DeviceResult& result);
     void writeRgbEffect();
-    void writeDpiStages(const ConfigImage& image);
+    void writeDpiStages(const ConfigImage& image, DeviceResult& result);
     void writeMacros();
-    void readMacrosBack();
+    void readMacrosBack(DeviceResult& result);
     void writeKeyMatrices(const ConfigImage& image);
     void pause(int ms);
     void remark(const std::string& text);
+    // One read-back and its pause; returns whether a reply came to look at.
+    bool readBack(CommandReport& read, std::span<std::uint8_t> data, DataExchangeResult& got, const std::string& asked,
+                  DeviceResult& result);
+    // Notes a reply of the wrong length, or one whose data did not all come.
+    void checkReply(const DataExchangeResult& got, std::size_t announced, std::size_t blockSize,
+                    const std::string& asked, DeviceResult& result);
+    // Records a problem in the result and in the trace.
+    void problem(DeviceResult& result, const std::string& text);
 
     HidLink& m_link;
     DeviceMirror m_mirror;
     SensorRecord m_sensor;
     std::uint8_t m_sensorType = 0;
+    bool m_sensorUnknown = false;
     TraceSink* m_trace = nullptr;
 };
 

@@ -84,7 +84,9 @@ std::shared_ptr<HidHandle> HidLink::notificationHandle() const
 bool HidLink::discover()
 {
     close();
-    m_lost = false;
+    m_failed = false;
+    m_timedOut = false;
+    m_commandPath.clear();
     m_featureLength = m_inputLength = m_outputLength = m_notificationLength = 0;
 
     // Both collections are looked for whatever order the system lists them
@@ -99,6 +101,7 @@ bool HidLink::discover()
             if (!handle)
                 continue;
             m_command = std::move(handle);
+            m_commandPath = info.path;
             m_featureLength = info.featureLength;
             m_inputLength = info.inputLength;
             m_outputLength = info.outputLength;
@@ -128,7 +131,7 @@ bool HidLink::discover()
 
 void HidLink::pause(std::chrono::milliseconds ms)
 {
-    if (m_lost)
+    if (m_failed)
         return;
     if (m_pause)
         m_pause(ms);
@@ -136,7 +139,23 @@ void HidLink::pause(std::chrono::milliseconds ms)
         std::this_thread::sleep_for(ms);
 }
 
-void HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)
+void HidLink::beginOperation()
+{
+    m_failed = false;
+    m_timedOut = false;
+}
+
+bool HidLink::stillPresent()
+{
+    if (m_commandPath.empty())
+        return false;
+    for (const HidInterfaceInfo& info : m_backend.enumerate())
+        if (info.path == m_commandPath && isMouse(info) && isCommandCollection(info))
+            return true;
+    return false;
+}
+
+bool HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)
 {
     if (m_trace)
         m_trace->traceReport(TraceKind::CommandOut, plain);
@@ -144,26 +163,56 @@ void HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)
     std::copy(plain.begin(), plain.end(), buffer.begin() + 1);
     if (m_scrambling)
         scramble(std::span<std::uint8_t, kCommandSize>(buffer.data() + 1, kCommandSize), m_key, linkTable());
-    if (m_lost || !m_command || !m_command->setFeature(buffer))
-        m_lost = true;
+    if (m_failed || !m_command || !m_command->setFeature(buffer)) {
+        m_failed = true;
+        return false;
+    }
+    return true;
 }
 
-void HidLink::receiveFeature(CommandReport& reply, bool descrambleReply)
+bool HidLink::receiveFeature(CommandReport& reply, bool descrambleReply, bool checkSum)
 {
     std::vector<std::uint8_t> buffer(std::max<std::size_t>(m_featureLength, kMinFeatureLength), 0);
-    // A failed request gives an all-zero reply, which announces no data. It
-    // is not descrambled: zeros would descramble into a made-up length.
     // Some devices refuse a request they did not expect; that alone does not
-    // mean the mouse is gone.
-    const bool answered = !m_lost && m_command && m_command->getFeature(buffer);
+    // mean the mouse is gone, so a refused get-feature does not end the
+    // operation. Its reply counts as all zero, which announces no data.
+    bool answered = !m_failed && m_command && m_command->getFeature(buffer);
+    std::span<std::uint8_t, kCommandSize> bytes(buffer.data() + 1, kCommandSize);
+    // A mouse with nothing to say hands back zeros. They are not descrambled:
+    // descrambled zeros would make up a reply, length and all.
+    if (answered && std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; }))
+        answered = false;
+    if (answered && descrambleReply)
+        descramble(bytes, m_key, linkTable());
+    if (answered && checkSum && bytes[7] != commandChecksum(bytes)) {
+        // A garbled reply is worth nothing: taking its length or its data
+        // would send made-up bytes back to the mouse later.
+        if (m_trace) {
+            m_trace->traceReport(TraceKind::CommandIn, bytes);
+            m_trace->traceRemark("the reply's checksum is wrong; the reply is not used");
+        }
+        answered = false;
+    }
     if (!answered)
         std::fill(buffer.begin(), buffer.end(), 0);
-    std::span<std::uint8_t, kCommandSize> bytes(buffer.data() + 1, kCommandSize);
-    if (descrambleReply && answered)
-        descramble(bytes, m_key, linkTable());
     std::copy(bytes.begin(), bytes.end(), reply.begin());
-    if (m_trace)
+    if (m_trace && answered)
         m_trace->traceReport(TraceKind::CommandIn, reply);
+    else if (m_trace && checkSum && !m_failed)
+        m_trace->traceRemark("no reply");
+    return answered;
+}
+
+void HidLink::drainStaleData()
+{
+    // Reports left over from a reply that came too late would be taken for
+    // the next reply's data.
+    if (m_failed || !m_command)
+        return;
+    std::vector<std::uint8_t> buffer(std::max<std::size_t>(m_inputLength, kMinDataLength));
+    for (int i = 0; i < 256 && m_command->read(buffer, 0) > 0; ++i)
+        if (m_trace)
+            m_trace->traceRemark("dropped a late data report");
 }
 
 HandshakeOutcome HidLink::handshake(StatusSink* status)
@@ -174,21 +223,21 @@ HandshakeOutcome HidLink::handshake(StatusSink* status)
 
     // Plain first: a mouse that answers in the clear is not ours.
     m_scrambling = false;
-    m_lost = false;
+    beginOperation();
     sendFeature(probe);
     pause(kProbeAnswerDelay);
     CommandReport answer{};
-    receiveFeature(answer, false);
+    receiveFeature(answer, false, false);
     HandshakeOutcome outcome = HandshakeOutcome::NoAnswer;
     if (probeMatches(answer)) {
         outcome = HandshakeOutcome::Plain;
     } else {
         m_key = linkKey();
         m_scrambling = true;
-        m_lost = false;
+        beginOperation();
         sendFeature(probe);
         pause(kProbeAnswerDelay);
-        receiveFeature(answer, true);
+        receiveFeature(answer, true, false);
         if (probeMatches(answer))
             outcome = HandshakeOutcome::Scrambled;
     }
@@ -198,25 +247,36 @@ HandshakeOutcome HidLink::handshake(StatusSink* status)
     if (status)
         status->deviceStatus(accepted ? StatusCode::Detected : StatusCode::NotDetected, 0);
     m_state = accepted ? LinkState::Ready : LinkState::Rejected;
+    beginOperation();
     return outcome;
 }
 
-void HidLink::exchangeCommand(CommandReport& report)
+bool HidLink::exchangeCommand(CommandReport& report)
 {
     putChecksum(report);
-    sendFeature(report);
+    if (!sendFeature(report)) {
+        if (report[0] & kReadBackBit)
+            report.fill(0);
+        return false;
+    }
     if (report[0] & kReadBackBit)
-        receiveFeature(report, m_scrambling);
+        return receiveFeature(report, m_scrambling, true);
+    return true;
 }
 
 DataExchangeResult HidLink::exchangeCommandWithData(CommandReport& report, std::span<std::uint8_t> data)
 {
     DataExchangeResult result;
     putChecksum(report);
-    sendFeature(report);
+    const bool readBack = report[0] & kReadBackBit;
+    if (readBack)
+        drainStaleData();
+    result.sent = sendFeature(report);
 
-    if (!(report[0] & kReadBackBit)) {
+    if (!readBack) {
         result.reportsAnnounced = dataReportCount(report[2]);
+        if (!result.sent)
+            return result; // data without its command would be taken for something else
         std::vector<std::uint8_t> buffer(std::max<std::size_t>(m_outputLength, kMinDataLength));
         for (std::size_t i = 0; i < result.reportsAnnounced; ++i) {
             std::fill(buffer.begin(), buffer.end(), 0);
@@ -226,27 +286,40 @@ DataExchangeResult HidLink::exchangeCommandWithData(CommandReport& report, std::
                             std::min(kDataSize, data.size() - from), buffer.begin() + 1);
             if (m_trace)
                 m_trace->traceReport(TraceKind::DataOut, std::span(buffer).subspan(1, kDataSize));
-            if (!m_lost && m_command && m_command->write(buffer))
-                ++result.reportsDone;
-            else
-                m_lost = true;
+            if (m_failed || !m_command || !m_command->write(buffer)) {
+                m_failed = true;
+                break;
+            }
+            ++result.reportsDone;
             pause(kDataReportDelay);
         }
         return result;
     }
 
-    receiveFeature(report, m_scrambling);
+    if (!result.sent) {
+        report.fill(0);
+        return result;
+    }
+    result.answered = receiveFeature(report, m_scrambling, true);
+    if (!result.answered)
+        return result;
     result.bytesAnnounced = report[2];
     result.reportsAnnounced = dataReportCount(report[2]);
     std::vector<std::uint8_t> buffer(std::max<std::size_t>(m_inputLength, kMinDataLength));
-    const auto timeout = static_cast<int>(m_dataTimeout.count());
     for (std::size_t i = 0; i < result.reportsAnnounced; ++i) {
         std::fill(buffer.begin(), buffer.end(), 0);
         // A mouse that sends fewer reports than it announced must not hang
-        // the program: give up on the rest after the time-out.
-        const int got = !m_lost && m_command ? m_command->read(buffer, timeout) : -1;
+        // the program: give up on the rest after the time-out, and after one
+        // time-out take only what is already there for the rest of the
+        // operation.
+        const int timeout = m_timedOut ? 0 : static_cast<int>(m_dataTimeout.count());
+        const int got = !m_failed && m_command ? m_command->read(buffer, timeout) : -1;
         if (got < 0)
-            m_lost = true;
+            m_failed = true;
+        if (got == 0) {
+            m_timedOut = true;
+            result.timedOut = true;
+        }
         if (got <= 0)
             break;
         if (m_trace)

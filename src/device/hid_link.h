@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string>
 
 namespace varcel {
 
@@ -32,10 +33,13 @@ const char* handshakeOutcomeName(HandshakeOutcome outcome);
 
 // What a data exchange delivered.
 struct DataExchangeResult {
+    bool sent = false;                // the command report went out
+    bool answered = false;            // read-backs: a reply came back with a sound checksum
+    bool timedOut = false;            // an announced data report did not come in time
     std::size_t reportsAnnounced = 0; // from byte 2 of the command or of the reply
     std::size_t reportsDone = 0;      // written, or read before a time-out or failure
     std::size_t bytesAnnounced = 0;   // byte 2 of the reply (read-backs)
-    bool complete() const { return reportsDone == reportsAnnounced; }
+    bool complete() const { return sent && reportsDone == reportsAnnounced; }
 };
 
 class HidLink {
@@ -54,8 +58,11 @@ public:
     HandshakeOutcome handshake(StatusSink* status);
 
     // Sends one command report (the link writes the checksum); a read-back
-    // (bit 7 set) has the reply written back over `report`.
-    void exchangeCommand(CommandReport& report);
+    // (bit 7 set) has the reply written back over `report`. Returns whether
+    // the report went out and, for a read-back, whether a sound reply came:
+    // a reply that did not come (or came garbled) leaves `report` all zero,
+    // and nothing may be taken from it.
+    bool exchangeCommand(CommandReport& report);
 
     // Sends one command with its data reports. For a write, `data` holds the
     // chunks to send (missing bytes go as zeros). For a read-back, `data`
@@ -66,12 +73,23 @@ public:
     // Closes every handle; the state becomes Closed.
     void close();
 
-    // Waits one of the protocol's fixed pauses (skipped once the mouse is lost).
+    // Waits one of the protocol's fixed pauses (skipped once a request failed).
     void pause(std::chrono::milliseconds ms);
 
-    // True once a request failed since the last discovery: the mouse is most
-    // likely gone, and further exchanges return at once without pausing.
-    bool lost() const { return m_lost.load(); }
+    // Starts one whole operation (an apply, a sensor exchange): forgets the
+    // failure and the time-out of the one before, so a single failed request
+    // never silences the mouse for good.
+    void beginOperation();
+    // True once a request failed in this operation: the mouse is most likely
+    // gone (the hot-plug path says so when it is), and the rest of the
+    // operation returns at once without sending or pausing.
+    bool failed() const { return m_failed.load(); }
+    // True once a data report did not come in time in this operation; later
+    // reads of the operation take only what is already there, so a mouse that
+    // stops answering costs one time-out, not one per report.
+    bool timedOut() const { return m_timedOut.load(); }
+    // Whether the mouse's command collection is still listed by the system.
+    bool stillPresent();
 
     LinkState state() const { return m_state.load(); }
     bool ready() const { return m_state.load() == LinkState::Ready; }
@@ -96,8 +114,11 @@ public:
     void setDataTimeout(std::chrono::milliseconds timeout) { m_dataTimeout = timeout; }
 
 private:
-    void sendFeature(std::span<const std::uint8_t, kCommandSize> plain);
-    void receiveFeature(CommandReport& reply, bool descrambleReply);
+    bool sendFeature(std::span<const std::uint8_t, kCommandSize> plain);
+    // Returns whether a reply came; the handshake takes any answer, read-backs
+    // only one whose checksum is sound.
+    bool receiveFeature(CommandReport& reply, bool descrambleReply, bool checkSum);
+    void drainStaleData();
 
     HidBackend& m_backend;
     std::unique_ptr<HidHandle> m_command;
@@ -112,7 +133,9 @@ private:
 
     std::atomic<LinkState> m_state{LinkState::Closed};
     std::atomic<bool> m_scrambling{false};
-    std::atomic<bool> m_lost{false};
+    std::atomic<bool> m_failed{false};
+    std::atomic<bool> m_timedOut{false};
+    std::string m_commandPath;
     KeyRecord m_key{};
 
     TraceSink* m_trace = nullptr;

@@ -2,6 +2,7 @@
 #include "device/reporter.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
+#include "lang/device_messages.h"
 #include "platform/ini_file.h"
 #include "support/temp_dir.h"
 
@@ -45,7 +46,8 @@ struct FakeView : MainWindowView {
 };
 
 struct Rig {
-    explicit Rig(bool mousePresent = true, std::uint8_t firstRunFlag = 1)
+    explicit Rig(bool mousePresent = true, std::uint8_t firstRunFlag = 1, Language lang = Language::English)
+        : language(lang)
     {
         std::vector<std::uint8_t> file(kConfigFileSize, 0);
         file[0] = firstRunFlag;
@@ -61,13 +63,14 @@ struct Rig {
         for (auto [code, value] : status.take())
             controller.deviceStatus(code, value);
     }
+    Language language;
     test::TempDir dir;
     SimMouse mouse;
     SimBackend backend{mouse};
     RecordingReporter reporter;
     QueuedStatus status;
     FakeView view;
-    MainController controller{dir.path(), backend, reporter, status, view, Language::English};
+    MainController controller{dir.path(), backend, reporter, status, view, language};
 };
 
 TEST(MainController, StartWithTheMouseBuildsTheKeyPageAndWritesFirstRunLabels)
@@ -243,6 +246,28 @@ TEST(MainController, LeavingTheAdvancedPageOrHidingTheWindowEndsARecording)
     rig.controller.cancel();
     EXPECT_EQ(hooks, 0);
     EXPECT_FALSE(rig.controller.recorder().isHookInstalled());
+
+TEST(MainController, AnApplyThatDidNotReachTheMouseSaysSoAndTheNextOneTriesAgain)
+{
+    for (const Language language :
+         {Language::English, Language::SimplifiedChinese, Language::TraditionalChinese}) {
+        SCOPED_TRACE(static_cast<int>(language));
+        Rig rig(true, 1, language);
+        rig.controller.startUp();
+        rig.controller.trayActivated();
+        rig.mouse.setFault(SimFault::RefuseOnce, 20); // one write is refused; the mouse stays
+        rig.controller.config().working()[img::kReportRate] = 2;
+        rig.controller.ok();
+        const RecordingReporter::Message told{text::kApplyDidNotReachMouse(language), "Warning"};
+        EXPECT_EQ(rig.reporter.messages, std::vector<RecordingReporter::Message>{told});
+        EXPECT_TRUE(rig.view.shown) << "OK keeps the window open so the user can apply again";
+        EXPECT_EQ(test::readBytes(rig.dir / "config.bin")[1 + img::kReportRate], 2) << "saved all the same";
+
+        rig.controller.config().working()[img::kReportRate] = 4;
+        rig.controller.apply();
+        EXPECT_EQ(rig.reporter.messages.size(), 1u);
+        EXPECT_EQ(rig.mouse.memory().reportRate, 4) << "the next Apply reached the mouse";
+    }
 }
 
 } // namespace

@@ -127,7 +127,7 @@ TEST(LabelsFile, LongValuesAreCutAtTheReaderBuffer)
 TEST(LabelsFile, FileFromWindowsKeepsItsOtherSections)
 {
     const char* root = std::getenv("VARCEL_TEST_FIXTURES");
-    const auto fixture = std::filesystem::path(root ? root : "tests/fixtures") / "ini" / "utf16le_bom.ini";
+    const auto fixture = std::filesystem::path(root ? root : VARCEL_TEST_FIXTURES_DIR) / "ini" / "utf16le_bom.ini";
     test::TempDir dir;
     const auto path = dir / "str.ini";
     std::filesystem::copy_file(fixture, path);

@@ -305,9 +305,10 @@ TEST(SensorRecord, ExchangeAdoptsTheTypeAndSetsBit6OfOption2)
     memory.sensor = {2, 0x11, 0x22, 0x81};
     rig.mouse.setMemory(memory);
     rig.connect();
-    const SensorRecord record = rig.commands.exchangeSensorRecord();
+    const auto record = rig.commands.exchangeSensorRecord();
+    ASSERT_TRUE(record);
     EXPECT_EQ(rig.commands.sensorType(), 2);
-    EXPECT_EQ(record.option2, 0xC1);
+    EXPECT_EQ(record->option2, 0xC1);
     EXPECT_EQ(rig.mouse.log(), (std::vector<std::string>{
                                    formatTraceLine(TraceKind::CommandOut, command({0x83})),
                                    formatTraceLine(TraceKind::CommandIn, command({0x83, 2, 0x11, 0x22, 0x81})),
@@ -349,37 +350,99 @@ TEST(Lighting, NoEnabledLoopColourSendsAnEmptyBlock)
     EXPECT_EQ(rig.mouse.memory().colourBlocks[0], (std::array<std::uint8_t, 24>{}));
 }
 
-TEST(ReadBack, RepliesNeverWriteOutsideTheAddressedBlock)
+// A mouse whose colour block 1 holds 11, 12, ... 34, and whose macros hold 0x33.
+SimMemory knownMemory()
 {
-    for (SimFault fault : {SimFault::OversizeReply, SimFault::WrongBlock}) {
-        SCOPED_TRACE(simFaultName(fault));
-        Rig rig(fault);
-        SimMemory memory;
-        memory.colourBlocks[0].fill(0x10);
-        memory.colourBlocks[1].fill(0x11);
-        memory.dpiColourBits.fill(0x12);
-        for (auto& macro : memory.macros)
-            macro.fill(0x33);
+    SimMemory memory;
+    memory.colourBlocks[0].fill(0x10);
+    std::iota(memory.colourBlocks[1].begin(), memory.colourBlocks[1].end(), std::uint8_t{11});
+    memory.dpiColourBits.fill(0x12);
+    for (auto& macro : memory.macros)
+        macro.fill(0x33);
+    return memory;
+}
+
+bool wrote(const std::vector<std::string>& log, const Bytes& report)
+{
+    return std::find(log.begin(), log.end(), formatTraceLine(TraceKind::CommandOut, report)) != log.end();
+}
+
+TEST(ReadBack, IrregularRepliesNeverWriteOutsideTheBlockNorSendAnythingMadeUp)
+{
+    struct Row {
+        SimFault fault;
+        bool block1Genuine; // the reply carried colour block 1's real bytes
+    };
+    for (const Row& row : {Row{SimFault::OversizeReply, true}, Row{SimFault::WrongBlock, false},
+                           Row{SimFault::BadChecksum, false}, Row{SimFault::ShortSend, false}}) {
+        SCOPED_TRACE(simFaultName(row.fault));
+        Rig rig;
+        const SimMemory memory = knownMemory();
         rig.mouse.setMemory(memory);
         rig.connect();
+        rig.commands.exchangeSensorRecord();
+        rig.mouse.setFault(row.fault);
+        rig.mouse.clearLog();
         ConfigImage image{};
-        rig.commands.applyConfiguration(image);
+        image[img::kReportRate] = 4;
+        const DeviceResult result = rig.commands.applyConfiguration(image);
 
-        // Each reply fills at most its own block: block 1 holds what the mouse
-        // sent for it, and the macro copy what the apply wrote, with none of
-        // the surplus bytes; replies for blocks that do not exist are dropped.
+        // Each reply fills at most its own block, and only when it came whole:
+        // the macro copy keeps what the apply wrote.
         const DeviceMirror& mirror = rig.commands.mirror();
-        if (fault == SimFault::OversizeReply)
-            EXPECT_EQ(mirror.colourBlock1, memory.colourBlocks[1]);
-        else
-            EXPECT_EQ(mirror.colourBlock1, (std::array<std::uint8_t, 24>{}));
         for (std::size_t n = 0; n < 12; ++n)
             EXPECT_TRUE(std::equal(mirror.macros[n].begin(), mirror.macros[n].end(),
                                    image.begin() + img::macroBlock(n + 1)));
-        EXPECT_EQ(rig.remarks.lines.size(), 15u) << "every cut or dropped reply is said in the trace";
-        // The apply still finished: both key matrices reached the mouse.
+        // Block 1 goes back to the mouse only as the mouse gave it.
+        EXPECT_EQ(rig.mouse.memory().colourBlocks[1], memory.colourBlocks[1]);
+        EXPECT_EQ(wrote(rig.mouse.log(), command({0x10, 1, 24})), row.block1Genuine);
+        if (row.block1Genuine) {
+            EXPECT_EQ(mirror.colourBlock1, memory.colourBlocks[1]);
+        }
+        // The user hears of it, and the rest of the apply still reached the mouse.
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(rig.mouse.memory().reportRate, 4);
         EXPECT_EQ(rig.mouse.memory().keyMatrices[0][56], 0x01);
     }
+}
+
+TEST(ReadBack, AMouseThatStopsSendingCostsOneTimeOutPerApply)
+{
+    Rig rig(SimFault::ShortSend);
+    rig.link.setDataTimeout(100ms);
+    rig.mouse.setMemory(knownMemory());
+    rig.connect();
+    rig.commands.exchangeSensorRecord();
+    const auto start = std::chrono::steady_clock::now();
+    const DeviceResult result = rig.commands.applyConfiguration(sampleImage());
+    const auto took = std::chrono::steady_clock::now() - start;
+    // Fifteen read-backs each miss a report; waiting for each would take 1.5 s.
+    EXPECT_LT(took, 400ms);
+    EXPECT_TRUE(rig.link.timedOut());
+    EXPECT_FALSE(result.ok());
+    EXPECT_NE(result.text().find("colour block 1 was not written back"), std::string::npos) << result.text();
+}
+
+TEST(SensorRecord, NoAnswerWritesNothingBackAndTheApplyLeavesTheDpiStagesAlone)
+{
+    Rig rig;
+    SimMemory memory = knownMemory();
+    memory.sensor = {2, 0x11, 0x22, 0x01};
+    rig.mouse.setMemory(memory);
+    rig.connect();
+    rig.mouse.setFault(SimFault::BadChecksum);
+    EXPECT_FALSE(rig.commands.exchangeSensorRecord());
+    EXPECT_TRUE(rig.commands.sensorUnknown());
+    EXPECT_FALSE(wrote(rig.mouse.log(), command({0x03, 0, 0, 0, 0x40})));
+    EXPECT_EQ(rig.mouse.memory().sensor, memory.sensor);
+
+    const DeviceResult result = rig.commands.applyConfiguration(sampleImage());
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(rig.mouse.memory().dpi, memory.dpi) << "no DPI codes guessed for an unknown sensor";
+
+    rig.mouse.setFault(SimFault::None);
+    ASSERT_TRUE(rig.commands.exchangeSensorRecord());
+    EXPECT_FALSE(rig.commands.sensorUnknown());
 }
 
 TEST(Apply, WithNoAcceptedMouseNothingIsSentOrSaved)
@@ -397,7 +460,7 @@ TEST(Apply, WithNoAcceptedMouseNothingIsSentOrSaved)
     rig.link.handshake(nullptr);
     rig.mouse.clearLog();
     int labelSaves = 0;
-    EXPECT_FALSE(applyAndSave(rig.link, rig.commands, store, [&] { ++labelSaves; }));
+    EXPECT_FALSE(applyAndSave(rig.link, rig.commands, store, [&] { return ++labelSaves > 0; }).ran);
     EXPECT_TRUE(rig.mouse.log().empty());
     EXPECT_EQ(test::readBytes(dir / "config.bin"), file);
     EXPECT_EQ(labelSaves, 0);
@@ -416,9 +479,12 @@ TEST(Apply, UnpluggedHalfwayEndsPromptlySavesAndRecovers)
     rig.connect();
     rig.mouse.setFault(SimFault::UnplugAfter, 30); // somewhere in the macro writes
     int labelSaves = 0;
-    EXPECT_TRUE(applyAndSave(rig.link, rig.commands, store, [&] { ++labelSaves; }));
+    const ApplyOutcome outcome = applyAndSave(rig.link, rig.commands, store, [&] { return ++labelSaves > 0; });
+    EXPECT_TRUE(outcome.ran);
+    EXPECT_FALSE(outcome.ok()) << "the apply did not reach the mouse and must say so";
+    EXPECT_FALSE(outcome.device.ok());
     EXPECT_FALSE(rig.mouse.plugged());
-    EXPECT_TRUE(rig.link.lost());
+    EXPECT_TRUE(rig.link.failed());
     // Once the mouse is gone no further pauses are spent on it.
     const auto waited = std::accumulate(rig.pauses.begin(), rig.pauses.end(), 0ms);
     EXPECT_LT(waited, 248ms / 2);
@@ -427,13 +493,53 @@ TEST(Apply, UnpluggedHalfwayEndsPromptlySavesAndRecovers)
     EXPECT_EQ(saved[0], 1);
     EXPECT_TRUE(std::equal(store.working().begin(), store.working().end(), saved.begin() + 1));
     EXPECT_EQ(labelSaves, 1);
+    EXPECT_TRUE(outcome.configSaved);
 
     rig.mouse.plug();
     ASSERT_TRUE(rig.link.discover());
     EXPECT_EQ(rig.link.handshake(nullptr), HandshakeOutcome::Scrambled);
-    EXPECT_FALSE(rig.link.lost());
-    rig.commands.applyConfiguration(store.working());
+    EXPECT_FALSE(rig.link.failed());
+    EXPECT_TRUE(rig.commands.applyConfiguration(store.working()).ok());
     EXPECT_EQ(rig.mouse.memory().reportRate, 2) << "the next apply reaches the mouse again";
+}
+
+TEST(Apply, OneRefusedRequestDoesNotSilenceTheNextApply)
+{
+    // 97: the last report of an apply
+    for (int refused : {1, 5, 40, 97}) {
+        SCOPED_TRACE("refused report " + std::to_string(refused));
+        Rig rig;
+        rig.connect();
+        rig.commands.exchangeSensorRecord();
+        rig.mouse.setFault(SimFault::RefuseOnce, refused);
+        EXPECT_FALSE(rig.commands.applyConfiguration(sampleImage()).ok());
+        EXPECT_TRUE(rig.link.ready()) << "the mouse is still there";
+
+        rig.mouse.clearLog();
+        EXPECT_TRUE(rig.commands.applyConfiguration(sampleImage()).ok());
+        EXPECT_EQ(rig.mouse.memory().reportRate, 2);
+        // 37 commands, 15 replies, 60 data reports written and 51 read.
+        EXPECT_EQ(rig.mouse.log().size(), 37u + 15u + 60u + 51u) << "the whole sequence went out again";
+    }
+}
+
+TEST(Apply, AFileThatCannotBeSavedIsReported)
+{
+    test::TempDir dir;
+    const Bytes file(kConfigFileSize, 0x44);
+    test::writeBytes(dir / "config.bin", file);
+    RecordingReporter reporter;
+    ConfigStore store(dir.path(), reporter);
+    ASSERT_TRUE(store.load());
+    store.beforeReplace = [] { return false; }; // the disk is full
+    Rig rig;
+    rig.connect();
+    const ApplyOutcome outcome = applyAndSave(rig.link, rig.commands, store, [] { return false; });
+    EXPECT_TRUE(outcome.device.ok());
+    EXPECT_FALSE(outcome.configSaved);
+    EXPECT_FALSE(outcome.labelsSaved);
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(test::readBytes(dir / "config.bin"), file);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ using Bytes = std::vector<std::uint8_t>;
 std::filesystem::path fixture(const char* name)
 {
     const char* root = std::getenv("VARCEL_TEST_FIXTURES");
-    return std::filesystem::path(root ? root : "tests/fixtures") / "macros" / name;
+    return std::filesystem::path(root ? root : VARCEL_TEST_FIXTURES_DIR) / "macros" / name;
 }
 
 void expectMacroAreaOnly(const ConfigImage& before, const ConfigImage& after)

@@ -14,7 +14,7 @@ namespace {
 std::filesystem::path fixture(const std::string& name)
 {
     const char* root = std::getenv("VARCEL_TEST_FIXTURES");
-    return std::filesystem::path(root ? root : "tests/fixtures") / "ini" / name;
+    return std::filesystem::path(root ? root : VARCEL_TEST_FIXTURES_DIR) / "ini" / name;
 }
 
 std::string fileText(const std::filesystem::path& path)

@@ -59,6 +59,8 @@ const char* simFaultName(SimFault fault)
     case SimFault::UnopenableFirst: return "unopenable-first";
     case SimFault::OversizeReply: return "oversize";
     case SimFault::WrongBlock: return "wrong-block";
+    case SimFault::BadChecksum: return "bad-checksum";
+    case SimFault::RefuseOnce: return "refuse-once";
     }
     return "?";
 }
@@ -67,7 +69,7 @@ std::optional<SimFault> simFaultFromName(const std::string& name)
 {
     for (SimFault f : {SimFault::None, SimFault::AnswerPlain, SimFault::AnswerNothing, SimFault::ShortSend,
                        SimFault::UnplugAfter, SimFault::CommandFirst, SimFault::UnopenableFirst,
-                       SimFault::OversizeReply, SimFault::WrongBlock})
+                       SimFault::OversizeReply, SimFault::WrongBlock, SimFault::BadChecksum, SimFault::RefuseOnce})
         if (name == simFaultName(f))
             return f;
     return std::nullopt;
@@ -236,10 +238,19 @@ void SimMouse::countHostReport()
     pulledOut();
 }
 
+bool SimMouse::refuseThisReport()
+{
+    if (m_fault != SimFault::RefuseOnce || --m_reportsBeforeUnplug > 0)
+        return false;
+    m_fault = SimFault::None;
+    record("# refused");
+    return true;
+}
+
 bool SimMouse::setFeature(std::span<const std::uint8_t> report)
 {
     std::lock_guard lock(m_mutex);
-    if (!m_plugged || report.size() < 1 + kCommandSize)
+    if (!m_plugged || report.size() < 1 + kCommandSize || refuseThisReport())
         return false;
     CommandReport raw{};
     std::copy_n(report.begin() + 1, kCommandSize, raw.begin());
@@ -290,6 +301,8 @@ bool SimMouse::getFeature(std::span<std::uint8_t> report)
         return true;
     CommandReport out = *m_reply;
     putChecksum(out);
+    if (m_fault == SimFault::BadChecksum && out[0] != cmd::kProbe)
+        out[7] = static_cast<std::uint8_t>(out[7] ^ 0x5A);
     record(formatTraceLine(TraceKind::CommandIn, out));
     if (m_replyScrambled)
         scramble(out, linkKey(), linkTable());
@@ -415,7 +428,7 @@ void SimMouse::finishWrite(const PendingWrite& w)
 bool SimMouse::writeData(std::span<const std::uint8_t> report)
 {
     std::lock_guard lock(m_mutex);
-    if (!m_plugged)
+    if (!m_plugged || refuseThisReport())
         return false;
     std::array<std::uint8_t, kDataSize> data{};
     if (report.size() > 1)

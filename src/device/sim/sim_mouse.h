@@ -44,6 +44,8 @@ enum class SimFault {
     UnopenableFirst, // a second, broken copy of the mouse is listed first and cannot be opened
     OversizeReply,   // read-backs announce (and send) more data than the block holds
     WrongBlock,      // read-backs name a block or macro that does not exist
+    BadChecksum,     // replies to read-backs carry a wrong checksum
+    RefuseOnce,      // refuses one report from the host (the Nth), then carries on
 };
 
 const char* simFaultName(SimFault fault);
@@ -71,7 +73,9 @@ public:
     int readNotification(std::span<std::uint8_t> buffer, int timeoutMs);
 
     // Control.
-    void setFault(SimFault fault, int reportsBeforeUnplug = 0);
+    // `count`: for UnplugAfter the reports taken before the mouse is pulled
+    // out, for RefuseOnce the number of the report refused.
+    void setFault(SimFault fault, int count = 0);
     SimFault fault() const;
     void plug();
     void unplug();
@@ -111,6 +115,7 @@ private:
     void answerRead(std::uint8_t command, std::uint8_t target, std::uint8_t wrongTarget,
                     std::vector<std::uint8_t> data);
     void countHostReport();
+    bool refuseThisReport();
     void record(const std::string& line);
     void changed();
     void pulledOut();

@@ -1,0 +1,24 @@
+// What the window says when the mouse or the files let an Apply down, in the
+// three languages of the UI string table.
+#pragma once
+
+#include "lang/language.h"
+
+namespace varcel::text {
+
+// An Apply (or OK) whose settings did not all reach the mouse. They are in
+// config.bin all the same, so the next Apply sends them again.
+inline constexpr LangText kApplyDidNotReachMouse{
+    "设置没有全部写入鼠标。设置已保存，鼠标连接好后请再次点击“应用”。",
+    "設定沒有全部寫入滑鼠。設定已儲存，滑鼠連接好後請再次點擊「應用」。",
+    "Not all settings reached the mouse. They were saved; press \"Apply\" again once the mouse is connected.",
+};
+
+// An Apply that reached the mouse but could not save config.bin or str.ini.
+inline constexpr LangText kApplyNotSaved{
+    "设置已写入鼠标，但无法保存到文件。",
+    "設定已寫入滑鼠，但無法儲存到檔案。",
+    "The settings reached the mouse, but could not be saved to the files.",
+};
+
+} // namespace varcel::text

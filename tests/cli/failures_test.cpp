@@ -1,0 +1,117 @@
+// varcelctl against a simulated mouse that misbehaves: every failure is told
+// as a failure, with a non-zero status, and nothing made up is sent or shown.
+#include "device/config_store.h"
+#include "device/sim/sim_mouse.h"
+#include "support/cli_run.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <numeric>
+
+namespace varcel {
+namespace {
+
+using test::CliRun;
+
+class VarcelctlFailures : public ::testing::Test {
+protected:
+    CliRun run(const std::string& args) { return test::runVarcelctl(VARCELCTL_PATH, dir.path(), args); }
+    void seedConfig()
+    {
+        std::vector<std::uint8_t> bytes(kConfigFileSize, 0);
+        bytes[0] = 1;
+        bytes[1 + img::kReportRate] = 4;
+        test::writeBytes(dir / "config.bin", bytes);
+    }
+    // The simulated mouse's memory between calls: colour block 1 holds 11 to 34.
+    SimMemory seedMouse()
+    {
+        SimMemory memory;
+        std::iota(memory.colourBlocks[1].begin(), memory.colourBlocks[1].end(), std::uint8_t{11});
+        SimMouse mouse(dir / "simulated-mouse.bin");
+        mouse.setMemory(memory);
+        mouse.saveMemory();
+        return memory;
+    }
+    SimMemory mouseMemory() { return SimMouse(dir / "simulated-mouse.bin").memory(); }
+    test::TempDir dir;
+};
+
+TEST_F(VarcelctlFailures, AShortMouseCostsOneTimeOutAndKeepsItsColourBlock)
+{
+    seedConfig();
+    const SimMemory before = seedMouse();
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun r = run("--simulate --sim-fault short apply");
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.find("Applied"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("colour block 1 was not written back"), std::string::npos) << r.err;
+    // One 500 ms time-out and the protocol's quarter second of pauses, not
+    // fifteen time-outs.
+    EXPECT_LT(took, std::chrono::milliseconds(2000));
+    EXPECT_EQ(mouseMemory().colourBlocks[1], before.colourBlocks[1]);
+}
+
+TEST_F(VarcelctlFailures, AButtonApplyCutShortAnywhereIsAFailure)
+{
+    // Two probes, the sensor exchange and the apply's 97 reports: 101 in all.
+    // Every position is tried in process by the fault matrix; here a spread
+    // of them, as a user would meet them.
+    for (int unplugAfter : {3, 4, 5, 6, 9, 17, 30, 45, 60, 75, 90, 99, 100}) {
+        SCOPED_TRACE("unplugged after report " + std::to_string(unplugAfter));
+        seedConfig();
+        const CliRun r = run("--simulate --sim-fault unplug-after --sim-unplug-after " + std::to_string(unplugAfter) +
+                             " button A 3 single-key F5 --apply");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out.find("sent to the mouse"), std::string::npos) << r.out;
+        EXPECT_FALSE(r.err.empty());
+        // config.bin is saved all the same, whole.
+        const auto saved = test::readBytes(dir / "config.bin");
+        ASSERT_EQ(saved.size(), kConfigFileSize);
+        EXPECT_EQ(saved[1 + img::at(Layer::A, img::LayerArray::SingleKey, 2)], 0x3E);
+    }
+    seedConfig();
+    const CliRun whole = run("--simulate button A 3 single-key F5 --apply");
+    EXPECT_EQ(whole.status, 0) << whole.err;
+    EXPECT_NE(whole.out.find("sent to the mouse"), std::string::npos) << whole.out;
+}
+
+TEST_F(VarcelctlFailures, ASensorExchangeCutShortShowsNoMadeUpRecord)
+{
+    seedMouse();
+    const CliRun first = run("--simulate --sim-fault unplug-after --sim-unplug-after 3 sensor --exchange");
+    EXPECT_EQ(first.status, 1);
+    EXPECT_EQ(first.out.find("Sensor type"), std::string::npos) << first.out;
+
+    const CliRun second = run("--simulate --sim-fault unplug-after --sim-unplug-after 4 sensor --exchange");
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.out.find("After the exchange"), std::string::npos) << second.out;
+    EXPECT_EQ(mouseMemory().sensor, SimMemory{}.sensor) << "nothing was written back";
+}
+
+TEST_F(VarcelctlFailures, UsageErrorsExitWithTwo)
+{
+    seedConfig();
+    for (const char* args : {"button A abc left-click", "--no-such-option status", "no-such-command",
+                             "--sim-unplug-after many status", "button A 3 single-key F5 F6"}) {
+        SCOPED_TRACE(args);
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_FALSE(r.err.empty());
+    }
+    // A data folder that is empty or not there is not quietly replaced by another.
+    for (const char* folder : {"", "/no/such/folder"}) {
+        SCOPED_TRACE(folder);
+        const std::string command =
+            std::string("'") + VARCELCTL_PATH + "' --data-dir '" + folder + "' show >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 2);
+    }
+}
+
+} // namespace
+} // namespace varcel
