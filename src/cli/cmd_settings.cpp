@@ -84,7 +84,10 @@ public:
             // As the key page's first display does: the mouse's sensor type
             // chooses the DPI list before anything is read or sent.
             m_context.connect();
-            m_sensorType = m_context.session().commands().exchangeSensorRecord().type;
+            const auto sensor = m_context.session().commands().exchangeSensorRecord();
+            if (!sensor)
+                throw CliError{"the mouse did not answer the read of its sensor record; nothing was sent or saved"};
+            m_sensorType = sensor->type;
         }
     }
 
@@ -101,8 +104,10 @@ public:
             return true;
         HidLink& link = m_context.connect(false);
         if (link.ready()) {
-            m_sensorType = m_context.session().commands().readSensorRecord().type;
-            return true;
+            if (const auto sensor = m_context.session().commands().readSensorRecord()) {
+                m_sensorType = sensor->type;
+                return true;
+            }
         }
         if (!quiet)
             std::cerr << "note: no mouse answered; the DPI values are those of sensor type 0 ("
@@ -127,14 +132,11 @@ public:
         SkinSettings skin;
         readLabels(strIni, language, labels, skin);
         HidLink& link = m_context.connect();
-        const int failuresBefore = m_context.reportedFailures();
-        if (!applyAndSave(link, m_context.session().commands(), m_store,
-                          [&] { writeLabels(strIni, language, labels); }))
+        const ApplyOutcome outcome = applyAndSave(link, m_context.session().commands(), m_store,
+                                                  [&] { return writeLabels(strIni, language, labels); });
+        if (!outcome.ran)
             throw CliError{uiString(language, UiString::MouseNotDetected)};
-        if (link.lost())
-            throw CliError{"the mouse went away during the apply; config.bin was saved, apply again once it is back"};
-        if (m_context.reportedFailures() != failuresBefore)
-            throw CliError{"the mouse has the configuration, but config.bin could not be saved"};
+        throwUnlessApplied(outcome, m_store, strIni);
         return "saved " + m_store.path().string() + "; sent to the mouse";
     }
 
