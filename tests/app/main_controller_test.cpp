@@ -246,6 +246,7 @@ TEST(MainController, LeavingTheAdvancedPageOrHidingTheWindowEndsARecording)
     rig.controller.cancel();
     EXPECT_EQ(hooks, 0);
     EXPECT_FALSE(rig.controller.recorder().isHookInstalled());
+}
 
 TEST(MainController, AnApplyThatDidNotReachTheMouseSaysSoAndTheNextOneTriesAgain)
 {
