@@ -1,16 +1,154 @@
 #include "ui/advanced_page.h"
 
+#include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
+#include "macros/macro_entry.h"
+#include "ui/dialogs/delay_time_dialog.h"
+#include "ui/key_capture.h"
 #include "ui/main_window.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
+#include <QRegularExpressionValidator>
 
 namespace varcel::ui {
+
+namespace {
+
+// The lists' solid background when the skin paints no frame for them.
+const QColor kListBackground(2, 4, 5);
+
+PointerSlider sliderOf(int slider)
+{
+    return slider == 0 ? PointerSlider::Speed : slider == 1 ? PointerSlider::Lines : PointerSlider::DoubleClick;
+}
+
+// While recording runs, a key press reaches no field: typing a macro must not
+// also edit the name or the loop count. Releases pass.
+class PressFilter : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::KeyPress; }
+};
+
+// A control may be the sender of the signal that removes it: it goes once
+// the signal is over, and is out of sight and out of reach at once.
+template <typename Widget>
+void discard(QPointer<Widget>& widget)
+{
+    if (widget) {
+        widget->hide();
+        widget->deleteLater();
+    }
+    widget = nullptr;
+}
+
+QStringList rowsOf(const std::vector<std::string>& texts)
+{
+    QStringList rows;
+    for (const std::string& t : texts)
+        rows << qs(t);
+    return rows;
+}
+
+// A list box's rows made equal to `rows`, the selection to `selected`.
+void showRows(QListWidget* list, const QStringList& rows, int selected)
+{
+    bool same = list->count() == rows.size();
+    for (int i = 0; same && i < rows.size(); ++i)
+        same = list->item(i)->text() == rows[i];
+    if (!same) {
+        list->clear();
+        for (const QString& row : rows) {
+            auto* item = new QListWidgetItem(row, list);
+            item->setSizeHint(QSize(0, kListRowHeight));
+        }
+    }
+    list->setCurrentRow(selected);
+    if (selected < 0)
+        list->clearSelection();
+    else
+        list->scrollToItem(list->item(selected));
+}
+
+} // namespace
+
+AdvancedPage::AdvancedPage(CHidMouseDlg& window) : WindowPage(window)
+{
+    setUpModels();
+    askDelete = [this](const QPoint& pos) {
+        QMenu menu(&m_window);
+        QAction* remove = menu.addAction(qs(uiString(m_window.language(), UiString::Delete)));
+        return m_eventList && menu.exec(m_eventList->viewport()->mapToGlobal(pos)) == remove;
+    };
+}
+
+AdvancedPage::~AdvancedPage() = default;
+
+void AdvancedPage::setUpModels()
+{
+    CHidMouseDlg& w = m_window;
+    w.controller().macroPage().delayDialog = [&w]() -> std::optional<std::string> {
+        CDelayTimeDialog dialog(w.skin(), w.language(), w.reporter(), &w);
+        if (!dialog.hasBackground())
+            return std::nullopt;
+        return dialog.run();
+    };
+    MacroRecorder& recorder = w.controller().recorder();
+    recorder.installHook = [this] {
+        startRecordingCapture();
+        const int error = m_capture->install();
+        if (error != 0)
+            QCoreApplication::instance()->removeEventFilter(m_pressFilter.get());
+        return error;
+    };
+    recorder.removeHook = [this] {
+        if (m_capture)
+            m_capture->remove();
+        if (m_pressFilter)
+            QCoreApplication::instance()->removeEventFilter(m_pressFilter.get());
+        if (m_window.controller().currentPage() == varcel::Page::Advanced)
+            m_window.redrawElements({Element::StartRecording});
+    };
+    recorder.setWindowTitle = [&w](const std::string& title) { w.setWindowTitle(qs(title)); };
+}
+
+void AdvancedPage::startRecordingCapture()
+{
+    if (!m_pressFilter)
+        m_pressFilter = std::make_unique<PressFilter>();
+    // The filter installed last runs first: the capture names the key, then
+    // the press filter keeps the press from the fields.
+    QCoreApplication::instance()->installEventFilter(m_pressFilter.get());
+    m_capture = std::make_unique<KeyCapture>(
+        [this](const CapturedKey& key) {
+            m_window.controller().recorder().keyEvent(
+                key.evdevCode, key.press ? MacroRecorder::KeyAction::Press : MacroRecorder::KeyAction::Release,
+                key.autoRepeat);
+            syncMacroControls();
+        },
+        false);
+}
+
+bool AdvancedPage::isRecording() const { return m_window.controller().recorder().isHookInstalled(); }
+
+// ---- Drawing --------------------------------------------------------------
+
+void AdvancedPage::restoreBackground(QPainter& painter, const Rect& r)
+{
+    const QRect area(r.x, r.y, r.w, r.h);
+    for (const QString& layer : {QStringLiteral("main.png"), QStringLiteral("AdvancedSet2.png")}) {
+        const QImage& image = m_window.skin().image(layer);
+        if (!image.isNull())
+            painter.drawImage(area, image, area);
+    }
+}
 
 void AdvancedPage::draw(QPainter& painter)
 {
     const Language lang = m_window.language();
-    const ConfigImage& image = m_window.controller().config().working();
     Skin& skin = m_window.skin();
     const QFont& font = m_window.font();
     const QColor text = skin.textColour();
@@ -37,24 +175,294 @@ void AdvancedPage::draw(QPainter& painter)
     for (Element e : {Element::PointerDefault, Element::MacroNew, Element::MacroDelete, Element::MacroConfirm,
                       Element::StartRecording, Element::StopRecording})
         m_window.drawElement(painter, e, false);
-    for (auto [box, offset] : {std::pair{Element::PrecisionBox, img::kPointerPrecision},
-                               std::pair{Element::OneScreenBox, img::kScrollOneScreen}}) {
+    for (int slider = 0; slider < kPointerSliders; ++slider)
+        for (int step = 0; step < kPointerSteps; ++step)
+            m_window.drawText(painter, pointerStepLabel(slider, step), QString::number(step + 1), font, text);
+    drawPointerBlock(painter);
+    drawInsertFace(painter);
+    createControls();
+    syncMacroControls();
+}
+
+bool AdvancedPage::drawElement(QPainter& painter, Element e, bool)
+{
+    if (e != Element::StartRecording)
+        return false;
+    // The frameless window shows no title: "Start Recording" stays lit while
+    // the recording runs, so the user sees that keys are being taken.
+    const Rect r = ui::rect(e);
+    restoreBackground(painter, r);
+    m_window.skin().drawImage(painter, isRecording() ? QStringLiteral("button-over.png")
+                                                     : QStringLiteral("button-normal.png"),
+                              r.x, r.y);
+    m_window.drawText(painter, {r, Align::Centre}, qs(uiString(m_window.language(), UiString::StartRecording)),
+                      m_window.font(), m_window.skin().textColour());
+    return true;
+}
+
+void AdvancedPage::drawPointerBlock(QPainter& painter)
+{
+    const PointerPage& pointer = m_window.controller().pointer();
+    Skin& skin = m_window.skin();
+    for (auto [box, ticked] : {std::pair{Element::PrecisionBox, pointer.precision()},
+                               std::pair{Element::OneScreenBox, pointer.oneScreen()}}) {
         const Rect r = ui::rect(box);
-        skin.drawImage(painter, image[offset] == 1 ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"),
-                       r.x, r.y);
+        restoreBackground(painter, r);
+        skin.drawImage(painter, ticked ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), r.x, r.y);
     }
-    const std::size_t sliders[kPointerSliders] = {img::kPointerSpeed, img::kScrollLines, img::kDoubleClick};
     for (int slider = 0; slider < kPointerSliders; ++slider) {
-        const int value = image[sliders[slider]];
+        const int position = pointer.position(sliderOf(slider));
         for (int step = 0; step < kPointerSteps; ++step) {
             const Rect r = ui::rect(pointerSegment(slider, step));
-            skin.drawImage(painter, step < value ? QStringLiteral("slider-light.png") : QStringLiteral("slider-dark.png"),
+            restoreBackground(painter, r);
+            skin.drawImage(painter, step < position ? QStringLiteral("slider-light.png")
+                                                    : QStringLiteral("slider-dark.png"),
                            r.x, r.y);
-            m_window.drawText(painter, pointerStepLabel(slider, step), QString::number(step + 1), font, text);
         }
     }
 }
 
-bool AdvancedPage::click(Element hit) { return hit != Element::None; }
+void AdvancedPage::redrawPointerBlock()
+{
+    m_window.drawing([this](QPainter& painter) { drawPointerBlock(painter); });
+}
+
+void AdvancedPage::drawInsertFace(QPainter& painter)
+{
+    const Rect r = ui::rect(Element::InsertFace);
+    restoreBackground(painter, r);
+    // The face's right end holds the drop-down arrow of the background.
+    const Rect textArea{r.x + 4, r.y, r.w - 4 - r.h, r.h};
+    m_window.drawText(painter, {textArea, Align::Centre}, qs(m_window.controller().macroPage().insertFace()),
+                      m_window.font(), m_window.skin().textColour());
+}
+
+// ---- Controls -------------------------------------------------------------
+
+void AdvancedPage::createControls()
+{
+    if (m_macroList)
+        return;
+    const QColor text = m_window.skin().textColour();
+    // The lists and fields take the inside of the frames the skin paints for
+    // them: the skin chose its text colour to read there (a light skin's dark
+    // text would vanish on the near-black of the dark one).
+    QColor background = kListBackground;
+    const QImage& art = m_window.skin().image(QStringLiteral("AdvancedSet2.png"));
+    const Rect inside = ui::rect(Element::EventList);
+    if (art.valid(inside.x + inside.w / 2, inside.y + inside.h / 2))
+        background = art.pixelColor(inside.x + inside.w / 2, inside.y + inside.h / 2);
+    background.setAlpha(255);
+    const bool light = background.lightness() > 128;
+    const QString listStyle =
+        QStringLiteral("QListWidget { background: %1; color: %2; border: none; outline: 0; }"
+                       "QListWidget::item { padding: 0px 4px; background: transparent; }"
+                       "QListWidget::item:selected { background: %3; color: %2; }")
+            .arg(background.name(), text.name(),
+                 light ? QStringLiteral("rgba(0, 0, 0, 40)") : QStringLiteral("rgba(255, 255, 255, 56)"));
+    const QString fieldStyle = QStringLiteral("QLineEdit { background: %1; color: %2; border: none; }")
+                                   .arg(background.name(), text.name());
+    // Inside the frames the background paints, one pixel in.
+    const auto place = [](QWidget* widget, Element e) {
+        const Rect r = ui::rect(e);
+        widget->setGeometry(r.x + 1, r.y + 1, r.w - 2, r.h - 2);
+    };
+    const auto makeList = [&](const QString& name, Element e) {
+        auto* list = new QListWidget(&m_window);
+        list->setObjectName(name);
+        list->setStyleSheet(listStyle);
+        list->setFont(m_window.font());
+        list->setMouseTracking(true);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setFocusPolicy(Qt::NoFocus);
+        place(list, e);
+        list->show();
+        return list;
+    };
+    MacroPage& model = m_window.controller().macroPage();
+
+    m_macroList = makeList(QStringLiteral("macroList"), Element::MacroList);
+    connect(m_macroList, &QListWidget::currentRowChanged, this, [this, &model](int row) {
+        if (m_syncing || row < 0)
+            return;
+        model.selectMacro(row);
+        syncMacroControls();
+    });
+
+    m_eventList = makeList(QStringLiteral("eventList"), Element::EventList);
+    m_eventList->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The entry under the pointer is the selected one, so a right-click
+    // deletes what the pointer rests on.
+    connect(m_eventList, &QListWidget::itemEntered, this, [this, &model](QListWidgetItem* item) {
+        model.selectEvent(m_eventList->row(item));
+        syncMacroControls();
+    });
+    connect(m_eventList, &QListWidget::currentRowChanged, this, [this, &model](int row) {
+        if (!m_syncing)
+            model.selectEvent(row);
+    });
+    connect(m_eventList, &QListWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { eventListContextMenu(pos); });
+    connect(m_eventList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { eventListDoubleClicked(m_eventList->row(item)); });
+
+    const auto makeField = [&](const QString& name, Element e) {
+        auto* field = new QLineEdit(&m_window);
+        field->setObjectName(name);
+        field->setStyleSheet(fieldStyle);
+        field->setFont(m_window.font());
+        field->setAlignment(Qt::AlignCenter);
+        field->setFrame(false);
+        place(field, e);
+        field->show();
+        return field;
+    };
+    m_nameField = makeField(QStringLiteral("macroNameField"), Element::MacroNameEdit);
+    m_nameField->setMaxLength(static_cast<int>(kMacroNameLength));
+    connect(m_nameField, &QLineEdit::textEdited, this, [this, &model](const QString& typed) {
+        // The name never outgrows the field: it does not scroll sideways.
+        const int room = m_nameField->contentsRect().width() - 6;
+        if (QFontMetrics(m_nameField->font()).horizontalAdvance(typed) > room)
+            m_nameField->undo();
+        else
+            model.setNameText(typed.toStdString());
+        syncMacroControls();
+    });
+    m_loopField = makeField(QStringLiteral("loopField"), Element::LoopEdit);
+    m_loopField->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_loopField));
+    connect(m_loopField, &QLineEdit::textChanged, this, [this, &model](const QString& typed) {
+        if (m_syncing)
+            return;
+        model.setLoopText(typed.toStdString());
+        syncMacroControls();
+    });
+}
+
+void AdvancedPage::destroyControls()
+{
+    closeMouseEventList();
+    discard(m_macroList);
+    discard(m_eventList);
+    discard(m_nameField);
+    discard(m_loopField);
+}
+
+void AdvancedPage::syncMacroControls()
+{
+    if (!m_macroList)
+        return;
+    const MacroPage& model = m_window.controller().macroPage();
+    m_syncing = true;
+    showRows(m_macroList, rowsOf(model.macros()), model.selectedMacro());
+    showRows(m_eventList, rowsOf(model.events()), model.selectedEvent());
+    if (m_nameField->text() != qs(model.nameText()))
+        m_nameField->setText(qs(model.nameText()));
+    if (m_loopField->text() != qs(model.loopText()))
+        m_loopField->setText(qs(model.loopText()));
+    m_syncing = false;
+}
+
+void AdvancedPage::openMouseEventList()
+{
+    QStringList rows;
+    for (const char* row : text::kMouseEvents)
+        rows << qs(row);
+    m_mouseEventList = m_window.makeList(QStringLiteral("mouseEventList"), rows, mouseEventListRect(), m_window.font());
+    MacroPage& model = m_window.controller().macroPage();
+    connect(m_mouseEventList, &QListWidget::itemEntered, this, [this, &model](QListWidgetItem* item) {
+        model.hoverMouseEvent(m_mouseEventList->row(item));
+        m_mouseEventList->setCurrentRow(model.hoveredMouseEvent());
+    });
+    connect(m_mouseEventList, &QListWidget::itemClicked, this, [this, &model](QListWidgetItem* item) {
+        model.insertMouseEvent(m_mouseEventList->row(item));
+        closeMouseEventList();
+        m_window.drawing([this](QPainter& painter) { drawInsertFace(painter); });
+        syncMacroControls();
+    });
+}
+
+void AdvancedPage::closeMouseEventList()
+{
+    m_window.controller().macroPage().closeMouseEventList();
+    discard(m_mouseEventList);
+}
+
+void AdvancedPage::closeLists() { closeMouseEventList(); }
+
+void AdvancedPage::closeListsMissing(Element hit)
+{
+    if (hit != Element::InsertFace)
+        closeMouseEventList();
+}
+
+void AdvancedPage::tearDown()
+{
+    destroyControls();
+}
+
+// ---- Clicks ----------------------------------------------------------------
+
+bool AdvancedPage::click(Element hit)
+{
+    MainController& controller = m_window.controller();
+    PointerPage& pointer = controller.pointer();
+    MacroPage& macros = controller.macroPage();
+    switch (hit) {
+    case Element::None: return false;
+    case Element::PrecisionBox: pointer.togglePrecision(); redrawPointerBlock(); return true;
+    case Element::OneScreenBox: pointer.toggleOneScreen(); redrawPointerBlock(); return true;
+    case Element::PointerDefault: pointer.restoreDefaults(); redrawPointerBlock(); return true;
+    case Element::MacroNew: macros.newMacro(); break;
+    case Element::MacroDelete: macros.deleteMacro(); break;
+    case Element::MacroConfirm: macros.confirm(); break;
+    case Element::StartRecording:
+    case Element::StopRecording:
+        if (hit == Element::StartRecording)
+            controller.recorder().start();
+        else
+            controller.recorder().stop();
+        m_window.redrawElements({Element::StartRecording});
+        break;
+    case Element::InsertFace:
+        if (m_mouseEventList) {
+            closeMouseEventList();
+        } else {
+            macros.toggleMouseEventList();
+            openMouseEventList();
+        }
+        return true;
+    default:
+        if (inRange(hit, Element::PointerSegmentFirst, Element::PointerSegmentLast)) {
+            const int index = indexIn(hit, Element::PointerSegmentFirst);
+            pointer.setPosition(sliderOf(index / kPointerSteps), index % kPointerSteps + 1);
+            redrawPointerBlock();
+        }
+        return true;
+    }
+    syncMacroControls();
+    return true;
+}
+
+void AdvancedPage::eventListContextMenu(const QPoint& pos)
+{
+    if (!m_eventList)
+        return;
+    MacroPage& model = m_window.controller().macroPage();
+    if (QListWidgetItem* item = m_eventList->itemAt(pos))
+        model.selectEvent(m_eventList->row(item));
+    syncMacroControls();
+    if (askDelete && askDelete(pos))
+        model.deleteEvent();
+    syncMacroControls();
+}
+
+void AdvancedPage::eventListDoubleClicked(int row)
+{
+    MacroPage& model = m_window.controller().macroPage();
+    model.selectEvent(row);
+    model.editPause();
+    syncMacroControls();
+}
 
 } // namespace varcel::ui

@@ -227,8 +227,10 @@ void CHidMouseDlg::showWindow()
 
 void CHidMouseDlg::hideWindow()
 {
-    // The window comes back without a list left open from before.
+    // The window comes back without a list left open from before, and a
+    // recording does not go on taking keys typed elsewhere.
     closeLists();
+    m_controller->windowHidden();
     if (!m_options.trayAvailable && !m_exiting) {
         // With no tray to come back from, hiding would lose the window.
         showMinimized();
@@ -337,9 +339,11 @@ void CHidMouseDlg::redrawElements(const std::vector<Element>& elements)
     });
 }
 
-void CHidMouseDlg::tearDownPage(varcel::Page)
+void CHidMouseDlg::tearDownPage(varcel::Page leaving)
 {
     closeLists();
+    if (WindowPage* left = pageFor(static_cast<Page>(leaving)))
+        left->tearDown();
     m_over.clear();
 }
 
@@ -488,6 +492,7 @@ void CHidMouseDlg::closeEvent(QCloseEvent* event)
         return;
     }
     event->ignore();
+    m_controller->windowHidden();
     hide();
 }
 

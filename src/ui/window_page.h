@@ -49,6 +49,8 @@ public:
     // Runs first for every click on the window: lists whose face `hit` is
     // not close, whatever the click goes on to do.
     virtual void closeListsMissing(Element hit) { (void)hit; }
+    // The page is being left: its controls go.
+    virtual void tearDown() {}
 
 protected:
     CHidMouseDlg& m_window;
