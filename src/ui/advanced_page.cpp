@@ -7,7 +7,9 @@
 #include "ui/key_capture.h"
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QWindow>
 #include <QEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,11 +28,27 @@ PointerSlider sliderOf(int slider)
     return slider == 0 ? PointerSlider::Speed : slider == 1 ? PointerSlider::Lines : PointerSlider::DoubleClick;
 }
 
-// While recording runs, a key press reaches no field: typing a macro must not
-// also edit the name or the loop count. Releases pass.
+// While recording runs, a key press reaches no field of the window: typing a
+// macro must not also edit the name or the loop count. Releases pass, and so
+// do presses for a message box over the window.
 class PressFilter : public QObject {
+public:
+    explicit PressFilter(QWidget& window) : m_window(window) {}
+
 protected:
-    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::KeyPress; }
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        if (auto* widget = qobject_cast<QWidget*>(receiver))
+            return widget->window() == &m_window;
+        if (auto* window = qobject_cast<QWindow*>(receiver))
+            return window == m_window.windowHandle();
+        return false;
+    }
+
+private:
+    QWidget& m_window;
 };
 
 // A control may be the sender of the signal that removes it: it goes once
@@ -118,12 +136,16 @@ void AdvancedPage::setUpModels()
 void AdvancedPage::startRecordingCapture()
 {
     if (!m_pressFilter)
-        m_pressFilter = std::make_unique<PressFilter>();
+        m_pressFilter = std::make_unique<PressFilter>(m_window);
     // The filter installed last runs first: the capture names the key, then
     // the press filter keeps the press from the fields.
     QCoreApplication::instance()->installEventFilter(m_pressFilter.get());
     m_capture = std::make_unique<KeyCapture>(
         [this](const CapturedKey& key) {
+            // The key that answers a message box over the window (the one
+            // "Stop Recording" shows first) is not part of the macro.
+            if (QApplication::activeModalWidget())
+                return;
             m_window.controller().recorder().keyEvent(
                 key.evdevCode, key.press ? MacroRecorder::KeyAction::Press : MacroRecorder::KeyAction::Release,
                 key.autoRepeat);

@@ -7,6 +7,8 @@
 //   layout_point dialog NAME PART   PART (ok, cancel, close) of dialog NAME
 //                                   (single-key, combo-key, ...)
 //   layout_point dialog-size NAME   the dialog's width and height
+//   layout_point element NAME       centre of the element the layout names
+//                                   NAME (MacroNew, StartRecording, ...)
 #include "ui/layout.h"
 
 #include <cstdio>
@@ -45,6 +47,12 @@ int main(int argc, char** argv)
         const int row = std::atoi(argv[3]);
         return centre({list.x, list.y + 1 + row * kListRowHeight, list.w, kListRowHeight});
     }
+    if (what == "element" && argc == 3) {
+        for (int i = 0; i < kElementCount; ++i)
+            if (name(static_cast<Element>(i)) == argv[2])
+                return centre(rect(static_cast<Element>(i)));
+        return 2;
+    }
     if (what == "apply")
         return centre(rect(Element::Apply));
     if (what == "close")
@@ -66,6 +74,6 @@ int main(int argc, char** argv)
             return centre(d->close);
     }
     std::fprintf(stderr, "usage: layout_point box N | function-row N ROW | apply | close | dialog NAME ok|cancel|close | "
-                         "dialog-size NAME\n");
+                         "dialog-size NAME | element NAME\n");
     return 2;
 }
