@@ -26,7 +26,7 @@ void MainController::startUp()
     m_session.start(uiString(m_language, UiString::MouseNotDetected));
     m_config.load();
     m_config.copyWorkingToSnapshot();
-    readLabels(labelsPath(), m_language, m_labels, m_skin);
+    tellFileProblem(readLabels(labelsPath(), m_language, m_labels, m_skin));
     if (m_session.ready())
         buildKeyPage();
 }
@@ -97,7 +97,22 @@ void MainController::hideWindow()
 
 void MainController::windowHidden() { m_recorder.leavePage(); }
 
-bool MainController::saveLabels() { return writeLabels(labelsPath(), m_language, m_labels); }
+bool MainController::saveLabels()
+{
+    const FileResult written = writeLabels(labelsPath(), m_language, m_labels);
+    tellFileProblem(written);
+    return static_cast<bool>(written);
+}
+
+void MainController::tellFileProblem(const FileResult& result)
+{
+    // Once per run: the file stays as it is, and every later save would say
+    // the same again.
+    if (result || m_fileProblemTold)
+        return;
+    m_fileProblemTold = true;
+    m_reporter.messageBox(result.error, kAppTitle);
+}
 
 bool MainController::applyToMouse()
 {
@@ -182,7 +197,7 @@ void MainController::skinChosen(const std::string& name, TextColour colour)
     m_skin.rColor = std::to_string(colour.r);
     m_skin.gColor = std::to_string(colour.g);
     m_skin.bColor = std::to_string(colour.b);
-    writeSkinSettings(labelsPath(), name, colour);
+    tellFileProblem(writeSkinSettings(labelsPath(), name, colour));
     rebuildPage();
 }
 

@@ -89,6 +89,8 @@ private:
     // whether everything reached the mouse; the user hears what did not.
     bool applyToMouse();
     bool saveLabels();
+    // A file that cannot be read or written is told once, not saved over.
+    void tellFileProblem(const FileResult& result);
     // Tears the current page down and builds it again from the working image.
     void rebuildPage();
     void hideWindow();
@@ -113,6 +115,7 @@ private:
     Page m_page = Page::None;
     bool m_keyPageBuilt = false;
     bool m_rebuildPending = false;
+    bool m_fileProblemTold = false;
 };
 
 } // namespace varcel

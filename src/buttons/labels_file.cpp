@@ -1,7 +1,10 @@
 #include "buttons/labels_file.h"
 
 #include "lang/ui_strings.h"
+#include "platform/folder_lock.h"
 #include "platform/ini_file.h"
+
+#include <cstring>
 
 #include <cstdlib>
 
@@ -37,10 +40,11 @@ TextColour textColourOf(const SkinSettings& skin)
     return {colourComponent(skin.rColor), colourComponent(skin.gColor), colourComponent(skin.bColor)};
 }
 
-void readLabels(const std::filesystem::path& strIni, Language language, ButtonLabels& labels,
-                SkinSettings& skin)
+FileResult readLabels(const std::filesystem::path& strIni, Language language, ButtonLabels& labels,
+                      SkinSettings& skin)
 {
-    const IniFile file = IniFile::load(strIni);
+    const IniRead read = IniFile::read(strIni);
+    const IniFile& file = read.file;
     const char* section = labelSectionName(language);
     for (std::size_t i = 0; i < labels.size(); ++i)
         labels[i] = cutToLimit(file.string(section, labelKey(i)));
@@ -48,25 +52,28 @@ void readLabels(const std::filesystem::path& strIni, Language language, ButtonLa
     skin.gColor = cutToLimit(file.string(kSkinsSection, "GColor"));
     skin.bColor = cutToLimit(file.string(kSkinsSection, "BColor"));
     skin.path = cutToLimit(file.string(kSkinsSection, "Path"));
+    return {read.problem};
 }
 
-bool writeLabels(const std::filesystem::path& strIni, Language language, const ButtonLabels& labels)
+FileResult writeLabels(const std::filesystem::path& strIni, Language language, const ButtonLabels& labels)
 {
-    IniFile file = IniFile::load(strIni);
-    const char* section = labelSectionName(language);
-    for (std::size_t i = 0; i < labels.size(); ++i)
-        file.setValue(section, labelKey(i), labels[i]);
-    return file.save(strIni) == 0;
+    return updateIniFile(strIni, [&](IniFile& file) {
+        const char* section = labelSectionName(language);
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            file.setValue(section, labelKey(i), labels[i]);
+        return true; // written even when unchanged, as the profile writer does
+    });
 }
 
-bool writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour)
+FileResult writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour)
 {
-    IniFile file = IniFile::load(strIni);
-    file.setValue(kSkinsSection, "RColor", std::to_string(colour.r));
-    file.setValue(kSkinsSection, "GColor", std::to_string(colour.g));
-    file.setValue(kSkinsSection, "BColor", std::to_string(colour.b));
-    file.setValue(kSkinsSection, "Path", skinName);
-    return file.save(strIni) == 0;
+    return updateIniFile(strIni, [&](IniFile& file) {
+        file.setValue(kSkinsSection, "RColor", std::to_string(colour.r));
+        file.setValue(kSkinsSection, "GColor", std::to_string(colour.g));
+        file.setValue(kSkinsSection, "BColor", std::to_string(colour.b));
+        file.setValue(kSkinsSection, "Path", skinName);
+        return true;
+    });
 }
 
 } // namespace varcel

@@ -5,6 +5,7 @@
 
 #include "buttons/button_labels.h"
 #include "lang/language.h"
+#include "platform/file_read.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -37,15 +38,19 @@ TextColour textColourOf(const SkinSettings& skin);
 
 // Reads the 24 labels of the language's section and the four "Skins" keys. A
 // missing file, section or key gives an empty string; a value is cut at 1023
-// characters, the profile reader's buffer.
-void readLabels(const std::filesystem::path& strIni, Language language, ButtonLabels& labels,
-                SkinSettings& skin);
+// characters, the profile reader's buffer. A str.ini that is there but could
+// not be read (no permission, a folder, a FIFO) gives empty labels too, and
+// the result says which file and why.
+FileResult readLabels(const std::filesystem::path& strIni, Language language, ButtonLabels& labels,
+                      SkinSettings& skin);
 
 // Writes the 24 labels into the language's section, in key order; an empty
 // label is written as an empty value. Other sections are left as they are.
-bool writeLabels(const std::filesystem::path& strIni, Language language, const ButtonLabels& labels);
+// Nothing is written when str.ini is there but cannot be read, or a label
+// holds a line break or text that is not UTF-8; the result says why.
+FileResult writeLabels(const std::filesystem::path& strIni, Language language, const ButtonLabels& labels);
 
 // Writes "RColor", "GColor", "BColor" (decimal) and "Path" to "Skins".
-bool writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour);
+FileResult writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour);
 
 } // namespace varcel

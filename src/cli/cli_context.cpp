@@ -115,6 +115,18 @@ HidLink& CliContext::connect(bool requireReady)
     return link;
 }
 
+void CliContext::lockDataFolder()
+{
+    if (m_lock)
+        return;
+    m_lock = std::make_unique<FolderLock>(dataDir().path);
+    if (!m_lock->held()) {
+        const std::string why = m_lock->error();
+        m_lock.reset();
+        throw CliError{why};
+    }
+}
+
 void writeFirstRunLabels(CliContext& context, const ConfigStore& store)
 {
     if (store.firstRunFlag() != 0)
@@ -123,12 +135,13 @@ void writeFirstRunLabels(CliContext& context, const ConfigStore& store)
     const auto strIni = context.dataDir().path / kLabelsFileName;
     ButtonLabels labels{};
     SkinSettings skin;
-    readLabels(strIni, language, labels, skin);
+    if (const FileResult read = readLabels(strIni, language, labels, skin); !read)
+        throw CliError{read.error + "; nothing was saved"};
     ConfigImage scratch = store.working();
     ButtonModel model(scratch, labels, language, context.reporter());
     model.setFirstRunLabels();
-    if (!writeLabels(strIni, language, labels))
-        std::cerr << "varcelctl: could not write " << strIni.string() << '\n';
+    if (const FileResult written = writeLabels(strIni, language, labels); !written)
+        throw CliError{written.error};
 }
 
 void throwUnlessApplied(const ApplyOutcome& outcome, const ConfigStore& store, const std::filesystem::path& strIni)

@@ -8,6 +8,7 @@
 #include "device/sim/sim_mouse.h"
 #include "device/trace.h"
 #include "platform/data_dir.h"
+#include "platform/folder_lock.h"
 
 #include <CLI/CLI.hpp>
 
@@ -85,12 +86,17 @@ public:
     // The simulated mouse, when --simulate is on.
     SimMouse* sim() { return m_sim.get(); }
     HandshakeOutcome lastHandshake() const { return m_handshake; }
+    // Takes the data folder's lock for the rest of the command, so that a
+    // command's reads and writes of the files are not mixed with another
+    // program's; throws CliError when another program keeps it too long.
+    void lockDataFolder();
     bool discovered() const { return m_discovered; }
 
     ~CliContext();
 
 private:
     std::optional<DataDir> m_dataDir;
+    std::unique_ptr<FolderLock> m_lock;
     StderrReporter m_reporter;
     StdoutTrace m_trace;
     PrintingStatus m_status;
@@ -114,7 +120,8 @@ void throwUnlessApplied(const ApplyOutcome& outcome, const ConfigStore& store, c
 
 // A save writes the first-run flag 1 into config.bin. The window has always
 // set the default labels by then (its key page's first display does); so does
-// a command that saves while the flag is still 0. Returns the labels as saved.
+// a command that saves while the flag is still 0. Throws CliError when str.ini
+// cannot be read or written.
 void writeFirstRunLabels(CliContext& context, const ConfigStore& store);
 
 // One function per command group adds its subcommands.

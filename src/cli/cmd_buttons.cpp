@@ -13,6 +13,8 @@
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "macros/macro_store.h"
+#include "platform/atomic_file.h"
+#include "platform/file_read.h"
 #include "platform/ini_file.h"
 
 #include <iomanip>
@@ -301,16 +303,24 @@ int assignButton(CliContext& context, const ButtonRequest& request)
     if (!hasParameters && !request.args.empty())
         throw CliError{"\"" + request.function + "\" takes no arguments", 2};
 
+    // What the label is made of goes into str.ini, which holds UTF-8 lines.
+    for (const std::string& arg : request.args)
+        if (!isStorableIniText(arg))
+            throw CliError{"an argument holds a line break or text that is not UTF-8; nothing was saved", 2};
+
     const DataDir& dir = context.dataDir();
+    context.lockDataFolder();
     ConfigStore store(dir.path, context.reporter());
     if (!store.load())
-        throw CliError{"no usable " + std::string(kConfigFileName) + " in " + dir.path.string() +
-                       " (the program never creates it)"};
+        throw CliError{store.problem().empty() ? "no usable " + std::string(kConfigFileName) + " in " +
+                                                     dir.path.string() + " (the program never creates it)"
+                                               : store.problem() + "; nothing was saved"};
     const Language language = systemLanguage();
     const auto strIni = dir.path / kLabelsFileName;
     ButtonLabels labels{};
     SkinSettings skin;
-    readLabels(strIni, language, labels, skin);
+    if (const FileResult read = readLabels(strIni, language, labels, skin); !read)
+        throw CliError{read.error + "; nothing was saved"};
 
     ButtonModel model(store.working(), labels, language, context.reporter());
     // Opening the key page on a first run sets the default labels.
@@ -341,7 +351,16 @@ int assignButton(CliContext& context, const ButtonRequest& request)
                                                        "nothing was changed or saved"};
     store.working()[img::kLayerShown] = shownBefore;
 
-    const auto saveLabels = [&] { return writeLabels(strIni, language, labels); };
+    for (const std::string& label : labels)
+        if (!isStorableIniText(label))
+            throw CliError{"a label holds a line break or text that is not UTF-8; nothing was saved", 2};
+
+    std::string labelsError;
+    const auto saveLabels = [&] {
+        const FileResult written = writeLabels(strIni, language, labels);
+        labelsError = written.error;
+        return static_cast<bool>(written);
+    };
     const ButtonCode code = encodeButton(store.working(), layer, slot);
     auto describe = [&](bool sent) {
         std::cout << layerName(layer) << ", button " << request.number << ": " << model.label(layer, slot)
@@ -358,14 +377,22 @@ int assignButton(CliContext& context, const ButtonRequest& request)
         const ApplyOutcome outcome = applyAndSave(link, commands, store, saveLabels);
         if (!outcome.ran)
             throw CliError{uiString(language, UiString::MouseNotDetected)};
+        if (!labelsError.empty())
+            std::cerr << "varcelctl: " << labelsError << '\n';
         throwUnlessApplied(outcome, store, strIni);
         describe(true);
         return 0;
     }
+    // Both files or neither: config.bin goes back as it was when str.ini
+    // cannot take the labels.
+    const FileRead oldConfig = readRegularFile(store.path(), kConfigFileSize);
     if (!store.save())
         throw CliError{"could not save " + store.path().string() + "; nothing was changed"};
-    if (!saveLabels())
-        throw CliError{"saved " + store.path().string() + ", but could not write " + strIni.string()};
+    if (!saveLabels()) {
+        if (oldConfig.ok())
+            replaceFileAtomically(store.path(), oldConfig.bytes.data(), oldConfig.bytes.size());
+        throw CliError{labelsError + "; " + store.path().string() + " was left as it was"};
+    }
     describe(false);
     return 0;
 }
@@ -376,7 +403,8 @@ int showLabels(CliContext& context)
     const auto strIni = context.dataDir().path / kLabelsFileName;
     ButtonLabels labels{};
     SkinSettings skin;
-    readLabels(strIni, language, labels, skin);
+    if (const FileResult read = readLabels(strIni, language, labels, skin); !read)
+        throw CliError{read.error};
     std::cout << "Button labels in " << strIni.string() << " [" << labelSectionName(language) << "]\n";
     for (const Layer layer : {Layer::A, Layer::B}) {
         std::cout << layerName(layer) << "\n";

@@ -4,6 +4,7 @@
 #include "cli/cmd_macros.h"
 
 #include "buttons/key_tables.h"
+#include "buttons/labels_file.h"
 #include "cli/cli_context.h"
 #include "device/config_store.h"
 #include "lang/dialog_strings.h"
@@ -11,6 +12,8 @@
 #include "macros/macro_entry.h"
 #include "macros/macro_page.h"
 #include "macros/macro_store.h"
+#include "platform/atomic_file.h"
+#include "platform/file_read.h"
 #include "platform/ini_file.h"
 
 #include <cstdio>
@@ -43,13 +46,26 @@ struct Session {
 };
 
 // Loads config.bin (the blocks live there) and shows the page.
+// A file that is there but cannot be read stops every command before anything
+// is written: taken as empty, it would be saved over.
 std::unique_ptr<Session> openPage(CliContext& context, bool needConfig)
 {
+    context.lockDataFolder();
     auto session = std::make_unique<Session>(context);
+    if (const std::string problem = session->macros.problem(); !problem.empty())
+        throw CliError{problem + "; nothing was changed"};
     const bool loaded = session->config.load();
+    if (!session->config.problem().empty())
+        throw CliError{session->config.problem() + "; nothing was changed"};
     if (needConfig && !loaded)
         throw CliError{"no usable " + std::string(kConfigFileName) + " in " + context.dataDir().path.string() +
                        " (the program never creates it)"};
+    if (needConfig) {
+        const auto strIni = context.dataDir().path / kLabelsFileName;
+        if (const FileRead labels = readRegularFile(strIni);
+            !labels.ok() && labels.status != FileRead::Status::Missing)
+            throw CliError{fileProblem(strIni, labels) + "; nothing was changed"};
+    }
     session->page.build();
     return session;
 }
@@ -94,15 +110,32 @@ void saveConfig(Session& session)
 }
 
 // The name by value: it may come from the page's list, which is rebuilt here.
+// record.ini and config.bin change together or not at all: when config.bin
+// cannot be saved, record.ini goes back to what it was.
 void confirmAndSave(Session& session, std::string name)
 {
-    if (!session.page.confirm())
-        throw CliError{"macro \"" + name + "\" was not saved"};
-    // The page shown again, with the macro selected: a new macro's loop count
-    // of 0 is corrected to 1 there, as the window does when the user looks.
-    session.page.build();
-    selectByName(session.page, name);
-    saveConfig(session);
+    const auto& recordIni = session.macros.path();
+    const FileRead before = readRegularFile(recordIni);
+    const auto restore = [&] {
+        std::error_code ec;
+        if (before.ok())
+            replaceFileAtomically(recordIni, before.bytes.data(), before.bytes.size());
+        else if (before.status == FileRead::Status::Missing)
+            std::filesystem::remove(recordIni, ec);
+    };
+    try {
+        if (!session.page.confirm())
+            throw CliError{"macro \"" + name + "\" was not saved"};
+        // The page shown again, with the macro selected: a new macro's loop
+        // count of 0 is corrected to 1 there, as the window does when the
+        // user looks.
+        session.page.build();
+        selectByName(session.page, name);
+        saveConfig(session);
+    } catch (...) {
+        restore();
+        throw;
+    }
     const auto names = session.macros.list();
     std::size_t number = 0;
     for (std::size_t i = 0; i < names.size(); ++i)
@@ -171,6 +204,8 @@ int show(CliContext& context, const std::string& name)
 
 int newMacro(CliContext& context, const std::string& name)
 {
+    if (!isStorableIniText(name))
+        throw CliError{"a macro name cannot hold a line break or text that is not UTF-8", 2};
     const auto session = openPage(context, true);
     MacroPage& page = session->page;
     if (!page.setNameText(name))
@@ -186,8 +221,8 @@ int newMacro(CliContext& context, const std::string& name)
 void appendEntries(MacroPage& page, const std::vector<std::string>& args)
 {
     for (const std::string& arg : args) {
-        if (arg.find_first_of("\r\n") != std::string::npos)
-            throw CliError{"an entry cannot hold a line break", 2};
+        if (!isStorableIniText(arg))
+            throw CliError{"an entry cannot hold a line break or text that is not UTF-8", 2};
         const auto lastIsPause = [&] {
             return !page.events().empty() && classifyEntry(page.events().back()) == EntryKind::Pause;
         };

@@ -23,14 +23,16 @@ namespace {
 int apply(CliContext& context)
 {
     const auto& dir = context.dataDir().path;
+    context.lockDataFolder();
     ConfigStore store(dir, context.reporter());
     if (!store.load())
-        throw CliError{"no usable config.bin in " + dir.string()};
+        throw CliError{store.problem().empty() ? "no usable config.bin in " + dir.string() : store.problem()};
     const Language language = systemLanguage();
     writeFirstRunLabels(context, store);
     ButtonLabels labels;
     SkinSettings skin;
-    readLabels(dir / kLabelsFileName, language, labels, skin);
+    if (const FileResult read = readLabels(dir / kLabelsFileName, language, labels, skin); !read)
+        throw CliError{read.error + "; nothing was sent or saved"};
 
     HidLink& link = context.connect();
     DeviceCommands& commands = context.session().commands();

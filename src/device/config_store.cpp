@@ -1,9 +1,10 @@
 #include "device/config_store.h"
 
 #include "device/reporter.h"
+#include "platform/file_read.h"
 
 #include <cstdio>
-#include <fstream>
+#include <algorithm>
 #include <string>
 
 namespace varcel {
@@ -33,24 +34,21 @@ bool ConfigStore::load()
         m_reporter.messageBox(kMissingConfig, kAppTitle);
         return false;
     }
-    std::ifstream in(m_path, std::ios::binary);
-    if (!in)
+    const FileRead read = readRegularFile(m_path, kConfigFileSize);
+    m_problem.clear();
+    if (read.status == FileRead::Status::Unreadable) {
+        // Not the Part's wrong size: the user's file is there, and a save
+        // would replace it with an image that was never loaded.
+        m_problem = fileProblem(m_path, read);
+        m_reporter.messageBox(m_problem, kAppTitle);
         return false;
-    in.seekg(0, std::ios::end);
-    const auto length = static_cast<std::size_t>(in.tellg());
+    }
     // A file of any other size is not ours (or was cut short): leave the
     // image as it was rather than guess at a layout.
-    if (length != kConfigFileSize)
+    if (!read.ok() || read.bytes.size() != kConfigFileSize)
         return false;
-    in.seekg(0);
-    char flag = 0;
-    ConfigImage image{};
-    in.read(&flag, 1);
-    in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    if (!in)
-        return false;
-    m_firstRunFlag = static_cast<std::uint8_t>(flag);
-    m_working = image;
+    m_firstRunFlag = static_cast<std::uint8_t>(read.bytes[0]);
+    std::copy(read.bytes.begin() + 1, read.bytes.end(), reinterpret_cast<char*>(m_working.data()));
     return true;
 }
 
@@ -59,6 +57,13 @@ bool ConfigStore::save()
     std::error_code ec;
     if (!std::filesystem::is_regular_file(m_path, ec)) {
         m_reporter.messageBox(kMissingConfig, kAppTitle);
+        return false;
+    }
+    // A config.bin we may not read is not ours to replace.
+    if (const FileRead probe = readRegularFile(m_path, kConfigFileSize);
+        probe.status == FileRead::Status::Unreadable) {
+        m_problem = fileProblem(m_path, probe);
+        m_reporter.messageBox(m_problem + "; it was not written", kAppTitle);
         return false;
     }
     std::array<std::uint8_t, kConfigFileSize> bytes{};

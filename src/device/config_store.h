@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 namespace varcel {
 
@@ -21,13 +22,15 @@ public:
     ConfigStore(std::filesystem::path dataDir, Reporter& reporter);
 
     // Fills the working image and the first-run flag from config.bin. A missing
-    // file is reported; a file of the wrong size is ignored silently. Either
+    // file is reported; a file of the wrong size is ignored silently; a file
+    // that is there but cannot be read is reported with the reason. Either
     // way the image is left as it was. Returns whether the file was loaded.
     bool load();
 
     // Writes flag 1 and the working image over config.bin, which must already
-    // exist: the program never creates it. The old file is replaced in one
-    // rename, so it is either wholly old or wholly new. Returns success.
+    // exist: the program never creates it, nor replaces one it may not read.
+    // The old file is replaced in one rename, so it is either wholly old or
+    // wholly new. Returns success.
     bool save();
 
     void copyWorkingToSnapshot() { m_snapshot = m_working; }
@@ -42,6 +45,8 @@ public:
     void setFirstRunFlag(std::uint8_t flag) { m_firstRunFlag = flag; }
 
     const std::filesystem::path& path() const { return m_path; }
+    // Why config.bin could not be read or written, naming it; empty when it was.
+    const std::string& problem() const { return m_problem; }
 
     // Called after the temporary file is written and before it replaces
     // config.bin; lets tests stand in for a crash at the worst moment.
@@ -53,6 +58,7 @@ private:
     ConfigImage m_working{};
     ConfigImage m_snapshot{};
     std::uint8_t m_firstRunFlag = 0;
+    std::string m_problem;
 };
 
 } // namespace varcel

@@ -1,11 +1,16 @@
 #include "macros/macro_store.h"
 
 #include "macros/macro_entry.h"
+#include "platform/file_read.h"
+#include "platform/folder_lock.h"
 #include "platform/ini_file.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace varcel {
 
@@ -44,15 +49,20 @@ bool MacroStore::exists() const
     return std::filesystem::is_regular_file(m_path, ec);
 }
 
+std::string MacroStore::problem() const
+{
+    const FileRead read = readRegularFile(m_path);
+    return read.ok() || read.status == FileRead::Status::Missing ? std::string() : fileProblem(m_path, read);
+}
+
 std::vector<std::string> MacroStore::listOf(const IniFile& ini)
 {
     std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
     for (std::string& name : ini.sectionNames()) {
         if (name.empty())
             continue;
-        const bool seen = std::any_of(names.begin(), names.end(),
-                                      [&](const std::string& other) { return equalsIgnoringCase(name, other); });
-        if (!seen)
+        if (seen.insert(foldedName(name)).second)
             names.push_back(std::move(name));
     }
     return names;
@@ -63,34 +73,43 @@ std::vector<std::string> MacroStore::entriesOf(const IniFile& ini, std::string_v
     const std::int32_t count = leadingInteger(ini.string(name, kItemCountKey));
     if (count <= 0)
         return {};
-    std::optional<std::size_t> highest;
-    for (const std::string& key : ini.keyNames(name))
-        if (const auto index = itemIndexOf(key); index && (!highest || *index > *highest))
-            highest = index;
-    const std::size_t n = std::min(static_cast<std::size_t>(count), highest ? *highest + 1 : 0);
-    std::vector<std::string> entries;
-    entries.reserve(n);
-    for (std::size_t i = 0; i < n; ++i)
-        entries.push_back(ini.string(name, itemKey(i)));
+    // One pass over the section: the first key of each index wins, as a
+    // lookup by name finds the first.
+    std::unordered_map<std::size_t, std::string> items;
+    std::size_t n = 0;
+    const std::size_t limit = std::min<std::size_t>(static_cast<std::size_t>(count), kMostEntriesRead);
+    for (auto& [key, value] : ini.keyValues(name)) {
+        const auto index = itemIndexOf(key);
+        if (!index || *index >= limit)
+            continue;
+        if (items.emplace(*index, std::move(value)).second)
+            n = std::max(n, *index + 1);
+    }
+    std::vector<std::string> entries(n);
+    for (auto& [index, value] : items)
+        entries[index] = std::move(value);
     return entries;
+}
+
+IniFile MacroStore::read() const
+{
+    return IniFile::read(m_path).file;
 }
 
 std::vector<std::string> MacroStore::list() const
 {
-    return exists() ? listOf(IniFile::load(m_path)) : std::vector<std::string>{};
+    return listOf(read());
 }
 
 std::vector<std::string> MacroStore::load(std::string_view name) const
 {
-    return exists() ? entriesOf(IniFile::load(m_path), name) : std::vector<std::string>{};
+    return entriesOf(read(), name);
 }
 
 std::vector<StoredMacro> MacroStore::loadAll() const
 {
     std::vector<StoredMacro> macros;
-    if (!exists())
-        return macros;
-    const IniFile ini = IniFile::load(m_path);
+    const IniFile ini = read();
     for (std::string& name : listOf(ini)) {
         std::vector<std::string> entries = entriesOf(ini, name);
         const std::int32_t count = leadingInteger(ini.string(name, kItemCountKey));
@@ -99,31 +118,28 @@ std::vector<StoredMacro> MacroStore::loadAll() const
     return macros;
 }
 
-bool MacroStore::save(std::string_view name, const std::vector<std::string>& entries) const
+FileResult MacroStore::save(std::string_view name, const std::vector<std::string>& entries) const
 {
-    // A line break would end the header or the item early and leave the file
-    // holding keys the next read takes for something else.
-    const auto breaksLine = [](std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; };
-    if (name.empty() || breaksLine(name) || std::any_of(entries.begin(), entries.end(), breaksLine))
-        return false;
+    if (name.empty())
+        return {"a macro needs a name"};
+    if (entries.size() > kMostEntries)
+        return {"a macro holds at most " + std::to_string(kMostEntries) + " entries"};
     // One read and one atomic replace: a crash part-way never leaves the
     // macro half written, which would lose its tail.
-    IniFile ini = IniFile::load(m_path);
-    ini.removeSection(name);
-    ini.setValue(name, kItemCountKey, std::to_string(entries.size()));
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        ini.setValue(name, itemKey(i), entries[i]);
-    return ini.save(m_path) == 0;
+    return updateIniFile(m_path, [&](IniFile& ini) {
+        std::vector<std::pair<std::string, std::string>> keys;
+        keys.reserve(entries.size() + 1);
+        keys.emplace_back(kItemCountKey, std::to_string(entries.size()));
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            keys.emplace_back(itemKey(i), entries[i]);
+        ini.replaceSection(name, keys);
+        return true;
+    });
 }
 
-bool MacroStore::remove(std::string_view name) const
+FileResult MacroStore::remove(std::string_view name) const
 {
-    if (!exists())
-        return true;
-    IniFile ini = IniFile::load(m_path);
-    if (!ini.removeSection(name))
-        return true;
-    return ini.save(m_path) == 0;
+    return updateIniFile(m_path, [&](IniFile& ini) { return ini.removeSection(name); });
 }
 
 } // namespace varcel

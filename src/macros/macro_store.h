@@ -7,6 +7,9 @@
 // is an empty store, and the first save creates it.
 #pragma once
 
+#include "platform/file_read.h"
+#include "platform/ini_file.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -14,8 +17,6 @@
 #include <vector>
 
 namespace varcel {
-
-class IniFile;
 
 struct StoredMacro {
     std::string name;
@@ -42,27 +43,42 @@ public:
     // names ("[]") cannot be addressed and are left out.
     std::vector<std::string> list() const;
 
+    // The most entries a macro may hold. The mouse's block holds at most 63
+    // events (126 entries with their pauses), so no macro the page can
+    // confirm comes near it; it keeps a hand-edited file from costing more
+    // than its size.
+    static constexpr std::size_t kMostEntries = 4096;
+    // Reading stops one past it, so a macro longer than that is seen to be.
+    static constexpr std::size_t kMostEntriesRead = kMostEntries + 1;
+
     // The entries of a macro: "ItemCount" of them (missing or not a number: 0),
     // an absent item reading as an empty text. Items beyond the last "Item"
     // key the section holds are not invented, so a hand-edited count of a
-    // billion does not make a billion empty entries.
+    // billion does not make a billion empty entries, and at most
+    // kMostEntriesRead are read.
     std::vector<std::string> load(std::string_view name) const;
 
     // Every listed macro with its entries, from one read of the file.
     std::vector<StoredMacro> loadAll() const;
 
+    // Why record.ini is there but cannot be read (no permission, a folder, a
+    // FIFO), naming the file; empty when it was read or is missing. Reading
+    // such a file gives an empty store; writing it is refused.
+    std::string problem() const;
+
     // Removes the macro's section and writes it anew, which places it last
     // in the file: saving a macro gives it the highest macro number. Items of
-    // a longer earlier version do not survive. Returns false, leaving the
-    // file unchanged, when it could not be written or when the name or an
-    // entry holds a line break (which the file cannot carry).
-    bool save(std::string_view name, const std::vector<std::string>& entries) const;
+    // a longer earlier version do not survive. Fails, leaving the file
+    // unchanged, when it could not be read or written, or when the name or an
+    // entry holds a line break (which the file cannot carry) or text that is
+    // not UTF-8. Runs under the data folder's lock.
+    FileResult save(std::string_view name, const std::vector<std::string>& entries) const;
 
     // Removes the macro's section; the macros after it move up one number.
-    // Returns false when the file could not be written.
-    bool remove(std::string_view name) const;
+    FileResult remove(std::string_view name) const;
 
 private:
+    IniFile read() const;
     static std::vector<std::string> listOf(const IniFile& ini);
     static std::vector<std::string> entriesOf(const IniFile& ini, std::string_view name);
 

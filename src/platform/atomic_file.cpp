@@ -1,5 +1,7 @@
 #include "platform/atomic_file.h"
 
+#include "platform/folder_lock.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -11,14 +13,26 @@ namespace varcel {
 int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
                           const std::function<bool()>& beforeReplace)
 {
+    // A link (users keep these files in synced folders) stays a link: the file
+    // it names is the one replaced, in its own folder.
+    const std::filesystem::path target = resolveFileLinks(path);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    // Held while the temporary file exists, so that whoever cleans up after
+    // a killed save never takes this one for a leftover.
+    FolderLock lock(folder);
+    if (!lock.held())
+        return EWOULDBLOCK;
+
     // The temporary file lives beside the target so the rename never crosses
     // a file system, and carries the target's permissions.
-    std::string temp = path.string() + ".XXXXXX";
+    std::string temp = (folder / temporaryPatternFor(target.filename().string())).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return errno;
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0)
+    if (::stat(target.c_str(), &old) == 0)
         ::fchmod(fd, old.st_mode & 07777);
     else
         ::fchmod(fd, 0644);
@@ -42,7 +56,7 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
         error = errno;
     if (error == 0 && beforeReplace && !beforeReplace())
         error = ECANCELED;
-    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
+    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
         error = errno;
     if (error != 0)
         ::unlink(temp.c_str());

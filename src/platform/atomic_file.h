@@ -9,7 +9,8 @@
 namespace varcel {
 
 // Writes bytes to path through a temporary file in the same folder and a
-// rename. Returns 0 or the errno of the step that failed; the original file is
+// rename, holding the folder's lock meanwhile. When path is a symbolic link,
+// the file it points to is replaced (in that file's folder) and the link stays. Returns 0 or the errno of the step that failed; the original file is
 // untouched on failure. beforeReplace, when set and returning false, abandons
 // the write just before the rename (with ECANCELED).
 int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,

@@ -1,5 +1,7 @@
 #include "platform/data_dir.h"
 
+#include "platform/folder_lock.h"
+
 #include <cstdlib>
 #include <system_error>
 
@@ -51,9 +53,7 @@ void seedFrom(const fs::path& defaults, const fs::path& target)
     }
 }
 
-} // namespace
-
-DataDir resolveDataDir(const std::optional<fs::path>& override, const fs::path& installedDefaults)
+DataDir chooseDataDir(const std::optional<fs::path>& override, const fs::path& installedDefaults)
 {
     std::error_code ec;
     if (override && !override->empty())
@@ -66,6 +66,16 @@ DataDir resolveDataDir(const std::optional<fs::path>& override, const fs::path& 
     const fs::path user = userConfigDir();
     seedFrom(installedDefaults, user);
     return {user, DataDir::Source::UserConfig};
+}
+
+} // namespace
+
+DataDir resolveDataDir(const std::optional<fs::path>& override, const fs::path& installedDefaults)
+{
+    DataDir dir = chooseDataDir(override, installedDefaults);
+    // Every start clears what saves killed half-way left behind.
+    tidyDataFolder(dir.path);
+    return dir;
 }
 
 } // namespace varcel

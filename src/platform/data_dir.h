@@ -24,6 +24,7 @@ std::filesystem::path executableDir();
 //     or the build tree);
 //  3. $XDG_CONFIG_HOME/varcel (~/.config/varcel), created and seeded with the
 //     files it lacks from `installedDefaults`, as an installer would.
+// Then removes the temporary files that killed saves left there.
 DataDir resolveDataDir(const std::optional<std::filesystem::path>& override,
                        const std::filesystem::path& installedDefaults);
 

@@ -1,10 +1,11 @@
 #include "platform/ini_file.h"
 
 #include "platform/atomic_file.h"
+#include "platform/folder_lock.h"
 
 #include <cerrno>
 #include <cstdint>
-#include <fstream>
+#include <cstring>
 #include <iconv.h>
 #include <iterator>
 #include <locale.h>
@@ -93,29 +94,24 @@ void appendUtf8(std::string& out, std::uint32_t cp)
     }
 }
 
-bool isValidUtf8(std::string_view text)
+std::uint32_t unitAt(std::string_view bytes, std::size_t k)
 {
-    std::size_t i = 0;
-    while (i < text.size())
-        if (decodeUtf8(text, i) < 0)
-            return false;
-    return true;
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k]))
+           | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k + 1])) << 8;
 }
 
+// Whole UTF-16LE units only; a lone surrogate becomes U+FFFD in the text
+// (the line's bytes keep it).
 std::string utf16LeToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size());
-    const auto unit = [&](std::size_t k) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k]))
-               | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k + 1])) << 8;
-    };
     std::size_t i = 0;
     while (i + 1 < bytes.size()) {
-        std::uint32_t cp = unit(i);
+        std::uint32_t cp = unitAt(bytes, i);
         i += 2;
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < bytes.size()) {
-            const std::uint32_t low = unit(i);
+            const std::uint32_t low = unitAt(bytes, i);
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
                 i += 2;
@@ -126,6 +122,30 @@ std::string utf16LeToUtf8(std::string_view bytes)
             cp = 0xFFFD;
         }
         appendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::string utf8ToUtf16Le(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    const auto put = [&](std::uint32_t unit) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        long cp = decodeUtf8(text, i);
+        if (cp < 0)
+            cp = 0xFFFD;
+        if (cp >= 0x10000) {
+            const auto v = static_cast<std::uint32_t>(cp - 0x10000);
+            put(0xD800 + (v >> 10));
+            put(0xDC00 + (v & 0x3FF));
+        } else {
+            put(static_cast<std::uint32_t>(cp));
+        }
     }
     return out;
 }
@@ -167,6 +187,43 @@ long foldCase(long cp)
 }
 
 } // namespace
+
+bool isValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // ASCII runs are most of every file.
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        if (decodeUtf8(text, i) < 0)
+            return false;
+    }
+    return true;
+}
+
+bool isStorableIniText(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos && isValidUtf8(text);
+}
+
+std::string foldedName(std::string_view name)
+{
+    std::string out;
+    out.reserve(name.size());
+    std::size_t i = 0;
+    while (i < name.size()) {
+        const std::size_t at = i;
+        const long cp = decodeUtf8(name, i);
+        if (cp < 0) {
+            out += name[at];
+            continue;
+        }
+        appendUtf8(out, static_cast<std::uint32_t>(foldCase(cp)));
+    }
+    return out;
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -229,38 +286,79 @@ IniFile::Line IniFile::makeLine(std::string text, std::string ending)
     return line;
 }
 
+void IniFile::addLine(std::string_view raw, std::string text, std::string ending)
+{
+    Line line = makeLine(std::move(text), std::move(ending));
+    line.raw = std::string(raw);
+    line.fromFile = true;
+    m_lines.push_back(std::move(line));
+}
+
 IniFile IniFile::fromBytes(std::string_view bytes)
 {
     IniFile file;
-    std::string text;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF
         && static_cast<unsigned char>(bytes[1]) == 0xFE) {
         file.m_encoding = Encoding::Utf16Le;
-        text = utf16LeToUtf8(bytes.substr(2));
-    } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        file.m_encoding = Encoding::Utf8Bom;
-        text = std::string(bytes.substr(3));
-    } else if (isValidUtf8(bytes)) {
-        text = std::string(bytes);
-    } else if (auto converted = gb18030ToUtf8(bytes)) {
-        file.m_encoding = Encoding::Gb18030;
-        text = std::move(*converted);
-    } else {
-        // Neither UTF-8 nor GB18030: keep the bytes; ASCII names still match.
-        text = std::string(bytes);
+        std::string_view units = bytes.substr(2);
+        if (units.size() % 2 != 0) {
+            file.m_trailer = std::string(units.substr(units.size() - 1));
+            units.remove_suffix(1);
+        }
+        std::size_t start = 0;
+        std::size_t i = 0;
+        while (i < units.size()) {
+            const std::uint32_t unit = unitAt(units, i);
+            if (unit != '\r' && unit != '\n') {
+                i += 2;
+                continue;
+            }
+            std::size_t next = i + 2;
+            std::string ending = unit == '\r' ? "\r" : "\n";
+            if (unit == '\r' && next < units.size() && unitAt(units, next) == '\n') {
+                next += 2;
+                ending = "\r\n";
+            }
+            file.addLine(units.substr(start, next - start), utf16LeToUtf8(units.substr(start, i - start)),
+                         std::move(ending));
+            start = i = next;
+        }
+        if (start < units.size())
+            file.addLine(units.substr(start), utf16LeToUtf8(units.substr(start)), "");
+        return file;
     }
 
+    std::string_view text = bytes;
+    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") {
+        file.m_encoding = Encoding::Utf8Bom;
+        text.remove_prefix(3);
+    }
+    const bool wholeIsUtf8 = isValidUtf8(text);
     std::size_t start = 0;
     while (start < text.size()) {
         const auto stop = text.find_first_of("\r\n", start);
-        if (stop == std::string::npos) {
-            file.m_lines.push_back(makeLine(text.substr(start), ""));
-            break;
-        }
-        std::size_t next = stop + 1;
-        if (text[stop] == '\r' && next < text.size() && text[next] == '\n')
+        const std::size_t lineEnd = stop == std::string_view::npos ? text.size() : stop;
+        std::size_t next = lineEnd;
+        if (stop != std::string_view::npos) {
             ++next;
-        file.m_lines.push_back(makeLine(text.substr(start, stop - start), text.substr(stop, next - stop)));
+            if (text[stop] == '\r' && next < text.size() && text[next] == '\n')
+                ++next;
+        }
+        const std::string_view content = text.substr(start, lineEnd - start);
+        std::string decoded;
+        if (wholeIsUtf8 || isValidUtf8(content)) {
+            decoded = std::string(content);
+        } else if (auto converted = gb18030ToUtf8(content)) {
+            // Only this line is GB18030: the lines around it keep their own
+            // reading, so what we wrote in UTF-8 reads back as we wrote it.
+            file.m_encoding = Encoding::Gb18030;
+            decoded = std::move(*converted);
+        } else {
+            // Neither: keep the bytes; ASCII names in it still match.
+            decoded = std::string(content);
+        }
+        file.addLine(text.substr(start, next - start), std::move(decoded),
+                     std::string(text.substr(lineEnd, next - lineEnd)));
         start = next;
     }
     return file;
@@ -268,11 +366,24 @@ IniFile IniFile::fromBytes(std::string_view bytes)
 
 IniFile IniFile::load(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return fromBytes(bytes);
+    return read(path).file;
+}
+
+IniRead IniFile::read(const std::filesystem::path& path)
+{
+    IniRead result;
+    const FileRead bytes = readRegularFile(path);
+    result.status = bytes.status;
+    if (bytes.ok())
+        result.file = fromBytes(bytes.bytes);
+    else if (bytes.status != FileRead::Status::Missing)
+        result.problem = fileProblem(path, bytes);
+    return result;
+}
+
+std::string IniFile::encode(std::string_view text) const
+{
+    return m_encoding == Encoding::Utf16Le ? utf8ToUtf16Le(text) : std::string(text);
 }
 
 std::string IniFile::toBytes() const
@@ -280,15 +391,24 @@ std::string IniFile::toBytes() const
     std::string out;
     if (m_encoding == Encoding::Utf8Bom)
         out = "\xEF\xBB\xBF";
+    else if (m_encoding == Encoding::Utf16Le)
+        out = "\xFF\xFE";
     for (const Line& line : m_lines) {
-        out += line.text;
-        out += line.ending;
+        if (line.fromFile) {
+            out += line.raw;
+        } else {
+            out += encode(line.text);
+            out += encode(line.ending);
+        }
     }
+    out += m_trailer;
     return out;
 }
 
 int IniFile::save(const std::filesystem::path& path) const
 {
+    if (m_refused)
+        return EINVAL;
     const std::string bytes = toBytes();
     return replaceFileAtomically(path, bytes.data(), bytes.size());
 }
@@ -310,14 +430,22 @@ bool IniFile::hasSection(std::string_view section) const
 std::vector<std::string> IniFile::keyNames(std::string_view section) const
 {
     std::vector<std::string> names;
+    for (auto& [name, value] : keyValues(section))
+        names.push_back(std::move(name));
+    return names;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::keyValues(std::string_view section) const
+{
+    std::vector<std::pair<std::string, std::string>> keys;
     const auto header = findSection(section);
     if (!header)
-        return names;
+        return keys;
     const std::size_t end = sectionEnd(*header);
     for (std::size_t i = *header + 1; i < end; ++i)
         if (m_lines[i].kind == LineKind::Key)
-            names.push_back(m_lines[i].name);
-    return names;
+            keys.emplace_back(m_lines[i].name, m_lines[i].value);
+    return keys;
 }
 
 std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const
@@ -338,13 +466,35 @@ std::string IniFile::string(std::string_view section, std::string_view key, std:
     return std::string(fallback);
 }
 
+void IniFile::endLastLine(const std::string& ending)
+{
+    if (m_lines.empty() || !m_lines.back().ending.empty())
+        return;
+    Line& last = m_lines.back();
+    last.ending = ending;
+    if (last.fromFile)
+        last.raw += encode(ending);
+}
+
+namespace {
+
+bool storableKey(std::string_view key)
+{
+    return isStorableIniText(key) && key.find('=') == std::string_view::npos;
+}
+
+} // namespace
+
 bool IniFile::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
+    if (!isStorableIniText(section) || !storableKey(key) || !isStorableIniText(value))
+        return refuse();
     const std::string ending = newLineEnding();
     const auto header = findSection(section);
     if (!header) {
-        if (!m_lines.empty() && m_lines.back().ending.empty())
-            m_lines.back().ending = ending;
+        endLastLine(ending);
+        if (m_indexValid)
+            m_sectionIndex.emplace(foldedName(section), m_lines.size());
         m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
         m_lines.push_back(makeLine(std::string(key) + "=" + std::string(value), ending));
         return true;
@@ -363,8 +513,13 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
     for (std::size_t i = *header + 1; i < end; ++i)
         if (m_lines[i].kind != LineKind::Blank)
             last = i;
-    if (m_lines[last].ending.empty())
+    if (m_lines[last].ending.empty()) {
         m_lines[last].ending = ending;
+        if (m_lines[last].fromFile)
+            m_lines[last].raw += encode(ending);
+    }
+    if (last + 1 != m_lines.size())
+        changed();
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(last + 1),
                    makeLine(std::string(key) + "=" + std::string(value), ending));
     return true;
@@ -379,27 +534,62 @@ bool IniFile::removeKey(std::string_view section, std::string_view key)
     if (!line)
         return false;
     m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*line));
+    changed();
     return true;
 }
 
 bool IniFile::removeSection(std::string_view section)
 {
-    bool removed = false;
-    while (const auto header = findSection(section)) {
-        const std::size_t end = sectionEnd(*header);
-        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*header),
-                      m_lines.begin() + static_cast<std::ptrdiff_t>(end));
-        removed = true;
+    if (!findSection(section))
+        return false;
+    const std::string folded = foldedName(section);
+    std::vector<Line> kept;
+    kept.reserve(m_lines.size());
+    bool inRemoved = false;
+    for (Line& line : m_lines) {
+        if (line.kind == LineKind::Header)
+            inRemoved = line.name == section || foldedName(line.name) == folded;
+        if (!inRemoved)
+            kept.push_back(std::move(line));
     }
-    return removed;
+    m_lines = std::move(kept);
+    changed();
+    return true;
+}
+
+bool IniFile::replaceSection(std::string_view section,
+                             const std::vector<std::pair<std::string, std::string>>& keys)
+{
+    if (!isStorableIniText(section))
+        return refuse();
+    for (const auto& [key, value] : keys)
+        if (!storableKey(key) || !isStorableIniText(value))
+            return refuse();
+    removeSection(section);
+    const std::string ending = newLineEnding();
+    endLastLine(ending);
+    if (m_indexValid)
+        m_sectionIndex.emplace(foldedName(section), m_lines.size());
+    m_lines.reserve(m_lines.size() + keys.size() + 1);
+    m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
+    for (const auto& [key, value] : keys)
+        m_lines.push_back(makeLine(key + "=" + value, ending));
+    return true;
 }
 
 std::optional<std::size_t> IniFile::findSection(std::string_view section) const
 {
-    for (std::size_t i = 0; i < m_lines.size(); ++i)
-        if (m_lines[i].kind == LineKind::Header && equalsIgnoringCase(m_lines[i].name, section))
-            return i;
-    return std::nullopt;
+    if (!m_indexValid) {
+        m_sectionIndex.clear();
+        for (std::size_t i = 0; i < m_lines.size(); ++i)
+            if (m_lines[i].kind == LineKind::Header)
+                m_sectionIndex.emplace(foldedName(m_lines[i].name), i);
+        m_indexValid = true;
+    }
+    const auto found = m_sectionIndex.find(foldedName(section));
+    if (found == m_sectionIndex.end())
+        return std::nullopt;
+    return found->second;
 }
 
 std::size_t IniFile::sectionEnd(std::size_t header) const
@@ -433,31 +623,41 @@ std::string readIniString(const std::filesystem::path& path, std::string_view se
     return IniFile::load(path).string(section, key, fallback);
 }
 
+FileResult updateIniFile(const std::filesystem::path& path, const std::function<bool(IniFile&)>& edit)
+{
+    FolderLock lock(path.parent_path());
+    if (!lock.held())
+        return {lock.error()};
+    IniRead read = IniFile::read(path);
+    if (!read.mayReplace())
+        return {read.problem + "; it was not written"};
+    const bool changed = edit(read.file);
+    if (read.file.refused())
+        return {path.string() + ": a name or value holds a line break or text that is not UTF-8; nothing was written"};
+    if (!changed)
+        return {};
+    if (const int error = read.file.save(path))
+        return {path.string() + ": " + std::strerror(error)};
+    return {};
+}
+
 bool writeIniString(const std::filesystem::path& path, std::string_view section, std::string_view key,
                     std::string_view value)
 {
-    IniFile file = IniFile::load(path);
-    const bool changed = file.setValue(section, key, value);
     std::error_code ec;
-    if (!changed && std::filesystem::exists(path, ec))
-        return true;
-    return file.save(path) == 0;
+    const bool exists = std::filesystem::exists(path, ec);
+    return static_cast<bool>(
+        updateIniFile(path, [&](IniFile& file) { return file.setValue(section, key, value) || !exists; }));
 }
 
 bool deleteIniKey(const std::filesystem::path& path, std::string_view section, std::string_view key)
 {
-    IniFile file = IniFile::load(path);
-    if (!file.removeKey(section, key))
-        return true;
-    return file.save(path) == 0;
+    return static_cast<bool>(updateIniFile(path, [&](IniFile& file) { return file.removeKey(section, key); }));
 }
 
 bool deleteIniSection(const std::filesystem::path& path, std::string_view section)
 {
-    IniFile file = IniFile::load(path);
-    if (!file.removeSection(section))
-        return true;
-    return file.save(path) == 0;
+    return static_cast<bool>(updateIniFile(path, [&](IniFile& file) { return file.removeSection(section); }));
 }
 
 std::vector<std::string> iniSectionNames(const std::filesystem::path& path)

@@ -34,15 +34,34 @@
 //   created anew at the end of the file (the macro store relies on that).
 //   Removing a key removes its line; the header of an emptied section stays.
 //
-// Encoding: everything in memory and everything written is UTF-8. Reading
-// accepts UTF-16LE with its byte-order mark (files Windows wrote through the
-// wide functions), UTF-8 with or without a byte-order mark (a mark is kept on
-// write), and bytes that are not valid UTF-8 as GB18030, the superset of code
-// page 936 in which a simplified-Chinese Windows writes these files.
+// Encoding: everything in memory is UTF-8, and every line we write is valid
+// UTF-8 (or UTF-16LE in a UTF-16LE file). Reading accepts UTF-16LE with its
+// byte-order mark (files Windows wrote through the wide functions), which is
+// also how such a file is written back; UTF-8 with or without a byte-order
+// mark (a mark is kept); and GB18030, the superset of code page 936 in which a
+// simplified-Chinese Windows writes these files. The choice between UTF-8 and
+// GB18030 is made line by line: a line that is valid UTF-8 reads as UTF-8, so
+// one stray byte in a hand-edited line never turns the Chinese labels of the
+// other lines into something else. A line the program does not change is
+// written back exactly as it was read, whatever its encoding (a GB18030 line
+// stays GB18030; a UTF-16 line keeps a lone surrogate; an odd last byte of a
+// UTF-16 file stays the last byte). A line the program changes is written from
+// its text: a lone surrogate of a UTF-16 name in it becomes U+FFFD, and a line
+// that was neither UTF-8 nor GB18030 is written with the bytes it had.
+//
+// The layer refuses to write what its syntax cannot carry: a section name,
+// key or value holding a line break or NUL, a key holding "=", or text that
+// is not valid UTF-8. The refused edit changes nothing, and save() then
+// writes nothing and fails with EINVAL, whatever the caller checked.
 #pragma once
 
+#include "platform/file_read.h"
+
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <unordered_map>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +71,14 @@ namespace varcel {
 // True when the two UTF-8 texts are equal without regard to letter case, the
 // comparison the profile functions use for section and key names.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// The name in the form under which equalsIgnoringCase finds it (for hashing).
+std::string foldedName(std::string_view name);
+bool isValidUtf8(std::string_view text);
+// Text that a section name, key or value may hold: valid UTF-8 without line
+// breaks or NUL.
+bool isStorableIniText(std::string_view text);
+
+struct IniRead;
 
 class IniFile {
 public:
@@ -66,14 +93,20 @@ public:
 
     // Decodes a file's bytes (see Encoding).
     static IniFile fromBytes(std::string_view bytes);
-    // Reads a file; a missing or unreadable file gives an empty IniFile.
+    // Reads a file; a missing or unreadable file gives an empty IniFile (for
+    // files that are only ever read, like a skin's skin.ini).
     static IniFile load(const std::filesystem::path& path);
+    // Reads a file and says whether it was there and readable; a file that is
+    // to be changed and written back must be read this way.
+    static IniRead read(const std::filesystem::path& path);
 
     // The file's text as it is written: UTF-8.
     std::string toBytes() const;
     // Replaces the file atomically (temporary file and rename). Returns 0 or
-    // the errno of the step that failed.
+    // the errno of the step that failed; EINVAL when an edit was refused.
     int save(const std::filesystem::path& path) const;
+    // An edit was refused (see above): the file must not be saved.
+    bool refused() const { return m_refused; }
 
     Encoding sourceEncoding() const { return m_encoding; }
 
@@ -82,6 +115,10 @@ public:
     bool hasSection(std::string_view section) const;
     // The keys of the (first) section, in file order; empty for a missing one.
     std::vector<std::string> keyNames(std::string_view section) const;
+
+    // Every key line of the (first) section with its value, in file order,
+    // duplicates included.
+    std::vector<std::pair<std::string, std::string>> keyValues(std::string_view section) const;
 
     // The trimmed, quote-stripped value, or nothing for a missing key.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
@@ -95,30 +132,66 @@ public:
     bool removeKey(std::string_view section, std::string_view key);
     // Removes every section of that name with all its lines. Returns whether one existed.
     bool removeSection(std::string_view section);
+    // Removes every section of that name and appends it anew at the end with
+    // these keys, as removing it and writing each key does, in one pass.
+    // Returns false (changing nothing) when a name or value is refused.
+    bool replaceSection(std::string_view section, const std::vector<std::pair<std::string, std::string>>& keys);
 
 private:
     enum class LineKind { Other, Blank, Comment, Header, Key };
     struct Line {
-        std::string text;   // without its line ending, exactly as in the file
+        std::string text;   // without its line ending, decoded to UTF-8
         std::string ending; // "\r\n", "\n", "\r" or "" for a last line without one
+        std::string raw;    // the line's bytes as read, ending included; empty once changed
+        bool fromFile = false; // raw holds the line as read
         LineKind kind = LineKind::Other;
         std::string name;   // section name of a header, key name of a key line
         std::string value;  // value of a key line
     };
 
     static Line makeLine(std::string text, std::string ending);
+    void addLine(std::string_view raw, std::string text, std::string ending);
+    std::string encode(std::string_view text) const;
     std::optional<std::size_t> findSection(std::string_view section) const;
     std::size_t sectionEnd(std::size_t header) const; // index of the next header or the end
     std::optional<std::size_t> findKey(std::size_t header, std::string_view key) const;
     std::string newLineEnding() const;
+    void endLastLine(const std::string& ending);
+    void changed() { m_indexValid = false; }
+    bool refuse()
+    {
+        m_refused = true;
+        return false;
+    }
 
     std::vector<Line> m_lines;
     Encoding m_encoding = Encoding::Utf8;
+    std::string m_trailer; // an odd last byte of a UTF-16 file, kept at the end
+    bool m_refused = false;
+    // First header line of each folded section name; rebuilt after edits that
+    // move lines, so that lookups cost no more than the file's size.
+    mutable std::unordered_map<std::string, std::size_t> m_sectionIndex;
+    mutable bool m_indexValid = false;
+};
+
+struct IniRead {
+    IniFile file;   // empty unless the file was read
+    FileRead::Status status = FileRead::Status::Missing;
+    std::string problem; // "<path>: <reason>" when the file is there but was not read
+    // Read, or missing: an update may write the file.
+    bool mayReplace() const { return status == FileRead::Status::Ok || status == FileRead::Status::Missing; }
 };
 
 // Private-profile calls, one file operation each: a read loads the file, a
 // write loads it, changes it and replaces it atomically (a missing file is
-// created). Writes return success; the callers of the design do not check.
+// created; a file that is there but cannot be read is left alone). Writes
+// return success.
+// Reads the file, lets `edit` change it (returning whether anything changed)
+// and writes it back, all under the folder's lock. A file that is there but
+// could not be read, or an edit the layer refused, writes nothing; the result
+// then names the file and the reason.
+FileResult updateIniFile(const std::filesystem::path& path, const std::function<bool(IniFile&)>& edit);
+
 std::string readIniString(const std::filesystem::path& path, std::string_view section,
                           std::string_view key, std::string_view fallback = {});
 bool writeIniString(const std::filesystem::path& path, std::string_view section,

@@ -11,9 +11,18 @@ namespace varcel::ui {
 
 namespace fs = std::filesystem;
 
-fs::path Skin::folderFor(const fs::path& dataDir, const std::string& name)
+bool Skin::isSkinName(const std::string& name)
+{
+    // One folder inside Skins/: str.ini is a text file anyone may edit, and
+    // "Path=../../../../etc" must not send the window reading elsewhere.
+    return name != "." && name != ".." && name.find('/') == std::string::npos
+           && name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+fs::path Skin::folderFor(const fs::path& dataDir, const std::string& requested)
 {
     std::error_code ec;
+    const std::string name = isSkinName(requested) ? requested : std::string(kDefaultSkin);
     const fs::path roots[] = {dataDir / "Skins", installedDataDir() / "Skins", executableDir() / "Skins"};
     // A skin that is not there (a str.ini without "Path", a folder the user
     // removed) falls back to the default skin instead of an empty window.
@@ -29,9 +38,7 @@ fs::path Skin::folderFor(const fs::path& dataDir, const std::string& name)
 
 std::optional<QColor> Skin::suggestedTextColour() const
 {
-    std::error_code ec;
-    if (!fs::is_regular_file(m_folder / "skin.ini", ec))
-        return std::nullopt;
+    // A skin.ini that is not a readable file (a FIFO, a folder) reads as none.
     const IniFile ini = IniFile::load(m_folder / "skin.ini");
     const auto r = ini.value("Skin", "RColor");
     const auto g = ini.value("Skin", "GColor");

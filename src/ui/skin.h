@@ -20,7 +20,10 @@ class Skin {
 public:
     // Skins live in "Skins/<name>" of the data folder, else of the installed
     // defaults, else beside the program. An empty name looks in Skins itself.
+    // A name that is not one folder inside Skins/ (empty aside: "..", an
+    // absolute path, anything with a separator) is taken as the default skin.
     static std::filesystem::path folderFor(const std::filesystem::path& dataDir, const std::string& name);
+    static bool isSkinName(const std::string& name);
 
     void setFolder(const std::filesystem::path& folder);
     const std::filesystem::path& folder() const { return m_folder; }

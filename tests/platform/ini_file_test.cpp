@@ -221,23 +221,111 @@ TEST(IniWrite, RemovingAKeyKeepsTheHeader)
     EXPECT_TRUE(IniFile::load(path).hasSection("Skins"));
 }
 
-TEST(IniWrite, FilesFromWindowsAreWrittenBackAsUtf8)
+std::string utf16(std::string_view ascii)
 {
-    for (const char* name : {"utf16le_bom.ini", "gb18030.ini", "utf8_bom.ini"}) {
-        SCOPED_TRACE(name);
+    std::string out;
+    for (const char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+// What the program does not change stays as it was read, in the file's own
+// encoding; the new line is written in UTF-16LE for a UTF-16LE file and in
+// UTF-8 otherwise.
+TEST(IniWrite, FilesFromWindowsKeepTheirUntouchedLines)
+{
+    const std::string newLine = "Item3=宏-问候\r\n";
+    const std::string newLine16 = utf16("Item3=") + std::string("\x8F\x5B-\x00\xEE\x95\x19\x50", 8) + utf16("\r\n");
+    struct Row {
+        const char* fixture;
+        std::string afterItem2; // the end of the line the new key follows, as the file holds it
+        std::string inserted;
+    } rows[] = {
+        {"utf16le_bom.ini", utf16("-F5\r\n"), newLine16},
+        {"gb18030.ini", "-F5\r\n", newLine},
+        {"utf8_bom.ini", "-F5\r\n", newLine},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fixture);
         test::TempDir dir;
         const auto path = dir / "str.ini";
-        std::filesystem::copy_file(fixture(name), path);
+        std::filesystem::copy_file(fixture(row.fixture), path);
+        const std::string original = fileText(path);
         ASSERT_TRUE(writeIniString(path, "Setting-CHS", "Item3", "宏-问候"));
-        const std::string bytes = fileText(path);
-        const std::string text = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? bytes.substr(3) : bytes;
-        EXPECT_EQ(text.substr(0, 13), "[Setting-CHS]");
-        EXPECT_NE(text.find("Item1=左键\r\n"), std::string::npos);
-        EXPECT_NE(text.find("Item3=宏-问候\r\n"), std::string::npos);
+        std::string expected = original;
+        const auto at = expected.find(row.afterItem2);
+        ASSERT_NE(at, std::string::npos);
+        expected.insert(at + row.afterItem2.size(), row.inserted);
+        EXPECT_EQ(fileText(path), expected);
         const IniFile reread = IniFile::load(path);
         EXPECT_EQ(reread.value("Setting-CHS", "Item1"), "左键");
         EXPECT_EQ(reread.value("Setting-CHS", "Item3"), "宏-问候");
         EXPECT_EQ(reread.value("Skins", "Path"), "默认");
+    }
+}
+
+// A UTF-16 file with a lone surrogate and an odd last byte: both survive an
+// edit elsewhere in the file, byte for byte.
+TEST(IniWrite, Utf16OddBytesSurviveARewrite)
+{
+    const std::string original = std::string("\xFF\xFE", 2) + utf16("[S]\r\nk=") + std::string("\x00\xD8", 2) +
+                                 utf16("\r\nother=1\r\n") + std::string("\x41", 1);
+    IniFile file = IniFile::fromBytes(original);
+    EXPECT_EQ(file.value("S", "k"), "\xEF\xBF\xBD"); // U+FFFD in the text
+    ASSERT_TRUE(file.setValue("S", "other", "2"));
+    EXPECT_EQ(file.toBytes(), std::string("\xFF\xFE", 2) + utf16("[S]\r\nk=") + std::string("\x00\xD8", 2) +
+                                  utf16("\r\nother=2\r\n") + std::string("\x41", 1));
+    ASSERT_TRUE(file.setValue("T", "new", "3"));
+    const std::string bytes = file.toBytes();
+    EXPECT_EQ(bytes.back(), '\x41'); // still the last byte, the UTF-16 units before it whole
+    EXPECT_EQ(IniFile::fromBytes(bytes).value("T", "new"), "3");
+}
+
+// The choice of GB18030 is made per line: a stray byte in one hand-edited
+// line leaves the UTF-8 lines, and every line the program writes, as UTF-8.
+TEST(IniRead, OneBadLineDoesNotTurnTheOthersIntoGb18030)
+{
+    const std::string text = "[Setting-CHS]\nItem1=左键\nItem2=\xD7\xF3\xBC\xFC\n[Custom]\nnote=caf\xE9\n";
+    IniFile file = IniFile::fromBytes(text);
+    EXPECT_EQ(file.value("Setting-CHS", "Item1"), "左键");
+    EXPECT_EQ(file.value("Setting-CHS", "Item2"), "左键"); // that line was GB18030
+    file.setValue("Setting-CHS", "Item3", "单键-F5");
+    const IniFile reread = IniFile::fromBytes(file.toBytes());
+    EXPECT_EQ(reread.value("Setting-CHS", "Item1"), "左键");
+    EXPECT_EQ(reread.value("Setting-CHS", "Item3"), "单键-F5");
+}
+
+// What the syntax cannot carry is refused, whoever the caller is: no new
+// sections from a value, nothing written at all.
+TEST(IniWrite, LineBreaksNulAndBadUtf8AreRefused)
+{
+    struct Row {
+        const char* what;
+        std::string section, key, value;
+    } rows[] = {
+        {"LF in a value", "S", "k", "x\n[Skins]\nPath=../../../../etc"},
+        {"CR in a value", "S", "k", "x\rPath=.."},
+        {"CRLF in a key", "S", "k\r\nPath", "v"},
+        {"LF in a section", "S]\n[Skins", "k", "v"},
+        {"NUL in a value", "S", "k", std::string("a\0b", 3)},
+        {"= in a key", "S", "Path=..", "v"},
+        {"invalid UTF-8", "S", "k", "\x81\x40"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::TempDir dir;
+        const auto path = dir / "str.ini";
+        writeText(path, "[Skins]\nPath=Dark\n");
+        IniFile file = IniFile::load(path);
+        EXPECT_FALSE(file.setValue(row.section, row.key, row.value));
+        EXPECT_TRUE(file.refused());
+        EXPECT_EQ(file.save(path), EINVAL);
+        EXPECT_FALSE(writeIniString(path, row.section, row.key, row.value));
+        EXPECT_EQ(fileText(path), "[Skins]\nPath=Dark\n");
+        IniFile other;
+        EXPECT_FALSE(other.replaceSection(row.section, {{row.key, row.value}}));
     }
 }
 

@@ -16,12 +16,13 @@ struct CliRun {
 };
 
 // `args` goes to a shell as written; quote what needs quoting. LANG is set
-// to `lang` and the other locale variables are cleared.
+// to `lang` and the other locale variables are cleared; `prefix` runs the
+// program through another (setpriv, timeout).
 inline CliRun runVarcelctl(const std::string& program, const std::filesystem::path& dataDir, const std::string& args,
-                           const std::string& lang = "C")
+                           const std::string& lang = "C", const std::string& prefix = "")
 {
     const auto errPath = dataDir / ".stderr.txt";
-    const std::string command = "env -u LC_ALL -u LC_MESSAGES LANG=" + lang + " '" + program + "' --data-dir '" +
+    const std::string command = prefix + "env -u LC_ALL -u LC_MESSAGES LANG=" + lang + " '" + program + "' --data-dir '" +
                                 dataDir.string() + "' " + args + " 2>'" + errPath.string() + "'";
     CliRun result;
     FILE* pipe = ::popen(command.c_str(), "r");

@@ -1,12 +1,11 @@
 #include "device/sim/sim_mouse.h"
 
 #include "platform/atomic_file.h"
+#include "platform/file_read.h"
 #include "device/trace.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace varcel {
 
@@ -79,8 +78,16 @@ SimMouse::SimMouse(std::optional<std::filesystem::path> memoryFile) : m_memoryFi
 {
     if (!m_memoryFile)
         return;
-    std::ifstream in(*m_memoryFile, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const FileRead read = readRegularFile(*m_memoryFile, memoryFileSize());
+    if (read.status != FileRead::Status::Ok && read.status != FileRead::Status::Missing
+        && read.status != FileRead::Status::TooLarge) {
+        // Something we cannot read (or a folder, a FIFO) holds the name: the
+        // mouse starts afresh and keeps its memory to itself rather than
+        // replace what is there.
+        m_memoryFile.reset();
+        return;
+    }
+    const std::string& bytes = read.bytes;
     // A memory file of another size or tag is from another version: start
     // afresh, as a mouse with a new firmware would.
     if (bytes.size() != memoryFileSize() || std::memcmp(bytes.data(), kMemoryTag, sizeof kMemoryTag) != 0)
