@@ -303,10 +303,11 @@ int assignButton(CliContext& context, const ButtonRequest& request)
     if (!hasParameters && !request.args.empty())
         throw CliError{"\"" + request.function + "\" takes no arguments", 2};
 
-    // What the label is made of goes into str.ini, which holds UTF-8 lines.
+    // What the label is made of goes into str.ini, which holds UTF-8 lines:
+    // one invalid byte there would make the file read as GB18030 elsewhere.
     for (const std::string& arg : request.args)
-        if (!isStorableIniText(arg))
-            throw CliError{"an argument holds a line break or text that is not UTF-8; nothing was saved", 2};
+        if (!isValidUtf8(arg))
+            throw CliError{"\"" + shown(arg) + "\" is not UTF-8 text; nothing was saved", 2};
 
     const DataDir& dir = context.dataDir();
     context.lockDataFolder();
