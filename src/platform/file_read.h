@@ -43,7 +43,8 @@ std::string fileProblem(const std::filesystem::path& path, const FileRead& read)
 // success; otherwise a message naming the file and the reason.
 struct FileResult {
     std::string error;
-    explicit operator bool() const { return error.empty(); }
+    // Converts to success, so that it stands wherever a bool result did.
+    operator bool() const { return error.empty(); }
 };
 
 } // namespace varcel
