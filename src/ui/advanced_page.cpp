@@ -359,6 +359,18 @@ void AdvancedPage::createControls()
         model.setLoopText(typed.toStdString());
         syncMacroControls();
     });
+    // A click on a list or field is a click beside the mouse-event list too.
+    for (QWidget* control : {static_cast<QWidget*>(m_macroList->viewport()),
+                             static_cast<QWidget*>(m_eventList->viewport()), static_cast<QWidget*>(m_nameField.data()),
+                             static_cast<QWidget*>(m_loopField.data())})
+        control->installEventFilter(this);
+}
+
+bool AdvancedPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress && m_mouseEventList)
+        closeMouseEventList();
+    return WindowPage::eventFilter(watched, event);
 }
 
 void AdvancedPage::destroyControls()

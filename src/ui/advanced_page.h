@@ -47,6 +47,9 @@ public:
     void eventListContextMenu(const QPoint& pos);
     void eventListDoubleClicked(int row);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void setUpModels();
     void createControls();

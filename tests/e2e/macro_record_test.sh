@@ -43,7 +43,8 @@ click_element() {
     local x y
     read -r x y < <("$point" element "$1") || fail "no element $1"
     click_at "$wx" "$wy" "$x" "$y"
-    sleep 0.3
+    # Other builds may load the machine: the window needs a moment.
+    sleep 0.5
 }
 # The box's OK button sits in its bottom right corner. (Return would answer
 # it too, but its release would then be recorded, as for any key held down
@@ -72,10 +73,12 @@ read -r wx wy < <(origin "$window")
 click_element Page2Button
 click_element MacroNameEdit
 xdotool type --delay 30 Hello
+sleep 0.3
 click_element MacroNew
 click_element LoopEdit
 xdotool key ctrl+a
 xdotool type --delay 30 3
+sleep 0.3
 
 click_element StartRecording
 answer_box "Start Recording" e2e-macro-start-box.png

@@ -324,6 +324,9 @@ TEST_F(AdvancedPageTest, MouseEventsLandAfterTheSelectedEntry)
     click(Element::InsertFace);
     click(Element::PointerDefault);
     EXPECT_EQ(page().mouseEventList(), nullptr);
+    click(Element::InsertFace);
+    QTest::mouseClick(page().loopField(), Qt::LeftButton);
+    EXPECT_EQ(page().mouseEventList(), nullptr) << "a click into a field is a click beside the list";
 
     // The right-click menu deletes the entry under the pointer.
     QPoint asked;
