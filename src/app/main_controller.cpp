@@ -24,6 +24,14 @@ MainController::~MainController() { m_session.stop(); }
 void MainController::startUp()
 {
     m_session.start(uiString(m_language, UiString::MouseNotDetected));
+    // Without the reader's wake-up or the hot-plug watch the program cannot
+    // follow the mouse: start-up says so and stops there, the window empty.
+    if (m_session.broken())
+        return;
+    if (!m_hotplugAvailable) {
+        m_reporter.messageBox("RegisterDeviceNotification failed!!!", kAppTitle);
+        return;
+    }
     m_config.load();
     m_config.copyWorkingToSnapshot();
     tellFileProblem(readLabels(labelsPath(), m_language, m_labels, m_skin));

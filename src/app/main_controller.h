@@ -47,6 +47,9 @@ public:
     // Discovery and handshake (a message box when the mouse is absent),
     // config.bin, str.ini, and the key page when the mouse is there.
     void startUp();
+    // Whether the mouse being plugged in and out can be followed (the udev
+    // monitor could be made); told before startUp().
+    void setHotplugAvailable(bool available) { m_hotplugAvailable = available; }
 
     void buildKeyPage();
     void buildAdvancedPage();
@@ -116,6 +119,7 @@ private:
     bool m_keyPageBuilt = false;
     bool m_rebuildPending = false;
     bool m_fileProblemTold = false;
+    bool m_hotplugAvailable = true;
 };
 
 } // namespace varcel

@@ -14,9 +14,45 @@
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 
+#include <csignal>
+#include <cstdint>
 #include <iostream>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace {
+
+// Written by the signal handler, read by the event loop: the only thing a
+// handler may safely do is write to a descriptor.
+int g_signalWake = -1;
+
+extern "C" void wakeOnSignal(int)
+{
+    const std::uint64_t one = 1;
+    [[maybe_unused]] auto n = ::write(g_signalWake, &one, sizeof one);
+}
+
+// SIGTERM (logout, shutdown), SIGINT (Ctrl+C) and SIGHUP (the terminal gone)
+// end the program through its normal exit: the reader joined, the control
+// socket removed, the single-instance lock released.
+bool endOnSignals()
+{
+    g_signalWake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (g_signalWake < 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = wakeOnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+    return true;
+}
+
+} // namespace
 
 
 int main(int argc, char** argv)
@@ -44,6 +80,13 @@ int main(int argc, char** argv)
     // The installed menu entry's name, so the desktop shows its icon and name for the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.varcel.Varcel"));
     QApplication::setQuitOnLastWindowClosed(false);
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (endOnSignals()) {
+        signalNotifier = std::make_unique<QSocketNotifier>(g_signalWake, QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &app, &QApplication::quit);
+    } else {
+        std::cerr << "varcel: cannot watch for signals; ending it by a signal may lose the control socket\n";
+    }
 
     // One Varcel per user: a second start ends at once, quietly.
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -90,6 +133,7 @@ int main(int argc, char** argv)
     window.setWindowIcon(ui::appIcon());
     QObject::connect(&window, &ui::CHidMouseDlg::exitRequested, &app, &QApplication::quit);
     window.watchHotplug(*hotplug);
+    window.controller().setHotplugAvailable(hotplug->fd() >= 0);
     if (control)
         window.watchSimControl(*control);
     window.startUp();

@@ -10,7 +10,9 @@
 #include "device/sim/sim_hotplug.h"
 #include "lang/language.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <iostream>
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -159,8 +161,11 @@ int watch(CliContext& context)
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    if (signalFd < 0)
+        throw CliError{"cannot watch for signals: " + std::string(std::strerror(errno))};
 
     DeviceSession& session = context.session();
     std::unique_ptr<HotplugSource> hotplug;
@@ -173,11 +178,14 @@ int watch(CliContext& context)
     } else {
         hotplug = std::make_unique<UdevHotplug>();
         if (hotplug->fd() < 0)
-            std::cerr << "varcelctl: udev is not reachable; plugging and unplugging will not be seen\n";
+            throw CliError{"RegisterDeviceNotification failed!!! (udev is not reachable, so plugging and "
+                           "unplugging cannot be followed)"};
     }
     session.setOnGone([] { std::cout << "gone" << std::endl; });
     std::cout << "Watching the mouse; Ctrl+C ends." << std::endl;
     session.start();
+    if (session.broken())
+        throw CliError{"CreateEvent failed. (the reader's wake-up could not be made)"};
 
     for (;;) {
         std::vector<pollfd> fds{{signalFd, POLLIN, 0}, {hotplug->fd(), POLLIN, 0}};

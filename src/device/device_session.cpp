@@ -50,9 +50,15 @@ bool DeviceSession::start(const std::string& notFound)
 {
     if (!m_link.discover()) {
         m_reporter.messageBox(notFound, "Warning");
+    } else {
+        m_link.handshake(&m_status);
+    }
+    // Without its wake-up the reader could never be told to end: it is not
+    // started at all, and start-up ends here.
+    if (m_wakeFd < 0) {
+        m_reporter.messageBox("CreateEvent failed.", kAppTitle);
         return false;
     }
-    m_link.handshake(&m_status);
     if (m_link.ready())
         startReaderOnce();
     return m_link.ready();
@@ -83,13 +89,15 @@ void DeviceSession::rediscover(bool arrival)
 
 void DeviceSession::startReaderOnce()
 {
-    if (m_reader.joinable() || m_stopping)
+    if (m_reader.joinable() || m_stopping || m_wakeFd < 0)
         return;
     m_reader = std::thread([this] { readerLoop(); });
 }
 
 void DeviceSession::wakeReader()
 {
+    if (m_wakeFd < 0)
+        return;
     const std::uint64_t one = 1;
     [[maybe_unused]] auto n = ::write(m_wakeFd, &one, sizeof one);
 }

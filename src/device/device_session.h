@@ -30,7 +30,9 @@ public:
 
     // Start-up: discovery and the handshake; a mouse that is not there is
     // reported in a message box with `notFound` (in the user's language).
-    // Returns whether the link is ready.
+    // Returns whether the link is ready. When the reader's wake-up cannot be
+    // made, "CreateEvent failed." is reported and the reader never starts
+    // (broken() is then true).
     bool start(const std::string& notFound = "The system did not detect the gaming mouse!");
 
     // Arrivals and removals of the mouse that arrived together. The mouse
@@ -44,6 +46,7 @@ public:
     HidLink& link() { return m_link; }
     DeviceCommands& commands() { return m_commands; }
     bool ready() const { return m_link.ready(); }
+    bool broken() const { return m_wakeFd < 0; }
     bool readerStarted() const { return m_reader.joinable(); }
     // The reader's kernel thread id, for those who watch it stay idle.
     int readerThreadId() const { return m_readerTid.load(); }

@@ -271,5 +271,16 @@ TEST(MainController, AnApplyThatDidNotReachTheMouseSaysSoAndTheNextOneTriesAgain
     }
 }
 
+TEST(MainController, NoHotplugWatchStopsStartUpAfterSayingSo)
+{
+    Rig rig;
+    rig.controller.setHotplugAvailable(false);
+    rig.controller.startUp();
+    ASSERT_EQ(rig.reporter.messages.size(), 1u);
+    EXPECT_EQ(rig.reporter.messages[0].text, "RegisterDeviceNotification failed!!!");
+    EXPECT_EQ(rig.controller.currentPage(), Page::None) << "start-up stopped before the page";
+    EXPECT_EQ(rig.controller.config().working()[img::kReportRate], 0) << "config.bin was not loaded";
+}
+
 } // namespace
 } // namespace varcel

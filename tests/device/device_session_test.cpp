@@ -8,6 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <condition_variable>
 #include <fstream>
 #include <poll.h>
@@ -190,6 +196,154 @@ TEST(DeviceSession, NotificationsKeepFlowingDuringALongApply)
     EXPECT_GT(deliveredDuringApply, 0u) << "the reader does not wait for the window thread";
 }
 
+TEST(DeviceSession, NoWakeUpForTheReaderIsReportedAndNeverHangsTheExit)
+{
+    // With every descriptor taken, the reader's wake-up cannot be made.
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &before), 0);
+    SimMouse mouse;
+    SimBackend backend(mouse);
+    RecordingReporter reporter;
+    StatusQueue status;
+    std::unique_ptr<DeviceSession> session;
+    {
+        std::vector<int> filler;
+        rlimit tight = before;
+        tight.rlim_cur = 64;
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+        for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
+            filler.push_back(fd);
+        session = std::make_unique<DeviceSession>(backend, reporter, status);
+        for (int fd : filler)
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &before);
+    }
+    EXPECT_FALSE(session->start());
+    EXPECT_TRUE(session->broken());
+    EXPECT_EQ(reporter.messages.back().text, "CreateEvent failed.");
+    EXPECT_FALSE(session->readerStarted());
+    const auto start = std::chrono::steady_clock::now();
+    session.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+TEST(SimulatedMouse, StaysBoundedUnderAFloodOfNotificationsAndKeepsItsMemoryOnDiskAsItChanges)
+{
+    test::TempDir dir;
+    Rig rig;
+    ASSERT_TRUE(rig.session.start());
+    // Nobody reads while the mouse sends 300,000 notifications.
+    for (int i = 0; i < 300000; ++i)
+        rig.mouse.notify(7, static_cast<std::uint8_t>(i % 4 + 1));
+    EXPECT_LE(rig.mouse.log().size(), SimMouse::kLogLimit);
+
+    SimMouse stored(dir / "simulated-mouse.bin");
+    SimBackend backend(stored);
+    HidLink link(backend);
+    link.setPause([](auto) {});
+    ASSERT_TRUE(link.discover());
+    link.handshake(nullptr);
+    CommandReport rate{cmd::kReportRate, 4};
+    link.exchangeCommand(rate);
+    // While the first mouse still runs, its memory file already says so.
+    EXPECT_EQ(SimMouse(dir / "simulated-mouse.bin").memory().reportRate, 4);
+    std::array<std::uint8_t, 24> colours{};
+    colours.fill(0x42);
+    CommandReport block{cmd::kColourWrite, 1, 24};
+    link.exchangeCommandWithData(block, colours);
+    EXPECT_EQ(SimMouse(dir / "simulated-mouse.bin").memory().colourBlocks[1][23], 0x42);
+}
+
+// The outsider blocks until the program answers, so it runs beside the
+// program's own loop, which serves whatever has arrived each time it wakes.
+std::string askServer(SimControlServer& server, const std::filesystem::path& dataDir, const std::string& line)
+{
+    std::string answer;
+    std::atomic<bool> done{false};
+    std::thread outsider([&] {
+        answer = sendSimControl(dataDir, line);
+        done = true;
+    });
+    for (int i = 0; i < 200 && !done; ++i) {
+        pollfd p{server.fd(), POLLIN, 0};
+        if (::poll(&p, 1, 10) == 1)
+            server.serve();
+    }
+    outsider.join();
+    return answer;
+}
+
+int connectTo(const std::filesystem::path& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    return fd;
+}
+
+TEST(SimControl, ASlowOrSilentClientStallsNobody)
+{
+    test::TempDir runtime;
+    test::TempDir data;
+    ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    SimMouse mouse;
+    SimControlServer server(mouse, data.path());
+    ASSERT_TRUE(server.listening()) << server.error();
+
+    // One client sends a byte and then nothing; another sends too much.
+    const int slow = connectTo(simControlSocketPath(data.path()));
+    ASSERT_EQ(::write(slow, "s", 1), 1);
+    const int greedy = connectTo(simControlSocketPath(data.path()));
+    const std::string flood(SimControlServer::kMaxLine + 10, 'x');
+    ASSERT_EQ(::write(greedy, flood.data(), flood.size()), static_cast<ssize_t>(flood.size()));
+
+    // Every round of serving returns at once, and others are answered.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(askServer(server, data.path(), "state"), "ok plugged fault none");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    char answer[64] = {};
+    EXPECT_GT(::read(greedy, answer, sizeof answer - 1), 0);
+    EXPECT_EQ(std::string(answer).rfind("error:", 0), 0u) << answer;
+
+    // The silent client is let go at its deadline, woken by the server's own timer.
+    pollfd p{server.fd(), POLLIN, 0};
+    EXPECT_EQ(::poll(&p, 1, 3000), 1);
+    server.serve();
+    EXPECT_EQ(::read(slow, answer, sizeof answer), 0) << "the server closed the silent client";
+    ::close(slow);
+    ::close(greedy);
+    ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(SimControl, WithoutARuntimeFolderTheSocketSitsInAFolderOnlyTheUserEnters)
+{
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string keep = saved ? saved : "";
+    ::unsetenv("XDG_RUNTIME_DIR");
+    test::TempDir data;
+    const auto path = simControlSocketPath(data.path());
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.parent_path().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_uid, ::getuid());
+    EXPECT_EQ(st.st_mode & 077, 0u) << "nobody else may enter the socket's folder";
+    EXPECT_NE(path.parent_path(), std::filesystem::temp_directory_path());
+
+    // A folder others may enter is refused rather than used.
+    ::chmod(path.parent_path().c_str(), 0755);
+    EXPECT_THROW(simControlSocketPath(data.path()), std::runtime_error);
+    ::chmod(path.parent_path().c_str(), 0700);
+
+    // A file in the socket's place that is not a socket is not talked to.
+    test::writeBytes(path, {1});
+    EXPECT_THROW(sendSimControl(data.path(), "state"), std::runtime_error);
+    std::filesystem::remove(path);
+    if (saved)
+        ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+}
+
 TEST(SimControl, OutsiderPlugsUnplugsAndNotifies)
 {
     test::TempDir runtime;
@@ -202,15 +356,7 @@ TEST(SimControl, OutsiderPlugsUnplugsAndNotifies)
 
     // The outsider blocks until the program answers, so it runs beside the
     // program's own loop.
-    auto ask = [&](const std::string& line) {
-        std::string answer;
-        std::thread outsider([&] { answer = sendSimControl(data.path(), line); });
-        pollfd p{server.fd(), POLLIN, 0};
-        EXPECT_EQ(::poll(&p, 1, 2000), 1);
-        server.serve();
-        outsider.join();
-        return answer;
-    };
+    auto ask = [&](const std::string& line) { return askServer(server, data.path(), line); };
 
     EXPECT_EQ(ask("notify 8 2"), "ok sent");
     EXPECT_EQ(rig.status.waitFor(2).back(), Status(StatusCode::KeyMatrixChanged, 2));

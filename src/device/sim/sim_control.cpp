@@ -2,6 +2,8 @@
 
 #include "device/sim/sim_mouse.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +11,10 @@
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -22,11 +27,21 @@ namespace {
 // A client that connects but says nothing is not waited for longer than this.
 constexpr int kLineTimeoutMs = 500;
 
+// A folder for the socket that only the user can enter. $XDG_RUNTIME_DIR is
+// such a folder by definition; the fallback in /tmp is made so, and checked,
+// since anyone may have made it first.
 fs::path runtimeDir()
 {
     if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir && *dir && fs::is_directory(dir))
         return dir;
-    return fs::temp_directory_path();
+    const fs::path own = fs::temp_directory_path() / ("varcel-" + std::to_string(::getuid()));
+    if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST)
+        throw std::runtime_error("cannot make " + own.string() + ": " + std::strerror(errno));
+    struct stat st {};
+    if (::lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        (st.st_mode & 077) != 0)
+        throw std::runtime_error(own.string() + " is not a folder that only this user can enter; remove it");
+    return own;
 }
 
 bool fillAddress(const fs::path& path, sockaddr_un& address)
@@ -119,9 +134,14 @@ std::string runSimControlLine(SimMouse& mouse, const std::string& line)
     return "error: unknown command \"" + verb + "\"";
 }
 
-SimControlServer::SimControlServer(SimMouse& mouse, const fs::path& dataDir)
-    : m_mouse(mouse), m_path(simControlSocketPath(dataDir))
+SimControlServer::SimControlServer(SimMouse& mouse, const fs::path& dataDir) : m_mouse(mouse)
 {
+    try {
+        m_path = simControlSocketPath(dataDir);
+    } catch (const std::runtime_error& e) {
+        m_error = e.what();
+        return;
+    }
     sockaddr_un address{};
     if (!fillAddress(m_path, address)) {
         m_error = "socket path too long";
@@ -139,48 +159,165 @@ SimControlServer::SimControlServer(SimMouse& mouse, const fs::path& dataDir)
         }
     }
     ::unlink(m_path.c_str());
-    m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_fd, 8) != 0) {
+    m_listen = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    m_timer = ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
+    epoll_event listenEvent{EPOLLIN, {.fd = m_listen}};
+    epoll_event timerEvent{EPOLLIN, {.fd = m_timer}};
+    if (m_listen < 0 || m_epoll < 0 || m_timer < 0 ||
+        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listen, 8) != 0 || ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &listenEvent) != 0 ||
+        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_timer, &timerEvent) != 0) {
         m_error = std::strerror(errno);
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
+        for (int* fd : {&m_listen, &m_epoll, &m_timer})
+            if (*fd >= 0) {
+                ::close(*fd);
+                *fd = -1;
+            }
+        ::unlink(m_path.c_str());
     }
 }
 
 SimControlServer::~SimControlServer()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
+    for (auto& [fd, client] : m_clients)
+        ::close(fd);
+    if (m_listen >= 0) {
+        ::close(m_listen);
         ::unlink(m_path.c_str());
     }
+    if (m_epoll >= 0)
+        ::close(m_epoll);
+    if (m_timer >= 0)
+        ::close(m_timer);
 }
 
 void SimControlServer::serve()
 {
+    if (m_epoll < 0)
+        return;
+    std::array<epoll_event, 32> events{};
+    const int n = ::epoll_wait(m_epoll, events.data(), static_cast<int>(events.size()), 0);
+    for (int i = 0; i < n; ++i) {
+        const int fd = events[static_cast<std::size_t>(i)].data.fd;
+        if (fd == m_listen)
+            accept();
+        else if (fd == m_timer) {
+            std::uint64_t expirations = 0;
+            [[maybe_unused]] auto r = ::read(m_timer, &expirations, sizeof expirations);
+        } else if (m_clients.count(fd))
+            readClient(fd);
+    }
+    expireClients();
+    armTimer();
+}
+
+void SimControlServer::accept()
+{
     for (;;) {
-        const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0)
             return;
-        std::string line;
-        if (readLine(client, line))
-            writeAll(client, runSimControlLine(m_mouse, line) + "\n");
-        ::close(client);
+        // Only the user's own programs may steer the mouse.
+        ucred peer{};
+        socklen_t length = sizeof peer;
+        const bool own = ::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
+        epoll_event event{EPOLLIN, {.fd = client}};
+        if (!own || m_clients.size() >= kMaxClients || ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, client, &event) != 0) {
+            ::close(client);
+            continue;
+        }
+        m_clients[client] = Client{{}, std::chrono::steady_clock::now() + kClientDeadline};
     }
+}
+
+void SimControlServer::readClient(int fd)
+{
+    Client& client = m_clients[fd];
+    char buffer[256];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return; // the rest of the line comes later
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // The client closed its side: a line without its line break still counts.
+            if (!client.line.empty())
+                writeAll(fd, runSimControlLine(m_mouse, client.line) + "\n");
+            dropClient(fd);
+            return;
+        }
+        client.line.append(buffer, static_cast<std::size_t>(n));
+        if (const auto end = client.line.find('\n'); end != std::string::npos) {
+            writeAll(fd, runSimControlLine(m_mouse, client.line.substr(0, end)) + "\n");
+            dropClient(fd);
+            return;
+        }
+        if (client.line.size() > kMaxLine) {
+            writeAll(fd, "error: line too long\n");
+            dropClient(fd);
+            return;
+        }
+    }
+}
+
+void SimControlServer::dropClient(int fd)
+{
+    ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
+    ::close(fd);
+    m_clients.erase(fd);
+}
+
+void SimControlServer::expireClients()
+{
+    const auto now = std::chrono::steady_clock::now();
+    for (auto it = m_clients.begin(); it != m_clients.end();) {
+        const int fd = it->first;
+        ++it;
+        if (m_clients[fd].deadline <= now)
+            dropClient(fd);
+    }
+}
+
+void SimControlServer::armTimer()
+{
+    // The timer runs only while a client is waited for: idle means idle.
+    itimerspec spec{};
+    if (!m_clients.empty()) {
+        auto next = m_clients.begin()->second.deadline;
+        for (const auto& [fd, client] : m_clients)
+            next = std::min(next, client.deadline);
+        const auto wait = std::max<std::chrono::nanoseconds>(next - std::chrono::steady_clock::now(),
+                                                             std::chrono::milliseconds(1));
+        spec.it_value.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
+        spec.it_value.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
+    }
+    ::timerfd_settime(m_timer, 0, &spec, nullptr);
 }
 
 std::string sendSimControl(const fs::path& dataDir, const std::string& line)
 {
+    const fs::path path = simControlSocketPath(dataDir);
     sockaddr_un address{};
-    if (!fillAddress(simControlSocketPath(dataDir), address))
+    if (!fillAddress(path, address))
         throw std::runtime_error("socket path too long");
+    // Whoever owns the socket hears the line: it must be the user's own.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && (!S_ISSOCK(st.st_mode) || st.st_uid != ::getuid()))
+        throw std::runtime_error(path.string() + " is not this user's socket; not talking to it");
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         if (fd >= 0)
             ::close(fd);
         throw std::runtime_error("no running Varcel program has the simulated mouse of this data folder "
                                  "(start one with --simulate, for example: varcelctl --simulate watch)");
+    }
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid()) {
+        ::close(fd);
+        throw std::runtime_error("the program behind " + path.string() + " is another user's; not talking to it");
     }
     writeAll(fd, line + "\n");
     std::string answer;

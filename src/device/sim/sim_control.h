@@ -8,13 +8,18 @@
 //   -> "ok ..." or "error: ..."
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace varcel {
 
 class SimMouse;
 
+// The socket's place: $XDG_RUNTIME_DIR, or else a folder in /tmp that only
+// the user can enter (made when missing; refused when someone else owns it
+// or may enter it). Throws std::runtime_error naming the folder's problem.
 std::filesystem::path simControlSocketPath(const std::filesystem::path& dataDir);
 
 // Runs a control line against the mouse; returns the answer line.
@@ -28,18 +33,38 @@ public:
     SimControlServer& operator=(const SimControlServer&) = delete;
 
     // Whether the socket is listening (another program may hold it).
-    bool listening() const { return m_fd >= 0; }
+    bool listening() const { return m_listen >= 0; }
     const std::string& error() const { return m_error; }
-    // Poll this for readability, then call serve().
-    int fd() const { return m_fd; }
-    // Answers the waiting connections; never blocks for long.
+    // Poll this for readability, then call serve(): it stands for the
+    // listening socket, every client and the clients' deadline together.
+    int fd() const { return m_epoll; }
+    // Takes what has arrived and answers every whole line; never waits. A
+    // slow or silent client only holds its own buffer, until its deadline.
     void serve();
 
+    // A client has this long to send its line, and this many bytes.
+    static constexpr std::chrono::milliseconds kClientDeadline{2000};
+    static constexpr std::size_t kMaxLine = 256;
+    static constexpr std::size_t kMaxClients = 16;
+
 private:
+    struct Client {
+        std::string line;
+        std::chrono::steady_clock::time_point deadline;
+    };
+    void accept();
+    void readClient(int fd);
+    void dropClient(int fd);
+    void expireClients();
+    void armTimer();
+
     SimMouse& m_mouse;
     std::filesystem::path m_path;
     std::string m_error;
-    int m_fd = -1;
+    int m_listen = -1;
+    int m_epoll = -1;
+    int m_timer = -1;
+    std::map<int, Client> m_clients;
 };
 
 // Sends one control line to the running program; returns its answer, or

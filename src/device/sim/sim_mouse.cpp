@@ -107,10 +107,23 @@ SimMouse::~SimMouse()
 
 bool SimMouse::saveMemory() const
 {
+    return writeMemory(memory());
+}
+
+void SimMouse::exchangeDone()
+{
+    // What the mouse holds is on disk once the exchange that changed it is
+    // over, as a real mouse keeps it over a power cut: a program ended by a
+    // signal, or killed, loses nothing.
+    if (m_dirty && writeMemory(m_memory))
+        m_dirty = false;
+}
+
+bool SimMouse::writeMemory(SimMemory copy) const
+{
     if (!m_memoryFile)
         return true;
     std::vector<std::uint8_t> bytes(kMemoryTag, kMemoryTag + sizeof kMemoryTag);
-    SimMemory copy = memory();
     forEachField(copy, [&](std::uint8_t* field, std::size_t n) { bytes.insert(bytes.end(), field, field + n); });
     return replaceFileAtomically(*m_memoryFile, bytes.data(), bytes.size()) == 0;
 }
@@ -134,7 +147,14 @@ void SimMouse::changed()
         m_changeCallback();
 }
 
-void SimMouse::record(const std::string& line) { m_log.push_back(line); }
+void SimMouse::record(const std::string& line)
+{
+    // The log keeps the latest reports only; a mouse that runs for days
+    // must not grow with every notification.
+    if (m_log.size() >= kLogLimit)
+        m_log.erase(m_log.begin(), m_log.begin() + static_cast<std::ptrdiff_t>(kLogLimit / 4));
+    m_log.push_back(line);
+}
 
 std::vector<std::string> SimMouse::log() const
 {
@@ -231,6 +251,10 @@ void SimMouse::notify(std::uint8_t code, std::uint8_t value)
     std::lock_guard lock(m_mutex);
     if (!m_plugged)
         return;
+    // Like the mouse's own buffer, the queue holds a bounded number of
+    // notifications; the oldest go first when nobody reads them.
+    if (m_noteQueue.size() >= kNoteQueueLimit)
+        m_noteQueue.pop_front();
     m_noteQueue.push_back({6, code, 0, value, 0, 0, 0, 0});
     changed();
 }
@@ -293,6 +317,8 @@ bool SimMouse::setFeature(std::span<const std::uint8_t> report)
         // Our firmware does not answer a plain probe: the host must scramble.
     } else {
         handleCommand(plain);
+        if (!m_pending)
+            exchangeDone();
     }
     countHostReport();
     return true;
@@ -446,6 +472,7 @@ bool SimMouse::writeData(std::span<const std::uint8_t> report)
         if (--m_pending->expected == 0) {
             finishWrite(*m_pending);
             m_pending.reset();
+            exchangeDone();
         }
     }
     countHostReport();

@@ -98,8 +98,13 @@ public:
     std::vector<std::string> log() const;
     void clearLog();
 
-    // Writes the memory file (if any) now.
+    // Writes the memory file (if any) now. It is also written at the end of
+    // every exchange that changed the memory.
     bool saveMemory() const;
+
+    // Bounds on what the mouse keeps in memory.
+    static constexpr std::size_t kLogLimit = 8192;
+    static constexpr std::size_t kNoteQueueLimit = 64;
 
 private:
     struct PendingWrite {
@@ -115,6 +120,8 @@ private:
     void answerRead(std::uint8_t command, std::uint8_t target, std::uint8_t wrongTarget,
                     std::vector<std::uint8_t> data);
     void countHostReport();
+    void exchangeDone();
+    bool writeMemory(SimMemory copy) const;
     bool refuseThisReport();
     void record(const std::string& line);
     void changed();
