@@ -138,11 +138,10 @@ bool MainController::applyToMouse()
     // Only a page that has been shown has pointer settings to give.
     if (m_pointer)
         m_pointer->apply();
-    // config.bin's own failure has its message box already (ConfigStore).
+    // A file that could not be saved has its own message box already
+    // (ConfigStore, saveLabels).
     if (!outcome.device.ok())
         m_reporter.messageBox(text::kApplyDidNotReachMouse(m_language), text::kWarning);
-    else if (!outcome.labelsSaved)
-        m_reporter.messageBox(text::kApplyNotSaved(m_language), text::kWarning);
     return outcome.device.ok();
 }
 

@@ -14,11 +14,4 @@ inline constexpr LangText kApplyDidNotReachMouse{
     "Not all settings reached the mouse. They were saved; press \"Apply\" again once the mouse is connected.",
 };
 
-// An Apply that reached the mouse but could not save config.bin or str.ini.
-inline constexpr LangText kApplyNotSaved{
-    "设置已写入鼠标，但无法保存到文件。",
-    "設定已寫入滑鼠，但無法儲存到檔案。",
-    "The settings reached the mouse, but could not be saved to the files.",
-};
-
 } // namespace varcel::text
