@@ -5,11 +5,10 @@
 #include "cli/cli_context.h"
 #include "cli/profile.h"
 #include "platform/atomic_file.h"
+#include "platform/file_read.h"
 
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 
 namespace varcel {
@@ -18,6 +17,7 @@ namespace {
 
 int exportProfile(CliContext& context, const std::string& file)
 {
+    context.lockDataFolder();
     Profile profile;
     try {
         profile = readProfile(context.dataDir().path);
@@ -40,17 +40,18 @@ int exportProfile(CliContext& context, const std::string& file)
 
 int importProfile(CliContext& context, const std::string& file, bool andApply)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw CliError{"cannot read " + file, 2};
-    const std::string text(std::istreambuf_iterator<char>(in), {});
+    // A profile is small; a limit keeps a wrong file name from reading gigabytes.
+    const FileRead read = readRegularFile(file, std::size_t{16} << 20);
+    if (!read.ok())
+        throw CliError{fileProblem(file, read), 2};
     std::vector<ProfileProblem> problems;
-    const Profile profile = profileFromText(text, problems);
+    const Profile profile = profileFromText(read.bytes, problems);
     if (!problems.empty()) {
         for (const ProfileProblem& problem : problems)
             std::cerr << file << ": " << problem.path << " " << problem.message << "\n";
         throw CliError{"the profile was not imported; nothing was changed", 2};
     }
+    context.lockDataFolder();
     try {
         writeProfile(context.dataDir().path, profile);
     } catch (const std::runtime_error& e) {

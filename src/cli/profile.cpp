@@ -10,15 +10,14 @@
 #include "macros/macro_entry.h"
 #include "macros/macro_page.h"
 #include "platform/atomic_file.h"
+#include "platform/file_read.h"
 #include "platform/ini_file.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <stdexcept>
 
@@ -450,7 +449,6 @@ void readConfiguration(Reader& r, const json& c, const std::string& path, Profil
             r.hexAt(*unused, path + ".unused", run.name, image, run.offset, run.size);
 }
 
-bool holdsLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 void readLabels(Reader& r, const json& l, const std::string& path, Profile& profile)
 {
@@ -483,8 +481,9 @@ void readLabels(Reader& r, const json& l, const std::string& path, Profile& prof
                 continue;
             }
             std::string text = value->get<std::string>();
-            if (holdsLineBreak(text) || characterCount(text) > kLabelLimit)
-                r.fail(spath + "." + key, "must be one line of at most " + std::to_string(kLabelLimit) + " characters");
+            if (!isStorableIniText(text) || characterCount(text) > kLabelLimit)
+                r.fail(spath + "." + key, "must be one line of at most " + std::to_string(kLabelLimit) +
+                                                 " characters, without NUL");
             profile.labels[static_cast<std::size_t>(index)][i] = std::move(text);
         }
     }
@@ -529,8 +528,8 @@ void readMacros(Reader& r, const json& m, const std::string& path, Profile& prof
                 for (std::size_t k = 0; k < entries->size(); ++k) {
                     const std::string epath = mpath + ".entries[" + std::to_string(k) + "]";
                     const json& entry = (*entries)[k];
-                    if (!entry.is_string() || holdsLineBreak(entry.get<std::string>())) {
-                        r.fail(epath, "must be one line of text");
+                    if (!entry.is_string() || !isStorableIniText(entry.get<std::string>())) {
+                        r.fail(epath, "must be one line of text, without NUL");
                         entriesOk = false;
                         continue;
                     }
@@ -553,10 +552,14 @@ void readMacros(Reader& r, const json& m, const std::string& path, Profile& prof
     }
 }
 
-std::string readWhole(const std::filesystem::path& path)
+// A file of the data folder that is there but cannot be read stops export and
+// import: taken as empty, it would be exported as empty or saved over.
+FileRead readDataFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    FileRead read = readRegularFile(path);
+    if (read.status != FileRead::Status::Ok && read.status != FileRead::Status::Missing)
+        throw std::runtime_error(fileProblem(path, read) + "; nothing was changed");
+    return read;
 }
 
 } // namespace
@@ -686,18 +689,23 @@ Profile readProfile(const std::filesystem::path& dataDir)
 {
     Profile profile;
     const auto configPath = dataDir / kConfigFileName;
-    const std::string bytes = readWhole(configPath);
-    if (bytes.size() != kConfigFileSize)
+    const FileRead config = readDataFile(configPath);
+    if (config.bytes.size() != kConfigFileSize)
         throw std::runtime_error("no usable " + configPath.string() + " (it must be " +
                                  std::to_string(kConfigFileSize) + " bytes)");
-    profile.firstRunFlag = static_cast<std::uint8_t>(bytes[0]);
-    std::memcpy(profile.image.data(), bytes.data() + 1, kImageSize);
+    profile.firstRunFlag = static_cast<std::uint8_t>(config.bytes[0]);
+    std::memcpy(profile.image.data(), config.bytes.data() + 1, kImageSize);
     for (int index = 0; index < kLanguageCount; ++index) {
         SkinSettings skin;
-        varcel::readLabels(dataDir / kLabelsFileName, languageFromIndex(index),
-                           profile.labels[static_cast<std::size_t>(index)], skin);
+        if (const FileResult read = varcel::readLabels(dataDir / kLabelsFileName, languageFromIndex(index),
+                                                       profile.labels[static_cast<std::size_t>(index)], skin);
+            !read)
+            throw std::runtime_error(read.error);
     }
-    profile.macros = MacroStore(dataDir / MacroStore::kFileName).loadAll();
+    const MacroStore macros(dataDir / MacroStore::kFileName);
+    if (const std::string problem = macros.problem(); !problem.empty())
+        throw std::runtime_error(problem);
+    profile.macros = macros.loadAll();
     return profile;
 }
 
@@ -718,11 +726,16 @@ void writeProfile(const std::filesystem::path& dataDir, const Profile& profile,
             record.setValue(macro.name, "Item" + std::to_string(i), macro.entries[i]);
     }
     const auto strIni = dataDir / kLabelsFileName;
-    IniFile labels = IniFile::load(strIni);
+    IniRead labelsRead = IniFile::read(strIni);
+    if (!labelsRead.mayReplace())
+        throw std::runtime_error(labelsRead.problem + "; nothing was changed");
+    IniFile& labels = labelsRead.file;
     for (int index = 0; index < kLanguageCount; ++index)
         for (std::size_t i = 0; i < kLabelCount; ++i)
             labels.setValue(labelSectionName(languageFromIndex(index)), labelKey(i),
                             profile.labels[static_cast<std::size_t>(index)][i]);
+    if (record.refused() || labels.refused())
+        throw std::runtime_error("the profile holds a text the files cannot carry; nothing was changed");
     std::string config(kConfigFileSize, '\0');
     config[0] = static_cast<char>(profile.firstRunFlag);
     std::copy(profile.image.begin(), profile.image.end(), config.begin() + 1);
@@ -736,8 +749,8 @@ void writeProfile(const std::filesystem::path& dataDir, const Profile& profile,
                                    {strIni, labels.toBytes(), {}},
                                    {configPath, config, {}}};
     for (Replacement& file : files)
-        if (fs::exists(file.path, ec))
-            file.before = readWhole(file.path);
+        if (FileRead read = readDataFile(file.path); read.ok())
+            file.before = std::move(read.bytes);
 
     // Each file is replaced whole; should one of them fail, those already
     // replaced get their old contents back, so the folder never holds half a profile.

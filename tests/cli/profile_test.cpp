@@ -44,7 +44,8 @@ std::map<std::string, std::vector<std::uint8_t>> folderContents(const std::files
 {
     std::map<std::string, std::vector<std::uint8_t>> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
-        files[entry.path().filename().string()] = test::readBytes(entry.path());
+        files[entry.path().filename().string()] =
+            entry.is_regular_file() ? test::readBytes(entry.path()) : std::vector<std::uint8_t>{'/'};
     return files;
 }
 
@@ -256,6 +257,8 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
          "$.configuration.lighting.loopColours[7].rgb must be a colour"},
         {"a label over two lines", [](json& j) { j["labels"]["Setting-CHT"]["Item123"] = "a\nb"; },
          "$.labels.Setting-CHT.Item123 must be one line"},
+        {"a label holding a NUL", [](json& j) { j["labels"]["Setting-EN"]["Item1"] = std::string("a\0b", 3); },
+         "$.labels.Setting-EN.Item1 must be one line"},
         {"a macro that does not fit its block",
          [&](json& j) { j["macros"][0]["entries"] = tooLong; },
          "$.macros[0].entries does not fit a macro block: 63 of its 128 key events fit"},
@@ -288,6 +291,28 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
         EXPECT_NE(r.err.find(row.expected), std::string::npos) << row.what << ": " << r.err;
         EXPECT_NE(r.err.find("nothing was changed"), std::string::npos) << row.what;
         EXPECT_EQ(folderContents(a.path()), before) << row.what;
+    }
+}
+
+// A data file that is there but cannot be read (here a folder where str.ini
+// belongs) is neither exported as empty nor saved over.
+TEST_F(ProfileCli, AnUnreadableFileStopsExportAndImport)
+{
+    seedDefault(a);
+    const auto profile = (files / "a.json").string();
+    ASSERT_EQ(run(a, "export '" + profile + "'").status, 0);
+    for (const char* name : {"str.ini", "record.ini"}) {
+        test::TempDir dir;
+        seedDefault(dir);
+        std::filesystem::create_directory(dir / name);
+        const auto before = folderContents(dir.path());
+        const CliRun out = run(dir, "export");
+        EXPECT_EQ(out.status, 1) << name;
+        EXPECT_NE(out.err.find(name), std::string::npos) << out.err;
+        const CliRun in = run(dir, "import '" + profile + "'");
+        EXPECT_EQ(in.status, 1) << name;
+        EXPECT_NE(in.err.find("nothing was changed"), std::string::npos) << in.err;
+        EXPECT_EQ(folderContents(dir.path()), before) << name;
     }
 }
 
