@@ -23,8 +23,18 @@ void StderrReporter::messageBox(const std::string& text, const std::string& capt
 
 void StdoutTrace::traceReport(TraceKind kind, std::span<const std::uint8_t> bytes)
 {
+    if (!plainLines)
+        return;
     std::lock_guard lock(m_mutex);
     std::cout << formatTraceLine(kind, bytes) << std::endl;
+}
+
+void StdoutTrace::traceWire(bool out, std::span<const std::uint8_t> wire, std::span<const std::uint8_t> plain)
+{
+    if (!wireLines)
+        return;
+    std::lock_guard lock(m_mutex);
+    std::cout << formatWireLine(out, wire, plain) << std::endl;
 }
 
 void StdoutTrace::traceRemark(const std::string& text)
@@ -81,7 +91,9 @@ DeviceSession& CliContext::session()
 {
     if (!m_session) {
         m_session = std::make_unique<DeviceSession>(backend(), m_reporter, m_status);
-        if (trace)
+        m_trace.plainLines = trace;
+        m_trace.wireLines = traceWire;
+        if (trace || traceWire)
             m_session->setTrace(&m_trace);
     }
     return *m_session;

@@ -32,6 +32,9 @@ class StdoutTrace : public TraceSink {
 public:
     void traceReport(TraceKind kind, std::span<const std::uint8_t> bytes) override;
     void traceRemark(const std::string& text) override;
+    void traceWire(bool out, std::span<const std::uint8_t> wire, std::span<const std::uint8_t> plain) override;
+    bool plainLines = true; // --trace
+    bool wireLines = false; // --trace-wire
 
 private:
     std::mutex m_mutex;
@@ -63,6 +66,7 @@ public:
     bool simulate = false;
     std::string dataDirOption;
     bool trace = false;
+    bool traceWire = false;
     std::string simFault = "none";
     int simUnplugAfter = 0;
 

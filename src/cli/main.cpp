@@ -24,6 +24,9 @@ int main(int argc, char** argv)
                    "Folder of config.bin, record.ini and str.ini (default: beside the program, else ~/.config/varcel)")
         ->check(CLI::ExistingDirectory);
     app.add_flag("--trace", context.trace, "Print every report exchanged with the mouse, in plain form");
+    app.add_flag("--trace-wire", context.traceWire,
+                 "Print every command report and reply as it is on the wire (scrambled) beside its plain form, "
+                 "to compare with a capture of the real mouse");
     app.add_option("--sim-fault", context.simFault,
                    "Make the simulated mouse misbehave: none, plain, silent, short, unplug-after, command-first, "
                    "unopenable-first, oversize, wrong-block, bad-checksum, refuse-once")

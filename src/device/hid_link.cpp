@@ -163,6 +163,8 @@ bool HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)
     std::copy(plain.begin(), plain.end(), buffer.begin() + 1);
     if (m_scrambling)
         scramble(std::span<std::uint8_t, kCommandSize>(buffer.data() + 1, kCommandSize), m_key, linkTable());
+    if (m_trace)
+        m_trace->traceWire(true, std::span(buffer).subspan(1, kCommandSize), plain);
     if (m_failed || !m_command || !m_command->setFeature(buffer)) {
         m_failed = true;
         return false;
@@ -182,8 +184,12 @@ bool HidLink::receiveFeature(CommandReport& reply, bool descrambleReply, bool ch
     // descrambled zeros would make up a reply, length and all.
     if (answered && std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; }))
         answered = false;
+    CommandReport wire{};
+    std::copy(bytes.begin(), bytes.end(), wire.begin());
     if (answered && descrambleReply)
         descramble(bytes, m_key, linkTable());
+    if (answered && m_trace)
+        m_trace->traceWire(false, wire, bytes);
     if (answered && checkSum && bytes[7] != commandChecksum(bytes)) {
         // A garbled reply is worth nothing: taking its length or its data
         // would send made-up bytes back to the mouse later.

@@ -29,4 +29,9 @@ std::string formatTraceLine(TraceKind kind, std::span<const std::uint8_t> bytes)
     return prefix + hexBytes(bytes);
 }
 
+std::string formatWireLine(bool out, std::span<const std::uint8_t> wire, std::span<const std::uint8_t> plain)
+{
+    return std::string(out ? "> WIRE " : "< WIRE ") + hexBytes(wire) + "  plain " + hexBytes(plain);
+}
+
 } // namespace varcel

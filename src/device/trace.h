@@ -25,6 +25,18 @@ public:
     virtual ~TraceSink() = default;
     virtual void traceReport(TraceKind kind, std::span<const std::uint8_t> bytes) = 0;
     virtual void traceRemark(const std::string& text) = 0;
+    // A command report as it went on the wire (scrambled while scrambling
+    // is on) beside its plain form; `out` is false for a reply.
+    virtual void traceWire(bool out, std::span<const std::uint8_t> wire, std::span<const std::uint8_t> plain)
+    {
+        (void)out;
+        (void)wire;
+        (void)plain;
+    }
 };
+
+// "> WIRE" or "< WIRE", the 8 bytes on the wire, then "  plain" and the 8
+// plain bytes: the form a user compares with a capture of the real mouse.
+std::string formatWireLine(bool out, std::span<const std::uint8_t> wire, std::span<const std::uint8_t> plain);
 
 } // namespace varcel

@@ -113,5 +113,20 @@ TEST_F(VarcelctlFailures, UsageErrorsExitWithTwo)
     }
 }
 
+TEST_F(VarcelctlFailures, TraceWireShowsEachCommandAsItIsOnTheWireBesideItsPlainForm)
+{
+    const CliRun r = run("--simulate --trace-wire sensor");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The plain probe goes as it is; the scrambled one as worked out by hand
+    // from the scrambling steps with the link's key and table.
+    EXPECT_NE(r.out.find("> WIRE 00 AA DD 3B 62 00 00 DB  plain 00 AA DD 3B 62 00 00 DB\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("> WIRE D4 EF D6 67 A8 06 1F 44  plain 00 AA DD 3B 62 00 00 DB\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("< WIRE D4 EF D6 67 A8 06 1F 44  plain 00 AA DD 3B 62 00 00 DB\n"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("> CMD"), std::string::npos) << "the plain trace only with --trace";
+}
+
 } // namespace
 } // namespace varcel

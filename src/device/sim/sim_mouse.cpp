@@ -364,8 +364,9 @@ void SimMouse::answerRead(std::uint8_t command, std::uint8_t target, std::uint8_
 {
     if (m_fault == SimFault::WrongBlock)
         target = wrongTarget;
+    // As much as the length byte can announce.
     if (m_fault == SimFault::OversizeReply)
-        data.resize(data.size() + 40, 0xEE);
+        data.resize(255, 0xEE);
     m_reply = CommandReport{command, target, static_cast<std::uint8_t>(data.size())};
     m_replyScrambled = m_scrambled;
     queueData(data, data.size());
@@ -412,13 +413,13 @@ void SimMouse::handleCommand(const CommandReport& c)
                                                                               m_memory.dpiColourBits.end())
                                                   : std::vector<std::uint8_t>(m_memory.colourBlocks[p1].begin(),
                                                                               m_memory.colourBlocks[p1].end());
-        answerRead(cmd::kColourRead, p1, 7, block);
+        answerRead(cmd::kColourRead, p1, 9, block);
         break;
     }
     case cmd::kMacroRead:
         if (p1 < 1 || p1 > 12)
             break;
-        answerRead(cmd::kMacroRead, p1, 13,
+        answerRead(cmd::kMacroRead, p1, 40,
                    std::vector<std::uint8_t>(m_memory.macros[p1 - 1].begin(), m_memory.macros[p1 - 1].end()));
         break;
     default:

@@ -1,0 +1,224 @@
+// The fault matrix: the simulated mouse misbehaving in every way it can,
+// through the whole apply of OK/Apply. For each: no hang, nothing written
+// outside a block, nothing made up sent to the mouse, config.bin the old file
+// or the new one, the user told, and the link back once the mouse is plugged
+// in again and behaves.
+#include "device/apply_sequence.h"
+#include "device/config_store.h"
+#include "device/device_session.h"
+#include "device/reporter.h"
+#include "device/sim/sim_backend.h"
+#include "device/sim/sim_hotplug.h"
+#include "device/sim/sim_mouse.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <numeric>
+#include <poll.h>
+#include <thread>
+
+namespace varcel {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+struct CountingStatus : StatusSink {
+    void deviceStatus(StatusCode code, int) override
+    {
+        std::lock_guard lock(mutex);
+        codes.push_back(code);
+    }
+    std::size_t count(StatusCode code)
+    {
+        std::lock_guard lock(mutex);
+        return static_cast<std::size_t>(std::count(codes.begin(), codes.end(), code));
+    }
+    std::mutex mutex;
+    std::vector<StatusCode> codes;
+};
+
+// What the mouse holds before each run: a colour block 1 of its own, macros
+// of 0x33, a sensor record.
+SimMemory mouseBefore()
+{
+    SimMemory memory;
+    std::iota(memory.colourBlocks[1].begin(), memory.colourBlocks[1].end(), std::uint8_t{11});
+    for (auto& macro : memory.macros)
+        macro.fill(0x33);
+    memory.sensor = {1, 0x11, 0x22, 0x01};
+    return memory;
+}
+
+// The image being applied: every macro block 0x5A, a report rate of 250 Hz.
+ConfigImage imageToApply()
+{
+    ConfigImage image{};
+    image[img::kReportRate] = 4;
+    for (std::size_t n = 1; n <= kMacroCount; ++n)
+        std::fill_n(image.begin() + img::macroBlock(n), kMacroBlockSize, 0x5A);
+    return image;
+}
+
+struct Setting {
+    Setting()
+    {
+        test::writeBytes(dir / "config.bin", oldFile);
+        mouse.setMemory(mouseBefore());
+        session.link().setPause([](auto) {});
+        session.link().setDataTimeout(100ms);
+    }
+    void replug()
+    {
+        mouse.setFault(SimFault::None);
+        if (!mouse.plugged()) {
+            mouse.plug();
+        } else {
+            mouse.unplug();
+            mouse.plug();
+        }
+        pollfd p{hotplug.fd(), POLLIN, 0};
+        ASSERT_EQ(::poll(&p, 1, 1000), 1);
+        session.handleHotplug(hotplug.drain());
+    }
+    test::TempDir dir;
+    const Bytes oldFile = Bytes(kConfigFileSize, 0x44);
+    Bytes fileAfterFirst;
+    SimMouse mouse;
+    SimBackend backend{mouse};
+    SimHotplug hotplug{mouse};
+    RecordingReporter reporter;
+    CountingStatus status;
+    DeviceSession session{backend, reporter, status};
+};
+
+// What must hold after any run, whatever went wrong.
+void expectNothingMadeUp(Setting& run, const ConfigImage& image)
+{
+    const SimMemory after = run.mouse.memory();
+    const SimMemory before = mouseBefore();
+    // Block 1 is only ever the mouse's own bytes, and the sensor record the
+    // mouse's own, with bit 6 of option 2 at most.
+    EXPECT_EQ(after.colourBlocks[1], before.colourBlocks[1]);
+    EXPECT_EQ(Bytes(after.sensor.begin(), after.sensor.begin() + 3), Bytes(before.sensor.begin(), before.sensor.begin() + 3));
+    EXPECT_EQ(after.sensor[3] & ~0x40, before.sensor[3]);
+    // Every macro block is the old one or the new one.
+    for (std::size_t n = 0; n < kMacroCount; ++n)
+        EXPECT_TRUE(after.macros[n] == before.macros[n] ||
+                    std::equal(after.macros[n].begin(), after.macros[n].end(), image.begin() + img::macroBlock(n + 1)))
+            << "macro " << n + 1;
+    // The program's mirror holds the image's macros or what came back whole
+    // (or nothing yet, when no apply ran).
+    const DeviceMirror& mirror = run.session.commands().mirror();
+    for (std::size_t n = 0; n < kMacroCount; ++n)
+        EXPECT_TRUE(std::all_of(mirror.macros[n].begin(), mirror.macros[n].end(),
+                                [](std::uint8_t b) { return b == 0x5A || b == 0x33; }) ||
+                    std::all_of(mirror.macros[n].begin(), mirror.macros[n].end(), [](std::uint8_t b) { return b == 0; }))
+            << "macro copy " << n + 1;
+    // config.bin is whole: the old file or the new one.
+    const Bytes file = test::readBytes(run.dir / "config.bin");
+    ASSERT_EQ(file.size(), kConfigFileSize);
+    Bytes fresh(kConfigFileSize);
+    fresh[0] = 1;
+    std::copy(image.begin(), image.end(), fresh.begin() + 1);
+    EXPECT_TRUE(file == run.oldFile || file == fresh);
+}
+
+// Connects, applies with `fault` set after the sensor exchange, checks, then
+// brings the mouse back and applies again. Returns the first outcome.
+ApplyOutcome applyWith(Setting& run, SimFault fault, int count = 0)
+{
+    ConfigStore store(run.dir.path(), run.reporter);
+    EXPECT_TRUE(store.load());
+    store.working() = imageToApply();
+    const bool handshakeFault = fault == SimFault::AnswerNothing || fault == SimFault::AnswerPlain;
+    if (handshakeFault)
+        run.mouse.setFault(fault, count);
+    run.session.start();
+    if (run.session.ready())
+        run.session.commands().exchangeSensorRecord();
+    if (!handshakeFault)
+        run.mouse.setFault(fault, count);
+
+    const auto start = std::chrono::steady_clock::now();
+    const ApplyOutcome outcome = applyAndSave(run.session.link(), run.session.commands(), store, [] { return true; });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << "no hang";
+    expectNothingMadeUp(run, store.working());
+    run.fileAfterFirst = test::readBytes(run.dir / "config.bin");
+
+    run.replug();
+    EXPECT_TRUE(run.session.ready()) << "the link is back";
+    EXPECT_TRUE(applyAndSave(run.session.link(), run.session.commands(), store, [] { return true; }).ok());
+    EXPECT_EQ(run.mouse.memory().reportRate, 4);
+    return outcome;
+}
+
+TEST(FaultMatrix, EveryMisbehaviourIsToldAndNothingMadeUpIsSent)
+{
+    struct Row {
+        SimFault fault;
+        bool ran; // an accepted mouse: the apply ran, config.bin saved
+    };
+    for (const Row& row : {Row{SimFault::None, true}, Row{SimFault::AnswerNothing, false},
+                           Row{SimFault::AnswerPlain, false}, Row{SimFault::BadChecksum, true},
+                           Row{SimFault::OversizeReply, true}, Row{SimFault::WrongBlock, true},
+                           Row{SimFault::ShortSend, true}, Row{SimFault::RefuseOnce, true}}) {
+        SCOPED_TRACE(simFaultName(row.fault));
+        Setting run;
+        const ApplyOutcome outcome = applyWith(run, row.fault, 30);
+        EXPECT_EQ(outcome.ran, row.ran);
+        EXPECT_EQ(outcome.ok(), row.fault == SimFault::None) << outcome.device.text();
+        if (!row.ran) {
+            // Told by the status balloon; nothing saved.
+            EXPECT_GE(run.status.count(StatusCode::NotDetected), 1u);
+            EXPECT_EQ(run.fileAfterFirst, run.oldFile);
+        }
+    }
+}
+
+TEST(FaultMatrix, PulledOutAtEveryReportOfAnApply)
+{
+    // An apply sends 37 command reports and 60 data reports.
+    for (int position = 1; position <= 97; ++position) {
+        SCOPED_TRACE("pulled out after report " + std::to_string(position));
+        Setting run;
+        const ApplyOutcome outcome = applyWith(run, SimFault::UnplugAfter, position);
+        EXPECT_TRUE(outcome.ran);
+        // Pulled out after the very last report, the apply did reach the mouse.
+        EXPECT_EQ(outcome.device.ok(), position == 97) << outcome.device.text();
+        EXPECT_TRUE(outcome.configSaved);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(FaultMatrix, ABurstOfNotificationsDuringAnApply)
+{
+    Setting run;
+    run.session.link().setPause([](auto ms) { std::this_thread::sleep_for(ms); });
+    ConfigStore store(run.dir.path(), run.reporter);
+    ASSERT_TRUE(store.load());
+    store.working() = imageToApply();
+    ASSERT_TRUE(run.session.start());
+    run.session.commands().exchangeSensorRecord();
+    std::atomic<bool> stop{false};
+    std::thread burst([&] {
+        for (int i = 0; i < 10000 && !stop; ++i)
+            run.mouse.notify(7, static_cast<std::uint8_t>(i % 4 + 1));
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const ApplyOutcome outcome = applyAndSave(run.session.link(), run.session.commands(), store, [] { return true; });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    stop = true;
+    burst.join();
+    EXPECT_TRUE(outcome.ok()) << outcome.device.text();
+    expectNothingMadeUp(run, store.working());
+    EXPECT_GT(run.status.count(StatusCode::DpiStageChanged), 0u) << "the reader delivered notifications meanwhile";
+    EXPECT_LE(run.mouse.log().size(), SimMouse::kLogLimit);
+}
+
+} // namespace
+} // namespace varcel
