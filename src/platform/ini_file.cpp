@@ -331,6 +331,7 @@ IniFile IniFile::fromBytes(std::string_view bytes)
     std::string_view text = bytes;
     if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") {
         file.m_encoding = Encoding::Utf8Bom;
+        file.m_utf8Bom = true;
         text.remove_prefix(3);
     }
     const bool wholeIsUtf8 = isValidUtf8(text);
@@ -389,7 +390,7 @@ std::string IniFile::encode(std::string_view text) const
 std::string IniFile::toBytes() const
 {
     std::string out;
-    if (m_encoding == Encoding::Utf8Bom)
+    if (m_utf8Bom)
         out = "\xEF\xBB\xBF";
     else if (m_encoding == Encoding::Utf16Le)
         out = "\xFF\xFE";
@@ -478,16 +479,36 @@ void IniFile::endLastLine(const std::string& ending)
 
 namespace {
 
+// A key that reads back as itself: no "=", not taken for a comment or a
+// header, no blanks at its ends (they are trimmed on reading).
 bool storableKey(std::string_view key)
 {
-    return isStorableIniText(key) && key.find('=') == std::string_view::npos;
+    return isStorableIniText(key) && key.find('=') == std::string_view::npos && trim(key) == key
+           && (key.empty() || (key.front() != ';' && key.front() != '['));
+}
+
+bool storableSection(std::string_view section)
+{
+    return isStorableIniText(section) && trim(section) == section;
+}
+
+// The value as written: one that reading would change (blanks at its ends,
+// or a pair of quotes around it, which reading strips) goes inside quotes,
+// which reading takes off again.
+std::string writtenValue(std::string_view value)
+{
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+                        && value.back() == value.front();
+    if (quoted || trim(value) != value)
+        return "\"" + std::string(value) + "\"";
+    return std::string(value);
 }
 
 } // namespace
 
 bool IniFile::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
-    if (!isStorableIniText(section) || !storableKey(key) || !isStorableIniText(value))
+    if (!storableSection(section) || !storableKey(key) || !isStorableIniText(value))
         return refuse();
     const std::string ending = newLineEnding();
     const auto header = findSection(section);
@@ -496,14 +517,14 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
         if (m_indexValid)
             m_sectionIndex.emplace(foldedName(section), m_lines.size());
         m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
-        m_lines.push_back(makeLine(std::string(key) + "=" + std::string(value), ending));
+        m_lines.push_back(makeLine(std::string(key) + "=" + writtenValue(value), ending));
         return true;
     }
     if (const auto line = findKey(*header, key)) {
         Line& existing = m_lines[*line];
         if (existing.value == value)
             return false;
-        existing = makeLine(existing.name + "=" + std::string(value), existing.ending);
+        existing = makeLine(existing.name + "=" + writtenValue(value), existing.ending);
         return true;
     }
     // After the section's last non-blank line, so a blank line separating it
@@ -521,7 +542,7 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
     if (last + 1 != m_lines.size())
         changed();
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(last + 1),
-                   makeLine(std::string(key) + "=" + std::string(value), ending));
+                   makeLine(std::string(key) + "=" + writtenValue(value), ending));
     return true;
 }
 
@@ -560,7 +581,7 @@ bool IniFile::removeSection(std::string_view section)
 bool IniFile::replaceSection(std::string_view section,
                              const std::vector<std::pair<std::string, std::string>>& keys)
 {
-    if (!isStorableIniText(section))
+    if (!storableSection(section))
         return refuse();
     for (const auto& [key, value] : keys)
         if (!storableKey(key) || !isStorableIniText(value))
@@ -573,7 +594,7 @@ bool IniFile::replaceSection(std::string_view section,
     m_lines.reserve(m_lines.size() + keys.size() + 1);
     m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
     for (const auto& [key, value] : keys)
-        m_lines.push_back(makeLine(key + "=" + value, ending));
+        m_lines.push_back(makeLine(key + "=" + writtenValue(value), ending));
     return true;
 }
 

@@ -50,9 +50,12 @@
 // that was neither UTF-8 nor GB18030 is written with the bytes it had.
 //
 // The layer refuses to write what its syntax cannot carry: a section name,
-// key or value holding a line break or NUL, a key holding "=", or text that
-// is not valid UTF-8. The refused edit changes nothing, and save() then
-// writes nothing and fails with EINVAL, whatever the caller checked.
+// key or value holding a line break or NUL, or text that is not valid UTF-8;
+// a key holding "=" or starting with ";" or "["; a name with blanks at its
+// ends. The refused edit changes nothing, and save() then writes nothing and
+// fails with EINVAL, whatever the caller checked. A value that reading would
+// change (blanks at its ends, a pair of quotes around it) is written inside
+// quotes, which reading takes off, so every value reads back as written.
 #pragma once
 
 #include "platform/file_read.h"
@@ -166,7 +169,8 @@ private:
 
     std::vector<Line> m_lines;
     Encoding m_encoding = Encoding::Utf8;
-    std::string m_trailer; // an odd last byte of a UTF-16 file, kept at the end
+    bool m_utf8Bom = false; // kept on write, also when some lines were GB18030
+    std::string m_trailer;  // an odd last byte of a UTF-16 file, kept at the end
     bool m_refused = false;
     // First header line of each folded section name; rebuilt after edits that
     // move lines, so that lookups cost no more than the file's size.

@@ -63,7 +63,7 @@ TEST(LabelsFile, RoundTripInAllThreeLanguagesSharingOneFile)
     ButtonLabels cht = sampleLabels("左鍵");
     cht[23] = "瀏覽器-我的最愛";
     ButtonLabels en = sampleLabels("Left Click ");
-    en[5] = "  padded  "; // the profile reader trims values
+    en[5] = "  padded  "; // written in quotes, which the reader strips with nothing else
 
     ASSERT_TRUE(writeSkinSettings(path, "默认皮肤", {255, 128, 0}));
     ASSERT_TRUE(writeLabels(path, Language::SimplifiedChinese, chs));
@@ -76,10 +76,7 @@ TEST(LabelsFile, RoundTripInAllThreeLanguagesSharingOneFile)
         ButtonLabels read{};
         SkinSettings skin;
         readLabels(path, row.language, read, skin);
-        ButtonLabels expected = *row.labels;
-        if (row.language == Language::English)
-            expected[5] = "padded";
-        EXPECT_EQ(read, expected);
+        EXPECT_EQ(read, *row.labels);
         EXPECT_EQ(skin.path, "默认皮肤");
         EXPECT_EQ(textColourOf(skin), (TextColour{255, 128, 0}));
     }
