@@ -22,9 +22,12 @@ struct PointerSession {
         : context(cli), config(cli.dataDir().path, cli.reporter()), desktop(pickPointerSettings(cli.dataDir().path)),
           page(config.working(), *desktop, cli.reporter())
     {
+        // Read, change and save config.bin without another program's save between.
+        cli.lockDataFolder();
         if (!config.load())
-            throw CliError{"no usable " + std::string(kConfigFileName) + " in " + cli.dataDir().path.string() +
-                           " (the program never creates it)"};
+            throw CliError{!config.problem().empty() ? config.problem() + "; nothing was changed"
+                                                     : "no usable " + std::string(kConfigFileName) + " in " +
+                                                           cli.dataDir().path.string() + " (the program never creates it)"};
     }
     CliContext& context;
     ConfigStore config;

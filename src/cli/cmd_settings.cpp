@@ -77,9 +77,12 @@ class SettingsEdit {
 public:
     SettingsEdit(CliContext& context, bool apply) : m_context(context), m_apply(apply), m_store(dir(), context.reporter())
     {
+        // Read, change and save config.bin without another program's save between.
+        m_context.lockDataFolder();
         if (!m_store.load())
-            throw CliError{"no usable " + std::string(kConfigFileName) + " in " + dir().string() +
-                           " (the program never creates it)"};
+            throw CliError{!m_store.problem().empty() ? m_store.problem() + "; nothing was changed"
+                                                      : "no usable " + std::string(kConfigFileName) + " in " +
+                                                            dir().string() + " (the program never creates it)"};
         if (m_apply) {
             // As the key page's first display does: the mouse's sensor type
             // chooses the DPI list before anything is read or sent.

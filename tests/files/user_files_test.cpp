@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,6 +176,166 @@ TEST_F(UserFilesTest, LinksStayLinksAndTheirTargetsAreSaved)
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(synced))
         ++files;
     EXPECT_EQ(files, 3u); // no temporary file left in either folder
+}
+
+// Two programs saving at once take turns: nothing one of them saved is lost.
+TEST_F(UserFilesTest, TwoProgramsAtOnceLoseNothing)
+{
+    const std::string ctl = std::string("'") + VARCELCTL_PATH + "' --data-dir '" + dir.path().string() + "' ";
+    constexpr int kRounds = 12;
+    const std::string script = "for i in $(seq " + std::to_string(kRounds) + "); do " + ctl +
+                               "macro add Greeting 'A Dn' >/dev/null || echo fail; done & "
+                               "for i in $(seq " + std::to_string(kRounds) + "); do " + ctl +
+                               "macro add Fire 'B Dn' >/dev/null || echo fail; done & "
+                               "for n in 2 3 4 5 6 7 8 9 10 11 12; do " + ctl +
+                               "button B $n single-key F$n >/dev/null || echo fail; done & wait";
+    const CliRun r = run("--version >/dev/null; " + script);
+    EXPECT_EQ(r.out.find("fail"), std::string::npos) << r.out << r.err;
+
+    const IniFile record = IniFile::load(dir / "record.ini");
+    const auto count = [&](const char* macro, const char* entry) {
+        int n = 0;
+        for (const auto& [key, value] : record.keyValues(macro))
+            n += value == entry;
+        return n;
+    };
+    EXPECT_EQ(count("Greeting", "A   Dn"), kRounds);
+    EXPECT_EQ(count("Fire", "B   Dn"), kRounds);
+    const auto config = test::readBytes(dir / "config.bin");
+    const IniFile labels = IniFile::load(dir / "str.ini");
+    // Button 1 stays "Left Click": the one left click a layer must keep.
+    for (int n = 2; n <= 12; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(config[1 + 0x0C0 + static_cast<std::size_t>(n - 1)], 11); // layer B: Single Key
+        EXPECT_EQ(labels.value("Setting-EN", "Item" + std::to_string(n) + "3"), "Single Key-F" + std::to_string(n));
+    }
+    // Both macros' blocks hold all their events: the last add of each was
+    // encoded from a record.ini holding the other's adds too.
+    const auto events = [&](std::size_t block) {
+        int n = 0;
+        for (std::size_t at = 1 + 0x180 + (block - 1) * 128 + 2; at + 1 < 1 + 0x180 + block * 128; at += 2)
+            n += config[at + 1] != 0;
+        return n;
+    };
+    EXPECT_EQ(events(1) + events(2), 2 + 1 + 2 * kRounds);
+}
+
+// Temporary files that killed saves left behind go at the next start: ours
+// only, by name and kind; a user's backup beside them stays.
+TEST_F(UserFilesTest, LeftoversOfKilledSavesGoAtTheNextStart)
+{
+    const fs::path synced = dir / "synced";
+    fs::create_directory(synced);
+    fs::rename(dir / "str.ini", synced / "str.ini");
+    fs::create_symlink(synced / "str.ini", dir / "str.ini");
+    const std::vector<fs::path> ours = {dir / ".config.bin.varcel-save-a1B2c3", dir / ".record.ini.varcel-save-ZZZZZZ",
+                                        synced / ".str.ini.varcel-save-000000"};
+    const std::vector<fs::path> theirs = {dir / "config.bin.backup", dir / "str.ini.XYZ123",
+                                          dir / ".config.bin.varcel-save-short", dir / "notes.varcel-save-abcdef"};
+    for (const auto& path : ours)
+        writeText(path, "half");
+    for (const auto& path : theirs)
+        writeText(path, "mine");
+    fs::create_directory(dir / ".record.ini.varcel-save-folder"); // not a file: not ours
+    fs::create_symlink(dir / "config.bin", dir / ".config.bin.varcel-save-link00");
+
+    const CliRun r = run("show");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const auto& path : ours)
+        EXPECT_FALSE(fs::exists(path)) << path;
+    for (const auto& path : theirs)
+        EXPECT_EQ(text(path), "mine") << path;
+    EXPECT_TRUE(fs::is_directory(dir / ".record.ini.varcel-save-folder"));
+    EXPECT_TRUE(fs::is_symlink(dir / ".config.bin.varcel-save-link00"));
+}
+
+// varcelctl killed at random moments of its saves: every file is always the
+// old or the new one, and the next start leaves no temporary file behind.
+TEST_F(UserFilesTest, KilledSavesLeaveTheOldOrTheNewFile)
+{
+    const char* commands[] = {"button A 3 single-key F%d", "macro add Fire '%c Dn'", "button B 2 single-key F%d"};
+    const std::vector<const char*> files = {"config.bin", "record.ini", "str.ini"};
+    std::srand(7);
+    int killedMidway = 0;
+    constexpr int kRuns = 150;
+    for (int i = 0; i < kRuns; ++i) {
+        char command[64];
+        std::snprintf(command, sizeof command, commands[i % 3], i % 3 == 1 ? 'A' + i % 26 : 1 + i % 12);
+        // What the command makes of the files when it runs to its end.
+        test::TempDir reference;
+        for (const char* file : files)
+            fs::copy_file(dir / file, reference / file);
+        const CliRun full = test::runVarcelctl(VARCELCTL_PATH, reference.path(), command);
+        if (full.status != 0) { // a macro grown past its block: start it again
+            run("macro delete Fire");
+            run("macro new Fire");
+            continue;
+        }
+        std::vector<std::string> before, after;
+        for (const char* file : files) {
+            before.push_back(text(dir / file));
+            after.push_back(text(reference / file));
+        }
+        const int delayMicroseconds = std::rand() % 12000;
+        const CliRun killed = run(std::string("--version >/dev/null; '") + VARCELCTL_PATH + "' --data-dir '" +
+                                  dir.path().string() + "' " + command + " >/dev/null & sleep 0." +
+                                  std::to_string(1000000 + delayMicroseconds).substr(1) + "; kill -9 $! 2>/dev/null;"
+                                  " wait");
+        (void)killed;
+        bool allNew = true;
+        for (std::size_t f = 0; f < files.size(); ++f) {
+            SCOPED_TRACE(std::string(command) + ": " + files[f]);
+            const std::string now = text(dir / files[f]);
+            EXPECT_TRUE(now == before[f] || now == after[f]);
+            allNew = allNew && now == after[f];
+        }
+        killedMidway += allNew ? 0 : 1;
+    }
+    // Kills landed at every stage; the start that follows tidies up.
+    EXPECT_GT(killedMidway, 0);
+    const CliRun next = run("show");
+    ASSERT_EQ(next.status, 0) << next.err;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        EXPECT_FALSE(isOurTemporaryName(entry.path().filename().string())) << entry.path();
+}
+
+// Text that is not UTF-8 is refused before anything is written: one such
+// byte in str.ini would make every Chinese label read as GB18030.
+TEST_F(UserFilesTest, TextThatIsNotUtf8IsRefused)
+{
+    for (const char* command : {"button A 4 single-key \"$(printf '\\201\\100')\"",
+                                "macro add Fire \"$(printf '\\201\\100') Dn\"", "macro new \"$(printf 'M\\377')\""}) {
+        SCOPED_TRACE(command);
+        const CliRun r = run(command);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_EQ(text(dir / "str.ini"), kStrIni);
+        EXPECT_EQ(text(dir / "record.ini"), kRecordIni);
+        EXPECT_EQ(test::readBytes(dir / "config.bin"), m_config);
+    }
+}
+
+// A hand-edited record.ini costs what its size says: a count of two billion
+// with one far item, and a macro of 100,000 items, list and take additions.
+TEST_F(UserFilesTest, HandEditedRecordIniCostsWhatItsSizeSays)
+{
+    std::string big = "[Huge]\nItemCount=2147483647\nItem999999999=A   Dn\nItem49999999=B   Dn\n[Long]\nItemCount=100000\n";
+    for (int i = 0; i < 100000; ++i)
+        big += "Item" + std::to_string(i) + "=" + (i % 2 ? "50 ms" : "A   Dn") + "\n";
+    big += "[Small]\nItemCount=1\nItem0=C   Dn\n";
+    writeText(dir / "record.ini", big);
+    const CliRun list = run("macro list");
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("1. Huge: 0 entries"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("2. Long: 4097 entries"), std::string::npos) << list.out;
+    // The long macro cannot be confirmed (its block holds 63 events); the
+    // file keeps it whole; the other macros still take additions.
+    EXPECT_NE(run("macro confirm Long").status, 0);
+    const CliRun add = run("macro add Small 'D Dn'");
+    ASSERT_EQ(add.status, 0) << add.err;
+    const IniFile after = IniFile::load(dir / "record.ini");
+    EXPECT_EQ(after.keyValues("Long").size(), 100001u);
+    EXPECT_EQ(after.value("Huge", "Item999999999"), "A   Dn");
+    EXPECT_EQ(after.value("Small", "Item2"), "D   Dn");
 }
 
 } // namespace
