@@ -338,5 +338,25 @@ TEST_F(UserFilesTest, HandEditedRecordIniCostsWhatItsSizeSays)
     EXPECT_EQ(after.value("Small", "Item2"), "D   Dn");
 }
 
+// A macro command changes record.ini and config.bin together or not at all:
+// when config.bin cannot be saved, record.ini goes back to what it was.
+TEST_F(UserFilesTest, MacroCommandsSaveBothFilesOrNeither)
+{
+    // config.bin behind a link into a folder the user may not write in.
+    test::TempDir locked;
+    fs::rename(dir / "config.bin", locked / "config.bin");
+    fs::create_symlink(locked / "config.bin", dir / "config.bin");
+    ::chmod(locked.path().c_str(), 0555);
+    for (const char* command : {"macro add Fire 'A Dn'", "macro new Third", "macro confirm Greeting"}) {
+        SCOPED_TRACE(command);
+        const CliRun r = runAsUser(command);
+        EXPECT_NE(r.status, 0) << r.out;
+        EXPECT_NE(r.err.find("Error Code is: 13"), std::string::npos) << r.err; // EACCES, at the save
+        EXPECT_EQ(text(dir / "record.ini"), kRecordIni);
+        EXPECT_EQ(test::readBytes(locked / "config.bin"), m_config);
+    }
+    ::chmod(locked.path().c_str(), 0755);
+}
+
 } // namespace
 } // namespace varcel
