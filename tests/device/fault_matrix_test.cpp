@@ -103,7 +103,8 @@ void expectNothingMadeUp(Setting& run, const ConfigImage& image)
     // Block 1 is only ever the mouse's own bytes, and the sensor record the
     // mouse's own, with bit 6 of option 2 at most.
     EXPECT_EQ(after.colourBlocks[1], before.colourBlocks[1]);
-    EXPECT_EQ(Bytes(after.sensor.begin(), after.sensor.begin() + 3), Bytes(before.sensor.begin(), before.sensor.begin() + 3));
+    EXPECT_EQ(Bytes(after.sensor.begin(), after.sensor.begin() + 3),
+              Bytes(before.sensor.begin(), before.sensor.begin() + 3));
     EXPECT_EQ(after.sensor[3] & ~0x40, before.sensor[3]);
     // Every macro block is the old one or the new one.
     for (std::size_t n = 0; n < kMacroCount; ++n)
@@ -114,9 +115,10 @@ void expectNothingMadeUp(Setting& run, const ConfigImage& image)
     // (or nothing yet, when no apply ran).
     const DeviceMirror& mirror = run.session.commands().mirror();
     for (std::size_t n = 0; n < kMacroCount; ++n)
-        EXPECT_TRUE(std::all_of(mirror.macros[n].begin(), mirror.macros[n].end(),
-                                [](std::uint8_t b) { return b == 0x5A || b == 0x33; }) ||
-                    std::all_of(mirror.macros[n].begin(), mirror.macros[n].end(), [](std::uint8_t b) { return b == 0; }))
+        EXPECT_TRUE(
+            std::all_of(mirror.macros[n].begin(), mirror.macros[n].end(),
+                        [](std::uint8_t b) { return b == 0x5A || b == 0x33; }) ||
+            std::all_of(mirror.macros[n].begin(), mirror.macros[n].end(), [](std::uint8_t b) { return b == 0; }))
             << "macro copy " << n + 1;
     // config.bin is whole: the old file or the new one.
     const Bytes file = test::readBytes(run.dir / "config.bin");
@@ -162,10 +164,10 @@ TEST(FaultMatrix, EveryMisbehaviourIsToldAndNothingMadeUpIsSent)
         SimFault fault;
         bool ran; // an accepted mouse: the apply ran, config.bin saved
     };
-    for (const Row& row : {Row{SimFault::None, true}, Row{SimFault::AnswerNothing, false},
-                           Row{SimFault::AnswerPlain, false}, Row{SimFault::BadChecksum, true},
-                           Row{SimFault::OversizeReply, true}, Row{SimFault::WrongBlock, true},
-                           Row{SimFault::ShortSend, true}, Row{SimFault::RefuseOnce, true}}) {
+    for (const Row& row :
+         {Row{SimFault::None, true}, Row{SimFault::AnswerNothing, false}, Row{SimFault::AnswerPlain, false},
+          Row{SimFault::BadChecksum, true}, Row{SimFault::OversizeReply, true}, Row{SimFault::WrongBlock, true},
+          Row{SimFault::ShortSend, true}, Row{SimFault::RefuseOnce, true}}) {
         SCOPED_TRACE(simFaultName(row.fault));
         Setting run;
         const ApplyOutcome outcome = applyWith(run, row.fault, 30);

@@ -34,7 +34,7 @@ fs::path runtimeDir()
 {
     if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir && *dir && fs::is_directory(dir))
         return dir;
-    const fs::path own = fs::temp_directory_path() / ("varcel-" + std::to_string(::getuid()));
+    fs::path own = fs::temp_directory_path() / ("varcel-" + std::to_string(::getuid()));
     if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST)
         throw std::runtime_error("cannot make " + own.string() + ": " + std::strerror(errno));
     struct stat st {};
