@@ -282,5 +282,22 @@ TEST(MainController, NoHotplugWatchStopsStartUpAfterSayingSo)
     EXPECT_EQ(rig.controller.config().working()[img::kReportRate], 0) << "config.bin was not loaded";
 }
 
+// A str.ini the program cannot read (here a folder at its name) is said once,
+// at start-up, and never saved over, however many saves follow.
+TEST(MainController, AStrIniThatCannotBeReadIsToldOnceAndNeverWritten)
+{
+    Rig rig(true, 0);
+    std::filesystem::create_directory(rig.dir / "str.ini");
+    rig.controller.startUp(); // before, this ended the program
+    rig.pump();
+    rig.controller.apply();
+    rig.controller.ok();
+    ASSERT_EQ(rig.reporter.messages.size(), 1u);
+    EXPECT_NE(rig.reporter.messages[0].text.find("str.ini: is a folder"), std::string::npos)
+        << rig.reporter.messages[0].text;
+    EXPECT_TRUE(std::filesystem::is_directory(rig.dir / "str.ini"));
+    EXPECT_EQ(test::readBytes(rig.dir / "config.bin")[0], 1) << "config.bin is saved all the same";
+}
+
 } // namespace
 } // namespace varcel
