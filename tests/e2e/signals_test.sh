@@ -10,7 +10,9 @@ work=$(mktemp -d)
 export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=offscreen
-trap 'rm -rf "$work"' EXIT
+pid=""
+# A failed check must not leave a program running behind the test.
+trap '[ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 cp "$bin/config.bin" "$work/config.bin"
 
