@@ -172,7 +172,7 @@ bool HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)
     return true;
 }
 
-bool HidLink::receiveFeature(CommandReport& reply, bool descrambleReply, bool checkSum)
+bool HidLink::receiveFeature(CommandReport& reply, bool descrambleReply, bool readBack)
 {
     std::vector<std::uint8_t> buffer(std::max<std::size_t>(m_featureLength, kMinFeatureLength), 0);
     // Some devices refuse a request they did not expect; that alone does not
@@ -190,21 +190,19 @@ bool HidLink::receiveFeature(CommandReport& reply, bool descrambleReply, bool ch
         descramble(bytes, m_key, linkTable());
     if (answered && m_trace)
         m_trace->traceWire(false, wire, bytes);
-    if (answered && checkSum && bytes[7] != commandChecksum(bytes)) {
-        // A garbled reply is worth nothing: taking its length or its data
-        // would send made-up bytes back to the mouse later.
-        if (m_trace) {
-            m_trace->traceReport(TraceKind::CommandIn, bytes);
-            m_trace->traceRemark("the reply's checksum is wrong; the reply is not used");
-        }
-        answered = false;
-    }
+    // Replies are taken whatever their checksum byte says: nothing says the
+    // firmware fills that byte in its replies, and refusing them would fail
+    // every read-back of a mouse that does not. The trace says so, for a user
+    // comparing with a capture.
+    const bool checksumWrong = answered && readBack && bytes[7] != commandChecksum(bytes);
     if (!answered)
         std::fill(buffer.begin(), buffer.end(), 0);
     std::copy(bytes.begin(), bytes.end(), reply.begin());
     if (m_trace && answered)
         m_trace->traceReport(TraceKind::CommandIn, reply);
-    else if (m_trace && checkSum && !m_failed)
+    if (m_trace && checksumWrong)
+        m_trace->traceRemark("the reply's checksum is wrong; the reply is taken as it came");
+    else if (m_trace && !answered && readBack && !m_failed)
         m_trace->traceRemark("no reply");
     return answered;
 }

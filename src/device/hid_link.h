@@ -34,7 +34,7 @@ const char* handshakeOutcomeName(HandshakeOutcome outcome);
 // What a data exchange delivered.
 struct DataExchangeResult {
     bool sent = false;                // the command report went out
-    bool answered = false;            // read-backs: a reply came back with a sound checksum
+    bool answered = false;            // read-backs: a reply came back
     bool timedOut = false;            // an announced data report did not come in time
     std::size_t reportsAnnounced = 0; // from byte 2 of the command or of the reply
     std::size_t reportsDone = 0;      // written, or read before a time-out or failure
@@ -115,9 +115,9 @@ public:
 
 private:
     bool sendFeature(std::span<const std::uint8_t, kCommandSize> plain);
-    // Returns whether a reply came; the handshake takes any answer, read-backs
-    // only one whose checksum is sound.
-    bool receiveFeature(CommandReport& reply, bool descrambleReply, bool checkSum);
+    // Returns whether a reply came (zeros are no reply). Read-backs trace a
+    // missing reply and a wrong checksum; the handshake traces neither.
+    bool receiveFeature(CommandReport& reply, bool descrambleReply, bool readBack);
     void drainStaleData();
 
     HidBackend& m_backend;

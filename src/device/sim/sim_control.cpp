@@ -283,17 +283,17 @@ void SimControlServer::expireClients()
 void SimControlServer::armTimer()
 {
     // The timer runs only while a client is waited for: idle means idle.
-    itimerspec spec{};
+    itimerspec due{};
     if (!m_clients.empty()) {
         auto next = m_clients.begin()->second.deadline;
         for (const auto& [fd, client] : m_clients)
             next = std::min(next, client.deadline);
         const auto wait = std::max<std::chrono::nanoseconds>(next - std::chrono::steady_clock::now(),
                                                              std::chrono::milliseconds(1));
-        spec.it_value.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
-        spec.it_value.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
+        due.it_value.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
+        due.it_value.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
     }
-    ::timerfd_settime(m_timer, 0, &spec, nullptr);
+    ::timerfd_settime(m_timer, 0, &due, nullptr);
 }
 
 std::string sendSimControl(const fs::path& dataDir, const std::string& line)
