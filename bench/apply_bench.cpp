@@ -4,7 +4,7 @@
 //
 //   apply_bench [RUNS]
 #include "device/device_session.h"
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
 

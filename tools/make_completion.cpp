@@ -7,8 +7,8 @@
 // varcelctl is completed without touching the script.
 //
 //   make_completion TEMPLATE OUTPUT VARCELCTL
-#include "buttons/key_page_settings.h"
-#include "buttons/key_tables.h"
+#include "settings/key_page_settings.h"
+#include "keys/key_tables.h"
 
 #include <cstdio>
 #include <fstream>

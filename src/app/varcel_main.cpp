@@ -8,6 +8,7 @@
 #include "lang/language.h"
 #include "platform/data_dir.h"
 #include "ui/main_window.h"
+#include "platform/data_files.h"
 
 #include <CLI/CLI.hpp>
 
@@ -112,7 +113,7 @@ int main(int argc, char** argv)
             std::cerr << "varcel: unknown simulated fault \"" << simFault << "\"\n";
             return 2;
         }
-        sim = std::make_unique<SimMouse>(dataDir.path / "simulated-mouse.bin");
+        sim = std::make_unique<SimMouse>(dataDir.path / kSimMemoryFileName);
         sim->setFault(*fault);
         backend = std::make_unique<SimBackend>(*sim);
         hotplug = std::make_unique<SimHotplug>(*sim);

@@ -1,8 +1,8 @@
 #include "buttons/button_model.h"
 
 #include "buttons/dialog_models.h"
-#include "buttons/key_tables.h"
-#include "device/reporter.h"
+#include "keys/key_tables.h"
+#include "platform/reporter.h"
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 

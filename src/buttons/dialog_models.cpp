@@ -1,6 +1,6 @@
 #include "buttons/dialog_models.h"
 
-#include "buttons/key_tables.h"
+#include "keys/key_tables.h"
 #include "macros/macro_entry.h"
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 // section "Skins" that all languages share.
 #pragma once
 
+#include "platform/data_files.h"
 #include "buttons/button_labels.h"
 #include "lang/language.h"
 #include "platform/file_read.h"
@@ -14,7 +15,6 @@
 
 namespace varcel {
 
-inline constexpr const char* kLabelsFileName = "str.ini";
 inline constexpr const char* kSkinsSection = "Skins";
 
 // The "Skins" keys as read: text, converted only when the skin is loaded.

@@ -7,6 +7,7 @@
 #include "device/hidraw/hidraw_backend.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
+#include "platform/data_files.h"
 
 #include <iostream>
 
@@ -81,7 +82,7 @@ HidBackend& CliContext::backend()
     const auto fault = simFaultFromName(simFault);
     if (!fault)
         throw CliError{"unknown simulated fault \"" + simFault + "\"", 2};
-    m_sim = std::make_unique<SimMouse>(dataDir().path / kSimMemoryFile);
+    m_sim = std::make_unique<SimMouse>(dataDir().path / kSimMemoryFileName);
     m_sim->setFault(*fault, simUnplugAfter);
     m_backend = std::make_unique<SimBackend>(*m_sim);
     return *m_backend;
@@ -127,51 +128,52 @@ HidLink& CliContext::connect(bool requireReady)
     return link;
 }
 
-void CliContext::lockDataFolder()
+Workspace& CliContext::workspace()
 {
-    if (m_lock)
-        return;
-    m_lock = std::make_unique<FolderLock>(dataDir().path);
-    if (!m_lock->held()) {
-        const std::string why = m_lock->error();
-        m_lock.reset();
-        throw CliError{why};
-    }
+    if (!m_workspace)
+        m_workspace = std::make_unique<Workspace>(dataDir().path, m_reporter, systemLanguage());
+    return *m_workspace;
 }
 
-void writeFirstRunLabels(CliContext& context, const ConfigStore& store)
+void CliContext::lockDataFolder() { throwIf(workspace().lock()); }
+
+CliError cliError(const Failure& failure, int exitCode)
 {
-    if (store.firstRunFlag() != 0)
+    return CliError{failureText(failure, systemLanguage()), exitCode};
+}
+
+CliError cliError(const Failure& failure, const LangText& consequence, int exitCode)
+{
+    return CliError{failureText(failure, systemLanguage()) + "; " + consequence(systemLanguage()), exitCode};
+}
+
+void throwIf(const Problem& problem, const LangText& consequence)
+{
+    if (problem)
+        throw cliError(*problem, consequence);
+}
+
+void throwIf(const Problem& problem)
+{
+    if (problem)
+        throw cliError(*problem);
+}
+
+void throwUnlessApplied(const ApplyReport& report)
+{
+    if (!report.ran)
+        throw CliError{"the mouse is not accepted; nothing was sent or saved"};
+    if (report.ok())
         return;
     const Language language = systemLanguage();
-    const auto strIni = context.dataDir().path / kLabelsFileName;
-    ButtonLabels labels{};
-    SkinSettings skin;
-    if (const FileResult read = readLabels(strIni, language, labels, skin); !read)
-        throw CliError{read.error + "; nothing was saved"};
-    ConfigImage scratch = store.working();
-    ButtonModel model(scratch, labels, language, context.reporter());
-    model.setFirstRunLabels();
-    if (const FileResult written = writeLabels(strIni, language, labels); !written)
-        throw CliError{written.error};
-}
-
-void throwUnlessApplied(const ApplyOutcome& outcome, const ConfigStore& store, const std::filesystem::path& strIni)
-{
-    if (!outcome.ran)
-        throw CliError{"the mouse is not accepted; nothing was sent or saved"};
     std::string message;
-    if (!outcome.device.ok())
-        message = "the configuration did not fully reach the mouse:\n" + outcome.device.text();
-    if (!outcome.configSaved)
-        message += "  " + store.path().string() + " could not be saved\n";
-    else if (!outcome.device.ok())
-        message += "  " + store.path().string() + " was saved; apply again once the mouse answers\n";
-    if (!outcome.labelsSaved)
-        message += "  " + strIni.string() + " could not be saved\n";
-    if (message.empty())
-        return;
-    if (outcome.device.ok())
+    if (!report.device.ok())
+        message = failureText(Failure{FailureCode::ApplyIncomplete, {}, report.device.text()}, language) + "\n";
+    if (report.saved)
+        message += "  " + failureText(*report.saved, language) + "\n";
+    else
+        message += "  the files were saved; apply again once the mouse answers\n";
+    if (report.device.ok())
         message = "the mouse has the configuration, but:\n" + message;
     message.pop_back();
     throw CliError{message};

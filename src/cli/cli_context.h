@@ -4,11 +4,12 @@
 
 #include "device/device_session.h"
 #include "device/hid_link.h"
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "device/sim/sim_mouse.h"
 #include "device/trace.h"
 #include "platform/data_dir.h"
-#include "platform/folder_lock.h"
+#include "control/workspace.h"
+#include "lang/failure_texts.h"
 
 #include <CLI/CLI.hpp>
 
@@ -94,13 +95,16 @@ public:
     // command's reads and writes of the files are not mixed with another
     // program's; throws CliError when another program keeps it too long.
     void lockDataFolder();
+    // The data folder's files, in the system language; every command that
+    // reads, saves or applies them goes through it.
+    Workspace& workspace();
     bool discovered() const { return m_discovered; }
 
     ~CliContext();
 
 private:
     std::optional<DataDir> m_dataDir;
-    std::unique_ptr<FolderLock> m_lock;
+    std::unique_ptr<Workspace> m_workspace;
     StderrReporter m_reporter;
     StdoutTrace m_trace;
     PrintingStatus m_status;
@@ -112,21 +116,18 @@ private:
     bool m_discovered = false;
 };
 
-// The simulated mouse remembers what it was sent in this file of the data folder.
-inline constexpr const char* kSimMemoryFile = "simulated-mouse.bin";
 
-class ConfigStore;
-struct ApplyOutcome;
+// The failure as varcelctl prints it, in the system language, with what it
+// means for the user's files after it.
+CliError cliError(const Failure& failure, const LangText& consequence, int exitCode = 1);
+CliError cliError(const Failure& failure, int exitCode = 1);
+// Returns when there is no problem; throws it otherwise.
+void throwIf(const Problem& problem, const LangText& consequence);
+void throwIf(const Problem& problem);
 
 // Throws the CliError that says what an apply left undone; returns when all
 // of it happened.
-void throwUnlessApplied(const ApplyOutcome& outcome, const ConfigStore& store, const std::filesystem::path& strIni);
-
-// A save writes the first-run flag 1 into config.bin. The window has always
-// set the default labels by then (its key page's first display does); so does
-// a command that saves while the flag is still 0. Throws CliError when str.ini
-// cannot be read or written.
-void writeFirstRunLabels(CliContext& context, const ConfigStore& store);
+void throwUnlessApplied(const ApplyReport& report);
 
 // One function per command group adds its subcommands.
 void addDeviceCommands(CLI::App& app, CliContext& context);

@@ -2,7 +2,7 @@
 // does) and labels (the 24 button labels of str.ini).
 #include "buttons/button_model.h"
 #include "buttons/dialog_models.h"
-#include "buttons/key_tables.h"
+#include "keys/key_tables.h"
 #include "buttons/labels_file.h"
 #include "cli/cli_context.h"
 #include "cli/cmd_buttons.h"
@@ -16,6 +16,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
+#include "platform/data_files.h"
 
 #include <iomanip>
 #include <iostream>
@@ -25,7 +26,6 @@ namespace varcel {
 
 namespace {
 
-constexpr const char* kMacroFileName = "record.ini";
 
 struct ButtonRequest {
     std::string layer;
@@ -309,24 +309,16 @@ int assignButton(CliContext& context, const ButtonRequest& request)
         if (!isValidUtf8(arg))
             throw CliError{"\"" + shown(arg) + "\" is not UTF-8 text; nothing was saved", 2};
 
-    const DataDir& dir = context.dataDir();
+    Workspace& workspace = context.workspace();
     context.lockDataFolder();
-    ConfigStore store(dir.path, context.reporter());
-    if (!store.load())
-        throw CliError{store.problem().empty() ? "no usable " + std::string(kConfigFileName) + " in " +
-                                                     dir.path.string() + " (the program never creates it)"
-                                               : store.problem() + "; nothing was saved"};
-    const Language language = systemLanguage();
-    const auto strIni = dir.path / kLabelsFileName;
-    ButtonLabels labels{};
-    SkinSettings skin;
-    if (const FileResult read = readLabels(strIni, language, labels, skin); !read)
-        throw CliError{read.error + "; nothing was saved"};
-
+    throwIf(workspace.loadConfig(), text::kNothingSaved);
+    throwIf(workspace.loadLabels(), text::kNothingSaved);
+    const Language language = workspace.language();
+    ConfigStore& store = workspace.config();
+    ButtonLabels& labels = workspace.labels();
     ButtonModel model(store.working(), labels, language, context.reporter());
     // Opening the key page on a first run sets the default labels.
-    if (store.firstRunFlag() == 0)
-        model.setFirstRunLabels();
+    workspace.setFirstRunLabels();
 
     // As the user would: choose the layer with its mode button, open the
     // button's list, pick the row. The shown layer goes back afterwards: the
@@ -356,13 +348,8 @@ int assignButton(CliContext& context, const ButtonRequest& request)
         if (!isStorableIniText(label))
             throw CliError{"a label holds a line break or text that is not UTF-8; nothing was saved", 2};
 
-    std::string labelsError;
-    const auto saveLabels = [&] {
-        const FileResult written = writeLabels(strIni, language, labels);
-        labelsError = written.error;
-        return static_cast<bool>(written);
-    };
     const ButtonCode code = encodeButton(store.working(), layer, slot);
+    const auto strIni = workspace.labelsPath();
     auto describe = [&](bool sent) {
         std::cout << layerName(layer) << ", button " << request.number << ": " << model.label(layer, slot)
                   << "\n  button code " << hexBytes(code) << "\n  saved " << store.path().string() << " and "
@@ -370,30 +357,13 @@ int assignButton(CliContext& context, const ButtonRequest& request)
                   << "\n";
     };
     if (request.apply) {
-        HidLink& link = context.connect();
-        DeviceCommands& commands = context.session().commands();
-        // The window learns the sensor type when it first builds the key page,
-        // before any Apply; the DPI codes sent depend on it.
-        commands.exchangeSensorRecord();
-        const ApplyOutcome outcome = applyAndSave(link, commands, store, saveLabels);
-        if (!outcome.ran)
-            throw CliError{uiString(language, UiString::MouseNotDetected)};
-        if (!labelsError.empty())
-            std::cerr << "varcelctl: " << labelsError << '\n';
-        throwUnlessApplied(outcome, store, strIni);
+        context.connect();
+        throwUnlessApplied(workspace.apply(context.session()));
         describe(true);
         return 0;
     }
-    // Both files or neither: config.bin goes back as it was when str.ini
-    // cannot take the labels.
-    const FileRead oldConfig = readRegularFile(store.path(), kConfigFileSize);
-    if (!store.save())
-        throw CliError{"could not save " + store.path().string() + "; nothing was changed"};
-    if (!saveLabels()) {
-        if (oldConfig.ok())
-            replaceFileAtomically(store.path(), oldConfig.bytes.data(), oldConfig.bytes.size());
-        throw CliError{labelsError + "; " + store.path().string() + " was left as it was"};
-    }
+    // Both files or neither.
+    throwIf(workspace.save(kSaveConfig | kSaveLabels), text::kNothingSaved);
     describe(false);
     return 0;
 }

@@ -1,6 +1,6 @@
 // Commands about the mouse and the stored configuration: status, show.
 #include "cli/cli_context.h"
-#include "cli/image_json.h"
+#include "control/image_json.h"
 #include "device/config_store.h"
 
 #include <iostream>

@@ -3,7 +3,7 @@
 // blocks go to config.bin and reach the mouse with the next apply.
 #include "cli/cmd_macros.h"
 
-#include "buttons/key_tables.h"
+#include "keys/key_tables.h"
 #include "buttons/labels_file.h"
 #include "cli/cli_context.h"
 #include "device/config_store.h"
@@ -15,6 +15,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
+#include "platform/data_files.h"
 
 #include <cstdio>
 #include <iostream>
@@ -31,17 +32,19 @@ const char* kEntryHelp =
     "  \"L-Button Click\"     a press and a release (also R-Button, M-Button)\n"
     "  \"N ms\"               the pause after the last event, N from 50 to 10000";
 
-// One page session over the data folder's files.
+// One page session over the data folder's files. The page's saves of
+// record.ini are held and written with config.bin, both or neither.
 struct Session {
     explicit Session(CliContext& cli)
-        : context(cli), macros(cli.dataDir().path / MacroStore::kFileName),
-          config(cli.dataDir().path, cli.reporter()),
+        : context(cli), workspace(cli.workspace()), macros(workspace.macros()), config(workspace.config()),
           page(macros, config.working(), systemLanguage(), cli.reporter())
     {
+        macros.holdChanges();
     }
     CliContext& context;
-    MacroStore macros;
-    ConfigStore config;
+    Workspace& workspace;
+    MacroStore& macros;
+    ConfigStore& config;
     MacroPage page;
 };
 
@@ -52,20 +55,10 @@ std::unique_ptr<Session> openPage(CliContext& context, bool needConfig)
 {
     context.lockDataFolder();
     auto session = std::make_unique<Session>(context);
-    if (const std::string problem = session->macros.problem(); !problem.empty())
-        throw CliError{problem + "; nothing was changed"};
-    const bool loaded = session->config.load();
-    if (!session->config.problem().empty())
-        throw CliError{session->config.problem() + "; nothing was changed"};
-    if (needConfig && !loaded)
-        throw CliError{"no usable " + std::string(kConfigFileName) + " in " + context.dataDir().path.string() +
-                       " (the program never creates it)"};
-    if (needConfig) {
-        const auto strIni = context.dataDir().path / kLabelsFileName;
-        if (const FileRead labels = readRegularFile(strIni);
-            !labels.ok() && labels.status != FileRead::Status::Missing)
-            throw CliError{fileProblem(strIni, labels) + "; nothing was changed"};
-    }
+    throwIf(session->workspace.checkMacros(), text::kNothingChanged);
+    throwIf(session->workspace.loadConfig(needConfig), text::kNothingChanged);
+    if (needConfig)
+        throwIf(session->workspace.loadLabels(), text::kNothingChanged);
     session->page.build();
     return session;
 }
@@ -102,40 +95,27 @@ void printBlock(std::span<const std::uint8_t, kMacroBlockSize> block)
     }
 }
 
-void saveConfig(Session& session)
+// Writes what the page changed: config.bin (with the first-run labels, as
+// the window's first key page writes them) and record.ini when asked, in one
+// transaction.
+void saveFiles(Session& session, unsigned files)
 {
-    writeFirstRunLabels(session.context, session.config);
-    if (!session.config.save())
-        throw CliError{"could not save " + session.config.path().string()};
+    if ((files & kSaveConfig) && session.workspace.setFirstRunLabels())
+        files |= kSaveLabels;
+    throwIf(session.workspace.save(files), text::kNothingChanged);
 }
 
 // The name by value: it may come from the page's list, which is rebuilt here.
-// record.ini and config.bin change together or not at all: when config.bin
-// cannot be saved, record.ini goes back to what it was.
 void confirmAndSave(Session& session, std::string name)
 {
-    const auto& recordIni = session.macros.path();
-    const FileRead before = readRegularFile(recordIni);
-    const auto restore = [&] {
-        std::error_code ec;
-        if (before.ok())
-            replaceFileAtomically(recordIni, before.bytes.data(), before.bytes.size());
-        else if (before.status == FileRead::Status::Missing)
-            std::filesystem::remove(recordIni, ec);
-    };
-    try {
-        if (!session.page.confirm())
-            throw CliError{"macro \"" + name + "\" was not saved"};
-        // The page shown again, with the macro selected: a new macro's loop
-        // count of 0 is corrected to 1 there, as the window does when the
-        // user looks.
-        session.page.build();
-        selectByName(session.page, name);
-        saveConfig(session);
-    } catch (...) {
-        restore();
-        throw;
-    }
+    if (!session.page.confirm())
+        throw CliError{"macro \"" + name + "\" was not saved"};
+    // The page shown again, with the macro selected: a new macro's loop
+    // count of 0 is corrected to 1 there, as the window does when the
+    // user looks.
+    session.page.build();
+    selectByName(session.page, name);
+    saveFiles(session, kSaveConfig | kSaveMacros);
     const auto names = session.macros.list();
     std::size_t number = 0;
     for (std::size_t i = 0; i < names.size(); ++i)
@@ -301,6 +281,7 @@ int remove(CliContext& context, const std::string& name)
     page.deleteMacro();
     if (page.macros().size() == before)
         throw CliError{"macro \"" + shownName + "\" was not deleted"};
+    saveFiles(*session, kSaveMacros);
     std::cout << "Deleted \"" << shownName << "\" from " << session->macros.path().string()
               << ". The macros after it moved up one number; their blocks in config.bin are rebuilt by the "
                  "next \"varcelctl macro confirm\".\n";
@@ -330,7 +311,7 @@ int loop(CliContext& context, const std::string& name, const std::string& countT
     if (number == 0)
         throw CliError{"macro \"" + name + "\" lies past the twelfth block; the mouse has no loop count for it"};
     page.setLoopText(countText);
-    saveConfig(*session);
+    saveFiles(*session, kSaveConfig);
     std::cout << "Macro " << number << " \"" << page.macros()[static_cast<std::size_t>(page.selectedMacro())]
               << "\" loops " << loopCount(session->config.working(), number) << " times; saved "
               << session->config.path().string() << '\n';

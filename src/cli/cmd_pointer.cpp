@@ -4,7 +4,7 @@
 // gives the desktop what config.bin holds, like the pointer step of OK.
 #include "cli/cmd_pointer.h"
 
-#include "app/pointer_page.h"
+#include "control/pointer_page.h"
 #include "cli/cli_context.h"
 #include "device/config_store.h"
 #include "lang/ui_strings.h"
@@ -19,27 +19,28 @@ namespace {
 
 struct PointerSession {
     explicit PointerSession(CliContext& cli)
-        : context(cli), config(cli.dataDir().path, cli.reporter()), desktop(pickPointerSettings(cli.dataDir().path)),
-          page(config.working(), *desktop, cli.reporter())
+        : context(cli), workspace(cli.workspace()), config(workspace.config()),
+          desktop(pickPointerSettings(cli.dataDir().path)), page(config.working(), *desktop, cli.reporter())
     {
         // Read, change and save config.bin without another program's save between.
         cli.lockDataFolder();
-        if (!config.load())
-            throw CliError{!config.problem().empty() ? config.problem() + "; nothing was changed"
-                                                     : "no usable " + std::string(kConfigFileName) + " in " +
-                                                           cli.dataDir().path.string() + " (the program never creates it)"};
+        throwIf(workspace.loadConfig(), text::kNothingChanged);
     }
     CliContext& context;
-    ConfigStore config;
+    Workspace& workspace;
+    ConfigStore& config;
     std::unique_ptr<PointerSettings> desktop;
     PointerPage page;
 };
 
+// config.bin, with the first-run labels as the window's first key page
+// writes them.
 void save(PointerSession& session)
 {
-    writeFirstRunLabels(session.context, session.config);
-    if (!session.config.save())
-        throw CliError{"could not save " + session.config.path().string()};
+    Workspace& workspace = session.workspace;
+    throwIf(workspace.loadLabels(), text::kNothingSaved);
+    const bool firstRun = workspace.setFirstRunLabels();
+    throwIf(workspace.save(firstRun ? kSaveConfig | kSaveLabels : kSaveConfig), text::kNothingSaved);
 }
 
 // Failures were printed as they came; the exit status says there were some.

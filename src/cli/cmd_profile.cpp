@@ -3,13 +3,14 @@
 #include "cli/cmd_profile.h"
 
 #include "cli/cli_context.h"
-#include "cli/profile.h"
+#include "control/profile.h"
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
 
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 namespace varcel {
 
@@ -18,12 +19,10 @@ namespace {
 int exportProfile(CliContext& context, const std::string& file)
 {
     context.lockDataFolder();
-    Profile profile;
-    try {
-        profile = readProfile(context.dataDir().path);
-    } catch (const std::runtime_error& e) {
-        throw CliError{e.what()};
-    }
+    Problem problem;
+    const std::optional<Profile> read = context.workspace().exportProfile(problem);
+    throwIf(problem);
+    const Profile& profile = *read;
     if (profile.macros.size() > kMacroCount)
         std::cerr << "varcelctl: note: record.ini holds " << profile.macros.size() << " macros, more than the mouse's "
                   << kMacroCount << " blocks; import refuses such a profile until the extra macros are deleted\n";
@@ -44,19 +43,19 @@ int importProfile(CliContext& context, const std::string& file, bool andApply)
     const FileRead read = readRegularFile(file, std::size_t{16} << 20);
     if (!read.ok())
         throw CliError{fileProblem(file, read), 2};
-    std::vector<ProfileProblem> problems;
-    const Profile profile = profileFromText(read.bytes, problems);
-    if (!problems.empty()) {
-        for (const ProfileProblem& problem : problems)
-            std::cerr << file << ": " << problem.path << " " << problem.message << "\n";
+    Workspace& workspace = context.workspace();
+    Problem problem;
+    const std::optional<Profile> profile = workspace.readProfileText(read.bytes, problem);
+    if (!profile) {
+        // Every problem on a line of its own, after the file's name, as a
+        // compiler names a source file.
+        std::istringstream lines(problem->detail);
+        for (std::string line; std::getline(lines, line);)
+            std::cerr << file << ": " << line << "\n";
         throw CliError{"the profile was not imported; nothing was changed", 2};
     }
     context.lockDataFolder();
-    try {
-        writeProfile(context.dataDir().path, profile);
-    } catch (const std::runtime_error& e) {
-        throw CliError{e.what()};
-    }
+    throwIf(workspace.importProfile(*profile), text::kNothingChanged);
     std::cout << "Imported " << file << " into " << context.dataDir().path.string() << "\n";
     return andApply ? applyConfiguration(context) : 0;
 }

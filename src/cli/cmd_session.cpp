@@ -1,14 +1,13 @@
 // Commands that talk to the mouse: apply, sensor, device, watch, and sim
 // (the simulated mouse's remote control).
-#include "buttons/labels_file.h"
 #include "cli/cli_context.h"
-#include "cli/image_json.h"
-#include "device/apply_sequence.h"
+#include "control/image_json.h"
 #include "device/config_store.h"
 #include "device/hidraw/udev_hotplug.h"
 #include "device/sim/sim_control.h"
 #include "device/sim/sim_hotplug.h"
 #include "lang/language.h"
+#include "platform/data_files.h"
 
 #include <cerrno>
 #include <csignal>
@@ -24,26 +23,14 @@ namespace {
 
 int apply(CliContext& context)
 {
-    const auto& dir = context.dataDir().path;
+    Workspace& workspace = context.workspace();
     context.lockDataFolder();
-    ConfigStore store(dir, context.reporter());
-    if (!store.load())
-        throw CliError{store.problem().empty() ? "no usable config.bin in " + dir.string() : store.problem()};
-    const Language language = systemLanguage();
-    writeFirstRunLabels(context, store);
-    ButtonLabels labels;
-    SkinSettings skin;
-    if (const FileResult read = readLabels(dir / kLabelsFileName, language, labels, skin); !read)
-        throw CliError{read.error + "; nothing was sent or saved"};
-
-    HidLink& link = context.connect();
-    DeviceCommands& commands = context.session().commands();
-    // The DPI codes depend on the sensor, as on the key page's first display.
-    commands.exchangeSensorRecord();
-    const ApplyOutcome outcome =
-        applyAndSave(link, commands, store, [&] { return writeLabels(dir / kLabelsFileName, language, labels); });
-    throwUnlessApplied(outcome, store, dir / kLabelsFileName);
-    std::cout << "Applied " << store.path().string() << " to the mouse.\n";
+    throwIf(workspace.loadConfig(), text::kNothingSentOrSaved);
+    throwIf(workspace.loadLabels(), text::kNothingSentOrSaved);
+    workspace.setFirstRunLabels();
+    context.connect();
+    throwUnlessApplied(workspace.apply(context.session()));
+    std::cout << "Applied " << workspace.config().path().string() << " to the mouse.\n";
     return 0;
 }
 
@@ -94,7 +81,7 @@ int device(CliContext& context)
     if (SimMouse* sim = (context.backend(), context.sim())) {
         const SimMemory m = sim->memory();
         std::cout << "Simulated mouse (" << (sim->plugged() ? "plugged in" : "unplugged") << "), memory in "
-                  << (context.dataDir().path / kSimMemoryFile).string() << "\n";
+                  << (context.dataDir().path / kSimMemoryFileName).string() << "\n";
         std::cout << "Report rate code: " << int(m.reportRate) << "\n";
         printSensor({m.sensor[0], m.sensor[1], m.sensor[2], m.sensor[3]});
         std::cout << "RGB effect: " << hexBytes(m.rgbEffect) << "\n";

@@ -4,10 +4,9 @@
 // is refused with the values they do hold, and nothing is saved.
 #include "cli/cmd_settings.h"
 
-#include "buttons/key_page_settings.h"
+#include "settings/key_page_settings.h"
 #include "buttons/labels_file.h"
 #include "cli/cli_context.h"
-#include "device/apply_sequence.h"
 #include "device/config_store.h"
 #include "device/device_commands.h"
 #include "lang/ui_strings.h"
@@ -75,27 +74,21 @@ std::optional<bool> onOff(const std::string& text)
 // config.bin, its model, and what the command does with them.
 class SettingsEdit {
 public:
-    SettingsEdit(CliContext& context, bool apply) : m_context(context), m_apply(apply), m_store(dir(), context.reporter())
+    SettingsEdit(CliContext& context, bool apply) : m_context(context), m_apply(apply), m_workspace(context.workspace())
     {
         // Read, change and save config.bin without another program's save between.
         m_context.lockDataFolder();
-        if (!m_store.load())
-            throw CliError{!m_store.problem().empty() ? m_store.problem() + "; nothing was changed"
-                                                      : "no usable " + std::string(kConfigFileName) + " in " +
-                                                            dir().string() + " (the program never creates it)"};
+        throwIf(m_workspace.loadConfig(), text::kNothingSaved);
         if (m_apply) {
             // As the key page's first display does: the mouse's sensor type
             // chooses the DPI list before anything is read or sent.
             m_context.connect();
-            const auto sensor = m_context.session().commands().exchangeSensorRecord();
-            if (!sensor)
-                throw CliError{"the mouse did not answer the read of its sensor record; nothing was sent or saved"};
-            m_sensorType = sensor->type;
+            m_sensorType = m_workspace.learnSensor(m_context.session());
         }
     }
 
     KeyPageSettings& model() { return m_model; }
-    const ConfigImage& image() const { return m_store.working(); }
+    const ConfigImage& image() const { return m_workspace.config().working(); }
 
     // The DPI list holds the mouse's values. Without --apply, the mouse is
     // asked when it is there (a read only); without one, the list of sensor
@@ -103,13 +96,15 @@ public:
     // Returns whether the mouse told it.
     bool learnSensorType(bool quiet)
     {
-        if (m_apply)
+        if (m_apply && m_context.session().commands().sensorKnown())
             return true;
-        HidLink& link = m_context.connect(false);
-        if (link.ready()) {
-            if (const auto sensor = m_context.session().commands().readSensorRecord()) {
-                m_sensorType = sensor->type;
-                return true;
+        if (!m_apply) {
+            HidLink& link = m_context.connect(false);
+            if (link.ready()) {
+                if (const auto sensor = m_context.session().commands().readSensorRecord()) {
+                    m_sensorType = sensor->type;
+                    return true;
+                }
             }
         }
         if (!quiet)
@@ -122,35 +117,23 @@ public:
     // writes them) or, with --apply, sends and saves as Apply does.
     std::string save()
     {
+        throwIf(m_workspace.loadLabels(), text::kNothingSaved);
+        const bool firstRun = m_workspace.setFirstRunLabels();
+        const std::string path = m_workspace.config().path().string();
         if (!m_apply) {
-            writeFirstRunLabels(m_context, m_store);
-            if (!m_store.save())
-                throw CliError{"could not save " + m_store.path().string()};
-            return "saved " + m_store.path().string();
+            throwIf(m_workspace.save(firstRun ? kSaveConfig | kSaveLabels : kSaveConfig), text::kNothingSaved);
+            return "saved " + path;
         }
-        const Language language = systemLanguage();
-        const auto strIni = dir() / kLabelsFileName;
-        writeFirstRunLabels(m_context, m_store);
-        ButtonLabels labels{};
-        SkinSettings skin;
-        readLabels(strIni, language, labels, skin);
-        HidLink& link = m_context.connect();
-        const ApplyOutcome outcome = applyAndSave(link, m_context.session().commands(), m_store,
-                                                  [&] { return writeLabels(strIni, language, labels); });
-        if (!outcome.ran)
-            throw CliError{uiString(language, UiString::MouseNotDetected)};
-        throwUnlessApplied(outcome, m_store, strIni);
-        return "saved " + m_store.path().string() + "; sent to the mouse";
+        throwUnlessApplied(m_workspace.apply(m_context.session()));
+        return "saved " + path + "; sent to the mouse";
     }
 
 private:
-    const std::filesystem::path& dir() { return m_context.dataDir().path; }
-
     CliContext& m_context;
     bool m_apply;
-    ConfigStore m_store;
+    Workspace& m_workspace;
     std::uint8_t m_sensorType = 0;
-    KeyPageSettings m_model{m_store.working(), Language::English, [this] { return m_sensorType; }};
+    KeyPageSettings m_model{m_workspace.config().working(), Language::English, [this] { return m_sensorType; }};
 };
 
 void requireCount(const SettingsRequest& request, std::size_t count, const char* synopsis)

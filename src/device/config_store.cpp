@@ -1,6 +1,6 @@
 #include "device/config_store.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "platform/file_read.h"
 
 #include <cstdio>

@@ -3,6 +3,7 @@
 
 #include "device/config_image.h"
 #include "platform/atomic_file.h"
+#include "platform/data_files.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -15,7 +16,6 @@ class Reporter;
 
 // config.bin: one first-run flag byte followed by the image, nothing else.
 inline constexpr std::size_t kConfigFileSize = 1 + kImageSize;
-inline constexpr const char* kConfigFileName = "config.bin";
 
 class ConfigStore {
 public:

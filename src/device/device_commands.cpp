@@ -419,6 +419,7 @@ std::optional<SensorRecord> DeviceCommands::exchangeSensorRecord()
     // A record the mouse did not send is not written back: zeros would
     // overwrite its sensor settings.
     m_sensorUnknown = !record;
+    m_sensorKnown = record.has_value();
     if (!record)
         return std::nullopt;
     m_sensor = *record;

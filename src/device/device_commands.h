@@ -94,6 +94,9 @@ public:
     // True when the last sensor exchange found no answer: the DPI codes of
     // the mouse's sensor are then not known, and an apply does not send them.
     bool sensorUnknown() const { return m_sensorUnknown; }
+    // True once the mouse has answered a sensor exchange on this connection,
+    // until an exchange finds no answer.
+    bool sensorKnown() const { return m_sensorKnown; }
     const DeviceMirror& mirror() const { return m_mirror; }
     const SensorRecord& sensorRecord() const { return m_sensor; }
 
@@ -127,6 +130,7 @@ private:
     SensorRecord m_sensor;
     std::uint8_t m_sensorType = 0;
     bool m_sensorUnknown = false;
+    bool m_sensorKnown = false;
     TraceSink* m_trace = nullptr;
 };
 

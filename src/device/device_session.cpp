@@ -1,6 +1,6 @@
 #include "device/device_session.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "device/trace.h"
 
 #include <array>

@@ -6,7 +6,7 @@
 // Recording", "Macro name is blank", …) are rows of the UI string table
 // (lang/ui_strings.h) with the same three columns; the row texts of the
 // multimedia, application-key and fire-key lists and the modifier list are
-// in the key tables (buttons/key_tables.h).
+// in the key tables (keys/key_tables.h).
 #pragma once
 
 #include "lang/language.h"

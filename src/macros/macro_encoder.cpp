@@ -1,6 +1,6 @@
 #include "macros/macro_encoder.h"
 
-#include "buttons/key_tables.h"
+#include "keys/key_tables.h"
 #include "macros/macro_entry.h"
 #include "macros/macro_store.h"
 

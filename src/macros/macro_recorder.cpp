@@ -1,6 +1,6 @@
 #include "macros/macro_recorder.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "macros/macro_entry.h"

@@ -93,6 +93,8 @@ std::vector<std::string> MacroStore::entriesOf(const IniFile& ini, std::string_v
 
 IniFile MacroStore::read() const
 {
+    if (m_held)
+        return *m_held;
     return IniFile::read(m_path).file;
 }
 
@@ -126,7 +128,7 @@ FileResult MacroStore::save(std::string_view name, const std::vector<std::string
         return {"a macro holds at most " + std::to_string(kMostEntries) + " entries"};
     // One read and one atomic replace: a crash part-way never leaves the
     // macro half written, which would lose its tail.
-    return updateIniFile(m_path, [&](IniFile& ini) {
+    return change([&](IniFile& ini) {
         std::vector<std::pair<std::string, std::string>> keys;
         keys.reserve(entries.size() + 1);
         keys.emplace_back(kItemCountKey, std::to_string(entries.size()));
@@ -139,7 +141,32 @@ FileResult MacroStore::save(std::string_view name, const std::vector<std::string
 
 FileResult MacroStore::remove(std::string_view name) const
 {
-    return updateIniFile(m_path, [&](IniFile& ini) { return ini.removeSection(name); });
+    return change([&](IniFile& ini) { return ini.removeSection(name); });
+}
+
+FileResult MacroStore::change(const std::function<bool(IniFile&)>& edit) const
+{
+    if (!m_holding)
+        return updateIniFile(m_path, edit);
+    if (!m_held) {
+        IniRead read = IniFile::read(m_path);
+        if (!read.mayReplace())
+            return {read.problem + "; it was not written"};
+        m_held = std::make_shared<IniFile>(std::move(read.file));
+    }
+    IniFile edited = *m_held;
+    edit(edited);
+    if (edited.refused())
+        return {m_path.string() + ": a name or value holds a line break or text that is not UTF-8; nothing was written"};
+    *m_held = std::move(edited);
+    return {};
+}
+
+std::optional<std::string> MacroStore::heldBytes() const
+{
+    if (!m_held)
+        return std::nullopt;
+    return m_held->toBytes();
 }
 
 } // namespace varcel

@@ -7,11 +7,15 @@
 // is an empty store, and the first save creates it.
 #pragma once
 
+#include "platform/data_files.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +32,6 @@ struct StoredMacro {
 
 class MacroStore {
 public:
-    static constexpr const char* kFileName = "record.ini";
     static constexpr const char* kItemCountKey = "ItemCount";
 
     explicit MacroStore(std::filesystem::path file) : m_path(std::move(file)) {}
@@ -77,12 +80,23 @@ public:
     // Removes the macro's section; the macros after it move up one number.
     FileResult remove(std::string_view name) const;
 
+    // From now on saves and removals change a copy held in memory, which
+    // every read sees, instead of the file: the caller writes it together
+    // with the other files it changes (heldBytes), then lets go of it.
+    void holdChanges() { m_holding = true; }
+    // The file as the held changes make it; nothing when none were made.
+    std::optional<std::string> heldBytes() const;
+    void dropHeldChanges() { m_held.reset(); }
+
 private:
     IniFile read() const;
+    FileResult change(const std::function<bool(IniFile&)>& edit) const;
     static std::vector<std::string> listOf(const IniFile& ini);
     static std::vector<std::string> entriesOf(const IniFile& ini, std::string_view name);
 
     std::filesystem::path m_path;
+    bool m_holding = false;
+    mutable std::shared_ptr<IniFile> m_held;
 };
 
 } // namespace varcel

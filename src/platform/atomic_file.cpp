@@ -10,24 +10,14 @@
 
 namespace varcel {
 
-int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
-                          const std::function<bool()>& beforeReplace)
+int writeTemporaryBeside(const std::filesystem::path& target, const void* data, std::size_t size, std::string& temp)
 {
-    // A link (users keep these files in synced folders) stays a link: the file
-    // it names is the one replaced, in its own folder.
-    const std::filesystem::path target = resolveFileLinks(path);
     std::filesystem::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
-    // Held while the temporary file exists, so that whoever cleans up after
-    // a killed save never takes this one for a leftover.
-    FolderLock lock(folder);
-    if (!lock.held())
-        return EWOULDBLOCK;
-
     // The temporary file lives beside the target so the rename never crosses
     // a file system, and carries the target's permissions.
-    std::string temp = (folder / temporaryPatternFor(target.filename().string())).string();
+    temp = (folder / temporaryPatternFor(target.filename().string())).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return errno;
@@ -54,6 +44,30 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
+    if (error != 0)
+        ::unlink(temp.c_str());
+    return error;
+}
+
+int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
+                          const std::function<bool()>& beforeReplace)
+{
+    // A link (users keep these files in synced folders) stays a link: the file
+    // it names is the one replaced, in its own folder.
+    const std::filesystem::path target = resolveFileLinks(path);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    // Held while the temporary file exists, so that whoever cleans up after
+    // a killed save never takes this one for a leftover.
+    FolderLock lock(folder);
+    if (!lock.held())
+        return EWOULDBLOCK;
+
+    std::string temp;
+    int error = writeTemporaryBeside(target, data, size, temp);
+    if (error != 0)
+        return error;
     if (error == 0 && beforeReplace && !beforeReplace())
         error = ECANCELED;
     if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0)

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 namespace varcel {
 
@@ -15,5 +16,12 @@ namespace varcel {
 // the write just before the rename (with ECANCELED).
 int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
                           const std::function<bool()>& beforeReplace = {});
+
+// Writes bytes to a new temporary file beside `target` (no links followed),
+// with the target's permissions, synced to disk; `temp` gets its path. Returns
+// 0 or the errno of the step that failed, with nothing left behind. The
+// caller holds the lock of the target's folder until the file is renamed or
+// removed.
+int writeTemporaryBeside(const std::filesystem::path& target, const void* data, std::size_t size, std::string& temp);
 
 } // namespace varcel

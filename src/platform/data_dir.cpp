@@ -1,6 +1,7 @@
 #include "platform/data_dir.h"
 
 #include "platform/folder_lock.h"
+#include "platform/data_files.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -46,7 +47,7 @@ void seedFrom(const fs::path& defaults, const fs::path& target)
 {
     std::error_code ec;
     fs::create_directories(target, ec);
-    for (const char* name : {"config.bin", "str.ini", "record.ini"}) {
+    for (const char* name : {kConfigFileName, kLabelsFileName, kMacroFileName}) {
         const fs::path from = defaults / name;
         if (fs::exists(from, ec) && !fs::exists(target / name, ec))
             fs::copy_file(from, target / name, ec);
@@ -61,7 +62,7 @@ DataDir chooseDataDir(const std::optional<fs::path>& override, const fs::path& i
     if (const char* env = std::getenv("VARCEL_DATA_DIR"); env && *env)
         return {fs::absolute(env, ec), DataDir::Source::Override};
     const fs::path exeDir = executableDir();
-    if (fs::is_regular_file(exeDir / "config.bin", ec))
+    if (fs::is_regular_file(exeDir / kConfigFileName, ec))
         return {exeDir, DataDir::Source::Portable};
     const fs::path user = userConfigDir();
     seedFrom(installedDefaults, user);

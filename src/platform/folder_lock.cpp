@@ -1,4 +1,6 @@
 #include "platform/folder_lock.h"
+#include "platform/data_files.h"
+#include "platform/file_transaction.h"
 
 #include <cerrno>
 #include <cstring>
@@ -135,8 +137,12 @@ FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::millise
         m_error = where.string() + ": another Varcel program is saving there; try again";
         return;
     }
-    if (locked)
+    if (locked) {
+        // A save stopped after its journal is finished first: its new files
+        // would otherwise be taken for leftovers.
+        finishInterruptedSave(where);
         removeLeftoverTemporaries(where);
+    }
     std::lock_guard guard(registryMutex());
     registry()[m_key] = Held{fd, 1};
     m_held = true;
@@ -179,7 +185,7 @@ void tidyDataFolder(const std::filesystem::path& folder)
     {
         FolderLock lock(folder, std::chrono::milliseconds(0));
     }
-    for (const char* name : {"config.bin", "record.ini", "str.ini", "simulated-mouse.bin"}) {
+    for (const char* name : {kConfigFileName, kMacroFileName, kLabelsFileName, kSimMemoryFileName}) {
         const std::filesystem::path file = folder / name;
         const std::filesystem::path target = resolveFileLinks(file);
         if (target != file) {

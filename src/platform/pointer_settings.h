@@ -72,7 +72,6 @@ public:
 // reads as the defaults: parameters {6, 10, 1}, speed 10, 3 lines, 500 ms.
 class StoredPointerSettings : public PointerSettings {
 public:
-    static constexpr const char* kFileName = "pointer.ini";
 
     explicit StoredPointerSettings(std::filesystem::path file) : m_path(std::move(file)) {}
 

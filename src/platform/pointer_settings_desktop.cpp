@@ -4,6 +4,7 @@
 #include "platform/pointer_settings.h"
 
 #include "platform/atomic_file.h"
+#include "platform/data_files.h"
 
 #define G_SETTINGS_ENABLE_BACKEND
 #include <gio/gio.h>
@@ -324,7 +325,7 @@ std::unique_ptr<PointerSettings> makeKdePointerSettings(std::filesystem::path kd
 
 std::unique_ptr<PointerSettings> pickPointerSettings(const std::filesystem::path& dataDir)
 {
-    auto stored = std::make_unique<StoredPointerSettings>(dataDir / StoredPointerSettings::kFileName);
+    auto stored = std::make_unique<StoredPointerSettings>(dataDir / kPointerStoreFileName);
     const char* chosen = std::getenv("VARCEL_POINTER_SETTINGS");
     const std::string_view choice = chosen ? chosen : "";
     if (choice == "stored")

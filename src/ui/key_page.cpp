@@ -10,6 +10,7 @@
 #include "ui/dialogs/single_dialog.h"
 #include "ui/dialogs/windows_dialog.h"
 #include "ui/main_window.h"
+#include "platform/data_files.h"
 
 #include <QColorDialog>
 #include <QPainter>
@@ -40,7 +41,7 @@ void KeyPage::setUpParameterDialogs()
     dialogs.comboKey = [&w] { return CComboDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
     dialogs.macroKey = [&w] {
         // The macros as record.ini holds them now, in its order.
-        const MacroStore store(w.controller().dataDir() / MacroStore::kFileName);
+        const MacroStore store(w.controller().dataDir() / kMacroFileName);
         return CMacroDialog(store.list(), w.skin(), w.language(), w.reporter(), &w).run();
     };
 }

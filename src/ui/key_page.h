@@ -2,7 +2,7 @@
 // report rate, the DPI stages and the lighting, drawn from the working image.
 #pragma once
 
-#include "buttons/key_page_settings.h"
+#include "settings/key_page_settings.h"
 #include "ui/window_page.h"
 
 #include <QListWidget>

@@ -3,6 +3,11 @@
 # from tools/skin_art.cmake; whichever comes first defines it.
 if(NOT TARGET varcel_layout)
     add_library(varcel_layout STATIC ${CMAKE_CURRENT_LIST_DIR}/layout.cpp)
-    target_include_directories(varcel_layout PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    # Its own include root, holding only ui/: the art generator sees the
+    # layout table and nothing of the program's other folders.
+    set(root ${CMAKE_BINARY_DIR}/layers/varcel_layout)
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/ui ${root}/ui SYMBOLIC)
+    target_include_directories(varcel_layout PUBLIC ${root})
     target_compile_options(varcel_layout PRIVATE ${VARCEL_WARNINGS})
 endif()

@@ -3,8 +3,8 @@
 // the controller holds and routes clicks and the tray icon to it.
 #pragma once
 
-#include "app/main_controller.h"
-#include "device/reporter.h"
+#include "control/main_controller.h"
+#include "platform/reporter.h"
 #include "ui/layout.h"
 #include "ui/skin.h"
 

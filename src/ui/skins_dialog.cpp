@@ -1,6 +1,6 @@
 #include "ui/skins_dialog.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "lang/dialog_strings.h"
 
 #include <QColorDialog>

@@ -1,6 +1,6 @@
 #include "buttons/button_model.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 
 #include <gtest/gtest.h>
 

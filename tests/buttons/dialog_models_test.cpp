@@ -2,7 +2,7 @@
 // it. Expected bytes are the design's tables, written out here.
 #include "buttons/dialog_models.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 
 #include <gtest/gtest.h>
 

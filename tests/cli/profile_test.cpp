@@ -1,7 +1,10 @@
 // Profiles: export then import gives the same files back; a bad profile is
 // refused with the JSON path of what is wrong and leaves the data folder as
 // it was; a profile carries a configuration from one data folder to another.
-#include "cli/profile.h"
+#include "control/profile.h"
+#include "control/workspace.h"
+#include "platform/folder_lock.h"
+#include "platform/reporter.h"
 #include "device/config_store.h"
 #include "support/cli_run.h"
 
@@ -90,35 +93,55 @@ TEST(Profile, NamesWhatTheWindowShows)
     EXPECT_EQ(j["varcelProfile"], kProfileVersion);
 }
 
-// config.bin failing last (a full disk, say) must not leave the new macros
-// and labels beside the old configuration.
-TEST(Profile, AFailedSavePutsTheOtherFilesBack)
+// An import stopped after any step of its save (a kill, a crash, a full
+// disk) leaves, once the next program has taken the folder's lock, every old
+// file or every new one: never new macros and labels beside the old
+// configuration.
+TEST(Profile, AnImportStoppedAtAnyStepLeavesTheOldFilesOrTheNew)
 {
     for (const bool hadRecordIni : {true, false}) {
-        test::TempDir dir;
-        const std::string config(kConfigFileSize, '\x01');
-        const std::string labels = "[Skins]\nPath=Light\n[Setting-EN]\nItem1=Old\n";
-        const std::string macros = "[Old]\nItemCount=0\n";
-        test::writeBytes(dir / "config.bin", {config.begin(), config.end()});
-        test::writeBytes(dir / "str.ini", {labels.begin(), labels.end()});
-        if (hadRecordIni)
-            test::writeBytes(dir / "record.ini", {macros.begin(), macros.end()});
-        Profile profile;
-        profile.labels[2][0] = "New";
-        profile.macros.push_back({"New", {"A   Dn"}});
-        EXPECT_THROW(writeProfile(dir.path(), profile, [] { return false; }), std::runtime_error);
-        EXPECT_EQ(test::readBytes(dir / "config.bin"), std::vector<std::uint8_t>(config.begin(), config.end()));
-        EXPECT_EQ(test::readBytes(dir / "str.ini"), std::vector<std::uint8_t>(labels.begin(), labels.end()));
-        if (hadRecordIni)
-            EXPECT_EQ(test::readBytes(dir / "record.ini"), std::vector<std::uint8_t>(macros.begin(), macros.end()));
-        else
-            EXPECT_FALSE(std::filesystem::exists(dir / "record.ini"));
-
-        writeProfile(dir.path(), profile);
-        const auto written = test::readBytes(dir / "str.ini");
-        const std::string text(written.begin(), written.end());
-        EXPECT_NE(text.find("Item1=New"), std::string::npos) << text;
-        EXPECT_NE(text.find("Path=Light"), std::string::npos) << "the skin settings stay: " << text;
+        for (int stopAt = 0;; ++stopAt) {
+            test::TempDir dir;
+            const std::string config(kConfigFileSize, '\x01');
+            const std::string labels = "[Skins]\nPath=Light\n[Setting-EN]\nItem1=Old\n";
+            const std::string macros = "[Old]\nItemCount=0\n";
+            test::writeBytes(dir / "config.bin", {config.begin(), config.end()});
+            test::writeBytes(dir / "str.ini", {labels.begin(), labels.end()});
+            if (hadRecordIni)
+                test::writeBytes(dir / "record.ini", {macros.begin(), macros.end()});
+            Profile profile;
+            profile.labels[2][0] = "New";
+            profile.macros.push_back({"New", {"A   Dn"}});
+            bool stopped = false;
+            {
+                RecordingReporter reporter;
+                Workspace workspace(dir.path(), reporter, Language::English);
+                workspace.afterSaveStep = [&](int step) { return !(stopped = step == stopAt); };
+                const Problem problem = workspace.importProfile(profile);
+                EXPECT_EQ(problem.has_value(), stopped);
+            }
+            { FolderLock next(dir.path()); }
+            const auto configNow = test::readBytes(dir / "config.bin");
+            const auto labelsNow = test::readBytes(dir / "str.ini");
+            const std::string labelsText(labelsNow.begin(), labelsNow.end());
+            const bool isNew = configNow[0] == 0;
+            EXPECT_EQ(isNew, labelsText.find("Item1=New") != std::string::npos) << "stopped after step " << stopAt;
+            EXPECT_NE(labelsText.find("Path=Light"), std::string::npos) << "the skin settings stay: " << labelsText;
+            if (isNew) {
+                const auto record = test::readBytes(dir / "record.ini");
+                EXPECT_NE(std::string(record.begin(), record.end()).find("[New]"), std::string::npos);
+            } else {
+                EXPECT_EQ(configNow, std::vector<std::uint8_t>(config.begin(), config.end()));
+                EXPECT_EQ(labelsText, labels);
+                EXPECT_EQ(std::filesystem::exists(dir / "record.ini"), hadRecordIni);
+            }
+            std::size_t entries = 0;
+            for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
+                ++entries;
+            EXPECT_EQ(entries, 3u - (isNew || hadRecordIni ? 0u : 1u)) << "nothing is left behind";
+            if (!stopped)
+                break;
+        }
     }
 }
 

@@ -1,5 +1,5 @@
 #include "device/config_store.h"
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

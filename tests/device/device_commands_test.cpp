@@ -2,7 +2,7 @@
 #include "device/config_store.h"
 #include "device/device_commands.h"
 #include "device/hid_link.h"
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
 #include "device/trace.h"

@@ -1,5 +1,5 @@
 #include "device/device_session.h"
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_control.h"
 #include "device/sim/sim_hotplug.h"

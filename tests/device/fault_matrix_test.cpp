@@ -6,10 +6,10 @@
 #include "device/apply_sequence.h"
 #include "device/config_store.h"
 #include "device/device_session.h"
-#include "device/reporter.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_hotplug.h"
 #include "device/sim/sim_mouse.h"
+#include "platform/reporter.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

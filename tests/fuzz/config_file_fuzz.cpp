@@ -1,7 +1,7 @@
 // config.bin loading on arbitrary bytes: a file of the right size loads
 // byte for byte, any other is ignored, and a save writes it back exactly.
 #include "device/config_store.h"
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "fuzz/fuzz_support.h"
 
 #include <algorithm>

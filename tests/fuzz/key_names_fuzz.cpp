@@ -1,6 +1,6 @@
 // Any text as a key name, and any number as a row or key code, through the
 // key tables: a name either finds its row or none, and never reads past a table.
-#include "buttons/key_tables.h"
+#include "keys/key_tables.h"
 #include "platform/key_names.h"
 
 #include <algorithm>

@@ -5,12 +5,13 @@
 #include "fuzz/fuzz_support.h"
 #include "macros/macro_encoder.h"
 #include "macros/macro_store.h"
+#include "platform/data_files.h"
 
 using namespace varcel;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const auto path = fuzz::writeInput(MacroStore::kFileName, data, size);
+    const auto path = fuzz::writeInput(kMacroFileName, data, size);
     const MacroStore store(path);
     const auto macros = store.loadAll();
     for (const StoredMacro& macro : macros)

@@ -1,7 +1,7 @@
 // A record.ini edited by hand: junk lines, absurd numbers, more than twelve
 // sections, duplicates, long names and entries. It must load and encode
 // without touching anything outside the macro area.
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "macros/macro_encoder.h"
 #include "macros/macro_page.h"
 #include "macros/macro_store.h"

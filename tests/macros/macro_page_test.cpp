@@ -1,6 +1,6 @@
 #include "macros/macro_page.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "macros/macro_encoder.h"
 #include "macros/macro_store.h"
 #include "macro_test_support.h"

@@ -1,6 +1,6 @@
 #include "macros/macro_recorder.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "macros/macro_page.h"
 #include "macros/macro_store.h"
 #include "support/temp_dir.h"

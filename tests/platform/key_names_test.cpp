@@ -1,6 +1,6 @@
 #include "platform/key_names.h"
 
-#include "buttons/key_tables.h"
+#include "keys/key_tables.h"
 
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>

@@ -3,7 +3,7 @@
 // own key codes, and what each dialog returns is checked. Screenshots of every
 // dialog in both skins and all three languages go to build/screenshots.
 #include "dialog_test_support.h"
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "key_events.h"
 #include "lang/dialog_strings.h"
 #include "ui/dialogs/combo_dialog.h"

@@ -1,8 +1,8 @@
 // The six parameter dialogs of the key page, driven as a user drives them:
 // keys with the keyboard's own key codes, clicks where the layout table puts
 // the parts, and what the button model stores from what each returns.
-#include "buttons/key_tables.h"
-#include "device/reporter.h"
+#include "keys/key_tables.h"
+#include "platform/reporter.h"
 #include "dialog_test_support.h"
 #include "key_events.h"
 #include "lang/dialog_strings.h"

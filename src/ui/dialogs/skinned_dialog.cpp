@@ -1,6 +1,6 @@
 #include "ui/dialogs/skinned_dialog.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "lang/dialog_strings.h"
 
 #include <QLabel>

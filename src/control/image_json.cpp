@@ -1,4 +1,4 @@
-#include "cli/image_json.h"
+#include "control/image_json.h"
 
 #include "buttons/button_model.h"
 #include "device/trace.h"

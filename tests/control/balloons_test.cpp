@@ -1,4 +1,4 @@
-#include "app/balloons.h"
+#include "control/balloons.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/main_controller.h"
-#include "device/reporter.h"
+#include "control/main_controller.h"
+#include "platform/reporter.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
 #include "lang/device_messages.h"

@@ -1,4 +1,4 @@
-#include "buttons/key_page_settings.h"
+#include "settings/key_page_settings.h"
 
 #include "device/device_commands.h"
 #include "lang/ui_strings.h"

@@ -1,6 +1,6 @@
-#include "app/pointer_page.h"
+#include "control/pointer_page.h"
 
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "lang/dialog_strings.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // The pointer block of the advanced page: the mapping between the sliders and
 // the desktop's values, the first read, OK/Apply, "Default" and the messages
 // of failing queries and updates.
-#include "app/pointer_page.h"
-#include "device/reporter.h"
+#include "control/pointer_page.h"
+#include "platform/reporter.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,7 @@
 #include "device/config_image.h"
 #include "lang/language.h"
 #include "macros/macro_store.h"
+#include "platform/failure.h"
 
 #include <nlohmann/json.hpp>
 
@@ -49,14 +50,16 @@ Profile profileFromText(std::string_view text, std::vector<ProfileProblem>& prob
 // config.bin is missing or not a configuration.
 Profile readProfile(const std::filesystem::path& dataDir);
 
-// Saves a checked profile into the data folder: record.ini, the label
-// sections of str.ini (its other sections kept), then config.bin, each
-// replaced whole; when one cannot be written, the others are put back as they
-// were. config.bin must exist: the program never creates it. Throws
-// std::runtime_error naming the file that could not be written.
-// beforeConfigReplace runs just before config.bin is replaced; returning false
-// abandons that write, as a full disk would (for tests).
-void writeProfile(const std::filesystem::path& dataDir, const Profile& profile,
-                  const std::function<bool()>& beforeConfigReplace = {});
+// What a checked profile writes into the data folder: record.ini anew, the
+// label sections of str.ini (its other sections kept), and config.bin. A
+// str.ini that is there but cannot be read, or a text the files cannot
+// carry, is the problem instead.
+struct ProfileFiles {
+    std::string record;
+    std::string labels;
+    std::string config;
+    Problem problem;
+};
+ProfileFiles profileFiles(const std::filesystem::path& dataDir, const Profile& profile);
 
 } // namespace varcel

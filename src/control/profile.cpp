@@ -1,8 +1,8 @@
-#include "cli/profile.h"
+#include "control/profile.h"
 
 #include "buttons/button_model.h"
-#include "buttons/key_page_settings.h"
-#include "buttons/key_tables.h"
+#include "settings/key_page_settings.h"
+#include "keys/key_tables.h"
 #include "buttons/labels_file.h"
 #include "device/config_store.h"
 #include "lang/ui_strings.h"
@@ -12,6 +12,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
+#include "platform/data_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -702,22 +703,16 @@ Profile readProfile(const std::filesystem::path& dataDir)
             !read)
             throw std::runtime_error(read.error);
     }
-    const MacroStore macros(dataDir / MacroStore::kFileName);
+    const MacroStore macros(dataDir / kMacroFileName);
     if (const std::string problem = macros.problem(); !problem.empty())
         throw std::runtime_error(problem);
     profile.macros = macros.loadAll();
     return profile;
 }
 
-void writeProfile(const std::filesystem::path& dataDir, const Profile& profile,
-                  const std::function<bool()>& beforeConfigReplace)
+ProfileFiles profileFiles(const std::filesystem::path& dataDir, const Profile& profile)
 {
-    namespace fs = std::filesystem;
-    const auto configPath = dataDir / kConfigFileName;
-    std::error_code ec;
-    if (!fs::is_regular_file(configPath, ec))
-        throw std::runtime_error("no " + configPath.string() + " to replace (the program never creates it)");
-
+    ProfileFiles files;
     // record.ini holds nothing but the macros, so it is written anew.
     IniFile record;
     for (const StoredMacro& macro : profile.macros) {
@@ -727,49 +722,25 @@ void writeProfile(const std::filesystem::path& dataDir, const Profile& profile,
     }
     const auto strIni = dataDir / kLabelsFileName;
     IniRead labelsRead = IniFile::read(strIni);
-    if (!labelsRead.mayReplace())
-        throw std::runtime_error(labelsRead.problem + "; nothing was changed");
+    if (!labelsRead.mayReplace()) {
+        files.problem = Failure{FailureCode::FileUnreadable, strIni.string(), labelsRead.problem};
+        return files;
+    }
     IniFile& labels = labelsRead.file;
     for (int index = 0; index < kLanguageCount; ++index)
         for (std::size_t i = 0; i < kLabelCount; ++i)
             labels.setValue(labelSectionName(languageFromIndex(index)), labelKey(i),
                             profile.labels[static_cast<std::size_t>(index)][i]);
-    if (record.refused() || labels.refused())
-        throw std::runtime_error("the profile holds a text the files cannot carry; nothing was changed");
-    std::string config(kConfigFileSize, '\0');
-    config[0] = static_cast<char>(profile.firstRunFlag);
-    std::copy(profile.image.begin(), profile.image.end(), config.begin() + 1);
-
-    struct Replacement {
-        fs::path path;
-        std::string bytes;
-        std::optional<std::string> before; // nothing: the file was not there
-    };
-    std::vector<Replacement> files{{dataDir / MacroStore::kFileName, record.toBytes(), {}},
-                                   {strIni, labels.toBytes(), {}},
-                                   {configPath, config, {}}};
-    for (Replacement& file : files)
-        if (FileRead read = readDataFile(file.path); read.ok())
-            file.before = std::move(read.bytes);
-
-    // Each file is replaced whole; should one of them fail, those already
-    // replaced get their old contents back, so the folder never holds half a profile.
-    for (std::size_t n = 0; n < files.size(); ++n) {
-        const Replacement& file = files[n];
-        const bool last = n + 1 == files.size();
-        const int error = replaceFileAtomically(file.path, file.bytes.data(), file.bytes.size(),
-                                                last ? beforeConfigReplace : std::function<bool()>());
-        if (error == 0)
-            continue;
-        for (std::size_t k = 0; k < n; ++k) {
-            if (files[k].before)
-                replaceFileAtomically(files[k].path, files[k].before->data(), files[k].before->size());
-            else
-                fs::remove(files[k].path, ec);
-        }
-        throw std::runtime_error("could not write " + file.path.string() + " (" + std::strerror(error) +
-                                 "); the data folder was left as it was");
+    if (record.refused() || labels.refused()) {
+        files.problem = Failure{FailureCode::TextNotStorable, (record.refused() ? dataDir / kMacroFileName : strIni).string(), {}};
+        return files;
     }
+    files.record = record.toBytes();
+    files.labels = labels.toBytes();
+    files.config.assign(kConfigFileSize, '\0');
+    files.config[0] = static_cast<char>(profile.firstRunFlag);
+    std::copy(profile.image.begin(), profile.image.end(), files.config.begin() + 1);
+    return files;
 }
 
 } // namespace varcel

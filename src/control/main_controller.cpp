@@ -1,20 +1,23 @@
-#include "app/main_controller.h"
+#include "control/main_controller.h"
 
-#include "device/apply_sequence.h"
-#include "device/reporter.h"
+#include "platform/reporter.h"
 #include "lang/device_messages.h"
 #include "lang/dialog_strings.h"
+#include "lang/failure_texts.h"
 #include "lang/ui_strings.h"
+#include "platform/data_files.h"
 
 namespace varcel {
 
 MainController::MainController(std::filesystem::path dataDir, HidBackend& backend, Reporter& reporter,
                                StatusSink& status, MainWindowView& view, Language language)
     : m_dataDir(std::move(dataDir)), m_reporter(reporter), m_view(view), m_language(language),
-      m_config(m_dataDir, reporter), m_buttons(m_config.working(), m_labels, language, reporter),
-      m_settings(m_config.working(), language, [this] { return m_session.commands().sensorType(); }),
-      m_session(backend, reporter, status), m_macroStore(m_dataDir / MacroStore::kFileName),
-      m_macroPage(m_macroStore, m_config.working(), language, reporter), m_recorder(m_macroPage, language, reporter)
+      m_workspace(m_dataDir, reporter, language),
+      m_buttons(m_workspace.config().working(), m_workspace.labels(), language, reporter),
+      m_settings(m_workspace.config().working(), language, [this] { return m_session.commands().sensorType(); }),
+      m_session(backend, reporter, status),
+      m_macroPage(m_workspace.macros(), m_workspace.config().working(), language, reporter),
+      m_recorder(m_macroPage, language, reporter)
 {
     m_session.setOnGone([this] { hideWindow(); });
 }
@@ -32,9 +35,11 @@ void MainController::startUp()
         m_reporter.messageBox("RegisterDeviceNotification failed!!!", kAppTitle);
         return;
     }
-    m_config.load();
-    m_config.copyWorkingToSnapshot();
-    tellFileProblem(readLabels(labelsPath(), m_language, m_labels, m_skin));
+    // A config.bin that is missing or not usable has had its message box;
+    // the window then shows the image it starts with.
+    m_workspace.loadConfig(false);
+    m_workspace.config().copyWorkingToSnapshot();
+    tellFileProblem(m_workspace.loadLabels());
     if (m_session.ready())
         buildKeyPage();
 }
@@ -52,10 +57,8 @@ void MainController::buildKeyPage()
     if (!m_keyPageBuilt) {
         if (m_session.ready())
             m_session.commands().exchangeSensorRecord();
-        if (m_config.firstRunFlag() == 0) {
-            m_buttons.setFirstRunLabels();
-            saveLabels();
-        }
+        if (m_workspace.setFirstRunLabels())
+            tellFileProblem(m_workspace.save(kSaveLabels));
         m_keyPageBuilt = true;
     }
     m_view.drawPage(Page::Key);
@@ -81,7 +84,7 @@ PointerPage& MainController::pointer()
     if (!m_pointerSettings)
         m_pointerSettings = pickPointerSettings(m_dataDir);
     if (!m_pointer)
-        m_pointer = std::make_unique<PointerPage>(m_config.working(), *m_pointerSettings, m_reporter);
+        m_pointer = std::make_unique<PointerPage>(m_workspace.config().working(), *m_pointerSettings, m_reporter);
     return *m_pointer;
 }
 
@@ -105,44 +108,42 @@ void MainController::hideWindow()
 
 void MainController::windowHidden() { m_recorder.leavePage(); }
 
-bool MainController::saveLabels()
+void MainController::tellFileProblem(const FileResult& result)
 {
-    const FileResult written = writeLabels(labelsPath(), m_language, m_labels);
-    tellFileProblem(written);
-    return static_cast<bool>(written);
+    if (!result)
+        tellOnce(result.error);
 }
 
-void MainController::tellFileProblem(const FileResult& result)
+void MainController::tellFileProblem(const Problem& problem)
+{
+    if (problem)
+        tellOnce(failureText(*problem, m_language));
+}
+
+void MainController::tellOnce(const std::string& text)
 {
     // Once per run: the file stays as it is, and every later save would say
     // the same again.
-    if (result || m_fileProblemTold)
+    if (m_fileProblemTold)
         return;
     m_fileProblemTold = true;
-    m_reporter.messageBox(result.error, kAppTitle);
+    m_reporter.messageBox(text, kAppTitle);
 }
 
 bool MainController::applyToMouse()
 {
     if (!m_session.ready())
         return false;
-    // A sensor record that could not be read when the page was built is
-    // asked for again: the DPI codes depend on it.
-    if (m_session.commands().sensorUnknown())
-        m_session.commands().exchangeSensorRecord();
-    const ApplyOutcome outcome =
-        applyAndSave(m_session.link(), m_session.commands(), m_config, [this] { return saveLabels(); });
-    if (!outcome.ran)
+    const ApplyReport report = m_workspace.apply(m_session);
+    if (!report.ran)
         return false;
-    m_config.copyWorkingToSnapshot();
     // Only a page that has been shown has pointer settings to give.
     if (m_pointer)
         m_pointer->apply();
-    // A file that could not be saved has its own message box already
-    // (ConfigStore, saveLabels).
-    if (!outcome.device.ok())
+    tellFileProblem(report.saved);
+    if (!report.device.ok())
         m_reporter.messageBox(text::kApplyDidNotReachMouse(m_language), text::kWarning);
-    return outcome.device.ok();
+    return report.device.ok();
 }
 
 void MainController::ok()
@@ -157,7 +158,7 @@ void MainController::apply() { applyToMouse(); }
 
 void MainController::cancel()
 {
-    m_config.copySnapshotToWorking();
+    m_workspace.config().copySnapshotToWorking();
     m_rebuildPending = true;
     hideWindow();
 }
@@ -172,7 +173,7 @@ void MainController::trayActivated()
         m_rebuildPending = false;
         if (m_page == Page::Key) {
             // Labels come back as they were saved: Cancel drops unsaved ones too.
-            readLabels(labelsPath(), m_language, m_labels, m_skin);
+            m_workspace.loadLabels();
         }
         rebuildPage();
     } else if (!m_keyPageBuilt) {
@@ -200,10 +201,11 @@ void MainController::rebuildPage()
 
 void MainController::skinChosen(const std::string& name, TextColour colour)
 {
-    m_skin.path = name;
-    m_skin.rColor = std::to_string(colour.r);
-    m_skin.gColor = std::to_string(colour.g);
-    m_skin.bColor = std::to_string(colour.b);
+    SkinSettings& skin = m_workspace.skin();
+    skin.path = name;
+    skin.rColor = std::to_string(colour.r);
+    skin.gColor = std::to_string(colour.g);
+    skin.bColor = std::to_string(colour.b);
     tellFileProblem(writeSkinSettings(labelsPath(), name, colour));
     rebuildPage();
 }
@@ -211,7 +213,7 @@ void MainController::skinChosen(const std::string& name, TextColour colour)
 void MainController::deviceStatus(StatusCode code, int value)
 {
     if (const auto balloon =
-            balloonFor(code, value, m_language, m_config.working(), m_session.commands().sensorType()))
+            balloonFor(code, value, m_language, m_workspace.config().working(), m_session.commands().sensorType()))
         m_view.showBalloon(*balloon);
 }
 

@@ -1,4 +1,4 @@
-#include "app/balloons.h"
+#include "control/balloons.h"
 
 #include "device/device_commands.h"
 #include "lang/ui_strings.h"

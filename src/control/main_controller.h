@@ -3,12 +3,13 @@
 // The Qt window draws what this holds and calls it; tests drive it directly.
 #pragma once
 
-#include "app/balloons.h"
-#include "app/pointer_page.h"
+#include "control/balloons.h"
+#include "control/pointer_page.h"
 #include "buttons/button_labels.h"
 #include "buttons/button_model.h"
-#include "buttons/key_page_settings.h"
+#include "settings/key_page_settings.h"
 #include "buttons/labels_file.h"
+#include "control/workspace.h"
 #include "device/config_store.h"
 #include "device/device_session.h"
 #include "lang/language.h"
@@ -69,12 +70,13 @@ public:
     bool keyPageBuilt() const { return m_keyPageBuilt; }
     bool rebuildPending() const { return m_rebuildPending; }
     Language language() const { return m_language; }
-    ConfigStore& config() { return m_config; }
-    ButtonLabels& labels() { return m_labels; }
+    Workspace& workspace() { return m_workspace; }
+    ConfigStore& config() { return m_workspace.config(); }
+    ButtonLabels& labels() { return m_workspace.labels(); }
     ButtonModel& buttons() { return m_buttons; }
     KeyPageSettings& settings() { return m_settings; }
     DeviceSession& session() { return m_session; }
-    const SkinSettings& skin() const { return m_skin; }
+    const SkinSettings& skin() { return m_workspace.skin(); }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
     MacroPage& macroPage() { return m_macroPage; }
     MacroRecorder& recorder() { return m_recorder; }
@@ -85,15 +87,16 @@ public:
     // The window went out of sight (its minimise button): a recording ends,
     // so keys typed elsewhere later are not taken for the macro.
     void windowHidden();
-    std::filesystem::path labelsPath() const { return m_dataDir / kLabelsFileName; }
+    std::filesystem::path labelsPath() const { return m_workspace.labelsPath(); }
 
 private:
     // OK and Apply: nothing at all while the mouse is not accepted. Returns
     // whether everything reached the mouse; the user hears what did not.
     bool applyToMouse();
-    bool saveLabels();
     // A file that cannot be read or written is told once, not saved over.
+    void tellFileProblem(const Problem& problem);
     void tellFileProblem(const FileResult& result);
+    void tellOnce(const std::string& text);
     // Tears the current page down and builds it again from the working image.
     void rebuildPage();
     void hideWindow();
@@ -104,13 +107,10 @@ private:
     Reporter& m_reporter;
     MainWindowView& m_view;
     Language m_language;
-    ConfigStore m_config;
-    ButtonLabels m_labels;
-    SkinSettings m_skin;
+    Workspace m_workspace;
     ButtonModel m_buttons;
     KeyPageSettings m_settings;
     DeviceSession m_session;
-    MacroStore m_macroStore;
     MacroPage m_macroPage;
     MacroRecorder m_recorder;
     std::unique_ptr<PointerSettings> m_pointerSettings;

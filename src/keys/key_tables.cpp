@@ -1,4 +1,4 @@
-#include "buttons/key_tables.h"
+#include "keys/key_tables.h"
 
 namespace varcel {
 

@@ -1,0 +1,228 @@
+#include "control/workspace.h"
+
+#include "buttons/button_model.h"
+#include "device/device_session.h"
+#include "device/hid_link.h"
+#include "lang/ui_strings.h"
+#include "platform/file_read.h"
+#include "platform/file_transaction.h"
+#include "platform/ini_file.h"
+#include "platform/reporter.h"
+
+#include <stdexcept>
+
+namespace varcel {
+
+namespace {
+
+// A FileResult's words name the file and the reason already.
+Failure fileFailure(FailureCode code, const std::filesystem::path& path, const std::string& words)
+{
+    std::string reason = words;
+    if (const std::string prefix = path.string() + ": "; reason.rfind(prefix, 0) == 0)
+        reason.erase(0, prefix.size());
+    return {code, path.string(), reason};
+}
+
+std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+} // namespace
+
+Problem ApplyReport::failure() const
+{
+    if (!ran)
+        return Failure{FailureCode::MouseNotAccepted, {}, {}};
+    if (saved)
+        return saved;
+    if (!device.ok())
+        return Failure{FailureCode::ApplyIncomplete, {}, device.text()};
+    return std::nullopt;
+}
+
+Workspace::Workspace(std::filesystem::path dataDir, Reporter& reporter, Language language)
+    : m_dataDir(std::move(dataDir)), m_reporter(reporter), m_language(language), m_config(m_dataDir, reporter),
+      m_macros(m_dataDir / kMacroFileName)
+{}
+
+Problem Workspace::lock()
+{
+    if (m_lock)
+        return std::nullopt;
+    m_lock = std::make_unique<FolderLock>(m_dataDir);
+    if (!m_lock->held()) {
+        m_lock.reset();
+        return Failure{FailureCode::FolderBusy, m_dataDir.string(), {}};
+    }
+    return std::nullopt;
+}
+
+Problem Workspace::loadConfig(bool required)
+{
+    const bool loaded = m_config.load();
+    if (!m_config.problem().empty())
+        return fileFailure(FailureCode::FileUnreadable, m_config.path(), m_config.problem());
+    if (loaded) {
+        m_config.copyWorkingToSnapshot();
+        return std::nullopt;
+    }
+    if (!required)
+        return std::nullopt;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(m_config.path(), ec))
+        return Failure{FailureCode::ConfigNotUsable, m_config.path().string(), {}};
+    return Failure{FailureCode::ConfigMissing, m_dataDir.string(), {}};
+}
+
+Problem Workspace::loadLabels()
+{
+    if (const FileResult read = readLabels(labelsPath(), m_language, m_labels, m_skin); !read)
+        return fileFailure(FailureCode::FileUnreadable, labelsPath(), read.error);
+    return std::nullopt;
+}
+
+Problem Workspace::checkMacros() const
+{
+    if (const std::string problem = m_macros.problem(); !problem.empty())
+        return fileFailure(FailureCode::FileUnreadable, m_macros.path(), problem);
+    return std::nullopt;
+}
+
+bool Workspace::setFirstRunLabels()
+{
+    if (m_config.firstRunFlag() != 0)
+        return false;
+    // The model only writes labels here; the image it is given is a copy.
+    ConfigImage scratch = m_config.working();
+    ButtonModel model(scratch, m_labels, m_language, m_reporter);
+    model.setFirstRunLabels();
+    return true;
+}
+
+Problem Workspace::configReplaceable() const
+{
+    // The program never creates config.bin, nor replaces one it may not read.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(m_config.path(), ec))
+        return Failure{FailureCode::ConfigMissing, m_dataDir.string(), {}};
+    if (const FileRead probe = readRegularFile(m_config.path(), kConfigFileSize);
+        probe.status == FileRead::Status::Unreadable)
+        return Failure{FailureCode::FileUnreadable, m_config.path().string(), probe.reason()};
+    return std::nullopt;
+}
+
+Problem Workspace::save(unsigned files)
+{
+    if (Problem busy = lock())
+        return busy;
+    FileTransaction transaction(m_dataDir);
+    if (files & kSaveConfig) {
+        if (Problem config = configReplaceable())
+            return config;
+        std::vector<std::uint8_t> config(kConfigFileSize);
+        config[0] = 1;
+        std::copy(m_config.working().begin(), m_config.working().end(), config.begin() + 1);
+        transaction.add(m_config.path(), std::move(config));
+    }
+    // A str.ini that cannot be read is never saved over; config.bin is saved
+    // all the same, so that it holds what the mouse was sent.
+    Problem labelsProblem;
+    if (files & kSaveLabels) {
+        IniRead read = IniFile::read(labelsPath());
+        const char* section = labelSectionName(m_language);
+        for (std::size_t i = 0; i < m_labels.size(); ++i)
+            read.file.setValue(section, labelKey(i), m_labels[i]);
+        if (!read.mayReplace())
+            labelsProblem = fileFailure(FailureCode::FileUnreadable, labelsPath(), read.problem);
+        else if (read.file.refused())
+            return Failure{FailureCode::TextNotStorable, labelsPath().string(), {}};
+        else
+            transaction.add(labelsPath(), bytesOf(read.file.toBytes()));
+    }
+    if (files & kSaveMacros)
+        if (const auto record = m_macros.heldBytes())
+            transaction.add(m_macros.path(), bytesOf(*record));
+    if (transaction.empty())
+        return labelsProblem;
+
+    std::string failedPath;
+    if (const int error = transaction.commit(&failedPath, afterSaveStep))
+        return Failure{FailureCode::FileNotWritten, failedPath, {}, error};
+    if (files & kSaveConfig)
+        m_config.setFirstRunFlag(1);
+    if (files & kSaveMacros)
+        m_macros.dropHeldChanges();
+    return labelsProblem;
+}
+
+ApplyReport Workspace::apply(DeviceSession& session)
+{
+    ApplyReport report;
+    HidLink& link = session.link();
+    if (!link.ready())
+        return report;
+    report.ran = true;
+    learnSensor(session);
+    report.device = session.commands().applyConfiguration(m_config.working());
+    report.saved = save(kSaveConfig | kSaveLabels);
+    if (!report.saved)
+        m_config.copyWorkingToSnapshot();
+    return report;
+}
+
+std::uint8_t Workspace::learnSensor(DeviceSession& session)
+{
+    DeviceCommands& commands = session.commands();
+    if (session.link().ready() && !commands.sensorKnown())
+        commands.exchangeSensorRecord();
+    return commands.sensorKnown() ? commands.sensorType() : 0;
+}
+
+std::optional<Profile> Workspace::exportProfile(Problem& problem) const
+{
+    try {
+        return readProfile(m_dataDir);
+    } catch (const std::runtime_error& e) {
+        problem = Failure{FailureCode::FileUnreadable, m_dataDir.string(), e.what()};
+        return std::nullopt;
+    }
+}
+
+std::optional<Profile> Workspace::readProfileText(std::string_view text, Problem& problem) const
+{
+    std::vector<ProfileProblem> problems;
+    Profile profile = profileFromText(text, problems);
+    if (problems.empty())
+        return profile;
+    std::string lines;
+    for (const ProfileProblem& p : problems)
+        lines += p.path + " " + p.message + "\n";
+    problem = Failure{FailureCode::ProfileInvalid, {}, lines};
+    return std::nullopt;
+}
+
+Problem Workspace::importProfile(const Profile& profile)
+{
+    if (Problem busy = lock())
+        return busy;
+    // Every file is read first: one that cannot be read is never replaced.
+    if (Problem config = configReplaceable())
+        return config;
+    if (Problem macros = checkMacros())
+        return macros;
+    ProfileFiles files = profileFiles(m_dataDir, profile);
+    if (files.problem)
+        return files.problem;
+    FileTransaction transaction(m_dataDir);
+    transaction.add(m_macros.path(), bytesOf(files.record));
+    transaction.add(labelsPath(), bytesOf(files.labels));
+    transaction.add(m_config.path(), bytesOf(files.config));
+    std::string failedPath;
+    if (const int error = transaction.commit(&failedPath, afterSaveStep))
+        return Failure{FailureCode::FileNotWritten, failedPath, {}, error};
+    m_macros.dropHeldChanges();
+    if (Problem config = loadConfig())
+        return config;
+    return loadLabels();
+}
+
+} // namespace varcel

@@ -1,0 +1,126 @@
+// The user's data folder and the mouse, as both programs use them: the files
+// are loaded, edited through the models, saved as one transaction (every file
+// or none, even when the program is killed half way), and applied to the
+// mouse by one sequence with one sensor rule. The window's controller and
+// every varcelctl command go through here, so an Apply, a save or an import
+// behaves the same wherever it starts.
+#pragma once
+
+#include "buttons/button_labels.h"
+#include "buttons/labels_file.h"
+#include "control/profile.h"
+#include "device/config_store.h"
+#include "device/device_commands.h"
+#include "lang/language.h"
+#include "macros/macro_store.h"
+#include "platform/failure.h"
+#include "platform/folder_lock.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace varcel {
+
+class DeviceSession;
+class Reporter;
+
+// The files a save writes, or-ed together.
+enum SaveFile : unsigned {
+    kSaveConfig = 1, // config.bin, with first-run flag 1
+    kSaveLabels = 2, // the labels of the workspace's language in str.ini
+    kSaveMacros = 4, // record.ini as the macro saves held since the last save make it
+};
+
+// How an apply went.
+struct ApplyReport {
+    bool ran = false;    // false: no accepted mouse; nothing was sent or saved
+    DeviceResult device; // what did not reach the mouse
+    Problem saved;       // the save after it, which happens whatever the mouse did
+    bool ok() const { return ran && device.ok() && !saved; }
+    // The first thing the user must hear: not sent, not saved, or not all sent.
+    Problem failure() const;
+};
+
+class Workspace {
+public:
+    Workspace(std::filesystem::path dataDir, Reporter& reporter, Language language);
+
+    const std::filesystem::path& dataDir() const { return m_dataDir; }
+    Language language() const { return m_language; }
+
+    // Holds the data folder's lock until unlock() or the end: a command's
+    // reads and writes are then never mixed with another program's. The
+    // window takes it only around each save instead.
+    Problem lock();
+    void unlock() { m_lock.reset(); }
+
+    // config.bin into the working image and the snapshot. A missing or
+    // unusable file is a failure when `required`, which every command that
+    // saves must ask for; the image then stays as it was.
+    Problem loadConfig(bool required = true);
+    // The labels of the workspace's language and the skin settings of
+    // str.ini. A file that is there but cannot be read is a failure and is
+    // never saved over.
+    Problem loadLabels();
+    // record.ini, when it is there but cannot be read, is a failure: taken as
+    // empty, it would be saved over.
+    Problem checkMacros() const;
+
+    ConfigStore& config() { return m_config; }
+    const ConfigStore& config() const { return m_config; }
+    ButtonLabels& labels() { return m_labels; }
+    SkinSettings& skin() { return m_skin; }
+    // The macro store; its saves are held for the next save() of All.
+    MacroStore& macros() { return m_macros; }
+    std::filesystem::path labelsPath() const { return m_dataDir / kLabelsFileName; }
+
+    // A config.bin that no Varcel has saved yet (first-run flag 0) gets the
+    // default labels, as the key page's first display has always given them.
+    // They are saved with the next save. Returns whether it set them.
+    bool setFirstRunLabels();
+
+    // Writes the files asked for in one transaction. config.bin must be there
+    // already (the program never creates it) and readable to be written.
+    Problem save(unsigned files = kSaveConfig | kSaveLabels);
+
+    // The sensor rule of every apply: the sensor record is exchanged unless
+    // this connection already has it. Returns the sensor type (0, the
+    // window's list before it has met a mouse, when the mouse did not answer).
+    std::uint8_t learnSensor(DeviceSession& session);
+
+    // The apply of OK and Apply, the same for every caller. The sensor
+    // record is exchanged first unless this connection already has it (the
+    // DPI codes depend on it); when it does not come, everything else is
+    // still sent and the DPI stages are reported as not sent. Without an
+    // accepted mouse nothing is sent or saved. Otherwise config.bin and the
+    // labels are saved whatever the mouse did, so the user's choices are kept
+    // for the next Apply, and the snapshot becomes the working image.
+    ApplyReport apply(DeviceSession& session);
+
+    // The whole data folder as a profile; a file that cannot be read is a failure.
+    std::optional<Profile> exportProfile(Problem& problem) const;
+    // Checks a profile's text; nothing is changed when it has a problem.
+    std::optional<Profile> readProfileText(std::string_view text, Problem& problem) const;
+    // Replaces config.bin, the labels of every language and record.ini by the
+    // profile's, in one transaction, and loads them.
+    Problem importProfile(const Profile& profile);
+
+    // Lets a test stop a save after any of its steps, as a crash would.
+    std::function<bool(int step)> afterSaveStep;
+
+private:
+    Problem configReplaceable() const;
+
+    std::filesystem::path m_dataDir;
+    Reporter& m_reporter;
+    Language m_language;
+    std::unique_ptr<FolderLock> m_lock;
+    ConfigStore m_config;
+    ButtonLabels m_labels{};
+    SkinSettings m_skin;
+    MacroStore m_macros;
+};
+
+} // namespace varcel

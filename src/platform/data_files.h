@@ -1,0 +1,19 @@
+// The names of the files Varcel keeps in its data folder. Every program and
+// test names them through these, so a rename cannot leave one behind.
+#pragma once
+
+namespace varcel {
+
+// The configuration image with its first-run flag, as the mouse's own
+// program wrote it.
+inline constexpr const char* kConfigFileName = "config.bin";
+// Button labels per language and the skin settings.
+inline constexpr const char* kLabelsFileName = "str.ini";
+// The macros, one section each.
+inline constexpr const char* kMacroFileName = "record.ini";
+// The desktop pointer settings where no desktop keeps them.
+inline constexpr const char* kPointerStoreFileName = "pointer.ini";
+// What the simulated mouse was sent, kept across runs.
+inline constexpr const char* kSimMemoryFileName = "simulated-mouse.bin";
+
+} // namespace varcel
