@@ -168,7 +168,7 @@ void throwUnlessApplied(const ApplyReport& report)
     const Language language = systemLanguage();
     std::string message;
     if (!report.device.ok())
-        message = failureText(Failure{FailureCode::ApplyIncomplete, {}, report.device.text()}, language) + "\n";
+        message = failureText(Failure{FailureCode::ApplyIncomplete, {}, deviceProblemsText(report.device, language)}, language) + "\n";
     if (report.saved)
         message += "  " + failureText(*report.saved, language) + "\n";
     else

@@ -55,6 +55,10 @@ int importProfile(CliContext& context, const std::string& file, bool andApply)
         throw CliError{"the profile was not imported; nothing was changed", 2};
     }
     context.lockDataFolder();
+    // A mouse that is not there or not accepted is found out before any
+    // file changes: an import meant for the mouse must not half happen.
+    if (andApply)
+        context.connect();
     throwIf(workspace.importProfile(*profile), text::kNothingChanged);
     std::cout << "Imported " << file << " into " << context.dataDir().path.string() << "\n";
     return andApply ? applyConfiguration(context) : 0;

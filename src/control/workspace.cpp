@@ -3,6 +3,7 @@
 #include "buttons/button_model.h"
 #include "device/device_session.h"
 #include "device/hid_link.h"
+#include "lang/failure_texts.h"
 #include "lang/ui_strings.h"
 #include "platform/file_read.h"
 #include "platform/file_transaction.h"
@@ -28,14 +29,14 @@ std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(
 
 } // namespace
 
-Problem ApplyReport::failure() const
+Problem ApplyReport::failure(Language language) const
 {
     if (!ran)
         return Failure{FailureCode::MouseNotAccepted, {}, {}};
     if (saved)
         return saved;
     if (!device.ok())
-        return Failure{FailureCode::ApplyIncomplete, {}, device.text()};
+        return Failure{FailureCode::ApplyIncomplete, {}, deviceProblemsText(device, language)};
     return std::nullopt;
 }
 

@@ -40,7 +40,7 @@ struct ApplyReport {
     Problem saved;       // the save after it, which happens whatever the mouse did
     bool ok() const { return ran && device.ok() && !saved; }
     // The first thing the user must hear: not sent, not saved, or not all sent.
-    Problem failure() const;
+    Problem failure(Language language) const;
 };
 
 class Workspace {

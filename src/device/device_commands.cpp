@@ -180,18 +180,25 @@ void DeviceCommands::remark(const std::string& text)
         m_trace->traceRemark(text);
 }
 
-void DeviceCommands::problem(DeviceResult& result, const std::string& text)
+std::string deviceProblemName(const DeviceProblem& p)
 {
-    remark(text);
-    result.problems.push_back(text);
+    static constexpr const char* kNames[] = {"link-failed",   "no-answer",       "wrong-size",   "reports-missing",
+                                             "wrong-block",   "wrong-macro",     "block-1-kept", "dpi-not-sent"};
+    std::string name = kNames[static_cast<std::size_t>(p.code)];
+    if (p.code == DeviceProblemCode::LinkFailed || p.code >= DeviceProblemCode::Block1NotSent)
+        return p.error ? name + " errno " + std::to_string(p.error) : name;
+    name += (p.what.macro ? " macro " : " colour block ") + std::to_string(p.what.index);
+    if (p.code == DeviceProblemCode::WrongSize || p.code == DeviceProblemCode::ReportsMissing)
+        name += " " + std::to_string(p.count) + "/" + std::to_string(p.of);
+    else if (p.code == DeviceProblemCode::WrongBlock || p.code == DeviceProblemCode::WrongMacro)
+        name += " names " + std::to_string(p.count);
+    return name;
 }
 
-std::string DeviceResult::text() const
+void DeviceCommands::problem(DeviceResult& result, const DeviceProblem& problem)
 {
-    std::string out;
-    for (const std::string& p : problems)
-        out += "  " + p + "\n";
-    return out;
+    remark(deviceProblemName(problem));
+    result.problems.push_back(problem);
 }
 
 DeviceResult DeviceCommands::applyConfiguration(const ConfigImage& image)
@@ -215,13 +222,12 @@ DeviceResult DeviceCommands::applyConfiguration(const ConfigImage& image)
     readMacrosBack(result);
     writeKeyMatrices(image);
     if (m_link.failed())
-        problem(result, "the mouse stopped taking requests (was it pulled out?); the rest of the configuration "
-                        "was not sent");
+        problem(result, {DeviceProblemCode::LinkFailed, {}, 0, 0, m_link.lastError()});
     return result;
 }
 
 bool DeviceCommands::readBack(CommandReport& read, std::span<std::uint8_t> data, DataExchangeResult& got,
-                              const std::string& asked, DeviceResult& result)
+                              ReadBackOf asked, DeviceResult& result)
 {
     got = m_link.exchangeCommandWithData(read, data);
     pause(kBlockDelayMs);
@@ -229,20 +235,17 @@ bool DeviceCommands::readBack(CommandReport& read, std::span<std::uint8_t> data,
     if (m_link.failed())
         return false;
     if (!got.answered)
-        problem(result, "the mouse did not answer the read-back of " + asked);
+        problem(result, {DeviceProblemCode::NoAnswer, asked});
     return got.answered;
 }
 
 void DeviceCommands::checkReply(const DataExchangeResult& got, std::size_t announced, std::size_t blockSize,
-                                const std::string& asked, DeviceResult& result)
+                                ReadBackOf asked, DeviceResult& result)
 {
     if (announced != blockSize)
-        problem(result, "the mouse's answer for " + asked + " announces " + std::to_string(announced) +
-                            " bytes where the block holds " + std::to_string(blockSize) +
-                            (announced > blockSize ? "; the rest was dropped" : ""));
+        problem(result, {DeviceProblemCode::WrongSize, asked, announced, blockSize});
     if (!got.complete())
-        problem(result, "the mouse sent " + std::to_string(got.reportsDone) + " of the " +
-                            std::to_string(got.reportsAnnounced) + " data reports it announced for " + asked);
+        problem(result, {DeviceProblemCode::ReportsMissing, asked, got.reportsDone, got.reportsAnnounced});
 }
 
 bool DeviceCommands::readColourBlocks(DeviceResult& result)
@@ -251,7 +254,7 @@ bool DeviceCommands::readColourBlocks(DeviceResult& result)
     for (std::uint8_t index = 0; index < 3; ++index) {
         std::array<std::uint8_t, 64> data{};
         CommandReport read{cmd::kColourRead, index};
-        const std::string asked = "colour block " + std::to_string(index);
+        const ReadBackOf asked{false, index};
         DataExchangeResult got;
         if (!readBack(read, data, got, asked, result))
             continue;
@@ -265,8 +268,7 @@ bool DeviceCommands::readColourBlocks(DeviceResult& result)
         else if (block == 2)
             target = m_mirror.colourBlock2;
         if (target.empty()) {
-            problem(result, "the mouse's answer for " + asked + " names block " + std::to_string(block) +
-                                "; ignored");
+            problem(result, {DeviceProblemCode::WrongBlock, asked, block});
             continue;
         }
         checkReply(got, announced, target.size(), asked, result);
@@ -313,7 +315,7 @@ void DeviceCommands::writeColourBlocks(bool block1Known, DeviceResult& result)
         // Block 1 is the mouse's own: it goes back only as the mouse gave it.
         if (index == 1 && !block1Known) {
             if (!m_link.failed())
-                problem(result, "colour block 1 was not written back, because it could not be read whole");
+                problem(result, {DeviceProblemCode::Block1NotSent});
             continue;
         }
         CommandReport write{cmd::kColourWrite, index, static_cast<std::uint8_t>(kColourBlockLengths[index])};
@@ -334,7 +336,7 @@ void DeviceCommands::writeDpiStages(const ConfigImage& image, DeviceResult& resu
         // The codes of a row depend on the sensor; guessed ones could set
         // the mouse to a resolution nobody chose.
         if (!m_link.failed())
-            problem(result, "the DPI stages were not sent, because the mouse's sensor record could not be read");
+            problem(result, {DeviceProblemCode::DpiNotSent});
         return;
     }
     m_mirror.dpiCount = 4;
@@ -367,15 +369,14 @@ void DeviceCommands::readMacrosBack(DeviceResult& result)
         // confused mouse cannot make us write past the addressed block.
         std::array<std::uint8_t, 256> data{};
         CommandReport read{cmd::kMacroRead, n};
-        const std::string asked = "macro " + std::to_string(n);
+        const ReadBackOf asked{true, n};
         DataExchangeResult got;
         if (!readBack(read, data, got, asked, result))
             continue;
         const std::uint8_t number = read[1];
         const std::size_t announced = read[2];
         if (number < 1 || number > kMacroCount) {
-            problem(result, "the mouse's answer for " + asked + " names macro " + std::to_string(number) +
-                                "; ignored");
+            problem(result, {DeviceProblemCode::WrongMacro, asked, number});
             continue;
         }
         checkReply(got, announced, kMacroBlockSize, asked, result);

@@ -64,13 +64,42 @@ struct SensorRecord {
     std::uint8_t option2 = 0;
 };
 
-// What an exchange with the mouse left undone, in words for the user.
-struct DeviceResult {
-    std::vector<std::string> problems;
-    bool ok() const { return problems.empty(); }
-    // The problems on one line each, indented.
-    std::string text() const;
+// One thing an exchange with the mouse left undone. The user reads it in
+// the window's language (lang/failure_texts); the trace names the code.
+enum class DeviceProblemCode {
+    LinkFailed,     // the mouse stopped taking requests; the rest was not sent
+    NoAnswer,       // no answer to the read-back of `what`
+    WrongSize,      // the answer for `what` announces `count` bytes where the block holds `of`
+    ReportsMissing, // `count` of the `of` data reports announced for `what` came
+    WrongBlock,     // the answer for `what` names block `count`; ignored
+    WrongMacro,     // the answer for `what` names macro `count`; ignored
+    Block1NotSent,  // colour block 1 was not written back: it could not be read whole
+    DpiNotSent,     // the DPI stages were not sent: the sensor record could not be read
 };
+
+// What a read-back asked for: colour block `index` or macro `index`.
+struct ReadBackOf {
+    bool macro = false;
+    int index = 0;
+    bool operator==(const ReadBackOf&) const = default;
+};
+
+struct DeviceProblem {
+    DeviceProblemCode code;
+    ReadBackOf what;
+    std::size_t count = 0;
+    std::size_t of = 0;
+    int error = 0; // errno of the failed request, where the system gave one
+    bool operator==(const DeviceProblem&) const = default;
+};
+
+struct DeviceResult {
+    std::vector<DeviceProblem> problems;
+    bool ok() const { return problems.empty(); }
+};
+
+// A short name of the problem for the trace, e.g. "no-answer colour block 1".
+std::string deviceProblemName(const DeviceProblem& problem);
 
 class DeviceCommands {
 public:
@@ -117,13 +146,13 @@ private:
     void pause(int ms);
     void remark(const std::string& text);
     // One read-back and its pause; returns whether a reply came to look at.
-    bool readBack(CommandReport& read, std::span<std::uint8_t> data, DataExchangeResult& got, const std::string& asked,
+    bool readBack(CommandReport& read, std::span<std::uint8_t> data, DataExchangeResult& got, ReadBackOf asked,
                   DeviceResult& result);
     // Notes a reply of the wrong length, or one whose data did not all come.
-    void checkReply(const DataExchangeResult& got, std::size_t announced, std::size_t blockSize,
-                    const std::string& asked, DeviceResult& result);
+    void checkReply(const DataExchangeResult& got, std::size_t announced, std::size_t blockSize, ReadBackOf asked,
+                    DeviceResult& result);
     // Records a problem in the result and in the trace.
-    void problem(DeviceResult& result, const std::string& text);
+    void problem(DeviceResult& result, const DeviceProblem& problem);
 
     HidLink& m_link;
     DeviceMirror m_mirror;

@@ -48,6 +48,9 @@ public:
     // report, or an error such as removal), or -1 when the handle cannot be
     // waited on.
     virtual int pollFd() const = 0;
+    // The errno of the last call that failed (EIO, ENODEV for a mouse pulled
+    // out, EPIPE for a refused report), or 0 where the handle gives none.
+    virtual int lastError() const { return 0; }
 };
 
 class HidBackend {

@@ -166,7 +166,7 @@ bool HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)
     if (m_trace)
         m_trace->traceWire(true, std::span(buffer).subspan(1, kCommandSize), plain);
     if (m_failed || !m_command || !m_command->setFeature(buffer)) {
-        m_failed = true;
+        markFailed();
         return false;
     }
     return true;
@@ -291,7 +291,7 @@ DataExchangeResult HidLink::exchangeCommandWithData(CommandReport& report, std::
             if (m_trace)
                 m_trace->traceReport(TraceKind::DataOut, std::span(buffer).subspan(1, kDataSize));
             if (m_failed || !m_command || !m_command->write(buffer)) {
-                m_failed = true;
+                markFailed();
                 break;
             }
             ++result.reportsDone;
@@ -319,7 +319,7 @@ DataExchangeResult HidLink::exchangeCommandWithData(CommandReport& report, std::
         const int timeout = m_timedOut ? 0 : static_cast<int>(m_dataTimeout.count());
         const int got = !m_failed && m_command ? m_command->read(buffer, timeout) : -1;
         if (got < 0)
-            m_failed = true;
+            markFailed();
         if (got == 0) {
             m_timedOut = true;
             result.timedOut = true;

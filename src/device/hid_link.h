@@ -84,6 +84,8 @@ public:
     // gone (the hot-plug path says so when it is), and the rest of the
     // operation returns at once without sending or pausing.
     bool failed() const { return m_failed.load(); }
+    // The system's errno for the request that failed, 0 when it gave none.
+    int lastError() const { return m_lastError; }
     // True once a data report did not come in time in this operation; later
     // reads of the operation take only what is already there, so a mouse that
     // stops answering costs one time-out, not one per report.
@@ -134,6 +136,14 @@ private:
     std::atomic<LinkState> m_state{LinkState::Closed};
     std::atomic<bool> m_scrambling{false};
     std::atomic<bool> m_failed{false};
+    int m_lastError = 0;
+    // The first failure of an operation keeps its errno.
+    void markFailed()
+    {
+        if (!m_failed && m_command)
+            m_lastError = m_command->lastError();
+        m_failed = true;
+    }
     std::atomic<bool> m_timedOut{false};
     std::string m_commandPath;
     KeyRecord m_key{};

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace varcel {
 
@@ -24,7 +25,59 @@ constexpr std::array<LangText, 10> kFailureTexts{{
     {"配置文件无效", "設定檔無效", "the profile is not valid"},
 }};
 
+// One row per DeviceProblemCode; {what}, {count} and {of} are filled in.
+constexpr std::array<LangText, 8> kDeviceProblemTexts{{
+    {"鼠标不再接受请求（是否已拔出？），其余设置没有发送", "滑鼠不再接受請求（是否已拔出？），其餘設定沒有傳送",
+     "the mouse stopped taking requests (was it pulled out?); the rest of the configuration was not sent"},
+    {"鼠标没有回应{what}的读取", "滑鼠沒有回應{what}的讀取", "the mouse did not answer the read-back of {what}"},
+    {"鼠标对{what}的回应声明 {count} 字节，而该块有 {of} 字节",
+     "滑鼠對{what}的回應宣告 {count} 位元組，而該區塊有 {of} 位元組",
+     "the mouse's answer for {what} announces {count} bytes where the block holds {of}"},
+    {"鼠标为{what}声明了 {of} 个数据报告，只发送了 {count} 个",
+     "滑鼠為{what}宣告了 {of} 個資料報告，只傳送了 {count} 個",
+     "the mouse sent {count} of the {of} data reports it announced for {what}"},
+    {"鼠标对{what}的回应指向块 {count}，已忽略", "滑鼠對{what}的回應指向區塊 {count}，已忽略",
+     "the mouse's answer for {what} names block {count}; ignored"},
+    {"鼠标对{what}的回应指向宏 {count}，已忽略", "滑鼠對{what}的回應指向巨集 {count}，已忽略",
+     "the mouse's answer for {what} names macro {count}; ignored"},
+    {"颜色块 1 没有写回，因为没能完整读取", "顏色區塊 1 沒有寫回，因為沒能完整讀取",
+     "colour block 1 was not written back, because it could not be read whole"},
+    {"DPI 档位没有发送，因为没能读取鼠标的传感器记录", "DPI 檔位沒有傳送，因為沒能讀取滑鼠的感測器記錄",
+     "the DPI stages were not sent, because the mouse's sensor record could not be read"},
+}};
+constexpr LangText kColourBlock{"颜色块 ", "顏色區塊 ", "colour block "};
+constexpr LangText kMacro{"宏 ", "巨集 ", "macro "};
+constexpr LangText kRestDropped{"，多余部分已丢弃", "，多餘部分已捨棄", "; the rest was dropped"};
+
+void fill(std::string& text, std::string_view name, const std::string& value)
+{
+    if (const auto at = text.find(name); at != std::string::npos)
+        text.replace(at, name.size(), value);
+}
+
 } // namespace
+
+std::string deviceProblemText(const DeviceProblem& p, Language language)
+{
+    const auto row = static_cast<std::size_t>(p.code);
+    std::string text = row < kDeviceProblemTexts.size() ? kDeviceProblemTexts[row](language) : "?";
+    fill(text, "{what}", (p.what.macro ? kMacro : kColourBlock)(language) + std::to_string(p.what.index));
+    fill(text, "{count}", std::to_string(p.count));
+    fill(text, "{of}", std::to_string(p.of));
+    if (p.code == DeviceProblemCode::WrongSize && p.count > p.of)
+        text += kRestDropped(language);
+    if (p.error != 0)
+        text += std::string(" (") + std::strerror(p.error) + ")";
+    return text;
+}
+
+std::string deviceProblemsText(const DeviceResult& result, Language language)
+{
+    std::string out;
+    for (const DeviceProblem& p : result.problems)
+        out += "  " + deviceProblemText(p, language) + "\n";
+    return out;
+}
 
 std::string failureText(const Failure& failure, Language language)
 {

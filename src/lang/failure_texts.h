@@ -1,6 +1,7 @@
 // The failures of the core in the three languages.
 #pragma once
 
+#include "device/device_commands.h"
 #include "lang/language.h"
 #include "platform/failure.h"
 
@@ -11,6 +12,11 @@ namespace varcel {
 // The failure as one message: what happened, the file or folder it is about
 // and, where there is one, the system's reason.
 std::string failureText(const Failure& failure, Language language);
+
+// What a device problem means, one line; and all of a result's problems,
+// one indented line each.
+std::string deviceProblemText(const DeviceProblem& problem, Language language);
+std::string deviceProblemsText(const DeviceResult& result, Language language);
 
 // What an incomplete apply or a failed save means for the user's settings,
 // added after failureText where the caller knows it.

@@ -79,6 +79,67 @@ TEST_F(VarcelctlFailures, AButtonApplyCutShortAnywhereIsAFailure)
     EXPECT_NE(whole.out.find("sent to the mouse"), std::string::npos) << whole.out;
 }
 
+// Every command that sends to the mouse meets it the same way: a mouse that
+// rejects the handshake or never answers leaves every file and the mouse as
+// they were; one pulled out half way gets a failure and config.bin saved; a
+// mouse that answers everything takes it all.
+TEST_F(VarcelctlFailures, EveryApplyingCommandMeetsTheMouseTheSameWay)
+{
+    const std::string profile = (dir / "profile.json").string();
+    const char* commands[] = {"apply",
+                              "button A 3 single-key F5 --apply",
+                              "rate 250 --apply",
+                              "dpi 2 on --apply",
+                              "rgb neon 1S --apply",
+                              "color 2 on --apply",
+                              "dpi-color 3 R on --apply",
+                              "import PROFILE --apply"};
+    const struct {
+        const char* fault;
+        int status;
+        bool saved;
+    } mice[] = {{"--sim-fault plain", 1, false},
+                {"--sim-fault silent", 1, false},
+                {"--sim-fault unplug-after --sim-unplug-after 40", 1, true},
+                {"", 0, true}};
+    for (const char* command : commands) {
+        for (const auto& mouse : mice) {
+            std::string args = command;
+            if (const auto at = args.find("PROFILE"); at != std::string::npos)
+                args.replace(at, 7, "'" + profile + "'");
+            SCOPED_TRACE(std::string(command) + " " + mouse.fault);
+            // A first run: config.bin's flag 0, so the default labels are due.
+            seedConfig();
+            std::vector<std::uint8_t> config = test::readBytes(dir / "config.bin");
+            config[0] = 0;
+            test::writeBytes(dir / "config.bin", config);
+            const std::string labels = "[Setting-EN]\nItem3=Mine\n";
+            test::writeBytes(dir / "str.ini", {labels.begin(), labels.end()});
+            const std::string macros = "[Fire]\nItemCount=1\nItem0=A   Dn\n";
+            test::writeBytes(dir / "record.ini", {macros.begin(), macros.end()});
+            ASSERT_EQ(run("export '" + profile + "'").status, 0);
+            const SimMemory memory = seedMouse();
+            const std::vector<std::vector<std::uint8_t>> before = {test::readBytes(dir / "config.bin"),
+                                                                   test::readBytes(dir / "str.ini"),
+                                                                   test::readBytes(dir / "record.ini")};
+
+            const CliRun r = run(std::string("--simulate ") + mouse.fault + " " + args);
+            EXPECT_EQ(r.status, mouse.status) << r.out << r.err;
+            if (mouse.status != 0)
+                EXPECT_FALSE(r.err.empty());
+            const auto configNow = test::readBytes(dir / "config.bin");
+            ASSERT_EQ(configNow.size(), kConfigFileSize);
+            EXPECT_EQ(configNow[0], mouse.saved ? 1 : 0) << "config.bin saved";
+            if (!mouse.saved) {
+                EXPECT_EQ(configNow, before[0]);
+                EXPECT_EQ(test::readBytes(dir / "str.ini"), before[1]);
+                EXPECT_EQ(test::readBytes(dir / "record.ini"), before[2]);
+                EXPECT_EQ(mouseMemory(), memory);
+            }
+        }
+    }
+}
+
 TEST_F(VarcelctlFailures, ASensorExchangeCutShortShowsNoMadeUpRecord)
 {
     seedMouse();

@@ -1,3 +1,4 @@
+#include "lang/failure_texts.h"
 #include "device/apply_sequence.h"
 #include "device/config_store.h"
 #include "device/device_commands.h"
@@ -404,7 +405,7 @@ TEST(ReadBack, IrregularRepliesNeverWriteOutsideTheBlockNorSendAnythingMadeUp)
         }
         // The user hears of what was left undone, and the rest of the apply
         // still reached the mouse.
-        EXPECT_EQ(result.ok(), row.complete) << result.text();
+        EXPECT_EQ(result.ok(), row.complete) << deviceProblemsText(result, Language::English);
         EXPECT_EQ(rig.mouse.memory().reportRate, 4);
         EXPECT_EQ(rig.mouse.memory().keyMatrices[0][56], 0x01);
     }
@@ -424,7 +425,7 @@ TEST(ReadBack, AMouseThatStopsSendingCostsOneTimeOutPerApply)
     EXPECT_LT(took, 400ms);
     EXPECT_TRUE(rig.link.timedOut());
     EXPECT_FALSE(result.ok());
-    EXPECT_NE(result.text().find("colour block 1 was not written back"), std::string::npos) << result.text();
+    EXPECT_NE(deviceProblemsText(result, Language::English).find("colour block 1 was not written back"), std::string::npos) << deviceProblemsText(result, Language::English);
 }
 
 TEST(SensorRecord, NoAnswerWritesNothingBackAndTheApplyLeavesTheDpiStagesAlone)

@@ -9,6 +9,7 @@
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_hotplug.h"
 #include "device/sim/sim_mouse.h"
+#include "lang/failure_texts.h"
 #include "platform/reporter.h"
 #include "support/temp_dir.h"
 
@@ -175,7 +176,7 @@ TEST(FaultMatrix, EveryMisbehaviourIsToldAndNothingMadeUpIsSent)
         Setting run;
         const ApplyOutcome outcome = applyWith(run, row.fault, 30);
         EXPECT_EQ(outcome.ran, row.ran);
-        EXPECT_EQ(outcome.ok(), row.complete) << outcome.device.text();
+        EXPECT_EQ(outcome.ok(), row.complete) << deviceProblemsText(outcome.device, Language::English);
         if (!row.ran) {
             // Told by the status balloon; nothing saved.
             EXPECT_GE(run.status.count(StatusCode::NotDetected), 1u);
@@ -193,7 +194,7 @@ TEST(FaultMatrix, PulledOutAtEveryReportOfAnApply)
         const ApplyOutcome outcome = applyWith(run, SimFault::UnplugAfter, position);
         EXPECT_TRUE(outcome.ran);
         // Pulled out after the very last report, the apply did reach the mouse.
-        EXPECT_EQ(outcome.device.ok(), position == 97) << outcome.device.text();
+        EXPECT_EQ(outcome.device.ok(), position == 97) << deviceProblemsText(outcome.device, Language::English);
         EXPECT_TRUE(outcome.configSaved);
         if (HasFailure())
             return;
@@ -219,7 +220,7 @@ TEST(FaultMatrix, ABurstOfNotificationsDuringAnApply)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
     stop = true;
     burst.join();
-    EXPECT_TRUE(outcome.ok()) << outcome.device.text();
+    EXPECT_TRUE(outcome.ok()) << deviceProblemsText(outcome.device, Language::English);
     expectNothingMadeUp(run, store.working());
     EXPECT_GT(run.status.count(StatusCode::DpiStageChanged), 0u) << "the reader delivered notifications meanwhile";
     EXPECT_LE(run.mouse.log().size(), SimMouse::kLogLimit);

@@ -79,26 +79,26 @@ HidrawHandle::HidrawHandle(UniqueFd fd, bool numberedReports) : m_fd(std::move(f
 bool HidrawHandle::setFeature(std::span<const std::uint8_t> report)
 {
     if (report.empty() || report.size() > kMaxIoctlLength)
-        return false;
-    return ::ioctl(fdOf(m_fd), HIDIOCSFEATURE(report.size()), report.data()) >= 0;
+        return failed(EINVAL);
+    return ::ioctl(fdOf(m_fd), HIDIOCSFEATURE(report.size()), report.data()) >= 0 || failed(errno);
 }
 
 bool HidrawHandle::getFeature(std::span<std::uint8_t> report)
 {
     if (report.empty() || report.size() > kMaxIoctlLength)
-        return false;
-    return ::ioctl(fdOf(m_fd), HIDIOCGFEATURE(report.size()), report.data()) >= 0;
+        return failed(EINVAL);
+    return ::ioctl(fdOf(m_fd), HIDIOCGFEATURE(report.size()), report.data()) >= 0 || failed(errno);
 }
 
 bool HidrawHandle::write(std::span<const std::uint8_t> report)
 {
     if (report.empty())
-        return false;
+        return failed(EINVAL);
     for (;;) {
         const ssize_t n = ::write(fdOf(m_fd), report.data(), report.size());
         if (n < 0 && errno == EINTR)
             continue;
-        return n == static_cast<ssize_t>(report.size());
+        return n == static_cast<ssize_t>(report.size()) || failed(n < 0 ? errno : EIO);
     }
 }
 
@@ -122,18 +122,18 @@ int HidrawHandle::read(std::span<std::uint8_t> buffer, int timeoutMs)
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0)
-            return -1;
+            return failed(errno) ? 0 : -1;
         if (ready == 0)
             return 0;
         // A report still queued when the mouse was pulled is handed over
         // first; the hang-up alone means it is gone.
         if (!(waitFor.revents & POLLIN))
-            return -1;
+            return failed(ENODEV) ? 0 : -1;
         const ssize_t n = ::read(fd, buffer.data() + idByte, buffer.size() - idByte);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0)
-            return -1;
+            return failed(n < 0 ? errno : ENODEV) ? 0 : -1;
         if (idByte)
             buffer[0] = 0;
         return static_cast<int>(n) + static_cast<int>(idByte);

@@ -35,10 +35,19 @@ public:
     bool write(std::span<const std::uint8_t> report) override;
     int read(std::span<std::uint8_t> buffer, int timeoutMs) override;
     int pollFd() const override;
+    int lastError() const override { return m_error; }
 
 private:
+    // Keeps the errno of a failed call; always false, for `return ... || failed(e)`.
+    bool failed(int error)
+    {
+        m_error = error;
+        return false;
+    }
+
     UniqueFd m_fd;
     bool m_numbered;
+    int m_error = 0;
 };
 
 class HidrawBackend : public HidBackend {
