@@ -1,11 +1,11 @@
 #include "control/main_controller.h"
 
-#include "platform/reporter.h"
 #include "lang/device_messages.h"
 #include "lang/dialog_strings.h"
 #include "lang/failure_texts.h"
 #include "lang/ui_strings.h"
 #include "platform/data_files.h"
+#include "platform/reporter.h"
 
 namespace varcel {
 
@@ -142,7 +142,9 @@ bool MainController::applyToMouse()
         m_pointer->apply();
     tellFileProblem(report.saved);
     if (!report.device.ok())
-        m_reporter.messageBox(text::kApplyDidNotReachMouse(m_language), text::kWarning);
+        m_reporter.messageBox(std::string(text::kApplyDidNotReachMouse(m_language)) + "\n\n" +
+                                  deviceProblemsText(report.device, m_language),
+                              text::kWarning);
     return report.device.ok();
 }
 
