@@ -1,0 +1,58 @@
+// The link constants: the six key bytes and the eight table bytes the
+// scrambling uses. The built-in ones match the simulated mouse; a real mouse
+// may need others, which the user sets or learns from a capture and keeps in
+// the data folder's link file.
+#pragma once
+
+#include "device/protocol.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varcel {
+
+struct LinkConstants {
+    std::array<std::uint8_t, 6> key{};
+    AdditiveTable table{};
+
+    KeyRecord keyRecord() const;
+    bool operator==(const LinkConstants&) const = default;
+};
+
+LinkConstants builtInLinkConstants();
+
+// Key as 12 hex digits, table as 16; nothing else is taken (no spaces, no 0x).
+std::optional<LinkConstants> parseLinkConstants(std::string_view key, std::string_view table);
+// "KEY:TABLE", the form of --link and --sim-link.
+std::optional<LinkConstants> parseLinkOption(std::string_view text);
+std::string keyHex(const LinkConstants& c);
+std::string tableHex(const LinkConstants& c);
+
+// The same constants with every bit that no report of the mouse's protocol
+// can depend on set to zero, and the table made up for it. Reports carry
+// zeros in bytes 5 and 6 and command bytes below 0x20 or with bit 7, so the
+// key's third byte, two bits of its fifth, and the top bit of each key byte's
+// rotated form (which the table's addition cannot tell from its own) never
+// show on the wire. Two sets with the same canonical form scramble every
+// report alike, and no capture can tell them apart.
+LinkConstants canonicalLinkConstants(const LinkConstants& c);
+
+// The link file of the data folder.
+inline constexpr const char* kLinkFileName = "link.ini";
+
+struct LinkFileRead {
+    LinkConstants constants = builtInLinkConstants();
+    bool fromFile = false; // false: no link file, the built-in constants
+    std::string error;     // the file is there but unusable; constants are the built-in ones
+};
+
+LinkFileRead readLinkFile(const std::filesystem::path& dataDir);
+// Both return an empty string or the reason they failed.
+std::string writeLinkFile(const std::filesystem::path& dataDir, const LinkConstants& c);
+std::string removeLinkFile(const std::filesystem::path& dataDir);
+
+} // namespace varcel
