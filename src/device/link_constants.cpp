@@ -49,14 +49,6 @@ std::string toHex(std::span<const std::uint8_t> bytes)
     return text;
 }
 
-constexpr std::uint8_t nibbleSwap(std::uint8_t b) { return static_cast<std::uint8_t>((b << 4) | (b >> 4)); }
-
-// Key bits, in the rotated form the table is added to, that no report can
-// reach (see canonicalLinkConstants): bit 7 everywhere, byte 2's low bits and
-// byte 3's high bits (report byte 6 is always zero), byte 4's bits 0 and 1
-// (bits 5 and 6 of the command byte are never set).
-constexpr std::array<std::uint8_t, 8> kSilentKeyBits{0x80, 0x80, 0x87, 0xF8, 0x83, 0x80, 0x80, 0x80};
-
 std::string trimmed(std::string_view text)
 {
     const auto first = text.find_first_not_of(" \t\r");
@@ -103,25 +95,6 @@ std::optional<LinkConstants> parseLinkOption(std::string_view text)
 
 std::string keyHex(const LinkConstants& c) { return toHex(c.key); }
 std::string tableHex(const LinkConstants& c) { return toHex(c.table); }
-
-LinkConstants canonicalLinkConstants(const LinkConstants& c)
-{
-    const KeyRecord record = c.keyRecord();
-    std::array<std::uint8_t, 8> rotated{};
-    for (std::size_t i = 0; i < 8; ++i)
-        rotated[i] = static_cast<std::uint8_t>((record[i] << 3) | (record[(i + 1) % 8] >> 5));
-    LinkConstants out;
-    for (std::size_t i = 0; i < 8; ++i) {
-        // A silent bit XORs a bit that is always the same into the byte, which
-        // adding it to the table does as well.
-        const std::uint8_t silent = rotated[i] & kSilentKeyBits[i];
-        rotated[i] = static_cast<std::uint8_t>(rotated[i] & ~kSilentKeyBits[i]);
-        out.table[i] = nibbleSwap(static_cast<std::uint8_t>(nibbleSwap(c.table[i]) + silent));
-    }
-    for (std::size_t i = 1; i <= 6; ++i)
-        out.key[i - 1] = static_cast<std::uint8_t>((rotated[i] >> 3) | ((rotated[i - 1] & 7) << 5));
-    return out;
-}
 
 LinkFileRead readLinkFile(const std::filesystem::path& dataDir)
 {

@@ -32,15 +32,6 @@ std::optional<LinkConstants> parseLinkOption(std::string_view text);
 std::string keyHex(const LinkConstants& c);
 std::string tableHex(const LinkConstants& c);
 
-// The same constants with every bit that no report of the mouse's protocol
-// can depend on set to zero, and the table made up for it. Reports carry
-// zeros in bytes 5 and 6 and command bytes below 0x20 or with bit 7, so the
-// key's third byte, two bits of its fifth, and the top bit of each key byte's
-// rotated form (which the table's addition cannot tell from its own) never
-// show on the wire. Two sets with the same canonical form scramble every
-// report alike, and no capture can tell them apart.
-LinkConstants canonicalLinkConstants(const LinkConstants& c);
-
 // The link file of the data folder.
 inline constexpr const char* kLinkFileName = "link.ini";
 

@@ -24,8 +24,11 @@ constexpr std::size_t kTieLimit = 4096;
 constexpr std::uint32_t kMouseIdentity = std::uint32_t{kVendorId} << 16 | kProductId;
 
 // Key bits, in the rotated form the table is added to, that can matter: the
-// rest are fixed zeros of the key record or bits no report reaches (see
-// canonicalLinkConstants), so each wire byte has at most 128 candidates.
+// rest are fixed zeros of the key record, or meet only zeros of every report
+// (bytes 5 and 6, bits 5 and 6 of the command byte), or are the top bit of
+// their byte, which the table's addition cannot be told from. Those act as
+// part of the table, and the constants learned have them zero: each wire
+// byte has at most 128 candidates.
 constexpr std::array<std::uint8_t, 8> kKeyBits{0x07, 0x7F, 0x78, 0x07, 0x7C, 0x7F, 0x78, 0x00};
 
 constexpr std::uint8_t nibbleSwap(std::uint8_t b) { return static_cast<std::uint8_t>((b << 4) | (b >> 4)); }
@@ -238,7 +241,7 @@ struct Solution {
 
 // Each wire byte is settled by the plain bytes it carries, from the ones
 // every command fixes to the checksum that needs them all.
-Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands)
+Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands, const std::vector<Bytes8>& replies)
 {
     Solution result;
     Solver& s = result.solver;
@@ -288,7 +291,7 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands)
                k6s = byte3.values(6), k1s = subsets(kKeyBits[1]), k2s = subsets(kKeyBits[2]);
     const std::size_t combinations =
         k0s.size() * k3s.size() * k4s.size() * k5s.size() * k6s.size() * k1s.size() * k2s.size();
-    if (combinations * std::max<std::size_t>(commands.size(), 1) > kWorkLimit) {
+    if (combinations * std::max<std::size_t>(commands.size() + replies.size(), 1) > kWorkLimit) {
         result.tooThin = true;
         return result;
     }
@@ -301,7 +304,13 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands)
                         for (auto k5 : k5s)
                             for (auto k6 : k6s) {
                                 const Bytes8 k{k0, k1, k2, k3, k4, k5, k6, 0};
-                                const std::size_t n = scoreOf(k, soundCommand);
+                                // Replies break ties where the mouse fills in their checksum.
+                                std::size_t n = scoreOf(k, soundCommand) << 16;
+                                if (n > 0 && n >= (whole.score & ~std::size_t{0xFFFF}))
+                                    for (const Bytes8& w : replies) {
+                                        const Bytes8 p = decoded(k, w);
+                                        n += soundReply(p) && p[7] == commandChecksum(p);
+                                    }
                                 if (n > whole.score || whole.best.size() < kTieLimit)
                                     whole.offer(k, n);
                             }
@@ -332,7 +341,8 @@ struct LinkLearner::Stream {
     std::map<Bytes8, std::size_t> commands; // scrambled command reports, with how often each came
     std::map<Bytes8, std::size_t> replies;  // scrambled replies
     std::vector<Bytes8> commandOrder;       // the first kSolveLimit distinct ones, as they came
-    std::vector<Bytes8> probeGuesses;       // what followed a plain probe
+    std::vector<Bytes8> replyOrder;
+    std::vector<Bytes8> probeGuesses; // what followed a plain probe
     std::size_t plain = 0;
     std::size_t scrambled = 0;
     bool afterPlainProbe = false;
@@ -361,8 +371,11 @@ void LinkLearner::featureReport(const CaptureFeatureReport& report)
         ++stream.scrambled;
         if (auto found = stream.replies.find(bytes); found != stream.replies.end())
             ++found->second;
-        else if (stream.replies.size() < kDistinctLimit)
+        else if (stream.replies.size() < kDistinctLimit) {
             stream.replies.emplace(bytes, 1);
+            if (stream.replyOrder.size() < kSolveLimit)
+                stream.replyOrder.push_back(bytes);
+        }
         return;
     }
     if (soundCommand(bytes)) {
@@ -426,7 +439,7 @@ LinkLearnResult LinkLearner::solve() const
                     guesses.push_back(c);
             r.outcome = Outcome::NotSolved;
             for (const Bytes8& guess : guesses) {
-                const Solution solution = solveWith(guess, stream->commandOrder);
+                const Solution solution = solveWith(guess, stream->commandOrder, stream->replyOrder);
                 if (solution.tooThin && r.outcome == Outcome::NotSolved)
                     r.outcome = Outcome::TooFew;
                 if (!solution.solved)
