@@ -20,6 +20,7 @@ constexpr std::size_t kProbeGuesses = 8;
 // capture is too thin to tell the constants anyway.
 constexpr std::size_t kWorkLimit = std::size_t{1} << 24;
 constexpr std::size_t kTieLimit = 4096;
+constexpr std::size_t kDevicesSolved = 4;
 
 constexpr std::uint32_t kMouseIdentity = std::uint32_t{kVendorId} << 16 | kProductId;
 
@@ -211,14 +212,20 @@ struct Solver {
 struct Step {
     std::vector<std::array<std::uint8_t, 8>> best;
     std::size_t score = 0;
+    bool overflow = false; // more ties than kept: the capture cannot tell them apart
     void offer(const Bytes8& k, std::size_t s)
     {
         if (s > score || best.empty()) {
             best.clear();
             score = s;
+            overflow = false;
         }
-        if (s == score)
+        if (s != score)
+            return;
+        if (best.size() < kTieLimit)
             best.push_back(k);
+        else
+            overflow = true;
     }
     std::vector<std::uint8_t> values(std::size_t i) const
     {
@@ -247,43 +254,72 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands,
     Solver& s = result.solver;
     s.probeWire = probeWire;
     auto decoded = [&](const Bytes8& k, const Bytes8& w) { return s.plain(k, w); };
-    auto scoreOf = [&](const Bytes8& k, auto&& fits) {
+    // Reports that fit, or 0 as soon as `floor` is out of reach.
+    auto scoreOf = [&](const Bytes8& k, auto&& fits, std::size_t floor = 0) {
         std::size_t n = 0;
-        for (const Bytes8& w : commands)
+        std::size_t left = commands.size();
+        for (const Bytes8& w : commands) {
             n += fits(decoded(k, w));
+            if (n + --left < floor)
+                return std::size_t{0};
+        }
         return n;
+    };
+    // A step with nothing to go on, or more ties than can be tried, ends the
+    // guess: the capture does not tell (garbage costs bounded time, too).
+    auto settled = [&](const Step& step, std::size_t triesNext) {
+        if (step.score == 0)
+            return false;
+        if (step.overflow || triesNext * std::max<std::size_t>(commands.size() + replies.size(), 1) > kWorkLimit) {
+            result.tooThin = true;
+            return false;
+        }
+        return true;
     };
 
     // Byte 5 of every command is zero (wire bytes 0 and 7).
     Step zero5;
     for (std::uint8_t k0 : subsets(kKeyBits[0]))
-        zero5.offer({k0}, scoreOf(Bytes8{k0}, [](const Bytes8& p) { return p[5] == 0; }));
+        zero5.offer({k0}, scoreOf(
+                              Bytes8{k0}, [](const Bytes8& p) { return p[5] == 0; }, zero5.score));
     // Byte 6 too (wire bytes 2 and 3).
     Step zero6;
     for (std::uint8_t k3 : subsets(kKeyBits[3]))
-        zero6.offer({0, 0, 0, k3}, scoreOf(Bytes8{0, 0, 0, k3}, [](const Bytes8& p) { return p[6] == 0; }));
+        zero6.offer({0, 0, 0, k3}, scoreOf(
+                                       Bytes8{0, 0, 0, k3}, [](const Bytes8& p) { return p[6] == 0; }, zero6.score));
     // The command byte (wire bytes 4 and 5; only the low bits of 4 count).
     Step command;
     for (std::uint8_t k4 : subsets(kKeyBits[4] & 7))
         for (std::uint8_t k5 : subsets(kKeyBits[5])) {
             const Bytes8 k{0, 0, 0, 0, k4, k5};
-            command.offer(k, scoreOf(k, [](const Bytes8& p) { return knownCommand(p[0]); }));
+            command.offer(k, scoreOf(
+                                 k, [](const Bytes8& p) { return knownCommand(p[0]); }, command.score));
         }
+    const auto k6all = subsets(kKeyBits[6]);
+    if (!settled(zero5, 0) || !settled(zero6, 0) || !settled(command, command.best.size() * k6all.size()))
+        return result;
     // Byte 3 by command (wire bytes 5 and 6).
     Step byte3;
     for (const auto& c : command.best)
-        for (std::uint8_t k6 : subsets(kKeyBits[6])) {
+        for (std::uint8_t k6 : k6all) {
             const Bytes8 k{0, 0, 0, 0, c[4], c[5], k6};
-            byte3.offer(k, scoreOf(k, [](const Bytes8& p) { return knownCommand(p[0]) && paramFits(p[0], 3, p[3]); }));
+            byte3.offer(
+                k, scoreOf(
+                       k, [](const Bytes8& p) { return knownCommand(p[0]) && paramFits(p[0], 3, p[3]); }, byte3.score));
         }
+    const auto k3all = zero6.values(3);
+    const auto k4high = subsets(kKeyBits[4] & ~7);
+    if (!settled(byte3, k3all.size() * byte3.best.size() * k4high.size()))
+        return result;
     // Byte 1 by command (wire bytes 3 and 4).
     Step byte1;
-    for (std::uint8_t k3 : zero6.values(3))
+    for (std::uint8_t k3 : k3all)
         for (const auto& c : byte3.best)
-            for (std::uint8_t high : subsets(kKeyBits[4] & ~7)) {
+            for (std::uint8_t high : k4high) {
                 const Bytes8 k{0, 0, 0, k3, static_cast<std::uint8_t>(c[4] | high), c[5]};
-                byte1.offer(k,
-                            scoreOf(k, [](const Bytes8& p) { return knownCommand(p[0]) && paramFits(p[0], 1, p[1]); }));
+                byte1.offer(k, scoreOf(
+                                   k, [](const Bytes8& p) { return knownCommand(p[0]) && paramFits(p[0], 1, p[1]); },
+                                   byte1.score));
             }
 
     // Last, the whole command with its checksum (wire bytes 1 and 2 join).
@@ -291,10 +327,8 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands,
                k6s = byte3.values(6), k1s = subsets(kKeyBits[1]), k2s = subsets(kKeyBits[2]);
     const std::size_t combinations =
         k0s.size() * k3s.size() * k4s.size() * k5s.size() * k6s.size() * k1s.size() * k2s.size();
-    if (combinations * std::max<std::size_t>(commands.size() + replies.size(), 1) > kWorkLimit) {
-        result.tooThin = true;
+    if (!settled(byte1, combinations))
         return result;
-    }
     Step whole;
     for (auto k0 : k0s)
         for (auto k1 : k1s)
@@ -305,14 +339,13 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands,
                             for (auto k6 : k6s) {
                                 const Bytes8 k{k0, k1, k2, k3, k4, k5, k6, 0};
                                 // Replies break ties where the mouse fills in their checksum.
-                                std::size_t n = scoreOf(k, soundCommand) << 16;
+                                std::size_t n = scoreOf(k, soundCommand, whole.score >> 16) << 16;
                                 if (n > 0 && n >= (whole.score & ~std::size_t{0xFFFF}))
                                     for (const Bytes8& w : replies) {
                                         const Bytes8 p = decoded(k, w);
                                         n += soundReply(p) && p[7] == commandChecksum(p);
                                     }
-                                if (n > whole.score || whole.best.size() < kTieLimit)
-                                    whole.offer(k, n);
+                                whole.offer(k, n);
                             }
     if (whole.best.empty() || whole.score == 0)
         return result;
@@ -320,7 +353,7 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands,
     result.key = whole.best.front();
     // Guesses that explain the capture equally well must also agree on every
     // command the program sends; otherwise the capture was too thin.
-    result.determined = whole.best.size() < kTieLimit;
+    result.determined = !whole.overflow;
     const auto apply = commandsOfAnApply();
     for (const Bytes8& other : whole.best)
         for (const Bytes8& p : apply)
@@ -420,10 +453,20 @@ LinkLearnResult LinkLearner::solve() const
     for (const auto& [device, identity] : m_identities)
         others += identity != kMouseIdentity;
 
+    // The devices that may be the mouse, the busiest first; a capture of many
+    // devices is not solved for each of them.
+    std::vector<std::pair<std::size_t, std::uint64_t>> candidates;
     for (const auto& [key, stream] : m_streams) {
         const auto identity = m_identities.find(static_cast<std::uint32_t>(key >> 16));
-        if (identity != m_identities.end() && identity->second != kMouseIdentity)
-            continue;
+        if (identity == m_identities.end() || identity->second == kMouseIdentity)
+            candidates.emplace_back(stream->scrambled + stream->plain, key);
+    }
+    std::sort(candidates.rbegin(), candidates.rend());
+    if (candidates.size() > kDevicesSolved)
+        candidates.resize(kDevicesSolved);
+
+    for (const auto& [reports, key] : candidates) {
+        const Stream* stream = m_streams.at(key).get();
         LinkLearnResult r;
         r.device = deviceName(key);
         r.plain = stream->plain;
@@ -434,9 +477,10 @@ LinkLearnResult LinkLearner::solve() const
             // Without a plain probe to follow, the handshake is one of the
             // first commands.
             std::vector<Bytes8> guesses = stream->probeGuesses;
-            for (const Bytes8& c : stream->commandOrder)
-                if (guesses.size() < kProbeGuesses && std::find(guesses.begin(), guesses.end(), c) == guesses.end())
-                    guesses.push_back(c);
+            if (guesses.empty())
+                for (const Bytes8& c : stream->commandOrder)
+                    if (guesses.size() < kProbeGuesses)
+                        guesses.push_back(c);
             r.outcome = Outcome::NotSolved;
             for (const Bytes8& guess : guesses) {
                 const Solution solution = solveWith(guess, stream->commandOrder, stream->replyOrder);
