@@ -7,10 +7,10 @@
 #include "device/config_store.h"
 #include "device/device_session.h"
 #include "device/link_constants.h"
-#include "device/reporter.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_capture.h"
 #include "device/sim/sim_mouse.h"
+#include "platform/reporter.h"
 
 #include <chrono>
 #include <cstdio>

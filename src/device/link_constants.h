@@ -5,6 +5,7 @@
 #pragma once
 
 #include "device/protocol.h"
+#include "platform/data_files.h"
 
 #include <array>
 #include <cstdint>
@@ -31,9 +32,6 @@ std::optional<LinkConstants> parseLinkConstants(std::string_view key, std::strin
 std::optional<LinkConstants> parseLinkOption(std::string_view text);
 std::string keyHex(const LinkConstants& c);
 std::string tableHex(const LinkConstants& c);
-
-// The link file of the data folder.
-inline constexpr const char* kLinkFileName = "link.ini";
 
 struct LinkFileRead {
     LinkConstants constants = builtInLinkConstants();
