@@ -1,6 +1,7 @@
 // Varcel: the tray program and its window.
 #include "device/hidraw/hidraw_backend.h"
 #include "device/hidraw/udev_hotplug.h"
+#include "device/link_constants.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_control.h"
 #include "device/sim/sim_hotplug.h"
@@ -63,10 +64,14 @@ int main(int argc, char** argv)
     bool simulate = false;
     std::string dataDirOption;
     std::string simFault = "none";
+    std::string simLink;
     cli.add_flag("--simulate", simulate, "Use the built-in simulated mouse");
     cli.add_option("--data-dir", dataDirOption, "Folder of config.bin, record.ini, str.ini and Skins")
         ->check(CLI::ExistingDirectory);
     cli.add_option("--sim-fault", simFault, "Make the simulated mouse misbehave (see varcelctl --help)");
+    cli.add_option("--sim-link", simLink, "Make the simulated mouse scramble with these link constants (KEY:TABLE)")
+        ->check(CLI::Validator([](std::string& text) { return parseLinkOption(text) ? std::string() : "not KEY:TABLE in hex"; },
+                               "KEY:TABLE"));
     cli.set_version_flag("--version", std::string("varcel ") + VARCEL_VERSION);
     cli.allow_extras(); // Qt's own options (-platform, ...) pass through
     try {
@@ -115,6 +120,8 @@ int main(int argc, char** argv)
         }
         sim = std::make_unique<SimMouse>(dataDir.path / kSimMemoryFileName);
         sim->setFault(*fault);
+        if (const auto own = parseLinkOption(simLink))
+            sim->setLinkConstants(*own);
         backend = std::make_unique<SimBackend>(*sim);
         hotplug = std::make_unique<SimHotplug>(*sim);
         control = std::make_unique<SimControlServer>(*sim, dataDir.path);
@@ -137,6 +144,11 @@ int main(int argc, char** argv)
     window.controller().setHotplugAvailable(hotplug->fd() >= 0);
     if (control)
         window.watchSimControl(*control);
+    // The link constants the user set or learned for this mouse.
+    const LinkFileRead link = readLinkFile(dataDir.path);
+    if (!link.error.empty())
+        std::cerr << "varcel: " << link.error << "\n";
+    window.controller().session().link().setLinkConstants(link.constants);
     window.startUp();
     const int status = app.exec();
     window.controller().exit();

@@ -6,8 +6,12 @@
 #include "device/config_store.h"
 #include "device/hidraw/hidraw_backend.h"
 #include "device/sim/sim_backend.h"
+#include "device/sim/sim_capture.h"
 #include "device/sim/sim_mouse.h"
 #include "platform/data_files.h"
+
+#include "lang/device_messages.h"
+#include "lang/language.h"
 
 #include <iostream>
 
@@ -56,8 +60,32 @@ CliContext::~CliContext()
 {
     m_session.reset();
     m_backend.reset();
-    if (m_sim)
+    if (m_sim) {
+        m_sim->setCapture(nullptr);
         m_sim->saveMemory();
+    }
+}
+
+std::string checkLinkOption(const std::string& text)
+{
+    if (parseLinkOption(text))
+        return {};
+    return "\"" + text + "\" is not KEY:TABLE (12 and 16 hex digits, as 5A17C38E41B6:3D9207E468AF1BC5)";
+}
+
+LinkConstants CliContext::linkConstants(std::string* source)
+{
+    if (const auto given = parseLinkOption(linkOption)) {
+        if (source)
+            *source = "--link";
+        return *given;
+    }
+    const LinkFileRead file = readLinkFile(dataDir().path);
+    if (!file.error.empty())
+        std::cerr << "varcelctl: " << file.error << '\n';
+    if (source)
+        *source = file.fromFile ? (dataDir().path / kLinkFileName).string() : std::string("built in");
+    return file.constants;
 }
 
 const DataDir& CliContext::dataDir()
@@ -84,6 +112,14 @@ HidBackend& CliContext::backend()
         throw CliError{"unknown simulated fault \"" + simFault + "\"", 2};
     m_sim = std::make_unique<SimMouse>(dataDir().path / kSimMemoryFileName);
     m_sim->setFault(*fault, simUnplugAfter);
+    if (const auto own = parseLinkOption(simLinkOption))
+        m_sim->setLinkConstants(*own);
+    if (!captureFile.empty()) {
+        m_capture = std::make_unique<UsbmonCaptureWriter>(captureFile);
+        if (!m_capture->ok())
+            throw CliError{"cannot write the capture: " + m_capture->error()};
+        m_sim->setCapture(m_capture.get());
+    }
     m_backend = std::make_unique<SimBackend>(*m_sim);
     return *m_backend;
 }
@@ -92,6 +128,7 @@ DeviceSession& CliContext::session()
 {
     if (!m_session) {
         m_session = std::make_unique<DeviceSession>(backend(), m_reporter, m_status);
+        m_session->link().setLinkConstants(linkConstants());
         m_trace.plainLines = trace;
         m_trace.wireLines = traceWire;
         if (trace || traceWire)
@@ -123,6 +160,8 @@ HidLink& CliContext::connect(bool requireReady)
     }
     if (requireReady && !m_discovered)
         throw CliError{notFoundMessage()};
+    if (requireReady && m_handshake == HandshakeOutcome::OtherConstants)
+        throw CliError{text::kLinkConstantsDiffer(systemLanguage())};
     if (requireReady && !link.ready())
         throw CliError{std::string("the mouse was found but not accepted: ") + handshakeOutcomeName(m_handshake)};
     return link;

@@ -4,6 +4,8 @@
 
 #include "device/device_session.h"
 #include "device/hid_link.h"
+#include "device/link_constants.h"
+#include "device/sim/sim_capture.h"
 #include "platform/reporter.h"
 #include "device/sim/sim_mouse.h"
 #include "device/trace.h"
@@ -70,6 +72,9 @@ public:
     bool traceWire = false;
     std::string simFault = "none";
     int simUnplugAfter = 0;
+    std::string linkOption;    // --link KEY:TABLE, for this run only
+    std::string simLinkOption; // --sim-link KEY:TABLE, the simulated mouse's own
+    std::string captureFile;   // --capture FILE, the simulated mouse's reports
 
     // The chosen command's work; returns the exit status or throws CliError.
     std::function<int()> run;
@@ -99,6 +104,9 @@ public:
     // reads, saves or applies them goes through it.
     Workspace& workspace();
     bool discovered() const { return m_discovered; }
+    // The link constants of this run: --link, else the data folder's link
+    // file, else the built-in ones; `source` says which.
+    LinkConstants linkConstants(std::string* source = nullptr);
 
     ~CliContext();
 
@@ -108,6 +116,7 @@ private:
     StderrReporter m_reporter;
     StdoutTrace m_trace;
     PrintingStatus m_status;
+    std::unique_ptr<UsbmonCaptureWriter> m_capture;
     std::unique_ptr<SimMouse> m_sim;
     std::unique_ptr<HidBackend> m_backend;
     std::unique_ptr<DeviceSession> m_session;
@@ -115,6 +124,9 @@ private:
     HandshakeOutcome m_handshake = HandshakeOutcome::NoAnswer;
     bool m_discovered = false;
 };
+
+// A --link or --sim-link value that is not KEY:TABLE in hex.
+std::string checkLinkOption(const std::string& text);
 
 
 // The failure as varcelctl prints it, in the system language, with what it

@@ -2,6 +2,8 @@
 #include "cli/cli_context.h"
 #include "control/image_json.h"
 #include "device/config_store.h"
+#include "lang/device_messages.h"
+#include "lang/language.h"
 
 #include <iostream>
 
@@ -38,6 +40,8 @@ int status(CliContext& context)
         std::cout << "  notification collection: not found (the mouse's own switches will not be reported)\n";
     std::cout << "Handshake: " << handshakeOutcomeName(context.lastHandshake()) << "\n"
               << "Link: " << linkStateName(link.state()) << "\n";
+    if (context.lastHandshake() == HandshakeOutcome::OtherConstants)
+        throw CliError{text::kLinkConstantsDiffer(systemLanguage())};
     if (!link.ready())
         throw CliError{"The system did not detect the gaming mouse!"};
     std::cout << "The system detect the gaming mouse.\n";

@@ -6,6 +6,7 @@
 #include "cli/cmd_settings.h"
 #include "cli/cmd_profile.h"
 #include "cli/cmd_pointer.h"
+#include "cli/cmd_link.h"
 
 #include <iostream>
 
@@ -17,7 +18,8 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
 
     CliContext context;
-    app.add_flag("--simulate", context.simulate, "Use the built-in simulated mouse instead of the real one");
+    CLI::Option* simulate =
+        app.add_flag("--simulate", context.simulate, "Use the built-in simulated mouse instead of the real one");
     // A folder given must be there: an empty or mistyped one would quietly
     // fall back to another folder's files.
     app.add_option("--data-dir", context.dataDirOption,
@@ -35,6 +37,20 @@ int main(int argc, char** argv)
                    "With --sim-fault unplug-after: reports the simulated mouse takes before it is pulled out; with "
                    "refuse-once: the number of the report it refuses");
 
+    // A value that is not KEY:TABLE is refused before anything runs.
+    const CLI::Validator linkValue(checkLinkOption, "KEY:TABLE");
+    app.add_option("--link", context.linkOption,
+                   "Link constants for this run only, as KEY:TABLE (12 and 16 hex digits); the data folder's "
+                   "link file and the built-in ones are left alone")
+        ->check(linkValue);
+    app.add_option("--sim-link", context.simLinkOption,
+                   "Make the simulated mouse scramble with these link constants (KEY:TABLE)")
+        ->check(linkValue)
+        ->needs(simulate);
+    app.add_option("--capture", context.captureFile,
+                   "Write what the simulated mouse sends and receives to FILE, as a usbmon capture (pcap)")
+        ->needs(simulate);
+
     addDeviceCommands(app, context);
     addSessionCommands(app, context);
     addButtonCommands(app, context);
@@ -42,6 +58,7 @@ int main(int argc, char** argv)
     addSettingsCommands(app, context);
     addProfileCommands(app, context);
     addPointerCommands(app, context);
+    addLinkCommands(app, context);
 
     try {
         app.parse(argc, argv);

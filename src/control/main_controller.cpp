@@ -26,7 +26,7 @@ MainController::~MainController() { m_session.stop(); }
 
 void MainController::startUp()
 {
-    m_session.start(uiString(m_language, UiString::MouseNotDetected));
+    m_session.start(uiString(m_language, UiString::MouseNotDetected), text::kLinkConstantsDiffer(m_language));
     // Without the reader's wake-up or the hot-plug watch the program cannot
     // follow the mouse: start-up says so and stops there, the window empty.
     if (m_session.broken())

@@ -46,12 +46,19 @@ void DeviceSession::setTrace(TraceSink* trace)
     m_commands.setTrace(trace);
 }
 
-bool DeviceSession::start(const std::string& notFound)
+void DeviceSession::handshake()
 {
+    if (m_link.handshake(&m_status) == HandshakeOutcome::OtherConstants && !m_otherConstants.empty())
+        m_reporter.messageBox(m_otherConstants, "Warning");
+}
+
+bool DeviceSession::start(const std::string& notFound, const std::string& otherConstants)
+{
+    m_otherConstants = otherConstants;
     if (!m_link.discover()) {
         m_reporter.messageBox(notFound, "Warning");
     } else {
-        m_link.handshake(&m_status);
+        handshake();
     }
     // Without its wake-up the reader could never be told to end: it is not
     // started at all, and start-up ends here.
@@ -79,7 +86,10 @@ void DeviceSession::rediscover(bool arrival)
         wakeReader();
         return;
     }
-    m_link.handshake(&m_status);
+    if (arrival)
+        handshake();
+    else
+        m_link.handshake(&m_status);
     wakeReader();
     if (arrival && m_link.ready()) {
         m_commands.exchangeSensorRecord();

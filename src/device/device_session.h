@@ -33,7 +33,10 @@ public:
     // Returns whether the link is ready. When the reader's wake-up cannot be
     // made, "CreateEvent failed." is reported and the reader never starts
     // (broken() is then true).
-    bool start(const std::string& notFound = "The system did not detect the gaming mouse!");
+    // A mouse that scrambles with other link constants is told with
+    // `otherConstants`, at start-up and whenever it is plugged in.
+    bool start(const std::string& notFound = "The system did not detect the gaming mouse!",
+               const std::string& otherConstants = {});
 
     // Arrivals and removals of the mouse that arrived together. The mouse
     // shows up as several device nodes at once; one discovery serves them all,
@@ -58,6 +61,7 @@ public:
 
 private:
     void rediscover(bool arrival);
+    void handshake();
     void startReaderOnce();
     void wakeReader();
     void readerLoop();
@@ -68,6 +72,7 @@ private:
     StatusSink& m_status;
     TraceSink* m_trace = nullptr;
     std::function<void()> m_onGone;
+    std::string m_otherConstants;
 
     std::thread m_reader;
     std::atomic<bool> m_stopping{false};

@@ -57,6 +57,7 @@ const char* handshakeOutcomeName(HandshakeOutcome outcome)
     case HandshakeOutcome::Scrambled: return "accepted (scrambled answer)";
     case HandshakeOutcome::Plain: return "rejected (plain answer)";
     case HandshakeOutcome::NoAnswer: return "rejected (no answer)";
+    case HandshakeOutcome::OtherConstants: return "rejected (scrambled answer that does not match: other link constants)";
     }
     return "?";
 }
@@ -162,7 +163,7 @@ bool HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)
     std::vector<std::uint8_t> buffer(std::max<std::size_t>(m_featureLength, kMinFeatureLength), 0);
     std::copy(plain.begin(), plain.end(), buffer.begin() + 1);
     if (m_scrambling)
-        scramble(std::span<std::uint8_t, kCommandSize>(buffer.data() + 1, kCommandSize), m_key, linkTable());
+        scramble(std::span<std::uint8_t, kCommandSize>(buffer.data() + 1, kCommandSize), m_key, m_table);
     if (m_trace)
         m_trace->traceWire(true, std::span(buffer).subspan(1, kCommandSize), plain);
     if (m_failed || !m_command || !m_command->setFeature(buffer)) {
@@ -187,7 +188,7 @@ bool HidLink::receiveFeature(CommandReport& reply, bool descrambleReply, bool re
     CommandReport wire{};
     std::copy(bytes.begin(), bytes.end(), wire.begin());
     if (answered && descrambleReply)
-        descramble(bytes, m_key, linkTable());
+        descramble(bytes, m_key, m_table);
     if (answered && m_trace)
         m_trace->traceWire(false, wire, bytes);
     // Replies are taken whatever their checksum byte says: nothing says the
@@ -231,19 +232,22 @@ HandshakeOutcome HidLink::handshake(StatusSink* status)
     sendFeature(probe);
     pause(kProbeAnswerDelay);
     CommandReport answer{};
-    receiveFeature(answer, false, false);
+    const bool plainAnswered = receiveFeature(answer, false, false);
     HandshakeOutcome outcome = HandshakeOutcome::NoAnswer;
     if (probeMatches(answer)) {
         outcome = HandshakeOutcome::Plain;
     } else {
-        m_key = linkKey();
+        m_key = m_constants.keyRecord();
+        m_table = m_constants.table;
         m_scrambling = true;
         beginOperation();
         sendFeature(probe);
         pause(kProbeAnswerDelay);
-        receiveFeature(answer, true, false);
+        const bool scrambledAnswered = receiveFeature(answer, true, false);
         if (probeMatches(answer))
             outcome = HandshakeOutcome::Scrambled;
+        else if (scrambledAnswered && !plainAnswered)
+            outcome = HandshakeOutcome::OtherConstants;
     }
 
     const bool accepted = outcome == HandshakeOutcome::Scrambled;

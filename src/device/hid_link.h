@@ -5,6 +5,7 @@
 
 #include "device/device_status.h"
 #include "device/hid_backend.h"
+#include "device/link_constants.h"
 #include "device/protocol.h"
 
 #include <atomic>
@@ -26,7 +27,14 @@ enum class LinkState {
     Rejected,   // it answered plainly or not at all; handles stay open
 };
 
-enum class HandshakeOutcome { Scrambled, Plain, NoAnswer };
+enum class HandshakeOutcome {
+    Scrambled, // accepted
+    Plain,     // a device that answers in the clear is not ours
+    NoAnswer,
+    // The plain probe went unanswered and the scrambled one was answered with
+    // something else: a mouse that scrambles with other link constants.
+    OtherConstants,
+};
 
 const char* linkStateName(LinkState state);
 const char* handshakeOutcomeName(HandshakeOutcome outcome);
@@ -106,6 +114,10 @@ public:
     std::uint16_t outputLength() const { return m_outputLength; }
     std::uint16_t notificationLength() const { return m_notificationLength; }
 
+    // The key and table the scrambling uses from the next handshake on.
+    void setLinkConstants(const LinkConstants& constants) { m_constants = constants; }
+    const LinkConstants& linkConstants() const { return m_constants; }
+
     void setTrace(TraceSink* trace) { m_trace = trace; }
     // Called when a discovery opened a notification handle (the reader's wake-up).
     void setNotificationOpened(std::function<void()> callback) { m_notificationOpened = std::move(callback); }
@@ -147,6 +159,8 @@ private:
     std::atomic<bool> m_timedOut{false};
     std::string m_commandPath;
     KeyRecord m_key{};
+    AdditiveTable m_table{};
+    LinkConstants m_constants = builtInLinkConstants();
 
     TraceSink* m_trace = nullptr;
     std::function<void()> m_notificationOpened;

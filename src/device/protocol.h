@@ -53,8 +53,9 @@ constexpr std::size_t dataReportCount(std::size_t length) { return (length + kDa
 using KeyRecord = std::array<std::uint8_t, 8>;
 using AdditiveTable = std::array<std::uint8_t, 8>;
 
-// The key and table agreed with the mouse's firmware. They live only here so
-// the link and the simulated mouse cannot drift apart.
+// The built-in key and table, agreed with the simulated mouse's firmware:
+// the defaults of the link constants (device/link_constants.h), which a user
+// sets or learns for a mouse that needs others.
 KeyRecord linkKey();
 const AdditiveTable& linkTable();
 

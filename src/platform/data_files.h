@@ -13,6 +13,8 @@ inline constexpr const char* kLabelsFileName = "str.ini";
 inline constexpr const char* kMacroFileName = "record.ini";
 // The desktop pointer settings where no desktop keeps them.
 inline constexpr const char* kPointerStoreFileName = "pointer.ini";
+// The link constants the user set or learned for the mouse (Key=, Table=).
+inline constexpr const char* kLinkFileName = "link.ini";
 // What the simulated mouse was sent, kept across runs.
 inline constexpr const char* kSimMemoryFileName = "simulated-mouse.bin";
 

@@ -145,6 +145,19 @@ TEST(MainController, OkAndApplySendSaveAndSnapshotCancelRestores)
     EXPECT_EQ(rig.mouse.memory().reportRate, 1);
 }
 
+TEST(MainController, AMouseWithOtherLinkConstantsIsToldInTheWindowsLanguage)
+{
+    for (const Language language : {Language::SimplifiedChinese, Language::TraditionalChinese, Language::English}) {
+        Rig rig(true, 1, language);
+        rig.mouse.setLinkConstants(*parseLinkOption("0123456789AB:F0E1D2C3B4A59687"));
+        rig.controller.startUp();
+        const std::string told = text::kLinkConstantsDiffer(language);
+        EXPECT_EQ(rig.reporter.messages, (std::vector<RecordingReporter::Message>{{told, "Warning"}}));
+        EXPECT_NE(told.find("Teaching Varcel the mouse's link"), std::string::npos) << "points to the README";
+        EXPECT_EQ(rig.controller.currentPage(), Page::None);
+    }
+}
+
 TEST(MainController, OkDoesNothingWithoutAnAcceptedMouse)
 {
     Rig rig;

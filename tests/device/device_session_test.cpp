@@ -112,6 +112,35 @@ TEST(DeviceSession, StartWithoutTheMouseThenPlugItIn)
         << "one plug-in is announced once, though the mouse has two nodes";
 }
 
+TEST(DeviceSession, AMouseWithOtherLinkConstantsIsToldAtStartAndOnArrivalAnAbsentOneIsNot)
+{
+    const std::string notFound = "not found";
+    const std::string other = "other constants";
+    Rig absent;
+    absent.mouse.unplug();
+    absent.hotplug.drain();
+    absent.session.start(notFound, other);
+    EXPECT_EQ(absent.reporter.messages, (std::vector<RecordingReporter::Message>{{notFound, "Warning"}}));
+
+    Rig rig;
+    rig.mouse.setLinkConstants(*parseLinkOption("0123456789AB:F0E1D2C3B4A59687"));
+    EXPECT_FALSE(rig.session.start(notFound, other));
+    rig.mouse.unplug();
+    rig.deliverHotplug();
+    rig.mouse.plug();
+    rig.deliverHotplug();
+    EXPECT_EQ(rig.reporter.messages,
+              (std::vector<RecordingReporter::Message>{{other, "Warning"}, {other, "Warning"}}));
+
+    // Taught the mouse's constants, the program is accepted on the next arrival.
+    rig.session.link().setLinkConstants(*parseLinkOption("0123456789AB:F0E1D2C3B4A59687"));
+    rig.mouse.unplug();
+    rig.deliverHotplug();
+    rig.mouse.plug();
+    rig.deliverHotplug();
+    EXPECT_TRUE(rig.session.ready());
+}
+
 TEST(DeviceSession, OnlyTheFourNotificationCodesAreDelivered)
 {
     Rig rig;

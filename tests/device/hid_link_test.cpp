@@ -59,15 +59,20 @@ TEST(Handshake, OutcomeDependsOnHowTheMouseAnswers)
         HandshakeOutcome outcome;
         LinkState state;
         StatusCode status;
+        bool mouseHasOtherConstants = false;
     };
     const Row rows[] = {
         {SimFault::None, HandshakeOutcome::Scrambled, LinkState::Ready, StatusCode::Detected},
         {SimFault::AnswerPlain, HandshakeOutcome::Plain, LinkState::Rejected, StatusCode::NotDetected},
         {SimFault::AnswerNothing, HandshakeOutcome::NoAnswer, LinkState::Rejected, StatusCode::NotDetected},
+        {SimFault::None, HandshakeOutcome::OtherConstants, LinkState::Rejected, StatusCode::NotDetected, true},
+        {SimFault::AnswerNothing, HandshakeOutcome::NoAnswer, LinkState::Rejected, StatusCode::NotDetected, true},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(simFaultName(row.fault));
+        SCOPED_TRACE(simFaultName(row.fault) + std::string(row.mouseHasOtherConstants ? " (other constants)" : ""));
         Rig rig(row.fault);
+        if (row.mouseHasOtherConstants)
+            rig.mouse.setLinkConstants(*parseLinkOption("0123456789AB:F0E1D2C3B4A59687"));
         ASSERT_TRUE(rig.link.discover());
         EXPECT_EQ(rig.link.state(), LinkState::Discovered);
         StatusLog status(rig.link);

@@ -51,6 +51,8 @@ check "varcelctl im" import export
 check "varcelctl --" --data-dir
 check "varcelctl --sim-fault " unplug-after
 check "varcelctl import --" --apply
+check "varcelctl --link 0123456789AB:F0E1D2C3B4A59687 link " learn
+check "varcelctl link learn --" --save
 check "varcelctl button " B
 check "varcelctl button A 3 " single-key
 check "varcelctl button A 3 single-key F" F5

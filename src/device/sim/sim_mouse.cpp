@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
+#include "device/sim/sim_capture.h"
 #include "device/trace.h"
 
 #include <algorithm>
@@ -126,6 +127,18 @@ bool SimMouse::writeMemory(SimMemory copy) const
     std::vector<std::uint8_t> bytes(kMemoryTag, kMemoryTag + sizeof kMemoryTag);
     forEachField(copy, [&](std::uint8_t* field, std::size_t n) { bytes.insert(bytes.end(), field, field + n); });
     return replaceFileAtomically(*m_memoryFile, bytes.data(), bytes.size()) == 0;
+}
+
+void SimMouse::setLinkConstants(const LinkConstants& constants)
+{
+    std::lock_guard lock(m_mutex);
+    m_constants = constants;
+}
+
+void SimMouse::setCapture(UsbmonCaptureWriter* capture)
+{
+    std::lock_guard lock(m_mutex);
+    m_capture = capture;
 }
 
 void SimMouse::setChangeCallback(std::function<void()> callback)
@@ -283,6 +296,8 @@ bool SimMouse::setFeature(std::span<const std::uint8_t> report)
     std::lock_guard lock(m_mutex);
     if (!m_plugged || report.size() < 1 + kCommandSize || refuseThisReport())
         return false;
+    if (m_capture)
+        m_capture->setFeature(report.subspan(1));
     CommandReport raw{};
     std::copy_n(report.begin() + 1, kCommandSize, raw.begin());
 
@@ -290,14 +305,20 @@ bool SimMouse::setFeature(std::span<const std::uint8_t> report)
     // the host sends is scrambled.
     CommandReport plain = raw;
     bool wasScrambled = false;
+    bool understood = true;
     if (isProbe(raw)) {
         m_scrambled = false;
     } else {
         CommandReport unscrambled = raw;
-        descramble(unscrambled, linkKey(), linkTable());
+        descramble(unscrambled, m_constants.keyRecord(), m_constants.table);
         if (m_scrambled || isProbe(unscrambled)) {
             plain = unscrambled;
             wasScrambled = true;
+        } else {
+            // Before a session only a probe makes sense to a scrambling
+            // firmware; a plain one (the foreign device of AnswerPlain) takes
+            // whatever it is sent.
+            understood = m_fault == SimFault::AnswerPlain;
         }
     }
     record(formatTraceLine(TraceKind::CommandOut, plain));
@@ -305,7 +326,13 @@ bool SimMouse::setFeature(std::span<const std::uint8_t> report)
         ++m_checksumErrors;
 
     m_reply.reset();
-    if (plain[0] == cmd::kProbe) {
+    if (!understood) {
+        // What the firmware could not read (a probe scrambled with other
+        // constants) gets its refusal, scrambled as it scrambles everything:
+        // a host with other constants reads it as noise.
+        m_reply = CommandReport{0xFF};
+        m_replyScrambled = true;
+    } else if (plain[0] == cmd::kProbe) {
         if (m_fault == SimFault::AnswerPlain && !wasScrambled) {
             m_reply = plain;
             m_replyScrambled = false;
@@ -330,17 +357,22 @@ bool SimMouse::getFeature(std::span<std::uint8_t> report)
     if (!m_plugged || report.size() < 1 + kCommandSize)
         return false;
     std::fill(report.begin(), report.end(), 0);
-    if (!m_reply || m_fault == SimFault::AnswerNothing)
+    if (!m_reply || m_fault == SimFault::AnswerNothing) {
+        if (m_capture)
+            m_capture->getFeature(report.subspan(1));
         return true;
+    }
     CommandReport out = *m_reply;
     putChecksum(out);
     if (m_fault == SimFault::BadChecksum && out[0] != cmd::kProbe)
         out[7] = static_cast<std::uint8_t>(out[7] ^ 0x5A);
     record(formatTraceLine(TraceKind::CommandIn, out));
     if (m_replyScrambled)
-        scramble(out, linkKey(), linkTable());
+        scramble(out, m_constants.keyRecord(), m_constants.table);
     std::copy(out.begin(), out.end(), report.begin() + 1);
     m_reply.reset();
+    if (m_capture)
+        m_capture->getFeature(report.subspan(1));
     return true;
 }
 
@@ -468,6 +500,8 @@ bool SimMouse::writeData(std::span<const std::uint8_t> report)
     if (report.size() > 1)
         std::copy_n(report.begin() + 1, std::min(kDataSize, report.size() - 1), data.begin());
     record(formatTraceLine(TraceKind::DataOut, data));
+    if (m_capture)
+        m_capture->dataOut(report.subspan(1));
     if (m_pending) {
         m_pending->data.insert(m_pending->data.end(), data.begin(), data.end());
         if (--m_pending->expected == 0) {
@@ -501,6 +535,8 @@ int SimMouse::popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<s
     std::fill(buffer.begin(), buffer.end(), 0);
     std::copy_n(report.begin(), n, buffer.begin());
     const auto kind = &queue == &m_noteQueue ? TraceKind::Note : TraceKind::DataIn;
+    if (m_capture && kind == TraceKind::DataIn)
+        m_capture->dataIn(std::span<const std::uint8_t>(report).subspan(1));
     record(formatTraceLine(kind, kind == TraceKind::Note ? std::span<const std::uint8_t>(report)
                                                           : std::span<const std::uint8_t>(report).subspan(1)));
     return static_cast<int>(n);

@@ -4,6 +4,7 @@
 // memory, sends notifications on request, and can be told to misbehave.
 #pragma once
 
+#include "device/link_constants.h"
 #include "device/protocol.h"
 
 #include <array>
@@ -55,6 +56,8 @@ std::optional<SimFault> simFaultFromName(const std::string& name);
 // a real system has).
 enum class SimCollection { Command, Notification };
 
+class UsbmonCaptureWriter;
+
 class SimMouse {
 public:
     // With a memory file, the mouse remembers what it was sent across runs.
@@ -88,6 +91,13 @@ public:
     // Called when the mouse is plugged in (true) or pulled out (false), from
     // whichever thread did it, with the mouse's lock held: keep it short.
     void setPlugCallback(std::function<void(bool plugged)> callback);
+
+    // The key and table of the mouse's firmware (the built-in ones unless
+    // told otherwise), for a mouse that scrambles differently from the program.
+    void setLinkConstants(const LinkConstants& constants);
+    // Every report from here on, as it goes over the wire, into `capture`
+    // (which must outlive the mouse or be taken away with nullptr).
+    void setCapture(UsbmonCaptureWriter* capture);
 
     SimMemory memory() const;
     void setMemory(const SimMemory& memory);
@@ -147,6 +157,8 @@ private:
     std::vector<std::string> m_log;
     std::function<void()> m_changeCallback;
     std::function<void(bool)> m_plugCallback;
+    LinkConstants m_constants = builtInLinkConstants();
+    UsbmonCaptureWriter* m_capture = nullptr;
 };
 
 } // namespace varcel
