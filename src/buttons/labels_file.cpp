@@ -65,6 +65,26 @@ FileResult writeLabels(const std::filesystem::path& strIni, Language language, c
     });
 }
 
+std::optional<TextColour> skinSuggestedColour(const std::filesystem::path& skinFolder)
+{
+    // A skin.ini that is not a readable file (a FIFO, a folder) reads as none.
+    const IniFile ini = IniFile::load(skinFolder / "skin.ini");
+    const auto r = ini.value("Skin", "RColor");
+    const auto g = ini.value("Skin", "GColor");
+    const auto b = ini.value("Skin", "BColor");
+    if (!r || !g || !b)
+        return std::nullopt;
+    return TextColour{colourComponent(*r), colourComponent(*g), colourComponent(*b)};
+}
+
+TextColour textColourForSkin(std::optional<TextColour> picked, const std::filesystem::path& skinFolder,
+                             TextColour current)
+{
+    if (picked)
+        return *picked;
+    return skinSuggestedColour(skinFolder).value_or(current);
+}
+
 FileResult writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour)
 {
     return updateIniFile(strIni, [&](IniFile& file) {

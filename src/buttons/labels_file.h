@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,17 @@ FileResult readLabels(const std::filesystem::path& strIni, Language language, Bu
 // Nothing is written when str.ini is there but cannot be read, or a label
 // holds a line break or text that is not UTF-8; the result says why.
 FileResult writeLabels(const std::filesystem::path& strIni, Language language, const ButtonLabels& labels);
+
+// The text colour a skin's author suggests in the skin folder's skin.ini
+// ([Skin] RColor, GColor, BColor), when it says all three.
+std::optional<TextColour> skinSuggestedColour(const std::filesystem::path& skinFolder);
+
+// The text colour once a skin is chosen. A colour the user picked stands. One
+// the user did not pick is the old skin's, which may not read at all on the
+// new one (light text on a light skin), so it follows the new skin's
+// suggestion, and stays only when the skin makes none.
+TextColour textColourForSkin(std::optional<TextColour> picked, const std::filesystem::path& skinFolder,
+                             TextColour current);
 
 // Writes "RColor", "GColor", "BColor" (decimal) and "Path" to "Skins".
 FileResult writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour);

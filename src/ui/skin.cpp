@@ -1,11 +1,9 @@
 #include "ui/skin.h"
 
+#include "buttons/labels_file.h"
 #include "platform/data_dir.h"
-#include "platform/ini_file.h"
 
 #include <QPainter>
-
-#include <cstdlib>
 
 namespace varcel::ui {
 
@@ -38,14 +36,10 @@ fs::path Skin::folderFor(const fs::path& dataDir, const std::string& requested)
 
 std::optional<QColor> Skin::suggestedTextColour() const
 {
-    // A skin.ini that is not a readable file (a FIFO, a folder) reads as none.
-    const IniFile ini = IniFile::load(m_folder / "skin.ini");
-    const auto r = ini.value("Skin", "RColor");
-    const auto g = ini.value("Skin", "GColor");
-    const auto b = ini.value("Skin", "BColor");
-    if (!r || !g || !b)
+    const auto colour = skinSuggestedColour(m_folder);
+    if (!colour)
         return std::nullopt;
-    return QColor(std::atoi(r->c_str()) & 0xFF, std::atoi(g->c_str()) & 0xFF, std::atoi(b->c_str()) & 0xFF);
+    return QColor(colour->r, colour->g, colour->b);
 }
 
 void Skin::setFolder(const fs::path& folder)

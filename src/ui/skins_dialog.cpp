@@ -143,6 +143,7 @@ void CSkinsDialog::mousePressEvent(QMouseEvent* event)
     else if (l.swatch.contains(p.x(), p.y()) && chooseColour) {
         if (const auto chosen = chooseColour(Qt::black)) {
             m_colour = *chosen;
+            m_colourPicked = true;
             update();
         }
     }

@@ -76,13 +76,39 @@ protected:
             std::filesystem::create_directory_symlink(std::filesystem::path(VARCEL_SKINS_DIR) / skin,
                                                       dir / "Skins" / skin);
         test::writeBytes(dir / "Skins" / "not-a-skin.txt", {'x'});
-
+        start();
+    }
+    // A start of the program on the data folder, as after a restart.
+    void start()
+    {
+        window.reset();
         CHidMouseDlg::Options options;
         options.dataDir = dir.path();
         options.trayAvailable = true;
         window = std::make_unique<CHidMouseDlg>(options, backend);
         window->startUp();
         window->trayActivated();
+    }
+    // The skin button, a skin chosen from the list, a colour when given, OK.
+    void chooseSkin(const QString& name, std::optional<QColor> colour)
+    {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<CSkinsDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            const DialogLayout& l = dialogLayout(Dialog::Skins);
+            QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.face.x + 5, l.face.y + 5));
+            QListWidget* list = dialog->skinList();
+            ASSERT_NE(list, nullptr);
+            const auto found = list->findItems(name, Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+            if (colour) {
+                dialog->chooseColour = [&](const QColor&) { return colour; };
+                QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.swatch.x + 2, l.swatch.y + 2));
+            }
+            QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.ok.x + 5, l.ok.y + 5));
+        });
+        click(Element::SkinButton);
     }
     void TearDown() override
     {
@@ -314,6 +340,45 @@ TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
     screenshot("key-page-light");
     click(Element::Page2Button);
     screenshot("advanced-page-light");
+}
+
+// The spread of grey levels over a text's place: the text against its face.
+int textContrast(const QImage& canvas, const Rect& r)
+{
+    int low = 255;
+    int high = 0;
+    for (int y = r.y; y < r.bottom(); ++y)
+        for (int x = r.x; x < r.right(); ++x) {
+            low = std::min(low, qGray(canvas.pixel(x, y)));
+            high = std::max(high, qGray(canvas.pixel(x, y)));
+        }
+    return high - low;
+}
+
+TEST_F(Window, TextsStayReadableAfterASkinSwitchWithoutAChosenColour)
+{
+    const Rect label = dropdownLabelRect(0).rect;
+    const Rect caption = ui::caption(Caption::KeySetting).spot.rect;
+    // A user who starts on the light skin with its own colour, then switches.
+    std::ofstream(dir / "str.ini", std::ios::app) << "[Skins]\nPath=Light\n";
+    start();
+    for (const char* skin : {"Dark", "Light"}) {
+        SCOPED_TRACE(skin);
+        chooseSkin(skin, std::nullopt);
+        EXPECT_EQ(window->skin().folder().filename(), skin);
+        EXPECT_GT(textContrast(window->canvas(), label), 120);
+        EXPECT_GT(textContrast(window->canvas(), caption), 120);
+        start();
+        EXPECT_GT(textContrast(window->canvas(), label), 120) << "after a restart";
+        EXPECT_GT(textContrast(window->canvas(), caption), 120) << "after a restart";
+    }
+    // A colour the user chose stays, on any skin.
+    chooseSkin("Dark", QColor(200, 40, 40));
+    chooseSkin("Light", std::nullopt);
+    EXPECT_EQ(window->skin().textColour(), QColor(0x1f, 0x29, 0x37));
+    chooseSkin("Light", QColor(200, 40, 40));
+    start();
+    EXPECT_EQ(window->skin().textColour(), QColor(200, 40, 40));
 }
 
 TEST_F(Window, TrayMenuHoldsOnlyExitAndExitEndsTheProgram)
