@@ -158,14 +158,11 @@ bool AdvancedPage::isRecording() const { return m_window.controller().recorder()
 
 // ---- Drawing --------------------------------------------------------------
 
-void AdvancedPage::restoreBackground(QPainter& painter, const Rect& r)
+void AdvancedPage::paintBackground(QPainter& painter, const Rect& area)
 {
-    const QRect area(r.x, r.y, r.w, r.h);
-    for (const QString& layer : {QStringLiteral("main.png"), QStringLiteral("AdvancedSet2.png")}) {
-        const QImage& image = m_window.skin().image(layer);
-        if (!image.isNull())
-            painter.drawImage(area, image, area);
-    }
+    const QImage& image = m_window.skin().image(QStringLiteral("AdvancedSet2.png"));
+    if (!image.isNull())
+        painter.drawImage(QRect(area.x, area.y, area.w, area.h), image, QRect(area.x, area.y, area.w, area.h));
 }
 
 void AdvancedPage::draw(QPainter& painter)
@@ -174,7 +171,7 @@ void AdvancedPage::draw(QPainter& painter)
     Skin& skin = m_window.skin();
     const QFont& font = m_window.font();
     const QColor text = skin.textColour();
-    skin.drawImage(painter, QStringLiteral("AdvancedSet2.png"), 0, 0);
+    paintBackground(painter, kWindowRect);
     m_window.drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::AdvancedSettings)),
                       m_window.titleFont(), Qt::white);
     const std::pair<Caption, UiString> captions[] = {
@@ -213,7 +210,7 @@ bool AdvancedPage::drawElement(QPainter& painter, Element e, bool)
     // The frameless window shows no title: "Start Recording" stays lit while
     // the recording runs, so the user sees that keys are being taken.
     const Rect r = ui::rect(e);
-    restoreBackground(painter, r);
+    m_window.restoreBackground(painter, r);
     m_window.skin().drawImage(painter, isRecording() ? QStringLiteral("button-over.png")
                                                      : QStringLiteral("button-normal.png"),
                               r.x, r.y);
@@ -229,14 +226,14 @@ void AdvancedPage::drawPointerBlock(QPainter& painter)
     for (auto [box, ticked] : {std::pair{Element::PrecisionBox, pointer.precision()},
                                std::pair{Element::OneScreenBox, pointer.oneScreen()}}) {
         const Rect r = ui::rect(box);
-        restoreBackground(painter, r);
+        m_window.restoreBackground(painter, r);
         skin.drawImage(painter, ticked ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), r.x, r.y);
     }
     for (int slider = 0; slider < kPointerSliders; ++slider) {
         const int position = pointer.position(sliderOf(slider));
         for (int step = 0; step < kPointerSteps; ++step) {
             const Rect r = ui::rect(pointerSegment(slider, step));
-            restoreBackground(painter, r);
+            m_window.restoreBackground(painter, r);
             skin.drawImage(painter, step < position ? QStringLiteral("slider-light.png")
                                                     : QStringLiteral("slider-dark.png"),
                            r.x, r.y);
@@ -252,7 +249,7 @@ void AdvancedPage::redrawPointerBlock()
 void AdvancedPage::drawInsertFace(QPainter& painter)
 {
     const Rect r = ui::rect(Element::InsertFace);
-    restoreBackground(painter, r);
+    m_window.restoreBackground(painter, r);
     // The face's right end holds the drop-down arrow of the background.
     const Rect textArea{r.x + 4, r.y, r.w - 4 - r.h, r.h};
     m_window.drawText(painter, {textArea, Align::Centre}, qs(m_window.controller().macroPage().insertFace()),

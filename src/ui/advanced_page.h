@@ -24,6 +24,7 @@ public:
     ~AdvancedPage() override;
 
     void draw(QPainter& painter) override;
+    void paintBackground(QPainter& painter, const Rect& area) override;
     bool drawElement(QPainter& painter, Element element, bool over) override;
     bool click(Element hit) override;
     void closeLists() override;
@@ -58,7 +59,6 @@ private:
     void syncMacroControls();
     void drawPointerBlock(QPainter& painter);
     void drawInsertFace(QPainter& painter);
-    void restoreBackground(QPainter& painter, const Rect& r);
     void redrawPointerBlock();
     void openMouseEventList();
     void closeMouseEventList();

@@ -53,6 +53,7 @@ void KeyPage::drawDropdownBox(QPainter& painter, int box, bool over)
     const Element e = dropdownBox(box);
     const Rect r = ui::rect(e);
     Skin& skin = m_window.skin();
+    m_window.restoreBackground(painter, r);
     skin.drawImage(painter, over ? QStringLiteral("DropdownBox-over.png") : QStringLiteral("DropdownBox-normal.png"),
                    r.x, r.y);
     m_window.drawText(painter, dropdownNumberRect(box), QString::number(box + 1), m_window.font(),
@@ -72,6 +73,7 @@ bool KeyPage::drawElement(QPainter& painter, Element e, bool over)
     if (e == Element::ModeA || e == Element::ModeB) {
         const Rect r = ui::rect(e);
         const bool chosen = (m_window.controller().buttons().shownLayer() == Layer::A) == (e == Element::ModeA);
+        m_window.restoreBackground(painter, r);
         m_window.skin().drawImage(painter, chosen ? QStringLiteral("button-over.png") : QStringLiteral("button-normal.png"),
                                   r.x, r.y);
         m_window.drawText(painter, {r, Align::Centre}, qs(e == Element::ModeA ? text::kModeA : text::kModeB),
@@ -87,7 +89,7 @@ void KeyPage::draw(QPainter& painter)
     Skin& skin = m_window.skin();
     const QFont& font = m_window.font();
     const QColor text = skin.textColour();
-    skin.drawImage(painter, QStringLiteral("BasicSet2.png"), 0, 0);
+    paintBackground(painter, kWindowRect);
     m_window.drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::BasicSettings)),
                       m_window.titleFont(), Qt::white);
     const std::pair<Caption, UiString> captions[] = {
@@ -140,22 +142,17 @@ void KeyPage::draw(QPainter& painter)
     }
 }
 
-// The page's background under one element, so an image with soft edges or
-// a face's old text never shows through what is drawn next.
-void KeyPage::restoreBackground(QPainter& painter, const Rect& r)
+void KeyPage::paintBackground(QPainter& painter, const Rect& area)
 {
-    const QRect area(r.x, r.y, r.w, r.h);
-    for (const QString& layer : {QStringLiteral("main.png"), QStringLiteral("BasicSet2.png")}) {
-        const QImage& image = m_window.skin().image(layer);
-        if (!image.isNull())
-            painter.drawImage(area, image, area);
-    }
+    const QImage& image = m_window.skin().image(QStringLiteral("BasicSet2.png"));
+    if (!image.isNull())
+        painter.drawImage(QRect(area.x, area.y, area.w, area.h), image, QRect(area.x, area.y, area.w, area.h));
 }
 
 void KeyPage::drawBox(QPainter& painter, Element e, bool ticked)
 {
     const Rect r = ui::rect(e);
-    restoreBackground(painter, r);
+    m_window.restoreBackground(painter, r);
     m_window.skin().drawImage(painter, ticked ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), r.x,
                               r.y);
 }
@@ -163,7 +160,7 @@ void KeyPage::drawBox(QPainter& painter, Element e, bool ticked)
 void KeyPage::drawSelector(QPainter& painter, Element e, const QString& text)
 {
     const Rect r = ui::rect(e);
-    restoreBackground(painter, r);
+    m_window.restoreBackground(painter, r);
     m_window.skin().drawImage(painter, QStringLiteral("DropdownBox.png"), r.x, r.y);
     m_window.drawText(painter, selectorTextRect(e), text, m_window.font(), m_window.skin().textColour());
 }
@@ -176,7 +173,7 @@ bool KeyPage::drawSettingsElement(QPainter& painter, Element e)
     const Rect r = ui::rect(e);
     if (inRange(e, Element::ReportRate125, Element::ReportRate1000)) {
         const bool lit = settings.reportRatePosition() == indexIn(e, Element::ReportRate125);
-        restoreBackground(painter, r);
+        m_window.restoreBackground(painter, r);
         skin.drawImage(painter, lit ? QStringLiteral("slider-RP-light.png") : QStringLiteral("slider-RP-dark.png"), r.x,
                        r.y);
         return true;
@@ -187,7 +184,7 @@ bool KeyPage::drawSettingsElement(QPainter& painter, Element e)
     }
     if (inRange(e, Element::DpiStageList1, Element::DpiStageList4)) {
         // The face is a frame of the background; only its text changes.
-        restoreBackground(painter, r);
+        m_window.restoreBackground(painter, r);
         m_window.drawText(painter, dpiStageValue(indexIn(e, Element::DpiStageList1)),
                           qs(settings.stageValueText(indexIn(e, Element::DpiStageList1))), m_window.font(),
                           skin.textColour());
@@ -197,7 +194,7 @@ bool KeyPage::drawSettingsElement(QPainter& painter, Element e)
         const int index = indexIn(e, Element::DpiBarSegmentFirst);
         const int stage = index / kDpiBarSegments;
         const int segment = index % kDpiBarSegments;
-        restoreBackground(painter, r);
+        m_window.restoreBackground(painter, r);
         // Segments past the sensor's list are not there at all.
         if (segment < settings.dpiRowCount())
             skin.drawImage(painter,
@@ -215,7 +212,7 @@ bool KeyPage::drawSettingsElement(QPainter& painter, Element e)
         if (settings.rgbModeValid())
             drawSelector(painter, e, qs(settings.rgbParameterText()));
         else
-            restoreBackground(painter, r);
+            m_window.restoreBackground(painter, r);
         return true;
     }
     if (e == Element::DpiColourStage) {

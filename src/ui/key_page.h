@@ -20,6 +20,7 @@ public:
     explicit KeyPage(CHidMouseDlg& window);
 
     void draw(QPainter& painter) override;
+    void paintBackground(QPainter& painter, const Rect& area) override;
     bool drawElement(QPainter& painter, Element element, bool over) override;
     bool click(Element hit) override;
     void closeLists() override;
@@ -52,7 +53,6 @@ private:
 
     bool settingsClick(Element hit);
     bool drawSettingsElement(QPainter& painter, Element e);
-    void restoreBackground(QPainter& painter, const Rect& r);
     void drawBox(QPainter& painter, Element e, bool ticked);
     void drawSelector(QPainter& painter, Element e, const QString& text);
     void redrawStage(int stage, bool withBar = true);

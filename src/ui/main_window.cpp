@@ -315,9 +315,19 @@ void CHidMouseDlg::drawElement(QPainter& painter, Element e, bool over)
         return;
     const Rect r = ui::rect(e);
     const auto [normal, lit] = imagesOf(e);
+    restoreBackground(painter, r);
     m_skin.drawImage(painter, over ? lit : normal, r.x, r.y);
     if (const auto text = textOf(e))
         drawText(painter, {r, Align::Centre}, qs(uiString(m_options.language, *text)), m_font, m_skin.textColour());
+}
+
+void CHidMouseDlg::restoreBackground(QPainter& painter, const Rect& r)
+{
+    const QImage& frame = m_skin.image(QStringLiteral("main.png"));
+    if (!frame.isNull())
+        painter.drawImage(QRect(r.x, r.y, r.w, r.h), frame, QRect(r.x, r.y, r.w, r.h));
+    if (WindowPage* shown = pageFor(page()))
+        shown->paintBackground(painter, r);
 }
 
 void CHidMouseDlg::drawCommon(QPainter& painter)

@@ -112,6 +112,9 @@ public:
                   const QColor& colour) const;
     // An element in its normal or "over" look; a page draws its own kinds.
     void drawElement(QPainter& painter, Element element, bool over);
+    // The background under one element, so a soft-edged or mostly
+    // transparent image never shows what was drawn there before.
+    void restoreBackground(QPainter& painter, const Rect& r);
     // The frame's buttons, common to both pages.
     void drawCommon(QPainter& painter);
     void redrawElements(const std::vector<Element>& elements);

@@ -32,6 +32,8 @@ public:
 
     // The whole page over the window's frame: background, captions, elements.
     virtual void draw(QPainter& painter) = 0;
+    // The page's own background art over `area`, as the page's drawing starts.
+    virtual void paintBackground(QPainter& painter, const Rect& area) = 0;
     // Draws an element whose look belongs to this page (true), or leaves it
     // to the window's common drawing (false).
     virtual bool drawElement(QPainter& painter, Element element, bool over)

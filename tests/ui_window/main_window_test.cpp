@@ -253,6 +253,33 @@ TEST_F(Window, HoverLightsOneElementAndRestoresTheOther)
     EXPECT_TRUE(window->hoveredElements().empty());
 }
 
+TEST_F(Window, HoverLeavesNoMarkOnAnyElement)
+{
+    const QPoint empty(kWindowWidth / 2, 75);
+    for (const auto page : {Page::Key, Page::Advanced}) {
+        if (page == Page::Advanced)
+            click(Element::Page2Button);
+        ASSERT_EQ(hitTest(page, empty.x(), empty.y()), Element::None);
+        QTest::mouseMove(window.get(), empty);
+        QTest::qWait(20);
+        const QImage fresh = window->canvas();
+        for (int i = 0; i < kElementCount; ++i) {
+            const auto e = static_cast<Element>(i);
+            if (!isHoverable(e, page))
+                continue;
+            SCOPED_TRACE(std::string(name(e)));
+            QTest::mouseMove(window.get(), centre(e));
+            QTest::qWait(30);
+            ASSERT_EQ(window->hoveredElements(), std::set<Element>{e});
+            QTest::mouseMove(window.get(), empty);
+            QTest::qWait(10);
+            const Rect r = rect(e);
+            const QRect area(r.x, r.y, r.w, r.h);
+            EXPECT_TRUE(window->canvas().copy(area) == fresh.copy(area)) << "drawn as before the pointer came";
+        }
+    }
+}
+
 TEST_F(Window, StatusBalloonsSayWhatTheMouseDid)
 {
     struct Row {
