@@ -508,8 +508,11 @@ void KeyPage::syncLists()
         for (const char* option : text::kDpiOptions)
             options << qs(option);
         m_dpiList = m_window.makeList(QStringLiteral("dpiOptionList"), options, dpiOptionListRect(box), small);
-        connect(m_dpiList, &QListWidget::itemEntered, this,
-                [this](QListWidgetItem* item) { m_window.controller().buttons().hoverDpiRow(m_dpiList->row(item)); });
+        connect(m_dpiList, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
+            ButtonModel& model = m_window.controller().buttons();
+            model.hoverDpiRow(m_dpiList->row(item));
+            m_dpiList->setCurrentRow(model.selectedDpiRow());
+        });
         connect(m_dpiList, &QListWidget::itemClicked, this,
                 [this](QListWidgetItem* item) { onDpiRowChosen(m_dpiList->row(item)); });
     } else if (!buttons.isDpiListOpen() && m_dpiList) {

@@ -212,6 +212,12 @@ TEST_F(Window, DpiSwitchIsChosenInTheOptionListBesideItsRow)
     const Rect expected = dpiOptionListRect(3);
     EXPECT_EQ(window->keyPage().dpiOptionList()->geometry(), QRect(expected.x, expected.y, expected.w, expected.h));
     QListWidget* options = window->keyPage().dpiOptionList();
+    // The row under the pointer is lit, as in the function list.
+    for (int row : {2, 0}) {
+        emit options->itemEntered(options->item(row));
+        EXPECT_EQ(options->currentRow(), row);
+        EXPECT_EQ(window->controller().buttons().selectedDpiRow(), row);
+    }
     QTest::mouseClick(options->viewport(), Qt::LeftButton, {}, options->visualItemRect(options->item(1)).center());
     EXPECT_EQ(kind(Layer::A, 3), 6);
     EXPECT_EQ(image()[img::dpiSwitch(Layer::A, 3)], 2);
