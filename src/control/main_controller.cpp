@@ -173,10 +173,9 @@ void MainController::trayActivated()
     }
     if (m_rebuildPending) {
         m_rebuildPending = false;
-        if (m_page == Page::Key) {
-            // Labels come back as they were saved: Cancel drops unsaved ones too.
-            m_workspace.loadLabels();
-        }
+        // Labels come back as they were saved, whichever page Cancel was
+        // pressed on: Cancel drops unsaved ones too.
+        m_workspace.loadLabels();
         rebuildPage();
     } else if (!m_keyPageBuilt) {
         buildKeyPage();

@@ -143,6 +143,17 @@ TEST(MainController, OkAndApplySendSaveAndSnapshotCancelRestores)
     rig.controller.ok();
     EXPECT_FALSE(rig.view.shown);
     EXPECT_EQ(rig.mouse.memory().reportRate, 1);
+
+    // Labels come back as saved whichever page Cancel was pressed on.
+    rig.controller.trayActivated();
+    const std::string saved = rig.controller.buttons().label(2);
+    rig.controller.buttons().chooseFunction(2, 15);
+    ASSERT_NE(rig.controller.buttons().label(2), saved);
+    rig.controller.buildAdvancedPage();
+    rig.controller.cancel();
+    rig.controller.trayActivated();
+    rig.controller.buildKeyPage();
+    EXPECT_EQ(rig.controller.buttons().label(2), saved);
 }
 
 TEST(MainController, AMouseWithOtherLinkConstantsIsToldInTheWindowsLanguage)
