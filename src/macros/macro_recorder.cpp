@@ -43,6 +43,8 @@ void MacroRecorder::start()
     m_hookInstalled = true;
     m_recorded = true;
     m_firstEventDone = false;
+    m_down.clear();
+    m_lastRelease.reset();
     m_title = uiString(m_language, UiString::PressCtrlBreakToStop);
     if (setWindowTitle)
         setWindowTitle(*m_title);
@@ -63,17 +65,38 @@ void MacroRecorder::leavePage()
     unhook();
 }
 
-void MacroRecorder::keyEvent(std::uint32_t evdevCode, KeyAction action, bool autoRepeat)
+void MacroRecorder::keyEvent(std::uint32_t evdevCode, KeyAction action, bool autoRepeat, std::uint64_t time)
 {
-    keyEventByName(keyNameForEvdevCode(evdevCode), action, autoRepeat);
+    keyEventByName(keyNameForEvdevCode(evdevCode), action, autoRepeat, time);
 }
 
-void MacroRecorder::keyEventByName(const std::string& keyName, KeyAction action, bool autoRepeat)
+bool MacroRecorder::takeBackRelease(const std::string& name, std::uint64_t time)
+{
+    if (time == 0 || !m_lastRelease || m_lastRelease->name != name || m_lastRelease->time != time ||
+        m_page.events().size() != m_lastRelease->entries)
+        return false;
+    // The release went in with its pause.
+    for (int entry = 0; entry < 2; ++entry) {
+        m_page.selectEvent(static_cast<int>(m_page.events().size()) - 1);
+        m_page.deleteEvent();
+    }
+    m_lastRelease.reset();
+    m_down.insert(name);
+    return true;
+}
+
+void MacroRecorder::keyEventByName(const std::string& keyName, KeyAction action, bool autoRepeat,
+                                   std::uint64_t time)
 {
     if (!m_hookInstalled || autoRepeat || m_page.selectedMacro() == MacroPage::kNone)
         return;
     const std::string name = firstCharacters(keyName, kKeyNameLength);
     if (action == KeyAction::Press) {
+        if (m_down.count(name) > 0 || takeBackRelease(name, time)) {
+            m_page.selectEvent(static_cast<int>(m_page.events().size()) - 1);
+            return;
+        }
+        m_down.insert(name);
         if (m_firstEventDone)
             m_page.appendEntry(pauseEntry(kDefaultPause));
         m_page.appendEntry(pressEntry(name));
@@ -81,8 +104,10 @@ void MacroRecorder::keyEventByName(const std::string& keyName, KeyAction action,
     } else {
         // A key held since before the start still gets its release, so the
         // list can begin with a pause.
+        m_down.erase(name);
         m_page.appendEntry(pauseEntry(kDefaultPause));
         m_page.appendEntry(releaseEntry(name));
+        m_lastRelease = Release{name, time, m_page.events().size()};
     }
     m_page.selectEvent(static_cast<int>(m_page.events().size()) - 1);
 }

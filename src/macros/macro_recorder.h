@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace varcel {
@@ -38,12 +39,15 @@ public:
     // Leaving the macro page ends a recording without a word.
     void leavePage();
 
-    // A key event the hook saw, with the key's Linux evdev code. Automatic
-    // repeats of a held key are dropped, releases included (some X servers
-    // send a release before each repeated press).
-    void keyEvent(std::uint32_t evdevCode, KeyAction action, bool autoRepeat);
+    // A key event the hook saw, with the key's Linux evdev code and the
+    // event's time in milliseconds (0 when the platform gives none).
+    // Automatic repeats of a held key are dropped, releases included: those
+    // flagged as repeats, a press of a key that is already down, and a
+    // release followed by a press of the same key at the same time (the X
+    // server repeats a key that way, and the flag is not always set).
+    void keyEvent(std::uint32_t evdevCode, KeyAction action, bool autoRepeat, std::uint64_t time = 0);
     // The same with the key's name already known.
-    void keyEventByName(const std::string& keyName, KeyAction action, bool autoRepeat);
+    void keyEventByName(const std::string& keyName, KeyAction action, bool autoRepeat, std::uint64_t time = 0);
 
     bool isHookInstalled() const { return m_hookInstalled; }
     // Set by the first successful start and never cleared while the program runs.
@@ -53,6 +57,15 @@ public:
 
 private:
     void unhook();
+    // Removes the release just recorded when this press of the same key came
+    // at its very time: the key never went up.
+    bool takeBackRelease(const std::string& name, std::uint64_t time);
+
+    struct Release {
+        std::string name;
+        std::uint64_t time = 0;
+        std::size_t entries = 0; // the event list's length after it
+    };
 
     MacroPage& m_page;
     Language m_language;
@@ -60,6 +73,8 @@ private:
     bool m_hookInstalled = false;
     bool m_recorded = false;
     bool m_firstEventDone = false;
+    std::set<std::string> m_down;
+    std::optional<Release> m_lastRelease;
     std::optional<std::string> m_title;
 };
 

@@ -148,7 +148,7 @@ void AdvancedPage::startRecordingCapture()
                 return;
             m_window.controller().recorder().keyEvent(
                 key.evdevCode, key.press ? MacroRecorder::KeyAction::Press : MacroRecorder::KeyAction::Release,
-                key.autoRepeat);
+                key.autoRepeat, key.time);
             syncMacroControls();
         },
         false);

@@ -160,6 +160,7 @@ bool KeyCapture::eventFilter(QObject* receiver, QEvent* event)
     captured.name = captured.evdevCode ? keyNameForEvdevCode(captured.evdevCode) : std::string();
     captured.press = event->type() == QEvent::KeyPress;
     captured.autoRepeat = key->isAutoRepeat();
+    captured.time = key->timestamp();
     m_handler(captured);
     return m_consume;
 }

@@ -21,6 +21,7 @@ struct CapturedKey {
     std::string name;            // the key-name service's name, may be empty
     bool press = true;           // false for a release
     bool autoRepeat = false;
+    std::uint64_t time = 0;      // the event's time stamp in milliseconds
 };
 
 // The Linux key code of a Qt key event: the native scan code minus 8 where the

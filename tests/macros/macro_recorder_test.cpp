@@ -33,8 +33,14 @@ public:
         recorder.setWindowTitle = [this](const std::string& title) { windowTitle = title; };
     }
 
-    void press(std::uint32_t code, bool repeat = false) { recorder.keyEvent(code, Action::Press, repeat); }
-    void release(std::uint32_t code, bool repeat = false) { recorder.keyEvent(code, Action::Release, repeat); }
+    void press(std::uint32_t code, bool repeat = false, std::uint64_t time = 0)
+    {
+        recorder.keyEvent(code, Action::Press, repeat, time);
+    }
+    void release(std::uint32_t code, bool repeat = false, std::uint64_t time = 0)
+    {
+        recorder.keyEvent(code, Action::Release, repeat, time);
+    }
 
     test::TempDir dir;
     MacroStore store{dir / "record.ini"};
@@ -73,6 +79,28 @@ TEST_F(MacroRecorderTest, RecordsKeysByNameWithFiftyMillisecondsBetween)
              t.release(kKeyA);
          },
          {"A   Dn", "50 ms", "A   Up"}},
+        {"a press of a key that is down is a repeat, whatever its flag",
+         [](MacroRecorderTest& t) {
+             t.press(kKeyA);
+             t.press(kKeyA);
+             t.press(kKeyB);
+             t.press(kKeyA);
+             t.release(kKeyA);
+             t.release(kKeyB);
+         },
+         {"A   Dn", "50 ms", "B   Dn", "50 ms", "A   Up", "50 ms", "B   Up"}},
+        {"the X server's repeats: a release and a press at one time, not flagged",
+         [](MacroRecorderTest& t) {
+             t.press(kKeyA, false, 100);
+             for (std::uint64_t time : {600, 633, 666}) {
+                 t.release(kKeyA, false, time);
+                 t.press(kKeyA, false, time);
+             }
+             t.release(kKeyA, false, 1400);
+             t.press(kKeyA, false, 1450); // a second stroke
+             t.release(kKeyA, false, 1500);
+         },
+         {"A   Dn", "50 ms", "A   Up", "50 ms", "A   Dn", "50 ms", "A   Up"}},
         // A release is no first event: the first press still comes without a pause.
         {"a key held since before the start",
          [](MacroRecorderTest& t) {
