@@ -408,20 +408,18 @@ void KeyPage::syncSettingsList()
         rows << qs(row);
     Rect where;
     if (const int stage = stageOfSettingsList(open); stage >= 0) {
-        where = dpiStageListRect(stage);
         // As long as the sensor's list: eight rows leave no empty rows below.
-        where.h = static_cast<int>(rows.size()) * kListRowHeight + 2;
+        where = listRectFor(rect(dpiStageList(stage)), static_cast<int>(rows.size()));
     } else if (open == SettingsList::RgbMode) {
         where = lightingModeListRect();
     } else if (open == SettingsList::RgbParameter) {
-        where = lightingParameterListRect();
-        where.h = std::min(where.h, static_cast<int>(rows.size()) * kListRowHeight + 2);
+        where = lightingParameterListRect(static_cast<int>(rows.size()));
     } else {
         where = dpiColourStageListRect();
     }
     m_settingsList = m_window.makeList(QStringLiteral("settingsList"), rows, where, m_window.font());
     m_settingsListShown = open;
-    // Thirty speeds of the neon mode do not fit above the window's edge.
+    // Thirty speeds of the neon mode are more than a list shows at once.
     if (static_cast<int>(rows.size()) * kListRowHeight + 2 > where.h) {
         m_settingsList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         m_settingsList->setStyleSheet(m_settingsList->styleSheet() + QStringLiteral(

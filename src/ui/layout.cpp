@@ -626,28 +626,22 @@ Rect dpiOptionListRect(int box)
 
 Rect dpiStageListRect(int stage)
 {
-    const Rect f = rect(dpiStageList(stage));
-    return {f.x, f.bottom(), f.w, kDpiBarSegments * kListRowHeight + 2};
+    return listRectFor(rect(dpiStageList(stage)), kDpiBarSegments);
 }
 
-Rect lightingModeListRect()
+Rect listRectFor(const Rect& face, int rows)
 {
-    const Rect s = rect(Element::LightingMode);
-    return {s.x, s.bottom(), s.w, 3 * kListRowHeight + 2};
+    const int h = std::min(rows, kListRowsShown) * kListRowHeight + 2;
+    if (face.bottom() + h <= kWindowHeight)
+        return {face.x, face.bottom(), face.w, h};
+    return {face.x, face.y - h, face.w, h};
 }
 
-Rect lightingParameterListRect()
-{
-    const Rect s = rect(Element::LightingParameter);
-    const int rows = (kWindowHeight - 4 - s.bottom() - 2) / kListRowHeight;
-    return {s.x, s.bottom(), s.w, rows * kListRowHeight + 2};
-}
+Rect lightingModeListRect() { return listRectFor(rect(Element::LightingMode), 3); }
 
-Rect dpiColourStageListRect()
-{
-    const Rect s = rect(Element::DpiColourStage);
-    return {s.x, s.bottom(), s.w, kDpiStages * kListRowHeight + 2};
-}
+Rect lightingParameterListRect(int rows) { return listRectFor(rect(Element::LightingParameter), rows); }
+
+Rect dpiColourStageListRect() { return listRectFor(rect(Element::DpiColourStage), kDpiStages); }
 
 Rect mouseEventListRect()
 {

@@ -263,9 +263,17 @@ Rect functionListRect(int box);         // under the box, 16 rows
 Rect dpiOptionListRect(int box);        // beside the "DPI Switch" row of that box's list
 Rect dpiStageListRect(int stage);       // under the stage's value face, 12 rows
 Rect lightingModeListRect();
-Rect lightingParameterListRect();       // scrolls: up to 30 rows do not fit
+Rect lightingParameterListRect(int rows); // the current mode's 10, 5 or 30 rows
 Rect dpiColourStageListRect();
 Rect mouseEventListRect();              // under the mouse-event face
+
+// The most rows a list shows at once; a longer one scrolls.
+inline constexpr int kListRowsShown = 12;
+// A list of `rows` rows opened from `face`: all of them up to
+// kListRowsShown, under the face where they fit inside the window, else
+// above it, so every row shown can be reached and none hides under the
+// window's edge.
+Rect listRectFor(const Rect& face, int rows);
 
 // ---- Page art (used by the art generator) ----------------------------------
 

@@ -151,9 +151,9 @@ TEST(Layout, DropDownListsFitTheWindowAndOpenWhereTheyBelong)
     }
     EXPECT_GE(lightingModeListRect().h, 3 * kListRowHeight);
     EXPECT_GE(dpiColourStageListRect().h, kDpiStages * kListRowHeight);
-    EXPECT_GE(lightingParameterListRect().h, 4 * kListRowHeight); // scrolls through 30 rows
+    EXPECT_GE(lightingParameterListRect(30).h, kListRowsShown * kListRowHeight); // scrolls through 30 rows
     EXPECT_GE(mouseEventListRect().h, 9 * kListRowHeight);
-    for (const Rect& r : {lightingModeListRect(), lightingParameterListRect(), dpiColourStageListRect(),
+    for (const Rect& r : {lightingModeListRect(), lightingParameterListRect(30), dpiColourStageListRect(),
                           mouseEventListRect()})
         EXPECT_TRUE(kWindowRect.containsRect(r));
 }

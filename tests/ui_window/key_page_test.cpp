@@ -236,6 +236,12 @@ TEST_F(KeyPageTest, NeonModeWithItsSpeedAndEachModeKeepsItsParameter)
     click(Element::LightingParameter);
     EXPECT_EQ(rows().size(), 30);
     EXPECT_EQ(rows()[4], "2.5S");
+    // A good part of the thirty rows, inside the window: with no room below
+    // the face, the list opens upward.
+    const QRect shown = list()->geometry();
+    EXPECT_GE(shown.height(), 12 * kListRowHeight);
+    EXPECT_TRUE(QRect(0, 0, kWindowWidth, kWindowHeight).contains(shown));
+    EXPECT_EQ(shown.bottom() + 1, rect(Element::LightingParameter).y);
     chooseRow(4);
     EXPECT_EQ(image()[0x79E], 4);
     expectCanvasUpToDate("neon mode");
