@@ -318,7 +318,8 @@ void dropFace(QPainter& p, const Palette& s, const Rect& r)
     chevronDown(p, QPointF(r.right() - 11, r.y + r.h / 2.0 + 0.5), 3.5, s.glyph);
 }
 
-QImage keyPage(const Palette& s, const QFont& digits)
+// The key page's background with DPI tracks and scale ticks for `dpiRows` rows.
+QImage keyPage(const Palette& s, const QFont& digits, int dpiRows)
 {
     QImage img = blank(kWindowWidth, kWindowHeight);
     Painter p(&img);
@@ -346,13 +347,13 @@ QImage keyPage(const Palette& s, const QFont& digits)
 
     // DPI: a groove per stage, with a tick for each row on the scale side.
     for (int st = 0; st < kDpiStages; ++st) {
-        const Rect top = rect(dpiBarSegment(st, kDpiBarSegments - 1));
+        const Rect top = rect(dpiBarSegment(st, dpiRows - 1));
         const Rect bottom = rect(dpiBarSegment(st, 0));
         well(p, s, QRectF(top.x - 3, top.y - 3, top.w + 6, bottom.bottom() - top.y + 6), 5);
         dropFace(p, s, rect(dpiStageList(st)));
     }
     p.setPen(QPen(alpha(s.glyph, 120), 1));
-    for (int row = 0; row < kDpiBarSegments; ++row) {
+    for (int row = 0; row < dpiRows; ++row) {
         const TextSpot t = dpiScaleLabel(row);
         const qreal y = t.rect.y + t.rect.h / 2.0;
         p.drawLine(QPointF(t.rect.right() + 2, y), QPointF(t.rect.right() + 6, y));
@@ -722,7 +723,11 @@ QImage imageFor(const Palette& s, std::string_view file)
         return img;
     }
     if (is("BasicSet2.png"))
-        return keyPage(s, digits);
+        return keyPage(s, digits, kDpiShortList);
+    if (is(kDpiUpperRowsImage)) {
+        const Rect r = dpiUpperRowsRect();
+        return keyPage(s, digits, kDpiBarSegments).copy(r.x, r.y, r.w, r.h);
+    }
     if (is("AdvancedSet2.png"))
         return advancedPage(s);
     if (is("button-min-normal.png") || is("button-min-over.png"))
@@ -832,6 +837,7 @@ void previewCommon(Composer& c, const QString& title, bool overOk)
 void previewKey(Composer& c)
 {
     c.image("BasicSet2.png", {0, 0, 0, 0});
+    c.image(kDpiUpperRowsImage, dpiUpperRowsRect()); // the preview shows twelve DPI rows
     previewCommon(c, QStringLiteral("Basic Settings"), false);
     c.caption(Caption::KeySetting, QStringLiteral("Key Setting"));
     c.caption(Caption::ReportRateSetting, QStringLiteral("Report Rate Setting"));

@@ -417,7 +417,17 @@ SkinImage dialogImage(Dialog d)
     return {l.image, l.width, l.height};
 }
 
-const std::array<SkinImage, 35> kImages = {{
+// From the scale's ticks to the right of the last track, from above row 12's
+// track down to where an eight-row track has rounded off, above row 8's tick.
+constexpr Rect kDpiUpperRows = [] {
+    const Rect top = dpiSegmentRect(0, kDpiBarSegments - 1);
+    const Rect eighth = dpiSegmentRect(0, kDpiShortList - 1);
+    const int left = kDpiScaleX + kDpiScaleWidth;
+    const int right = dpiSegmentRect(kDpiStages - 1, 0).right() + 5;
+    return Rect{left, top.y - 4, right - left, eighth.y + 4 - (top.y - 4)};
+}();
+
+const std::array<SkinImage, 36> kImages = {{
     {"main.png", kWindowWidth, kWindowHeight},
     {"BasicSet2.png", kWindowWidth, kWindowHeight},
     {"AdvancedSet2.png", kWindowWidth, kWindowHeight},
@@ -446,6 +456,7 @@ const std::array<SkinImage, 35> kImages = {{
     {"slider-dark.png", kPointerSegmentWidth, kPointerSegmentHeight},
     {"Pane.png", kCheckBoxSize, kCheckBoxSize},
     {"PaneMakingTick.png", kCheckBoxSize, kCheckBoxSize},
+    {kDpiUpperRowsImage, kDpiUpperRows.w, kDpiUpperRows.h},
     dialogImage(Dialog::Skins),
     dialogImage(Dialog::SingleKey),
     dialogImage(Dialog::ComboKey),
@@ -648,6 +659,8 @@ Rect mouseEventListRect()
     const Rect f = rect(Element::InsertFace);
     return {f.x, f.bottom(), f.w, 9 * kListRowHeight + 2};
 }
+
+Rect dpiUpperRowsRect() { return kDpiUpperRows; }
 
 std::span<const Rect> panels(Page page)
 {

@@ -99,6 +99,7 @@ inline constexpr int kDropdownBoxes = 6;
 inline constexpr int kReportRatePositions = 4;
 inline constexpr int kDpiStages = 4;
 inline constexpr int kDpiBarSegments = 12;   // the longest DPI value list
+inline constexpr int kDpiShortList = 8;      // the other sensors' DPI value lists
 inline constexpr int kLoopColours = 8;
 inline constexpr int kDpiColourBits = 4;
 inline constexpr int kPointerSliders = 3;
@@ -276,6 +277,12 @@ inline constexpr int kListRowsShown = 12;
 Rect listRectFor(const Rect& face, int rows);
 
 // ---- Page art (used by the art generator) ----------------------------------
+
+// The key page's background holds the DPI tracks and scale ticks of the
+// eight-row lists; "slider-DPI-upper.png" adds rows 9 to 12 over this
+// rectangle for the twelve-row list.
+Rect dpiUpperRowsRect();
+inline constexpr const char* kDpiUpperRowsImage = "slider-DPI-upper.png";
 
 // Raised panels of a page's background.
 std::span<const Rect> panels(Page page);
