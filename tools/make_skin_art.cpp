@@ -1,7 +1,10 @@
 // Paints every image of a skin folder from the window's layout table, so each
 // drawn element sits exactly where its click rectangle is.
 //
-//   make_skin_art SKINS_DIR                  write every skin into SKINS_DIR/<name>/
+//   make_skin_art SKINS_DIR                  write every skin into SKINS_DIR/<name>/,
+//                                            each image also at twice the size
+//                                            ("<image>@2x.png") for screens at
+//                                            150 % and 200 %
 //   make_skin_art --preview OUT.png SKIN PAGE
 //                                            compose a page (key, advanced or
 //                                            dialogs) from the written images of
@@ -92,9 +95,15 @@ const Palette kSkins[] = {
 QRectF rf(const Rect& r) { return QRectF(r.x, r.y, r.w, r.h); }
 QRect ri(const Rect& r) { return QRect(r.x, r.y, r.w, r.h); }
 
+// Device pixels per layout unit of the images being painted: 1, then 2.
+int g_scale = 1;
+
+// Painted in layout units whatever the scale: every shape is drawn from the
+// same vectors at twice the pixels, not scaled up afterwards.
 QImage blank(int w, int h)
 {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage img(w * g_scale, h * g_scale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(g_scale);
     img.fill(Qt::transparent);
     return img;
 }
@@ -695,7 +704,10 @@ QImage dialogBackground(const Palette& s, Dialog which)
 
 bool save(const QImage& img, const QDir& dir, std::string_view file)
 {
-    const QString path = dir.filePath(QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size())));
+    QString name = QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size()));
+    if (g_scale > 1)
+        name = name.chopped(4) + QStringLiteral("@%1x.png").arg(g_scale);
+    const QString path = dir.filePath(name);
     if (!img.save(path, "PNG")) {
         std::fprintf(stderr, "make_skin_art: cannot write %s\n", qPrintable(path));
         return false;
@@ -726,7 +738,7 @@ QImage imageFor(const Palette& s, std::string_view file)
         return keyPage(s, digits, kDpiShortList);
     if (is(kDpiUpperRowsImage)) {
         const Rect r = dpiUpperRowsRect();
-        return keyPage(s, digits, kDpiBarSegments).copy(r.x, r.y, r.w, r.h);
+        return keyPage(s, digits, kDpiBarSegments).copy(r.x * g_scale, r.y * g_scale, r.w * g_scale, r.h * g_scale);
     }
     if (is("AdvancedSet2.png"))
         return advancedPage(s);
@@ -768,16 +780,20 @@ bool writeSkin(const Palette& s, const QDir& root)
         return false;
     }
     const QDir dir(root.filePath(name));
-    for (const SkinImage& entry : skinImages()) {
-        const QImage img = imageFor(s, entry.file);
-        if (img.isNull() || img.width() != entry.width || img.height() != entry.height) {
-            std::fprintf(stderr, "make_skin_art: no art of the right size for %.*s\n",
-                         static_cast<int>(entry.file.size()), entry.file.data());
-            return false;
+    for (const int scale : {1, 2}) {
+        g_scale = scale;
+        for (const SkinImage& entry : skinImages()) {
+            const QImage img = imageFor(s, entry.file);
+            if (img.isNull() || img.width() != entry.width * scale || img.height() != entry.height * scale) {
+                std::fprintf(stderr, "make_skin_art: no art of the right size for %.*s\n",
+                             static_cast<int>(entry.file.size()), entry.file.data());
+                return false;
+            }
+            if (!save(img, dir, entry.file))
+                return false;
         }
-        if (!save(img, dir, entry.file))
-            return false;
     }
+    g_scale = 1;
     // The text colour that reads well on this skin, for the skin dialog's
     // first suggestion.
     QFile ini(dir.filePath(QStringLiteral("skin.ini")));

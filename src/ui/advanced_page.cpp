@@ -160,9 +160,7 @@ bool AdvancedPage::isRecording() const { return m_window.controller().recorder()
 
 void AdvancedPage::paintBackground(QPainter& painter, const Rect& area)
 {
-    const QImage& image = m_window.skin().image(QStringLiteral("AdvancedSet2.png"));
-    if (!image.isNull())
-        painter.drawImage(QRect(area.x, area.y, area.w, area.h), image, QRect(area.x, area.y, area.w, area.h));
+    m_window.skin().drawPart(painter, QStringLiteral("AdvancedSet2.png"), QRect(area.x, area.y, area.w, area.h));
 }
 
 void AdvancedPage::draw(QPainter& painter)
@@ -269,8 +267,11 @@ void AdvancedPage::createControls()
     QColor background = kListBackground;
     const QImage& art = m_window.skin().image(QStringLiteral("AdvancedSet2.png"));
     const Rect inside = ui::rect(Element::EventList);
-    if (art.valid(inside.x + inside.w / 2, inside.y + inside.h / 2))
-        background = art.pixelColor(inside.x + inside.w / 2, inside.y + inside.h / 2);
+    const QPoint middle = QPointF((inside.x + inside.w / 2) * art.devicePixelRatio(),
+                                  (inside.y + inside.h / 2) * art.devicePixelRatio())
+                              .toPoint();
+    if (art.valid(middle))
+        background = art.pixelColor(middle);
     background.setAlpha(255);
     const bool light = background.lightness() > 128;
     const QString listStyle =

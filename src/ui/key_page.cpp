@@ -144,9 +144,7 @@ void KeyPage::draw(QPainter& painter)
 
 void KeyPage::paintBackground(QPainter& painter, const Rect& area)
 {
-    const QImage& image = m_window.skin().image(QStringLiteral("BasicSet2.png"));
-    if (!image.isNull())
-        painter.drawImage(QRect(area.x, area.y, area.w, area.h), image, QRect(area.x, area.y, area.w, area.h));
+    m_window.skin().drawPart(painter, QStringLiteral("BasicSet2.png"), QRect(area.x, area.y, area.w, area.h));
     // The background has tracks of eight rows; twelve rows lengthen them.
     const Rect upper = dpiUpperRowsRect();
     if (m_window.controller().settings().dpiRowCount() <= kDpiShortList || !upper.intersects(area))
@@ -154,8 +152,8 @@ void KeyPage::paintBackground(QPainter& painter, const Rect& area)
     const int x = std::max(area.x, upper.x);
     const int y = std::max(area.y, upper.y);
     const QRect target(x, y, std::min(area.right(), upper.right()) - x, std::min(area.bottom(), upper.bottom()) - y);
-    const QImage& rows = m_window.skin().image(QString::fromLatin1(kDpiUpperRowsImage));
-    painter.drawImage(target, rows, target.translated(-upper.x, -upper.y));
+    m_window.skin().drawPart(painter, QString::fromLatin1(kDpiUpperRowsImage), target.translated(-upper.x, -upper.y),
+                             target.topLeft());
 }
 
 void KeyPage::drawBox(QPainter& painter, Element e, bool ticked)

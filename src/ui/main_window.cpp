@@ -157,15 +157,11 @@ void CHidMouseDlg::startUp()
         // Until the user picks a colour, the skin's own suggestion is used.
         m_skin.setTextColour(*colour);
     }
-    m_canvas = m_skin.image(QStringLiteral("main.png"));
-    // A skin without main.png leaves an empty window rather than none at all.
-    setFixedSize(m_canvas.isNull() ? QSize(kWindowWidth, kWindowHeight) : m_canvas.size());
-    if (m_canvas.isNull()) {
-        m_canvas = QImage(size(), QImage::Format_ARGB32_Premultiplied);
-        m_canvas.fill(Qt::black);
-    }
-    if (page() != Page::None)
-        drawPage(static_cast<varcel::Page>(page()));
+    // The window is as large as main.png, read without decoding it: the
+    // images are decoded only while the window is in sight. A skin without
+    // main.png leaves an empty window rather than none at all.
+    const QSize frame = m_skin.imageSize(QStringLiteral("main.png"));
+    setFixedSize(frame.isEmpty() ? QSize(kWindowWidth, kWindowHeight) : frame);
     // The native window is made now, while the user waits for nothing, so a
     // click on the tray icon only has to map it.
     winId();
@@ -275,6 +271,37 @@ void CHidMouseDlg::openSkinDialog()
 
 // ---- Drawing --------------------------------------------------------------
 
+void CHidMouseDlg::prepareCanvas()
+{
+    // As many pixels as the screen gives the window: texts drawn there and
+    // the skin's 2x art stay crisp at 150 % and 200 %.
+    const qreal ratio = devicePixelRatioF();
+    if (!m_canvas.isNull() && m_canvas.devicePixelRatio() == ratio)
+        return;
+    m_skin.setDevicePixelRatio(ratio);
+    m_canvas = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    m_canvas.setDevicePixelRatio(ratio);
+    m_canvas.fill(Qt::black);
+    drawing([this](QPainter& painter) { m_skin.drawImage(painter, QStringLiteral("main.png"), 0, 0); });
+    if (page() != Page::None)
+        drawPage(static_cast<varcel::Page>(page()));
+}
+
+void CHidMouseDlg::showEvent(QShowEvent* event)
+{
+    prepareCanvas();
+    QWidget::showEvent(event);
+}
+
+void CHidMouseDlg::hideEvent(QHideEvent* event)
+{
+    // Out of sight the window holds no pictures: the tray icon is all the
+    // user sees of Varcel most of the day. The next show draws it anew.
+    m_canvas = QImage();
+    m_skin.releaseImages();
+    QWidget::hideEvent(event);
+}
+
 void CHidMouseDlg::drawing(const std::function<void(QPainter&)>& paint)
 {
     if (m_canvas.isNull())
@@ -282,6 +309,8 @@ void CHidMouseDlg::drawing(const std::function<void(QPainter&)>& paint)
     {
         QPainter painter(&m_canvas);
         painter.setRenderHint(QPainter::TextAntialiasing);
+        // The 2x art on a screen of 1.5 device pixels a unit.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         paint(painter);
     }
     update();
@@ -289,9 +318,9 @@ void CHidMouseDlg::drawing(const std::function<void(QPainter&)>& paint)
 
 void CHidMouseDlg::paintEvent(QPaintEvent*)
 {
+    prepareCanvas();
     QPainter painter(this);
-    if (!m_canvas.isNull())
-        painter.drawImage(0, 0, m_canvas);
+    painter.drawImage(0, 0, m_canvas);
 }
 
 void CHidMouseDlg::drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font,
@@ -323,9 +352,7 @@ void CHidMouseDlg::drawElement(QPainter& painter, Element e, bool over)
 
 void CHidMouseDlg::restoreBackground(QPainter& painter, const Rect& r)
 {
-    const QImage& frame = m_skin.image(QStringLiteral("main.png"));
-    if (!frame.isNull())
-        painter.drawImage(QRect(r.x, r.y, r.w, r.h), frame, QRect(r.x, r.y, r.w, r.h));
+    m_skin.drawPart(painter, QStringLiteral("main.png"), QRect(r.x, r.y, r.w, r.h));
     if (WindowPage* shown = pageFor(page()))
         shown->paintBackground(painter, r);
 }

@@ -1,5 +1,5 @@
 // The main window: one skinned, borderless surface with two pages, drawn
-// into a persistent canvas and hit-tested by the layout table. It draws what
+// into a canvas (kept while the window is in sight) and hit-tested by the layout table. It draws what
 // the controller holds and routes clicks and the tray icon to it.
 #pragma once
 
@@ -129,6 +129,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -140,6 +142,8 @@ private:
     void restoreHovered(QPainter& painter, Element except);
 
     void closeLists();
+    // The canvas at the screen's device pixel ratio, with the page drawn.
+    void prepareCanvas();
     void setUpTray();
     void setUpFonts(Language language);
 

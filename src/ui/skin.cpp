@@ -3,6 +3,8 @@
 #include "buttons/labels_file.h"
 #include "platform/data_dir.h"
 
+#include <QFileInfo>
+#include <QImageReader>
 #include <QPainter>
 
 namespace varcel::ui {
@@ -50,15 +52,41 @@ void Skin::setFolder(const fs::path& folder)
     m_cache.clear();
 }
 
+void Skin::setDevicePixelRatio(qreal ratio)
+{
+    if ((ratio > 1) == m_double)
+        return;
+    m_double = ratio > 1;
+    m_cache.clear();
+}
+
+QString Skin::pathOf(const QString& name) const
+{
+    // "DropdownBox.png" is also asked for as "dropdownbox.png": Windows file
+    // names ignore case, ours do not.
+    QString path = QString::fromStdString((m_folder / name.toStdString()).string());
+    if (!QFileInfo::exists(path) && name.toLower() == QLatin1String("dropdownbox.png"))
+        path = QString::fromStdString((m_folder / "DropdownBox.png").string());
+    return path;
+}
+
+QSize Skin::imageSize(const QString& name) const { return QImageReader(pathOf(name)).size(); }
+
 const QImage& Skin::image(const QString& name) const
 {
     auto found = m_cache.find(name);
     if (found == m_cache.end()) {
-        QImage decoded(QString::fromStdString((m_folder / name.toStdString()).string()));
-        // "DropdownBox.png" is also asked for as "dropdownbox.png": Windows
-        // file names ignore case, ours do not.
-        if (decoded.isNull() && name.toLower() == QLatin1String("dropdownbox.png"))
-            decoded.load(QString::fromStdString((m_folder / "DropdownBox.png").string()));
+        const QString path = pathOf(name);
+        QImage decoded;
+        if (m_double) {
+            // Drawn at twice the size, then shown at one and a half or two
+            // device pixels a unit: crisp where a 1x image would be blurred.
+            const QString twice = path.chopped(4) + QStringLiteral("@2x.png");
+            if (decoded.load(twice))
+                decoded.setDevicePixelRatio(2);
+        }
+        if (decoded.isNull())
+            decoded.load(path);
         if (!decoded.isNull())
             decoded = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         found = m_cache.insert(name, decoded);
@@ -73,6 +101,17 @@ bool Skin::drawImage(QPainter& painter, const QString& name, int x, int y) const
         return false;
     painter.drawImage(x, y, img);
     return true;
+}
+
+void Skin::drawPart(QPainter& painter, const QString& name, const QRect& area, QPoint at) const
+{
+    const QImage& img = image(name);
+    if (img.isNull())
+        return;
+    // The source is in the image's own pixels.
+    const qreal ratio = img.devicePixelRatio();
+    const QRectF source(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio);
+    painter.drawImage(QRectF(QRect(at, area.size())), img, source);
 }
 
 } // namespace varcel::ui

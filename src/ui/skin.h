@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <filesystem>
@@ -33,16 +34,34 @@ public:
     // GColor, BColor), if the skin says.
     std::optional<QColor> suggestedTextColour() const;
 
-    // The image as premultiplied ARGB32, decoded once and kept: what is drawn
-    // is the file's content either way, without reading the disk on every
-    // hover. A missing image is a null image.
+    // The image as premultiplied ARGB32, decoded once and kept until
+    // releaseImages(): what is drawn is the file's content either way, without
+    // reading the disk on every hover. On a screen of more than one device
+    // pixel per layout unit it is the "@2x" image where the skin has one,
+    // with a device pixel ratio of 2, so it is drawn in the same layout size.
+    // A missing image is a null image.
     const QImage& image(const QString& name) const;
+    // The image's size in layout units, read from the file without decoding it.
+    QSize imageSize(const QString& name) const;
+    // How many device pixels a layout unit takes on the screen drawn to.
+    void setDevicePixelRatio(qreal ratio);
+    // Lets every decoded image go (the window is out of sight).
+    void releaseImages() { m_cache.clear(); }
 
     // Blends the image at (x, y) in its own size; false when it is missing.
     bool drawImage(QPainter& painter, const QString& name, int x, int y) const;
+    // Blends the part `area` (layout units) of the image at `at`.
+    void drawPart(QPainter& painter, const QString& name, const QRect& area, QPoint at) const;
+    void drawPart(QPainter& painter, const QString& name, const QRect& area) const
+    {
+        drawPart(painter, name, area, area.topLeft());
+    }
 
 private:
+    QString pathOf(const QString& name) const;
+
     std::filesystem::path m_folder;
+    bool m_double = false;
     QColor m_textColour{0, 255, 0};
     mutable QHash<QString, QImage> m_cache;
 };

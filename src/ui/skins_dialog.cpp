@@ -49,7 +49,7 @@ CSkinsDialog::CSkinsDialog(const Skin& current, std::string currentName, std::ve
         reporter.messageBox("error", text::kSkinsBackgroundFailed);
         return;
     }
-    setFixedSize(m_background.size());
+    setFixedSize(m_background.deviceIndependentSize().toSize());
     chooseColour = [this](const QColor& initial) -> std::optional<QColor> {
         const QColor chosen = QColorDialog::getColor(initial, this);
         if (!chosen.isValid())

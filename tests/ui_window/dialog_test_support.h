@@ -42,7 +42,10 @@ inline ui::Skin paintedSkin(const std::string& name, const TempDir& dir, const s
 inline void saveScreenshot(const QImage& image, const std::string& name)
 {
     std::filesystem::create_directories(VARCEL_SCREENSHOTS_DIR);
-    image.save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name + ".png"));
+    // Runs at 150 % and 200 % (QT_SCALE_FACTOR) leave theirs beside the others.
+    const qreal scale = image.devicePixelRatio();
+    const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+    image.save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name) + suffix + ".png");
 }
 
 // The pointer moved to `at`, as the window system reports it.

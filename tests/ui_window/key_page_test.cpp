@@ -11,6 +11,7 @@
 #include "ui/key_page.h"
 #include "ui/main_window.h"
 #include "ui/skins_dialog.h"
+#include "dialog_test_support.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -140,9 +141,8 @@ protected:
     }
     void screenshot(const std::string& name)
     {
-        std::filesystem::create_directories(VARCEL_SCREENSHOTS_DIR);
         // The window with its open lists, as the user sees it.
-        window->grab().save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name + ".png"));
+        test::saveScreenshot(window->grab().toImage(), name);
     }
 
     std::vector<std::uint8_t> file;
@@ -475,6 +475,8 @@ TEST_F(KeyPageTest, Screenshots)
             window.reset();
             std::filesystem::remove_all(dir / "Skins");
             start({language, skin, 0});
+            // The canvas has every device pixel the screen gives the window.
+            EXPECT_EQ(window->canvas().size(), window->size() * window->devicePixelRatio());
             const std::string name = std::string("key-page-") + (skin[0] == 'D' ? "dark-" : "light-") + tag;
             click(dpiStageList(1));
             screenshot(name + "-dpi-list");

@@ -126,8 +126,7 @@ protected:
     std::uint8_t kind(Layer layer, std::size_t slot) { return image()[img::at(layer, img::LayerArray::Kind, slot)]; }
     void screenshot(const std::string& name)
     {
-        std::filesystem::create_directories(VARCEL_SCREENSHOTS_DIR);
-        window->canvas().save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name + ".png"));
+        test::saveScreenshot(window->canvas(), name);
     }
 
     test::TempDir dir;

@@ -71,7 +71,7 @@ SkinnedDialog::SkinnedDialog(Dialog which, const Skin& skin, Language language, 
         setFixedSize(l.width, l.height);
         return;
     }
-    setFixedSize(m_background.size());
+    setFixedSize(m_background.deviceIndependentSize().toSize());
 }
 
 SkinnedDialog::~SkinnedDialog() = default;
