@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Start-up and idle cost of the tray program under Xvfb with a real tray host
-# and the simulated mouse: time from exec to the tray icon docked, from a tray
-# click to the window mapped, resident memory after 5 s, context switches over
-# 10 s of idleness. Needs xvfb, trayer, xdotool and x11-utils.
+# and the simulated mouse, beside a bare Qt tray program (bench/bare_tray):
+# time from exec to the tray icon docked, from a tray click to the window
+# mapped, resident memory in the tray before and after the window was shown,
+# context switches over 10 s of idleness. Needs xvfb, trayer, xdotool and
+# x11-utils.
 #   bench/startup.sh [BUILD_DIR] [RUNS]
 set -u
 build=${1:-build}
@@ -34,6 +36,24 @@ window_of() { # $1 pid, $2 "icon" or "main"
     done
 }
 
+rss() { awk '/VmRSS/ {printf "%.1f MiB", $2 / 1024}' "/proc/$1/status"; }
+median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+sorted() { printf '%s\n' "$@" | sort -n | tr '\n' ' '; }
+
+# The yardstick: a bare Qt tray program, from exec to its icon docked, and
+# what it holds once docked.
+bare=()
+for run in $(seq 1 "$runs"); do
+    t0=$(now_ms)
+    "$build/bench/bare_tray" >/dev/null 2>&1 & pid=$!
+    until [ -n "$(window_of "$pid" icon)" ]; do :; done
+    bare+=($(($(now_ms) - t0)))
+    if [ "$run" -lt "$runs" ]; then kill "$pid"; wait "$pid" 2>/dev/null; fi
+done
+sleep 5
+bare_rss=$(rss "$pid")
+kill "$pid"; wait "$pid" 2>/dev/null
+
 dock=()
 show=()
 for run in $(seq 1 "$runs"); do
@@ -43,6 +63,7 @@ for run in $(seq 1 "$runs"); do
     until [ -n "$icon" ]; do icon=$(window_of "$pid" icon); done
     t1=$(now_ms)
     dock+=($((t1 - t0)))
+    if [ "$run" -eq "$runs" ]; then sleep 5; tray_rss=$(rss "$pid"); fi
     eval "$(xwininfo -id "$icon" | awk '/Absolute upper-left X/ {print "ix="$4} /Absolute upper-left Y/ {print "iy="$4}')"
     xdotool mousemove --sync $((ix + 8)) $((iy + 8))
     t2=$(now_ms)
@@ -52,14 +73,17 @@ for run in $(seq 1 "$runs"); do
     show+=($((t3 - t2)))
     if [ "$run" -lt "$runs" ]; then kill "$pid"; wait "$pid" 2>/dev/null; else last=$pid; pids+=($pid); fi
 done
-sorted() { printf '%s\n' "$@" | sort -n | tr '\n' ' '; }
+echo "bare Qt tray program, exec to tray icon docked (ms, $runs runs): $(sorted "${bare[@]}")"
 echo "exec to tray icon docked (ms, $runs runs): $(sorted "${dock[@]}")"
+echo "median against the bare Qt tray program: $(awk -v a="$(median "${dock[@]}")" -v b="$(median "${bare[@]}")" 'BEGIN {printf "%.2f", a / b}')"
 echo "tray click to window mapped (ms, $runs runs): $(sorted "${show[@]}")"
+echo "resident memory, bare Qt tray program after 5 s: $bare_rss"
+echo "resident memory in the tray, never shown, after 5 s: $tray_rss"
 
 # Idle: window hidden again, nothing happening.
 xdotool key Escape
 sleep 5
-echo "resident memory after 5 s: $(awk '/VmRSS/ {printf "%.1f MiB", $2 / 1024}' "/proc/$last/status")"
+echo "resident memory in the tray after the window was shown and hidden, 5 s later: $(rss "$last")"
 # Per thread, so that a thread ending in between does not hide another's wake-ups.
 switches() {
     for task in /proc/"$last"/task/*; do

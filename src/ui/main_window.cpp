@@ -10,6 +10,7 @@
 #include "ui/skins_dialog.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -19,6 +20,10 @@
 #include <QPainter>
 #include <QSocketNotifier>
 #include <QWindow>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace varcel::ui {
 
@@ -299,6 +304,14 @@ void CHidMouseDlg::hideEvent(QHideEvent* event)
     // user sees of Varcel most of the day. The next show draws it anew.
     m_canvas = QImage();
     m_skin.releaseImages();
+    // The window system's copy of the window goes too; the next show makes
+    // it again at the window's size.
+    if (QBackingStore* store = backingStore())
+        store->resize(QSize(1, 1));
+#if defined(__GLIBC__)
+    // The many small images lie in the heap: give their pages back too.
+    malloc_trim(0);
+#endif
     QWidget::hideEvent(event);
 }
 
