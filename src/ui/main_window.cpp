@@ -261,16 +261,12 @@ void CHidMouseDlg::openSkinDialog()
     CSkinsDialog dialog(m_skin, current, roots, m_options.language, m_reporter, this);
     if (!dialog.usable() || dialog.exec() != QDialog::Accepted)
         return;
-    const auto toText = [](const QColor& c) {
-        return TextColour{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-                          static_cast<std::uint8_t>(c.blue())};
-    };
-    const TextColour colour =
-        textColourForSkin(dialog.colourPicked() ? std::optional(toText(dialog.colour())) : std::nullopt,
-                          dialog.skinFolder(), toText(m_skin.textColour()));
+    // The dialog's colour follows the chosen skin unless the user picked one.
+    const QColor c = dialog.colour();
     m_skin.setFolder(dialog.skinFolder());
-    m_skin.setTextColour(QColor(colour.r, colour.g, colour.b));
-    m_controller->skinChosen(dialog.skinName(), colour);
+    m_skin.setTextColour(c);
+    m_controller->skinChosen(dialog.skinName(), {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                                                 static_cast<std::uint8_t>(c.blue())});
     showWindow();
 }
 

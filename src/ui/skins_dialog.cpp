@@ -1,5 +1,6 @@
 #include "ui/skins_dialog.h"
 
+#include "buttons/labels_file.h"
 #include "platform/reporter.h"
 #include "lang/dialog_strings.h"
 
@@ -17,6 +18,12 @@ namespace fs = std::filesystem;
 namespace {
 
 QRect qrect(const Rect& r) { return {r.x, r.y, r.w, r.h}; }
+
+TextColour toText(const QColor& c)
+{
+    return {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+            static_cast<std::uint8_t>(c.blue())};
+}
 
 } // namespace
 
@@ -118,6 +125,10 @@ void CSkinsDialog::choose(int row)
             m_folder = path;
             break;
         }
+    // The swatch shows the colour OK will give the texts.
+    const auto picked = m_colourPicked ? std::optional(toText(m_colour)) : std::nullopt;
+    const TextColour colour = textColourForSkin(picked, m_folder, toText(m_colour));
+    m_colour = QColor(colour.r, colour.g, colour.b);
     update();
 }
 

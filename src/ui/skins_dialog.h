@@ -33,9 +33,9 @@ public:
 
     const std::string& skinName() const { return m_name; }
     const std::filesystem::path& skinFolder() const { return m_folder; }
+    // The colour OK gives the texts: the one the user picked, else the chosen
+    // skin's own.
     const QColor& colour() const { return m_colour; }
-    // Whether the user chose a colour in the chooser during this run.
-    bool colourPicked() const { return m_colourPicked; }
     QListWidget* skinList() const { return m_list; }
 
     // What the colour chooser does; a test may stand in for the system's.
@@ -61,7 +61,7 @@ private:
     std::vector<std::filesystem::path> m_roots;
     Language m_language;
     QColor m_colour;
-    bool m_colourPicked = false;
+    bool m_colourPicked = false; // in the chooser, during this run
     QImage m_background;
     QPointer<QListWidget> m_list;
     enum class Over { None, Ok, Cancel, Close } m_over = Over::None;

@@ -355,8 +355,7 @@ TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
         EXPECT_EQ(dialog->skinName(), "Light");
         dialog->chooseColour = [](const QColor&) { return std::optional<QColor>(QColor(10, 20, 30)); };
         QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.swatch.x + 2, l.swatch.y + 2));
-        std::filesystem::create_directories(VARCEL_SCREENSHOTS_DIR);
-        dialog->grab().save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/skin-dialog.png"));
+        test::saveScreenshot(dialog->grab().toImage(), "skin-dialog");
         QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.ok.x + 5, l.ok.y + 5));
     });
     click(Element::SkinButton);
