@@ -207,6 +207,7 @@ TEST_F(KeyPageTest, SensorTypeOneGivesEightRowsAndEightSegments)
         for (int x = scale.right(); x < rect(dpiBarSegment(3, 0)).right() + 4; ++x)
             marks += window->canvas().pixel(x, y) != window->canvas().pixel(gapX, y);
     EXPECT_EQ(marks, 0);
+    screenshot("key-page-eight-dpi-rows");
     expectCanvasUpToDate("sensor type 1");
 }
 
