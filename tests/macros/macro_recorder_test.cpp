@@ -33,13 +33,10 @@ public:
         recorder.setWindowTitle = [this](const std::string& title) { windowTitle = title; };
     }
 
-    void press(std::uint32_t code, bool repeat = false, std::uint64_t time = 0)
+    void press(std::uint32_t code, bool repeat = false, int at = 0) { recorder.keyEvent(code, Action::Press, repeat, at); }
+    void release(std::uint32_t code, bool repeat = false, int at = 0)
     {
-        recorder.keyEvent(code, Action::Press, repeat, time);
-    }
-    void release(std::uint32_t code, bool repeat = false, std::uint64_t time = 0)
-    {
-        recorder.keyEvent(code, Action::Release, repeat, time);
+        recorder.keyEvent(code, Action::Release, repeat, at);
     }
 
     test::TempDir dir;
@@ -92,7 +89,7 @@ TEST_F(MacroRecorderTest, RecordsKeysByNameWithFiftyMillisecondsBetween)
         {"the X server's repeats: a release and a press at one time, not flagged",
          [](MacroRecorderTest& t) {
              t.press(kKeyA, false, 100);
-             for (std::uint64_t time : {600, 633, 666}) {
+             for (int time : {600, 633, 666}) {
                  t.release(kKeyA, false, time);
                  t.press(kKeyA, false, time);
              }
