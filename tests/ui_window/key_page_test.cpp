@@ -200,11 +200,9 @@ TEST_F(KeyPageTest, SensorTypeOneGivesEightRowsAndEightSegments)
     // Nor are the track and the scale drawn above the eighth row: each pixel
     // there is the panel's, as between the columns at that height.
     const int gapX = (rect(dpiStageList(0)).right() + rect(dpiStageList(1)).x) / 2;
-    const Rect top = rect(dpiBarSegment(0, kDpiBarSegments - 1));
-    const Rect scale = dpiScaleLabel(kDpiBarSegments - 1).rect;
     int marks = 0;
-    for (int y = top.y - 3; y < rect(dpiBarSegment(0, 8)).bottom(); ++y)
-        for (int x = scale.right(); x < rect(dpiBarSegment(3, 0)).right() + 4; ++x)
+    for (int y = rect(dpiBarSegment(0, kDpiBarSegments - 1)).y - 3; y < rect(dpiBarSegment(0, 8)).bottom(); ++y)
+        for (int x = dpiScaleLabel(0).rect.right(); x < rect(dpiBarSegment(3, 0)).right() + 4; ++x)
             marks += window->canvas().pixel(x, y) != window->canvas().pixel(gapX, y);
     EXPECT_EQ(marks, 0);
     screenshot("key-page-eight-dpi-rows");
