@@ -170,6 +170,14 @@ void CHidMouseDlg::startUp()
     // The native window is made now, while the user waits for nothing, so a
     // click on the tray icon only has to map it.
     winId();
+    // Moved onto a screen of another scale, the window is drawn anew at the
+    // new screen's pixels.
+    connect(windowHandle(), &QWindow::screenChanged, this, [this] {
+        if (!isVisible())
+            return;
+        prepareCanvas();
+        update();
+    });
     if (!m_options.trayAvailable)
         showWindow();
 }
