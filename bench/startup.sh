@@ -41,22 +41,23 @@ median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR
 sorted() { printf '%s\n' "$@" | sort -n | tr '\n' ' '; }
 
 # The yardstick: a bare Qt tray program, from exec to its icon docked, and
-# what it holds once docked.
+# what it holds once docked; its runs alternate with Varcel's below, so both
+# meet the same load of the machine.
 bare=()
-for run in $(seq 1 "$runs"); do
+bare_run() {
+    local t0 pid
     t0=$(now_ms)
     "$build/bench/bare_tray" >/dev/null 2>&1 & pid=$!
     until [ -n "$(window_of "$pid" icon)" ]; do :; done
     bare+=($(($(now_ms) - t0)))
-    if [ "$run" -lt "$runs" ]; then kill "$pid"; wait "$pid" 2>/dev/null; fi
-done
-sleep 5
-bare_rss=$(rss "$pid")
-kill "$pid"; wait "$pid" 2>/dev/null
+    if [ "$1" -eq "$runs" ]; then sleep 5; bare_rss=$(rss "$pid"); fi
+    kill "$pid"; wait "$pid" 2>/dev/null
+}
 
 dock=()
 show=()
 for run in $(seq 1 "$runs"); do
+    bare_run "$run"
     t0=$(now_ms)
     "$bin/varcel" --simulate --data-dir "$work" >/dev/null 2>&1 & pid=$!
     icon=""
