@@ -38,17 +38,20 @@ int main(int argc, char** argv)
                    "refuse-once: the number of the report it refuses");
 
     // A value that is not KEY:TABLE is refused before anything runs.
-    const CLI::Validator linkValue(checkLinkOption, "KEY:TABLE");
+    const CLI::Validator linkValue(checkLinkOption, "");
     app.add_option("--link", context.linkOption,
                    "Link constants for this run only, as KEY:TABLE (12 and 16 hex digits); the data folder's "
                    "link file and the built-in ones are left alone")
+        ->type_name("KEY:TABLE")
         ->check(linkValue);
     app.add_option("--sim-link", context.simLinkOption,
                    "Make the simulated mouse scramble with these link constants (KEY:TABLE)")
+        ->type_name("KEY:TABLE")
         ->check(linkValue)
         ->needs(simulate);
     app.add_option("--capture", context.captureFile,
                    "Write what the simulated mouse sends and receives to FILE, as a usbmon capture (pcap)")
+        ->type_name("FILE")
         ->needs(simulate);
 
     addDeviceCommands(app, context);
