@@ -46,8 +46,9 @@ void put(Bytes& out, std::uint64_t value, int size)
 }
 
 // The same reports as Windows' USBPcap logs them: a setup stage with the
-// request (and the data it sends), a completion stage with the data received.
-std::vector<Bytes> asUsbPcap(const std::vector<Bytes>& usbmon)
+// request (and the data it sends), a completion stage with the data received;
+// older versions log the data sent in a data stage of its own.
+std::vector<Bytes> asUsbPcap(const std::vector<Bytes>& usbmon, bool dataStage = false)
 {
     std::vector<Bytes> packets;
     for (const Bytes& u : usbmon) {
@@ -62,11 +63,20 @@ std::vector<Bytes> asUsbPcap(const std::vector<Bytes>& usbmon)
         p.push_back(setup ? 0 : 1);
         p.insert(p.end(), {u[12], u[13], u[11], 0, u[10], 2});
         Bytes data = setup ? Bytes(u.begin() + 40, u.begin() + 48) : Bytes{};
-        data.insert(data.end(), u.begin() + 64, u.end());
+        const Bytes sent(u.begin() + 64, u.end());
+        if (!dataStage || !setup)
+            data.insert(data.end(), sent.begin(), sent.end());
+        Bytes header = p;
         put(p, data.size(), 4);
         p.push_back(setup ? 0 : 3);
         p.insert(p.end(), data.begin(), data.end());
         packets.push_back(p);
+        if (dataStage && setup && !sent.empty()) {
+            put(header, sent.size(), 4);
+            header.push_back(1);
+            header.insert(header.end(), sent.begin(), sent.end());
+            packets.push_back(header);
+        }
     }
     return packets;
 }
@@ -217,10 +227,11 @@ TEST_F(LinkCli, PcapngAndUsbPcapCapturesGiveTheSameAnswer)
     }
     writePcapng(dir / "apply-189.pcapng", 189, shortHeaders);
     writePcap(dir / "apply-usbpcap.pcap", 249, asUsbPcap(usbmon));
+    writePcapng(dir / "apply-usbpcap-old.pcapng", 249, asUsbPcap(usbmon, true));
 
     const auto reference = run("link learn " + capture("apply.pcap"));
     ASSERT_EQ(reference.status, 0) << reference.err;
-    for (const char* file : {"apply.pcapng", "apply-189.pcapng", "apply-usbpcap.pcap"}) {
+    for (const char* file : {"apply.pcapng", "apply-189.pcapng", "apply-usbpcap.pcap", "apply-usbpcap-old.pcapng"}) {
         const auto r = run(std::string("link learn ") + capture(file));
         EXPECT_EQ(r.status, 0) << file << ": " << r.err;
         EXPECT_EQ(r.out, reference.out) << file;
