@@ -18,7 +18,10 @@ constexpr std::size_t kSolveLimit = 512;
 constexpr std::size_t kProbeGuesses = 8;
 // Key candidates times reports the last step may decode; beyond it the
 // capture is too thin to tell the constants anyway.
-constexpr std::size_t kWorkLimit = std::size_t{1} << 24;
+constexpr std::size_t kWorkLimit = std::size_t{1} << 25;
+constexpr std::size_t kCandidateLimit = std::size_t{1} << 19;
+// Fewer kinds of command than this cannot pin some fifty key and table bits.
+constexpr std::size_t kFewestCommands = 8;
 constexpr std::size_t kTieLimit = 4096;
 constexpr std::size_t kDevicesSolved = 4;
 
@@ -253,6 +256,10 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands,
     Solution result;
     Solver& s = result.solver;
     s.probeWire = probeWire;
+    if (commands.size() < kFewestCommands) {
+        result.tooThin = true;
+        return result;
+    }
     auto decoded = [&](const Bytes8& k, const Bytes8& w) { return s.plain(k, w); };
     // Reports that fit, or 0 as soon as `floor` is out of reach.
     auto scoreOf = [&](const Bytes8& k, auto&& fits, std::size_t floor = 0) {
@@ -268,9 +275,11 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands,
     // A step with nothing to go on, or more ties than can be tried, ends the
     // guess: the capture does not tell (garbage costs bounded time, too).
     auto settled = [&](const Step& step, std::size_t triesNext) {
-        if (step.score == 0)
+        // Constants that leave most commands unexplained explain nothing.
+        if (2 * step.score <= commands.size())
             return false;
-        if (step.overflow || triesNext * std::max<std::size_t>(commands.size() + replies.size(), 1) > kWorkLimit) {
+        if (step.overflow || triesNext > kCandidateLimit ||
+            triesNext * std::max<std::size_t>(commands.size() + replies.size(), 1) > kWorkLimit) {
             result.tooThin = true;
             return false;
         }
