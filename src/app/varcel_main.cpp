@@ -86,13 +86,9 @@ int main(int argc, char** argv)
     // The installed menu entry's name, so the desktop shows its icon and name for the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.varcel.Varcel"));
     QApplication::setQuitOnLastWindowClosed(false);
-    std::unique_ptr<QSocketNotifier> signalNotifier;
-    if (endOnSignals()) {
-        signalNotifier = std::make_unique<QSocketNotifier>(g_signalWake, QSocketNotifier::Read);
-        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &app, &QApplication::quit);
-    } else {
+    const bool signalsWatched = endOnSignals();
+    if (!signalsWatched)
         std::cerr << "varcel: cannot watch for signals; ending it by a signal may lose the control socket\n";
-    }
 
     // One Varcel per user: a second start ends at once, quietly.
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -106,7 +102,13 @@ int main(int argc, char** argv)
     std::optional<std::filesystem::path> override;
     if (!dataDirOption.empty())
         override = dataDirOption;
-    const DataDir dataDir = resolveDataDir(override, installedDataDir());
+    DataDir dataDir;
+    try {
+        dataDir = resolveDataDir(override, installedDataDir());
+    } catch (const std::runtime_error& e) {
+        std::cerr << "varcel: " << e.what() << "\n";
+        return 1;
+    }
 
     std::unique_ptr<SimMouse> sim;
     std::unique_ptr<HidBackend> backend;
@@ -149,10 +151,22 @@ int main(int argc, char** argv)
     if (!link.error.empty())
         std::cerr << "varcel: " << link.error << "\n";
     window.controller().session().link().setLinkConstants(link.constants);
+    // Watched from here on: a signal that came earlier is still counted in the
+    // descriptor and is taken as soon as a loop runs, that of a start-up box too.
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (signalsWatched) {
+        signalNotifier = std::make_unique<QSocketNotifier>(g_signalWake, QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &app, [&window] {
+            std::uint64_t count = 0;
+            [[maybe_unused]] auto n = ::read(g_signalWake, &count, sizeof count);
+            window.endNow();
+            QApplication::quit();
+        });
+    }
     window.startUp();
-    const int status = app.exec();
+    const int status = window.ending() ? 0 : app.exec();
     window.controller().exit();
-    if (sim)
-        sim->saveMemory();
+    if (sim && !sim->saveMemory())
+        std::cerr << "varcel: the simulated mouse's memory could not be saved in " << dataDir.path.string() << "\n";
     return status;
 }

@@ -43,10 +43,16 @@ void save(PointerSession& session)
     throwIf(workspace.save(firstRun ? kSaveConfig | kSaveLabels : kSaveConfig), text::kNothingSaved);
 }
 
-// Failures were printed as they came; the exit status says there were some.
-int outcome(CliContext& context, int failuresBefore)
+// Failures were printed as they came; the exit status says there were some,
+// and what failed is never announced as done.
+bool failed(const CliContext& context, int failuresBefore) { return context.reportedFailures() > failuresBefore; }
+
+int tellFailure(const PointerSession& session, const std::string& what)
 {
-    return context.reportedFailures() > failuresBefore ? 1 : 0;
+    const std::string why = session.desktop->problem();
+    std::cerr << "varcelctl: the desktop (" << session.desktop->name() << ") did not take " << what
+              << (why.empty() ? "" : ": " + why) << '\n';
+    return 1;
 }
 
 const char* onOff(bool on) { return on ? "on" : "off"; }
@@ -87,23 +93,24 @@ int show(CliContext& context)
 
     PointerSettings& desktop = *session.desktop;
     std::cout << "Desktop now (backend \"" << desktop.name() << "\": " << desktop.describe() << "):\n";
-    const auto unread = std::string("could not be read");
     const auto parameters = desktop.mouseParameters();
+    const auto speedNow = desktop.speed();
+    const auto linesNow = desktop.wheelScrollLines();
+    const std::uint32_t time = desktop.doubleClickTime();
+    const std::string why = desktop.problem();
+    const auto unread = "could not be read" + (why.empty() ? std::string() : " (" + why + ")");
     row("pointer precision", parameters ? onOff(parameters->acceleration != 0) : unread,
         where(desktop, PointerSetting::Precision));
-    const auto speedNow = desktop.speed();
     row("pointer speed", speedNow ? std::to_string(*speedNow) + " of 20" : unread,
         speedNow ? "position " + std::to_string(pointer_map::speedPosition(*speedNow)) + ", " +
                        where(desktop, PointerSetting::Speed)
                  : where(desktop, PointerSetting::Speed));
-    const auto linesNow = desktop.wheelScrollLines();
     const std::string linesPlace = where(desktop, PointerSetting::WheelLines) + " (one screen: " +
                                    where(desktop, PointerSetting::OneScreen) + ")";
     row("wheel scroll", linesNow ? linesText(*linesNow) : unread,
         linesNow && *linesNow != kWheelPageScroll
             ? "position " + std::to_string(pointer_map::linesPosition(*linesNow).position) + ", " + linesPlace
             : linesPlace);
-    const std::uint32_t time = desktop.doubleClickTime();
     row("double-click time", time ? std::to_string(time) + " ms" : unread,
         time ? "position " + std::to_string(pointer_map::doubleClickPosition(time)) + ", " +
                    where(desktop, PointerSetting::DoubleClick)
@@ -117,9 +124,13 @@ int restoreDefaults(CliContext& context)
     const int before = context.reportedFailures();
     session.page.restoreDefaults();
     save(session);
+    // config.bin holds the positions either way, as after the page's "Default".
+    if (failed(context, before))
+        return tellFailure(session, "all of the default pointer settings; " + session.config.path().string() +
+                                        " holds positions 6, 3 and 6");
     std::cout << "The desktop got the default pointer settings (speed 10, 3 lines, 500 ms, precision off); "
               << session.config.path().string() << " holds positions 6, 3 and 6\n";
-    return outcome(context, before);
+    return 0;
 }
 
 int applyPositions(CliContext& context)
@@ -127,9 +138,11 @@ int applyPositions(CliContext& context)
     PointerSession session(context);
     const int before = context.reportedFailures();
     session.page.writePositions();
+    if (failed(context, before))
+        return tellFailure(session, "all of the pointer settings of " + session.config.path().string());
     std::cout << "The desktop (" << session.desktop->name() << ") got the pointer settings of "
               << session.config.path().string() << '\n';
-    return outcome(context, before);
+    return 0;
 }
 
 int setSlider(CliContext& context, const std::string& which, const std::string& value)

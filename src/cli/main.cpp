@@ -34,8 +34,9 @@ int main(int argc, char** argv)
                    "unopenable-first, oversize, wrong-block, bad-checksum, refuse-once")
         ->capture_default_str();
     app.add_option("--sim-unplug-after", context.simUnplugAfter,
-                   "With --sim-fault unplug-after: reports the simulated mouse takes before it is pulled out; with "
-                   "refuse-once: the number of the report it refuses");
+                   "With --sim-fault unplug-after: reports the simulated mouse takes or gives (the replies and "
+                   "data the program reads count too) before it is pulled out; with refuse-once: the number of "
+                   "the report it refuses");
 
     // A value that is not KEY:TABLE is refused before anything runs.
     const CLI::Validator linkValue(checkLinkOption, "");

@@ -51,8 +51,12 @@ Problem Workspace::lock()
         return std::nullopt;
     m_lock = std::make_unique<FolderLock>(m_dataDir);
     if (!m_lock->held()) {
+        Failure failure{m_lock->busy() ? FailureCode::FolderBusy : FailureCode::FolderNotLockable,
+                        m_dataDir.string(),
+                        {},
+                        m_lock->busy() ? 0 : m_lock->systemError()};
         m_lock.reset();
-        return Failure{FailureCode::FolderBusy, m_dataDir.string(), {}};
+        return failure;
     }
     return std::nullopt;
 }

@@ -123,6 +123,15 @@ static_assert(static_cast<std::size_t>(LayerArray::MacroRepeat) + kLayerArrayLen
 
 } // namespace img
 
+// Whether loop colour `colour` (0 to 7) is on. One rule for the page that
+// draws its box and the apply that packs it: the mouse gets a colour only
+// when its flag is exactly 1, so a flag of 2 or 255 from a foreign config.bin
+// or a profile is off on both.
+inline bool loopColourOn(const ConfigImage& image, std::size_t colour)
+{
+    return colour < img::kLoopColourCount && image[img::kLoopEnabled + colour] == 1;
+}
+
 // The function kinds, each equal to its row in the function list.
 enum class FunctionKind : std::uint8_t {
     LeftClick = 0,

@@ -300,7 +300,7 @@ void DeviceCommands::buildColourBlocks(const ConfigImage& image)
     m_mirror.colourBlock0.fill(0);
     std::size_t next = 0;
     for (std::size_t i = 0; i < img::kLoopColourCount; ++i) {
-        if (image[img::kLoopEnabled + i] != 1)
+        if (!loopColourOn(image, i))
             continue;
         std::copy_n(image.begin() + img::kLoopColours + 3 * i, 3, m_mirror.colourBlock0.begin() + next);
         next += 3;

@@ -9,7 +9,7 @@ namespace varcel {
 namespace {
 
 // One row per code, in the order of FailureCode; "%s" is the subject.
-constexpr std::array<LangText, 10> kFailureTexts{{
+constexpr std::array<LangText, 11> kFailureTexts{{
     {"%s：另一个 Varcel 程序正在保存，请稍后再试", "%s：另一個 Varcel 程式正在儲存，請稍後再試",
      "%s: another Varcel program is saving there; try again"},
     {"无法读取 %s", "無法讀取 %s", "%s"},
@@ -23,6 +23,7 @@ constexpr std::array<LangText, 10> kFailureTexts{{
     {"找到了鼠标，但它没有接受连接", "找到了滑鼠，但它沒有接受連線", "the mouse was found but not accepted"},
     {"设置没有全部写入鼠标", "設定沒有全部寫入滑鼠", "the configuration did not fully reach the mouse"},
     {"配置文件无效", "設定檔無效", "the profile is not valid"},
+    {"%s：无法锁定此文件夹以保存", "%s：無法鎖定此資料夾以儲存", "%s: the folder cannot be locked for saving"},
 }};
 
 // One row per DeviceProblemCode; {what}, {count} and {of} are filled in.

@@ -50,7 +50,7 @@ int writeTemporaryBeside(const std::filesystem::path& target, const void* data, 
 }
 
 int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
-                          const std::function<bool()>& beforeReplace)
+                          const std::function<bool()>& beforeReplace, std::chrono::milliseconds lockWait)
 {
     // A link (users keep these files in synced folders) stays a link: the file
     // it names is the one replaced, in its own folder.
@@ -60,9 +60,9 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
         folder = ".";
     // Held while the temporary file exists, so that whoever cleans up after
     // a killed save never takes this one for a leftover.
-    FolderLock lock(folder);
+    FolderLock lock(folder, lockWait);
     if (!lock.held())
-        return EWOULDBLOCK;
+        return lock.busy() ? EWOULDBLOCK : lock.systemError();
 
     std::string temp;
     int error = writeTemporaryBeside(target, data, size, temp);

@@ -2,6 +2,7 @@
 // one, never a file cut short.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -13,9 +14,11 @@ namespace varcel {
 // rename, holding the folder's lock meanwhile. When path is a symbolic link,
 // the file it points to is replaced (in that file's folder) and the link stays. Returns 0 or the errno of the step that failed; the original file is
 // untouched on failure. beforeReplace, when set and returning false, abandons
-// the write just before the rename (with ECANCELED).
+// the write just before the rename (with ECANCELED). A folder that another
+// program keeps locked longer than `lockWait` gives EWOULDBLOCK.
 int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
-                          const std::function<bool()>& beforeReplace = {});
+                          const std::function<bool()>& beforeReplace = {},
+                          std::chrono::milliseconds lockWait = std::chrono::milliseconds(10000));
 
 // Writes bytes to a new temporary file beside `target` (no links followed),
 // with the target's permissions, synced to disk; `temp` gets its path. Returns

@@ -4,7 +4,11 @@
 #include "platform/data_files.h"
 
 #include <cstdlib>
+#include <pwd.h>
+#include <stdexcept>
 #include <system_error>
+#include <unistd.h>
+#include <vector>
 
 namespace varcel {
 
@@ -32,16 +36,31 @@ fs::path installedDataDir()
 #endif
 }
 
-namespace {
+fs::path homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home && fs::path(home).is_absolute())
+        return home;
+    // Without $HOME (a cron job, a service, `env -i`) the user's home is the
+    // one the password database names. Never the current folder: in a folder
+    // others may write to, they could prepare the files a save writes through.
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+        fs::path(found->pw_dir).is_absolute())
+        return found->pw_dir;
+    throw std::runtime_error("neither $XDG_CONFIG_HOME nor $HOME is set and this user has no home folder; "
+                             "name the data folder with --data-dir");
+}
 
-fs::path userConfigDir()
+fs::path configHome()
 {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg && fs::path(xdg).is_absolute())
-        return fs::path(xdg) / "varcel";
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return fs::path(home) / ".config" / "varcel";
-    return fs::current_path() / ".varcel";
+        return xdg;
+    return homeFolder() / ".config";
 }
+
+namespace {
 
 void seedFrom(const fs::path& defaults, const fs::path& target)
 {
@@ -64,7 +83,7 @@ DataDir chooseDataDir(const std::optional<fs::path>& override, const fs::path& i
     const fs::path exeDir = executableDir();
     if (fs::is_regular_file(exeDir / kConfigFileName, ec))
         return {exeDir, DataDir::Source::Portable};
-    const fs::path user = userConfigDir();
+    const fs::path user = configHome() / "varcel";
     seedFrom(installedDefaults, user);
     return {user, DataDir::Source::UserConfig};
 }

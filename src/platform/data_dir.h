@@ -23,10 +23,17 @@ std::filesystem::path executableDir();
 //  2. the executable's folder when it holds config.bin (an unpacked program,
 //     or the build tree);
 //  3. $XDG_CONFIG_HOME/varcel (~/.config/varcel), created and seeded with the
-//     files it lacks from `installedDefaults`, as an installer would.
+//     files it lacks from `installedDefaults`, as an installer would (throws
+//     std::runtime_error when the user has no home at all).
 // Then removes the temporary files that killed saves left there.
 DataDir resolveDataDir(const std::optional<std::filesystem::path>& override,
                        const std::filesystem::path& installedDefaults);
+
+// The user's home: $HOME, else the password database's entry of the user;
+// throws std::runtime_error when there is neither.
+std::filesystem::path homeFolder();
+// $XDG_CONFIG_HOME, else the home's .config (throws as homeFolder()).
+std::filesystem::path configHome();
 
 // The installed defaults folder: share/varcel beside the program's bin/ folder
 // when there is one (a moved or unpacked installation), else where it was

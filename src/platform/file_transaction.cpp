@@ -84,7 +84,7 @@ int FileTransaction::commit(std::string* failedPath, const std::function<bool(in
         if (locked.insert(folder).second) {
             locks.push_back(std::make_unique<FolderLock>(folder));
             if (!locks.back()->held())
-                return undo(EWOULDBLOCK, entry.target);
+                return undo(locks.back()->busy() ? EWOULDBLOCK : locks.back()->systemError(), entry.target);
         }
         if (const int error = writeTemporaryBeside(entry.target, entry.bytes.data(), entry.bytes.size(), entry.temp))
             return undo(error, entry.target);

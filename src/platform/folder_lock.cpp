@@ -37,12 +37,19 @@ std::map<std::string, Held>& registry()
     return held;
 }
 
+int (*g_lockCall)(int, int) = ::flock;
+
 std::string keyOf(const struct stat& info)
 {
     return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
 }
 
 } // namespace
+
+void setFolderLockCallForTests(int (*call)(int fd, int operation))
+{
+    g_lockCall = call ? call : ::flock;
+}
 
 std::string temporaryPatternFor(const std::string& fileName)
 {
@@ -91,15 +98,21 @@ FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::millise
     const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
     const int fd = ::open(where.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        // No folder to lock (it is missing, or closed to us): the save that
-        // follows fails on its own and says why.
-        m_held = true;
+        // A missing folder holds nothing to protect: the save that follows
+        // fails on its own and says why. A folder we may write into but not
+        // list (mode 0300) cannot be locked, and saving there unlocked would
+        // lose another program's changes.
+        m_systemError = errno;
+        m_held = m_systemError == ENOENT || m_systemError == ENOTDIR;
+        if (!m_held)
+            m_error = where.string() + ": the folder cannot be locked for saving: " + std::strerror(m_systemError);
         return;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
+        m_systemError = errno;
+        m_error = where.string() + ": the folder cannot be locked for saving: " + std::strerror(m_systemError);
         ::close(fd);
-        m_held = true;
         return;
     }
     m_key = keyOf(info);
@@ -118,7 +131,7 @@ FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::millise
     bool locked = false;
     bool lockable = true;
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (g_lockCall(fd, LOCK_EX | LOCK_NB) == 0) {
             locked = true;
             break;
         }
@@ -134,6 +147,7 @@ FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::millise
     }
     if (!locked && lockable) {
         ::close(fd);
+        m_busy = true;
         m_error = where.string() + ": another Varcel program is saving there; try again";
         return;
     }

@@ -28,10 +28,15 @@ public:
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    // False only when another program kept the folder busy for the whole
-    // wait; a folder that cannot be locked at all (a file system without
-    // locks) counts as held, without the clean-up.
+    // False when another program kept the folder busy for the whole wait,
+    // or when the folder is there but cannot be opened to lock it (one the
+    // user may write into but not list). A folder on a file system without
+    // locks counts as held, without the clean-up.
     bool held() const { return m_held; }
+    // Not held because another program kept the folder busy.
+    bool busy() const { return m_busy; }
+    // Not held because the folder could not be opened to lock it: errno.
+    int systemError() const { return m_systemError; }
     // Why the lock is not held, in words naming the folder.
     const std::string& error() const { return m_error; }
 
@@ -39,8 +44,14 @@ private:
     std::string m_key;
     bool m_held = false;
     bool m_counted = false;
+    bool m_busy = false;
+    int m_systemError = 0;
     std::string m_error;
 };
+
+// Tests stand in for a file system without locks with a call that fails;
+// nullptr puts flock back.
+void setFolderLockCallForTests(int (*call)(int fd, int operation));
 
 // Temporary files of our saves: ".<name>.varcel-save-XXXXXX" beside <name>.
 std::string temporaryPatternFor(const std::string& fileName);

@@ -1,8 +1,10 @@
 #include "platform/pointer_settings.h"
 
+#include "platform/data_dir.h"
 #include "platform/ini_file.h"
 
 #include <charconv>
+#include <cstring>
 #include <exception>
 #include <cstdlib>
 #include <system_error>
@@ -59,16 +61,29 @@ std::optional<std::string> StoredPointerSettings::read(const char* key, bool& fa
 {
     const auto ini = loadIni(m_path);
     failed = !ini;
+    if (failed)
+        m_problem = m_path.string() + ": cannot be read";
     return ini ? ini->value(kSection, key) : std::nullopt;
+}
+
+bool StoredPointerSettings::save(const IniFile& ini) const
+{
+    if (const int error = ini.save(m_path)) {
+        m_problem = m_path.string() + ": " + std::strerror(error);
+        return false;
+    }
+    return true;
 }
 
 bool StoredPointerSettings::write(const char* key, const std::string& value) const
 {
     auto ini = loadIni(m_path);
-    if (!ini)
+    if (!ini) {
+        m_problem = m_path.string() + ": cannot be read";
         return false;
+    }
     ini->setValue(kSection, key, value);
-    return ini->save(m_path) == 0;
+    return save(*ini);
 }
 
 std::optional<MouseParameters> StoredPointerSettings::mouseParameters()
@@ -142,12 +157,14 @@ bool StoredPointerSettings::setWheelScrollLines(std::uint32_t lines)
     // One screen keeps the line count beside it, so unticking the box later
     // finds the lines the user had.
     auto ini = loadIni(m_path);
-    if (!ini)
+    if (!ini) {
+        m_problem = m_path.string() + ": cannot be read";
         return false;
+    }
     ini->setValue(kSection, kOneScreenKey, lines == kWheelPageScroll ? "1" : "0");
     if (lines != kWheelPageScroll)
         ini->setValue(kSection, kLinesKey, std::to_string(lines));
-    return ini->save(m_path) == 0;
+    return save(*ini);
 }
 
 bool StoredPointerSettings::setDoubleClickTime(std::uint32_t milliseconds)
@@ -157,11 +174,7 @@ bool StoredPointerSettings::setDoubleClickTime(std::uint32_t milliseconds)
 
 std::filesystem::path kdeGlobalsPath()
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config)
-        return std::filesystem::path(config) / "kdeglobals";
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home ? home : "") / ".config" / "kdeglobals";
+    return configHome() / "kdeglobals";
 }
 
 namespace {

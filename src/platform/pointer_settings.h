@@ -23,6 +23,8 @@
 
 namespace varcel {
 
+class IniFile;
+
 // The three mouse parameters: first threshold, second threshold, acceleration.
 struct MouseParameters {
     int threshold1 = 0;
@@ -53,6 +55,9 @@ public:
     virtual bool reachesDesktop(PointerSetting setting) const = 0;
     // Where the values live, for the user: a schema, a file.
     virtual std::string describe() const = 0;
+    // Why the last read or write that failed did, in words naming the file
+    // or the schema; empty when nothing failed.
+    virtual std::string problem() const { return {}; }
 
     // Reads: nothing when the value could not be read.
     virtual std::optional<MouseParameters> mouseParameters() = 0;
@@ -78,6 +83,7 @@ public:
     const char* name() const override { return "stored"; }
     bool reachesDesktop(PointerSetting) const override { return false; }
     std::string describe() const override;
+    std::string problem() const override { return m_problem; }
 
     std::optional<MouseParameters> mouseParameters() override;
     std::optional<int> speed() override;
@@ -94,8 +100,10 @@ public:
 private:
     std::optional<std::string> read(const char* key, bool& failed) const;
     bool write(const char* key, const std::string& value) const;
+    bool save(const IniFile& ini) const;
 
     std::filesystem::path m_path;
+    mutable std::string m_problem;
 };
 
 // Whether GSettings knows the GNOME mouse schema here.

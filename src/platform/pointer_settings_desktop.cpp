@@ -5,6 +5,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/data_files.h"
+#include "platform/file_read.h"
 
 #define G_SETTINGS_ENABLE_BACKEND
 #include <gio/gio.h>
@@ -13,8 +14,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <iterator>
+#include <stdexcept>
 #include <string_view>
 
 namespace varcel {
@@ -97,6 +99,7 @@ public:
     {
         return std::string("GSettings ") + kGnomeMouseSchema + "; wheel lines in " + m_stored->describe();
     }
+    std::string problem() const override { return m_problem.empty() ? m_stored->problem() : m_problem; }
 
     std::optional<MouseParameters> mouseParameters() override
     {
@@ -137,13 +140,26 @@ private:
     bool write(const char* key, GVariant* value)
     {
         g_variant_ref_sink(value);
-        const bool ok = g_settings_is_writable(m_settings, key) && g_settings_set_value(m_settings, key, value);
+        bool ok = g_settings_is_writable(m_settings, key) && g_settings_set_value(m_settings, key, value);
+        if (ok) {
+            // dconf takes the value at once and commits it later over the
+            // session bus; without one the commit fails and the old value
+            // comes back. Only what reads back after the commit was taken.
+            g_settings_sync();
+            GVariant* now = g_settings_get_value(m_settings, key);
+            ok = g_variant_equal(now, value);
+            g_variant_unref(now);
+        }
+        if (!ok)
+            m_problem = std::string("GSettings ") + kGnomeMouseSchema + " " + key +
+                        ": the desktop did not keep the value (no session bus for dconf?)";
         g_variant_unref(value);
         return ok;
     }
 
     GSettings* m_settings;
     std::unique_ptr<StoredPointerSettings> m_stored;
+    std::string m_problem;
 };
 
 constexpr const char* kKdeGroup = "KDE";
@@ -152,18 +168,20 @@ constexpr const char* kKdeDoubleClickKey = "DoubleClickInterval";
 constexpr std::uint32_t kKdeDefaultLines = 3;
 constexpr std::uint32_t kKdeDefaultDoubleClick = 400;
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path)
+// kdeglobals as it is now: empty when there is none yet (or a link to
+// nothing yet); nothing, with the reason in `problem`, when something that
+// is not a readable file holds its name. A FIFO there is never opened for
+// reading, which would wait for a writer for good.
+std::optional<std::string> readKdeGlobals(const std::filesystem::path& path, std::string& problem)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
+    FileRead read = readRegularFile(path);
+    if (read.status == FileRead::Status::Missing)
         return std::string();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!read.ok()) {
+        problem = fileProblem(path, read);
         return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return text;
+    }
+    return std::move(read.bytes);
 }
 
 std::optional<std::uint32_t> kdeNumber(const std::optional<std::string>& text, std::uint32_t fallback)
@@ -214,6 +232,7 @@ public:
     {
         return m_path.string() + " [KDE]; speed, precision and one screen in " + m_stored->describe();
     }
+    std::string problem() const override { return m_problem.empty() ? m_stored->problem() : m_problem; }
 
     std::optional<MouseParameters> mouseParameters() override { return m_stored->mouseParameters(); }
     std::optional<int> speed() override { return m_stored->speed(); }
@@ -221,14 +240,14 @@ public:
     {
         if (m_stored->wheelScrollLines() == kWheelPageScroll)
             return kWheelPageScroll;
-        const auto text = readWholeFile(m_path);
+        const auto text = readKdeGlobals(m_path, m_problem);
         if (!text)
             return std::nullopt;
         return kdeNumber(kdeConfigValue(*text, kKdeGroup, kKdeLinesKey), kKdeDefaultLines);
     }
     std::uint32_t doubleClickTime() override
     {
-        const auto text = readWholeFile(m_path);
+        const auto text = readKdeGlobals(m_path, m_problem);
         if (!text)
             return 0;
         return kdeNumber(kdeConfigValue(*text, kKdeGroup, kKdeDoubleClickKey), kKdeDefaultDoubleClick).value_or(0);
@@ -252,7 +271,7 @@ public:
 private:
     bool write(const char* key, std::uint32_t value)
     {
-        const auto text = readWholeFile(m_path);
+        const auto text = readKdeGlobals(m_path, m_problem);
         if (!text)
             return false;
         const std::string changed = setKdeConfigValue(*text, kKdeGroup, key, std::to_string(value));
@@ -260,15 +279,11 @@ private:
             std::error_code ec;
             std::filesystem::create_directories(m_path.parent_path(), ec);
             // Through a symbolic link (a managed dotfile) the file it names
-            // is the one replaced.
-            std::filesystem::path target = m_path;
-            if (std::filesystem::is_symlink(std::filesystem::symlink_status(m_path, ec))) {
-                target = std::filesystem::canonical(m_path, ec);
-                if (ec)
-                    return false;
-            }
-            if (replaceFileAtomically(target, changed.data(), changed.size()) != 0)
+            // is the one replaced, and the link stays.
+            if (const int error = replaceFileAtomically(m_path, changed.data(), changed.size())) {
+                m_problem = m_path.string() + ": " + std::strerror(error);
                 return false;
+            }
         }
         notifyKdePrograms();
         return true;
@@ -276,6 +291,7 @@ private:
 
     std::filesystem::path m_path;
     std::unique_ptr<StoredPointerSettings> m_stored;
+    std::string m_problem;
 };
 
 // Quiet while asking which GSettings backend GIO would use: without dconf it
@@ -330,8 +346,13 @@ std::unique_ptr<PointerSettings> pickPointerSettings(const std::filesystem::path
     const std::string_view choice = chosen ? chosen : "";
     if (choice == "stored")
         return stored;
-    if (choice == "kde" || (choice.empty() && envSet("KDE_SESSION_VERSION")))
-        return makeKdePointerSettings(kdeGlobalsPath(), std::move(stored));
+    if (choice == "kde" || (choice.empty() && envSet("KDE_SESSION_VERSION"))) {
+        try {
+            return makeKdePointerSettings(kdeGlobalsPath(), std::move(stored));
+        } catch (const std::runtime_error&) {
+            return stored; // no home, so no kdeglobals to reach
+        }
+    }
     if (choice == "gnome" || (choice.empty() && gnomeMouseSchemaInstalled() && gsettingsReachesTheDesktop())) {
         if (GSettingsSchema* schema = lookUpGnomeSchema())
             return std::make_unique<GnomePointerSettings>(schema, std::move(stored));

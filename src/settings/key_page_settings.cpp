@@ -204,8 +204,7 @@ bool KeyPageSettings::chooseRgbParameter(int row)
 
 bool KeyPageSettings::loopColourEnabled(int colour) const
 {
-    // The apply sequence packs a colour only when its flag is exactly 1.
-    return validColour(colour) && m_image[img::kLoopEnabled + at(colour)] == 1;
+    return validColour(colour) && loopColourOn(m_image, at(colour));
 }
 
 Rgb KeyPageSettings::loopColour(int colour) const

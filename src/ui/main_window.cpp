@@ -88,6 +88,8 @@ QIcon appIcon()
 
 void MessageBoxReporter::messageBox(const std::string& text, const std::string& caption)
 {
+    if (ending)
+        return;
     QMessageBox box(QMessageBox::Warning, qs(caption), qs(text), QMessageBox::Ok, parent);
     box.exec();
 }
@@ -147,6 +149,16 @@ void CHidMouseDlg::setUpFonts(Language language)
     m_titleFont.setStyleHint(QFont::SansSerif);
     m_titleFont.setPixelSize(18);
     m_titleFont.setBold(true);
+}
+
+void CHidMouseDlg::endNow()
+{
+    m_reporter.ending = true;
+    // A box shown before the program's main loop runs has the only loop
+    // there is: quitting the application alone would not end it.
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->reject();
 }
 
 void CHidMouseDlg::startUp()

@@ -42,6 +42,8 @@ class MessageBoxReporter : public Reporter {
 public:
     void messageBox(const std::string& text, const std::string& caption) override;
     QWidget* parent = nullptr;
+    // Set when the program is ending: a box then would hold the end up.
+    bool ending = false;
 };
 
 // Status codes from any thread, handed to the window thread without waiting.
@@ -71,6 +73,11 @@ public:
 
     // Start-up in its order; the window stays hidden when there is a tray.
     void startUp();
+    // The program is ending (a signal: logout, Ctrl+C): every box and dialog
+    // that is open is closed, so the loop it runs returns, and none opens
+    // after it.
+    void endNow();
+    bool ending() const { return m_reporter.ending; }
     // Follows the mouse being plugged in and out.
     void watchHotplug(HotplugSource& source);
     // The simulated mouse's remote control, answered on this thread.

@@ -57,7 +57,8 @@ TEST_F(VarcelctlFailures, AShortMouseCostsOneTimeOutAndKeepsItsColourBlock)
 
 TEST_F(VarcelctlFailures, AButtonApplyCutShortAnywhereIsAFailure)
 {
-    // Two probes, the sensor exchange and the apply's 97 reports: 101 in all.
+    // The handshake, the sensor exchange and the apply's reports, those the
+    // program reads included: 169 in all.
     // Every position is tried in process by the fault matrix; here a spread
     // of them, as a user would meet them.
     for (int unplugAfter : {3, 4, 5, 6, 9, 17, 30, 45, 60, 75, 90, 99, 100}) {

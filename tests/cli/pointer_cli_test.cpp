@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace varcel {
 namespace {
 
@@ -84,6 +86,31 @@ TEST_F(VarcelctlPointer, RefusesWhatTheSlidersCannotShowAndReportsADesktopThatSa
     for (const char* message : {"SETMOUSE failed.", "SETMOUSESPEED failed.", "SETWHEELSCROLLLINES failed.",
                                 "SPI_SETDOUBLECLICKTIME failed."})
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("got the"), std::string::npos) << r.out;
+    EXPECT_EQ(run("default").out.find("got the"), std::string::npos);
+    std::filesystem::remove(dir / "pointer.ini");
+
+    // The desktops' own stores, odd or out of reach: never a hang, never "got"
+    // for a failure, and the reason in words.
+    test::TempDir home;
+    const std::string at = "HOME=" + home.path().string() + " XDG_CONFIG_HOME=" + home.path().string();
+    const std::string kde = "env VARCEL_POINTER_SETTINGS=kde " + at + " timeout 20 ";
+    const std::string gnome = "env VARCEL_POINTER_SETTINGS=gnome GSETTINGS_BACKEND=dconf DBUS_SESSION_BUS_ADDRESS=unix:"
+                              "path=/none XDG_RUNTIME_DIR=" + home.path().string() + " " + at + " timeout 20 ";
+    const auto kdeglobals = home / "kdeglobals";
+    for (const auto& [prefix, make, says] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {kde, "mkfifo", "kdeglobals: is a FIFO"}, {kde, "mkdir", "kdeglobals: is a folder"},
+             {kde, "ln -s gone/kdeglobals", "No such file or directory"}, {gnome, "true", "did not keep the value"}}) {
+        std::filesystem::remove_all(kdeglobals);
+        ASSERT_EQ(std::system(("cd " + home.path().string() + " && " + make + " kdeglobals").c_str()), 0);
+        for (const char* command : {"apply", "default"}) {
+            const CliRun f = test::runVarcelctl(VARCELCTL_PATH, dir.path(), std::string("pointer ") + command, "C", prefix);
+            EXPECT_EQ(f.status, 1) << command << make << f.err;
+            EXPECT_EQ(f.out.find("got the"), std::string::npos) << f.out;
+            EXPECT_NE(f.err.find(says), std::string::npos) << command << make << f.err;
+        }
+        EXPECT_EQ(test::runVarcelctl(VARCELCTL_PATH, dir.path(), "pointer", "C", prefix).status, 0) << make;
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
 #include "device/trace.h"
+#include "settings/key_page_settings.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -349,6 +350,19 @@ TEST(Lighting, NoEnabledLoopColourSendsAnEmptyBlock)
         image[img::kLoopColours + i] = 0x77;
     rig.commands.applyConfiguration(image);
     EXPECT_EQ(rig.mouse.memory().colourBlocks[0], (std::array<std::uint8_t, 24>{}));
+
+    // Flags the page never writes (a foreign config.bin, a profile): the
+    // page's box and the apply agree, and only a flag of 1 reaches the mouse.
+    const std::uint8_t flags[8] = {2, 1, 255, 0, 1, 3, 2, 1};
+    KeyPageSettings page(image, Language::English, [] { return std::uint8_t{0}; });
+    for (std::size_t i = 0; i < 8; ++i) {
+        image[img::kLoopEnabled + i] = flags[i];
+        image[img::kLoopColours + 3 * i] = static_cast<std::uint8_t>(i);
+        EXPECT_EQ(page.loopColourEnabled(static_cast<int>(i)), flags[i] == 1) << "colour " << i + 1;
+    }
+    rig.commands.applyConfiguration(image);
+    EXPECT_EQ(rig.mouse.memory().colourBlocks[0],
+              (std::array<std::uint8_t, 24>{1, 0x77, 0x77, 4, 0x77, 0x77, 7, 0x77, 0x77}));
 }
 
 // A mouse whose colour block 1 holds 11, 12, ... 34, and whose macros hold 0x33.
@@ -395,8 +409,8 @@ TEST(ReadBack, IrregularRepliesNeverWriteOutsideTheBlockNorSendAnythingMadeUp)
         // the macro copy keeps what the apply wrote.
         const DeviceMirror& mirror = rig.commands.mirror();
         for (std::size_t n = 0; n < 12; ++n)
-            EXPECT_TRUE(std::equal(mirror.macros[n].begin(), mirror.macros[n].end(),
-                                   image.begin() + img::macroBlock(n + 1)));
+            EXPECT_TRUE(
+                std::equal(mirror.macros[n].begin(), mirror.macros[n].end(), image.begin() + img::macroBlock(n + 1)));
         // Block 1 goes back to the mouse only as the mouse gave it.
         EXPECT_EQ(rig.mouse.memory().colourBlocks[1], memory.colourBlocks[1]);
         EXPECT_EQ(wrote(rig.mouse.log(), command({0x10, 1, 24})), row.block1Genuine);

@@ -15,8 +15,11 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <condition_variable>
+#include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <poll.h>
+#include <sys/file.h>
 #include <thread>
 
 namespace varcel {
@@ -99,8 +102,11 @@ TEST(DeviceSession, StartWithoutTheMouseThenPlugItIn)
     SimMemory memory;
     memory.sensor = {1, 0, 0, 0};
     rig.mouse.setMemory(memory);
+    // A quick unplug and replug reaches the program as one batch: the last
+    // event says how things stand.
     rig.mouse.plug();
-    rig.deliverHotplug();
+    rig.hotplug.drain();
+    rig.session.handleHotplug({{HotplugEvent::Action::Removal, "sim"}, {HotplugEvent::Action::Arrival, "sim"}});
     EXPECT_TRUE(rig.session.ready());
     EXPECT_TRUE(rig.session.readerStarted());
     EXPECT_EQ(rig.session.commands().sensorType(), 1) << "an arrival runs the sensor exchange";
@@ -281,6 +287,18 @@ TEST(SimulatedMouse, StaysBoundedUnderAFloodOfNotificationsAndKeepsItsMemoryOnDi
     CommandReport block{cmd::kColourWrite, 1, 24};
     link.exchangeCommandWithData(block, colours);
     EXPECT_EQ(SimMouse(dir / "simulated-mouse.bin").memory().colourBlocks[1][23], 0x42);
+
+    // Another program saving in the folder keeps its lock: the exchange (on
+    // the window's thread) does not wait, and the memory is saved once it is free.
+    const int other = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const auto start = std::chrono::steady_clock::now();
+    link.exchangeCommand(rate = CommandReport{cmd::kReportRate, 8});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << "the window waited for the other program";
+    ::close(other);
+    for (int i = 0; i < 300 && SimMouse(dir / "simulated-mouse.bin").memory().reportRate != 8; ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(SimMouse(dir / "simulated-mouse.bin").memory().reportRate, 8) << "the save was dropped";
 }
 
 // The outsider blocks until the program answers, so it runs beside the
@@ -343,6 +361,26 @@ TEST(SimControl, ASlowOrSilentClientStallsNobody)
     EXPECT_EQ(::read(slow, answer, sizeof answer), 0) << "the server closed the silent client";
     ::close(slow);
     ::close(greedy);
+
+    // A stopped program (Ctrl+Z) takes no connections: with its queue full,
+    // `varcelctl sim` says so within seconds instead of waiting for good.
+    const auto path = simControlSocketPath(data.path());
+    sockaddr_un address{AF_UNIX, {}};
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    for (int fd = -1; fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0),
+             ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;) {
+    }
+    auto said = std::make_shared<std::promise<std::string>>();
+    std::thread([said, path = data.path()] {
+        try {
+            said->set_value(sendSimControl(path, "state"));
+        } catch (const std::runtime_error& e) {
+            said->set_value(e.what());
+        }
+    }).detach();
+    auto heard = said->get_future();
+    ASSERT_EQ(heard.wait_for(6s), std::future_status::ready) << "varcelctl sim waits for good";
+    EXPECT_NE(heard.get().find("does not answer (is it stopped?)"), std::string::npos);
     ::unsetenv("XDG_RUNTIME_DIR");
 }
 

@@ -163,20 +163,25 @@ TEST(FaultMatrix, EveryMisbehaviourIsToldAndNothingMadeUpIsSent)
 {
     struct Row {
         SimFault fault;
-        bool ran;      // an accepted mouse: the apply ran, config.bin saved
-        bool complete; // everything reached the mouse
+        bool ran;         // an accepted mouse: the apply ran, config.bin saved
+        bool complete;    // everything reached the mouse
+        const char* says; // in what the user is told
     };
     // Replies whose checksum byte is wrong are the mouse's own bytes all the
     // same: they are taken, and the apply completes.
-    for (const Row& row : {Row{SimFault::None, true, true}, Row{SimFault::AnswerNothing, false, false},
-                           Row{SimFault::AnswerPlain, false, false}, Row{SimFault::BadChecksum, true, true},
-                           Row{SimFault::OversizeReply, true, false}, Row{SimFault::WrongBlock, true, false},
-                           Row{SimFault::ShortSend, true, false}, Row{SimFault::RefuseOnce, true, false}}) {
+    for (const Row& row : {Row{SimFault::None, true, true, ""}, Row{SimFault::AnswerNothing, false, false, ""},
+                           Row{SimFault::AnswerPlain, false, false, ""}, Row{SimFault::BadChecksum, true, true, ""},
+                           Row{SimFault::OversizeReply, true, false, "announces 255 bytes where the block holds"},
+                           Row{SimFault::WrongBlock, true, false, "names block"},
+                           Row{SimFault::ShortSend, true, false, "data reports it announced for"},
+                           Row{SimFault::RefuseOnce, true, false, "stopped taking requests (was it pulled out?)"}}) {
         SCOPED_TRACE(simFaultName(row.fault));
         Setting run;
         const ApplyOutcome outcome = applyWith(run, row.fault, 30);
         EXPECT_EQ(outcome.ran, row.ran);
-        EXPECT_EQ(outcome.ok(), row.complete) << deviceProblemsText(outcome.device, Language::English);
+        const std::string told = deviceProblemsText(outcome.device, Language::English);
+        EXPECT_EQ(outcome.ok(), row.complete) << told;
+        EXPECT_NE(told.find(row.says), std::string::npos) << told;
         if (!row.ran) {
             // Told by the status balloon; nothing saved.
             EXPECT_GE(run.status.count(StatusCode::NotDetected), 1u);
@@ -187,14 +192,25 @@ TEST(FaultMatrix, EveryMisbehaviourIsToldAndNothingMadeUpIsSent)
 
 TEST(FaultMatrix, PulledOutAtEveryReportOfAnApply)
 {
-    // An apply sends 37 command reports and 60 data reports.
-    for (int position = 1; position <= 97; ++position) {
+    // An apply sends 37 command reports and 60 data reports, and reads 66:
+    // the replies and data of its read-backs, half-way through which the
+    // mouse is pulled out too.
+    constexpr int kReports = 97 + 66;
+    const std::string pulledOut =
+        "the mouse stopped taking requests (was it pulled out?); the rest of the configuration was not sent";
+    for (int position = 1; position <= kReports; ++position) {
         SCOPED_TRACE("pulled out after report " + std::to_string(position));
         Setting run;
         const ApplyOutcome outcome = applyWith(run, SimFault::UnplugAfter, position);
         EXPECT_TRUE(outcome.ran);
-        // Pulled out after the very last report, the apply did reach the mouse.
-        EXPECT_EQ(outcome.device.ok(), position == 97) << deviceProblemsText(outcome.device, Language::English);
+        // Pulled out after the very last report, the apply did reach the
+        // mouse. Before, the user hears so (after the read-back whose reply
+        // never came, when it went just before that).
+        const auto& told = outcome.device.problems;
+        EXPECT_EQ(outcome.device.ok(), position == kReports) << deviceProblemsText(outcome.device, Language::English);
+        EXPECT_EQ(told.empty() ? "" : deviceProblemText(told.back(), Language::English),
+                  position == kReports ? "" : pulledOut);
+        EXPECT_LE(told.size(), 2u) << deviceProblemsText(outcome.device, Language::English);
         EXPECT_TRUE(outcome.configSaved);
         if (HasFailure())
             return;

@@ -246,8 +246,8 @@ TEST(Exchange, AMouseThatSendsTooFewReportsTimesOutInsteadOfHanging)
 
 TEST(Exchange, UnpluggedMidwayFailsQuietlyAndAnnouncesNothing)
 {
-    Rig rig(SimFault::UnplugAfter, 5);
-    ASSERT_TRUE(rig.connect()); // the handshake took 2 of the 5 reports
+    Rig rig(SimFault::UnplugAfter, 6);
+    ASSERT_TRUE(rig.connect()); // the handshake took 3 of the 6 reports, its reply included
     std::array<std::uint8_t, 128> block{};
     CommandReport write{0x13, 1, 128};
     const auto written = rig.link.exchangeCommandWithData(write, block);

@@ -20,13 +20,6 @@ export VARCEL_POINTER_SETTINGS=stored
 "$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
 pids+=($varcel)
 
-# The visible window of Varcel at least WIDTH wide and exactly HEIGHT high, if any.
-window_sized() {
-    for id in $(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null); do
-        eval "$(xwininfo -id "$id" | awk '/Width:/ {print "w="$2} /Height:/ {print "h="$2}')"
-        if [ "$w" -ge "$1" ] && [ "$h" -eq "$2" ]; then echo "$id"; return; fi
-    done
-}
 # A visible window of Varcel other than the main window: a message box.
 other_window() {
     for id in $(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null); do
@@ -34,12 +27,6 @@ other_window() {
         eval "$(xwininfo -id "$id" | awk '/Width:/ {print "w="$2} /Height:/ {print "h="$2}')"
         if [ "$w" -gt 60 ] && [ "$h" -gt 40 ]; then echo "$id"; return; fi
     done
-}
-origin() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
-}
-click_at() { # WINDOW_ORIGIN_X WINDOW_ORIGIN_Y X Y
-    xdotool mousemove $(($1 + $3)) $(($2 + $4)) && sleep 0.1 && xdotool click 1
 }
 click_element() {
     local x y
@@ -66,11 +53,7 @@ answer_box() { # WHAT SHOT
     [ -z "$(other_window)" ] || fail "the message box after $1 did not close"
 }
 
-window=""
-for i in $(seq 1 100); do window=$(window_sized 800 630); [ -n "$window" ] && break; sleep 0.1; done
-[ -n "$window" ] || fail "the window did not show"
-sleep 0.3
-read -r wx wy < <(origin "$window")
+main_window
 
 click_element Page2Button
 click_element MacroNameEdit
@@ -122,17 +105,7 @@ items=$(grep -c "^Item[0-9]" "$work/record.ini")
 
 # Button 3 plays it: "Macro Key" (row 13) of its list, the macro-key dialog.
 click_element Page1Button
-read -r bx by < <("$point" box 3)
-click_at "$wx" "$wy" "$bx" "$by"
-sleep 0.3
-read -r rx ry < <("$point" function-row 3 13)
-click_at "$wx" "$wy" "$rx" "$ry"
-read -r dw dh < <("$point" dialog-size macro-key)
-dialog=""
-for i in $(seq 1 50); do dialog=$(window_sized "$dw" "$dh"); [ -n "$dialog" ] && break; sleep 0.1; done
-[ -n "$dialog" ] || fail "choosing Macro Key did not open the macro-key dialog"
-sleep 0.3
-read -r dx dy < <(origin "$dialog")
+open_dialog "$point" 3 13 macro-key
 read -r ox oy < <("$point" dialog macro-key ok)
 click_at "$dx" "$dy" "$ox" "$oy"
 for i in $(seq 1 30); do [ -z "$(window_sized "$dw" "$dh")" ] && break; sleep 0.1; done

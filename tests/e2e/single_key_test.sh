@@ -14,38 +14,8 @@ x_session "$bin"
 "$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
 pids+=($varcel)
 
-# The visible window of Varcel at least WIDTH wide and exactly HEIGHT high, if any.
-window_sized() {
-    for id in $(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null); do
-        eval "$(xwininfo -id "$id" | awk '/Width:/ {print "w="$2} /Height:/ {print "h="$2}')"
-        if [ "$w" -ge "$1" ] && [ "$h" -eq "$2" ]; then echo "$id"; return; fi
-    done
-}
-origin() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
-}
-click_at() { # WINDOW_ORIGIN_X WINDOW_ORIGIN_Y X Y
-    xdotool mousemove $(($1 + $3)) $(($2 + $4)) && sleep 0.1 && xdotool click 1
-}
-
-window=""
-for i in $(seq 1 100); do window=$(window_sized 800 630); [ -n "$window" ] && break; sleep 0.1; done
-[ -n "$window" ] || fail "the window did not show"
-sleep 0.3
-read -r wx wy < <(origin "$window")
-
-read -r bx by < <("$point" box 3)
-click_at "$wx" "$wy" "$bx" "$by"
-sleep 0.3
-read -r rx ry < <("$point" function-row 3 11)
-click_at "$wx" "$wy" "$rx" "$ry"
-
-read -r dw dh < <("$point" dialog-size single-key)
-dialog=""
-for i in $(seq 1 50); do dialog=$(window_sized "$dw" "$dh"); [ -n "$dialog" ] && break; sleep 0.1; done
-[ -n "$dialog" ] || fail "choosing Single Key did not open the single-key dialog"
-sleep 0.3
-read -r dx dy < <(origin "$dialog")
+main_window
+open_dialog "$point" 3 11 single-key
 # The pointer rests on the dialog, which has the keyboard.
 xdotool mousemove $((dx + dw / 2)) $((dy + dh / 2))
 sleep 0.2

@@ -1,7 +1,8 @@
 # Sourced by the end-to-end scripts: a scratch data folder with the built
 # config.bin, an Xvfb display of its own, and clean-up of everything started.
 #   x_session BIN_DIR
-# sets work, DISPLAY and the pids array, and defines fail.
+# sets work, DISPLAY and the pids array, and defines fail and the window
+# helpers below.
 x_session() {
     local bin=$1
     work=$(mktemp -d)
@@ -13,9 +14,13 @@ x_session() {
     trap x_session_end EXIT
 
     # Xvfb picks a free display itself and names it: tests running side by
-    # side never race for the same one.
+    # side never race for the same one. Without -noreset the server resets
+    # whenever its last client leaves (the xdpyinfo below, a window closed
+    # between two steps), and a program connecting during that reset is
+    # dropped: "could not connect to display", more often the busier the
+    # machine.
     local n
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 & pids+=($!)
     for n in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
     [ -s "$work/display" ] || fail "Xvfb did not start"
     export DISPLAY=":$(head -n 1 "$work/display")"
@@ -34,4 +39,42 @@ fail() {
     echo "FAIL: $*"
     [ -f "$work/varcel.log" ] && cat "$work/varcel.log"
     exit 1
+}
+
+# The visible window of Varcel ($varcel) at least WIDTH wide and exactly HEIGHT high, if any.
+window_sized() {
+    for id in $(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null); do
+        eval "$(xwininfo -id "$id" | awk '/Width:/ {print "w="$2} /Height:/ {print "h="$2}')"
+        if [ "$w" -ge "$1" ] && [ "$h" -eq "$2" ]; then echo "$id"; return; fi
+    done
+}
+origin() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
+}
+click_at() { # WINDOW_ORIGIN_X WINDOW_ORIGIN_Y X Y
+    xdotool mousemove $(($1 + $3)) $(($2 + $4)) && sleep 0.1 && xdotool click 1
+}
+# Waits for the main window of Varcel ($varcel); sets window, wx and wy.
+main_window() {
+    window=""
+    for n in $(seq 1 100); do window=$(window_sized 800 630); [ -n "$window" ] && break; sleep 0.1; done
+    [ -n "$window" ] || fail "the window did not show"
+    sleep 0.3
+    read -r wx wy < <(origin "$window")
+}
+# Opens the dialog of row ROW of box BOX's function list, named NAME for
+# LAYOUT_POINT; sets dialog, dw, dh, dx and dy.
+open_dialog() { # LAYOUT_POINT BOX ROW NAME
+    local bx by rx ry
+    read -r bx by < <("$1" box "$2")
+    click_at "$wx" "$wy" "$bx" "$by"
+    sleep 0.3
+    read -r rx ry < <("$1" function-row "$2" "$3")
+    click_at "$wx" "$wy" "$rx" "$ry"
+    read -r dw dh < <("$1" dialog-size "$4")
+    dialog=""
+    for n in $(seq 1 50); do dialog=$(window_sized "$dw" "$dh"); [ -n "$dialog" ] && break; sleep 0.1; done
+    [ -n "$dialog" ] || fail "choosing row $3 did not open the $4 dialog"
+    sleep 0.3
+    read -r dx dy < <(origin "$dialog")
 }

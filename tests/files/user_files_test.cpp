@@ -3,14 +3,20 @@
 // Whatever happens, the user's files keep what they held unless the command
 // says it saved them.
 #include "device/config_image.h"
+#include "platform/data_dir.h"
 #include "platform/folder_lock.h"
+#include "platform/pointer_settings.h"
 #include "platform/ini_file.h"
 #include "support/cli_run.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -218,6 +224,43 @@ TEST_F(UserFilesTest, TwoProgramsAtOnceLoseNothing)
         return n;
     };
     EXPECT_EQ(events(1) + events(2), 2 + 1 + 2 * kRounds);
+}
+
+// The folder's lock is taken, or refused with a message, never skipped; a
+// save keeps a private file private.
+TEST_F(UserFilesTest, TheLockIsHeldOrRefusedAndModesStay)
+{
+    const int other = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0); // another program, past the wait
+    EXPECT_EQ(FolderLock(dir.path(), std::chrono::milliseconds(50)).error(),
+              dir.path().string() + ": another Varcel program is saving there; try again");
+    ::close(other);
+    writeText(dir / ".str.ini.varcel-save-Ab12Cd", "half"); // perhaps another program's save
+    setFolderLockCallForTests([](int, int) { return errno = ENOLCK, -1; }); // a file system without locks
+    EXPECT_TRUE(FolderLock(dir.path()).held());
+    setFolderLockCallForTests(nullptr);
+    EXPECT_TRUE(fs::exists(dir / ".str.ini.varcel-save-Ab12Cd"));
+    ::chmod((dir / "config.bin").c_str(), 0600);
+    ASSERT_EQ(run("rate 500").status, 0);
+    EXPECT_EQ(fs::status(dir / "config.bin").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    const auto before = test::readBytes(dir / "config.bin");
+    ::chmod(dir.path().c_str(), 0300); // may be written into, not listed
+    const CliRun r = runAsUser("rate 250");
+    ::chmod(dir.path().c_str(), 0700);
+    EXPECT_NE(r.err.find("the folder cannot be locked for saving: Permission denied"), std::string::npos) << r.status;
+    EXPECT_EQ(test::readBytes(dir / "config.bin"), before);
+}
+
+// Without $HOME the files are in the home the password database names, never
+// in the current folder, where another user could have prepared them.
+TEST_F(UserFilesTest, WithoutHomeTheFilesAreNeverInTheCurrentFolder)
+{
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/";
+    ::unsetenv("HOME");
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(kdeGlobalsPath(), fs::path(::getpwuid(::geteuid())->pw_dir) / ".config" / "kdeglobals");
+    EXPECT_EQ(configHome(), kdeGlobalsPath().parent_path());
+    ::setenv("HOME", home.c_str(), 1);
 }
 
 // Temporary files that killed saves left behind go at the next start: ours

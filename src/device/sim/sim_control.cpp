@@ -72,6 +72,20 @@ bool readLine(int fd, std::string& line)
     return false;
 }
 
+// A program that is stopped (Ctrl+Z) still has its socket, but nobody takes
+// the connections: once its queue is full, a connect would wait for good.
+constexpr int kConnectTimeoutMs = 2000;
+
+// Connects within kConnectTimeoutMs; errno says why not (EAGAIN: the queue
+// stayed full).
+bool connectWithTimeout(int fd, const sockaddr_un& address)
+{
+    timeval limit{kConnectTimeoutMs / 1000, (kConnectTimeoutMs % 1000) * 1000};
+    if (::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) != 0)
+        return false;
+    return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
 void writeAll(int fd, const std::string& text)
 {
     std::size_t done = 0;
@@ -151,7 +165,7 @@ SimControlServer::SimControlServer(SimMouse& mouse, const fs::path& dataDir) : m
     // taken over; one that answers belongs to a running program.
     const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (probe >= 0) {
-        const bool taken = ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        const bool taken = connectWithTimeout(probe, address) || errno == EAGAIN;
         ::close(probe);
         if (taken) {
             m_error = "another program controls this simulated mouse";
@@ -307,9 +321,13 @@ std::string sendSimControl(const fs::path& dataDir, const std::string& line)
     if (::lstat(path.c_str(), &st) == 0 && (!S_ISSOCK(st.st_mode) || st.st_uid != ::getuid()))
         throw std::runtime_error(path.string() + " is not this user's socket; not talking to it");
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (fd < 0 || !connectWithTimeout(fd, address)) {
+        const int error = errno;
         if (fd >= 0)
             ::close(fd);
+        if (error == EAGAIN)
+            throw std::runtime_error("the Varcel program that has the simulated mouse of this data folder does not "
+                                     "answer (is it stopped?)");
         throw std::runtime_error("no running Varcel program has the simulated mouse of this data folder "
                                  "(start one with --simulate, for example: varcelctl --simulate watch)");
     }

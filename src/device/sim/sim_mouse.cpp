@@ -4,8 +4,10 @@
 #include "platform/file_read.h"
 #include "device/sim/sim_capture.h"
 #include "device/trace.h"
+#include "platform/folder_lock.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace varcel {
@@ -102,13 +104,20 @@ SimMouse::SimMouse(std::optional<std::filesystem::path> memoryFile) : m_memoryFi
 
 SimMouse::~SimMouse()
 {
+    stopSaver();
     if (m_dirty)
         saveMemory();
 }
 
-bool SimMouse::saveMemory() const
+bool SimMouse::saveMemory()
 {
-    return writeMemory(memory());
+    stopSaver();
+    const SimMemory copy = memory();
+    const int error = writeMemory(copy, FolderLock::kDefaultWait);
+    std::lock_guard lock(m_mutex);
+    if (error == 0 && m_memory == copy)
+        m_dirty = false;
+    return error == 0;
 }
 
 void SimMouse::exchangeDone()
@@ -116,17 +125,73 @@ void SimMouse::exchangeDone()
     // What the mouse holds is on disk once the exchange that changed it is
     // over, as a real mouse keeps it over a power cut: a program ended by a
     // signal, or killed, loses nothing.
-    if (m_dirty && writeMemory(m_memory))
+    if (!m_dirty)
+        return;
+    if (m_saveQueued) {
+        m_saveWake.notify_one(); // the saver writes the latest memory
+        return;
+    }
+    // This runs on the window's thread: while another program saves in the
+    // data folder the window must not wait for it, so the saver thread does.
+    const int error = writeMemory(m_memory, std::chrono::milliseconds(0));
+    if (error == 0) {
         m_dirty = false;
+    } else if (error == EWOULDBLOCK) {
+        record("# the memory file waits: another program is saving in its folder");
+        m_saveQueued = true;
+        if (!m_saver.joinable())
+            m_saver = std::thread([this] { saverLoop(); });
+        m_saveWake.notify_one();
+    }
 }
 
-bool SimMouse::writeMemory(SimMemory copy) const
+void SimMouse::saverLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_saveWake.wait(lock, [this] { return m_saveQueued || m_stopSaver; });
+        if (m_stopSaver)
+            return; // the last save is the caller's
+        const SimMemory copy = m_memory;
+        lock.unlock();
+        const int error = writeMemory(copy, FolderLock::kDefaultWait);
+        lock.lock();
+        if (error == 0) {
+            if (m_memory == copy) {
+                m_dirty = false;
+                m_saveQueued = false;
+            }
+            continue;
+        }
+        record(std::string("# the memory file could not be saved: ") + std::strerror(error));
+        // A busy folder is waited for again (each try waits for the lock);
+        // any other failure is tried again at the next exchange, and at the end.
+        if (error != EWOULDBLOCK)
+            m_saveQueued = false;
+    }
+}
+
+void SimMouse::stopSaver()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopSaver = true;
+    }
+    m_saveWake.notify_one();
+    if (m_saver.joinable())
+        m_saver.join();
+    std::lock_guard lock(m_mutex);
+    m_stopSaver = false;
+    m_saveQueued = false;
+}
+
+int SimMouse::writeMemory(SimMemory copy, std::chrono::milliseconds lockWait) const
 {
     if (!m_memoryFile)
-        return true;
+        return 0;
     std::vector<std::uint8_t> bytes(kMemoryTag, kMemoryTag + sizeof kMemoryTag);
     forEachField(copy, [&](std::uint8_t* field, std::size_t n) { bytes.insert(bytes.end(), field, field + n); });
-    return replaceFileAtomically(*m_memoryFile, bytes.data(), bytes.size()) == 0;
+    return replaceFileAtomically(*m_memoryFile, bytes.data(), bytes.size(), {}, lockWait);
 }
 
 void SimMouse::setLinkConstants(const LinkConstants& constants)
@@ -373,6 +438,7 @@ bool SimMouse::getFeature(std::span<std::uint8_t> report)
     m_reply.reset();
     if (m_capture)
         m_capture->getFeature(report.subspan(1));
+    countHostReport();
     return true;
 }
 
@@ -539,6 +605,11 @@ int SimMouse::popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<s
         m_capture->dataIn(std::span<const std::uint8_t>(report).subspan(1));
     record(formatTraceLine(kind, kind == TraceKind::Note ? std::span<const std::uint8_t>(report)
                                                           : std::span<const std::uint8_t>(report).subspan(1)));
+    // The reader thread's notifications come when they come; the replies
+    // and data of read-backs are counted, so a test can pull the mouse out
+    // half-way through one.
+    if (kind == TraceKind::DataIn)
+        countHostReport();
     return static_cast<int>(n);
 }
 

@@ -8,6 +8,7 @@
 #include "device/protocol.h"
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace varcel {
@@ -40,7 +42,7 @@ enum class SimFault {
     AnswerPlain,     // echoes the probe in the clear, as a foreign device would
     AnswerNothing,   // never answers a feature request
     ShortSend,       // announces data reports for read-backs but sends one fewer
-    UnplugAfter,     // is pulled out after a number of reports from the host
+    UnplugAfter,     // is pulled out after a number of reports, sent or read by the host
     CommandFirst,    // lists its command collection before its notification one
     UnopenableFirst, // a second, broken copy of the mouse is listed first and cannot be opened
     OversizeReply,   // read-backs announce (and send) more data than the block holds
@@ -76,8 +78,9 @@ public:
     int readNotification(std::span<std::uint8_t> buffer, int timeoutMs);
 
     // Control.
-    // `count`: for UnplugAfter the reports taken before the mouse is pulled
-    // out, for RefuseOnce the number of the report refused.
+    // `count`: for UnplugAfter the reports taken or given (replies and data
+    // reports read by the host count too; notifications do not) before the
+    // mouse is pulled out, for RefuseOnce the number of the report refused.
     void setFault(SimFault fault, int count = 0);
     SimFault fault() const;
     void plug();
@@ -108,9 +111,11 @@ public:
     std::vector<std::string> log() const;
     void clearLog();
 
-    // Writes the memory file (if any) now. It is also written at the end of
-    // every exchange that changed the memory.
-    bool saveMemory() const;
+    // Writes the memory file (if any) now, waiting for a busy folder as any
+    // save does. It is also written at the end of every exchange that changed
+    // the memory; when another program is saving in the folder just then, a
+    // thread of the mouse's own writes it as soon as the folder is free.
+    bool saveMemory();
 
     // Bounds on what the mouse keeps in memory.
     static constexpr std::size_t kLogLimit = 8192;
@@ -131,7 +136,9 @@ private:
                     std::vector<std::uint8_t> data);
     void countHostReport();
     void exchangeDone();
-    bool writeMemory(SimMemory copy) const;
+    int writeMemory(SimMemory copy, std::chrono::milliseconds lockWait) const;
+    void saverLoop();
+    void stopSaver();
     bool refuseThisReport();
     void record(const std::string& line);
     void changed();
@@ -159,6 +166,10 @@ private:
     std::function<void(bool)> m_plugCallback;
     LinkConstants m_constants = builtInLinkConstants();
     UsbmonCaptureWriter* m_capture = nullptr;
+    std::condition_variable m_saveWake;
+    bool m_saveQueued = false;
+    bool m_stopSaver = false;
+    std::thread m_saver;
 };
 
 } // namespace varcel
