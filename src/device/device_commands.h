@@ -3,6 +3,7 @@
 // whole configuration image.
 #pragma once
 
+#include "device/button_codes.h"
 #include "device/config_image.h"
 #include "device/protocol.h"
 
@@ -19,16 +20,6 @@ namespace varcel {
 class HidLink;
 class TraceSink;
 struct DataExchangeResult;
-
-using ButtonCode = std::array<std::uint8_t, 4>;
-
-// The four bytes the mouse stores for one button, from the function kind and
-// the parameters at the button's slot in its layer.
-ButtonCode encodeButton(const ConfigImage& image, Layer layer, std::size_t slot);
-
-// What a button code does, in words ("left click", "key 0x3E",
-// "macro 2, repeat mode 1"): for showing what the mouse holds.
-std::string describeButtonCode(const ButtonCode& code);
 
 inline constexpr std::size_t kKeyMatrixSlots = 16;
 using KeyMatrix = std::array<ButtonCode, kKeyMatrixSlots>;
