@@ -1,6 +1,6 @@
 #include "control/balloons.h"
 
-#include "device/device_commands.h"
+#include "device/dpi_table.h"
 #include "lang/ui_strings.h"
 
 namespace varcel {
@@ -43,7 +43,7 @@ std::optional<Balloon> balloonFor(StatusCode code, int value, Language language,
                                    UiString::DpiStage4};
         const std::uint8_t row = working[img::kDpiValue + static_cast<std::size_t>(value - 1)];
         // Sensors the program has no list for get no value named.
-        const std::string dpi = sensorType <= 3 ? dpiValueText(sensorType, row) : "";
+        const std::string dpi = dpiListKnown(sensorType) ? dpiValueText(sensorType, row) : "";
         return info(std::string(uiString(language, stages[value - 1])) + dpi);
     }
     case StatusCode::KeyMatrixChanged:

@@ -20,12 +20,6 @@ constexpr int kBlockDelayMs = 2;
 constexpr ButtonCode kMatrixSlot14{0x01, 0x00, 0xF7, 0x00};
 constexpr ButtonCode kMatrixSlot15{0x01, 0x00, 0xF8, 0x00};
 
-constexpr std::array<std::uint8_t, 12> kDpiCodes0{0x01, 0x02, 0x03, 0x04, 0x05, 0x06,
-                                                  0x07, 0x08, 0x25, 0x26, 0x27, 0x28};
-constexpr std::array<std::uint8_t, 8> kDpiCodes1{0x01, 0x02, 0x03, 0x04, 0x05, 0x23, 0x24, 0x25};
-constexpr std::array<std::uint8_t, 8> kDpiCodes2{0x02, 0x04, 0x06, 0x08, 0x0A, 0x26, 0x28, 0x2A};
-constexpr std::array<std::uint8_t, 8> kDpiCodes3{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
-
 constexpr std::uint8_t kDpiDisabledBit = 0x80;
 constexpr std::uint8_t kSensorOption2Bit = 0x40;
 constexpr std::uint8_t kRgbThirdByte = 3;
@@ -44,44 +38,6 @@ KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer)
     matrix[14] = kMatrixSlot14;
     matrix[15] = kMatrixSlot15;
     return matrix;
-}
-
-namespace {
-
-constexpr std::array<const char*, 8> kDpiValues1{"600", "800", "1000", "1200", "1600", "2000", "2400", "3200"};
-constexpr std::array<const char*, 8> kDpiValues2{"250", "500", "750", "1000", "1250", "1500", "2000", "2500"};
-constexpr std::array<const char*, 8> kDpiValues3{"400", "800", "1200", "1600", "2000", "2400", "2800", "3200"};
-constexpr std::array<const char*, 12> kDpiValuesOther{"250",  "500",  "750",  "1000", "1250", "1500",
-                                                      "1750", "2000", "2500", "3000", "3500", "4000"};
-
-} // namespace
-
-const char* dpiValueText(std::uint8_t sensorType, std::uint8_t row)
-{
-    auto pick = [row](const auto& values) -> const char* { return row < values.size() ? values[row] : ""; };
-    switch (sensorType) {
-    case 1: return pick(kDpiValues1);
-    case 2: return pick(kDpiValues2);
-    case 3: return pick(kDpiValues3);
-    default: return pick(kDpiValuesOther);
-    }
-}
-
-std::size_t dpiRowCount(std::uint8_t sensorType)
-{
-    return sensorType >= 1 && sensorType <= 3 ? 8 : 12;
-}
-
-std::uint8_t dpiCode(std::uint8_t sensorType, std::uint8_t row)
-{
-    auto pick = [row](const auto& codes) -> std::uint8_t { return row < codes.size() ? codes[row] : 0; };
-    switch (sensorType) {
-    case 0: return pick(kDpiCodes0);
-    case 1: return pick(kDpiCodes1);
-    case 2: return pick(kDpiCodes2);
-    case 3: return pick(kDpiCodes3);
-    default: return 0;
-    }
 }
 
 DeviceCommands::DeviceCommands(HidLink& link) : m_link(link) {}

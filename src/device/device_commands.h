@@ -5,6 +5,7 @@
 
 #include "device/button_codes.h"
 #include "device/config_image.h"
+#include "device/dpi_table.h"
 #include "device/protocol.h"
 
 #include <array>
@@ -26,15 +27,6 @@ using KeyMatrix = std::array<ButtonCode, kKeyMatrixSlots>;
 
 // Key matrix of a layer: slots 0 to 7 with 3 and 4 exchanged, 14 and 15 fixed.
 KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer);
-
-// Sensor code of a DPI list row for a sensor type; 0 for an unknown type or a
-// row past the type's list.
-std::uint8_t dpiCode(std::uint8_t sensorType, std::uint8_t row);
-// Rows in the DPI list of a sensor type (12 for type 0 and unknown types).
-std::size_t dpiRowCount(std::uint8_t sensorType);
-// The DPI value a row stands for, as the pages and balloons show it ("800");
-// empty for a row past the list.
-const char* dpiValueText(std::uint8_t sensorType, std::uint8_t row);
 
 // What the program last exchanged with the mouse.
 struct DeviceMirror {

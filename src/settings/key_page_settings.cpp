@@ -1,6 +1,6 @@
 #include "settings/key_page_settings.h"
 
-#include "device/device_commands.h"
+#include "device/dpi_table.h"
 #include "lang/ui_strings.h"
 
 #include <span>
@@ -48,9 +48,8 @@ int reportRatePositionOfCode(std::uint8_t code)
 std::vector<const char*> dpiValueRows(std::uint8_t sensorType)
 {
     std::vector<const char*> rows;
-    const std::size_t count = dpiRowCount(sensorType);
-    for (std::size_t row = 0; row < count; ++row)
-        rows.push_back(dpiValueText(sensorType, static_cast<std::uint8_t>(row)));
+    for (const DpiRow& row : dpiRows(sensorType))
+        rows.push_back(row.text);
     return rows;
 }
 
