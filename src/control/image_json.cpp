@@ -1,6 +1,7 @@
 #include "control/image_json.h"
 
 #include "buttons/button_model.h"
+#include "settings/key_page_settings.h"
 #include "device/trace.h"
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
@@ -13,13 +14,6 @@ namespace varcel {
 namespace {
 
 using json = nlohmann::ordered_json;
-
-// The English names a user of the command line reads.
-const char* rgbModeName(unsigned mode)
-{
-    const UiString modes[] = {UiString::StandardMode, UiString::RespirationMode, UiString::NeonMode};
-    return uiString(Language::English, modes[mode - 1]);
-}
 
 std::string hex2(unsigned value)
 {
@@ -98,7 +92,7 @@ nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstR
     }
 
     const unsigned rate = image[img::kReportRate];
-    j["reportRate"] = {{"code", rate}, {"hz", rate == 0 ? 0 : 1000 / rate}};
+    j["reportRate"] = {{"code", rate}, {"hz", reportRateHz(image[img::kReportRate])}};
 
     json stages = json::array();
     for (std::size_t i = 0; i < img::kDpiStageFlags; ++i) {
@@ -112,7 +106,7 @@ nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstR
     const unsigned mode = image[img::kRgbMode];
     json rgb{{"mode", mode}};
     if (mode >= 1 && mode <= 3) {
-        rgb["modeName"] = rgbModeName(mode);
+        rgb["modeName"] = rgbModeName(Language::English, static_cast<int>(mode));
         rgb["parameter"] = image[img::kRgbParam1 + mode - 1];
     }
     rgb["firstParameters"] = bytesAt(image, img::kRgbParam1, 3);

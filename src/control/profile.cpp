@@ -120,8 +120,6 @@ json functionValue(std::uint8_t kind)
     return kind;
 }
 
-unsigned reportRateHz(unsigned code) { return code == 0 ? 0 : 1000 / code; }
-
 // The mode's name for modes 1 to 3; the others have none in a profile.
 std::optional<std::string> modeNameOf(unsigned mode)
 {
@@ -593,7 +591,7 @@ nlohmann::ordered_json profileToJson(const Profile& profile)
         c["layers"][layerName(layer)] = buttons;
     }
     const unsigned rate = image[img::kReportRate];
-    c["reportRate"] = {{"code", rate}, {"hz", reportRateHz(rate)}};
+    c["reportRate"] = {{"code", rate}, {"hz", reportRateHz(image[img::kReportRate])}};
     json stages = json::array();
     for (std::size_t i = 0; i < img::kDpiStageFlags; ++i) {
         json s{{"stage", i + 1}, {"enabled", flagValue(image[img::kDpiEnabled + i])}};
