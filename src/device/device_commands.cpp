@@ -293,12 +293,12 @@ std::optional<SensorRecord> DeviceCommands::exchangeSensorRecord()
     m_sensorKnown = record.has_value();
     if (!record)
         return std::nullopt;
-    m_sensor = *record;
-    m_sensorType = m_sensor.type;
-    m_sensor.option2 |= kSensorOption2Bit;
-    if (!writeSensorRecord(m_sensor))
+    SensorRecord adopted = *record;
+    m_sensorType = adopted.type;
+    adopted.option2 |= kSensorOption2Bit;
+    if (!writeSensorRecord(adopted))
         return std::nullopt;
-    return m_sensor;
+    return adopted;
 }
 
 } // namespace varcel

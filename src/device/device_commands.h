@@ -110,7 +110,6 @@ public:
     // until an exchange finds no answer.
     bool sensorKnown() const { return m_sensorKnown; }
     const DeviceMirror& mirror() const { return m_mirror; }
-    const SensorRecord& sensorRecord() const { return m_sensor; }
 
     // Remarks (cut replies) go here as "#" lines, beside the link's reports.
     void setTrace(TraceSink* trace) { m_trace = trace; }
@@ -139,7 +138,6 @@ private:
 
     HidLink& m_link;
     DeviceMirror m_mirror;
-    SensorRecord m_sensor;
     std::uint8_t m_sensorType = 0;
     bool m_sensorUnknown = false;
     bool m_sensorKnown = false;
