@@ -32,7 +32,6 @@ constexpr std::array<FunctionKind, 9> kDefaultKinds{
     FunctionKind::KeyOff,    FunctionKind::KeyOff,     FunctionKind::KeyOff,
 };
 constexpr std::size_t kDefaultDpiSlot = 5;
-constexpr std::uint8_t kDpiLoopOption = 3;
 
 constexpr Layer otherLayer(Layer layer) { return layer == Layer::A ? Layer::B : Layer::A; }
 

@@ -1,7 +1,7 @@
 #include "buttons/dialog_models.h"
 
+#include "keys/field_text.h"
 #include "keys/key_tables.h"
-#include "macros/macro_entry.h"
 
 #include <algorithm>
 

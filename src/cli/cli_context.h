@@ -90,7 +90,6 @@ public:
     HidBackend& backend();
     // The device session (link, commands, reader) on the chosen backend.
     DeviceSession& session();
-    PrintingStatus& statusPrinter() { return m_status; }
     // Why the mouse was not found, with a hint when it is there but closed to us.
     std::string notFoundMessage();
     // The simulated mouse, when --simulate is on.

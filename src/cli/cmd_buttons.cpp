@@ -270,11 +270,13 @@ int dpiOptionRow(const ButtonRequest& request)
 {
     requireArgs(request, 1, 1);
     const std::string& option = request.args[0];
-    const char* names[][3] = {{"plus", "+", "DPI +"}, {"minus", "-", "DPI -"}, {"loop", "cycle", "DPI Loop"}};
-    for (int row = 0; row < 3; ++row)
-        for (const char* name : names[row])
+    // Beside each option's own name ("DPI +"), words a shell passes without quotes.
+    const char* words[][2] = {{"plus", "+"}, {"minus", "-"}, {"loop", "cycle"}};
+    static_assert(std::size(words) == text::kDpiOptions.size());
+    for (std::size_t row = 0; row < text::kDpiOptions.size(); ++row)
+        for (const char* name : {words[row][0], words[row][1], text::kDpiOptions[row]})
             if (equalsIgnoringCase(option, name))
-                return row;
+                return static_cast<int>(row);
     throw CliError{"dpi-switch takes plus, minus or loop, not \"" + option + "\"", 2};
 }
 

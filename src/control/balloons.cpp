@@ -1,7 +1,8 @@
 #include "control/balloons.h"
 
-#include "device/device_commands.h"
+#include "device/dpi_table.h"
 #include "lang/ui_strings.h"
+#include "settings/key_page_settings.h"
 
 namespace varcel {
 
@@ -16,13 +17,10 @@ constexpr int kLinkTimeoutMs = 3000;
 
 std::optional<UiString> reportRateText(int code)
 {
-    switch (code) {
-    case 1: return UiString::ReportRate1000;
-    case 2: return UiString::ReportRate500;
-    case 4: return UiString::ReportRate250;
-    case 8: return UiString::ReportRate125;
-    default: return std::nullopt;
-    }
+    const int position = code >= 0 && code <= 0xFF ? reportRatePositionOfCode(static_cast<std::uint8_t>(code)) : -1;
+    if (position < 0)
+        return std::nullopt;
+    return kReportRates[static_cast<std::size_t>(position)].balloon;
 }
 
 } // namespace
@@ -43,7 +41,7 @@ std::optional<Balloon> balloonFor(StatusCode code, int value, Language language,
                                    UiString::DpiStage4};
         const std::uint8_t row = working[img::kDpiValue + static_cast<std::size_t>(value - 1)];
         // Sensors the program has no list for get no value named.
-        const std::string dpi = sensorType <= 3 ? dpiValueText(sensorType, row) : "";
+        const std::string dpi = dpiListKnown(sensorType) ? dpiValueText(sensorType, row) : "";
         return info(std::string(uiString(language, stages[value - 1])) + dpi);
     }
     case StatusCode::KeyMatrixChanged:

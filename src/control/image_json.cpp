@@ -2,9 +2,12 @@
 
 #include "buttons/button_model.h"
 #include "device/trace.h"
+#include "keys/key_tables.h"
 #include "lang/dialog_strings.h"
-#include "lang/ui_strings.h"
+#include "macros/macro_encoder.h"
+#include "settings/key_page_settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -14,13 +17,6 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-// The English names a user of the command line reads.
-const char* rgbModeName(unsigned mode)
-{
-    const UiString modes[] = {UiString::StandardMode, UiString::RespirationMode, UiString::NeonMode};
-    return uiString(Language::English, modes[mode - 1]);
-}
-
 std::string hex2(unsigned value)
 {
     char text[8];
@@ -28,7 +24,8 @@ std::string hex2(unsigned value)
     return text;
 }
 
-json button(const ConfigImage& image, Layer layer, std::size_t slot)
+// A button as the Show form names it: its function and what that function uses.
+json shownButton(const ConfigImage& image, Layer layer, std::size_t slot)
 {
     auto at = [&](img::LayerArray array) { return image[img::at(layer, array, slot)]; };
     using A = img::LayerArray;
@@ -83,37 +80,86 @@ std::string bytesAt(const ConfigImage& image, std::size_t offset, std::size_t si
     return hexBytes(std::span(image).subspan(offset, size));
 }
 
+// A key code as its name when the key-name table gives that name back this
+// code; otherwise (0, or a code without a name) the number.
+json keyValue(std::uint8_t code)
+{
+    if (code != 0)
+        for (const KeyNameRow& row : kKeyNameTable)
+            if (row.code == code && keyCodeOfName(row.name) == code)
+                return row.name;
+    return code;
+}
+
+// A one-byte flag as true or false when it holds 1 or 0, as the window writes it.
+json flagValue(std::uint8_t value)
+{
+    if (value <= 1)
+        return value == 1;
+    return value;
+}
+
+json functionValue(std::uint8_t kind)
+{
+    if (kind < kFunctionKindCount)
+        return functionName(Language::English, static_cast<FunctionKind>(kind));
+    return kind;
+}
+
+// A button as a profile keeps it: every byte the image holds for it.
+json profileButton(const ConfigImage& image, Layer layer, std::size_t slot)
+{
+    json b;
+    b["button"] = slot + 1;
+    for (const ButtonField& field : kButtonFields) {
+        const std::uint8_t value = image[img::at(layer, field.array, slot)];
+        switch (field.kind) {
+        case ButtonFieldKind::Function: b[field.name] = functionValue(value); break;
+        case ButtonFieldKind::Byte: b[field.name] = value; break;
+        case ButtonFieldKind::Key: b[field.name] = keyValue(value); break;
+        case ButtonFieldKind::Macro: b[field.name] = value + 1; break;
+        }
+        if (field.kind == ButtonFieldKind::Function)
+            b[kDpiSwitchField] = image[img::dpiSwitch(layer, slot)];
+    }
+    return b;
+}
+
 } // namespace
 
-nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstRunFlag)
+nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstRunFlag, ImageJsonForm form)
 {
+    const bool profile = form == ImageJsonForm::Profile;
+    auto flag = [profile](std::uint8_t value) { return profile ? flagValue(value) : json(value == 1); };
     json j;
     j["firstRunFlag"] = firstRunFlag;
-    j["layerShown"] = image[img::kLayerShown] == 0 ? "A" : "B";
+    const std::uint8_t shown = image[img::kLayerShown];
+    j["layerShown"] = shown == 0 ? json("A") : shown == 1 || !profile ? json("B") : json(shown);
     for (Layer layer : {Layer::A, Layer::B}) {
         json buttons = json::array();
         for (std::size_t slot = 0; slot < kButtonSlots; ++slot)
-            buttons.push_back(button(image, layer, slot));
-        j["layers"][layer == Layer::A ? "A" : "B"] = buttons;
+            buttons.push_back(profile ? profileButton(image, layer, slot) : shownButton(image, layer, slot));
+        j["layers"][layerName(layer)] = buttons;
     }
 
-    const unsigned rate = image[img::kReportRate];
-    j["reportRate"] = {{"code", rate}, {"hz", rate == 0 ? 0 : 1000 / rate}};
+    const std::uint8_t rate = image[img::kReportRate];
+    j["reportRate"] = {{"code", rate}, {"hz", reportRateHz(rate)}};
 
     json stages = json::array();
     for (std::size_t i = 0; i < img::kDpiStageFlags; ++i) {
-        json stage{{"stage", i + 1}, {"enabled", image[img::kDpiEnabled + i] == 1}};
+        json stage{{"stage", i + 1}, {"enabled", flag(image[img::kDpiEnabled + i])}};
         if (i < img::kDpiStages)
             stage["row"] = image[img::kDpiValue + i];
         stages.push_back(stage);
     }
     j["dpiStages"] = stages;
 
-    const unsigned mode = image[img::kRgbMode];
+    const int mode = image[img::kRgbMode];
     json rgb{{"mode", mode}};
-    if (mode >= 1 && mode <= 3) {
-        rgb["modeName"] = rgbModeName(mode);
-        rgb["parameter"] = image[img::kRgbParam1 + mode - 1];
+    if (mode >= 1 && mode <= kRgbModeCount) {
+        rgb["modeName"] = rgbModeName(Language::English, mode);
+        if (!profile)
+            rgb["parameter"] = image[img::kRgbParam1 + static_cast<std::size_t>(mode - 1)];
     }
     rgb["firstParameters"] = bytesAt(image, img::kRgbParam1, 3);
     rgb["secondParameters"] = bytesAt(image, img::kRgbParam2, 3);
@@ -122,41 +168,40 @@ nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstR
         char text[8];
         const std::size_t c = img::kLoopColours + 3 * i;
         std::snprintf(text, sizeof text, "#%02X%02X%02X", image[c], image[c + 1], image[c + 2]);
-        colours.push_back({{"colour", i + 1}, {"enabled", image[img::kLoopEnabled + i] == 1}, {"rgb", text}});
+        colours.push_back({{"colour", i + 1}, {"enabled", flag(image[img::kLoopEnabled + i])}, {"rgb", text}});
     }
     rgb["loopColours"] = colours;
     rgb["dpiColourBits"] = bytesAt(image, img::kDpiColourBits, img::kDpiColourBytes);
     j["lighting"] = rgb;
 
     j["pointer"] = {
-        {"enhancePointerPrecision", image[img::kPointerPrecision] == 1},
-        {"scrollOneScreen", image[img::kScrollOneScreen] == 1},
+        {"enhancePointerPrecision", flag(image[img::kPointerPrecision])},
+        {"scrollOneScreen", flag(image[img::kScrollOneScreen])},
         {"speed", image[img::kPointerSpeed]},
         {"scrollLines", image[img::kScrollLines]},
         {"doubleClickStep", image[img::kDoubleClick]},
     };
 
+    // Show tells an empty block by name; a profile keeps every block's events.
     json macros = json::array();
     for (std::size_t n = 1; n <= kMacroCount; ++n) {
         const std::size_t at = img::macroBlock(n);
-        const unsigned loops = (image[at] << 8) | image[at + 1];
-        bool empty = true;
-        for (std::size_t k = 0; k < kMacroBlockSize; ++k)
-            empty = empty && image[at + k] == 0;
-        json m{{"macro", n}, {"loopCount", loops}, {"empty", empty}};
-        if (!empty)
-            m["events"] = bytesAt(image, at + 2, kMacroBlockSize - 2);
+        json m{{"macro", n}, {"loopCount", loopCount(image, n)}};
+        const bool empty = std::all_of(image.begin() + static_cast<std::ptrdiff_t>(at),
+                                       image.begin() + static_cast<std::ptrdiff_t>(at + kMacroBlockSize),
+                                       [](std::uint8_t b) { return b == 0; });
+        if (!profile)
+            m["empty"] = empty;
+        if (profile || !empty)
+            m["events"] = bytesAt(image, at + kEventStreamOffset, kEventStreamSize);
         macros.push_back(m);
     }
-    j["macros"] = macros;
+    j[profile ? "macroBlocks" : "macros"] = macros;
 
-    // Bytes the program never reads, shown so a user can see they survive.
-    j["unused"] = {
-        {"0x780", bytesAt(image, img::kUnused780, 5)},
-        {"0x786", bytesAt(image, img::kUnused786, 1)},
-        {"0x793", bytesAt(image, img::kUnused793, 8)},
-        {"0x7A2", bytesAt(image, img::kUnused7A2, 1)},
-    };
+    json unused;
+    for (const ByteRun& run : kUnusedRuns)
+        unused[run.name] = bytesAt(image, run.offset, run.size);
+    j["unused"] = unused;
     return j;
 }
 

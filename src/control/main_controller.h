@@ -4,6 +4,7 @@
 #pragma once
 
 #include "control/balloons.h"
+#include "control/page.h"
 #include "control/pointer_page.h"
 #include "buttons/button_labels.h"
 #include "buttons/button_model.h"
@@ -21,8 +22,6 @@
 #include <memory>
 
 namespace varcel {
-
-enum class Page { None = 0, Key = 1, Advanced = 2 };
 
 // What the controller asks of the window.
 class MainWindowView {

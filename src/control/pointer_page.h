@@ -54,7 +54,6 @@ public:
     // The page is shown: the first time in the process the desktop's values
     // replace the image's; later the image's positions are shown.
     void build();
-    bool hasReadDesktop() const { return m_readDesktop; }
 
     bool precision() const;
     bool oneScreen() const;

@@ -1,5 +1,7 @@
 #include "control/profile.h"
 
+#include "control/image_json.h"
+
 #include "buttons/button_model.h"
 #include "settings/key_page_settings.h"
 #include "keys/key_tables.h"
@@ -31,96 +33,6 @@ using img::LayerArray;
 
 // A str.ini value longer than this is cut when read, so a profile may not hold one.
 constexpr std::size_t kLabelLimit = 1023;
-
-enum class FieldKind {
-    Function, // the function list's English row text (0 to 15)
-    Byte,     // 0 to 255
-    Key,      // a key name of the key-name table, or the code 0 to 255
-    Macro,    // macro number 1 to 256 (the image keeps it less one)
-};
-
-struct ButtonField {
-    const char* name;
-    LayerArray array;
-    FieldKind kind;
-};
-
-// Every array of a layer, so that a profile carries each byte of a button,
-// also the ones its current function does not use: choosing that function
-// again in the window finds them as they were.
-constexpr ButtonField kButtonFields[] = {
-    {"function", LayerArray::Kind, FieldKind::Function},
-    {"mediaRow", LayerArray::MediaIndex, FieldKind::Byte},
-    {"mediaCode", LayerArray::MediaCode, FieldKind::Byte},
-    {"applicationRow", LayerArray::AppIndex, FieldKind::Byte},
-    {"applicationCodeHigh", LayerArray::AppCodeHigh, FieldKind::Byte},
-    {"applicationCodeLow", LayerArray::AppCodeLow, FieldKind::Byte},
-    {"fireKeyRow", LayerArray::FireIndex, FieldKind::Byte},
-    {"fireKey", LayerArray::FireCode, FieldKind::Key},
-    {"fireSpeed", LayerArray::FireSpeed, FieldKind::Byte},
-    {"fireTimes", LayerArray::FireTimes, FieldKind::Byte},
-    {"singleKey", LayerArray::SingleKey, FieldKind::Key},
-    {"comboModifiers", LayerArray::ComboModifiers, FieldKind::Byte},
-    {"comboKey1", LayerArray::ComboKey1, FieldKind::Key},
-    {"comboKey2", LayerArray::ComboKey2, FieldKind::Key},
-    {"macro", LayerArray::MacroNumber, FieldKind::Macro},
-    {"macroRepeat", LayerArray::MacroRepeat, FieldKind::Byte},
-};
-constexpr const char* kDpiSwitchField = "dpiSwitch";
-
-struct ByteRun {
-    const char* name;
-    std::size_t offset;
-    std::size_t size;
-};
-// Bytes the program never reads; a profile keeps them so config.bin comes back whole.
-constexpr ByteRun kUnusedRuns[] = {
-    {"0x780", img::kUnused780, 5},
-    {"0x786", img::kUnused786, 1},
-    {"0x793", img::kUnused793, 8},
-    {"0x7A2", img::kUnused7A2, 1},
-};
-
-const char* layerName(Layer layer) { return layer == Layer::A ? "A" : "B"; }
-
-std::string hexRun(const ConfigImage& image, std::size_t offset, std::size_t size)
-{
-    std::string out;
-    char cell[4];
-    for (std::size_t i = 0; i < size; ++i) {
-        std::snprintf(cell, sizeof cell, "%02X", image[offset + i]);
-        out += (i == 0 ? "" : " ") + std::string(cell);
-    }
-    return out;
-}
-
-// A key code as its name when the key-name table gives that name back this
-// code; otherwise (0, or a code without a name) the number.
-json keyValue(std::uint8_t code)
-{
-    if (code != 0)
-        for (const KeyNameRow& row : kKeyNameTable)
-            if (row.code == code && keyCodeOfName(row.name) == code)
-                return row.name;
-    return code;
-}
-
-// A one-byte flag as true or false when it holds 1 or 0, as the window writes it.
-json flagValue(std::uint8_t value)
-{
-    if (value <= 1)
-        return value == 1;
-    return value;
-}
-
-json functionValue(std::uint8_t kind)
-{
-    if (kind < kFunctionKindCount)
-        return functionName(Language::English, static_cast<FunctionKind>(kind));
-    return kind;
-}
-
-unsigned reportRateHz(unsigned code) { return code == 0 ? 0 : 1000 / code; }
 
 // The mode's name for modes 1 to 3; the others have none in a profile.
 std::optional<std::string> modeNameOf(unsigned mode)
@@ -322,13 +234,13 @@ void readButton(Reader& r, const json& b, const std::string& path, Layer layer, 
             continue;
         const std::string where = path + "." + field.name;
         switch (field.kind) {
-        case FieldKind::Function: r.functionAt(*value, where, image, at); break;
-        case FieldKind::Byte:
+        case ButtonFieldKind::Function: r.functionAt(*value, where, image, at); break;
+        case ButtonFieldKind::Byte:
             if (auto n = r.number(*value, where, 0, 255))
                 image[at] = static_cast<std::uint8_t>(*n);
             break;
-        case FieldKind::Key: r.keyAt(*value, where, image, at); break;
-        case FieldKind::Macro:
+        case ButtonFieldKind::Key: r.keyAt(*value, where, image, at); break;
+        case ButtonFieldKind::Macro:
             if (auto n = r.number(*value, where, 1, 256))
                 image[at] = static_cast<std::uint8_t>(*n - 1);
             break;
@@ -567,77 +479,6 @@ FileRead readDataFile(const std::filesystem::path& path)
 
 nlohmann::ordered_json profileToJson(const Profile& profile)
 {
-    const ConfigImage& image = profile.image;
-    json c;
-    c["firstRunFlag"] = profile.firstRunFlag;
-    const std::uint8_t shown = image[img::kLayerShown];
-    c["layerShown"] = shown == 0 ? json("A") : shown == 1 ? json("B") : json(shown);
-    for (Layer layer : {Layer::A, Layer::B}) {
-        json buttons = json::array();
-        for (std::size_t slot = 0; slot < kButtonSlots; ++slot) {
-            json b;
-            b["button"] = slot + 1;
-            for (const ButtonField& field : kButtonFields) {
-                const std::uint8_t value = image[img::at(layer, field.array, slot)];
-                switch (field.kind) {
-                case FieldKind::Function: b[field.name] = functionValue(value); break;
-                case FieldKind::Byte: b[field.name] = value; break;
-                case FieldKind::Key: b[field.name] = keyValue(value); break;
-                case FieldKind::Macro: b[field.name] = value + 1; break;
-                }
-                if (field.kind == FieldKind::Function)
-                    b[kDpiSwitchField] = image[img::dpiSwitch(layer, slot)];
-            }
-            buttons.push_back(b);
-        }
-        c["layers"][layerName(layer)] = buttons;
-    }
-    const unsigned rate = image[img::kReportRate];
-    c["reportRate"] = {{"code", rate}, {"hz", reportRateHz(rate)}};
-    json stages = json::array();
-    for (std::size_t i = 0; i < img::kDpiStageFlags; ++i) {
-        json s{{"stage", i + 1}, {"enabled", flagValue(image[img::kDpiEnabled + i])}};
-        if (i < img::kDpiStages)
-            s["row"] = image[img::kDpiValue + i];
-        stages.push_back(s);
-    }
-    c["dpiStages"] = stages;
-
-    json l;
-    l["mode"] = image[img::kRgbMode];
-    if (const auto name = modeNameOf(image[img::kRgbMode]))
-        l["modeName"] = *name;
-    l["firstParameters"] = hexRun(image, img::kRgbParam1, 3);
-    l["secondParameters"] = hexRun(image, img::kRgbParam2, 3);
-    json colours = json::array();
-    for (std::size_t i = 0; i < img::kLoopColourCount; ++i) {
-        char rgb[8];
-        const std::size_t at = img::kLoopColours + 3 * i;
-        std::snprintf(rgb, sizeof rgb, "#%02X%02X%02X", image[at], image[at + 1], image[at + 2]);
-        colours.push_back({{"colour", i + 1}, {"enabled", flagValue(image[img::kLoopEnabled + i])}, {"rgb", rgb}});
-    }
-    l["loopColours"] = colours;
-    l["dpiColourBits"] = hexRun(image, img::kDpiColourBits, img::kDpiColourBytes);
-    c["lighting"] = l;
-
-    c["pointer"] = {
-        {"enhancePointerPrecision", flagValue(image[img::kPointerPrecision])},
-        {"scrollOneScreen", flagValue(image[img::kScrollOneScreen])},
-        {"speed", image[img::kPointerSpeed]},
-        {"scrollLines", image[img::kScrollLines]},
-        {"doubleClickStep", image[img::kDoubleClick]},
-    };
-    json blocks = json::array();
-    for (std::size_t n = 1; n <= kMacroCount; ++n)
-        blocks.push_back({{"macro", n},
-                          {"loopCount", loopCount(image, n)},
-                          {"events", hexRun(image, img::macroBlock(n) + kEventStreamOffset, kEventStreamSize)}});
-    c["macroBlocks"] = blocks;
-    json unused;
-    for (const ByteRun& run : kUnusedRuns)
-        unused[run.name] = hexRun(image, run.offset, run.size);
-    c["unused"] = unused;
-
     json labels;
     for (int index = 0; index < kLanguageCount; ++index) {
         json section = json::object();
@@ -651,7 +492,7 @@ nlohmann::ordered_json profileToJson(const Profile& profile)
 
     json doc;
     doc[kProfileVersionKey] = kProfileVersion;
-    doc["configuration"] = c;
+    doc["configuration"] = imageToJson(profile.image, profile.firstRunFlag, ImageJsonForm::Profile);
     doc["labels"] = labels;
     doc["macros"] = macros;
     return doc;

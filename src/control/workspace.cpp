@@ -123,10 +123,7 @@ Problem Workspace::save(unsigned files)
     if (files & kSaveConfig) {
         if (Problem config = configReplaceable())
             return config;
-        std::vector<std::uint8_t> config(kConfigFileSize);
-        config[0] = 1;
-        std::copy(m_config.working().begin(), m_config.working().end(), config.begin() + 1);
-        transaction.add(m_config.path(), std::move(config));
+        transaction.add(m_config.path(), m_config.fileBytes());
     }
     // A str.ini that cannot be read is never saved over; config.bin is saved
     // all the same, so that it holds what the mouse was sent.
@@ -153,7 +150,7 @@ Problem Workspace::save(unsigned files)
     if (const int error = transaction.commit(&failedPath, afterSaveStep))
         return Failure{FailureCode::FileNotWritten, failedPath, {}, error};
     if (files & kSaveConfig)
-        m_config.setFirstRunFlag(1);
+        m_config.markSaved();
     if (files & kSaveMacros)
         m_macros.dropHeldChanges();
     return labelsProblem;

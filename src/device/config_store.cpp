@@ -52,6 +52,14 @@ bool ConfigStore::load()
     return true;
 }
 
+std::vector<std::uint8_t> ConfigStore::fileBytes() const
+{
+    std::vector<std::uint8_t> bytes(kConfigFileSize);
+    bytes[0] = 1;
+    std::copy(m_working.begin(), m_working.end(), bytes.begin() + 1);
+    return bytes;
+}
+
 bool ConfigStore::save()
 {
     std::error_code ec;
@@ -66,9 +74,7 @@ bool ConfigStore::save()
         m_reporter.messageBox(m_problem + "; it was not written", kAppTitle);
         return false;
     }
-    std::array<std::uint8_t, kConfigFileSize> bytes{};
-    bytes[0] = 1;
-    std::copy(m_working.begin(), m_working.end(), bytes.begin() + 1);
+    const std::vector<std::uint8_t> bytes = fileBytes();
     if (const int error = replaceFileAtomically(m_path, bytes.data(), bytes.size(), beforeReplace)) {
         m_reporter.messageBox(errorCodeText(error), "NULL ==fp ");
         return false;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace varcel {
 
@@ -42,7 +43,10 @@ public:
 
     // 0 until labels were first written by this program; a save does not change it.
     std::uint8_t firstRunFlag() const { return m_firstRunFlag; }
-    void setFirstRunFlag(std::uint8_t flag) { m_firstRunFlag = flag; }
+    // What config.bin holds once saved: flag 1 and the working image.
+    std::vector<std::uint8_t> fileBytes() const;
+    // Another writer (the workspace's transaction) put fileBytes() in place.
+    void markSaved() { m_firstRunFlag = 1; }
 
     const std::filesystem::path& path() const { return m_path; }
     // Why config.bin could not be read or written, naming it; empty when it was.

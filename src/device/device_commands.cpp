@@ -16,38 +16,9 @@ namespace {
 // before the mouse takes the next command.
 constexpr int kBlockDelayMs = 2;
 
-// Button code types: the first byte of a button code.
-constexpr std::uint8_t kTypeKeyboard = 0x00; // modifiers, key 1, key 2
-constexpr std::uint8_t kTypeMouse = 0x01;    // a mouse button
-constexpr std::uint8_t kTypeConsumer = 0x03; // 16-bit consumer usage, low byte first
-constexpr std::uint8_t kTypeDpi = 0x07;      // DPI switch option
-constexpr std::uint8_t kTypeDevice = 0x08;   // a function of the mouse itself
-constexpr std::uint8_t kTypeMacro = 0x09;    // repeat mode, macro 1 to 12
-constexpr std::uint8_t kTypeRepeat = 0x0A;   // key, speed, times
-
-// Mouse buttons for type 0x01.
-constexpr std::uint8_t kMouseLeft = 0xF0;
-constexpr std::uint8_t kMouseRight = 0xF1;
-constexpr std::uint8_t kMouseMiddle = 0xF2;
-constexpr std::uint8_t kMouseBack = 0xF3;
-constexpr std::uint8_t kMouseForward = 0xF4;
-
-// Functions of the mouse for type 0x08.
-constexpr std::uint8_t kDeviceShift = 0x02;
-constexpr std::uint8_t kDeviceRgbToggle = 0x03;
-
-// Triple-click: the left button three times at speed 0x20.
-constexpr ButtonCode kTripleClick{kTypeRepeat, kMouseLeft, 0x20, 0x03};
-
-// Matrix slots 14 and 15 carry two fixed mouse codes the firmware expects.
-constexpr ButtonCode kMatrixSlot14{kTypeMouse, 0x00, 0xF7, 0x00};
-constexpr ButtonCode kMatrixSlot15{kTypeMouse, 0x00, 0xF8, 0x00};
-
-constexpr std::array<std::uint8_t, 12> kDpiCodes0{0x01, 0x02, 0x03, 0x04, 0x05, 0x06,
-                                                  0x07, 0x08, 0x25, 0x26, 0x27, 0x28};
-constexpr std::array<std::uint8_t, 8> kDpiCodes1{0x01, 0x02, 0x03, 0x04, 0x05, 0x23, 0x24, 0x25};
-constexpr std::array<std::uint8_t, 8> kDpiCodes2{0x02, 0x04, 0x06, 0x08, 0x0A, 0x26, 0x28, 0x2A};
-constexpr std::array<std::uint8_t, 8> kDpiCodes3{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08};
+// Matrix slots 14 and 15 carry two fixed mouse-button codes (type 1) the firmware expects.
+constexpr ButtonCode kMatrixSlot14{0x01, 0x00, 0xF7, 0x00};
+constexpr ButtonCode kMatrixSlot15{0x01, 0x00, 0xF8, 0x00};
 
 constexpr std::uint8_t kDpiDisabledBit = 0x80;
 constexpr std::uint8_t kSensorOption2Bit = 0x40;
@@ -55,69 +26,6 @@ constexpr std::uint8_t kRgbThirdByte = 3;
 constexpr std::size_t kColourBlockLengths[3] = {24, 24, 4};
 
 } // namespace
-
-ButtonCode encodeButton(const ConfigImage& image, Layer layer, std::size_t slot)
-{
-    using A = img::LayerArray;
-    auto at = [&](A array) { return image[img::at(layer, array, slot)]; };
-    switch (static_cast<FunctionKind>(at(A::Kind))) {
-    case FunctionKind::LeftClick: return {kTypeMouse, 0x00, kMouseLeft, 0x00};
-    case FunctionKind::RightClick: return {kTypeMouse, 0x00, kMouseRight, 0x00};
-    case FunctionKind::MidClick: return {kTypeMouse, 0x00, kMouseMiddle, 0x00};
-    case FunctionKind::Forward: return {kTypeMouse, 0x00, kMouseForward, 0x00};
-    case FunctionKind::Backward: return {kTypeMouse, 0x00, kMouseBack, 0x00};
-    case FunctionKind::TripleClick: return kTripleClick;
-    case FunctionKind::DpiSwitch: return {kTypeDpi, 0x00, image[img::dpiSwitch(layer, slot)], 0x00};
-    case FunctionKind::RgbOnOff: return {kTypeDevice, 0x00, kDeviceRgbToggle, 0x00};
-    case FunctionKind::Windows: return {kTypeConsumer, 0x00, at(A::AppCodeLow), at(A::AppCodeHigh)};
-    case FunctionKind::Multimedia: return {kTypeConsumer, 0x00, at(A::MediaCode), 0x00};
-    case FunctionKind::FireKey: return {kTypeRepeat, at(A::FireCode), at(A::FireSpeed), at(A::FireTimes)};
-    case FunctionKind::SingleKey: return {kTypeKeyboard, 0x00, at(A::SingleKey), 0x00};
-    case FunctionKind::ComboKey: return {kTypeKeyboard, at(A::ComboModifiers), at(A::ComboKey1), at(A::ComboKey2)};
-    case FunctionKind::MacroKey:
-        return {kTypeMacro, at(A::MacroRepeat), static_cast<std::uint8_t>(at(A::MacroNumber) + 1), 0x00};
-    case FunctionKind::Shift: return {kTypeDevice, 0x00, kDeviceShift, 0x00};
-    case FunctionKind::KeyOff: return {};
-    }
-    return {}; // kinds above 15 switch the button off
-}
-
-std::string describeButtonCode(const ButtonCode& c)
-{
-    auto hex = [](std::uint8_t b) {
-        char text[8];
-        std::snprintf(text, sizeof text, "0x%02X", b);
-        return std::string(text);
-    };
-    if (c == ButtonCode{})
-        return "off";
-    if (c == kTripleClick)
-        return "triple-click";
-    switch (c[0]) {
-    case kTypeMouse:
-        switch (c[2]) {
-        case kMouseLeft: return "left click";
-        case kMouseRight: return "right click";
-        case kMouseMiddle: return "middle click";
-        case kMouseBack: return "backward";
-        case kMouseForward: return "forward";
-        default: return "mouse button " + hex(c[2]);
-        }
-    case kTypeKeyboard:
-        if (c[1] == 0 && c[3] == 0)
-            return "key " + hex(c[2]);
-        return "keys " + hex(c[2]) + " + " + hex(c[3]) + " with modifiers " + hex(c[1]);
-    case kTypeConsumer: return "consumer control " + hex(c[3]) + hex(c[2]).substr(2);
-    case kTypeDpi:
-        return c[2] == 1 ? "DPI +" : c[2] == 2 ? "DPI -" : c[2] == 3 ? "DPI Loop" : "DPI switch " + hex(c[2]);
-    case kTypeDevice:
-        return c[2] == kDeviceShift ? "shift" : c[2] == kDeviceRgbToggle ? "RGB on/off" : "device function " + hex(c[2]);
-    case kTypeMacro: return "macro " + std::to_string(c[2]) + ", repeat mode " + std::to_string(c[1]);
-    case kTypeRepeat:
-        return "fire key " + hex(c[1]) + ", speed " + std::to_string(c[2]) + ", times " + std::to_string(c[3]);
-    default: return "type " + hex(c[0]);
-    }
-}
 
 KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer)
 {
@@ -130,44 +38,6 @@ KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer)
     matrix[14] = kMatrixSlot14;
     matrix[15] = kMatrixSlot15;
     return matrix;
-}
-
-namespace {
-
-constexpr std::array<const char*, 8> kDpiValues1{"600", "800", "1000", "1200", "1600", "2000", "2400", "3200"};
-constexpr std::array<const char*, 8> kDpiValues2{"250", "500", "750", "1000", "1250", "1500", "2000", "2500"};
-constexpr std::array<const char*, 8> kDpiValues3{"400", "800", "1200", "1600", "2000", "2400", "2800", "3200"};
-constexpr std::array<const char*, 12> kDpiValuesOther{"250",  "500",  "750",  "1000", "1250", "1500",
-                                                      "1750", "2000", "2500", "3000", "3500", "4000"};
-
-} // namespace
-
-const char* dpiValueText(std::uint8_t sensorType, std::uint8_t row)
-{
-    auto pick = [row](const auto& values) -> const char* { return row < values.size() ? values[row] : ""; };
-    switch (sensorType) {
-    case 1: return pick(kDpiValues1);
-    case 2: return pick(kDpiValues2);
-    case 3: return pick(kDpiValues3);
-    default: return pick(kDpiValuesOther);
-    }
-}
-
-std::size_t dpiRowCount(std::uint8_t sensorType)
-{
-    return sensorType >= 1 && sensorType <= 3 ? 8 : 12;
-}
-
-std::uint8_t dpiCode(std::uint8_t sensorType, std::uint8_t row)
-{
-    auto pick = [row](const auto& codes) -> std::uint8_t { return row < codes.size() ? codes[row] : 0; };
-    switch (sensorType) {
-    case 0: return pick(kDpiCodes0);
-    case 1: return pick(kDpiCodes1);
-    case 2: return pick(kDpiCodes2);
-    case 3: return pick(kDpiCodes3);
-    default: return 0;
-    }
 }
 
 DeviceCommands::DeviceCommands(HidLink& link) : m_link(link) {}
@@ -423,12 +293,12 @@ std::optional<SensorRecord> DeviceCommands::exchangeSensorRecord()
     m_sensorKnown = record.has_value();
     if (!record)
         return std::nullopt;
-    m_sensor = *record;
-    m_sensorType = m_sensor.type;
-    m_sensor.option2 |= kSensorOption2Bit;
-    if (!writeSensorRecord(m_sensor))
+    SensorRecord adopted = *record;
+    m_sensorType = adopted.type;
+    adopted.option2 |= kSensorOption2Bit;
+    if (!writeSensorRecord(adopted))
         return std::nullopt;
-    return m_sensor;
+    return adopted;
 }
 
 } // namespace varcel

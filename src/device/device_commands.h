@@ -3,7 +3,9 @@
 // whole configuration image.
 #pragma once
 
+#include "device/button_codes.h"
 #include "device/config_image.h"
+#include "device/dpi_table.h"
 #include "device/protocol.h"
 
 #include <array>
@@ -20,30 +22,11 @@ class HidLink;
 class TraceSink;
 struct DataExchangeResult;
 
-using ButtonCode = std::array<std::uint8_t, 4>;
-
-// The four bytes the mouse stores for one button, from the function kind and
-// the parameters at the button's slot in its layer.
-ButtonCode encodeButton(const ConfigImage& image, Layer layer, std::size_t slot);
-
-// What a button code does, in words ("left click", "key 0x3E",
-// "macro 2, repeat mode 1"): for showing what the mouse holds.
-std::string describeButtonCode(const ButtonCode& code);
-
 inline constexpr std::size_t kKeyMatrixSlots = 16;
 using KeyMatrix = std::array<ButtonCode, kKeyMatrixSlots>;
 
 // Key matrix of a layer: slots 0 to 7 with 3 and 4 exchanged, 14 and 15 fixed.
 KeyMatrix buildKeyMatrix(const ConfigImage& image, Layer layer);
-
-// Sensor code of a DPI list row for a sensor type; 0 for an unknown type or a
-// row past the type's list.
-std::uint8_t dpiCode(std::uint8_t sensorType, std::uint8_t row);
-// Rows in the DPI list of a sensor type (12 for type 0 and unknown types).
-std::size_t dpiRowCount(std::uint8_t sensorType);
-// The DPI value a row stands for, as the pages and balloons show it ("800");
-// empty for a row past the list.
-const char* dpiValueText(std::uint8_t sensorType, std::uint8_t row);
 
 // What the program last exchanged with the mouse.
 struct DeviceMirror {
@@ -127,7 +110,6 @@ public:
     // until an exchange finds no answer.
     bool sensorKnown() const { return m_sensorKnown; }
     const DeviceMirror& mirror() const { return m_mirror; }
-    const SensorRecord& sensorRecord() const { return m_sensor; }
 
     // Remarks (cut replies) go here as "#" lines, beside the link's reports.
     void setTrace(TraceSink* trace) { m_trace = trace; }
@@ -156,7 +138,6 @@ private:
 
     HidLink& m_link;
     DeviceMirror m_mirror;
-    SensorRecord m_sensor;
     std::uint8_t m_sensorType = 0;
     bool m_sensorUnknown = false;
     bool m_sensorKnown = false;

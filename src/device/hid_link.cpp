@@ -87,7 +87,6 @@ bool HidLink::discover()
     close();
     m_failed = false;
     m_timedOut = false;
-    m_commandPath.clear();
     m_featureLength = m_inputLength = m_outputLength = m_notificationLength = 0;
 
     // Both collections are looked for whatever order the system lists them
@@ -102,7 +101,6 @@ bool HidLink::discover()
             if (!handle)
                 continue;
             m_command = std::move(handle);
-            m_commandPath = info.path;
             m_featureLength = info.featureLength;
             m_inputLength = info.inputLength;
             m_outputLength = info.outputLength;
@@ -144,16 +142,6 @@ void HidLink::beginOperation()
 {
     m_failed = false;
     m_timedOut = false;
-}
-
-bool HidLink::stillPresent()
-{
-    if (m_commandPath.empty())
-        return false;
-    for (const HidInterfaceInfo& info : m_backend.enumerate())
-        if (info.path == m_commandPath && isMouse(info) && isCommandCollection(info))
-            return true;
-    return false;
 }
 
 bool HidLink::sendFeature(std::span<const std::uint8_t, kCommandSize> plain)

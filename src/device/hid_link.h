@@ -98,8 +98,6 @@ public:
     // reads of the operation take only what is already there, so a mouse that
     // stops answering costs one time-out, not one per report.
     bool timedOut() const { return m_timedOut.load(); }
-    // Whether the mouse's command collection is still listed by the system.
-    bool stillPresent();
 
     LinkState state() const { return m_state.load(); }
     bool ready() const { return m_state.load() == LinkState::Ready; }
@@ -157,7 +155,6 @@ private:
         m_failed = true;
     }
     std::atomic<bool> m_timedOut{false};
-    std::string m_commandPath;
     KeyRecord m_key{};
     AdditiveTable m_table{};
     LinkConstants m_constants = builtInLinkConstants();

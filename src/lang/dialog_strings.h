@@ -9,6 +9,7 @@
 // in the key tables (keys/key_tables.h).
 #pragma once
 
+#include "device/button_codes.h"
 #include "lang/language.h"
 
 #include <array>
@@ -21,8 +22,8 @@ inline constexpr const char* kError = "error"; // text of the missing-background
 
 // Key page: the DPI option list and the layer buttons, the same in
 // every language.
-inline constexpr std::array<const char*, 3> kDpiOptions{"DPI +", "DPI -", "DPI Loop"};
-inline constexpr const char* kDpiLoop = "DPI Loop";
+inline constexpr const auto& kDpiOptions = kDpiSwitchOptionNames;
+inline constexpr const char* kDpiLoop = kDpiOptions[kDpiLoopOption - 1];
 inline constexpr const char* kModeA = "Mode A";
 inline constexpr const char* kModeB = "Mode B";
 

@@ -42,7 +42,4 @@ struct LangText {
     }
 };
 
-// A text that is the same in every language.
-constexpr LangText sameInAll(const char* text) { return {text, text, text}; }
-
 } // namespace varcel

@@ -3,6 +3,8 @@
 // with the same tests, so a file written on Windows reads the same here.
 #pragma once
 
+#include "keys/field_text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,19 +48,8 @@ std::string pressEntry(std::string_view keyName);
 std::string releaseEntry(std::string_view keyName);
 std::string pauseEntry(int milliseconds);
 
-// The leading decimal integer of a text, read as the C library's wcstol reads
-// it on Windows: white space skipped, an optional sign, digits up to the first
-// other character; 0 when the text does not begin with a number. Values past
-// the 32-bit range stop at its ends.
-std::int32_t leadingInteger(std::string_view text);
-
 // The wait of a pause entry in milliseconds: every " ms" removed, then the
 // leading integer. A negative value (only a hand-edited file holds one) is 0.
 std::int32_t pauseMilliseconds(std::string_view entry);
-
-// Length and prefix of a UTF-8 text in characters (code points), the unit in
-// which the name field counts.
-std::size_t characterCount(std::string_view text);
-std::string firstCharacters(std::string_view text, std::size_t count);
 
 } // namespace varcel

@@ -24,9 +24,6 @@ struct FileRead {
     int error = 0;
 
     bool ok() const { return status == Status::Ok; }
-    // The file is there and holds something we could not read: writing over
-    // it would lose the user's data.
-    bool mustNotReplace() const { return status == Status::Unreadable || status == Status::TooLarge; }
     // Why the file could not be read, in words: "Permission denied", "is a
     // folder, not a file", ...; empty when it was read.
     std::string reason() const;

@@ -1,6 +1,6 @@
 #include "settings/key_page_settings.h"
 
-#include "device/device_commands.h"
+#include "device/dpi_table.h"
 #include "lang/ui_strings.h"
 
 #include <span>
@@ -19,14 +19,26 @@ constexpr std::array<const char*, 30> kNeonRows{
     "10.5S", "11S", "11.5S", "12S", "12.5S", "13S", "13.5S", "14S", "14.5S", "15S",
 };
 
+// The effect modes by stored mode - 1: the name and the first parameter's list.
+struct RgbModeRow {
+    UiString name;
+    std::span<const char* const> parameters;
+};
+constexpr std::array<RgbModeRow, kRgbModeCount> kRgbModes{{
+    {UiString::StandardMode, kStandardRows},
+    {UiString::RespirationMode, kRespirationRows},
+    {UiString::NeonMode, kNeonRows},
+}};
+
+const RgbModeRow* rgbModeRow(int mode)
+{
+    return mode >= 1 && mode <= kRgbModeCount ? &kRgbModes[static_cast<std::size_t>(mode - 1)] : nullptr;
+}
+
 std::span<const char* const> parameterTable(int mode)
 {
-    switch (mode) {
-    case 1: return kStandardRows;
-    case 2: return kRespirationRows;
-    case 3: return kNeonRows;
-    default: return {};
-    }
+    const RgbModeRow* row = rgbModeRow(mode);
+    return row ? row->parameters : std::span<const char* const>();
 }
 
 bool validStage(int stage) { return stage >= 0 && stage < static_cast<int>(img::kDpiStages); }
@@ -48,18 +60,15 @@ int reportRatePositionOfCode(std::uint8_t code)
 std::vector<const char*> dpiValueRows(std::uint8_t sensorType)
 {
     std::vector<const char*> rows;
-    const std::size_t count = dpiRowCount(sensorType);
-    for (std::size_t row = 0; row < count; ++row)
-        rows.push_back(dpiValueText(sensorType, static_cast<std::uint8_t>(row)));
+    for (const DpiRow& row : dpiRows(sensorType))
+        rows.push_back(row.text);
     return rows;
 }
 
 const char* rgbModeName(Language language, int mode)
 {
-    constexpr UiString kModes[] = {UiString::StandardMode, UiString::RespirationMode, UiString::NeonMode};
-    if (mode < 1 || mode > kRgbModeCount)
-        return uiString(language, UiString::OffMode);
-    return uiString(language, kModes[mode - 1]);
+    const RgbModeRow* row = rgbModeRow(mode);
+    return uiString(language, row ? row->name : UiString::OffMode);
 }
 
 std::vector<const char*> rgbParameterRows(int mode)

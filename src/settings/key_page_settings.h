@@ -14,6 +14,7 @@
 
 #include "device/config_image.h"
 #include "lang/language.h"
+#include "lang/ui_strings.h"
 
 #include <array>
 #include <cstdint>
@@ -25,20 +26,32 @@ namespace varcel {
 
 // ---- Tables ------------------------------------------------------------------
 
-// Report-rate positions from left to right: the text under each and the
-// report interval in milliseconds the image keeps for it.
+// Report-rate positions from left to right: the text under each, the report
+// interval in milliseconds the image keeps for it, the rate in hertz, and the
+// balloon that says the mouse switched to it.
 struct ReportRatePosition {
     const char* text;
     std::uint8_t code;
+    unsigned hz;
+    UiString balloon;
 };
 inline constexpr std::array<ReportRatePosition, 4> kReportRates{{
-    {"125", 8},
-    {"250", 4},
-    {"500", 2},
-    {"1000", 1},
+    {"125", 8, 125, UiString::ReportRate125},
+    {"250", 4, 250, UiString::ReportRate250},
+    {"500", 2, 500, UiString::ReportRate500},
+    {"1000", 1, 1000, UiString::ReportRate1000},
 }};
 // The position of a stored code, or -1 for a code none of them stores.
 int reportRatePositionOfCode(std::uint8_t code);
+// The rate in hertz of a stored interval code, also of one no position
+// stores (0 for 0).
+constexpr unsigned reportRateHz(std::uint8_t code) { return code == 0 ? 0 : 1000u / code; }
+static_assert([] {
+    for (const ReportRatePosition& position : kReportRates)
+        if (reportRateHz(position.code) != position.hz)
+            return false;
+    return true;
+}());
 
 // "DPI Stage1" ... "DPI Stage4": the stage captions and the rows of the DPI
 // colour stage list, the same in every language.

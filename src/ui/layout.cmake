@@ -9,5 +9,9 @@ if(NOT TARGET varcel_layout)
     file(MAKE_DIRECTORY ${root})
     file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/ui ${root}/ui SYMBOLIC)
     target_include_directories(varcel_layout PUBLIC ${root})
+    # The pages are the controller's; the counts the table repeats (report-rate
+    # positions, DPI stages, loop colours, ...) are checked against the core's
+    # when it compiles.
+    target_link_libraries(varcel_layout PUBLIC varcel_control)
     target_compile_options(varcel_layout PRIVATE ${VARCEL_WARNINGS})
 endif()

@@ -1,10 +1,28 @@
 #include "ui/layout.h"
 
+#include "buttons/button_model.h"
+#include "control/pointer_page.h"
+#include "device/config_image.h"
+#include "device/dpi_table.h"
+#include "settings/key_page_settings.h"
+
 #include <algorithm>
 #include <cassert>
 #include <string>
 
 namespace varcel::ui {
+
+// The window draws and hit-tests as many of each as the core keeps.
+static_assert(kDropdownBoxes == ButtonModel::kBoxCount);
+static_assert(kFunctionRows == kFunctionKindCount);
+static_assert(kDpiOptionListSize == ButtonModel::kDpiListSize);
+static_assert(kReportRatePositions == kReportRates.size());
+static_assert(kDpiStages == img::kDpiStages);
+static_assert(kDpiBarSegments == kMaxDpiRows);
+static_assert(kLoopColours == img::kLoopColourCount);
+static_assert(kDpiColourBits == kDpiColourBitCount);
+static_assert(kPointerSliders == static_cast<int>(PointerSlider::DoubleClick));
+static_assert(kPointerSteps == kSliderSteps);
 
 namespace {
 

@@ -33,6 +33,8 @@
 //     rectangle; the background frames them.
 #pragma once
 
+#include "control/page.h"
+
 #include <array>
 #include <span>
 #include <string_view>
@@ -106,7 +108,7 @@ inline constexpr int kPointerSliders = 3;
 inline constexpr int kPointerSteps = 11;
 inline constexpr int kFunctionRows = 16;
 
-enum class Page { None = 0, Key = 1, Advanced = 2 };
+using varcel::Page;
 
 // Every clickable element. Groups of numbered elements are consecutive; use
 // the accessors below rather than arithmetic on the values.

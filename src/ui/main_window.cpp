@@ -305,7 +305,7 @@ void CHidMouseDlg::prepareCanvas()
     m_canvas.fill(Qt::black);
     drawing([this](QPainter& painter) { m_skin.drawImage(painter, QStringLiteral("main.png"), 0, 0); });
     if (page() != Page::None)
-        drawPage(static_cast<varcel::Page>(page()));
+        drawPage(page());
 }
 
 void CHidMouseDlg::showEvent(QShowEvent* event)
@@ -396,7 +396,7 @@ void CHidMouseDlg::drawCommon(QPainter& painter)
 void CHidMouseDlg::drawPage(varcel::Page which)
 {
     drawing([&](QPainter& painter) {
-        if (WindowPage* shown = pageFor(static_cast<Page>(which)))
+        if (WindowPage* shown = pageFor(which))
             shown->draw(painter);
     });
     m_over.clear();
@@ -413,7 +413,7 @@ void CHidMouseDlg::redrawElements(const std::vector<Element>& elements)
 void CHidMouseDlg::tearDownPage(varcel::Page leaving)
 {
     closeLists();
-    if (WindowPage* left = pageFor(static_cast<Page>(leaving)))
+    if (WindowPage* left = pageFor(leaving))
         left->tearDown();
     m_over.clear();
 }

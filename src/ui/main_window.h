@@ -141,7 +141,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    Page page() const { return static_cast<Page>(m_controller->currentPage()); }
+    Page page() const { return m_controller->currentPage(); }
     WindowPage* pageFor(Page which) const;
     void dispatchClick(const QPoint& pos);
     void hoverRequest(const QPoint& pos);

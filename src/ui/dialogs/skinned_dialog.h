@@ -79,7 +79,6 @@ protected:
     // runs with the row clicked (the list is closed by then).
     void openList(const QStringList& rows, const Rect& where, int selected, std::function<void(int)> chosen);
     void closeList();
-    bool isListOpen() const { return m_list != nullptr; }
     // Three rows per wheel notch, up for a forward turn.
     void scrollList(int angleDelta);
 
