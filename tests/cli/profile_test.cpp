@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <random>
@@ -254,6 +255,16 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
         const char* what;
         std::function<void(json&)> spoil;
         const char* expected; // path and the start of the message
+        std::string raw = {};  // text put in place of the string "@" that spoil wrote
+    };
+    const auto separated = [&](const char* path, char by) {
+        return [=](json& j) {
+            json& field = path[0] == 'e' ? j["configuration"]["macroBlocks"][0]["events"]
+                                         : j["configuration"]["unused"]["0x793"];
+            std::string text = field.get<std::string>();
+            std::replace(text.begin(), text.end(), ' ', by);
+            field = text;
+        };
     };
     const Row rows[] = {
         {"not JSON", nullptr, "$ is not JSON"},
@@ -298,6 +309,17 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
                  j["macros"].push_back({{"name", "M" + std::to_string(i)}, {"entries", json::array()}});
          },
          "$.macros holds 13 macros"},
+        {"100,000 nested brackets", [](json& j) { j["configuration"]["reportRate"]["code"] = "@"; },
+         "$.configuration.reportRate.code[0][0][0][0][0][0][0][0][0][0][0][0][0] nests lists and objects deeper",
+         std::string(100000, '[') + std::string(100000, ']')},
+        {"a number past a double", [](json& j) { j["configuration"]["pointer"]["speed"] = "@"; },
+         "$.configuration.pointer.speed is a number too large to read: 1e400", "1e400"},
+        {"hex bytes separated by commas", separated("events", ','), "$.configuration.macroBlocks[0].events must be"},
+        {"hex bytes separated by letters", separated("unused", 'g'), "$.configuration.unused.0x793 must be 8 bytes"},
+        {"a label ringing the bell", [](json& j) { j["labels"]["Setting-EN"]["Item2"] = "a\a"; },
+         "$.labels.Setting-EN.Item2 must be one line"},
+        {"a label clearing the terminal", [](json& j) { j["labels"]["Setting-CHS"]["Item3"] = "\x1b[2J"; },
+         "$.labels.Setting-CHS.Item3 must be one line"},
     };
     const auto before = folderContents(a.path());
     for (const Row& row : rows) {
@@ -306,6 +328,8 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
             json spoilt = good;
             row.spoil(spoilt);
             text = spoilt.dump(2);
+            if (const auto at = text.find("\"@\""); at != std::string::npos)
+                text.replace(at, 3, row.raw);
         }
         const auto file = files / "bad.json";
         test::writeBytes(file, std::vector<std::uint8_t>(text.begin(), text.end()));
