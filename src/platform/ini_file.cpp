@@ -586,15 +586,66 @@ bool IniFile::replaceSection(std::string_view section,
     for (const auto& [key, value] : keys)
         if (!storableKey(key) || !isStorableIniText(value))
             return refuse();
-    removeSection(section);
     const std::string ending = newLineEnding();
-    endLastLine(ending);
-    if (m_indexValid)
-        m_sectionIndex.emplace(foldedName(section), m_lines.size());
-    m_lines.reserve(m_lines.size() + keys.size() + 1);
-    m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
-    for (const auto& [key, value] : keys)
-        m_lines.push_back(makeLine(key + "=" + writtenValue(value), ending));
+    const auto header = findSection(section);
+    if (!header) {
+        endLastLine(ending);
+        if (m_indexValid)
+            m_sectionIndex.emplace(foldedName(section), m_lines.size());
+        m_lines.reserve(m_lines.size() + keys.size() + 1);
+        m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
+        for (const auto& [key, value] : keys)
+            m_lines.push_back(makeLine(key + "=" + writtenValue(value), ending));
+        return true;
+    }
+    // The section stays where it is (its place is the macro's number): the
+    // new keys take the places of its key lines in order, the rest go after
+    // the last of them, and its comments and other lines stay as they were.
+    const std::size_t end = sectionEnd(*header);
+    std::vector<Line> lines;
+    lines.reserve(m_lines.size() + keys.size());
+    for (std::size_t i = 0; i <= *header; ++i)
+        lines.push_back(std::move(m_lines[i]));
+    if (Line& head = lines.back(); head.ending.empty()) {
+        head.ending = ending;
+        if (head.fromFile)
+            head.raw += encode(ending);
+    }
+    std::size_t next = 0;
+    std::size_t afterKeys = lines.size();
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        if (m_lines[i].kind != LineKind::Key) {
+            lines.push_back(std::move(m_lines[i]));
+            continue;
+        }
+        if (next == keys.size())
+            continue; // an item of a longer earlier version
+        lines.push_back(makeLine(keys[next].first + "=" + writtenValue(keys[next].second), ending));
+        ++next;
+        afterKeys = lines.size();
+    }
+    if (next < keys.size() && afterKeys == lines.size() && !lines.back().ending.size()) {
+        lines.back().ending = ending;
+        if (lines.back().fromFile)
+            lines.back().raw += encode(ending);
+    }
+    std::vector<Line> rest;
+    for (; next < keys.size(); ++next)
+        rest.push_back(makeLine(keys[next].first + "=" + writtenValue(keys[next].second), ending));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(afterKeys), std::make_move_iterator(rest.begin()),
+                 std::make_move_iterator(rest.end()));
+    // Later sections of the same name could never be read; they go, as a
+    // removal takes them.
+    const std::string folded = foldedName(section);
+    bool inDuplicate = false;
+    for (std::size_t i = end; i < m_lines.size(); ++i) {
+        if (m_lines[i].kind == LineKind::Header)
+            inDuplicate = foldedName(m_lines[i].name) == folded;
+        if (!inDuplicate)
+            lines.push_back(std::move(m_lines[i]));
+    }
+    m_lines = std::move(lines);
+    changed();
     return true;
 }
 
