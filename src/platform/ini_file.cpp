@@ -248,6 +248,31 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return i == a.size() && j == b.size();
 }
 
+std::string printableText(std::string_view text)
+{
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        const long cp = decodeUtf8(text, i);
+        const auto byte = static_cast<unsigned char>(text[start]);
+        if (cp == '\n')
+            out += "\\n";
+        else if (cp == '\r')
+            out += "\\r";
+        else if (cp == '\t')
+            out += "\\t";
+        else if (cp < 0 || cp < 0x20 || cp == 0x7F)
+            out += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 0xF];
+        else if (cp >= 0x80 && cp <= 0x9F)
+            out += std::string("\\u00") + kHex[cp >> 4] + kHex[cp & 0xF];
+        else
+            out.append(text.substr(start, i - start));
+    }
+    return out;
+}
+
 IniFile::Line IniFile::makeLine(std::string text, std::string ending)
 {
     Line line;
@@ -508,10 +533,16 @@ std::string writtenValue(std::string_view value)
 
 bool IniFile::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
+    // A value written back as the file holds it changes nothing, so a line
+    // the layer could not write (a stray byte in a hand-edited label) keeps
+    // its bytes instead of blocking the save of every other line.
+    const auto header = findSection(section);
+    if (header)
+        if (const auto line = findKey(*header, key); line && m_lines[*line].value == value)
+            return false;
     if (!storableSection(section) || !storableKey(key) || !isStorableIniText(value))
         return refuse();
     const std::string ending = newLineEnding();
-    const auto header = findSection(section);
     if (!header) {
         endLastLine(ending);
         if (m_indexValid)

@@ -79,6 +79,10 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // The name in the form under which equalsIgnoringCase finds it (for hashing).
 std::string foldedName(std::string_view name);
 bool isValidUtf8(std::string_view text);
+// The text as a terminal may show it: control characters as \n, \r, \t or
+// \xNN (C1 controls as \u0080 to \u009F), bytes that are not UTF-8 as \xNN.
+// A label or a name from a file then cannot move the cursor or ring the bell.
+std::string printableText(std::string_view text);
 // Text that a section name, key or value may hold: valid UTF-8 without line
 // breaks or NUL.
 bool isStorableIniText(std::string_view text);
@@ -131,7 +135,9 @@ public:
     std::string string(std::string_view section, std::string_view key,
                        std::string_view fallback = {}) const;
 
-    // Writes key=value as the profile writer does. Returns whether the text changed.
+    // Writes key=value as the profile writer does. Returns whether the text
+    // changed. The value the key already holds changes nothing and is never
+    // refused, so a line the layer could not write keeps its bytes.
     bool setValue(std::string_view section, std::string_view key, std::string_view value);
     // Removes the key's line. Returns whether it existed.
     bool removeKey(std::string_view section, std::string_view key);
