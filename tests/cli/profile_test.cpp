@@ -12,6 +12,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <functional>
 #include <map>
 #include <random>
@@ -361,6 +363,35 @@ TEST_F(ProfileCli, AnUnreadableFileStopsExportAndImport)
         EXPECT_NE(in.err.find("nothing was changed"), std::string::npos) << in.err;
         EXPECT_EQ(folderContents(dir.path()), before) << name;
     }
+}
+
+// export writes a FIFO or the program's own standard output as a stream and
+// replaces only a regular file: a device node, a folder or a link to a device
+// is refused and stays what it was.
+TEST_F(ProfileCli, ExportStreamsToAFifoAndReplacesOnlyRegularFiles)
+{
+    seedDefault(a);
+    const std::string expected = run(a, "export").out;
+    const auto fifo = files / "fifo";
+    const auto got = files / "got.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // The reader gives up after 10 s, should the FIFO be replaced under it.
+    const std::string both = "timeout 10 cat '" + fifo.string() + "' >'" + got.string() + "' & '" VARCELCTL_PATH
+                             "' --data-dir '" + a.path().string() + "' export '" + fifo.string() + "' >/dev/null; wait";
+    EXPECT_EQ(std::system(both.c_str()), 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    const auto read = test::readBytes(got);
+    EXPECT_EQ(std::string(read.begin(), read.end()), expected);
+    EXPECT_EQ(run(a, "export /dev/stdout").out, expected);
+
+    std::filesystem::create_symlink("/dev/null", files / "null");
+    for (const std::string target : {std::string("/dev/null"), files.path().string(), (files / "null").string()}) {
+        const CliRun r = run(a, "export '" + target + "'");
+        EXPECT_EQ(r.status, 2) << target;
+        EXPECT_NE(r.err.find("neither a regular file, a FIFO nor a terminal"), std::string::npos) << r.err;
+    }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(std::filesystem::is_directory(files.path()));
 }
 
 TEST_F(ProfileCli, ImportNeverCreatesConfigBin)
