@@ -33,7 +33,8 @@ int main(int argc, char** argv)
         ->capture_default_str();
     app.add_option("--sim-unplug-after", context.simUnplugAfter,
                    "With --sim-fault unplug-after: reports the simulated mouse takes before it is pulled out; with "
-                   "refuse-once: the number of the report it refuses");
+                   "refuse-once: the number of the report it refuses")
+        ->check(CLI::NonNegativeNumber);
 
     addDeviceCommands(app, context);
     addSessionCommands(app, context);
