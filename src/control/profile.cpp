@@ -138,31 +138,44 @@ std::optional<std::string> modeNameOf(unsigned mode)
     return rgbModeName(Language::English, static_cast<int>(mode));
 }
 
+// One list or object open in the first pass.
+struct JsonLevel {
+    std::size_t pathLength; // of the parent's path
+    bool array;
+    std::size_t index; // of the list's next element
+};
+
 // A first pass over the text that builds nothing: it refuses nesting deeper
 // than kDeepestNesting and says where a text stops being JSON (or holds a
 // number too large to read), by JSON path.
-class JsonPrecheck : public nlohmann::json_sax<Doc> {
+class JsonPrecheck {
 public:
+    using number_integer_t = Doc::number_integer_t;
+    using number_unsigned_t = Doc::number_unsigned_t;
+    using number_float_t = Doc::number_float_t;
+    using string_t = Doc::string_t;
+    using binary_t = Doc::binary_t;
+
     std::optional<ProfileProblem> problem;
 
-    bool null() override { return value(); }
-    bool boolean(bool) override { return value(); }
-    bool number_integer(number_integer_t) override { return value(); }
-    bool number_unsigned(number_unsigned_t) override { return value(); }
-    bool number_float(number_float_t, const string_t&) override { return value(); }
-    bool string(string_t&) override { return value(); }
-    bool binary(binary_t&) override { return value(); }
-    bool key(string_t& name) override
+    bool null() { return value(); }
+    bool boolean(bool) { return value(); }
+    bool number_integer(number_integer_t) { return value(); }
+    bool number_unsigned(number_unsigned_t) { return value(); }
+    bool number_float(number_float_t, const string_t&) { return value(); }
+    bool string(string_t&) { return value(); }
+    bool binary(binary_t&) { return value(); }
+    bool key(string_t& name)
     {
         m_key = name;
         m_hasKey = true;
         return true;
     }
-    bool start_object(std::size_t) override { return open(false); }
-    bool start_array(std::size_t) override { return open(true); }
-    bool end_object() override { return close(); }
-    bool end_array() override { return close(); }
-    bool parse_error(std::size_t, const std::string& token, const nlohmann::detail::exception& e) override
+    bool start_object(std::size_t) { return open(false); }
+    bool start_array(std::size_t) { return open(true); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool parse_error(std::size_t, const std::string& token, const nlohmann::detail::exception& e)
     {
         // 406: a number beyond what a double holds, such as 1e400.
         problem = ProfileProblem{m_path + segment(), e.id == 406 ? "is a number too large to read: " + token
@@ -171,12 +184,6 @@ public:
     }
 
 private:
-    struct Level {
-        std::size_t pathLength; // of the parent's path
-        bool array;
-        std::size_t index = 0;
-    };
-
     // The path step of the value that comes next.
     std::string segment() const
     {
@@ -202,7 +209,7 @@ private:
                                                  std::to_string(kDeepestNesting) + " levels"};
             return false;
         }
-        m_levels.push_back({parent, array});
+        m_levels.push_back({parent, array, 0});
         m_hasKey = false;
         return true;
     }
@@ -216,7 +223,7 @@ private:
     std::string m_path = "$";
     std::string m_key;
     bool m_hasKey = false;
-    std::vector<Level> m_levels;
+    std::vector<JsonLevel> m_levels;
 };
 
 // Checks a document against the format and fills a profile, collecting every
@@ -399,9 +406,11 @@ void readButton(Reader& r, const Doc& b, const std::string& path, Layer layer, s
         return;
     }
     const auto names = buttonFieldNames();
-    for (const auto& [key, value] : b.items())
+    for (const auto& item : b.items()) {
+        const std::string& key = item.key(); // clang 14 cannot capture a structured binding
         if (std::none_of(names.begin(), names.end(), [&](const char* n) { return key == n; }))
             r.fail(path + "." + key, "is not a field of a button");
+    }
     r.agrees(b, path, "button", slot + 1);
     r.byteAt(b, path, kDpiSwitchField, image, img::dpiSwitch(layer, slot));
     for (const ButtonField& field : kButtonFields) {
