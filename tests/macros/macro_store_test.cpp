@@ -48,6 +48,18 @@ TEST_F(MacroStoreTest, SavingKeepsAMacroInItsPlaceAndDropsItsOldItems)
     // Deleting macro 2 of 3 makes the former macro 3 macro 2.
     ASSERT_TRUE(store.remove("two"));
     EXPECT_EQ(store.list(), (Entries{"One", "Three"}));
+
+    // In a UTF-16LE file, as Windows writes it, a comment of the section stays.
+    const auto utf16 = [](const std::string& ascii) {
+        std::string wide = "\xFF\xFE";
+        for (const char c : ascii)
+            wide += {c, '\0'};
+        return wide;
+    };
+    test::writeText(store.path(), utf16("[One]\r\n; mine\r\nItemCount=1\r\nItem0=A   Dn\r\n[Two]\r\nItemCount=0\r\n"));
+    ASSERT_TRUE(store.save("One", {"B   Dn", "50 ms"}));
+    EXPECT_EQ(test::readText(store.path()), utf16("[One]\r\n; mine\r\nItemCount=2\r\nItem0=B   Dn\r\nItem1=50 ms\r\n"
+                                                  "[Two]\r\nItemCount=0\r\n"));
 }
 
 TEST_F(MacroStoreTest, SeesEveryNameHoweverLongTheList)

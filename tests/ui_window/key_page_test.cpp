@@ -138,11 +138,13 @@ protected:
                 return true;
         return false;
     }
-    void screenshot(const std::string& name)
+    QImage screenshot(const std::string& name)
     {
         std::filesystem::create_directories(VARCEL_SCREENSHOTS_DIR);
         // The window with its open lists, as the user sees it.
-        window->grab().save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name + ".png"));
+        const QImage shot = window->grab().toImage();
+        shot.save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name + ".png"));
+        return shot;
     }
 
     std::vector<std::uint8_t> file;
@@ -460,15 +462,32 @@ TEST_F(KeyPageTest, Screenshots)
             std::filesystem::remove_all(dir / "Skins");
             start({language, skin, 0});
             const std::string name = std::string("key-page-") + (skin[0] == 'D' ? "dark-" : "light-") + tag;
-            click(dpiStageList(1));
-            screenshot(name + "-dpi-list");
-            click(Element::LightingParameter);
-            screenshot(name + "-parameter-list");
-            click(Element::LightingMode);
-            screenshot(name + "-mode-list");
-            click(Element::DpiColourStage);
-            screenshot(name + "-colour-stage-list");
-            ASSERT_NE(list(), nullptr);
+            QImage before = window->grab().toImage();
+            for (const auto& [element, what] : {std::pair{dpiStageList(1), "-dpi-list"},
+                                                {Element::LightingParameter, "-parameter-list"},
+                                                {Element::LightingMode, "-mode-list"},
+                                                {Element::DpiColourStage, "-colour-stage-list"}}) {
+                click(element);
+                ASSERT_NE(list(), nullptr) << what;
+                const QImage shot = screenshot(name + what);
+                // The list that opened shows in the picture, and its rows
+                // stand out from its background.
+                const QRect area(list()->mapTo(window.get(), QPoint(0, 0)), list()->size());
+                EXPECT_NE(shot.copy(area), before.copy(area)) << what;
+                QListWidgetItem* top = list()->itemAt(QPoint(2, 2));
+                ASSERT_NE(top, nullptr) << what;
+                const QRect row = list()->visualItemRect(top);
+                const QRect rowArea(list()->viewport()->mapTo(window.get(), row.topLeft()), row.size());
+                int darkest = 255;
+                int lightest = 0;
+                for (int y = rowArea.top(); y <= rowArea.bottom(); ++y)
+                    for (int x = rowArea.left(); x <= rowArea.right(); ++x) {
+                        darkest = std::min(darkest, qGray(shot.pixel(x, y)));
+                        lightest = std::max(lightest, qGray(shot.pixel(x, y)));
+                    }
+                EXPECT_GE(lightest - darkest, 96) << what << ": text without contrast";
+                before = shot;
+            }
         }
     }
 }
