@@ -471,8 +471,8 @@ TEST_F(KeyPageTest, Screenshots)
                 ASSERT_NE(list(), nullptr) << what;
                 const QImage shot = screenshot(name + what);
                 // The list that opened shows, and its top row's text stands out from its background.
-                EXPECT_NE(shot.copy(QRect(list()->mapTo(window.get(), {}), list()->size())),
-                          before.copy(QRect(list()->mapTo(window.get(), {}), list()->size())));
+                const QRect area(list()->mapTo(window.get(), QPoint()), list()->size());
+                EXPECT_NE(shot.copy(area), before.copy(area));
                 const QRect row = list()->visualItemRect(list()->itemAt(2, 2));
                 int grey[2] = {255, 0};
                 for (int y = row.top(); y <= row.bottom(); ++y)
