@@ -9,6 +9,9 @@
 #include "device/sim/sim_capture.h"
 #include "device/sim/sim_mouse.h"
 #include "platform/data_files.h"
+#include "platform/folder_lock.h"
+
+#include <chrono>
 
 #include "lang/device_messages.h"
 #include "lang/language.h"
@@ -151,6 +154,8 @@ HidLink& CliContext::connect(bool requireReady)
 {
     HidLink& link = session().link();
     if (!m_connected) {
+        if (simulate)
+            lockForSimulatedMouse();
         m_connected = true;
         m_status.quiet = true;
         m_discovered = link.discover();
@@ -175,6 +180,16 @@ Workspace& CliContext::workspace()
 }
 
 void CliContext::lockDataFolder() { throwIf(workspace().lock()); }
+
+void CliContext::lockForSimulatedMouse()
+{
+    // A free folder is only tried here, not kept: the lock below takes it.
+    if (!FolderLock(dataDir().path, std::chrono::milliseconds(0)).held())
+        std::cerr << "varcelctl: another program holds the lock of " << dataDir().path.string()
+                  << ", where the simulated mouse keeps its memory; waiting for it (at most "
+                  << FolderLock::kDefaultWait.count() / 1000 << " s)\n";
+    lockDataFolder();
+}
 
 CliError cliError(const Failure& failure, int exitCode)
 {

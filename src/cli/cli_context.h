@@ -110,6 +110,12 @@ public:
     ~CliContext();
 
 private:
+    // The simulated mouse saves its memory in the data folder after each
+    // exchange: a command that talks to it holds the folder's lock from the
+    // start, says so when it has to wait for it, and fails with the folder's
+    // name when it does not get it, instead of losing the saves unseen.
+    void lockForSimulatedMouse();
+
     std::optional<DataDir> m_dataDir;
     std::unique_ptr<Workspace> m_workspace;
     StderrReporter m_reporter;

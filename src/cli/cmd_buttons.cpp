@@ -119,32 +119,11 @@ int rowInAnyLanguage(const std::string& name, RowOfName rowOfName)
     return -1;
 }
 
-// A name as the user can read it back: control characters as \n, \t or \xNN.
-std::string shown(const std::string& name)
-{
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else if (u < 0x20 || u == 0x7F)
-            out += std::string("\\x") + kHex[u >> 4] + kHex[u & 0xF];
-        else
-            out += c;
-    }
-    return out;
-}
-
 // Names become part of the button's label in str.ini, one line per label.
 void requireLabelSafe(const std::string& name, const char* what)
 {
     if (!isLabelSafeName(name))
-        throw CliError{std::string(what) + " \"" + shown(name) + "\" cannot be used: names are at most " +
+        throw CliError{std::string(what) + " \"" + printableText(name) + "\" cannot be used: names are at most " +
                            std::to_string(kLabelNameLength) +
                            " characters, without line breaks or other control characters",
                        2};
@@ -309,7 +288,7 @@ int assignButton(CliContext& context, const ButtonRequest& request)
     // one invalid byte there would make the file read as GB18030 elsewhere.
     for (const std::string& arg : request.args)
         if (!isValidUtf8(arg))
-            throw CliError{"\"" + shown(arg) + "\" is not UTF-8 text; nothing was saved", 2};
+            throw CliError{"\"" + printableText(arg) + "\" is not UTF-8 text; nothing was saved", 2};
 
     Workspace& workspace = context.workspace();
     context.lockDataFolder();
@@ -346,8 +325,10 @@ int assignButton(CliContext& context, const ButtonRequest& request)
                                                        "nothing was changed or saved"};
     store.working()[img::kLayerShown] = shownBefore;
 
-    for (const std::string& label : labels)
-        if (!isStorableIniText(label))
+    // Only a label this command changed must be writable: an untouched one
+    // with a stray byte keeps its bytes in str.ini.
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        if (labels[i] != labelsBefore[i] && !isStorableIniText(labels[i]))
             throw CliError{"a label holds a line break or text that is not UTF-8; nothing was saved", 2};
 
     const ButtonCode code = encodeButton(store.working(), layer, slot);
@@ -384,7 +365,7 @@ int showLabels(CliContext& context)
         for (std::size_t slot = 0; slot < kButtonSlots; ++slot) {
             const std::size_t index = labelIndex(layer, slot);
             std::cout << "  " << std::setw(2) << slot + 1 << "  " << std::left << std::setw(8) << labelKey(index)
-                      << std::right << "  " << labels[index] << "\n";
+                      << std::right << "  " << printableText(labels[index]) << "\n";
         }
     }
     return 0;

@@ -190,8 +190,13 @@ int newMacro(CliContext& context, const std::string& name)
     MacroPage& page = session->page;
     if (!page.setNameText(name))
         throw CliError{"a macro name holds at most " + std::to_string(kMacroNameLength) + " characters", 2};
+    // The page has said why; a name it cannot take is the caller's mistake.
+    const std::string& text = page.nameText();
+    const auto first = text.find_first_not_of(" \t");
+    const bool badName = first == std::string::npos ||
+                         !isStorableMacroName(text.substr(first, text.find_last_not_of(" \t") - first + 1));
     if (!page.newMacro())
-        throw CliError{"no macro was added"};
+        throw CliError{"no macro was added", badName ? 2 : 1};
     confirmAndSave(*session, page.macros().back());
     return 0;
 }
@@ -341,7 +346,7 @@ void addMacroCommands(CLI::App& app, CliContext& context)
     newCmd->callback([&context, names] { context.run = [&context, names] { return newMacro(context, (*names)[0]); }; });
 
     auto* addCmd = macro->add_subcommand(
-        "add", "Append entries to a macro and confirm it (it moves to the end of record.ini)");
+        "add", "Append entries to a macro and confirm it (it keeps its number)");
     addCmd->add_option("NAME", (*names)[0], "Macro name")->required();
     addCmd->add_option("ENTRY", *entries, "Entries to append")->required();
     addCmd->footer(kEntryHelp);
@@ -354,7 +359,7 @@ void addMacroCommands(CLI::App& app, CliContext& context)
     deleteCmd->callback([&context, names] { context.run = [&context, names] { return remove(context, (*names)[0]); }; });
 
     auto* confirmCmd = macro->add_subcommand(
-        "confirm", "Save a macro again (it moves to the end of record.ini) and rebuild all blocks in config.bin");
+        "confirm", "Save a macro again (it keeps its number) and rebuild all blocks in config.bin");
     confirmCmd->add_option("NAME", (*names)[0], "Macro name")->required();
     confirmCmd->callback([&context, names] { context.run = [&context, names] { return confirm(context, (*names)[0]); }; });
 

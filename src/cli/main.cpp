@@ -36,7 +36,8 @@ int main(int argc, char** argv)
     app.add_option("--sim-unplug-after", context.simUnplugAfter,
                    "With --sim-fault unplug-after: reports the simulated mouse takes or gives (the replies and "
                    "data the program reads count too) before it is pulled out; with refuse-once: the number of "
-                   "the report it refuses");
+                   "the report it refuses")
+        ->check(CLI::NonNegativeNumber);
 
     // A value that is not KEY:TABLE is refused before anything runs.
     const CLI::Validator linkValue(checkLinkOption, "");

@@ -29,7 +29,15 @@ namespace varcel {
 namespace {
 
 using json = nlohmann::ordered_json;
+// A profile is read into the unordered form: the ordered one looks every key
+// up one by one, so each member a parse adds costs the whole object again.
+using Doc = nlohmann::json;
 using img::LayerArray;
+
+// The profile's own nesting is five levels; nlohmann's tree and its dump()
+// recurse once per level, so a file of a hundred thousand brackets would
+// overflow the stack.
+constexpr std::size_t kDeepestNesting = 16;
 
 // A str.ini value longer than this is cut when read, so a profile may not hold one.
 constexpr std::size_t kLabelLimit = 1023;
@@ -42,6 +50,94 @@ std::optional<std::string> modeNameOf(unsigned mode)
     return rgbModeName(Language::English, static_cast<int>(mode));
 }
 
+// One list or object open in the first pass.
+struct JsonLevel {
+    std::size_t pathLength; // of the parent's path
+    bool array;
+    std::size_t index; // of the list's next element
+};
+
+// A first pass over the text that builds nothing: it refuses nesting deeper
+// than kDeepestNesting and says where a text stops being JSON (or holds a
+// number too large to read), by JSON path.
+class JsonPrecheck {
+public:
+    using number_integer_t = Doc::number_integer_t;
+    using number_unsigned_t = Doc::number_unsigned_t;
+    using number_float_t = Doc::number_float_t;
+    using string_t = Doc::string_t;
+    using binary_t = Doc::binary_t;
+
+    std::optional<ProfileProblem> problem;
+
+    bool null() { return value(); }
+    bool boolean(bool) { return value(); }
+    bool number_integer(number_integer_t) { return value(); }
+    bool number_unsigned(number_unsigned_t) { return value(); }
+    bool number_float(number_float_t, const string_t&) { return value(); }
+    bool string(string_t&) { return value(); }
+    bool binary(binary_t&) { return value(); }
+    bool key(string_t& name)
+    {
+        m_key = name;
+        m_hasKey = true;
+        return true;
+    }
+    bool start_object(std::size_t) { return open(false); }
+    bool start_array(std::size_t) { return open(true); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool parse_error(std::size_t, const std::string& token, const nlohmann::detail::exception& e)
+    {
+        // 406: a number beyond what a double holds, such as 1e400.
+        problem = ProfileProblem{m_path + segment(), e.id == 406 ? "is a number too large to read: " + token
+                                                                  : std::string("is not JSON: ") + e.what()};
+        return false;
+    }
+
+private:
+    // The path step of the value that comes next.
+    std::string segment() const
+    {
+        if (m_levels.empty())
+            return {};
+        if (m_levels.back().array)
+            return "[" + std::to_string(m_levels.back().index) + "]";
+        return m_hasKey ? "." + m_key : std::string();
+    }
+    bool value()
+    {
+        if (!m_levels.empty() && m_levels.back().array)
+            ++m_levels.back().index;
+        m_hasKey = false;
+        return true;
+    }
+    bool open(bool array)
+    {
+        const std::size_t parent = m_path.size();
+        m_path += segment();
+        if (m_levels.size() == kDeepestNesting) {
+            problem = ProfileProblem{m_path, "nests lists and objects deeper than " +
+                                                 std::to_string(kDeepestNesting) + " levels"};
+            return false;
+        }
+        m_levels.push_back({parent, array, 0});
+        m_hasKey = false;
+        return true;
+    }
+    bool close()
+    {
+        m_path.resize(m_levels.back().pathLength);
+        m_levels.pop_back();
+        return value();
+    }
+
+    std::string m_path = "$";
+    std::string m_key;
+    bool m_hasKey = false;
+    std::vector<JsonLevel> m_levels;
+};
+
 // Checks a document against the format and fills a profile, collecting every
 // problem with its path.
 class Reader {
@@ -51,7 +147,7 @@ public:
     void fail(const std::string& path, std::string message) { m_problems.push_back({path, std::move(message)}); }
 
     // The object at path, its members checked against the names it may have.
-    bool object(const json& value, const std::string& path, std::initializer_list<const char*> known)
+    bool object(const Doc& value, const std::string& path, std::initializer_list<const char*> known)
     {
         if (!value.is_object()) {
             fail(path, "must be an object");
@@ -68,7 +164,7 @@ public:
     }
 
     // A required member; reports its absence.
-    const json* member(const json& parent, const std::string& path, const char* key)
+    const Doc* member(const Doc& parent, const std::string& path, const char* key)
     {
         if (!parent.is_object() || !parent.contains(key)) {
             fail(path + "." + key, "is missing");
@@ -77,9 +173,9 @@ public:
         return &parent.at(key);
     }
 
-    const json* array(const json& parent, const std::string& path, const char* key, std::size_t size)
+    const Doc* array(const Doc& parent, const std::string& path, const char* key, std::size_t size)
     {
-        const json* value = member(parent, path, key);
+        const Doc* value = member(parent, path, key);
         if (!value)
             return nullptr;
         if (!value->is_array() || value->size() != size) {
@@ -89,7 +185,7 @@ public:
         return value;
     }
 
-    std::optional<unsigned> number(const json& value, const std::string& path, unsigned lowest, unsigned highest)
+    std::optional<unsigned> number(const Doc& value, const std::string& path, unsigned lowest, unsigned highest)
     {
         bool inRange = false;
         if (value.is_number_unsigned()) {
@@ -107,16 +203,16 @@ public:
         return static_cast<unsigned>(value.get<std::uint64_t>());
     }
 
-    void byteAt(const json& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at)
+    void byteAt(const Doc& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at)
     {
-        if (const json* value = member(parent, path, key))
+        if (const Doc* value = member(parent, path, key))
             if (auto n = number(*value, path + "." + key, 0, 255))
                 image[at] = static_cast<std::uint8_t>(*n);
     }
 
-    void flagAt(const json& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at)
+    void flagAt(const Doc& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at)
     {
-        const json* value = member(parent, path, key);
+        const Doc* value = member(parent, path, key);
         if (!value)
             return;
         if (value->is_boolean())
@@ -126,10 +222,10 @@ public:
     }
 
     // "01 02 03": exactly `size` bytes, two hexadecimal digits each.
-    void hexAt(const json& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at,
+    void hexAt(const Doc& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at,
                std::size_t size)
     {
-        const json* value = member(parent, path, key);
+        const Doc* value = member(parent, path, key);
         if (!value)
             return;
         const std::string where = path + "." + key;
@@ -158,7 +254,7 @@ public:
         std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(at));
     }
 
-    void keyAt(const json& value, const std::string& path, ConfigImage& image, std::size_t at)
+    void keyAt(const Doc& value, const std::string& path, ConfigImage& image, std::size_t at)
     {
         if (value.is_string()) {
             const std::string name = value.get<std::string>();
@@ -173,7 +269,7 @@ public:
             image[at] = static_cast<std::uint8_t>(*n);
     }
 
-    void functionAt(const json& value, const std::string& path, ConfigImage& image, std::size_t at)
+    void functionAt(const Doc& value, const std::string& path, ConfigImage& image, std::size_t at)
     {
         if (value.is_string()) {
             const std::string name = value.get<std::string>();
@@ -195,7 +291,7 @@ public:
 
     // A member that only tells the reader something (a position, a name, a
     // rate in hertz) may be left out; when given it must agree.
-    void agrees(const json& parent, const std::string& path, const char* key, const json& expected)
+    void agrees(const Doc& parent, const std::string& path, const char* key, const Doc& expected)
     {
         if (parent.is_object() && parent.contains(key) && parent.at(key) != expected)
             fail(path + "." + key, "is " + parent.at(key).dump() + " but the profile's values make it " +
@@ -215,21 +311,23 @@ std::vector<const char*> buttonFieldNames()
     return names;
 }
 
-void readButton(Reader& r, const json& b, const std::string& path, Layer layer, std::size_t slot, ConfigImage& image)
+void readButton(Reader& r, const Doc& b, const std::string& path, Layer layer, std::size_t slot, ConfigImage& image)
 {
     if (!b.is_object()) {
         r.fail(path, "must be an object");
         return;
     }
     const auto names = buttonFieldNames();
-    for (const auto& [key, value] : b.items())
+    for (const auto& item : b.items()) {
+        const std::string& key = item.key(); // clang 14 cannot capture a structured binding
         if (std::none_of(names.begin(), names.end(), [&](const char* n) { return key == n; }))
             r.fail(path + "." + key, "is not a field of a button");
+    }
     r.agrees(b, path, "button", slot + 1);
     r.byteAt(b, path, kDpiSwitchField, image, img::dpiSwitch(layer, slot));
     for (const ButtonField& field : kButtonFields) {
         const std::size_t at = img::at(layer, field.array, slot);
-        const json* value = r.member(b, path, field.name);
+        const Doc* value = r.member(b, path, field.name);
         if (!value)
             continue;
         const std::string where = path + "." + field.name;
@@ -248,16 +346,16 @@ void readButton(Reader& r, const json& b, const std::string& path, Layer layer, 
     }
 }
 
-void readConfiguration(Reader& r, const json& c, const std::string& path, Profile& profile)
+void readConfiguration(Reader& r, const Doc& c, const std::string& path, Profile& profile)
 {
     if (!r.object(c, path, {"firstRunFlag", "layerShown", "layers", "reportRate", "dpiStages", "lighting", "pointer",
                             "macroBlocks", "unused"}))
         return;
     ConfigImage& image = profile.image;
-    if (const json* flag = r.member(c, path, "firstRunFlag"))
+    if (const Doc* flag = r.member(c, path, "firstRunFlag"))
         if (auto n = r.number(*flag, path + ".firstRunFlag", 0, 255))
             profile.firstRunFlag = static_cast<std::uint8_t>(*n);
-    if (const json* shown = r.member(c, path, "layerShown")) {
+    if (const Doc* shown = r.member(c, path, "layerShown")) {
         if (*shown == "A" || *shown == "B")
             image[img::kLayerShown] = *shown == "A" ? 0 : 1;
         else if (shown->is_string())
@@ -266,25 +364,25 @@ void readConfiguration(Reader& r, const json& c, const std::string& path, Profil
             image[img::kLayerShown] = static_cast<std::uint8_t>(*n);
     }
 
-    if (const json* layers = r.member(c, path, "layers"); layers && r.object(*layers, path + ".layers", {"A", "B"})) {
+    if (const Doc* layers = r.member(c, path, "layers"); layers && r.object(*layers, path + ".layers", {"A", "B"})) {
         for (Layer layer : {Layer::A, Layer::B}) {
             const std::string lpath = path + ".layers";
-            if (const json* buttons = r.array(*layers, lpath, layerName(layer), kButtonSlots))
+            if (const Doc* buttons = r.array(*layers, lpath, layerName(layer), kButtonSlots))
                 for (std::size_t slot = 0; slot < kButtonSlots; ++slot)
                     readButton(r, (*buttons)[slot], lpath + "." + layerName(layer) + "[" + std::to_string(slot) + "]",
                                layer, slot, image);
         }
     }
 
-    if (const json* rate = r.member(c, path, "reportRate"); rate && r.object(*rate, path + ".reportRate", {"code", "hz"})) {
+    if (const Doc* rate = r.member(c, path, "reportRate"); rate && r.object(*rate, path + ".reportRate", {"code", "hz"})) {
         r.byteAt(*rate, path + ".reportRate", "code", image, img::kReportRate);
         r.agrees(*rate, path + ".reportRate", "hz", reportRateHz(image[img::kReportRate]));
     }
 
-    if (const json* stages = r.array(c, path, "dpiStages", img::kDpiStageFlags)) {
+    if (const Doc* stages = r.array(c, path, "dpiStages", img::kDpiStageFlags)) {
         for (std::size_t i = 0; i < img::kDpiStageFlags; ++i) {
             const std::string spath = path + ".dpiStages[" + std::to_string(i) + "]";
-            const json& s = (*stages)[i];
+            const Doc& s = (*stages)[i];
             if (i < img::kDpiStages ? !r.object(s, spath, {"stage", "enabled", "row"})
                                     : !r.object(s, spath, {"stage", "enabled"}))
                 continue;
@@ -296,24 +394,24 @@ void readConfiguration(Reader& r, const json& c, const std::string& path, Profil
     }
 
     const std::string lpath = path + ".lighting";
-    if (const json* l = r.member(c, path, "lighting");
+    if (const Doc* l = r.member(c, path, "lighting");
         l && r.object(*l, lpath, {"mode", "modeName", "firstParameters", "secondParameters", "loopColours",
                                   "dpiColourBits"})) {
         r.byteAt(*l, lpath, "mode", image, img::kRgbMode);
         const auto name = modeNameOf(image[img::kRgbMode]);
-        r.agrees(*l, lpath, "modeName", name ? json(*name) : json());
+        r.agrees(*l, lpath, "modeName", name ? Doc(*name) : Doc());
         r.hexAt(*l, lpath, "firstParameters", image, img::kRgbParam1, 3);
         r.hexAt(*l, lpath, "secondParameters", image, img::kRgbParam2, 3);
         r.hexAt(*l, lpath, "dpiColourBits", image, img::kDpiColourBits, img::kDpiColourBytes);
-        if (const json* colours = r.array(*l, lpath, "loopColours", img::kLoopColourCount)) {
+        if (const Doc* colours = r.array(*l, lpath, "loopColours", img::kLoopColourCount)) {
             for (std::size_t i = 0; i < img::kLoopColourCount; ++i) {
                 const std::string cpath = lpath + ".loopColours[" + std::to_string(i) + "]";
-                const json& col = (*colours)[i];
+                const Doc& col = (*colours)[i];
                 if (!r.object(col, cpath, {"colour", "enabled", "rgb"}))
                     continue;
                 r.agrees(col, cpath, "colour", i + 1);
                 r.flagAt(col, cpath, "enabled", image, img::kLoopEnabled + i);
-                const json* rgb = r.member(col, cpath, "rgb");
+                const Doc* rgb = r.member(col, cpath, "rgb");
                 if (!rgb)
                     continue;
                 const std::string text = rgb->is_string() ? rgb->get<std::string>() : std::string();
@@ -332,7 +430,7 @@ void readConfiguration(Reader& r, const json& c, const std::string& path, Profil
     }
 
     const std::string ppath = path + ".pointer";
-    if (const json* p = r.member(c, path, "pointer");
+    if (const Doc* p = r.member(c, path, "pointer");
         p && r.object(*p, ppath, {"enhancePointerPrecision", "scrollOneScreen", "speed", "scrollLines",
                                   "doubleClickStep"})) {
         r.flagAt(*p, ppath, "enhancePointerPrecision", image, img::kPointerPrecision);
@@ -342,34 +440,34 @@ void readConfiguration(Reader& r, const json& c, const std::string& path, Profil
         r.byteAt(*p, ppath, "doubleClickStep", image, img::kDoubleClick);
     }
 
-    if (const json* blocks = r.array(c, path, "macroBlocks", kMacroCount)) {
+    if (const Doc* blocks = r.array(c, path, "macroBlocks", kMacroCount)) {
         for (std::size_t i = 0; i < kMacroCount; ++i) {
             const std::string bpath = path + ".macroBlocks[" + std::to_string(i) + "]";
-            const json& b = (*blocks)[i];
+            const Doc& b = (*blocks)[i];
             if (!r.object(b, bpath, {"macro", "loopCount", "events"}))
                 continue;
             r.agrees(b, bpath, "macro", i + 1);
-            if (const json* loops = r.member(b, bpath, "loopCount"))
+            if (const Doc* loops = r.member(b, bpath, "loopCount"))
                 if (auto n = r.number(*loops, bpath + ".loopCount", 0, 65535))
                     setLoopCount(image, i + 1, static_cast<std::uint16_t>(*n));
             r.hexAt(b, bpath, "events", image, img::macroBlock(i + 1) + kEventStreamOffset, kEventStreamSize);
         }
     }
 
-    if (const json* unused = r.member(c, path, "unused");
+    if (const Doc* unused = r.member(c, path, "unused");
         unused && r.object(*unused, path + ".unused", {"0x780", "0x786", "0x793", "0x7A2"}))
         for (const ByteRun& run : kUnusedRuns)
             r.hexAt(*unused, path + ".unused", run.name, image, run.offset, run.size);
 }
 
 
-void readLabels(Reader& r, const json& l, const std::string& path, Profile& profile)
+void readLabels(Reader& r, const Doc& l, const std::string& path, Profile& profile)
 {
     if (!r.object(l, path, {"Setting-CHS", "Setting-CHT", "Setting-EN"}))
         return;
     for (int index = 0; index < kLanguageCount; ++index) {
         const char* section = labelSectionName(languageFromIndex(index));
-        const json* labels = r.member(l, path, section);
+        const Doc* labels = r.member(l, path, section);
         if (!labels)
             continue;
         const std::string spath = path + "." + section;
@@ -386,7 +484,7 @@ void readLabels(Reader& r, const json& l, const std::string& path, Profile& prof
         }
         for (std::size_t i = 0; i < kLabelCount; ++i) {
             const std::string key = labelKey(i);
-            const json* value = r.member(*labels, spath, key.c_str());
+            const Doc* value = r.member(*labels, spath, key.c_str());
             if (!value)
                 continue;
             if (!value->is_string()) {
@@ -394,9 +492,14 @@ void readLabels(Reader& r, const json& l, const std::string& path, Profile& prof
                 continue;
             }
             std::string text = value->get<std::string>();
-            if (!isStorableIniText(text) || characterCount(text) > kLabelLimit)
+            // A control character (ESC, BEL) would reach the terminal of
+            // whoever lists the labels.
+            const bool control = std::any_of(text.begin(), text.end(), [](char ch) {
+                return static_cast<unsigned char>(ch) < 0x20 || ch == '\x7F';
+            });
+            if (!isStorableIniText(text) || control || characterCount(text) > kLabelLimit)
                 r.fail(spath + "." + key, "must be one line of at most " + std::to_string(kLabelLimit) +
-                                                 " characters, without NUL");
+                                                 " characters, without control characters");
             profile.labels[static_cast<std::size_t>(index)][i] = std::move(text);
         }
     }
@@ -408,7 +511,7 @@ bool knownMacroKeyName(const std::string& name)
     return keyCodeOfName(name) != 0 || name == "\\" || name == "Application";
 }
 
-void readMacros(Reader& r, const json& m, const std::string& path, Profile& profile)
+void readMacros(Reader& r, const Doc& m, const std::string& path, Profile& profile)
 {
     if (!m.is_array()) {
         r.fail(path, "must be a list of macros");
@@ -419,11 +522,11 @@ void readMacros(Reader& r, const json& m, const std::string& path, Profile& prof
                          std::to_string(kMacroCount));
     for (std::size_t i = 0; i < m.size(); ++i) {
         const std::string mpath = path + "[" + std::to_string(i) + "]";
-        const json& macro = m[i];
+        const Doc& macro = m[i];
         if (!r.object(macro, mpath, {"name", "entries"}))
             continue;
         StoredMacro stored;
-        if (const json* name = r.member(macro, mpath, "name")) {
+        if (const Doc* name = r.member(macro, mpath, "name")) {
             stored.name = name->is_string() ? name->get<std::string>() : std::string();
             if (!name->is_string() || !isStorableMacroName(stored.name) ||
                 characterCount(stored.name) > kMacroNameLength)
@@ -433,14 +536,14 @@ void readMacros(Reader& r, const json& m, const std::string& path, Profile& prof
                 if (equalsIgnoringCase(earlier.name, stored.name))
                     r.fail(mpath + ".name", "\"" + stored.name + "\" is the name of an earlier macro");
         }
-        if (const json* entries = r.member(macro, mpath, "entries")) {
+        if (const Doc* entries = r.member(macro, mpath, "entries")) {
             if (!entries->is_array()) {
                 r.fail(mpath + ".entries", "must be a list of entries");
             } else {
                 bool entriesOk = true;
                 for (std::size_t k = 0; k < entries->size(); ++k) {
                     const std::string epath = mpath + ".entries[" + std::to_string(k) + "]";
-                    const json& entry = (*entries)[k];
+                    const Doc& entry = (*entries)[k];
                     if (!entry.is_string() || !isStorableIniText(entry.get<std::string>())) {
                         r.fail(epath, "must be one line of text, without NUL");
                         entriesOk = false;
@@ -502,27 +605,33 @@ Profile profileFromText(std::string_view text, std::vector<ProfileProblem>& prob
 {
     Profile profile;
     Reader r(problems);
-    json doc;
+    JsonPrecheck precheck;
+    if (!Doc::sax_parse(text, &precheck) || precheck.problem) {
+        const ProfileProblem problem = precheck.problem.value_or(ProfileProblem{"$", "is not JSON"});
+        r.fail(problem.path, problem.message);
+        return profile;
+    }
+    Doc doc;
     try {
-        doc = json::parse(text);
-    } catch (const json::parse_error& e) {
+        doc = Doc::parse(text);
+    } catch (const Doc::exception& e) {
         r.fail("$", std::string("is not JSON: ") + e.what());
         return profile;
     }
     if (!r.object(doc, "$", {kProfileVersionKey, "configuration", "labels", "macros"}))
         return profile;
-    const json* version = r.member(doc, "$", kProfileVersionKey);
+    const Doc* version = r.member(doc, "$", kProfileVersionKey);
     if (version && *version != kProfileVersion) {
         r.fail(std::string("$.") + kProfileVersionKey,
                "is " + version->dump() + "; this varcelctl reads profiles of version " +
                    std::to_string(kProfileVersion));
         return profile;
     }
-    if (const json* c = r.member(doc, "$", "configuration"))
+    if (const Doc* c = r.member(doc, "$", "configuration"))
         readConfiguration(r, *c, "$.configuration", profile);
-    if (const json* l = r.member(doc, "$", "labels"))
+    if (const Doc* l = r.member(doc, "$", "labels"))
         readLabels(r, *l, "$.labels", profile);
-    if (const json* m = r.member(doc, "$", "macros"))
+    if (const Doc* m = r.member(doc, "$", "macros"))
         readMacros(r, *m, "$.macros", profile);
     return profile;
 }

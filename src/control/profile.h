@@ -28,7 +28,7 @@ inline constexpr const char* kProfileVersionKey = "varcelProfile";
 struct Profile {
     std::uint8_t firstRunFlag = 0;
     ConfigImage image{};
-    std::array<ButtonLabels, kLanguageCount> labels{}; // by language index
+    std::array<ButtonLabels, kLanguageCount> labels; // by language index (strings start empty)
     std::vector<StoredMacro> macros;                   // in macro-number order
 };
 

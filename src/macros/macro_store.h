@@ -69,9 +69,11 @@ public:
     // such a file gives an empty store; writing it is refused.
     std::string problem() const;
 
-    // Removes the macro's section and writes it anew, which places it last
-    // in the file: saving a macro gives it the highest macro number. Items of
-    // a longer earlier version do not survive. Fails, leaving the file
+    // Writes the macro's section with these entries, in its place: an edited
+    // macro keeps its number, so a button bound to it keeps playing it and
+    // its label stays true (Windows moved it last); a new macro goes last.
+    // Comment lines in the section stay. Items of a longer earlier version
+    // do not survive. Fails, leaving the file
     // unchanged, when it could not be read or written, or when the name or an
     // entry holds a line break (which the file cannot carry) or text that is
     // not UTF-8. Runs under the data folder's lock.

@@ -248,6 +248,31 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return i == a.size() && j == b.size();
 }
 
+std::string printableText(std::string_view text)
+{
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        const long cp = decodeUtf8(text, i);
+        const auto byte = static_cast<unsigned char>(text[start]);
+        if (cp == '\n')
+            out += "\\n";
+        else if (cp == '\r')
+            out += "\\r";
+        else if (cp == '\t')
+            out += "\\t";
+        else if (cp < 0 || cp < 0x20 || cp == 0x7F)
+            out += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 0xF];
+        else if (cp >= 0x80 && cp <= 0x9F)
+            out += std::string("\\u00") + kHex[cp >> 4] + kHex[cp & 0xF];
+        else
+            out.append(text.substr(start, i - start));
+    }
+    return out;
+}
+
 IniFile::Line IniFile::makeLine(std::string text, std::string ending)
 {
     Line line;
@@ -508,10 +533,16 @@ std::string writtenValue(std::string_view value)
 
 bool IniFile::setValue(std::string_view section, std::string_view key, std::string_view value)
 {
+    // A value written back as the file holds it changes nothing, so a line
+    // the layer could not write (a stray byte in a hand-edited label) keeps
+    // its bytes instead of blocking the save of every other line.
+    const auto header = findSection(section);
+    if (header)
+        if (const auto line = findKey(*header, key); line && m_lines[*line].value == value)
+            return false;
     if (!storableSection(section) || !storableKey(key) || !isStorableIniText(value))
         return refuse();
     const std::string ending = newLineEnding();
-    const auto header = findSection(section);
     if (!header) {
         endLastLine(ending);
         if (m_indexValid)
@@ -586,15 +617,66 @@ bool IniFile::replaceSection(std::string_view section,
     for (const auto& [key, value] : keys)
         if (!storableKey(key) || !isStorableIniText(value))
             return refuse();
-    removeSection(section);
     const std::string ending = newLineEnding();
-    endLastLine(ending);
-    if (m_indexValid)
-        m_sectionIndex.emplace(foldedName(section), m_lines.size());
-    m_lines.reserve(m_lines.size() + keys.size() + 1);
-    m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
-    for (const auto& [key, value] : keys)
-        m_lines.push_back(makeLine(key + "=" + writtenValue(value), ending));
+    const auto header = findSection(section);
+    if (!header) {
+        endLastLine(ending);
+        if (m_indexValid)
+            m_sectionIndex.emplace(foldedName(section), m_lines.size());
+        m_lines.reserve(m_lines.size() + keys.size() + 1);
+        m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
+        for (const auto& [key, value] : keys)
+            m_lines.push_back(makeLine(key + "=" + writtenValue(value), ending));
+        return true;
+    }
+    // The section stays where it is (its place is the macro's number): the
+    // new keys take the places of its key lines in order, the rest go after
+    // the last of them, and its comments and other lines stay as they were.
+    const std::size_t end = sectionEnd(*header);
+    std::vector<Line> lines;
+    lines.reserve(m_lines.size() + keys.size());
+    for (std::size_t i = 0; i <= *header; ++i)
+        lines.push_back(std::move(m_lines[i]));
+    if (Line& head = lines.back(); head.ending.empty()) {
+        head.ending = ending;
+        if (head.fromFile)
+            head.raw += encode(ending);
+    }
+    std::size_t next = 0;
+    std::size_t afterKeys = lines.size();
+    for (std::size_t i = *header + 1; i < end; ++i) {
+        if (m_lines[i].kind != LineKind::Key) {
+            lines.push_back(std::move(m_lines[i]));
+            continue;
+        }
+        if (next == keys.size())
+            continue; // an item of a longer earlier version
+        lines.push_back(makeLine(keys[next].first + "=" + writtenValue(keys[next].second), ending));
+        ++next;
+        afterKeys = lines.size();
+    }
+    if (next < keys.size() && afterKeys == lines.size() && !lines.back().ending.size()) {
+        lines.back().ending = ending;
+        if (lines.back().fromFile)
+            lines.back().raw += encode(ending);
+    }
+    std::vector<Line> rest;
+    for (; next < keys.size(); ++next)
+        rest.push_back(makeLine(keys[next].first + "=" + writtenValue(keys[next].second), ending));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(afterKeys), std::make_move_iterator(rest.begin()),
+                 std::make_move_iterator(rest.end()));
+    // Later sections of the same name could never be read; they go, as a
+    // removal takes them.
+    const std::string folded = foldedName(section);
+    bool inDuplicate = false;
+    for (std::size_t i = end; i < m_lines.size(); ++i) {
+        if (m_lines[i].kind == LineKind::Header)
+            inDuplicate = foldedName(m_lines[i].name) == folded;
+        if (!inDuplicate)
+            lines.push_back(std::move(m_lines[i]));
+    }
+    m_lines = std::move(lines);
+    changed();
     return true;
 }
 

@@ -31,8 +31,10 @@
 //   already uses (LF for a new file).
 // - Removing a section removes its header and every line under it; like Wine,
 //   every section of that name goes, so that a section written afterwards is
-//   created anew at the end of the file (the macro store relies on that).
-//   Removing a key removes its line; the header of an emptied section stays.
+//   created anew at the end of the file. Replacing a section's keys keeps it
+//   in its place (the macro store relies on that: the place is the macro's
+//   number). Removing a key removes its line; the header of an emptied
+//   section stays.
 //
 // Encoding: everything in memory is UTF-8, and every line we write is valid
 // UTF-8 (or UTF-16LE in a UTF-16LE file). Reading accepts UTF-16LE with its
@@ -77,6 +79,10 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // The name in the form under which equalsIgnoringCase finds it (for hashing).
 std::string foldedName(std::string_view name);
 bool isValidUtf8(std::string_view text);
+// The text as a terminal may show it: control characters as \n, \r, \t or
+// \xNN (C1 controls as \u0080 to \u009F), bytes that are not UTF-8 as \xNN.
+// A label or a name from a file then cannot move the cursor or ring the bell.
+std::string printableText(std::string_view text);
 // Text that a section name, key or value may hold: valid UTF-8 without line
 // breaks or NUL.
 bool isStorableIniText(std::string_view text);
@@ -129,15 +135,19 @@ public:
     std::string string(std::string_view section, std::string_view key,
                        std::string_view fallback = {}) const;
 
-    // Writes key=value as the profile writer does. Returns whether the text changed.
+    // Writes key=value as the profile writer does. Returns whether the text
+    // changed. The value the key already holds changes nothing and is never
+    // refused, so a line the layer could not write keeps its bytes.
     bool setValue(std::string_view section, std::string_view key, std::string_view value);
     // Removes the key's line. Returns whether it existed.
     bool removeKey(std::string_view section, std::string_view key);
     // Removes every section of that name with all its lines. Returns whether one existed.
     bool removeSection(std::string_view section);
-    // Removes every section of that name and appends it anew at the end with
-    // these keys, as removing it and writing each key does, in one pass.
-    // Returns false (changing nothing) when a name or value is refused.
+    // Gives the (first) section of that name exactly these keys, in its
+    // place: they take the places of its key lines in order, and its
+    // comments and other lines stay. A missing section is appended at the
+    // end; later sections of the name go. Returns false (changing nothing)
+    // when a name or value is refused.
     bool replaceSection(std::string_view section, const std::vector<std::pair<std::string, std::string>>& keys);
 
 private:

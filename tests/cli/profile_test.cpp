@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
+#include <sys/stat.h>
 #include <functional>
 #include <map>
 #include <random>
@@ -254,6 +256,7 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
         const char* what;
         std::function<void(json&)> spoil;
         const char* expected; // path and the start of the message
+        std::string raw = {}; // text put in place of the string "@" that spoil wrote
     };
     const Row rows[] = {
         {"not JSON", nullptr, "$ is not JSON"},
@@ -298,6 +301,17 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
                  j["macros"].push_back({{"name", "M" + std::to_string(i)}, {"entries", json::array()}});
          },
          "$.macros holds 13 macros"},
+        {"100,000 nested brackets", [](json& j) { j["configuration"]["reportRate"]["code"] = "@"; },
+         "$.configuration.reportRate.code[0][0][0][0][0][0][0][0][0][0][0][0][0] nests lists and objects deeper",
+         std::string(100000, '[') + std::string(100000, ']')},
+        {"a number past a double", [](json& j) { j["configuration"]["pointer"]["speed"] = "@"; },
+         "$.configuration.pointer.speed is a number too large to read: 1e400", "1e400"},
+        {"hex bytes separated by commas", [](json& j) { j["configuration"]["unused"]["0x793"] = "00,01,02,03,04,05,06,07"; },
+         "$.configuration.unused.0x793 must be 8 bytes"},
+        {"hex bytes separated by letters", [](json& j) { j["configuration"]["unused"]["0x780"] = "00g01g02g03g04"; },
+         "$.configuration.unused.0x780 must be 5 bytes"},
+        {"a label clearing the terminal and ringing the bell",
+         [](json& j) { j["labels"]["Setting-CHS"]["Item3"] = "\x1b[2J\a"; }, "$.labels.Setting-CHS.Item3 must be one line"},
     };
     const auto before = folderContents(a.path());
     for (const Row& row : rows) {
@@ -306,6 +320,8 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
             json spoilt = good;
             row.spoil(spoilt);
             text = spoilt.dump(2);
+            if (const auto at = text.find("\"@\""); at != std::string::npos)
+                text.replace(at, 3, row.raw);
         }
         const auto file = files / "bad.json";
         test::writeBytes(file, std::vector<std::uint8_t>(text.begin(), text.end()));
@@ -337,6 +353,30 @@ TEST_F(ProfileCli, AnUnreadableFileStopsExportAndImport)
         EXPECT_NE(in.err.find("nothing was changed"), std::string::npos) << in.err;
         EXPECT_EQ(folderContents(dir.path()), before) << name;
     }
+}
+
+// export streams to a FIFO or its own standard output and replaces only a
+// regular file: a device, a folder or a link to a device is refused and stays.
+TEST_F(ProfileCli, ExportStreamsToAFifoAndReplacesOnlyRegularFiles)
+{
+    seedDefault(a);
+    const std::string expected = run(a, "export").out;
+    const auto fifo = (files / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string both = "timeout 10 cat '" + fifo + "' >'" + fifo + ".got' & '" VARCELCTL_PATH "' --data-dir '" +
+                             a.path().string() + "' export '" + fifo + "' >/dev/null; wait";
+    EXPECT_EQ(std::system(both.c_str()), 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_EQ(test::readBytes(fifo + ".got"), std::vector<std::uint8_t>(expected.begin(), expected.end()));
+    EXPECT_EQ(run(a, "export /dev/stdout").out, expected);
+    std::filesystem::create_symlink("/dev/null", files / "null");
+    for (const std::string target : {std::string("/dev/null"), files.path().string(), (files / "null").string()}) {
+        const CliRun r = run(a, "export '" + target + "'");
+        EXPECT_EQ(r.status, 2) << target;
+        EXPECT_NE(r.err.find("neither a regular file, a FIFO nor a terminal"), std::string::npos) << r.err;
+    }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(std::filesystem::is_directory(files.path()));
 }
 
 TEST_F(ProfileCli, ImportNeverCreatesConfigBin)

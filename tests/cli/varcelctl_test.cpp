@@ -1,6 +1,7 @@
 // varcelctl run as a program: exit statuses, the trace format, JSON, and the
 // simulated mouse's memory from one call to the next.
 #include "device/config_store.h"
+#include "platform/folder_lock.h"
 #include "support/cli_run.h"
 
 #include <gtest/gtest.h>
@@ -39,9 +40,18 @@ TEST_F(Varcelctl, StatusTellsAcceptedFromRejectedByExitStatus)
     EXPECT_NE(plain.out.find("rejected (plain answer)"), std::string::npos) << plain.out;
     EXPECT_NE(plain.err.find("The system did not detect the gaming mouse!"), std::string::npos) << plain.err;
 
-    const CliRun usage = run("--simulate --sim-fault nonsense status");
-    EXPECT_EQ(usage.status, 2);
-    EXPECT_FALSE(usage.err.empty());
+    for (const char* args : {"--simulate --sim-fault nonsense status", "--simulate --sim-unplug-after -5 status"}) {
+        const CliRun usage = run(args);
+        EXPECT_EQ(usage.status, 2) << args;
+        EXPECT_FALSE(usage.err.empty());
+    }
+
+    // While another program holds the folder of the mouse's memory, it says it waits, then fails.
+    FolderLock other(dir.path());
+    const CliRun busy = run("--simulate status");
+    EXPECT_EQ(busy.status, 1);
+    EXPECT_NE(busy.err.find("waiting for it (at most 10 s)\nvarcelctl: " + dir.path().string()), std::string::npos)
+        << busy.err;
 
     const CliRun noCommand = run("");
     EXPECT_NE(noCommand.status, 0);

@@ -350,6 +350,7 @@ TEST(SimControl, ASlowOrSilentClientStallsNobody)
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(askServer(server, data.path(), "state"), "ok plugged fault none");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    EXPECT_EQ(askServer(server, data.path(), "\x1B\xFF"), "error: unknown command \"\\x1B\\xFF\"") << "no raw bytes";
     char answer[64] = {};
     EXPECT_GT(::read(greedy, answer, sizeof answer - 1), 0);
     EXPECT_EQ(std::string(answer).rfind("error:", 0), 0u) << answer;

@@ -363,6 +363,21 @@ TEST_F(UserFilesTest, TextThatIsNotUtf8IsRefused)
         EXPECT_EQ(text(dir / "record.ini"), kRecordIni);
         EXPECT_EQ(test::readBytes(dir / "config.bin"), m_config);
     }
+
+    // A stray byte (or ESC) in a label no command touches keeps its bytes and
+    // blocks no save; `labels` shows such bytes escaped.
+    const std::string hand = "[Setting-CHS]\r\nItem1=\xD7\xF3\xBC\xFC\r\nItem7=\xFF\xFE\r\nItem8=\x1B[2J\a\r\n";
+    writeText(dir / "str.ini", hand);
+    for (const char* command : {"button A 4 single-key F6", "--simulate apply"}) {
+        const CliRun r = test::runVarcelctl(VARCELCTL_PATH, dir.path(), command, "zh_CN.UTF-8");
+        EXPECT_EQ(r.status, 0) << command << ": " << r.err;
+    }
+    const std::string saved = text(dir / "str.ini");
+    EXPECT_EQ(saved.rfind(hand.substr(0, hand.size() - 2), 0), 0u) << saved;
+    EXPECT_NE(saved.find("Item4=\u5355\u952E-F6"), std::string::npos) << saved;
+    const CliRun labels = test::runVarcelctl(VARCELCTL_PATH, dir.path(), "labels", "zh_CN.UTF-8");
+    EXPECT_NE(labels.out.find("Item7     \\xFF\\xFE\n"), std::string::npos) << labels.out;
+    EXPECT_NE(labels.out.find("\\x1B[2J\\x07"), std::string::npos) << labels.out;
 }
 
 // A hand-edited record.ini costs what its size says: a count of two billion

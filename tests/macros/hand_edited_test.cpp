@@ -78,13 +78,14 @@ TEST(HandEditedRecordIni, LoadsAndEncodesInsideTheMacroArea)
     EXPECT_EQ(test::blockOf(image, 6), Bytes(128, 0)); // "ItemCount=-7"
     EXPECT_EQ(test::blockOf(image, 8), test::block(0x5A5A, {0x00, 0x09, 0x80, 0x09}));
 
-    // Confirming a macro through the page names what the mouse cannot keep.
+    // Confirming a macro through the page names what the mouse cannot keep;
+    // the confirmed one keeps its place.
     page.selectMacro(0);
     ASSERT_TRUE(page.confirm());
     ASSERT_EQ(reporter.messages.size(), 2u);
     EXPECT_EQ(reporter.messages[0].text,
               "record.ini holds more than 12 macros; the mouse keeps only the first 12. Not written to the mouse: "
-              "Extra 5, Extra 6, Extra 7, Extra 8, Extra 9, Extra 10, Extra 11, Plain");
+              "Extra 4, Extra 5, Extra 6, Extra 7, Extra 8, Extra 9, Extra 10, Extra 11");
     EXPECT_EQ(reporter.messages[1].text,
               "Macro \"Too Long\" in record.ini is too long for the mouse: only the first 31 of its 200 key events "
               "were written.");

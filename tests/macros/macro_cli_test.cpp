@@ -24,7 +24,7 @@ protected:
     test::TempDir dir;
 };
 
-TEST_F(VarcelctlMacro, BuildsTheWorkedExampleAndReordersOnConfirm)
+TEST_F(VarcelctlMacro, BuildsTheWorkedExampleAndKeepsItsNumberOnConfirm)
 {
     ASSERT_EQ(run("new Greeting").status, 0);
     const CliRun add = run("add greeting 'A Dn' 'A Up' '2000 ms' 'B Dn' 'B Up'");
@@ -39,17 +39,18 @@ TEST_F(VarcelctlMacro, BuildsTheWorkedExampleAndReordersOnConfirm)
 
     ASSERT_EQ(run("new Fire").status, 0);
     ASSERT_EQ(run("add Fire 'L-Button Click'").status, 0);
-    // Confirming Greeting again makes it macro 2. Loop counts stay with the
-    // blocks: Fire takes over block 1 and its count of 3, Greeting block 2
-    // with the 1 that Fire's cleared block was corrected to.
-    ASSERT_EQ(run("confirm Greeting").status, 0);
-    EXPECT_EQ(test::blockOf(image(), 1), test::block(3, {0x05, 0xF0, 0x80, 0xF0}));
-    EXPECT_EQ(test::blockOf(image(), 2),
-              test::block(1, {0x05, 0x04, 0x80, 0x04, 0x14, 0x03, 0x05, 0x05, 0x80, 0x05}));
-    EXPECT_EQ(test::blockOf(image(), 3), std::vector<std::uint8_t>(128, 0x44));
+    // Button 4 bound to macro 1: editing Greeting keeps it macro 1, so the
+    // button still plays it and its label still tells the truth.
+    const CliRun bind = test::runVarcelctl(VARCELCTL_PATH, dir.path(), "button A 4 macro 1 1");
+    ASSERT_EQ(bind.status, 0) << bind.err;
+    EXPECT_NE(bind.out.find("Greeting"), std::string::npos) << bind.out;
+    ASSERT_EQ(run("add Greeting 'C Dn'").status, 0);
+    EXPECT_EQ(test::blockOf(image(), 1),
+              test::block(3, {0x05, 0x04, 0x80, 0x04, 0x14, 0x03, 0x05, 0x05, 0x85, 0x05, 0x00, 0x06}));
+    EXPECT_EQ(test::blockOf(image(), 2), test::block(1, {0x05, 0xF0, 0x80, 0xF0}));
     const CliRun list = run("list");
-    EXPECT_NE(list.out.find("1. Fire"), std::string::npos) << list.out;
-    EXPECT_NE(list.out.find("2. Greeting"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("1. Greeting"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("2. Fire"), std::string::npos) << list.out;
 }
 
 TEST_F(VarcelctlMacro, RefusalsLeaveTheFilesAlone)
@@ -71,7 +72,8 @@ TEST_F(VarcelctlMacro, RefusalsLeaveTheFilesAlone)
         const char* says;
     };
     const Row rows[] = {
-        {"new 'a=b'", 1, "cannot contain"},
+        {"new 'a=b'", 2, "cannot contain"},
+        {"new ''", 2, "Macro name is blank"},
         {"new long", 1, "Macro name already exists"},
         {"new 12345678901234567890123456789012", 2, "at most 31 characters"},
         {"add Long '20000 ms'", 2, "50 to 10000 ms"},

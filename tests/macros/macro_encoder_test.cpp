@@ -31,7 +31,8 @@ TEST(MacroEncoder, EventPairsAndPauseForms)
         {"the worked example",
          {"A   Dn", "50 ms", "A   Up", "2000 ms", "B   Dn", "50 ms", "B   Up"},
          {0x05, 0x04, 0x80, 0x04, 0x14, 0x03, 0x05, 0x05, 0x80, 0x05}},
-        {"1270 ms is the longest short pause", {"A   Dn", "1270 ms"}, {0x7F, 0x04}},
+        {"1270 ms is the longest short pause", {"A   Dn", "1270 ms", "A   Up"}, {0x7F, 0x04, 0x80, 0x04}},
+        {"1280 ms takes the long form", {"A   Dn", "1280 ms", "A   Up"}, {80, 0x04, 12, 0x03, 0x80, 0x04}},
         {"1271 ms takes the long form", {"A   Dn", "1271 ms"}, {71, 0x04, 12, 0x03}},
         {"a release followed by 10000 ms", {"A   Up", "10000 ms"}, {0x80, 0x04, 100, 0x03}},
         {"a list that starts with a pause and a release",
@@ -50,6 +51,7 @@ TEST(MacroEncoder, EventPairsAndPauseForms)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         EXPECT_EQ(encoded(row.entries, 3), test::block(3, row.events));
+        EXPECT_EQ(measureMacro(row.entries).bytes, row.events.size()) << "counted as written";
     }
 }
 

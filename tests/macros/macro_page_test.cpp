@@ -230,10 +230,10 @@ TEST_F(MacroPageTest, ConfirmSavesThenEncodesWithoutAMessage)
     page.appendEntry("A   Up");
     ASSERT_TRUE(page.confirm());
     EXPECT_TRUE(reporter.messages.empty());
-    // Saved last: "First" is macro 2 now, and both blocks were rebuilt.
-    EXPECT_EQ(store.list(), (Entries{"Second", "First"}));
-    EXPECT_EQ(test::blockOf(image, 1), test::block(4, {0x00, 0x05}));
-    EXPECT_EQ(test::blockOf(image, 2), test::block(0x3333, {0x05, 0x04, 0x80, 0x04}));
+    // Saved in its place: "First" is still macro 1, and both blocks were rebuilt.
+    EXPECT_EQ(store.list(), (Entries{"First", "Second"}));
+    EXPECT_EQ(test::blockOf(image, 1), test::block(4, {0x05, 0x04, 0x80, 0x04}));
+    EXPECT_EQ(test::blockOf(image, 2), test::block(0x3333, {0x00, 0x05}));
     EXPECT_EQ(test::blockOf(image, 3), Bytes(128, 0x33));
     // The page's list keeps its order.
     EXPECT_EQ(page.macros(), (Entries{"First", "Second"}));

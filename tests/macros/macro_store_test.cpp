@@ -28,23 +28,38 @@ TEST_F(MacroStoreTest, MissingFileIsAnEmptyStoreUntilTheFirstSave)
               "[Fire]\nItemCount=3\nItem0=L-Button   Dn\nItem1=2000 ms\nItem2=L-Button   Up\n");
 }
 
-TEST_F(MacroStoreTest, SavingMovesAMacroToTheEndAndDropsItsOldItems)
+// An edited macro keeps its number (a button bound to it keeps playing it);
+// a new one goes last.
+TEST_F(MacroStoreTest, SavingKeepsAMacroInItsPlaceAndDropsItsOldItems)
 {
     ASSERT_TRUE(store.save("One", {"A   Dn", "50 ms", "A   Up"}));
     ASSERT_TRUE(store.save("Two", {"B   Dn"}));
     ASSERT_TRUE(store.save("Three", {}));
     EXPECT_EQ(store.list(), (Entries{"One", "Two", "Three"}));
 
-    // The first of three becomes macro 3, with the shorter list only.
+    // The first of three stays macro 1, with the shorter list only.
     ASSERT_TRUE(store.save("one", {"C   Dn"}));
-    EXPECT_EQ(store.list(), (Entries{"Two", "Three", "one"}));
+    EXPECT_EQ(store.list(), (Entries{"One", "Two", "Three"}));
     EXPECT_EQ(store.load("ONE"), (Entries{"C   Dn"}));
-    EXPECT_EQ(test::readText(store.path()),
-              "[Two]\nItemCount=1\nItem0=B   Dn\n[Three]\nItemCount=0\n[one]\nItemCount=1\nItem0=C   Dn\n");
+    ASSERT_TRUE(store.save("Three", {"D   Dn", "50 ms"}));
+    EXPECT_EQ(test::readText(store.path()), "[One]\nItemCount=1\nItem0=C   Dn\n[Two]\nItemCount=1\nItem0=B   Dn\n"
+                                            "[Three]\nItemCount=2\nItem0=D   Dn\nItem1=50 ms\n");
 
     // Deleting macro 2 of 3 makes the former macro 3 macro 2.
-    ASSERT_TRUE(store.remove("three"));
-    EXPECT_EQ(store.list(), (Entries{"Two", "one"}));
+    ASSERT_TRUE(store.remove("two"));
+    EXPECT_EQ(store.list(), (Entries{"One", "Three"}));
+
+    // In a UTF-16LE file, as Windows writes it, a comment of the section stays.
+    const auto utf16 = [](const std::string& ascii) {
+        std::string wide = "\xFF\xFE";
+        for (const char c : ascii)
+            wide += {c, '\0'};
+        return wide;
+    };
+    test::writeText(store.path(), utf16("[One]\r\n; mine\r\nItemCount=1\r\nItem0=A   Dn\r\n[Two]\r\nItemCount=0\r\n"));
+    ASSERT_TRUE(store.save("One", {"B   Dn", "50 ms"}));
+    EXPECT_EQ(test::readText(store.path()), utf16("[One]\r\n; mine\r\nItemCount=2\r\nItem0=B   Dn\r\nItem1=50 ms\r\n"
+                                                  "[Two]\r\nItemCount=0\r\n"));
 }
 
 TEST_F(MacroStoreTest, SeesEveryNameHoweverLongTheList)

@@ -139,10 +139,12 @@ protected:
                 return true;
         return false;
     }
-    void screenshot(const std::string& name)
+    QImage screenshot(const std::string& name)
     {
         // The window with its open lists, as the user sees it.
-        test::saveScreenshot(window->grab().toImage(), name);
+        const QImage shot = window->grab().toImage();
+        test::saveScreenshot(shot, name);
+        return shot;
     }
 
     std::vector<std::uint8_t> file;
@@ -477,15 +479,28 @@ TEST_F(KeyPageTest, Screenshots)
             // The canvas has every device pixel the screen gives the window.
             EXPECT_EQ(window->canvas().size(), window->size() * window->devicePixelRatio());
             const std::string name = std::string("key-page-") + (skin[0] == 'D' ? "dark-" : "light-") + tag;
-            click(dpiStageList(1));
-            screenshot(name + "-dpi-list");
-            click(Element::LightingParameter);
-            screenshot(name + "-parameter-list");
-            click(Element::LightingMode);
-            screenshot(name + "-mode-list");
-            click(Element::DpiColourStage);
-            screenshot(name + "-colour-stage-list");
-            ASSERT_NE(list(), nullptr);
+            QImage before = window->grab().toImage();
+            for (const auto& [element, what] : {std::pair{dpiStageList(1), "-dpi-list"},
+                                                {Element::LightingParameter, "-parameter-list"},
+                                                {Element::LightingMode, "-mode-list"},
+                                                {Element::DpiColourStage, "-colour-stage-list"}}) {
+                click(element);
+                ASSERT_NE(list(), nullptr) << what;
+                const QImage shot = screenshot(name + what);
+                // The list that opened shows, and its top row's text stands out from its background.
+                const QRect area(list()->mapTo(window.get(), QPoint()), list()->size());
+                EXPECT_NE(shot.copy(area), before.copy(area));
+                const QRect row = list()->visualItemRect(list()->itemAt(2, 2));
+                int grey[2] = {255, 0};
+                for (int y = row.top(); y <= row.bottom(); ++y)
+                    for (int x = row.left(); x <= row.right(); ++x) {
+                        const int g = qGray(shot.pixel(list()->viewport()->mapTo(window.get(), QPoint(x, y))));
+                        grey[0] = std::min(grey[0], g);
+                        grey[1] = std::max(grey[1], g);
+                    }
+                EXPECT_GE(grey[1] - grey[0], 96) << what << ": text without contrast";
+                before = shot;
+            }
         }
     }
 }

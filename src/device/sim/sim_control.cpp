@@ -1,6 +1,7 @@
 #include "device/sim/sim_control.h"
 
 #include "device/sim/sim_mouse.h"
+#include "platform/ini_file.h"
 
 #include <algorithm>
 #include <array>
@@ -138,14 +139,14 @@ std::string runSimControlLine(SimMouse& mouse, const std::string& line)
         in >> name >> count;
         const auto fault = simFaultFromName(name);
         if (!fault)
-            return "error: unknown fault \"" + name + "\"";
+            return "error: unknown fault \"" + printableText(name) + "\"";
         mouse.setFault(*fault, count);
         return std::string("ok fault ") + simFaultName(*fault);
     }
     if (verb == "state")
         return std::string("ok ") + (mouse.plugged() ? "plugged" : "unplugged") + " fault " +
                simFaultName(mouse.fault());
-    return "error: unknown command \"" + verb + "\"";
+    return "error: unknown command \"" + printableText(verb) + "\"";
 }
 
 SimControlServer::SimControlServer(SimMouse& mouse, const fs::path& dataDir) : m_mouse(mouse)
