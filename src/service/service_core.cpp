@@ -201,7 +201,7 @@ CommandOutput VarcelService::importProfile(const std::string& text, bool apply)
         output = failed(failureText(*problem, language));
     } else if (apply) {
         const ApplyReport report = files.apply(m_controller.session());
-        if (const Problem why = report.failure())
+        if (const Problem why = report.failure(language))
             output = failed(failureText(*why, language));
         else
             output.out = "imported and sent to the mouse\n";

@@ -242,6 +242,7 @@ int main(int argc, char** argv)
     ::pclose(daemon);
     address[std::strcspn(address, "\n")] = '\0';
     ::setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     const int status = RUN_ALL_TESTS();
     ::kill(std::atoi(pid), SIGTERM);
