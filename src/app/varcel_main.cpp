@@ -1,4 +1,5 @@
 // Varcel: the tray program and its window.
+#include "cli/cli_context.h"
 #include "device/hidraw/hidraw_backend.h"
 #include "device/hidraw/udev_hotplug.h"
 #include "device/link_constants.h"
@@ -8,6 +9,7 @@
 #include "device/sim/sim_mouse.h"
 #include "lang/language.h"
 #include "platform/data_dir.h"
+#include "ui/bus_server.h"
 #include "ui/main_window.h"
 #include "platform/data_files.h"
 
@@ -109,6 +111,8 @@ int main(int argc, char** argv)
         std::cerr << "varcel: " << e.what() << "\n";
         return 1;
     }
+    // Commands run here for varcelctl see the caller's working folder.
+    dataDir.path = std::filesystem::absolute(dataDir.path);
 
     std::unique_ptr<SimMouse> sim;
     std::unique_ptr<HidBackend> backend;
@@ -164,6 +168,19 @@ int main(int argc, char** argv)
         });
     }
     window.startUp();
+
+    // The window follows its files, and scripts, panels and varcelctl reach
+    // this program on the session bus.
+    const CliHost host{backend.get(), &window.controller().session(), sim.get()};
+    ProgramService service(window, simulate, [&](const std::vector<std::string>& args) {
+        return runHostedVarcelctl(args, dataDir.path, simulate, host);
+    });
+    if (!service.followsFiles())
+        std::cerr << "varcel: the data folder cannot be watched; files changed by other programs show after a restart\n";
+    if (QString why; !service.start(&why))
+        std::cerr << "varcel: not on the session bus (" << why.toStdString()
+                  << "); varcelctl works on the files alone\n";
+
     const int status = window.ending() ? 0 : app.exec();
     window.controller().exit();
     if (sim && !sim->saveMemory())

@@ -61,6 +61,8 @@ void PrintingStatus::deviceStatus(StatusCode code, int value)
 
 CliContext::~CliContext()
 {
+    if (m_hostTraced)
+        host->session->setTrace(nullptr);
     m_session.reset();
     m_backend.reset();
     if (m_sim) {
@@ -104,6 +106,8 @@ const DataDir& CliContext::dataDir()
 
 HidBackend& CliContext::backend()
 {
+    if (host)
+        return *host->backend;
     if (m_backend)
         return *m_backend;
     if (!simulate) {
@@ -129,6 +133,17 @@ HidBackend& CliContext::backend()
 
 DeviceSession& CliContext::session()
 {
+    if (host) {
+        // The running program's session keeps its own trace; --trace shows
+        // this command's reports only.
+        if (!m_connected && (trace || traceWire)) {
+            m_trace.plainLines = trace;
+            m_trace.wireLines = traceWire;
+            host->session->setTrace(&m_trace);
+            m_hostTraced = true;
+        }
+        return *host->session;
+    }
     if (!m_session) {
         m_session = std::make_unique<DeviceSession>(backend(), m_reporter, m_status);
         m_session->link().setLinkConstants(linkConstants());
@@ -153,6 +168,12 @@ std::string CliContext::notFoundMessage()
 HidLink& CliContext::connect(bool requireReady)
 {
     HidLink& link = session().link();
+    if (!m_connected && host) {
+        // The running program found the mouse and ran the handshake already.
+        m_connected = true;
+        m_discovered = link.state() != LinkState::Closed;
+        m_handshake = link.ready() ? HandshakeOutcome::Scrambled : HandshakeOutcome::NoAnswer;
+    }
     if (!m_connected) {
         if (simulate)
             lockForSimulatedMouse();

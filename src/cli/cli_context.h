@@ -12,6 +12,7 @@
 #include "platform/data_dir.h"
 #include "control/workspace.h"
 #include "lang/failure_texts.h"
+#include "service/service_core.h"
 
 #include <CLI/CLI.hpp>
 
@@ -63,6 +64,14 @@ struct CliError {
     int exitCode = 1;
 };
 
+// The running Varcel's own mouse, when a command runs inside it on behalf of
+// varcelctl: the command then uses that link instead of opening the mouse.
+struct CliHost {
+    HidBackend* backend = nullptr;
+    DeviceSession* session = nullptr;
+    SimMouse* sim = nullptr;
+};
+
 class CliContext {
 public:
     // Global options.
@@ -75,6 +84,9 @@ public:
     std::string linkOption;    // --link KEY:TABLE, for this run only
     std::string simLinkOption; // --sim-link KEY:TABLE, the simulated mouse's own
     std::string captureFile;   // --capture FILE, the simulated mouse's reports
+
+    // Set when the command runs inside the running Varcel.
+    const CliHost* host = nullptr;
 
     // The chosen command's work; returns the exit status or throws CliError.
     std::function<int()> run;
@@ -93,7 +105,7 @@ public:
     // Why the mouse was not found, with a hint when it is there but closed to us.
     std::string notFoundMessage();
     // The simulated mouse, when --simulate is on.
-    SimMouse* sim() { return m_sim.get(); }
+    SimMouse* sim() { return m_sim ? m_sim.get() : host ? host->sim : nullptr; }
     HandshakeOutcome lastHandshake() const { return m_handshake; }
     // Takes the data folder's lock for the rest of the command, so that a
     // command's reads and writes of the files are not mixed with another
@@ -128,6 +140,7 @@ private:
     bool m_connected = false;
     HandshakeOutcome m_handshake = HandshakeOutcome::NoAnswer;
     bool m_discovered = false;
+    bool m_hostTraced = false;
 };
 
 // A --link or --sim-link value that is not KEY:TABLE in hex.
@@ -145,6 +158,23 @@ void throwIf(const Problem& problem);
 // Throws the CliError that says what an apply left undone; returns when all
 // of it happened.
 void throwUnlessApplied(const ApplyReport& report);
+
+// varcelctl's whole run: `args` as main() gets them, the program's name
+// first. Without a host, a command that reads or changes the configuration
+// or talks to the mouse goes through a Varcel running on the same data folder
+// with the same kind of mouse, and runs here only when there is none.
+int runVarcelctl(const std::vector<std::string>& args, const CliHost* host = nullptr);
+
+// A command line (without the program's name) run inside the running
+// Varcel for varcelctl, on its mouse and data folder, with what it printed.
+// The folder and the mouse are the host's: options that choose others are
+// refused.
+CommandOutput runHostedVarcelctl(const std::vector<std::string>& args, const std::filesystem::path& dataDir,
+                                 bool simulate, const CliHost& host);
+
+// SIGINT, SIGTERM and SIGHUP as a descriptor that `watch` waits on; throws
+// CliError when it cannot be made.
+int watchSignalsFd();
 
 // One function per command group adds its subcommands.
 void addDeviceCommands(CLI::App& app, CliContext& context);

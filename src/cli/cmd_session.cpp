@@ -143,16 +143,7 @@ int device(CliContext& context)
 
 int watch(CliContext& context)
 {
-    // Signals arrive as a descriptor, so the loop below has one place to wait.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
-    if (signalFd < 0)
-        throw CliError{"cannot watch for signals: " + std::string(std::strerror(errno))};
+    const int signalFd = watchSignalsFd();
 
     DeviceSession& session = context.session();
     std::unique_ptr<HotplugSource> hotplug;
@@ -223,6 +214,21 @@ int simCommand(CliContext& context, const std::vector<std::string>& words)
 }
 
 } // namespace
+
+int watchSignalsFd()
+{
+    // Signals arrive as a descriptor, so a watch loop has one place to wait.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    if (signalFd < 0)
+        throw CliError{"cannot watch for signals: " + std::string(std::strerror(errno))};
+    return signalFd;
+}
 
 int applyConfiguration(CliContext& context)
 {

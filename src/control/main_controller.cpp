@@ -134,6 +134,8 @@ bool MainController::applyToMouse()
 {
     if (!m_session.ready())
         return false;
+    // A file changed elsewhere and not yet taken is never saved over unseen.
+    filesChanged();
     const ApplyReport report = m_workspace.apply(m_session);
     if (!report.ran)
         return false;
@@ -141,6 +143,8 @@ bool MainController::applyToMouse()
     if (m_pointer)
         m_pointer->apply();
     tellFileProblem(report.saved);
+    if (onFilesChanged)
+        onFilesChanged();
     if (!report.device.ok())
         m_reporter.messageBox(std::string(text::kApplyDidNotReachMouse(m_language)) + "\n\n" +
                                   deviceProblemsText(report.device, m_language),
@@ -216,6 +220,36 @@ void MainController::deviceStatus(StatusCode code, int value)
     if (const auto balloon =
             balloonFor(code, value, m_language, m_workspace.config().working(), m_session.commands().sensorType()))
         m_view.showBalloon(*balloon);
+    if (onStatus)
+        onStatus(code, value);
+}
+
+void MainController::filesChanged()
+{
+    // One question at a time: the watch may see the same change again
+    // while the user is being asked.
+    if (m_askingAboutFiles)
+        return;
+    const DiskChanges changes = m_workspace.changedOnDisk();
+    if (!changes.any())
+        return;
+    bool keep = m_workspace.hasUnsavedEdits();
+    if (keep) {
+        std::string question = text::kFileChangedKeepEdits(m_language);
+        const std::string file = (m_dataDir / (changes.config ? kConfigFileName : kLabelsFileName)).string();
+        question.replace(question.find("%s"), 2, file);
+        m_askingAboutFiles = true;
+        keep = m_view.keepEdits(question, text::kKeepMyChanges(m_language), text::kTakeTheFile(m_language));
+        m_askingAboutFiles = false;
+    }
+    if (const Problem problem = m_workspace.takeChangedFiles(keep)) {
+        tellFileProblem(problem);
+        return;
+    }
+    if (m_page != Page::None)
+        rebuildPage();
+    if (onFilesChanged)
+        onFilesChanged();
 }
 
 void MainController::hotplug(const std::vector<HotplugEvent>& events) { m_session.handleHotplug(events); }

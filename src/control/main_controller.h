@@ -34,6 +34,13 @@ public:
     virtual void tearDownPage(Page page) = 0;
     // Draw the page anew from the working image and the labels.
     virtual void drawPage(Page page) = 0;
+    // Another program changed a file while the window holds unsaved
+    // changes: true keeps them, false takes the file.
+    virtual bool keepEdits(const std::string& question, const std::string& keep, const std::string& take)
+    {
+        (void)question, (void)keep, (void)take;
+        return true;
+    }
 };
 
 class MainController {
@@ -62,6 +69,15 @@ public:
     // page drawn again in it.
     void skinChosen(const std::string& name, TextColour colour);
     void hotplug(const std::vector<HotplugEvent>& events);
+    // The data folder's files may have been changed by another program (the
+    // window's watch saw it, or a command ran through the bus): they are
+    // taken and the page drawn again; unsaved changes here are the user's
+    // to keep or drop.
+    void filesChanged();
+    // Told of each status of the mouse and of files taken from disk, on the
+    // window thread (the bus interface follows them).
+    std::function<void(StatusCode, int)> onStatus;
+    std::function<void()> onFilesChanged;
     // Ends the reader; the window then closes itself.
     void exit();
 
@@ -119,6 +135,7 @@ private:
     bool m_rebuildPending = false;
     bool m_fileProblemTold = false;
     bool m_hotplugAvailable = true;
+    bool m_askingAboutFiles = false;
 };
 
 } // namespace varcel

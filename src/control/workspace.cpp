@@ -10,6 +10,7 @@
 #include "platform/ini_file.h"
 #include "platform/reporter.h"
 
+#include <set>
 #include <stdexcept>
 
 namespace varcel {
@@ -63,10 +64,13 @@ Problem Workspace::lock()
 
 Problem Workspace::loadConfig(bool required)
 {
+    // Taken before the read: a change in between then shows as one.
+    const FileStamp stamp = stampOf(m_config.path());
     const bool loaded = m_config.load();
     if (!m_config.problem().empty())
         return fileFailure(FailureCode::FileUnreadable, m_config.path(), m_config.problem());
     if (loaded) {
+        m_configStamp = stamp;
         m_config.copyWorkingToSnapshot();
         return std::nullopt;
     }
@@ -80,8 +84,11 @@ Problem Workspace::loadConfig(bool required)
 
 Problem Workspace::loadLabels()
 {
+    const FileStamp stamp = stampOf(labelsPath());
     if (const FileResult read = readLabels(labelsPath(), m_language, m_labels, m_skin); !read)
         return fileFailure(FailureCode::FileUnreadable, labelsPath(), read.error);
+    m_labelsStamp = stamp;
+    m_labelsRead = m_labels;
     return std::nullopt;
 }
 
@@ -115,10 +122,99 @@ Problem Workspace::configReplaceable() const
     return std::nullopt;
 }
 
+Problem Workspace::changedSinceRead(unsigned files) const
+{
+    if ((files & kSaveConfig) && m_configStamp && stampOf(m_config.path()) != *m_configStamp)
+        return Failure{FailureCode::FileChangedOnDisk, m_config.path().string(), {}};
+    if ((files & kSaveLabels) && m_labelsStamp && stampOf(labelsPath()) != *m_labelsStamp)
+        return Failure{FailureCode::FileChangedOnDisk, labelsPath().string(), {}};
+    return std::nullopt;
+}
+
+void Workspace::rememberSaved(unsigned files)
+{
+    if (files & kSaveConfig)
+        m_configStamp = stampOf(m_config.path());
+    if (files & kSaveLabels) {
+        m_labelsStamp = stampOf(labelsPath());
+        m_labelsRead = m_labels;
+    }
+}
+
+DiskChanges Workspace::changedOnDisk() const
+{
+    DiskChanges changes;
+    changes.config = m_configStamp && stampOf(m_config.path()) != *m_configStamp;
+    changes.labels = m_labelsStamp && stampOf(labelsPath()) != *m_labelsStamp;
+    return changes;
+}
+
+bool Workspace::hasUnsavedEdits() const
+{
+    return m_config.working() != m_config.snapshot() || m_labels != m_labelsRead;
+}
+
+namespace {
+
+// The bytes that only mean something together: a button's function is
+// spread over the sixteen arrays of its layer (and its DPI-switch option), a
+// macro block, the lighting effect with its parameters, a loop colour.
+std::size_t mergeUnit(std::size_t offset)
+{
+    using namespace img;
+    if (offset < kLayerB)
+        return 1000 + (offset - kLayerA) % kButtonSlots;
+    if (offset < kMacros)
+        return 2000 + (offset - kLayerB) % kButtonSlots;
+    if (offset < kSettings)
+        return 3000 + (offset - kMacros) / kMacroBlockSize;
+    if (offset >= kDpiSwitchA && offset < kDpiSwitchA + kButtonSlots)
+        return 1000 + offset - kDpiSwitchA;
+    if (offset >= kDpiSwitchB && offset < kDpiSwitchB + kButtonSlots)
+        return 2000 + offset - kDpiSwitchB;
+    if (offset >= kRgbMode && offset < kUnused7A2)
+        return 4000;
+    if (offset >= kLoopColours && offset < kLoopColours + 3 * kLoopColourCount)
+        return 5000 + (offset - kLoopColours) / 3;
+    return 10000 + offset;
+}
+
+} // namespace
+
+Problem Workspace::takeChangedFiles(bool keepEdits)
+{
+    const ConfigImage edited = m_config.working();
+    const ConfigImage base = m_config.snapshot();
+    const ButtonLabels editedLabels = m_labels;
+    const ButtonLabels labelsBase = m_labelsRead;
+    if (Problem config = loadConfig())
+        return config;
+    if (Problem labels = loadLabels())
+        return labels;
+    if (!keepEdits)
+        return std::nullopt;
+    std::set<std::size_t> editedUnits;
+    for (std::size_t i = 0; i < kImageSize; ++i)
+        if (edited[i] != base[i])
+            editedUnits.insert(mergeUnit(i));
+    ConfigImage& working = m_config.working();
+    for (std::size_t i = 0; i < kImageSize; ++i)
+        if (editedUnits.count(mergeUnit(i)))
+            working[i] = edited[i];
+    for (std::size_t i = 0; i < m_labels.size(); ++i)
+        if (editedLabels[i] != labelsBase[i])
+            m_labels[i] = editedLabels[i];
+    return std::nullopt;
+}
+
 Problem Workspace::save(unsigned files)
 {
     if (Problem busy = lock())
         return busy;
+    // Never over a file another program changed since it was read here
+    // without the user having been asked.
+    if (Problem changed = changedSinceRead(files))
+        return changed;
     FileTransaction transaction(m_dataDir);
     if (files & kSaveConfig) {
         if (Problem config = configReplaceable())
@@ -153,6 +249,7 @@ Problem Workspace::save(unsigned files)
         m_config.markSaved();
     if (files & kSaveMacros)
         m_macros.dropHeldChanges();
+    rememberSaved(labelsProblem ? files & ~unsigned{kSaveLabels} : files);
     return labelsProblem;
 }
 

@@ -14,6 +14,7 @@
 #include "lang/language.h"
 #include "macros/macro_store.h"
 #include "platform/failure.h"
+#include "platform/file_stamp.h"
 #include "platform/folder_lock.h"
 
 #include <filesystem>
@@ -31,6 +32,13 @@ enum SaveFile : unsigned {
     kSaveConfig = 1, // config.bin, with first-run flag 1
     kSaveLabels = 2, // the labels of the workspace's language in str.ini
     kSaveMacros = 4, // record.ini as the macro saves held since the last save make it
+};
+
+// The files another program changed since this workspace read or wrote them.
+struct DiskChanges {
+    bool config = false;
+    bool labels = false;
+    bool any() const { return config || labels; }
 };
 
 // How an apply went.
@@ -107,11 +115,28 @@ public:
     // profile's, in one transaction, and loads them.
     Problem importProfile(const Profile& profile);
 
+    // What changed on disk since the files were last read or written here.
+    DiskChanges changedOnDisk() const;
+    // The image or the labels hold changes not yet saved (or applied).
+    bool hasUnsavedEdits() const;
+    // Takes config.bin and the labels as another program left them. With
+    // `keepEdits`, each setting and label changed here and not yet saved
+    // keeps its value here (a button, a macro block, the lighting effect or
+    // a colour as a whole), and everything else takes the file's; otherwise
+    // everything takes the file's. (record.ini needs no taking: the macro
+    // store reads it afresh at every use.)
+    Problem takeChangedFiles(bool keepEdits);
+    // A file this program wrote by other means counts as seen.
+    void rememberLabelsFile() { m_labelsStamp = stampOf(labelsPath()); }
+
     // Lets a test stop a save after any of its steps, as a crash would.
     std::function<bool(int step)> afterSaveStep;
 
 private:
     Problem configReplaceable() const;
+    // A file a save would replace that changed since it was read here.
+    Problem changedSinceRead(unsigned files) const;
+    void rememberSaved(unsigned files);
 
     std::filesystem::path m_dataDir;
     Reporter& m_reporter;
@@ -121,6 +146,10 @@ private:
     ButtonLabels m_labels{};
     SkinSettings m_skin;
     MacroStore m_macros;
+    // What was read or written last, to find the changes of other programs.
+    ButtonLabels m_labelsRead{};
+    std::optional<FileStamp> m_configStamp;
+    std::optional<FileStamp> m_labelsStamp;
 };
 
 } // namespace varcel

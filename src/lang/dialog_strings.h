@@ -27,6 +27,16 @@ inline constexpr const char* kDpiLoop = kDpiOptions[kDpiLoopOption - 1];
 inline constexpr const char* kModeA = "Mode A";
 inline constexpr const char* kModeB = "Mode B";
 
+// The window, when another program changed its files while it holds
+// changes not yet saved; "%s" is the file.
+inline constexpr LangText kFileChangedKeepEdits{
+    "%s 已被其他程序修改，而您在这里还有未保存的更改。\n保留您的更改（其余设置采用文件中的），还是全部采用文件中的内容？",
+    "%s 已被其他程式修改，而您在這裡還有未儲存的變更。\n保留您的變更（其餘設定採用檔案中的），還是全部採用檔案中的內容？",
+    "%s was changed by another program while you have changes here that are not saved.\nKeep your changes (every "
+    "other setting takes the file's), or take the file as it is?"};
+inline constexpr LangText kKeepMyChanges{"保留我的更改", "保留我的變更", "Keep my changes"};
+inline constexpr LangText kTakeTheFile{"采用文件", "採用檔案", "Take the file"};
+
 // OK and Cancel of every dialog.
 inline constexpr LangText kOk{"确定", "確定", "OK"};
 inline constexpr LangText kCancel{"取消", "取消", "Cancel"};

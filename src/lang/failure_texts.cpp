@@ -9,7 +9,7 @@ namespace varcel {
 namespace {
 
 // One row per code, in the order of FailureCode; "%s" is the subject.
-constexpr std::array<LangText, 11> kFailureTexts{{
+constexpr std::array<LangText, 12> kFailureTexts{{
     {"%s：另一个 Varcel 程序正在保存，请稍后再试", "%s：另一個 Varcel 程式正在儲存，請稍後再試",
      "%s: another Varcel program is saving there; try again"},
     {"无法读取 %s", "無法讀取 %s", "%s"},
@@ -24,6 +24,8 @@ constexpr std::array<LangText, 11> kFailureTexts{{
     {"设置没有全部写入鼠标", "設定沒有全部寫入滑鼠", "the configuration did not fully reach the mouse"},
     {"配置文件无效", "設定檔無效", "the profile is not valid"},
     {"%s：无法锁定此文件夹以保存", "%s：無法鎖定此資料夾以儲存", "%s: the folder cannot be locked for saving"},
+    {"%s 在读取后已被其他程序修改，没有覆盖它", "%s 在讀取後已被其他程式修改，沒有覆蓋它",
+     "%s was changed by another program since it was read here, so it was not replaced"},
 }};
 
 // One row per DeviceProblemCode; {what}, {count} and {of} are filled in.

@@ -20,6 +20,7 @@ enum class FailureCode {
     ApplyIncomplete,   // detail: what did not reach the mouse, one line each
     ProfileInvalid,    // detail: the profile's problems, one line each
     FolderNotLockable, // subject: the folder that cannot be opened to lock it; error: why
+    FileChangedOnDisk, // subject: the file another program changed since it was read; it was not replaced
 };
 
 struct Failure {

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QPainter>
 #include <QSocketNotifier>
 #include <QWindow>
@@ -416,6 +417,17 @@ void CHidMouseDlg::tearDownPage(varcel::Page leaving)
     if (WindowPage* left = pageFor(leaving))
         left->tearDown();
     m_over.clear();
+}
+
+bool CHidMouseDlg::keepEdits(const std::string& question, const std::string& keep, const std::string& take)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Varcel"), qs(question), QMessageBox::NoButton, this);
+    QPushButton* keeping = box.addButton(qs(keep), QMessageBox::AcceptRole);
+    box.addButton(qs(take), QMessageBox::DestructiveRole);
+    // Closing the box without a choice loses nothing.
+    box.setEscapeButton(keeping);
+    box.exec();
+    return box.clickedButton() == keeping;
 }
 
 // ---- Clicks ----------------------------------------------------------------

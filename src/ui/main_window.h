@@ -103,6 +103,7 @@ public:
     void hideWindow() override;
     void tearDownPage(varcel::Page page) override;
     void drawPage(varcel::Page page) override;
+    bool keepEdits(const std::string& question, const std::string& keep, const std::string& take) override;
 
     // The whole window ends: tray icon removed, reader stopped.
     void exitProgram();

@@ -1,0 +1,275 @@
+// varcelctl doctor: one line per thing the mouse and the window need, each
+// OK or the problem with its fix in one sentence. Exit status 0 when all is
+// well, 1 otherwise.
+#include "cli/cmd_doctor.h"
+
+#include "cli/cli_context.h"
+#include "platform/data_files.h"
+#include "platform/pointer_settings.h"
+#include "service/bus_client.h"
+#include "service/dbus_names.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <set>
+#include <sstream>
+
+namespace varcel {
+
+namespace {
+
+struct Line {
+    std::string topic;
+    bool ok = true;
+    std::string text; // OK: what was found; otherwise the problem and its fix
+};
+
+Line good(std::string topic, std::string text) { return {std::move(topic), true, std::move(text)}; }
+Line bad(std::string topic, std::string text) { return {std::move(topic), false, std::move(text)}; }
+
+constexpr const char* kRuleName = "70-varcel.rules";
+
+// Where udev reads rules; VARCEL_UDEV_RULES_DIRS (colon-separated) stands
+// in for them where the system's own cannot be changed.
+std::vector<std::string> ruleFolders()
+{
+    if (const char* dirs = std::getenv("VARCEL_UDEV_RULES_DIRS")) {
+        std::vector<std::string> folders;
+        std::istringstream list(dirs);
+        for (std::string folder; std::getline(list, folder, ':');)
+            folders.push_back(folder);
+        return folders;
+    }
+    return {"/etc/udev/rules.d", "/run/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"};
+}
+
+std::optional<std::string> installedRule()
+{
+    for (const std::string& folder : ruleFolders())
+        if (const auto path = folder + "/" + kRuleName; ::access(path.c_str(), F_OK) == 0)
+            return path;
+    return std::nullopt;
+}
+
+bool openable(const std::string& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+// The mouse's device nodes: VARCEL_DOCTOR_NODES (colon-separated) names them
+// where no mouse is plugged in; otherwise the hidraw nodes listed.
+std::set<std::string> mouseNodes(CliContext& context)
+{
+    std::set<std::string> nodes;
+    if (const char* given = std::getenv("VARCEL_DOCTOR_NODES")) {
+        std::istringstream list(given);
+        for (std::string node; std::getline(list, node, ':');)
+            nodes.insert(node);
+        return nodes;
+    }
+    for (const HidInterfaceInfo& info : context.backend().enumerate())
+        if (info.vendorId == kVendorId && info.productId == kProductId)
+            nodes.insert(info.path);
+    return nodes;
+}
+
+std::vector<Line> deviceLines(CliContext& context, const std::optional<RunningVarcel>& running)
+{
+    std::vector<Line> lines;
+    const bool simulated = context.simulate && !std::getenv("VARCEL_DOCTOR_NODES");
+    if (simulated) {
+        lines.push_back(good("udev rule", "not needed for the simulated mouse"));
+        lines.push_back(good("device access", "not needed for the simulated mouse"));
+    } else {
+        const auto rule = installedRule();
+        const std::set<std::string> nodes = mouseNodes(context);
+        std::vector<std::string> closed;
+        for (const std::string& node : nodes)
+            if (!openable(node, O_RDWR))
+                closed.push_back(node);
+        if (!rule)
+            lines.push_back(bad("udev rule", std::string(kRuleName) + " is not installed; copy packaging/" + kRuleName +
+                                                 " to /etc/udev/rules.d/ and run \"sudo udevadm control --reload "
+                                                 "&& sudo udevadm trigger\"."));
+        else if (!nodes.empty() && !closed.empty())
+            lines.push_back(bad("udev rule", *rule + " is installed but not applied to the plugged mouse; run "
+                                                     "\"sudo udevadm trigger\" or unplug and replug the mouse."));
+        else
+            lines.push_back(good("udev rule", *rule + (nodes.empty() ? " (no mouse plugged in to apply it to)"
+                                                                     : " applied to the plugged mouse")));
+        if (nodes.empty())
+            lines.push_back(good("device access", "no device node of the mouse to check"));
+        else if (closed.empty())
+            lines.push_back(good("device access", "this user may read and write " + std::to_string(nodes.size()) +
+                                                      " device node(s) of the mouse"));
+        else
+            lines.push_back(bad("device access", "this user may not open " + closed.front() +
+                                                     "; install the udev rule and log in again at the seat the "
+                                                     "mouse is plugged into."));
+    }
+    if (running) {
+        if (running->mousePresent)
+            lines.push_back(good("mouse", "found and accepted by the running Varcel"));
+        else
+            lines.push_back(bad("mouse", "the running Varcel has no accepted mouse; plug the mouse in (or "
+                                         "replug it) and watch for the tray's \"detect\" balloon."));
+        return lines;
+    }
+    const HidLink& link = context.connect(false);
+    if (!context.discovered())
+        lines.push_back(bad("mouse", "not found; plug it in, and install the udev rule if it is plugged in."));
+    else if (!link.ready())
+        lines.push_back(bad("mouse", std::string("found, but the handshake gave \"") +
+                                         handshakeOutcomeName(context.lastHandshake()) +
+                                         "\"; unplug and replug the mouse, and close other programs using it."));
+    else
+        lines.push_back(
+            good("mouse", std::string("found; handshake ") + handshakeOutcomeName(context.lastHandshake())));
+    return lines;
+}
+
+// An XEmbed tray on X11 owns the selection _NET_SYSTEM_TRAY_S<screen>.
+// libX11 is asked at run time only, so varcelctl needs no X library.
+bool x11TrayManager()
+{
+    if (!std::getenv("DISPLAY"))
+        return false;
+    void* x11 = ::dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
+    if (!x11)
+        return false;
+    using OpenDisplay = void* (*)(const char*);
+    using CloseDisplay = int (*)(void*);
+    using DefaultScreen = int (*)(void*);
+    using InternAtom = unsigned long (*)(void*, const char*, int);
+    using SelectionOwner = unsigned long (*)(void*, unsigned long);
+    const auto open = reinterpret_cast<OpenDisplay>(::dlsym(x11, "XOpenDisplay"));
+    const auto close = reinterpret_cast<CloseDisplay>(::dlsym(x11, "XCloseDisplay"));
+    const auto screen = reinterpret_cast<DefaultScreen>(::dlsym(x11, "XDefaultScreen"));
+    const auto atom = reinterpret_cast<InternAtom>(::dlsym(x11, "XInternAtom"));
+    const auto owner = reinterpret_cast<SelectionOwner>(::dlsym(x11, "XGetSelectionOwner"));
+    bool found = false;
+    if (open && close && screen && atom && owner)
+        if (void* display = open(nullptr)) {
+            const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(screen(display));
+            found = owner(display, atom(display, selection.c_str(), 0)) != 0;
+            close(display);
+        }
+    ::dlclose(x11);
+    return found;
+}
+
+Line trayLine(BusClient* bus)
+{
+    if (bus && bus->nameHasOwner("org.kde.StatusNotifierWatcher"))
+        return good("tray", "a StatusNotifierWatcher is on the session bus");
+    if (x11TrayManager())
+        return good("tray", "an XEmbed tray manager runs on the X display");
+    return bad("tray", "no tray host: Varcel shows its window at start-up instead; on GNOME install and enable "
+                       "the AppIndicator extension (gnome-shell-extension-appindicator).");
+}
+
+Line busLine(BusClient* bus, const std::string& busProblem, const std::optional<RunningVarcel>& running,
+             CliContext& context)
+{
+    if (!bus)
+        return bad("D-Bus", "no session bus (" + busProblem + "); start varcelctl from the desktop session.");
+    if (!running)
+        return bad("D-Bus", std::string("no running Varcel owns ") + bus::kName +
+                                "; start Varcel from the menu or with \"varcel\".");
+    if (!servesSameFolder(*running, context.dataDir().path.string(), context.simulate))
+        return bad("D-Bus", "the running Varcel uses " + running->dataFolder +
+                                (running->simulated ? " (simulated mouse)" : "") +
+                                ", not this folder; give varcelctl the same --data-dir and mouse.");
+    return good("D-Bus", std::string(bus::kName) + " is owned by the running Varcel on this folder");
+}
+
+Line pointerLine(CliContext& context)
+{
+    auto settings = pickPointerSettings(context.dataDir().path);
+    const std::string name = settings->name();
+    if (name != "stored" && !settings->speed() && !settings->wheelScrollLines())
+        return bad("pointer", "the " + name + " backend (" + settings->describe() +
+                                  ") cannot be read; set VARCEL_POINTER_SETTINGS=stored, or install the desktop's "
+                                  "settings schemas.");
+    return good("pointer", name + " backend: " + settings->describe());
+}
+
+std::vector<Line> fileLines(CliContext& context)
+{
+    std::vector<Line> lines;
+    const std::filesystem::path folder = context.dataDir().path;
+    for (const char* name : {kConfigFileName, kLabelsFileName, kMacroFileName}) {
+        const std::string path = (folder / name).string();
+        const bool exists = ::access(path.c_str(), F_OK) == 0;
+        if (!exists && name == std::string(kConfigFileName)) {
+            lines.push_back(bad(name, "missing in " + folder.string() +
+                                          "; copy the installed default (share/varcel/config.bin) there."));
+            continue;
+        }
+        if (!exists) {
+            lines.push_back(good(name, "not there yet; the first save creates it"));
+            continue;
+        }
+        if (!openable(path, O_RDONLY) || !openable(path, O_WRONLY))
+            lines.push_back(bad(name, path + " cannot be " + (openable(path, O_RDONLY) ? "written" : "read") +
+                                          "; give it back to this user with \"chmod u+rw " + path + "\"."));
+        else
+            lines.push_back(good(name, path + " readable and writable"));
+    }
+    // Every save replaces a file through a new one in the same folder.
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        lines.push_back(bad("data folder", folder.string() +
+                                               " does not take new files; give it back to this user "
+                                               "with \"chmod u+rwx " +
+                                               folder.string() + "\"."));
+    return lines;
+}
+
+int doctor(CliContext& context)
+{
+    std::string busProblem;
+    auto bus = BusClient::connect(&busProblem);
+    std::optional<RunningVarcel> running;
+    if (bus)
+        if (auto found = bus->running();
+            found && servesSameFolder(*found, context.dataDir().path.string(), context.simulate))
+            running = found;
+    std::vector<Line> lines{good("version", std::string("varcelctl ") + VARCEL_VERSION)};
+    if (running && running->version != VARCEL_VERSION)
+        lines.back() = bad("version", std::string("varcelctl ") + VARCEL_VERSION + " but the running Varcel is " +
+                                          running->version + "; quit Varcel from its tray menu and start it again.");
+    for (Line& line : deviceLines(context, running))
+        lines.push_back(std::move(line));
+    // The link's constants (varcelctl link) add their line here.
+    lines.push_back(trayLine(bus.get()));
+    lines.push_back(busLine(bus.get(), busProblem, bus ? bus->running() : std::nullopt, context));
+    lines.push_back(pointerLine(context));
+    for (Line& line : fileLines(context))
+        lines.push_back(std::move(line));
+
+    bool allWell = true;
+    for (const Line& line : lines) {
+        std::cout << (line.ok ? "OK   " : "FIX  ") << line.topic << ": " << line.text << "\n";
+        allWell = allWell && line.ok;
+    }
+    return allWell ? 0 : 1;
+}
+
+} // namespace
+
+void addDoctorCommand(CLI::App& app, CliContext& context)
+{
+    auto* command = app.add_subcommand("doctor", "Check what the mouse and the window need, one line each, with "
+                                                 "the fix for each problem");
+    command->callback([&context] { context.run = [&context] { return doctor(context); }; });
+}
+
+} // namespace varcel

@@ -1,0 +1,217 @@
+// varcelctl's run: the options, the commands, and the way through a running
+// Varcel when there is one.
+#include "cli/cli_context.h"
+#include "cli/cmd_buttons.h"
+#include "cli/cmd_doctor.h"
+#include "cli/cmd_link.h"
+#include "cli/cmd_macros.h"
+#include "cli/cmd_pointer.h"
+#include "cli/cmd_profile.h"
+#include "cli/cmd_settings.h"
+#include "service/bus_client.h"
+
+#include <iostream>
+#include <sstream>
+
+namespace varcel {
+
+namespace {
+
+// The options that choose the folder and the mouse: the running program has
+// its own, so they are not passed on.
+bool choosesFolderOrMouse(const std::string& arg, bool& takesValue)
+{
+    for (const char* option :
+         {"--data-dir", "--sim-unplug-after", "--sim-fault", "--link", "--sim-link", "--capture"}) {
+        takesValue = arg == option;
+        if (takesValue || arg.rfind(std::string(option) + "=", 0) == 0)
+            return true;
+    }
+    return arg == "--simulate";
+}
+
+// The command line as the running program takes it: without the program's
+// name and the folder and mouse options, and with a profile's file named
+// from here (the running program has another working folder).
+std::vector<std::string> forwardedArgs(const std::vector<std::string>& args, const std::string& command)
+{
+    std::vector<std::string> forwarded;
+    bool commandSeen = false;
+    bool fileSeen = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        bool takesValue = false;
+        if (!commandSeen && choosesFolderOrMouse(args[i], takesValue)) {
+            i += takesValue ? 1 : 0;
+            continue;
+        }
+        std::string arg = args[i];
+        if (commandSeen && !fileSeen && (command == "export" || command == "import") && !arg.empty() && arg[0] != '-') {
+            fileSeen = true;
+            arg = std::filesystem::absolute(arg).string();
+        }
+        commandSeen = commandSeen || arg == command;
+        forwarded.push_back(arg);
+    }
+    return forwarded;
+}
+
+// The bus, when a Varcel runs there on the same folder with the same kind
+// of mouse.
+std::unique_ptr<BusClient> runningOnSameFolder(CliContext& context)
+{
+    auto bus = BusClient::connect();
+    if (!bus)
+        return nullptr;
+    const auto running = bus->running();
+    if (!running || !servesSameFolder(*running, context.dataDir().path.string(), context.simulate))
+        return nullptr;
+    return bus;
+}
+
+// The running Varcel's answer to this command line, when one serves the
+// same folder with the same kind of mouse.
+std::optional<int> throughRunningProgram(CliContext& context, const std::vector<std::string>& args,
+                                         const std::string& command)
+{
+    // A misbehaving simulated mouse, other link constants or a capture ask
+    // for a mouse of this command's own, never the running one.
+    if (context.simFault != "none" || !context.linkOption.empty() || !context.simLinkOption.empty() ||
+        !context.captureFile.empty() || !goesThroughRunningProgram(command))
+        return std::nullopt;
+    const auto bus = runningOnSameFolder(context);
+    if (!bus)
+        return std::nullopt;
+    std::string error;
+    const auto output = bus->runCommand(forwardedArgs(args, command), &error);
+    if (!output)
+        throw CliError{"the running Varcel did not answer (" + error + "); nothing was done"};
+    std::cout << output->out << std::flush;
+    std::cerr << output->err << std::flush;
+    return output->status;
+}
+
+// `watch` while Varcel runs: the mouse is the running program's, so its
+// events come from there.
+std::optional<int> watchRunningProgram(CliContext& context)
+{
+    const auto bus = runningOnSameFolder(context);
+    if (!bus)
+        return std::nullopt;
+    const int stop = watchSignalsFd();
+    std::cout << "Watching the mouse through the running Varcel; Ctrl+C ends." << std::endl;
+    const int status =
+        bus->watch([](const std::string& kind, int value) { std::cout << kind << ' ' << value << std::endl; }, stop);
+    if (status != 0)
+        std::cout << "Varcel ended" << std::endl;
+    return 0;
+}
+
+} // namespace
+
+int runVarcelctl(const std::vector<std::string>& args, const CliHost* host)
+{
+    CLI::App app{"Configure the Varcel gaming mouse (USB 04D9:A09F) from the command line.", "varcelctl"};
+    app.set_version_flag("--version", std::string("varcelctl ") + VARCEL_VERSION);
+    app.require_subcommand(1);
+
+    CliContext context;
+    context.host = host;
+    CLI::Option* simulate =
+        app.add_flag("--simulate", context.simulate, "Use the built-in simulated mouse instead of the real one");
+    // A folder given must be there: an empty or mistyped one would quietly
+    // fall back to another folder's files.
+    app.add_option("--data-dir", context.dataDirOption,
+                   "Folder of config.bin, record.ini and str.ini (default: beside the program, else ~/.config/varcel)")
+        ->check(CLI::ExistingDirectory);
+    app.add_flag("--trace", context.trace, "Print every report exchanged with the mouse, in plain form");
+    app.add_flag("--trace-wire", context.traceWire,
+                 "Print every command report and reply as it is on the wire (scrambled) beside its plain form, "
+                 "to compare with a capture of the real mouse");
+    app.add_option("--sim-fault", context.simFault,
+                   "Make the simulated mouse misbehave: none, plain, silent, short, unplug-after, command-first, "
+                   "unopenable-first, oversize, wrong-block, bad-checksum, refuse-once")
+        ->capture_default_str();
+    app.add_option("--sim-unplug-after", context.simUnplugAfter,
+                   "With --sim-fault unplug-after: reports the simulated mouse takes or gives (the replies and "
+                   "data the program reads count too) before it is pulled out; with refuse-once: the number of "
+                   "the report it refuses")
+        ->check(CLI::NonNegativeNumber);
+
+    // A value that is not KEY:TABLE is refused before anything runs.
+    const CLI::Validator linkValue(checkLinkOption, "");
+    app.add_option("--link", context.linkOption,
+                   "Link constants for this run only, as KEY:TABLE (12 and 16 hex digits); the data folder's "
+                   "link file and the built-in ones are left alone")
+        ->type_name("KEY:TABLE")
+        ->check(linkValue);
+    app.add_option("--sim-link", context.simLinkOption,
+                   "Make the simulated mouse scramble with these link constants (KEY:TABLE)")
+        ->type_name("KEY:TABLE")
+        ->check(linkValue)
+        ->needs(simulate);
+    app.add_option("--capture", context.captureFile,
+                   "Write what the simulated mouse sends and receives to FILE, as a usbmon capture (pcap)")
+        ->type_name("FILE")
+        ->needs(simulate);
+
+    addDeviceCommands(app, context);
+    addSessionCommands(app, context);
+    addButtonCommands(app, context);
+    addMacroCommands(app, context);
+    addSettingsCommands(app, context);
+    addProfileCommands(app, context);
+    addPointerCommands(app, context);
+    addLinkCommands(app, context);
+    addDoctorCommand(app, context);
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend() - (args.empty() ? 0 : 1));
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        // CLI11 prints its message; every usage error is status 2.
+        return app.exit(e) == 0 ? 0 : kUsageError;
+    }
+    try {
+        const std::string command = app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name();
+        if (!host && command == "watch")
+            if (const auto watched = watchRunningProgram(context))
+                return *watched;
+        if (!host)
+            if (const auto status = throughRunningProgram(context, args, command))
+                return *status;
+        if (host && !goesThroughRunningProgram(command))
+            throw CliError{"\"" + command + "\" runs in varcelctl itself", kUsageError};
+        return context.run ? context.run() : 0;
+    } catch (const CliError& e) {
+        std::cerr << "varcelctl: " << e.message << '\n';
+        return e.exitCode;
+    } catch (const std::exception& e) {
+        std::cerr << "varcelctl: " << e.what() << '\n';
+        return 1;
+    }
+}
+
+CommandOutput runHostedVarcelctl(const std::vector<std::string>& args, const std::filesystem::path& dataDir,
+                                 bool simulate, const CliHost& host)
+{
+    std::vector<std::string> argv{"varcelctl", "--data-dir", dataDir.string()};
+    if (simulate)
+        argv.emplace_back("--simulate");
+    for (const std::string& arg : args) {
+        if (bool takesValue = false; choosesFolderOrMouse(arg, takesValue))
+            return {
+                kUsageError, {}, "varcelctl: " + arg + " chooses another folder or mouse than the running Varcel's\n"};
+        argv.push_back(arg);
+    }
+    // Only the window thread prints while the command runs.
+    std::ostringstream out;
+    std::ostringstream err;
+    std::streambuf* const oldOut = std::cout.rdbuf(out.rdbuf());
+    std::streambuf* const oldErr = std::cerr.rdbuf(err.rdbuf());
+    const int status = runVarcelctl(argv, &host);
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    return {status, out.str(), err.str()};
+}
+
+} // namespace varcel

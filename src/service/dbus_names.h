@@ -1,0 +1,18 @@
+// The names under which the running Varcel answers on the user's session
+// bus. The interface carries its version: a change that breaks callers gets
+// a new interface name beside the old one.
+#pragma once
+
+namespace varcel::bus {
+
+inline constexpr const char* kName = "io.github.varcel.Varcel"; // the application ID
+inline constexpr const char* kPath = "/io/github/varcel/Varcel";
+inline constexpr const char* kInterface = "io.github.varcel.Varcel1";
+inline constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
+
+// Errors a method returns; the message is the text varcelctl would print.
+inline constexpr const char* kErrorFailed = "io.github.varcel.Varcel1.Error.Failed";
+inline constexpr const char* kErrorUsage = "io.github.varcel.Varcel1.Error.Usage";
+inline constexpr const char* kErrorAccessDenied = "org.freedesktop.DBus.Error.AccessDenied";
+
+} // namespace varcel::bus

@@ -1,0 +1,217 @@
+#include "service/service_core.h"
+
+#include "control/image_json.h"
+#include "control/main_controller.h"
+#include "control/workspace.h"
+#include "lang/failure_texts.h"
+#include "platform/reporter.h"
+
+#include <algorithm>
+
+namespace varcel {
+
+namespace {
+
+// Messages of a method's own workspace go back to the caller, not into a box.
+class CollectingReporter : public Reporter {
+public:
+    void messageBox(const std::string& text, const std::string& caption) override
+    {
+        lines += caption + ": " + text + "\n";
+    }
+    std::string lines;
+};
+
+std::uint32_t hzOfRateCode(int code)
+{
+    switch (code) {
+    case 1: return 1000;
+    case 2: return 500;
+    case 4: return 250;
+    case 8: return 125;
+    default: return 0;
+    }
+}
+
+CommandOutput failed(const std::string& message) { return {1, {}, message}; }
+
+} // namespace
+
+bool goesThroughRunningProgram(const std::string& command)
+{
+    return command != "sim" && command != "watch" && command != "doctor" && command != "link";
+}
+
+VarcelService::VarcelService(MainController& controller, bool simulated, CommandRunner runCommand)
+    : m_controller(controller), m_simulated(simulated), m_run(std::move(runCommand))
+{
+    m_last = properties();
+}
+
+std::vector<ServiceProperty> VarcelService::properties() const
+{
+    DeviceSession& session = m_controller.session();
+    const bool present = session.ready();
+    const auto sensor =
+        present && session.commands().sensorKnown() ? std::int32_t{session.commands().sensorType()} : std::int32_t{-1};
+    std::uint32_t rate = m_rateFromMouse;
+    if (rate == 0) {
+        // What the mouse was last given: the applied image.
+        const auto decoded = imageToJson(m_controller.config().snapshot(), m_controller.config().firstRunFlag());
+        rate = hzOfRateCode(decoded["reportRate"]["code"].get<int>());
+    }
+    return {
+        {"MousePresent", present},
+        {"SensorType", sensor},
+        {"ReportRate", rate},
+        {"DpiStage", present ? m_dpiStage : 0u},
+        {"KeyMatrix", present ? m_keyMatrix : 0u},
+        {"Version", std::string(VARCEL_VERSION)},
+        {"DataFolder", m_controller.dataDir().string()},
+        {"Simulated", m_simulated},
+    };
+}
+
+std::vector<std::string> VarcelService::takeChangedProperties()
+{
+    std::vector<ServiceProperty> now = properties();
+    std::vector<std::string> changed;
+    for (std::size_t i = 0; i < now.size(); ++i)
+        if (i >= m_last.size() || now[i].value != m_last[i].value)
+            changed.emplace_back(now[i].name);
+    m_last = std::move(now);
+    return changed;
+}
+
+void VarcelService::deviceStatus(StatusCode code, int value)
+{
+    switch (code) {
+    case StatusCode::ReportRateChanged:
+        if (const auto hz = hzOfRateCode(value))
+            m_rateFromMouse = hz;
+        break;
+    case StatusCode::DpiStageChanged:
+        if (value >= 1 && value <= 4)
+            m_dpiStage = static_cast<std::uint32_t>(value);
+        break;
+    case StatusCode::KeyMatrixChanged:
+        if (value >= 1 && value <= 2)
+            m_keyMatrix = static_cast<std::uint32_t>(value);
+        break;
+    case StatusCode::NotDetected:
+        // A mouse plugged in again starts from what it was sent.
+        m_rateFromMouse = 0;
+        m_dpiStage = 0;
+        m_keyMatrix = 0;
+        break;
+    default: break;
+    }
+}
+
+CommandOutput VarcelService::runCommand(const std::vector<std::string>& args)
+{
+    if (args.empty() || !goesThroughRunningProgram(args.front()))
+        return {2, {}, "this command runs in varcelctl itself"};
+    return changing(args);
+}
+
+CommandOutput VarcelService::changing(const std::vector<std::string>& args)
+{
+    CommandOutput output = m_run(args);
+    // Even a failed command may have saved part of what it was asked.
+    filesChanged();
+    if (afterFilesChanged)
+        afterFilesChanged();
+    return output;
+}
+
+CommandOutput VarcelService::apply() { return changing({"apply"}); }
+
+CommandOutput VarcelService::configuration() { return m_run({"show", "--json"}); }
+
+CommandOutput VarcelService::keyPageSettings()
+{
+    CollectingReporter reporter;
+    Workspace files(m_controller.dataDir(), reporter, m_controller.language());
+    if (const Problem problem = files.loadConfig())
+        return failed(failureText(*problem, m_controller.language()));
+    auto decoded = imageToJson(files.config().working(), files.config().firstRunFlag());
+    DeviceSession& session = m_controller.session();
+    const std::uint8_t sensor = session.commands().sensorKnown() ? session.commands().sensorType() : 0;
+    nlohmann::ordered_json stages = nlohmann::ordered_json::array();
+    for (auto stage : decoded["dpiStages"]) {
+        if (stage["stage"].get<int>() > 4)
+            break;
+        // The page's list value of the stage's row, as the key page shows it.
+        const int row = stage.value("row", -1);
+        const char* dpi = row >= 0 ? dpiValueText(sensor, static_cast<std::uint8_t>(row)) : nullptr;
+        stage["dpi"] = dpi ? dpi : "";
+        stages.push_back(stage);
+    }
+    nlohmann::ordered_json settings;
+    settings["reportRate"] = decoded["reportRate"];
+    settings["sensorType"] = sensor;
+    settings["dpiStages"] = stages;
+    settings["lighting"] = decoded["lighting"];
+    return {0, settings.dump(2) + "\n", {}};
+}
+
+CommandOutput VarcelService::buttonFunction(const std::string& layer, std::uint32_t number)
+{
+    if ((layer != "A" && layer != "B") || number < 1 || number > kButtonSlots)
+        return {2, {}, "a button is A or B and 1 to 12"};
+    CollectingReporter reporter;
+    Workspace files(m_controller.dataDir(), reporter, m_controller.language());
+    Problem problem = files.loadConfig();
+    if (!problem)
+        problem = files.loadLabels();
+    if (problem)
+        return failed(failureText(*problem, m_controller.language()));
+    const auto decoded = imageToJson(files.config().working(), files.config().firstRunFlag());
+    nlohmann::ordered_json button = decoded["layers"][layer][number - 1];
+    button["label"] = files.labels()[labelIndex(layer == "A" ? Layer::A : Layer::B, number - 1)];
+    return {0, button.dump(2) + "\n", {}};
+}
+
+CommandOutput VarcelService::setButtonFunction(const std::string& layer, std::uint32_t number,
+                                               const std::vector<std::string>& function, bool apply)
+{
+    std::vector<std::string> args{"button", layer, std::to_string(number)};
+    args.insert(args.end(), function.begin(), function.end());
+    if (apply)
+        args.emplace_back("--apply");
+    return changing(args);
+}
+
+CommandOutput VarcelService::exportProfile() { return m_run({"export"}); }
+
+CommandOutput VarcelService::importProfile(const std::string& text, bool apply)
+{
+    CollectingReporter reporter;
+    Workspace files(m_controller.dataDir(), reporter, m_controller.language());
+    const Language language = m_controller.language();
+    Problem problem;
+    const auto profile = files.readProfileText(text, problem);
+    if (!profile)
+        return {2, {}, failureText(*problem, language)};
+    problem = files.importProfile(*profile);
+    files.unlock();
+    CommandOutput output;
+    if (problem) {
+        output = failed(failureText(*problem, language));
+    } else if (apply) {
+        const ApplyReport report = files.apply(m_controller.session());
+        if (const Problem why = report.failure(language))
+            output = failed(failureText(*why, language));
+        else
+            output.out = "imported and sent to the mouse\n";
+    } else {
+        output.out = "imported\n";
+    }
+    filesChanged();
+    if (afterFilesChanged)
+        afterFilesChanged();
+    return output;
+}
+
+} // namespace varcel

@@ -1,0 +1,86 @@
+// What the running Varcel offers other programs (scripts, panel widgets,
+// varcelctl), without the bus: the properties a panel shows and the methods
+// scripts call. Every method works on the data folder's files and the
+// running program's one mouse, exactly as the varcelctl command of the same
+// name; the window then follows the files it changed.
+#pragma once
+
+#include "device/device_status.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace varcel {
+
+class MainController;
+
+// A command's exit status and what it printed.
+struct CommandOutput {
+    int status = 0;
+    std::string out;
+    std::string err;
+    bool ok() const { return status == 0; }
+};
+
+using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string>;
+
+struct ServiceProperty {
+    const char* name;
+    PropertyValue value;
+};
+
+class VarcelService {
+public:
+    // `runCommand` runs a varcelctl command line (without the program name)
+    // inside this program, on its mouse; `simulated` says which mouse that is.
+    using CommandRunner = std::function<CommandOutput(const std::vector<std::string>& args)>;
+    VarcelService(MainController& controller, bool simulated, CommandRunner runCommand);
+
+    // Every property with its value now, in the interface's order.
+    std::vector<ServiceProperty> properties() const;
+    // The names of the properties whose value changed since the last call.
+    std::vector<std::string> takeChangedProperties();
+
+    // The mouse's own switches and its coming and going.
+    void deviceStatus(StatusCode code, int value);
+    // The files changed (an apply, a save, a reload): the report rate shown
+    // is the stored one again until the mouse reports a switch.
+    void filesChanged() { m_rateFromMouse = 0; }
+
+    // The methods. A failure has a non-zero status and the message in err.
+    CommandOutput runCommand(const std::vector<std::string>& args);
+    CommandOutput apply();
+    CommandOutput configuration();
+    CommandOutput keyPageSettings();
+    CommandOutput buttonFunction(const std::string& layer, std::uint32_t number);
+    CommandOutput setButtonFunction(const std::string& layer, std::uint32_t number,
+                                    const std::vector<std::string>& function, bool apply);
+    CommandOutput exportProfile();
+    CommandOutput importProfile(const std::string& text, bool apply);
+
+    // Called after a method may have changed the files; the window reloads.
+    std::function<void()> afterFilesChanged;
+
+private:
+    CommandOutput changing(const std::vector<std::string>& args);
+
+    MainController& m_controller;
+    bool m_simulated;
+    CommandRunner m_run;
+    std::uint32_t m_rateFromMouse = 0; // Hz, 0 until the mouse reports a switch
+    std::uint32_t m_dpiStage = 0;
+    std::uint32_t m_keyMatrix = 0;
+    std::vector<ServiceProperty> m_last;
+};
+
+// The varcelctl commands that may go through a running Varcel: those that
+// read or change the configuration or talk to the mouse. `sim` already
+// reaches the running program's simulated mouse, `watch` follows its signal,
+// `doctor` asks about this machine, `link` keeps the constants of the
+// mouse's link in the data folder for the next start.
+bool goesThroughRunningProgram(const std::string& command);
+
+} // namespace varcel
