@@ -19,6 +19,15 @@ static_assert(kDpiOptionListSize == ButtonModel::kDpiListSize);
 static_assert(kReportRatePositions == kReportRates.size());
 static_assert(kDpiStages == img::kDpiStages);
 static_assert(kDpiBarSegments == kMaxDpiRows);
+// Every sensor's list fills the whole bar or its eight lower rows.
+static_assert([] {
+    for (int type = 0; type <= 0xFF; ++type) {
+        const auto rows = static_cast<int>(dpiRowCount(static_cast<std::uint8_t>(type)));
+        if (rows != kDpiBarSegments && rows != kDpiShortList)
+            return false;
+    }
+    return true;
+}());
 static_assert(kLoopColours == img::kLoopColourCount);
 static_assert(kDpiColourBits == kDpiColourBitCount);
 static_assert(kPointerSliders == static_cast<int>(PointerSlider::DoubleClick));
