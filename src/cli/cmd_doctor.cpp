@@ -126,6 +126,10 @@ std::vector<Line> deviceLines(CliContext& context, const std::optional<RunningVa
     const HidLink& link = context.connect(false);
     if (!context.discovered())
         lines.push_back(bad("mouse", "not found; plug it in, and install the udev rule if it is plugged in."));
+    else if (context.lastHandshake() == HandshakeOutcome::OtherConstants)
+        lines.push_back(bad("link", "the mouse answers, but with other link constants than Varcel's; learn them "
+                                    "from a capture with \"varcelctl link learn FILE --save\" (README, \"Teaching "
+                                    "Varcel the mouse's link\")."));
     else if (!link.ready())
         lines.push_back(bad("mouse", std::string("found, but the handshake gave \"") +
                                          handshakeOutcomeName(context.lastHandshake()) +
@@ -248,7 +252,6 @@ int doctor(CliContext& context)
                                           running->version + "; quit Varcel from its tray menu and start it again.");
     for (Line& line : deviceLines(context, running))
         lines.push_back(std::move(line));
-    // The link's constants (varcelctl link) add their line here.
     lines.push_back(trayLine(bus.get()));
     lines.push_back(busLine(bus.get(), busProblem, bus ? bus->running() : std::nullopt, context));
     lines.push_back(pointerLine(context));
