@@ -17,6 +17,16 @@ namespace varcel {
 
 namespace {
 
+struct LockRelease {
+    Workspace& workspace;
+    bool keep;
+    ~LockRelease()
+    {
+        if (!keep)
+            workspace.unlock();
+    }
+};
+
 // A FileResult's words name the file and the reason already.
 Failure fileFailure(FailureCode code, const std::filesystem::path& path, const std::string& words)
 {
@@ -209,8 +219,12 @@ Problem Workspace::takeChangedFiles(bool keepEdits)
 
 Problem Workspace::save(unsigned files)
 {
+    // A lock the caller did not hold before (the window's) is let go after
+    // this save; a command's stays for the rest of the command.
+    const bool heldBefore = m_lock != nullptr;
     if (Problem busy = lock())
         return busy;
+    const LockRelease release{*this, heldBefore};
     // Never over a file another program changed since it was read here
     // without the user having been asked.
     if (Problem changed = changedSinceRead(files))
@@ -301,8 +315,12 @@ std::optional<Profile> Workspace::readProfileText(std::string_view text, Problem
 
 Problem Workspace::importProfile(const Profile& profile)
 {
+    // A lock the caller did not hold before (the window's) is let go after
+    // this save; a command's stays for the rest of the command.
+    const bool heldBefore = m_lock != nullptr;
     if (Problem busy = lock())
         return busy;
+    const LockRelease release{*this, heldBefore};
     // Every file is read first: one that cannot be read is never replaced.
     if (Problem config = configReplaceable())
         return config;

@@ -488,13 +488,16 @@ TEST_F(KeyPageTest, Screenshots)
                 ASSERT_NE(list(), nullptr) << what;
                 const QImage shot = screenshot(name + what);
                 // The list that opened shows, and its top row's text stands out from its background.
-                const QRect area(list()->mapTo(window.get(), QPoint()), list()->size());
+                // The grab holds device pixels; the widgets speak in layout units.
+                const qreal scale = shot.devicePixelRatio();
+                const auto at = [&](QPoint p) { return QPoint(int(p.x() * scale), int(p.y() * scale)); };
+                const QRect area(at(list()->mapTo(window.get(), QPoint())), list()->size() * scale);
                 EXPECT_NE(shot.copy(area), before.copy(area));
                 const QRect row = list()->visualItemRect(list()->itemAt(2, 2));
                 int grey[2] = {255, 0};
                 for (int y = row.top(); y <= row.bottom(); ++y)
                     for (int x = row.left(); x <= row.right(); ++x) {
-                        const int g = qGray(shot.pixel(list()->viewport()->mapTo(window.get(), QPoint(x, y))));
+                        const int g = qGray(shot.pixel(at(list()->viewport()->mapTo(window.get(), QPoint(x, y)))));
                         grey[0] = std::min(grey[0], g);
                         grey[1] = std::max(grey[1], g);
                     }
