@@ -32,6 +32,8 @@ expected=(
     "share/man/man1/varcelctl.1.gz"
     "share/bash-completion/completions/varcelctl"
     "share/doc/varcel/profile-format.md"
+    "share/doc/varcel/dbus.md"
+    "share/dbus-1/interfaces/io.github.varcel.Varcel1.xml"
 )
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/varcel.png")
