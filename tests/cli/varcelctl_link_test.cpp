@@ -41,8 +41,9 @@ std::vector<Bytes> usbmonPackets(const std::filesystem::path& file)
 
 void put(Bytes& out, std::uint64_t value, int size)
 {
+    // Fields wider than the value (a pcapng block's 12 zero bytes) are zero-filled.
     for (int i = 0; i < size; ++i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        out.push_back(i < 8 ? static_cast<std::uint8_t>(value >> (8 * i)) : 0);
 }
 
 // The same reports as Windows' USBPcap logs them: a setup stage with the
