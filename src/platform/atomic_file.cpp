@@ -10,7 +10,8 @@
 
 namespace varcel {
 
-int writeTemporaryBeside(const std::filesystem::path& target, const void* data, std::size_t size, std::string& temp)
+int writeTemporaryBeside(const std::filesystem::path& target, const void* data, std::size_t size, std::string& temp,
+                         Durability durability)
 {
     std::filesystem::path folder = target.parent_path();
     if (folder.empty())
@@ -40,7 +41,7 @@ int writeTemporaryBeside(const std::filesystem::path& target, const void* data, 
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (error == 0 && ::fsync(fd) != 0)
+    if (error == 0 && durability == Durability::Disk && ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
@@ -50,7 +51,8 @@ int writeTemporaryBeside(const std::filesystem::path& target, const void* data, 
 }
 
 int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
-                          const std::function<bool()>& beforeReplace, std::chrono::milliseconds lockWait)
+                          const std::function<bool()>& beforeReplace, std::chrono::milliseconds lockWait,
+                          Durability durability)
 {
     // A link (users keep these files in synced folders) stays a link: the file
     // it names is the one replaced, in its own folder.
@@ -65,7 +67,7 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
         return lock.busy() ? EWOULDBLOCK : lock.systemError();
 
     std::string temp;
-    int error = writeTemporaryBeside(target, data, size, temp);
+    int error = writeTemporaryBeside(target, data, size, temp, durability);
     if (error != 0)
         return error;
     if (error == 0 && beforeReplace && !beforeReplace())

@@ -10,6 +10,12 @@
 
 namespace varcel {
 
+// How far a new file is written before it takes the old one's name: to the
+// disk, so that it survives a power cut, or only to the system's cache, which
+// survives the program being killed at any moment and costs a fraction of
+// the time.
+enum class Durability { Disk, Cache };
+
 // Writes bytes to path through a temporary file in the same folder and a
 // rename, holding the folder's lock meanwhile. When path is a symbolic link,
 // the file it points to is replaced (in that file's folder) and the link stays. Returns 0 or the errno of the step that failed; the original file is
@@ -18,13 +24,16 @@ namespace varcel {
 // program keeps locked longer than `lockWait` gives EWOULDBLOCK.
 int replaceFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
                           const std::function<bool()>& beforeReplace = {},
-                          std::chrono::milliseconds lockWait = std::chrono::milliseconds(10000));
+                          std::chrono::milliseconds lockWait = std::chrono::milliseconds(10000),
+                          Durability durability = Durability::Disk);
 
 // Writes bytes to a new temporary file beside `target` (no links followed),
-// with the target's permissions, synced to disk; `temp` gets its path. Returns
+// with the target's permissions, synced to disk unless `durability` says
+// otherwise; `temp` gets its path. Returns
 // 0 or the errno of the step that failed, with nothing left behind. The
 // caller holds the lock of the target's folder until the file is renamed or
 // removed.
-int writeTemporaryBeside(const std::filesystem::path& target, const void* data, std::size_t size, std::string& temp);
+int writeTemporaryBeside(const std::filesystem::path& target, const void* data, std::size_t size, std::string& temp,
+                         Durability durability = Durability::Disk);
 
 } // namespace varcel

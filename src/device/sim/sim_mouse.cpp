@@ -105,7 +105,7 @@ SimMouse::SimMouse(std::optional<std::filesystem::path> memoryFile) : m_memoryFi
 SimMouse::~SimMouse()
 {
     stopSaver();
-    if (m_dirty)
+    if (m_dirty || m_unsynced)
         saveMemory();
 }
 
@@ -113,18 +113,23 @@ bool SimMouse::saveMemory()
 {
     stopSaver();
     const SimMemory copy = memory();
-    const int error = writeMemory(copy, FolderLock::kDefaultWait);
+    const int error = writeMemory(copy, FolderLock::kDefaultWait, Durability::Disk);
     std::lock_guard lock(m_mutex);
-    if (error == 0 && m_memory == copy)
+    if (error != 0)
+        return false;
+    m_unsynced = false;
+    if (m_memory == copy)
         m_dirty = false;
-    return error == 0;
+    return true;
 }
 
 void SimMouse::exchangeDone()
 {
-    // What the mouse holds is on disk once the exchange that changed it is
-    // over, as a real mouse keeps it over a power cut: a program ended by a
-    // signal, or killed, loses nothing.
+    // What the mouse holds is in its file once the exchange that changed it
+    // is over, as a real mouse keeps it over a power cut: a program ended by
+    // a signal, or killed, loses nothing. The system's cache is enough for
+    // that; the disk gets it once, when the program lets the mouse go, not
+    // two dozen times in one apply.
     if (!m_dirty)
         return;
     if (m_saveQueued) {
@@ -133,9 +138,10 @@ void SimMouse::exchangeDone()
     }
     // This runs on the window's thread: while another program saves in the
     // data folder the window must not wait for it, so the saver thread does.
-    const int error = writeMemory(m_memory, std::chrono::milliseconds(0));
+    const int error = writeMemory(m_memory, std::chrono::milliseconds(0), Durability::Cache);
     if (error == 0) {
         m_dirty = false;
+        m_unsynced = true;
     } else if (error == EWOULDBLOCK) {
         record("# the memory file waits: another program is saving in its folder");
         m_saveQueued = true;
@@ -154,9 +160,10 @@ void SimMouse::saverLoop()
             return; // the last save is the caller's
         const SimMemory copy = m_memory;
         lock.unlock();
-        const int error = writeMemory(copy, FolderLock::kDefaultWait);
+        const int error = writeMemory(copy, FolderLock::kDefaultWait, Durability::Cache);
         lock.lock();
         if (error == 0) {
+            m_unsynced = true;
             if (m_memory == copy) {
                 m_dirty = false;
                 m_saveQueued = false;
@@ -185,13 +192,13 @@ void SimMouse::stopSaver()
     m_saveQueued = false;
 }
 
-int SimMouse::writeMemory(SimMemory copy, std::chrono::milliseconds lockWait) const
+int SimMouse::writeMemory(SimMemory copy, std::chrono::milliseconds lockWait, Durability durability) const
 {
     if (!m_memoryFile)
         return 0;
     std::vector<std::uint8_t> bytes(kMemoryTag, kMemoryTag + sizeof kMemoryTag);
     forEachField(copy, [&](std::uint8_t* field, std::size_t n) { bytes.insert(bytes.end(), field, field + n); });
-    return replaceFileAtomically(*m_memoryFile, bytes.data(), bytes.size(), {}, lockWait);
+    return replaceFileAtomically(*m_memoryFile, bytes.data(), bytes.size(), {}, lockWait, durability);
 }
 
 void SimMouse::setLinkConstants(const LinkConstants& constants)

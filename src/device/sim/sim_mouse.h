@@ -6,6 +6,7 @@
 
 #include "device/link_constants.h"
 #include "device/protocol.h"
+#include "platform/atomic_file.h"
 
 #include <array>
 #include <chrono>
@@ -111,10 +112,11 @@ public:
     std::vector<std::string> log() const;
     void clearLog();
 
-    // Writes the memory file (if any) now, waiting for a busy folder as any
-    // save does. It is also written at the end of every exchange that changed
-    // the memory; when another program is saving in the folder just then, a
-    // thread of the mouse's own writes it as soon as the folder is free.
+    // Writes the memory file (if any) now, to the disk, waiting for a busy
+    // folder as any save does. It is also written (to the system's cache) at
+    // the end of every exchange that changed the memory, and to the disk when
+    // the mouse goes away; when another program is saving in the folder just
+    // then, a thread of the mouse's own writes it as soon as the folder is free.
     bool saveMemory();
 
     // Bounds on what the mouse keeps in memory.
@@ -136,7 +138,7 @@ private:
                     std::vector<std::uint8_t> data);
     void countHostReport();
     void exchangeDone();
-    int writeMemory(SimMemory copy, std::chrono::milliseconds lockWait) const;
+    int writeMemory(SimMemory copy, std::chrono::milliseconds lockWait, Durability durability) const;
     void saverLoop();
     void stopSaver();
     bool refuseThisReport();
@@ -155,6 +157,7 @@ private:
     bool m_plugged = true;
     bool m_scrambled = false;
     bool m_dirty = false;
+    bool m_unsynced = false; // written since the last save to the disk
     int m_checksumErrors = 0;
     std::optional<CommandReport> m_reply; // plain form of the next feature answer
     bool m_replyScrambled = false;
