@@ -12,6 +12,7 @@
 #include "ui/bus_server.h"
 #include "ui/main_window.h"
 #include "platform/data_files.h"
+#include "platform/timer_slack.h"
 
 #include <CLI/CLI.hpp>
 
@@ -62,6 +63,7 @@ bool endOnSignals()
 int main(int argc, char** argv)
 {
     using namespace varcel;
+    usePreciseTimers();
     CLI::App cli{"Varcel: configuration of the Varcel gaming mouse (USB 04D9:A09F)", "varcel"};
     bool simulate = false;
     std::string dataDirOption;
