@@ -126,8 +126,9 @@ TEST_F(VarcelctlFailures, EveryApplyingCommandMeetsTheMouseTheSameWay)
 
             const CliRun r = run(std::string("--simulate ") + mouse.fault + " " + args);
             EXPECT_EQ(r.status, mouse.status) << r.out << r.err;
-            if (mouse.status != 0)
+            if (mouse.status != 0) {
                 EXPECT_FALSE(r.err.empty());
+            }
             const auto configNow = test::readBytes(dir / "config.bin");
             ASSERT_EQ(configNow.size(), kConfigFileSize);
             EXPECT_EQ(configNow[0], mouse.saved ? 1 : 0) << "config.bin saved";

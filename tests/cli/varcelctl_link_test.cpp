@@ -171,9 +171,10 @@ TEST_F(LinkCli, TwentyRandomConstantsComeBackFromACaptureOfAnApply)
         SCOPED_TRACE(option(mouse));
         const std::string mouseLink = "--simulate --sim-link " + option(mouse);
         ASSERT_EQ(run(mouseLink + " status").status, 1) << "the built-in constants are not the mouse's";
-        if (i == 0)
+        if (i == 0) {
             EXPECT_NE(run(mouseLink + " doctor").out.find("FIX  link: the mouse answers, but with other link constants"),
                       std::string::npos);
+        }
         const auto made = run(mouseLink + " --link " + option(mouse) + " --capture " + capture("apply.pcap") + " apply");
         ASSERT_EQ(made.status, 0) << made.err;
 
@@ -186,8 +187,9 @@ TEST_F(LinkCli, TwentyRandomConstantsComeBackFromACaptureOfAnApply)
         EXPECT_NE(learned.out.find("57 of the 57 scrambled reports"), std::string::npos) << learned.out;
         const auto accepted = run(mouseLink + " status");
         EXPECT_EQ(accepted.status, 0) << accepted.err;
-        if (i == 0)
+        if (i == 0) {
             EXPECT_EQ(run(mouseLink + " doctor").out.find("link:"), std::string::npos);
+        }
         ASSERT_EQ(run("link reset").status, 0);
     }
 }

@@ -145,8 +145,9 @@ TEST_F(UserFilesTest, FoldersAndFifosAreNotFiles)
         EXPECT_NE(r.status, 124) << "hung";
         EXPECT_TRUE(r.status == 0 || (row.mayFail && r.status == 1)) << r.status << r.err;
         EXPECT_EQ(r.err.find("basic_filebuf"), std::string::npos) << r.err;
-        if (r.status != 0)
+        if (r.status != 0) {
             EXPECT_NE(r.err.find(row.says), std::string::npos) << r.err;
+        }
         EXPECT_EQ(fs::is_fifo(at), row.fifo);
         EXPECT_EQ(fs::is_directory(at), !row.fifo);
         fs::remove(at);

@@ -263,10 +263,12 @@ TEST_F(Window, HoverLightsOneElementAndRestoresTheOther)
             QTest::mouseMove(window.get(), e == Element::None ? empty : centre(e));
             QTest::qWait(30);
             EXPECT_EQ(window->hoveredElements(), e == Element::None ? std::set<Element>{} : std::set{e});
-            if (e != Element::None)
+            if (e != Element::None) {
                 EXPECT_NE(window->canvas().copy(area(e)), fresh.copy(area(e))) << "lit";
-            if (before != Element::None)
+            }
+            if (before != Element::None) {
                 EXPECT_TRUE(window->canvas().copy(area(before)) == fresh.copy(area(before))) << name(before);
+            }
             before = e;
         }
     }
