@@ -4,8 +4,8 @@
 #include "device/trace.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 namespace varcel {
@@ -52,8 +52,9 @@ void DeviceCommands::remark(const std::string& text)
 
 std::string deviceProblemName(const DeviceProblem& p)
 {
-    static constexpr const char* kNames[] = {"link-failed",   "no-answer",       "wrong-size",   "reports-missing",
-                                             "wrong-block",   "wrong-macro",     "block-1-kept", "dpi-not-sent"};
+    static constexpr const char* kNames[] = {"link-failed", "no-answer",   "wrong-size",   "reports-missing",
+                                             "wrong-block", "wrong-macro", "block-1-kept", "dpi-not-sent"};
+    static_assert(std::size(kNames) == kDeviceProblemCodes);
     std::string name = kNames[static_cast<std::size_t>(p.code)];
     if (p.code == DeviceProblemCode::LinkFailed || p.code >= DeviceProblemCode::Block1NotSent)
         return p.error ? name + " errno " + std::to_string(p.error) : name;

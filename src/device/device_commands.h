@@ -59,6 +59,9 @@ enum class DeviceProblemCode {
     Block1NotSent,  // colour block 1 was not written back: it could not be read whole
     DpiNotSent,     // the DPI stages were not sent: the sensor record could not be read
 };
+// The tables indexed by the code (the trace's names, the texts in each
+// language) hold one row per code; a new code is the last one.
+inline constexpr std::size_t kDeviceProblemCodes = static_cast<std::size_t>(DeviceProblemCode::DpiNotSent) + 1;
 
 // What a read-back asked for: colour block `index` or macro `index`.
 struct ReadBackOf {

@@ -9,7 +9,7 @@ namespace varcel {
 namespace {
 
 // One row per code, in the order of FailureCode; "%s" is the subject.
-constexpr std::array<LangText, 12> kFailureTexts{{
+constexpr LangText kFailureTexts[] = {
     {"%s：另一个 Varcel 程序正在保存，请稍后再试", "%s：另一個 Varcel 程式正在儲存，請稍後再試",
      "%s: another Varcel program is saving there; try again"},
     {"无法读取 %s", "無法讀取 %s", "%s"},
@@ -26,10 +26,11 @@ constexpr std::array<LangText, 12> kFailureTexts{{
     {"%s：无法锁定此文件夹以保存", "%s：無法鎖定此資料夾以儲存", "%s: the folder cannot be locked for saving"},
     {"%s 在读取后已被其他程序修改，没有覆盖它", "%s 在讀取後已被其他程式修改，沒有覆蓋它",
      "%s was changed by another program since it was read here, so it was not replaced"},
-}};
+};
+static_assert(std::size(kFailureTexts) == kFailureCodes);
 
 // One row per DeviceProblemCode; {what}, {count} and {of} are filled in.
-constexpr std::array<LangText, 8> kDeviceProblemTexts{{
+constexpr LangText kDeviceProblemTexts[] = {
     {"鼠标不再接受请求（是否已拔出？），其余设置没有发送", "滑鼠不再接受請求（是否已拔出？），其餘設定沒有傳送",
      "the mouse stopped taking requests (was it pulled out?); the rest of the configuration was not sent"},
     {"鼠标没有回应{what}的读取", "滑鼠沒有回應{what}的讀取", "the mouse did not answer the read-back of {what}"},
@@ -47,7 +48,8 @@ constexpr std::array<LangText, 8> kDeviceProblemTexts{{
      "colour block 1 was not written back, because it could not be read whole"},
     {"DPI 档位没有发送，因为没能读取鼠标的传感器记录", "DPI 檔位沒有傳送，因為沒能讀取滑鼠的感測器記錄",
      "the DPI stages were not sent, because the mouse's sensor record could not be read"},
-}};
+};
+static_assert(std::size(kDeviceProblemTexts) == kDeviceProblemCodes);
 constexpr LangText kColourBlock{"颜色块 ", "顏色區塊 ", "colour block "};
 constexpr LangText kMacro{"宏 ", "巨集 ", "macro "};
 constexpr LangText kRestDropped{"，多余部分已丢弃", "，多餘部分已捨棄", "; the rest was dropped"};
@@ -63,7 +65,7 @@ void fill(std::string& text, std::string_view name, const std::string& value)
 std::string deviceProblemText(const DeviceProblem& p, Language language)
 {
     const auto row = static_cast<std::size_t>(p.code);
-    std::string text = row < kDeviceProblemTexts.size() ? kDeviceProblemTexts[row](language) : "?";
+    std::string text = row < std::size(kDeviceProblemTexts) ? kDeviceProblemTexts[row](language) : "?";
     fill(text, "{what}", (p.what.macro ? kMacro : kColourBlock)(language) + std::to_string(p.what.index));
     fill(text, "{count}", std::to_string(p.count));
     fill(text, "{of}", std::to_string(p.of));
@@ -85,7 +87,7 @@ std::string deviceProblemsText(const DeviceResult& result, Language language)
 std::string failureText(const Failure& failure, Language language)
 {
     const auto row = static_cast<std::size_t>(failure.code);
-    std::string text = row < kFailureTexts.size() ? kFailureTexts[row](language) : "?";
+    std::string text = row < std::size(kFailureTexts) ? kFailureTexts[row](language) : "?";
     if (const auto at = text.find("%s"); at != std::string::npos)
         text.replace(at, 2, failure.subject);
     std::string reason = failure.detail;

@@ -3,6 +3,7 @@
 // varcelctl prints it (the texts are in lang/failure_texts).
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,8 @@ enum class FailureCode {
     FolderNotLockable, // subject: the folder that cannot be opened to lock it; error: why
     FileChangedOnDisk, // subject: the file another program changed since it was read; it was not replaced
 };
+// The texts are one row per code; a new code is the last one.
+inline constexpr std::size_t kFailureCodes = static_cast<std::size_t>(FailureCode::FileChangedOnDisk) + 1;
 
 struct Failure {
     FailureCode code;
