@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 #include "platform/folder_lock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -96,8 +97,8 @@ void appendUtf8(std::string& out, std::uint32_t cp)
 
 std::uint32_t unitAt(std::string_view bytes, std::size_t k)
 {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k]))
-           | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k + 1])) << 8;
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[k + 1])) << 8;
 }
 
 // Whole UTF-16LE units only; a lone surrogate becomes U+FFFD in the text
@@ -273,11 +274,44 @@ std::string printableText(std::string_view text)
     return out;
 }
 
-IniFile::Line IniFile::makeLine(std::string text, std::string ending)
+namespace {
+
+std::string_view endingText(IniFile::Ending ending)
+{
+    switch (ending) {
+    case IniFile::Ending::Lf: return "\n";
+    case IniFile::Ending::CrLf: return "\r\n";
+    case IniFile::Ending::Cr: return "\r";
+    case IniFile::Ending::None: break;
+    }
+    return "";
+}
+
+IniFile::Ending endingOf(std::string_view text)
+{
+    if (text == "\r\n")
+        return IniFile::Ending::CrLf;
+    if (text == "\n")
+        return IniFile::Ending::Lf;
+    return text == "\r" ? IniFile::Ending::Cr : IniFile::Ending::None;
+}
+
+// Where `part`, a view into `whole`, starts, and its size (an empty part may
+// point anywhere).
+std::pair<std::uint32_t, std::uint32_t> placeIn(std::string_view whole, std::string_view part)
+{
+    if (part.empty())
+        return {0, 0};
+    return {static_cast<std::uint32_t>(part.data() - whole.data()), static_cast<std::uint32_t>(part.size())};
+}
+
+} // namespace
+
+IniFile::Line IniFile::makeLine(std::string text, Ending ending)
 {
     Line line;
     line.text = std::move(text);
-    line.ending = std::move(ending);
+    line.ending = ending;
     const std::string_view trimmed = trim(line.text);
     if (trimmed.empty()) {
         line.kind = LineKind::Blank;
@@ -291,7 +325,7 @@ IniFile::Line IniFile::makeLine(std::string text, std::string ending)
         const auto close = trimmed.rfind(']');
         if (close != std::string_view::npos && close > 0) {
             line.kind = LineKind::Header;
-            line.name = std::string(trim(trimmed.substr(1, close - 1)));
+            std::tie(line.nameAt, line.nameSize) = placeIn(line.text, trim(trimmed.substr(1, close - 1)));
             return line;
         }
         // "[" without "]" is no header; like Windows, read it as a key line.
@@ -302,28 +336,40 @@ IniFile::Line IniFile::makeLine(std::string text, std::string ending)
         return line;
     }
     line.kind = LineKind::Key;
-    line.name = std::string(trim(trimmed.substr(0, equals)));
+    std::tie(line.nameAt, line.nameSize) = placeIn(line.text, trim(trimmed.substr(0, equals)));
     std::string_view value = trim(trimmed.substr(equals + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-        && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
-    line.value = std::string(value);
+    std::tie(line.valueAt, line.valueSize) = placeIn(line.text, value);
     return line;
 }
 
-void IniFile::addLine(std::string_view raw, std::string text, std::string ending)
+void IniFile::addLine(std::string_view raw, std::string text, Ending ending)
 {
-    Line line = makeLine(std::move(text), std::move(ending));
-    line.raw = std::string(raw);
-    line.fromFile = true;
+    Line line = makeLine(std::move(text), ending);
+    const std::string_view end = endingText(ending);
+    const bool sameWhenWritten = m_encoding == Encoding::Utf16Le ? raw == encode(line.text) + encode(end)
+                                                                 : raw.size() == line.text.size() + end.size() &&
+                                                                       raw.substr(0, line.text.size()) == line.text;
+    if (!sameWhenWritten) {
+        line.raw = std::string(raw);
+        line.keepsRaw = true;
+    }
     m_lines.push_back(std::move(line));
 }
 
-IniFile IniFile::fromBytes(std::string_view bytes)
+void IniFile::setEnding(Line& line, Ending ending) const
 {
-    IniFile file;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF
-        && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    line.ending = ending;
+    if (line.keepsRaw)
+        line.raw += encode(endingText(ending));
+}
+
+void IniFile::decodeLines(std::string_view bytes, const LineSink& take)
+{
+    IniFile& file = *this;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
         file.m_encoding = Encoding::Utf16Le;
         std::string_view units = bytes.substr(2);
         if (units.size() % 2 != 0) {
@@ -339,18 +385,18 @@ IniFile IniFile::fromBytes(std::string_view bytes)
                 continue;
             }
             std::size_t next = i + 2;
-            std::string ending = unit == '\r' ? "\r" : "\n";
+            Ending ending = unit == '\r' ? Ending::Cr : Ending::Lf;
             if (unit == '\r' && next < units.size() && unitAt(units, next) == '\n') {
                 next += 2;
-                ending = "\r\n";
+                ending = Ending::CrLf;
             }
-            file.addLine(units.substr(start, next - start), utf16LeToUtf8(units.substr(start, i - start)),
-                         std::move(ending));
+            if (!take(units.substr(start, next - start), utf16LeToUtf8(units.substr(start, i - start)), ending))
+                return;
             start = i = next;
         }
         if (start < units.size())
-            file.addLine(units.substr(start), utf16LeToUtf8(units.substr(start)), "");
-        return file;
+            take(units.substr(start), utf16LeToUtf8(units.substr(start)), Ending::None);
+        return;
     }
 
     std::string_view text = bytes;
@@ -383,17 +429,50 @@ IniFile IniFile::fromBytes(std::string_view bytes)
             // Neither: keep the bytes; ASCII names in it still match.
             decoded = std::string(content);
         }
-        file.addLine(text.substr(start, next - start), std::move(decoded),
-                     std::string(text.substr(lineEnd, next - lineEnd)));
+        if (!take(text.substr(start, next - start), std::move(decoded), endingOf(text.substr(lineEnd, next - lineEnd))))
+            return;
         start = next;
     }
+}
+
+IniFile IniFile::fromBytes(std::string_view bytes)
+{
+    IniFile file;
+    // One allocation for the lines of a large file, not a doubling series.
+    file.m_lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    file.decodeLines(bytes, [&file](std::string_view raw, std::string text, Ending ending) {
+        file.addLine(raw, std::move(text), ending);
+        return true;
+    });
     return file;
 }
 
-IniFile IniFile::load(const std::filesystem::path& path)
+void IniFile::forEachSection(std::string_view bytes, const SectionSink& section)
 {
-    return read(path).file;
+    IniFile scratch;
+    std::optional<std::string> name;
+    std::vector<std::pair<std::string, std::string>> keys;
+    bool going = true;
+    const auto flush = [&] {
+        if (name)
+            going = section(*name, keys);
+        keys.clear();
+    };
+    scratch.decodeLines(bytes, [&](std::string_view, std::string text, Ending ending) {
+        const Line line = makeLine(std::move(text), ending);
+        if (line.kind == LineKind::Header) {
+            flush();
+            name = std::string(line.name());
+        } else if (line.kind == LineKind::Key && name) {
+            keys.emplace_back(line.name(), line.value());
+        }
+        return going;
+    });
+    if (going)
+        flush();
 }
+
+IniFile IniFile::load(const std::filesystem::path& path) { return read(path).file; }
 
 IniRead IniFile::read(const std::filesystem::path& path)
 {
@@ -420,11 +499,11 @@ std::string IniFile::toBytes() const
     else if (m_encoding == Encoding::Utf16Le)
         out = "\xFF\xFE";
     for (const Line& line : m_lines) {
-        if (line.fromFile) {
+        if (line.keepsRaw) {
             out += line.raw;
         } else {
             out += encode(line.text);
-            out += encode(line.ending);
+            out += encode(endingText(line.ending));
         }
     }
     out += m_trailer;
@@ -444,14 +523,11 @@ std::vector<std::string> IniFile::sectionNames() const
     std::vector<std::string> names;
     for (const Line& line : m_lines)
         if (line.kind == LineKind::Header)
-            names.push_back(line.name);
+            names.emplace_back(line.name());
     return names;
 }
 
-bool IniFile::hasSection(std::string_view section) const
-{
-    return findSection(section).has_value();
-}
+bool IniFile::hasSection(std::string_view section) const { return findSection(section).has_value(); }
 
 std::vector<std::string> IniFile::keyNames(std::string_view section) const
 {
@@ -470,7 +546,7 @@ std::vector<std::pair<std::string, std::string>> IniFile::keyValues(std::string_
     const std::size_t end = sectionEnd(*header);
     for (std::size_t i = *header + 1; i < end; ++i)
         if (m_lines[i].kind == LineKind::Key)
-            keys.emplace_back(m_lines[i].name, m_lines[i].value);
+            keys.emplace_back(m_lines[i].name(), m_lines[i].value());
     return keys;
 }
 
@@ -482,7 +558,7 @@ std::optional<std::string> IniFile::value(std::string_view section, std::string_
     const auto line = findKey(*header, key);
     if (!line)
         return std::nullopt;
-    return m_lines[*line].value;
+    return std::string(m_lines[*line].value());
 }
 
 std::string IniFile::string(std::string_view section, std::string_view key, std::string_view fallback) const
@@ -492,14 +568,10 @@ std::string IniFile::string(std::string_view section, std::string_view key, std:
     return std::string(fallback);
 }
 
-void IniFile::endLastLine(const std::string& ending)
+void IniFile::endLastLine(Ending ending)
 {
-    if (m_lines.empty() || !m_lines.back().ending.empty())
-        return;
-    Line& last = m_lines.back();
-    last.ending = ending;
-    if (last.fromFile)
-        last.raw += encode(ending);
+    if (!m_lines.empty() && m_lines.back().ending == Ending::None)
+        setEnding(m_lines.back(), ending);
 }
 
 namespace {
@@ -508,22 +580,19 @@ namespace {
 // header, no blanks at its ends (they are trimmed on reading).
 bool storableKey(std::string_view key)
 {
-    return isStorableIniText(key) && key.find('=') == std::string_view::npos && trim(key) == key
-           && (key.empty() || (key.front() != ';' && key.front() != '['));
+    return isStorableIniText(key) && key.find('=') == std::string_view::npos && trim(key) == key &&
+           (key.empty() || (key.front() != ';' && key.front() != '['));
 }
 
-bool storableSection(std::string_view section)
-{
-    return isStorableIniText(section) && trim(section) == section;
-}
+bool storableSection(std::string_view section) { return isStorableIniText(section) && trim(section) == section; }
 
 // The value as written: one that reading would change (blanks at its ends,
 // or a pair of quotes around it, which reading strips) goes inside quotes,
 // which reading takes off again.
 std::string writtenValue(std::string_view value)
 {
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-                        && value.back() == value.front();
+    const bool quoted =
+        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
     if (quoted || trim(value) != value)
         return "\"" + std::string(value) + "\"";
     return std::string(value);
@@ -538,11 +607,11 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
     // its bytes instead of blocking the save of every other line.
     const auto header = findSection(section);
     if (header)
-        if (const auto line = findKey(*header, key); line && m_lines[*line].value == value)
+        if (const auto line = findKey(*header, key); line && m_lines[*line].value() == value)
             return false;
     if (!storableSection(section) || !storableKey(key) || !isStorableIniText(value))
         return refuse();
-    const std::string ending = newLineEnding();
+    const Ending ending = newLineEnding();
     if (!header) {
         endLastLine(ending);
         if (m_indexValid)
@@ -553,9 +622,9 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
     }
     if (const auto line = findKey(*header, key)) {
         Line& existing = m_lines[*line];
-        if (existing.value == value)
+        if (existing.value() == value)
             return false;
-        existing = makeLine(existing.name + "=" + writtenValue(value), existing.ending);
+        existing = makeLine(std::string(existing.name()) + "=" + writtenValue(value), existing.ending);
         return true;
     }
     // After the section's last non-blank line, so a blank line separating it
@@ -565,11 +634,8 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
     for (std::size_t i = *header + 1; i < end; ++i)
         if (m_lines[i].kind != LineKind::Blank)
             last = i;
-    if (m_lines[last].ending.empty()) {
-        m_lines[last].ending = ending;
-        if (m_lines[last].fromFile)
-            m_lines[last].raw += encode(ending);
-    }
+    if (m_lines[last].ending == Ending::None)
+        setEnding(m_lines[last], ending);
     if (last + 1 != m_lines.size())
         changed();
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(last + 1),
@@ -600,7 +666,7 @@ bool IniFile::removeSection(std::string_view section)
     bool inRemoved = false;
     for (Line& line : m_lines) {
         if (line.kind == LineKind::Header)
-            inRemoved = line.name == section || foldedName(line.name) == folded;
+            inRemoved = line.name() == section || foldedName(line.name()) == folded;
         if (!inRemoved)
             kept.push_back(std::move(line));
     }
@@ -609,15 +675,14 @@ bool IniFile::removeSection(std::string_view section)
     return true;
 }
 
-bool IniFile::replaceSection(std::string_view section,
-                             const std::vector<std::pair<std::string, std::string>>& keys)
+bool IniFile::replaceSection(std::string_view section, const std::vector<std::pair<std::string, std::string>>& keys)
 {
     if (!storableSection(section))
         return refuse();
     for (const auto& [key, value] : keys)
         if (!storableKey(key) || !isStorableIniText(value))
             return refuse();
-    const std::string ending = newLineEnding();
+    const Ending ending = newLineEnding();
     const auto header = findSection(section);
     if (!header) {
         endLastLine(ending);
@@ -637,11 +702,8 @@ bool IniFile::replaceSection(std::string_view section,
     lines.reserve(m_lines.size() + keys.size());
     for (std::size_t i = 0; i <= *header; ++i)
         lines.push_back(std::move(m_lines[i]));
-    if (Line& head = lines.back(); head.ending.empty()) {
-        head.ending = ending;
-        if (head.fromFile)
-            head.raw += encode(ending);
-    }
+    if (Line& head = lines.back(); head.ending == Ending::None)
+        setEnding(head, ending);
     std::size_t next = 0;
     std::size_t afterKeys = lines.size();
     for (std::size_t i = *header + 1; i < end; ++i) {
@@ -655,11 +717,8 @@ bool IniFile::replaceSection(std::string_view section,
         ++next;
         afterKeys = lines.size();
     }
-    if (next < keys.size() && afterKeys == lines.size() && !lines.back().ending.size()) {
-        lines.back().ending = ending;
-        if (lines.back().fromFile)
-            lines.back().raw += encode(ending);
-    }
+    if (next < keys.size() && afterKeys == lines.size() && lines.back().ending == Ending::None)
+        setEnding(lines.back(), ending);
     std::vector<Line> rest;
     for (; next < keys.size(); ++next)
         rest.push_back(makeLine(keys[next].first + "=" + writtenValue(keys[next].second), ending));
@@ -671,7 +730,7 @@ bool IniFile::replaceSection(std::string_view section,
     bool inDuplicate = false;
     for (std::size_t i = end; i < m_lines.size(); ++i) {
         if (m_lines[i].kind == LineKind::Header)
-            inDuplicate = foldedName(m_lines[i].name) == folded;
+            inDuplicate = foldedName(m_lines[i].name()) == folded;
         if (!inDuplicate)
             lines.push_back(std::move(m_lines[i]));
     }
@@ -686,7 +745,7 @@ std::optional<std::size_t> IniFile::findSection(std::string_view section) const
         m_sectionIndex.clear();
         for (std::size_t i = 0; i < m_lines.size(); ++i)
             if (m_lines[i].kind == LineKind::Header)
-                m_sectionIndex.emplace(foldedName(m_lines[i].name), i);
+                m_sectionIndex.emplace(foldedName(m_lines[i].name()), i);
         m_indexValid = true;
     }
     const auto found = m_sectionIndex.find(foldedName(section));
@@ -707,21 +766,21 @@ std::optional<std::size_t> IniFile::findKey(std::size_t header, std::string_view
 {
     const std::size_t end = sectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i)
-        if (m_lines[i].kind == LineKind::Key && equalsIgnoringCase(m_lines[i].name, key))
+        if (m_lines[i].kind == LineKind::Key && equalsIgnoringCase(m_lines[i].name(), key))
             return i;
     return std::nullopt;
 }
 
-std::string IniFile::newLineEnding() const
+IniFile::Ending IniFile::newLineEnding() const
 {
     for (const Line& line : m_lines)
-        if (!line.ending.empty())
+        if (line.ending != Ending::None)
             return line.ending;
-    return "\n";
+    return Ending::Lf;
 }
 
-std::string readIniString(const std::filesystem::path& path, std::string_view section,
-                          std::string_view key, std::string_view fallback)
+std::string readIniString(const std::filesystem::path& path, std::string_view section, std::string_view key,
+                          std::string_view fallback)
 {
     return IniFile::load(path).string(section, key, fallback);
 }

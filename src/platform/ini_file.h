@@ -62,13 +62,14 @@
 
 #include "platform/file_read.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <unordered_map>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace varcel {
@@ -92,16 +93,25 @@ struct IniRead;
 class IniFile {
 public:
     enum class Encoding {
-        Utf8,       // also a new or empty file
+        Utf8, // also a new or empty file
         Utf8Bom,
-        Utf16Le,    // with byte-order mark
-        Gb18030,    // bytes that were not valid UTF-8
+        Utf16Le, // with byte-order mark
+        Gb18030, // bytes that were not valid UTF-8
     };
+    // A line's ending as read (None: a last line without one).
+    enum class Ending : std::uint8_t { None, Lf, CrLf, Cr };
 
     IniFile() = default;
 
     // Decodes a file's bytes (see Encoding).
     static IniFile fromBytes(std::string_view bytes);
+    // Goes through a file's sections without keeping its lines, for files too
+    // large to hold whole: `section` gets each header's name in file order
+    // (duplicates included) with the key lines under it, and returns false to
+    // stop. What it sees is what an IniFile of the same bytes would read.
+    using SectionSink =
+        std::function<bool(const std::string& name, std::vector<std::pair<std::string, std::string>>& keys)>;
+    static void forEachSection(std::string_view bytes, const SectionSink& section);
     // Reads a file; a missing or unreadable file gives an empty IniFile (for
     // files that are only ever read, like a skin's skin.ini).
     static IniFile load(const std::filesystem::path& path);
@@ -132,8 +142,7 @@ public:
     // The trimmed, quote-stripped value, or nothing for a missing key.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
     // The value, or fallback when the section or key is missing.
-    std::string string(std::string_view section, std::string_view key,
-                       std::string_view fallback = {}) const;
+    std::string string(std::string_view section, std::string_view key, std::string_view fallback = {}) const;
 
     // Writes key=value as the profile writer does. Returns whether the text
     // changed. The value the key already holds changes nothing and is never
@@ -152,24 +161,34 @@ public:
 
 private:
     enum class LineKind { Other, Blank, Comment, Header, Key };
+    // A record.ini may hold millions of lines: a line keeps its text once,
+    // with its name and value as places in it, and its bytes as read only
+    // where writing the text back would not give them again.
     struct Line {
-        std::string text;   // without its line ending, decoded to UTF-8
-        std::string ending; // "\r\n", "\n", "\r" or "" for a last line without one
-        std::string raw;    // the line's bytes as read, ending included; empty once changed
-        bool fromFile = false; // raw holds the line as read
+        std::string text;                         // without its line ending, decoded to UTF-8
+        std::string raw;                          // the bytes as read, ending included, when keepsRaw
+        std::uint32_t nameAt = 0, nameSize = 0;   // in text: a header's section name, a key line's key
+        std::uint32_t valueAt = 0, valueSize = 0; // in text: a key line's value
+        Ending ending = Ending::None;             // None for a last line without one
         LineKind kind = LineKind::Other;
-        std::string name;   // section name of a header, key name of a key line
-        std::string value;  // value of a key line
+        bool keepsRaw = false;
+        std::string_view name() const { return std::string_view(text).substr(nameAt, nameSize); }
+        std::string_view value() const { return std::string_view(text).substr(valueAt, valueSize); }
     };
 
-    static Line makeLine(std::string text, std::string ending);
-    void addLine(std::string_view raw, std::string text, std::string ending);
+    using LineSink = std::function<bool(std::string_view raw, std::string text, Ending ending)>;
+    // Splits the bytes into lines, decodes each and hands it on (until the
+    // sink says stop), setting the file's encoding on the way.
+    void decodeLines(std::string_view bytes, const LineSink& take);
+    static Line makeLine(std::string text, Ending ending);
+    void addLine(std::string_view raw, std::string text, Ending ending);
+    void setEnding(Line& line, Ending ending) const;
     std::string encode(std::string_view text) const;
     std::optional<std::size_t> findSection(std::string_view section) const;
     std::size_t sectionEnd(std::size_t header) const; // index of the next header or the end
     std::optional<std::size_t> findKey(std::size_t header, std::string_view key) const;
-    std::string newLineEnding() const;
-    void endLastLine(const std::string& ending);
+    Ending newLineEnding() const;
+    void endLastLine(Ending ending);
     void changed() { m_indexValid = false; }
     bool refuse()
     {
@@ -189,7 +208,7 @@ private:
 };
 
 struct IniRead {
-    IniFile file;   // empty unless the file was read
+    IniFile file; // empty unless the file was read
     FileRead::Status status = FileRead::Status::Missing;
     std::string problem; // "<path>: <reason>" when the file is there but was not read
     // Read, or missing: an update may write the file.
@@ -206,10 +225,10 @@ struct IniRead {
 // then names the file and the reason.
 FileResult updateIniFile(const std::filesystem::path& path, const std::function<bool(IniFile&)>& edit);
 
-std::string readIniString(const std::filesystem::path& path, std::string_view section,
-                          std::string_view key, std::string_view fallback = {});
-bool writeIniString(const std::filesystem::path& path, std::string_view section,
-                    std::string_view key, std::string_view value);
+std::string readIniString(const std::filesystem::path& path, std::string_view section, std::string_view key,
+                          std::string_view fallback = {});
+bool writeIniString(const std::filesystem::path& path, std::string_view section, std::string_view key,
+                    std::string_view value);
 bool deleteIniKey(const std::filesystem::path& path, std::string_view section, std::string_view key);
 bool deleteIniSection(const std::filesystem::path& path, std::string_view section);
 std::vector<std::string> iniSectionNames(const std::filesystem::path& path);
