@@ -3,19 +3,19 @@
 // blocks go to config.bin and reach the mouse with the next apply.
 #include "cli/cmd_macros.h"
 
-#include "keys/key_tables.h"
 #include "buttons/labels_file.h"
 #include "cli/cli_context.h"
 #include "device/config_store.h"
+#include "keys/key_tables.h"
 #include "lang/dialog_strings.h"
 #include "macros/macro_encoder.h"
 #include "macros/macro_entry.h"
 #include "macros/macro_page.h"
 #include "macros/macro_store.h"
 #include "platform/atomic_file.h"
+#include "platform/data_files.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
-#include "platform/data_files.h"
 
 #include <cstdio>
 #include <iostream>
@@ -130,22 +130,23 @@ void confirmAndSave(Session& session, std::string name)
 int list(CliContext& context)
 {
     const auto session = openPage(context, false);
-    const auto macros = session->macros.loadAll();
-    if (macros.empty()) {
-        std::cout << "No macros in " << session->macros.path().string() << '\n';
-        return 0;
-    }
-    std::cout << "Macros in " << session->macros.path().string() << " (number = block on the mouse):\n";
-    for (std::size_t i = 0; i < macros.size(); ++i) {
-        const MacroFit fit = measureMacro(macros[i].entries);
-        std::cout << "  " << i + 1 << ". " << macros[i].name << ": " << macros[i].entries.size() << " entries, "
-                  << fit.events << " events, " << fit.bytes << " of " << kEventStreamSize << " bytes";
-        if (i < kMacroCount)
-            std::cout << ", loop " << loopCount(session->config.working(), i + 1);
+    // One macro at a time: a large record.ini is listed without holding it.
+    std::size_t number = 0;
+    session->macros.forEachMacro([&](StoredMacro&& macro) {
+        if (number++ == 0)
+            std::cout << "Macros in " << session->macros.path().string() << " (number = block on the mouse):\n";
+        const MacroFit fit = measureMacro(macro.entries);
+        std::cout << "  " << number << ". " << macro.name << ": " << macro.entries.size() << " entries, " << fit.events
+                  << " events, " << fit.bytes << " of " << kEventStreamSize << " bytes";
+        if (number <= kMacroCount)
+            std::cout << ", loop " << loopCount(session->config.working(), number);
         else
             std::cout << " (past the twelfth block: not on the mouse)";
         std::cout << '\n';
-    }
+        return true;
+    });
+    if (number == 0)
+        std::cout << "No macros in " << session->macros.path().string() << '\n';
     return 0;
 }
 
@@ -155,8 +156,8 @@ int show(CliContext& context, const std::string& name)
     MacroPage& page = session->page;
     selectByName(page, name);
     const auto& shownName = page.macros()[static_cast<std::size_t>(page.selectedMacro())];
-    std::cout << "Macro \"" << shownName << "\", number " << page.selectedMacro() + 1 << ", "
-              << page.events().size() << " entries:\n";
+    std::cout << "Macro \"" << shownName << "\", number " << page.selectedMacro() + 1 << ", " << page.events().size()
+              << " entries:\n";
     for (std::size_t i = 0; i < page.events().size(); ++i) {
         const std::string& entry = page.events()[i];
         std::cout << "  Item" << i << "=" << entry;
@@ -345,8 +346,7 @@ void addMacroCommands(CLI::App& app, CliContext& context)
     newCmd->add_option("NAME", (*names)[0], "At most 31 characters, without [ ] = or a line break")->required();
     newCmd->callback([&context, names] { context.run = [&context, names] { return newMacro(context, (*names)[0]); }; });
 
-    auto* addCmd = macro->add_subcommand(
-        "add", "Append entries to a macro and confirm it (it keeps its number)");
+    auto* addCmd = macro->add_subcommand("add", "Append entries to a macro and confirm it (it keeps its number)");
     addCmd->add_option("NAME", (*names)[0], "Macro name")->required();
     addCmd->add_option("ENTRY", *entries, "Entries to append")->required();
     addCmd->footer(kEntryHelp);
@@ -356,19 +356,20 @@ void addMacroCommands(CLI::App& app, CliContext& context)
 
     auto* deleteCmd = macro->add_subcommand("delete", "Delete a macro from record.ini");
     deleteCmd->add_option("NAME", (*names)[0], "Macro name")->required();
-    deleteCmd->callback([&context, names] { context.run = [&context, names] { return remove(context, (*names)[0]); }; });
+    deleteCmd->callback(
+        [&context, names] { context.run = [&context, names] { return remove(context, (*names)[0]); }; });
 
     auto* confirmCmd = macro->add_subcommand(
         "confirm", "Save a macro again (it keeps its number) and rebuild all blocks in config.bin");
     confirmCmd->add_option("NAME", (*names)[0], "Macro name")->required();
-    confirmCmd->callback([&context, names] { context.run = [&context, names] { return confirm(context, (*names)[0]); }; });
+    confirmCmd->callback(
+        [&context, names] { context.run = [&context, names] { return confirm(context, (*names)[0]); }; });
 
     auto* loopCmd = macro->add_subcommand("loop", "Set a macro's loop count (1 to 65535) in config.bin");
     loopCmd->add_option("NAME", (*names)[0], "Macro name")->required();
     loopCmd->add_option("N", (*names)[1], "Loop count, 1 to 65535")->required();
-    loopCmd->callback([&context, names] {
-        context.run = [&context, names] { return loop(context, (*names)[0], (*names)[1]); };
-    });
+    loopCmd->callback(
+        [&context, names] { context.run = [&context, names] { return loop(context, (*names)[0], (*names)[1]); }; });
 }
 
 } // namespace varcel

@@ -18,10 +18,7 @@ namespace {
 
 constexpr std::string_view kItemPrefix = "Item";
 
-std::string itemKey(std::size_t index)
-{
-    return std::string(kItemPrefix) + std::to_string(index);
-}
+std::string itemKey(std::size_t index) { return std::string(kItemPrefix) + std::to_string(index); }
 
 // The index of an "Item%d" key, spelled as "%d" writes it (no sign, no
 // leading zero), so that it is the key a lookup of that index finds.
@@ -68,27 +65,30 @@ std::vector<std::string> MacroStore::listOf(const IniFile& ini)
     return names;
 }
 
-std::vector<std::string> MacroStore::entriesOf(const IniFile& ini, std::string_view name)
+StoredMacro MacroStore::macroOf(std::string name, const std::vector<std::pair<std::string, std::string>>& keys)
 {
-    const std::int32_t count = leadingInteger(ini.string(name, kItemCountKey));
-    if (count <= 0)
-        return {};
+    StoredMacro macro{std::move(name), {}, 0};
+    const auto count = std::find_if(keys.begin(), keys.end(),
+                                    [](const auto& key) { return equalsIgnoringCase(key.first, kItemCountKey); });
+    macro.itemCount = count == keys.end() ? 0 : leadingInteger(count->second);
+    if (macro.itemCount <= 0)
+        return macro;
     // One pass over the section: the first key of each index wins, as a
     // lookup by name finds the first.
-    std::unordered_map<std::size_t, std::string> items;
+    std::unordered_map<std::size_t, const std::string*> items;
     std::size_t n = 0;
-    const std::size_t limit = std::min<std::size_t>(static_cast<std::size_t>(count), kMostEntriesRead);
-    for (auto& [key, value] : ini.keyValues(name)) {
+    const std::size_t limit = std::min<std::size_t>(static_cast<std::size_t>(macro.itemCount), kMostEntriesRead);
+    for (const auto& [key, value] : keys) {
         const auto index = itemIndexOf(key);
         if (!index || *index >= limit)
             continue;
-        if (items.emplace(*index, std::move(value)).second)
+        if (items.emplace(*index, &value).second)
             n = std::max(n, *index + 1);
     }
-    std::vector<std::string> entries(n);
-    for (auto& [index, value] : items)
-        entries[index] = std::move(value);
-    return entries;
+    macro.entries.resize(n);
+    for (const auto& [index, value] : items)
+        macro.entries[index] = *value;
+    return macro;
 }
 
 IniFile MacroStore::read() const
@@ -98,25 +98,57 @@ IniFile MacroStore::read() const
     return IniFile::read(m_path).file;
 }
 
+void MacroStore::forEachMacro(const std::function<bool(StoredMacro&&)>& take) const
+{
+    if (m_held) {
+        for (std::string& name : listOf(*m_held))
+            if (!take(macroOf(name, m_held->keyValues(name))))
+                return;
+        return;
+    }
+    // A record.ini is read a section at a time: a large hand-made file costs
+    // its size in memory, not many times that in lines.
+    const FileRead read = readRegularFile(m_path);
+    if (!read.ok())
+        return;
+    std::unordered_set<std::string> seen;
+    IniFile::forEachSection(read.bytes, [&](const std::string& name, auto& keys) {
+        // Every read and write reaches only the first section of a name.
+        if (name.empty() || !seen.insert(foldedName(name)).second)
+            return true;
+        return take(macroOf(name, keys));
+    });
+}
+
 std::vector<std::string> MacroStore::list() const
 {
-    return listOf(read());
+    std::vector<std::string> names;
+    forEachMacro([&](StoredMacro&& macro) {
+        names.push_back(std::move(macro.name));
+        return true;
+    });
+    return names;
 }
 
 std::vector<std::string> MacroStore::load(std::string_view name) const
 {
-    return entriesOf(read(), name);
+    std::vector<std::string> entries;
+    forEachMacro([&](StoredMacro&& macro) {
+        if (!equalsIgnoringCase(macro.name, name))
+            return true;
+        entries = std::move(macro.entries);
+        return false;
+    });
+    return entries;
 }
 
 std::vector<StoredMacro> MacroStore::loadAll() const
 {
     std::vector<StoredMacro> macros;
-    const IniFile ini = read();
-    for (std::string& name : listOf(ini)) {
-        std::vector<std::string> entries = entriesOf(ini, name);
-        const std::int32_t count = leadingInteger(ini.string(name, kItemCountKey));
-        macros.push_back({std::move(name), std::move(entries), count});
-    }
+    forEachMacro([&](StoredMacro&& macro) {
+        macros.push_back(std::move(macro));
+        return true;
+    });
     return macros;
 }
 
@@ -157,7 +189,8 @@ FileResult MacroStore::change(const std::function<bool(IniFile&)>& edit) const
     IniFile edited = *m_held;
     edit(edited);
     if (edited.refused())
-        return {m_path.string() + ": a name or value holds a line break or text that is not UTF-8; nothing was written"};
+        return {m_path.string() +
+                ": a name or value holds a line break or text that is not UTF-8; nothing was written"};
     *m_held = std::move(edited);
     return {};
 }

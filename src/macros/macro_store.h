@@ -63,6 +63,8 @@ public:
 
     // Every listed macro with its entries, from one read of the file.
     std::vector<StoredMacro> loadAll() const;
+    // The same, one macro at a time, until `take` returns false.
+    void forEachMacro(const std::function<bool(StoredMacro&&)>& take) const;
 
     // Why record.ini is there but cannot be read (no permission, a folder, a
     // FIFO), naming the file; empty when it was read or is missing. Reading
@@ -94,7 +96,7 @@ private:
     IniFile read() const;
     FileResult change(const std::function<bool(IniFile&)>& edit) const;
     static std::vector<std::string> listOf(const IniFile& ini);
-    static std::vector<std::string> entriesOf(const IniFile& ini, std::string_view name);
+    static StoredMacro macroOf(std::string name, const std::vector<std::pair<std::string, std::string>>& keys);
 
     std::filesystem::path m_path;
     bool m_holding = false;
