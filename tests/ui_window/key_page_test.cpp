@@ -393,6 +393,93 @@ TEST_F(KeyPageTest, AnyClickOutsideAnOpenListClosesItFirst)
     EXPECT_FALSE(window->controller().buttons().openSlot());
 }
 
+TEST_F(KeyPageTest, TheKeyboardGoesThroughThePageInReadingOrderAndWorksIt)
+{
+    start({Language::English, "Dark", 1});
+    const QImage canvas = window->canvas().copy();
+    std::vector<Element> expected{Element::Page1Button,    Element::Page2Button, Element::SkinButton,
+                                  Element::MinimiseButton, Element::CloseButton, Element::ModeA,
+                                  Element::ModeB};
+    for (int box = 0; box < 6; ++box)
+        expected.push_back(dropdownBox(box));
+    expected.push_back(Element::KeyDefault);
+    for (int position = 0; position < 4; ++position)
+        expected.push_back(reportRateSegment(position));
+    for (int stage = 0; stage < 4; ++stage)
+        expected.insert(expected.end(), {dpiStageEnable(stage), dpiStageList(stage), dpiBarSegment(stage, 0)});
+    expected.insert(expected.end(), {Element::LightingMode, Element::LightingParameter});
+    // The swatches of colours 3 to 8 are off: a press there would do nothing.
+    expected.insert(expected.end(),
+                    {loopColourEnable(0), loopColourSwatch(0), loopColourEnable(1), loopColourSwatch(1)});
+    for (int colour = 2; colour < 8; ++colour)
+        expected.push_back(loopColourEnable(colour));
+    expected.push_back(Element::DpiColourStage);
+    for (int bit = 0; bit < 4; ++bit)
+        expected.push_back(dpiColourBit(bit));
+    expected.insert(expected.end(), {Element::Ok, Element::Apply, Element::Cancel, Element::Page1Button});
+    std::vector<Element> visited;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(window.get(), Qt::Key_Tab);
+        visited.push_back(window->focusElement());
+    }
+    EXPECT_EQ(visited, expected);
+    QTest::keyClick(window.get(), Qt::Key_Backtab);
+    EXPECT_EQ(window->focusElement(), Element::Cancel);
+    EXPECT_TRUE(canvas == window->canvas()) << "the focus mark is drawn over the canvas, not into it";
+
+    // The mark, in the skin's text colour, around the stop with the focus.
+    const Rect r = rect(Element::Cancel);
+    EXPECT_EQ(window->grab().toImage().pixelColor(r.x - 3, r.y + r.h / 2), window->skin().textColour());
+    click(Element::ModeB);
+    EXPECT_FALSE(window->focusMarkShown()) << "a click takes the mark away";
+    EXPECT_NE(window->grab().toImage().pixelColor(r.x - 3, r.y + r.h / 2), window->skin().textColour());
+
+    // Space on a rate position sets it; arrows move between the positions.
+    QTest::keyClick(window.get(), Qt::Key_Left);
+    EXPECT_EQ(window->controller().buttons().shownLayer(), Layer::A);
+    while (window->focusElement() != Element::ReportRate250)
+        QTest::keyClick(window.get(), Qt::Key_Tab);
+    EXPECT_EQ(settings().reportRatePosition(), 3) << "the focus alone sets nothing";
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    EXPECT_EQ(settings().reportRatePosition(), 1);
+    QTest::keyClick(window.get(), Qt::Key_Right);
+    EXPECT_EQ(settings().reportRatePosition(), 2);
+    EXPECT_EQ(window->focusElement(), Element::ReportRate500);
+
+    // Arrows move a stage's DPI bar within its eight rows.
+    while (window->focusElement() != dpiBarSegment(1, 0))
+        QTest::keyClick(window.get(), Qt::Key_Tab);
+    ASSERT_EQ(image()[0x788], 3);
+    QTest::keyClick(window.get(), Qt::Key_Up);
+    EXPECT_EQ(image()[0x788], 4);
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClick(window.get(), Qt::Key_Up);
+    EXPECT_EQ(image()[0x788], 7) << "the eighth row is the top";
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    EXPECT_EQ(image()[0x788], 6);
+    expectCanvasUpToDate("the DPI bar by the keyboard");
+
+    // A list opened by the keyboard: Down goes down it, Enter chooses,
+    // Escape closes an open list before it hides the window.
+    QTest::keyClick(window.get(), Qt::Key_Backtab);
+    ASSERT_EQ(window->focusElement(), dpiStageList(1));
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    ASSERT_NE(list(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(image()[0x788], 7);
+    EXPECT_EQ(list(), nullptr);
+    while (window->focusElement() != dropdownBox(2))
+        QTest::keyClick(window.get(), Qt::Key_Backtab);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    ASSERT_NE(page().functionList(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_EQ(page().functionList(), nullptr);
+    EXPECT_TRUE(window->isVisible());
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST_F(KeyPageTest, AnOpenStageListFollowsANewSensorType)
 {
     start();
@@ -504,6 +591,10 @@ TEST_F(KeyPageTest, Screenshots)
                 EXPECT_GE(grey[1] - grey[0], 96) << what << ": text without contrast";
                 before = shot;
             }
+            // The focus mark, once the keyboard has been used.
+            while (window->focusElement() != dropdownBox(2))
+                QTest::keyClick(window.get(), Qt::Key_Tab);
+            screenshot(name + "-focus");
         }
     }
 }
