@@ -654,6 +654,8 @@ void CHidMouseDlg::activate(Element stop)
     const auto& stops = focusOrder(page());
     if (std::find(stops.begin(), stops.end(), stop) == stops.end() || isDpiBar(stop) || isPointerSlider(stop))
         return;
+    // As a click, a press takes the focus to what it pressed.
+    setFocusElement(stop, false);
     if (WindowPage* shown = pageFor(page()); shown && shown->keyActivate(stop)) {
         elementsChanged();
         return;

@@ -20,6 +20,8 @@
 
 #include "lang/dialog_strings.h"
 
+#include <QAccessible>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -476,6 +478,13 @@ TEST_F(AdvancedPageTest, TheKeyboardGoesThroughThePageInReadingOrderAndWorksIt)
         visited.push_back(window->focusElement());
     }
     EXPECT_EQ(visited, expected);
+    // A screen reader finds the same stops, the fields and lists as themselves.
+    QAccessibleInterface* canvas = QAccessible::queryAccessibleInterface(window.get());
+    ASSERT_EQ(canvas->childCount(), static_cast<int>(expected.size()));
+    EXPECT_EQ(canvas->child(12)->role(), QAccessible::EditableText);
+    EXPECT_EQ(canvas->child(12)->text(QAccessible::Name), "Macro Name");
+    EXPECT_EQ(canvas->child(6)->role(), QAccessible::Slider);
+    EXPECT_EQ(canvas->child(6)->text(QAccessible::Name), "Scrolling Speed");
 
     // Arrows move a slider and go along the macro list; a field takes the typing.
     while (window->focusElement() != pointerSegment(1, 0))

@@ -6,13 +6,15 @@
 // lists open, go to build/screenshots.
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
+#include "dialog_test_support.h"
 #include "support/cli_run.h"
 #include "support/temp_dir.h"
+#include "ui/accessible_canvas.h"
 #include "ui/key_page.h"
 #include "ui/main_window.h"
 #include "ui/skins_dialog.h"
-#include "dialog_test_support.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QColorDialog>
 #include <QTest>
@@ -478,6 +480,100 @@ TEST_F(KeyPageTest, TheKeyboardGoesThroughThePageInReadingOrderAndWorksIt)
     EXPECT_TRUE(window->isVisible());
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(KeyPageTest, ScreenReadersFindEveryElementNamedInTheWindowsLanguage)
+{
+    const std::uint8_t orange[3] = {0xFF, 0x80, 0x00};
+    std::copy(std::begin(orange), std::end(orange), file.begin() + kFile + 0x7CC);
+    file[0] = 0; // a first run: the boxes get the default labels of the language
+    struct Row {
+        Element element;
+        QAccessible::Role role;
+        std::array<const char*, 3> names; // simplified, traditional Chinese, English
+        bool checked;
+        const char* value;
+    };
+    const Row rows[] = {
+        {Element::Page2Button, QAccessible::Button, {"高级设置", "高級設置", "Advanced settings"}, false, ""},
+        {dropdownBox(2), QAccessible::ComboBox, {"按键3：中键", "按鍵3：中鍵", "Button 3: Mid Click"}, false, nullptr},
+        {Element::ReportRate1000, QAccessible::RadioButton, {"1000", "1000", "1000"}, true, ""},
+        {Element::ReportRate250, QAccessible::RadioButton, {"250", "250", "250"}, false, ""},
+        {dpiStageEnable(1), QAccessible::CheckBox, {"DPI Stage2", "DPI Stage2", "DPI Stage2"}, true, ""},
+        {dpiStageList(1),
+         QAccessible::ComboBox,
+         {"DPI Stage2数值", "DPI Stage2數值", "DPI Stage2 value"},
+         false,
+         "1000"},
+        {dpiBarSegment(1, 0),
+         QAccessible::Slider,
+         {"DPI Stage2滑块", "DPI Stage2滑塊", "DPI Stage2 bar"},
+         false,
+         "1000"},
+        {loopColourSwatch(1),
+         QAccessible::Button,
+         {"循环颜色2，橙色，开", "迴圈顏色2，橙色，開", "Loop colour 2, orange, on"},
+         false,
+         ""},
+        {loopColourEnable(2), QAccessible::CheckBox, {"循环颜色3", "迴圈顏色3", "Loop colour 3"}, false, ""},
+        {dpiColourBit(2), QAccessible::CheckBox, {"蓝", "藍", "B"}, false, ""},
+        {Element::Apply, QAccessible::Button, {"应用", "應用", "Apply"}, false, ""},
+    };
+    const Language languages[] = {Language::SimplifiedChinese, Language::TraditionalChinese, Language::English};
+    for (std::size_t l = 0; l < 3; ++l) {
+        SCOPED_TRACE(l);
+        window.reset();
+        std::filesystem::remove_all(dir / "Skins");
+        start({languages[l], "Dark", 0});
+        QAccessibleInterface* canvas = QAccessible::queryAccessibleInterface(window.get());
+        ASSERT_NE(canvas, nullptr);
+        ASSERT_EQ(canvas->childCount(), 56) << "every element of the key page, each bar as one";
+        std::map<QString, QAccessibleInterface*> byName;
+        for (int i = 0; i < canvas->childCount(); ++i) {
+            QAccessibleInterface* child = canvas->child(i);
+            ASSERT_NE(child, nullptr);
+            EXPECT_EQ(canvas->indexOfChild(child), i);
+            EXPECT_NE(child->role(), QAccessible::NoRole);
+            EXPECT_TRUE(window->rect().contains(window->mapFromGlobal(child->rect().center())));
+            EXPECT_TRUE(byName.emplace(child->text(QAccessible::Name), child).second)
+                << "two elements called " << child->text(QAccessible::Name).toStdString();
+        }
+        for (const Row& row : rows) {
+            const QString name = QString::fromUtf8(row.names[l]);
+            ASSERT_EQ(byName.count(name), 1u) << name.toStdString();
+            QAccessibleInterface* child = byName[name];
+            EXPECT_EQ(child->role(), row.role) << name.toStdString();
+            EXPECT_EQ(child->state().checked, row.checked) << name.toStdString();
+            if (row.value)
+                EXPECT_EQ(child->text(QAccessible::Value).toStdString(), row.value) << name.toStdString();
+            EXPECT_EQ(canvas->childAt(child->rect().center().x(), child->rect().center().y()), child);
+        }
+    }
+
+    // A press through the screen reader acts as a click and is announced,
+    // as are the focus and the state that changed.
+    std::vector<std::pair<QAccessible::Event, QString>> heard;
+    window->announcer().send = [&](QAccessibleEvent& event) {
+        QAccessibleInterface* iface = event.accessibleInterface();
+        if (event.type() == QAccessible::StateChanged &&
+            !static_cast<QAccessibleStateChangeEvent&>(event).changedStates().checked)
+            return;
+        heard.emplace_back(event.type(), iface ? iface->text(QAccessible::Name) : QString());
+    };
+    window->elementsChanged();
+    heard.clear();
+    QAccessibleInterface* rate250 = accessibleStop(*window, Element::ReportRate250);
+    ASSERT_NE(rate250, nullptr);
+    ASSERT_NE(rate250->actionInterface(), nullptr);
+    rate250->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(settings().reportRatePosition(), 1);
+    QTest::keyClick(window.get(), Qt::Key_Tab);
+    const std::vector<std::pair<QAccessible::Event, QString>> expected{{QAccessible::Focus, "250"},
+                                                                       {QAccessible::StateChanged, "250"},
+                                                                       {QAccessible::StateChanged, "1000"},
+                                                                       {QAccessible::Focus, "500"}};
+    EXPECT_EQ(heard, expected);
 }
 
 TEST_F(KeyPageTest, AnOpenStageListFollowsANewSensorType)
