@@ -278,6 +278,28 @@ ElementInfo describe(Element e, MainController& c)
     return pageOf(e) == Page::Key ? describeKeyPage(e, c, lang) : describeAdvancedPage(e, c, lang);
 }
 
+std::vector<DialogStop> dialogStops(Dialog dialog, bool withBackground)
+{
+    const DialogLayout& l = dialogLayout(dialog);
+    std::vector<DialogStop> stops;
+    const auto add = [&](DialogPart part, const Rect& r) {
+        if (!r.empty())
+            stops.push_back({part, r});
+    };
+    if (withBackground) {
+        add(DialogPart::Face, l.face);
+        for (const Rect& field : l.fields)
+            add(DialogPart::Field, field);
+        for (const Rect& option : l.options)
+            add(DialogPart::Option, option);
+        add(DialogPart::Swatch, l.swatch);
+    }
+    add(DialogPart::Ok, l.ok);
+    add(DialogPart::Cancel, l.cancel);
+    add(DialogPart::Close, l.close);
+    return stops;
+}
+
 std::string colourName(Language language, const Rgb& colour)
 {
     const int r = colour.r;

@@ -66,6 +66,17 @@ std::optional<UiString> buttonText(Element element);
 // The stop as the page shows it now, named in the controller's language.
 ElementInfo describe(Element stop, MainController& controller);
 
+// A small dialog's stops in reading order: its list face, its fields, its
+// option boxes and its colour swatch where its layout has them, then OK,
+// Cancel and the close button. A dialog without its background has only
+// those three.
+enum class DialogPart { Face, Field, Option, Swatch, Ok, Cancel, Close };
+struct DialogStop {
+    DialogPart part = DialogPart::Ok;
+    Rect rect;
+};
+std::vector<DialogStop> dialogStops(Dialog dialog, bool withBackground);
+
 // A colour's everyday name in the language ("orange").
 std::string colourName(Language language, const Rgb& colour);
 

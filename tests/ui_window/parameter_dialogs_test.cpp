@@ -128,6 +128,15 @@ TEST_F(ParameterDialogs, SingleKeyNamesWhateverKeyWasPressedLast)
         {"a Windows key", [](CSingleDialog& d) { test::tapKey(&d, Qt::Key_Meta, kRightMeta); }, "Right Windows", 0xE7},
         {"a key without a row", [](CSingleDialog& d) { test::tapKey(&d, Qt::Key_Backslash, kBackslash); }, "\\", 0},
         {"nothing pressed", [](CSingleDialog&) {}, "", 0},
+        {"Tab goes on to OK, whose Enter is OK again",
+         [](CSingleDialog& d) {
+             test::tapKey(&d, Qt::Key_F5, kF5);
+             test::tapKey(&d, Qt::Key_Tab, kTab);
+             EXPECT_TRUE(d.focusMarkShown());
+             test::tapKey(&d, Qt::Key_Return, kEnter);
+             EXPECT_FALSE(d.isVisible());
+         },
+         "F5", 0x3E},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -228,6 +237,28 @@ TEST_F(ParameterDialogs, ListDialogsChooseByClickAndConfirmWithEnter)
         clickRow(d.rowList(), 3);
         click(&d, d.okPoint());
     });
+
+    // By keyboard: Down opens the list from its face and goes down it,
+    // Enter takes the row, Tab goes on to Cancel past OK, Space presses it.
+    choose<CWindowsDialog>(8, [](CWindowsDialog& d) {
+        test::tapKey(&d, Qt::Key_Tab, kTab);
+        test::tapKey(&d, Qt::Key_Backtab, kTab);
+        test::tapKey(&d, Qt::Key_Down, kDown);
+        ASSERT_NE(d.rowList(), nullptr);
+        const int start = std::max(d.rowList()->currentRow(), 0);
+        for (int i = 0; i < 3; ++i)
+            test::tapKey(&d, Qt::Key_Down, kDown);
+        ASSERT_EQ(d.rowList()->currentRow(), start + 3);
+        const QString row = d.rowList()->currentItem()->text();
+        test::tapKey(&d, Qt::Key_Return, kEnter);
+        EXPECT_EQ(d.rowList(), nullptr);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.nameFace()->text(), row);
+        test::tapKey(&d, Qt::Key_Tab, kTab);
+        test::tapKey(&d, Qt::Key_Tab, kTab);
+        test::tapKey(&d, Qt::Key_Space, 57);
+    });
+    EXPECT_EQ(label(), "My Computer") << "Cancel kept the button as it was";
     EXPECT_EQ(at(img::LayerArray::AppCodeLow), 0x94);
     EXPECT_EQ(at(img::LayerArray::AppCodeHigh), 1);
     EXPECT_EQ(label(), "My Computer");

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace varcel::ui {
@@ -181,7 +182,13 @@ bool SkinnedDialog::isCapturingKeys() const
 
 void SkinnedDialog::startKeyCapture(const char* failureFormat, std::function<void(const CapturedKey&)> handler)
 {
-    auto capture = std::make_unique<KeyCapture>(std::move(handler));
+    // Tab and Shift+Tab are the keyboard's way from the key field to OK, and
+    // OK, Cancel and close take no keys while they have the focus.
+    constexpr std::uint32_t kTabKey = 15;
+    auto capture = std::make_unique<KeyCapture>([this, handler = std::move(handler)](const CapturedKey& key) {
+        if (key.evdevCode != kTabKey && !focusOffKeyField())
+            handler(key);
+    });
     if (const int error = capture->install(); error != 0) {
         char text[96];
         std::snprintf(text, sizeof text, failureFormat, error);
@@ -265,13 +272,29 @@ void SkinnedDialog::paintEvent(QPaintEvent*)
     drawText(painter, {l.cancel, Align::Centre}, text(text::kCancel), textColour());
     button(l.close, m_over == Over::Close, QStringLiteral("button-close-normal.png"),
            QStringLiteral("button-close-over.png"));
+    const std::vector<DialogStop> all = stops();
+    if (m_focusShown && m_focus >= 0 && m_focus < static_cast<int>(all.size())) {
+        const Rect& r = all[static_cast<std::size_t>(m_focus)].rect;
+        painter.setPen(QPen(textColour(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(r.x - 3, r.y - 3, r.w + 6, r.h + 6));
+    }
 }
 
 void SkinnedDialog::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const QPoint p = event->position().toPoint();
+    // A click takes the mark away until the keyboard is used again.
+    if (m_focusShown) {
+        m_focusShown = false;
+        update();
+    }
+    pressAt(event->position().toPoint());
+}
+
+void SkinnedDialog::pressAt(const QPoint& p)
+{
     const DialogLayout& l = layout();
     if (l.ok.contains(p.x(), p.y())) {
         closeList();
@@ -311,12 +334,75 @@ void SkinnedDialog::leaveEvent(QEvent*)
 
 void SkinnedDialog::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    const int key = event->key();
+    const bool press = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    if (m_list) {
+        // The open list: Down goes down it, Enter or Space takes the row,
+        // Escape closes it without a choice.
+        const int down = key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0;
+        if (down != 0) {
+            m_list->setCurrentRow(std::clamp(m_list->currentRow() + down, 0, m_list->count() - 1));
+            return;
+        }
+        if (press || key == Qt::Key_Escape) {
+            const int row = m_list->currentRow();
+            auto chosen = m_chosen;
+            closeList();
+            if (key == Qt::Key_Escape || row < 0)
+                listClosed();
+            else if (chosen)
+                chosen(row);
+            return;
+        }
+    }
+    const std::vector<DialogStop> all = stops();
+    if (press && m_focusShown && m_focus >= 0 && m_focus < static_cast<int>(all.size()) &&
+        all[static_cast<std::size_t>(m_focus)].part != DialogPart::Field) {
+        pressAt(middle(all[static_cast<std::size_t>(m_focus)].rect));
+        return;
+    }
+    // Down opens a list from its face, as a combo box does.
+    if (key == Qt::Key_Down && m_focusShown && m_focus >= 0 && m_focus < static_cast<int>(all.size()) &&
+        all[static_cast<std::size_t>(m_focus)].part == DialogPart::Face) {
+        pressAt(middle(all[static_cast<std::size_t>(m_focus)].rect));
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         closeList();
         accept();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool SkinnedDialog::focusOffKeyField() const
+{
+    const std::vector<DialogStop> all = stops();
+    if (m_list || !m_focusShown || m_focus < 0 || m_focus >= static_cast<int>(all.size()))
+        return m_list;
+    return all[static_cast<std::size_t>(m_focus)].part != DialogPart::Field;
+}
+
+bool SkinnedDialog::focusNextPrevChild(bool next)
+{
+    const std::vector<DialogStop> all = stops();
+    const auto n = static_cast<int>(all.size());
+    // The focus starts on the first stop, where the keys go as the dialog opens.
+    m_focus = (m_focus + (next ? 1 : -1) + n) % n;
+    m_focusShown = true;
+    const DialogStop& stop = all[static_cast<std::size_t>(m_focus)];
+    // A field of its own takes the typing; a key field is chosen as a click
+    // into it chooses it.
+    if (auto* field = qobject_cast<QLineEdit*>(childAt(middle(stop.rect)))) {
+        field->setFocus(Qt::TabFocusReason);
+    } else {
+        if (QWidget* focused = focusWidget(); focused && focused != this)
+            focused->clearFocus();
+        if (stop.part == DialogPart::Field)
+            clickAt(middle(stop.rect));
+    }
+    update();
+    return true;
 }
 
 void SkinnedDialog::wheelEvent(QWheelEvent* event)

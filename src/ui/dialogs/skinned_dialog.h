@@ -7,6 +7,7 @@
 #pragma once
 
 #include "lang/language.h"
+#include "ui/focus_order.h"
 #include "ui/key_capture.h"
 #include "ui/layout.h"
 #include "ui/skin.h"
@@ -57,6 +58,11 @@ public:
     // The dialog as drawn, for screenshots.
     QImage grabImage();
 
+    // The stop the keyboard is on (an index into dialogStops()), and whether
+    // its mark shows: only once Tab or an arrow has been used.
+    int focusStop() const { return m_focus; }
+    bool focusMarkShown() const { return m_focusShown; }
+
     // The click positions of the drawn buttons, in dialog coordinates.
     QPoint okPoint() const;
     QPoint cancelPoint() const;
@@ -89,6 +95,10 @@ protected:
     // OK and Cancel, and F1 asks for no help (the capture has named them
     // already). True when the key was one of those and is dropped here.
     static bool dropCapturedKey(QKeyEvent* event, bool windowsKeysToo);
+    // The keyboard has gone from the key field to another stop (OK, Cancel,
+    // close, the modifier list): the key dialogs take no keys there, and
+    // Space, Enter, the arrows and Escape work as in any dialog.
+    bool focusOffKeyField() const;
 
     void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QColor& colour,
                   int flags = 0) const;
@@ -105,12 +115,16 @@ protected:
     // capture both as keys instead.
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // A dialog that ends stops capturing keys at once.
     void done(int result) override;
 
 private:
     void setOver(Over over);
+    // A click at a point of the dialog, from the mouse or the keyboard.
+    void pressAt(const QPoint& p);
+    std::vector<DialogStop> stops() const { return dialogStops(m_which, hasBackground()); }
     QString text(const LangText& t) const;
 
     Dialog m_which;
@@ -124,6 +138,8 @@ private:
     std::function<void(int)> m_chosen;
     int m_wheelRest = 0;
     std::unique_ptr<KeyCapture> m_capture;
+    int m_focus = 0;
+    bool m_focusShown = false;
 };
 
 } // namespace varcel::ui
