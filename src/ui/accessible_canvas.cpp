@@ -268,13 +268,9 @@ void AccessibleAnnouncer::deliver(QAccessibleEvent& event)
 
 void AccessibleAnnouncer::announce(CHidMouseDlg& window)
 {
-    // The controls standing for stops carry their names as any widget does.
-    const Page page = window.controller().currentPage();
-    for (Element stop : focusOrder(page))
-        if (QWidget* control = window.controlOf(stop))
-            control->setAccessibleName(qs(describe(stop, window.controller()).name));
     if (!listening())
         return;
+    const Page page = window.controller().currentPage();
     if (page != m_page) {
         m_page = page;
         m_last.clear();

@@ -360,6 +360,9 @@ void AdvancedPage::createControls()
         model.setLoopText(typed.toStdString());
         syncMacroControls();
     });
+    // Screen readers name them as the page's other elements.
+    for (Element e : {Element::MacroList, Element::EventList, Element::MacroNameEdit, Element::LoopEdit})
+        controlOf(e)->setAccessibleName(qs(describe(e, m_window.controller()).name));
     // A click on a list or field is a click beside the mouse-event list too.
     for (QWidget* control : {static_cast<QWidget*>(m_macroList->viewport()),
                              static_cast<QWidget*>(m_eventList->viewport()), static_cast<QWidget*>(m_nameField.data()),
