@@ -128,6 +128,9 @@ enum class AccessString : std::uint8_t {
     StageBar,         // "%1 bar": a DPI stage's bar
     LoopColour,       // "Loop colour %1": its enable box
     LoopColourSwatch, // "Loop colour %1, %2, %3": number, colour, on or off
+    KeyField,         // "Key %1": a key field of the combination dialog
+    Modifier,         // its modifier list
+    TextColour,       // the skin dialog's colour swatch
     On,
     Off,
     Red,

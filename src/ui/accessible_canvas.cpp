@@ -3,8 +3,7 @@
 #include "ui/main_window.h"
 #include "ui/window_page.h"
 
-#include <QAccessibleWidget>
-#include <QPointer>
+#include "ui/accessible_parts.h"
 
 #include <algorithm>
 
@@ -32,46 +31,34 @@ bool onPage(CHidMouseDlg& window, Element stop)
     return std::find(stops.begin(), stops.end(), stop) != stops.end();
 }
 
-// One drawn element: it has no widget, so no QObject of its own.
-class ElementAccessible : public QAccessibleInterface,
-                          public QAccessibleActionInterface,
-                          public QAccessibleValueInterface {
+// One drawn element of the window.
+class ElementAccessible : public DrawnPartAccessible<CHidMouseDlg>, public QAccessibleValueInterface {
 public:
-    ElementAccessible(CHidMouseDlg& window, Element stop) : m_window(&window), m_stop(stop) {}
+    ElementAccessible(CHidMouseDlg& window, Element stop) : DrawnPartAccessible(window), m_stop(stop) {}
 
-    bool isValid() const override { return m_window && onPage(*m_window, m_stop); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return m_window ? m_window->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_window.data()); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
+    bool isValid() const override { return m_owner && onPage(*m_owner, m_stop); }
 
     QString text(QAccessible::Text t) const override
     {
         if (!isValid())
             return {};
-        const ElementInfo info = describe(m_stop, m_window->controller());
+        const ElementInfo info = describe(m_stop, m_owner->controller());
         if (t == QAccessible::Name)
             return qs(info.name);
         if (t == QAccessible::Value)
             return qs(info.value);
         return {};
     }
-    void setText(QAccessible::Text, const QString&) override {}
-
     QRect rect() const override
     {
         if (!isValid())
             return {};
-        const Rect r = focusRect(m_stop, m_window->dpiRows());
-        return {m_window->mapToGlobal(QPoint(r.x, r.y)), QSize(r.w, r.h)};
+        const Rect r = focusRect(m_stop, m_owner->dpiRows());
+        return {m_owner->mapToGlobal(QPoint(r.x, r.y)), QSize(r.w, r.h)};
     }
     QAccessible::Role role() const override
     {
-        return isValid() ? qtRole(describe(m_stop, m_window->controller())) : QAccessible::NoRole;
+        return isValid() ? qtRole(describe(m_stop, m_owner->controller())) : QAccessible::NoRole;
     }
     QAccessible::State state() const override
     {
@@ -80,16 +67,16 @@ public:
             s.invalid = true;
             return s;
         }
-        const ElementInfo info = describe(m_stop, m_window->controller());
+        const ElementInfo info = describe(m_stop, m_owner->controller());
         s.focusable = true;
-        s.focused = m_window->focusElement() == m_stop;
+        s.focused = m_owner->focusElement() == m_stop;
         s.checkable = info.checkable;
         s.checked = info.checked;
         s.disabled = info.disabled;
         s.expandable = info.expandable;
         s.expanded = info.expanded;
         s.collapsed = info.expandable && !info.expanded;
-        s.invisible = !m_window->isVisible();
+        s.invisible = !m_owner->isVisible();
         return s;
     }
 
@@ -113,84 +100,54 @@ public:
     {
         if (!isValid())
             return;
-        // A screen reader waits for the answer to its call: what the press
-        // does (a dialog, a message) runs after it.
-        QPointer<CHidMouseDlg> window = m_window;
         const Element stop = m_stop;
-        int key = 0;
-        if (name == increaseAction())
-            key = Qt::Key_Up;
-        else if (name == decreaseAction())
-            key = Qt::Key_Down;
-        else if (name != pressAction())
-            return;
-        QMetaObject::invokeMethod(
-            window.data(),
-            [window, stop, key] {
-                if (!window)
-                    return;
-                if (key == 0)
-                    window->activate(stop);
-                else
-                    window->arrow(stop, key);
-            },
-            Qt::QueuedConnection);
-    }
-    QStringList keyBindingsForAction(const QString& name) const override
-    {
         if (name == pressAction())
-            return {QStringLiteral("Space")};
-        return {};
+            later([stop](CHidMouseDlg& window) { window.activate(stop); });
+        else if (name == increaseAction() || name == decreaseAction())
+            later([stop, up = name == increaseAction()](CHidMouseDlg& window) {
+                window.arrow(stop, up ? Qt::Key_Up : Qt::Key_Down);
+            });
     }
 
-    QVariant currentValue() const override { return isValid() ? describe(m_stop, m_window->controller()).current : 0; }
+    QVariant currentValue() const override { return isValid() ? describe(m_stop, m_owner->controller()).current : 0; }
     void setCurrentValue(const QVariant& value) override
     {
         if (isValid())
-            m_window->setStopValue(m_stop, value.toInt());
+            m_owner->setStopValue(m_stop, value.toInt());
     }
-    QVariant maximumValue() const override { return isValid() ? describe(m_stop, m_window->controller()).maximum : 0; }
-    QVariant minimumValue() const override { return isValid() ? describe(m_stop, m_window->controller()).minimum : 0; }
+    QVariant maximumValue() const override { return isValid() ? describe(m_stop, m_owner->controller()).maximum : 0; }
+    QVariant minimumValue() const override { return isValid() ? describe(m_stop, m_owner->controller()).minimum : 0; }
     QVariant minimumStepSize() const override { return 1; }
 
 private:
-    QPointer<CHidMouseDlg> m_window;
     Element m_stop;
 };
 
 // The window: its children are the page's stops, a field or list that is a
 // control of its own standing for its stop, then the lists that are open.
-class CanvasAccessible : public QAccessibleWidget {
+class CanvasAccessible : public ListedChildrenAccessible {
 public:
-    explicit CanvasAccessible(CHidMouseDlg* window) : QAccessibleWidget(window, QAccessible::Window) {}
-    ~CanvasAccessible() override
-    {
-        for (const auto& [stop, id] : m_ids)
-            QAccessible::deleteAccessibleInterface(id);
-    }
+    explicit CanvasAccessible(CHidMouseDlg* window) : ListedChildrenAccessible(window, QAccessible::Window) {}
+    ~CanvasAccessible() override { forgetParts(); }
 
     CHidMouseDlg* canvas() const { return static_cast<CHidMouseDlg*>(widget()); }
 
-    QAccessibleInterface* stopInterface(Element stop)
+    QAccessibleInterface* stopInterface(Element stop) const
     {
         if (QWidget* control = canvas()->controlOf(stop))
             return QAccessible::queryAccessibleInterface(control);
-        auto it = m_ids.find(stop);
-        if (it == m_ids.end())
-            it = m_ids.emplace(stop, QAccessible::registerAccessibleInterface(new ElementAccessible(*canvas(), stop)))
-                     .first;
-        return QAccessible::accessibleInterface(it->second);
+        return registered(static_cast<std::size_t>(stop),
+                          [this, stop] { return new ElementAccessible(*canvas(), stop); });
     }
 
-    std::vector<QAccessibleInterface*> children() const
+    std::vector<QAccessibleInterface*> children() const override
     {
-        auto* self = const_cast<CanvasAccessible*>(this);
         std::vector<QAccessibleInterface*> all;
         std::vector<QWidget*> controls;
         for (Element stop : focusOrder(canvas()->controller().currentPage())) {
             if (QWidget* control = canvas()->controlOf(stop))
                 controls.push_back(control);
-            all.push_back(self->stopInterface(stop));
+            all.push_back(stopInterface(stop));
         }
         for (QWidget* child : canvas()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
             if (child->isVisible() && std::find(controls.begin(), controls.end(), child) == controls.end())
@@ -198,36 +155,13 @@ public:
         all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
         return all;
     }
-
-    int childCount() const override { return static_cast<int>(children().size()); }
-    QAccessibleInterface* child(int index) const override
-    {
-        const auto all = children();
-        return index >= 0 && index < static_cast<int>(all.size()) ? all[static_cast<std::size_t>(index)] : nullptr;
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override
-    {
-        const auto all = children();
-        const auto it = std::find(all.begin(), all.end(), child);
-        return it == all.end() ? -1 : static_cast<int>(it - all.begin());
-    }
-    QAccessibleInterface* childAt(int x, int y) const override
-    {
-        for (QAccessibleInterface* child : children())
-            if (child->rect().contains(x, y))
-                return child;
-        return nullptr;
-    }
     QAccessibleInterface* focusChild() const override
     {
         const Element focus = canvas()->focusElement();
         if (focus == Element::None || !onPage(*canvas(), focus))
             return nullptr;
-        return const_cast<CanvasAccessible*>(this)->stopInterface(focus);
+        return stopInterface(focus);
     }
-
-private:
-    std::map<Element, QAccessible::Id> m_ids;
 };
 
 QAccessibleInterface* canvasFactory(const QString& className, QObject* object)
@@ -239,14 +173,7 @@ QAccessibleInterface* canvasFactory(const QString& className, QObject* object)
 
 } // namespace
 
-void installAccessibleCanvas()
-{
-    static const bool installed = [] {
-        QAccessible::installFactory(canvasFactory);
-        return true;
-    }();
-    (void)installed;
-}
+void installAccessibleCanvas() { installOnce<canvasFactory>(); }
 
 QAccessibleInterface* accessibleStop(CHidMouseDlg& window, Element stop)
 {

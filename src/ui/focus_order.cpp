@@ -300,6 +300,40 @@ std::vector<DialogStop> dialogStops(Dialog dialog, bool withBackground)
     return stops;
 }
 
+std::string dialogStopName(Dialog dialog, DialogPart part, int index, Language lang)
+{
+    switch (part) {
+    case DialogPart::Ok: return text::kOk(lang);
+    case DialogPart::Cancel: return text::kCancel(lang);
+    case DialogPart::Close: return accessString(lang, AccessString::CloseButton);
+    case DialogPart::Swatch: return accessString(lang, AccessString::TextColour);
+    case DialogPart::Option: {
+        const LangText* options[] = {&text::kMacroKeyOption1, &text::kMacroKeyOption2, &text::kMacroKeyOption3};
+        return (*options[std::clamp(index, 0, 2)])(lang);
+    }
+    case DialogPart::Face:
+    case DialogPart::Field: break;
+    }
+    switch (dialog) {
+    case Dialog::SingleKey: return text::kSingleKeyPrompt(lang);
+    case Dialog::ComboKey:
+        return part == DialogPart::Face
+                   ? accessString(lang, AccessString::Modifier)
+                   : fillIn(accessString(lang, AccessString::KeyField), {std::to_string(index + 1)});
+    case Dialog::MediaKey: return tr(lang, UiString::Multimedia);
+    case Dialog::WindowsKey: return tr(lang, UiString::Windows);
+    case Dialog::FireKey:
+        if (part == DialogPart::Face)
+            return tr(lang, UiString::FireKey);
+        return index == 0 ? text::kFireKeySpeed(lang) : text::kFireKeyTimes(lang);
+    case Dialog::DelayTime: return text::kDelayPrompt(lang);
+    case Dialog::MacroKey: return text::kMacroKeyHeading(lang);
+    case Dialog::Skins:
+    case Dialog::Count: break;
+    }
+    return tr(lang, AccessString::SkinButton);
+}
+
 std::string colourName(Language language, const Rgb& colour)
 {
     const int r = colour.r;

@@ -76,6 +76,10 @@ struct DialogStop {
     Rect rect;
 };
 std::vector<DialogStop> dialogStops(Dialog dialog, bool withBackground);
+// What a screen reader calls a dialog's stop: the text drawn beside or on
+// it, else a name from the language tables. `index` counts the fields and
+// the option boxes from 0.
+std::string dialogStopName(Dialog dialog, DialogPart part, int index, Language language);
 
 // A colour's everyday name in the language ("orange").
 std::string colourName(Language language, const Rgb& colour);

@@ -18,6 +18,8 @@
 #include <QListWidget>
 #include <QScrollBar>
 
+#include <QAccessible>
+
 #include <gtest/gtest.h>
 
 namespace varcel::ui {
@@ -241,6 +243,15 @@ TEST_F(ParameterDialogs, ListDialogsChooseByClickAndConfirmWithEnter)
     // By keyboard: Down opens the list from its face and goes down it,
     // Enter takes the row, Tab goes on to Cancel past OK, Space presses it.
     choose<CWindowsDialog>(8, [](CWindowsDialog& d) {
+        // A screen reader finds the same stops, named.
+        QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(&d);
+        ASSERT_EQ(dialog->childCount(), 4);
+        QStringList names;
+        for (int i = 0; i < 4; ++i)
+            names << dialog->child(i)->text(QAccessible::Name);
+        EXPECT_EQ(names, (QStringList{"Windows", "OK", "Cancel", "Close"}));
+        EXPECT_EQ(dialog->child(0)->role(), QAccessible::ComboBox);
+        EXPECT_EQ(dialog->child(0)->text(QAccessible::Value), d.nameFace()->text());
         test::tapKey(&d, Qt::Key_Tab, kTab);
         test::tapKey(&d, Qt::Key_Backtab, kTab);
         test::tapKey(&d, Qt::Key_Down, kDown);

@@ -1,5 +1,7 @@
 #include "ui/dialogs/skinned_dialog.h"
 
+#include "ui/dialogs/accessible_dialog.h"
+
 #include "platform/reporter.h"
 #include "lang/dialog_strings.h"
 
@@ -21,6 +23,15 @@ namespace {
 
 QRect qrect(const Rect& r) { return {r.x, r.y, r.w, r.h}; }
 QPoint middle(const Rect& r) { return {r.x + r.w / 2, r.y + r.h / 2}; }
+
+// The dialog's own control at a point, faces that let clicks through included.
+QWidget* controlAt(const QWidget& dialog, const QPoint& p)
+{
+    for (QWidget* child : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (child->isVisible() && child->geometry().contains(p))
+            return child;
+    return nullptr;
+}
 
 constexpr int kRowsPerNotch = 3;
 constexpr int kNotch = 120; // angle delta of one wheel notch
@@ -60,6 +71,7 @@ SkinnedDialog::SkinnedDialog(Dialog which, const Skin& skin, Language language, 
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_which(which), m_skin(skin), m_language(language),
       m_reporter(reporter), m_font(dialogFont(language))
 {
+    installAccessibleDialogs();
     setModal(true);
     setMouseTracking(true);
     QDialog::setFont(m_font);
@@ -375,6 +387,26 @@ void SkinnedDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+void SkinnedDialog::pressStop(int stop)
+{
+    const std::vector<DialogStop> all = stops();
+    if (stop >= 0 && stop < static_cast<int>(all.size()))
+        pressAt(middle(all[static_cast<std::size_t>(stop)].rect));
+}
+
+QString SkinnedDialog::stopText(int stop) const
+{
+    const std::vector<DialogStop> all = stops();
+    if (stop < 0 || stop >= static_cast<int>(all.size()))
+        return {};
+    QWidget* shown = controlAt(*this, middle(all[static_cast<std::size_t>(stop)].rect));
+    if (auto* label = qobject_cast<QLabel*>(shown))
+        return label->text();
+    if (auto* field = qobject_cast<QLineEdit*>(shown))
+        return field->text();
+    return {};
+}
+
 bool SkinnedDialog::focusOffKeyField() const
 {
     const std::vector<DialogStop> all = stops();
@@ -402,6 +434,7 @@ bool SkinnedDialog::focusNextPrevChild(bool next)
             clickAt(middle(stop.rect));
     }
     update();
+    announceDialogFocus(*this, m_focus);
     return true;
 }
 

@@ -62,6 +62,18 @@ public:
     // its mark shows: only once Tab or an arrow has been used.
     int focusStop() const { return m_focus; }
     bool focusMarkShown() const { return m_focusShown; }
+    Dialog which() const { return m_which; }
+    std::vector<DialogStop> stops() const { return dialogStops(m_which, hasBackground()); }
+    // What a click on the stop does, for a screen reader's press.
+    void pressStop(int stop);
+    // The text the stop shows (a face's row, a key field's key), if any.
+    QString stopText(int stop) const;
+    // Whether option box `option` (from 0) is the chosen one.
+    virtual bool optionChecked(int option) const
+    {
+        (void)option;
+        return false;
+    }
 
     // The click positions of the drawn buttons, in dialog coordinates.
     QPoint okPoint() const;
@@ -124,7 +136,6 @@ private:
     void setOver(Over over);
     // A click at a point of the dialog, from the mouse or the keyboard.
     void pressAt(const QPoint& p);
-    std::vector<DialogStop> stops() const { return dialogStops(m_which, hasBackground()); }
     QString text(const LangText& t) const;
 
     Dialog m_which;
