@@ -234,6 +234,15 @@ void AccessibleAnnouncer::announce(CHidMouseDlg& window)
     }
 }
 
+void AccessibleAnnouncer::listRowMoved(QWidget* list, int row)
+{
+    if (!listening() || !list || row < 0)
+        return;
+    QAccessibleEvent event(list, QAccessible::Focus);
+    event.setChild(row);
+    deliver(event);
+}
+
 void AccessibleAnnouncer::focusMoved(CHidMouseDlg& window, Element stop)
 {
     if (!listening())

@@ -11,6 +11,7 @@
 
 class QAccessibleEvent;
 class QAccessibleInterface;
+class QWidget;
 
 namespace varcel::ui {
 
@@ -29,6 +30,8 @@ class AccessibleAnnouncer {
 public:
     void announce(CHidMouseDlg& window);
     void focusMoved(CHidMouseDlg& window, Element stop);
+    // The keyboard moved along an open list, which keeps no focus of its own.
+    void listRowMoved(QWidget* list, int row);
 
     // Where the events go: Qt's platform bridge (AT-SPI) unless set. Without
     // a screen reader there is no bridge, and nothing is worked out.

@@ -407,6 +407,7 @@ void AdvancedPage::openMouseEventList()
     for (const char* row : text::kMouseEvents)
         rows << qs(row);
     m_mouseEventList = m_window.makeList(QStringLiteral("mouseEventList"), rows, mouseEventListRect(), m_window.font());
+    m_mouseEventList->setAccessibleName(qs(describe(Element::InsertFace, m_window.controller()).name));
     MacroPage& model = m_window.controller().macroPage();
     connect(m_mouseEventList, &QListWidget::itemEntered, this, [this, &model](QListWidgetItem* item) {
         model.hoverMouseEvent(m_mouseEventList->row(item));
@@ -518,6 +519,7 @@ bool AdvancedPage::listKey(int key)
     if (down != 0) {
         model.hoverMouseEvent(std::clamp(model.hoveredMouseEvent() + down, 0, m_mouseEventList->count() - 1));
         m_mouseEventList->setCurrentRow(model.hoveredMouseEvent());
+        m_window.announcer().listRowMoved(m_mouseEventList, model.hoveredMouseEvent());
     } else if (key != Qt::Key_Left && key != Qt::Key_Right && model.hoveredMouseEvent() >= 0) {
         chooseMouseEvent(model.hoveredMouseEvent());
     }

@@ -428,6 +428,12 @@ void KeyPage::syncSettingsList()
         where = dpiColourStageListRect();
     }
     m_settingsList = m_window.makeList(QStringLiteral("settingsList"), rows, where, m_window.font());
+    // Named after the face it opened from.
+    const Element face = stageOfSettingsList(open) >= 0       ? dpiStageList(stageOfSettingsList(open))
+                         : open == SettingsList::RgbMode      ? Element::LightingMode
+                         : open == SettingsList::RgbParameter ? Element::LightingParameter
+                                                              : Element::DpiColourStage;
+    m_settingsList->setAccessibleName(qs(describe(face, m_window.controller()).name));
     m_settingsListShown = open;
     // Thirty speeds of the neon mode are more than a list shows at once.
     if (static_cast<int>(rows.size()) * kListRowHeight + 2 > where.h) {
@@ -499,6 +505,7 @@ void KeyPage::syncLists()
         for (const char* row : buttons.functionRows())
             rows << qs(row);
         m_functionList = m_window.makeList(QStringLiteral("functionList"), rows, functionListRect(box), m_window.font());
+        m_functionList->setAccessibleName(qs(describe(dropdownBox(box), m_window.controller()).name));
         connect(m_functionList, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
             m_window.controller().buttons().hoverFunctionRow(m_functionList->row(item));
             syncLists();
@@ -572,6 +579,7 @@ bool KeyPage::listKey(int key)
             const int next = std::clamp(row + down, 0, m_settingsList->count() - 1);
             m_settingsList->setCurrentRow(next);
             m_settingsList->scrollToItem(m_settingsList->item(next));
+            m_window.announcer().listRowMoved(m_settingsList, next);
         } else if (isPress(key) && row >= 0) {
             onSettingsRowChosen(row);
         }
@@ -584,6 +592,7 @@ bool KeyPage::listKey(int key)
         if (down != 0) {
             buttons.hoverDpiRow(std::clamp(buttons.selectedDpiRow() + down, 0, m_dpiList->count() - 1));
             m_dpiList->setCurrentRow(buttons.selectedDpiRow());
+            m_window.announcer().listRowMoved(m_dpiList, buttons.selectedDpiRow());
         } else if (key == Qt::Key_Left) {
             m_keyInDpiList = false;
         } else if (isPress(key) && buttons.selectedDpiRow() >= 0) {
@@ -594,6 +603,7 @@ bool KeyPage::listKey(int key)
     if (down != 0) {
         buttons.hoverFunctionRow(std::clamp(buttons.selectedRow() + down, 0, m_functionList->count() - 1));
         syncLists();
+        m_window.announcer().listRowMoved(m_functionList, buttons.selectedRow());
     } else if (key == Qt::Key_Right && m_dpiList) {
         // "DPI Switch" keeps its options in a list beside its row.
         m_keyInDpiList = true;

@@ -574,6 +574,13 @@ TEST_F(KeyPageTest, ScreenReadersFindEveryElementNamedInTheWindowsLanguage)
                                                                        {QAccessible::StateChanged, "1000"},
                                                                        {QAccessible::Focus, "500"}};
     EXPECT_EQ(heard, expected);
+    // Along an open list, which keeps no focus of its own, the row is heard.
+    window->activate(dpiStageList(0));
+    ASSERT_NE(list(), nullptr);
+    EXPECT_EQ(list()->accessibleName(), "DPI Stage1 value");
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    ASSERT_NE(list()->currentItem(), nullptr);
+    EXPECT_EQ(heard.back(), std::make_pair(QAccessible::Focus, list()->currentItem()->text()));
 }
 
 TEST_F(KeyPageTest, AnOpenStageListFollowsANewSensorType)
