@@ -566,6 +566,8 @@ QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows
     list->setStyleSheet(QString::fromLatin1(kListStyle));
     list->setFont(font);
     list->setMouseTracking(true);
+    // The keys stay with the window, which works the list by its model.
+    list->setFocusPolicy(Qt::NoFocus);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (const QString& row : rows) {
