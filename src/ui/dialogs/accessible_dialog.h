@@ -3,13 +3,13 @@
 // there as itself.
 #pragma once
 
-namespace varcel::ui {
+class QDialog;
 
-class SkinnedDialog;
+namespace varcel::ui {
 
 // Makes Qt ask us for the dialogs' accessible objects; once per program.
 void installAccessibleDialogs();
 // The keyboard went to stop `stop` of the dialog.
-void announceDialogFocus(SkinnedDialog& dialog, int stop);
+void announceDialogFocus(QDialog& dialog, int stop);
 
 } // namespace varcel::ui

@@ -1,7 +1,5 @@
 #include "ui/dialogs/skinned_dialog.h"
 
-#include "ui/dialogs/accessible_dialog.h"
-
 #include "platform/reporter.h"
 #include "lang/dialog_strings.h"
 
@@ -23,15 +21,6 @@ namespace {
 
 QRect qrect(const Rect& r) { return {r.x, r.y, r.w, r.h}; }
 QPoint middle(const Rect& r) { return {r.x + r.w / 2, r.y + r.h / 2}; }
-
-// The dialog's own control at a point, faces that let clicks through included.
-QWidget* controlAt(const QWidget& dialog, const QPoint& p)
-{
-    for (QWidget* child : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (child->isVisible() && child->geometry().contains(p))
-            return child;
-    return nullptr;
-}
 
 constexpr int kRowsPerNotch = 3;
 constexpr int kNotch = 120; // angle delta of one wheel notch
@@ -69,9 +58,19 @@ QFont dialogFont(Language language)
 SkinnedDialog::SkinnedDialog(Dialog which, const Skin& skin, Language language, Reporter& reporter,
                              const char* failedCaption, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_which(which), m_skin(skin), m_language(language),
-      m_reporter(reporter), m_font(dialogFont(language))
+      m_reporter(reporter), m_font(dialogFont(language)),
+      m_keys(*this, which, language,
+             {[this] { return hasBackground(); }, [this](const QPoint& p) { pressAt(p); }, [this] { return rowList(); },
+              [this](int row) {
+                  auto chosen = m_chosen;
+                  closeList();
+                  if (row < 0)
+                      listClosed();
+                  else if (chosen)
+                      chosen(row);
+              },
+              [this](int option) { return optionChecked(option); }, nullptr})
 {
-    installAccessibleDialogs();
     setModal(true);
     setMouseTracking(true);
     QDialog::setFont(m_font);
@@ -284,13 +283,7 @@ void SkinnedDialog::paintEvent(QPaintEvent*)
     drawText(painter, {l.cancel, Align::Centre}, text(text::kCancel), textColour());
     button(l.close, m_over == Over::Close, QStringLiteral("button-close-normal.png"),
            QStringLiteral("button-close-over.png"));
-    const std::vector<DialogStop> all = stops();
-    if (m_focusShown && m_focus >= 0 && m_focus < static_cast<int>(all.size())) {
-        const Rect& r = all[static_cast<std::size_t>(m_focus)].rect;
-        painter.setPen(QPen(textColour(), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(r.x - 3, r.y - 3, r.w + 6, r.h + 6));
-    }
+    m_keys.drawMark(painter, textColour());
 }
 
 void SkinnedDialog::mousePressEvent(QMouseEvent* event)
@@ -298,10 +291,8 @@ void SkinnedDialog::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     // A click takes the mark away until the keyboard is used again.
-    if (m_focusShown) {
-        m_focusShown = false;
-        update();
-    }
+    m_keys.clicked();
+    update();
     pressAt(event->position().toPoint());
 }
 
@@ -346,40 +337,9 @@ void SkinnedDialog::leaveEvent(QEvent*)
 
 void SkinnedDialog::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    const bool press = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
-    if (m_list) {
-        // The open list: Down goes down it, Enter or Space takes the row,
-        // Escape closes it without a choice.
-        const int down = key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0;
-        if (down != 0) {
-            m_list->setCurrentRow(std::clamp(m_list->currentRow() + down, 0, m_list->count() - 1));
-            return;
-        }
-        if (press || key == Qt::Key_Escape) {
-            const int row = m_list->currentRow();
-            auto chosen = m_chosen;
-            closeList();
-            if (key == Qt::Key_Escape || row < 0)
-                listClosed();
-            else if (chosen)
-                chosen(row);
-            return;
-        }
-    }
-    const std::vector<DialogStop> all = stops();
-    if (press && m_focusShown && m_focus >= 0 && m_focus < static_cast<int>(all.size()) &&
-        all[static_cast<std::size_t>(m_focus)].part != DialogPart::Field) {
-        pressAt(middle(all[static_cast<std::size_t>(m_focus)].rect));
+    if (m_keys.key(*event))
         return;
-    }
-    // Down opens a list from its face, as a combo box does.
-    if (key == Qt::Key_Down && m_focusShown && m_focus >= 0 && m_focus < static_cast<int>(all.size()) &&
-        all[static_cast<std::size_t>(m_focus)].part == DialogPart::Face) {
-        pressAt(middle(all[static_cast<std::size_t>(m_focus)].rect));
-        return;
-    }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         closeList();
         accept();
         return;
@@ -387,54 +347,9 @@ void SkinnedDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void SkinnedDialog::pressStop(int stop)
-{
-    const std::vector<DialogStop> all = stops();
-    if (stop >= 0 && stop < static_cast<int>(all.size()))
-        pressAt(middle(all[static_cast<std::size_t>(stop)].rect));
-}
-
-QString SkinnedDialog::stopText(int stop) const
-{
-    const std::vector<DialogStop> all = stops();
-    if (stop < 0 || stop >= static_cast<int>(all.size()))
-        return {};
-    QWidget* shown = controlAt(*this, middle(all[static_cast<std::size_t>(stop)].rect));
-    if (auto* label = qobject_cast<QLabel*>(shown))
-        return label->text();
-    if (auto* field = qobject_cast<QLineEdit*>(shown))
-        return field->text();
-    return {};
-}
-
-bool SkinnedDialog::focusOffKeyField() const
-{
-    const std::vector<DialogStop> all = stops();
-    if (m_list || !m_focusShown || m_focus < 0 || m_focus >= static_cast<int>(all.size()))
-        return m_list;
-    return all[static_cast<std::size_t>(m_focus)].part != DialogPart::Field;
-}
-
 bool SkinnedDialog::focusNextPrevChild(bool next)
 {
-    const std::vector<DialogStop> all = stops();
-    const auto n = static_cast<int>(all.size());
-    // The focus starts on the first stop, where the keys go as the dialog opens.
-    m_focus = (m_focus + (next ? 1 : -1) + n) % n;
-    m_focusShown = true;
-    const DialogStop& stop = all[static_cast<std::size_t>(m_focus)];
-    // A field of its own takes the typing; a key field is chosen as a click
-    // into it chooses it.
-    if (auto* field = qobject_cast<QLineEdit*>(childAt(middle(stop.rect)))) {
-        field->setFocus(Qt::TabFocusReason);
-    } else {
-        if (QWidget* focused = focusWidget(); focused && focused != this)
-            focused->clearFocus();
-        if (stop.part == DialogPart::Field)
-            clickAt(middle(stop.rect));
-    }
-    update();
-    announceDialogFocus(*this, m_focus);
+    m_keys.move(next);
     return true;
 }
 

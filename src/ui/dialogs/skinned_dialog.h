@@ -7,7 +7,7 @@
 #pragma once
 
 #include "lang/language.h"
-#include "ui/focus_order.h"
+#include "ui/dialogs/dialog_keys.h"
 #include "ui/key_capture.h"
 #include "ui/layout.h"
 #include "ui/skin.h"
@@ -58,16 +58,9 @@ public:
     // The dialog as drawn, for screenshots.
     QImage grabImage();
 
-    // The stop the keyboard is on (an index into dialogStops()), and whether
-    // its mark shows: only once Tab or an arrow has been used.
-    int focusStop() const { return m_focus; }
-    bool focusMarkShown() const { return m_focusShown; }
-    Dialog which() const { return m_which; }
-    std::vector<DialogStop> stops() const { return dialogStops(m_which, hasBackground()); }
-    // What a click on the stop does, for a screen reader's press.
-    void pressStop(int stop);
-    // The text the stop shows (a face's row, a key field's key), if any.
-    QString stopText(int stop) const;
+    // The keyboard's stops, focus and mark, which screen readers share.
+    DialogKeys& keys() { return m_keys; }
+    bool focusMarkShown() const { return m_keys.markShown(); }
     // Whether option box `option` (from 0) is the chosen one.
     virtual bool optionChecked(int option) const
     {
@@ -110,7 +103,7 @@ protected:
     // The keyboard has gone from the key field to another stop (OK, Cancel,
     // close, the modifier list): the key dialogs take no keys there, and
     // Space, Enter, the arrows and Escape work as in any dialog.
-    bool focusOffKeyField() const;
+    bool focusOffKeyField() const { return m_keys.offKeyField(); }
 
     void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QColor& colour,
                   int flags = 0) const;
@@ -149,8 +142,7 @@ private:
     std::function<void(int)> m_chosen;
     int m_wheelRest = 0;
     std::unique_ptr<KeyCapture> m_capture;
-    int m_focus = 0;
-    bool m_focusShown = false;
+    DialogKeys m_keys;
 };
 
 } // namespace varcel::ui
