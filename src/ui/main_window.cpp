@@ -233,7 +233,6 @@ void CHidMouseDlg::showWindow()
 
 void CHidMouseDlg::hideWindow()
 {
-    m_focusShown = false;
     // The window comes back without a list left open from before, and a
     // recording does not go on taking keys typed elsewhere.
     closeLists();
@@ -302,6 +301,8 @@ void CHidMouseDlg::showEvent(QShowEvent* event)
 
 void CHidMouseDlg::hideEvent(QHideEvent* event)
 {
+    // The window comes back without the mark, until the keyboard is used.
+    m_focusShown = false;
     // Out of sight the window holds no pictures: the tray icon is all the
     // user sees of Varcel most of the day. The next show draws it anew.
     m_canvas = QImage();
