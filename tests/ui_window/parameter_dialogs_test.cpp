@@ -1,11 +1,11 @@
 // The six parameter dialogs of the key page, driven as a user drives them:
 // keys with the keyboard's own key codes, clicks where the layout table puts
 // the parts, and what the button model stores from what each returns.
-#include "keys/key_tables.h"
-#include "platform/reporter.h"
 #include "dialog_test_support.h"
 #include "key_events.h"
+#include "keys/key_tables.h"
 #include "lang/dialog_strings.h"
+#include "platform/reporter.h"
 #include "ui/dialogs/combo_dialog.h"
 #include "ui/dialogs/fire_key_dialog.h"
 #include "ui/dialogs/macro_dialog.h"
@@ -139,6 +139,14 @@ TEST_F(ParameterDialogs, SingleKeyNamesWhateverKeyWasPressedLast)
              EXPECT_FALSE(d.isVisible());
          },
          "F5", 0x3E},
+        {"Tab as the first key is the key; the next Tab goes on",
+         [](CSingleDialog& d) {
+             test::tapKey(&d, Qt::Key_Tab, kTab);
+             EXPECT_FALSE(d.focusMarkShown());
+             test::tapKey(&d, Qt::Key_Tab, kTab);
+             EXPECT_TRUE(d.focusMarkShown());
+         },
+         "Tab", 0x2B},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -373,12 +381,51 @@ TEST_F(ParameterDialogs, CancelAndCloseLeaveKindParametersAndLabel)
 {
     // Every dialog touched first, so a cancel that kept anything would show.
     const std::vector<std::pair<int, std::function<void()>>> dialogs = {
-        {8, [] { driveNextDialog<CWindowsDialog>([](CWindowsDialog& d) { click(&d, d.facePoint()); clickRow(d.rowList(), 5); click(&d, d.cancelPoint()); }); }},
-        {9, [] { driveNextDialog<CMediaDialog>([](CMediaDialog& d) { click(&d, d.facePoint()); clickRow(d.rowList(), 4); click(&d, d.closePoint()); }); }},
-        {10, [] { driveNextDialog<CFireKeyDialog>([](CFireKeyDialog& d) { d.timesField()->setText("7"); click(&d, d.cancelPoint()); }); }},
-        {11, [] { driveNextDialog<CSingleDialog>([](CSingleDialog& d) { test::tapKey(&d, Qt::Key_F5, kF5); click(&d, d.closePoint()); }); }},
-        {12, [] { driveNextDialog<CComboDialog>([](CComboDialog& d) { click(&d, d.modifierPoint()); clickRow(d.rowList(), 1); click(&d, d.cancelPoint()); }); }},
-        {13, [] { driveNextDialog<CMacroDialog>([](CMacroDialog& d) { click(&d, d.optionPoint(3)); click(&d, d.closePoint()); }); }},
+        {8,
+         [] {
+             driveNextDialog<CWindowsDialog>([](CWindowsDialog& d) {
+                 click(&d, d.facePoint());
+                 clickRow(d.rowList(), 5);
+                 click(&d, d.cancelPoint());
+             });
+         }},
+        {9,
+         [] {
+             driveNextDialog<CMediaDialog>([](CMediaDialog& d) {
+                 click(&d, d.facePoint());
+                 clickRow(d.rowList(), 4);
+                 click(&d, d.closePoint());
+             });
+         }},
+        {10,
+         [] {
+             driveNextDialog<CFireKeyDialog>([](CFireKeyDialog& d) {
+                 d.timesField()->setText("7");
+                 click(&d, d.cancelPoint());
+             });
+         }},
+        {11,
+         [] {
+             driveNextDialog<CSingleDialog>([](CSingleDialog& d) {
+                 test::tapKey(&d, Qt::Key_F5, kF5);
+                 click(&d, d.closePoint());
+             });
+         }},
+        {12,
+         [] {
+             driveNextDialog<CComboDialog>([](CComboDialog& d) {
+                 click(&d, d.modifierPoint());
+                 clickRow(d.rowList(), 1);
+                 click(&d, d.cancelPoint());
+             });
+         }},
+        {13,
+         [] {
+             driveNextDialog<CMacroDialog>([](CMacroDialog& d) {
+                 click(&d, d.optionPoint(3));
+                 click(&d, d.closePoint());
+             });
+         }},
     };
     const ConfigImage imageBefore = image;
     const ButtonLabels labelsBefore = labels;
@@ -428,7 +475,8 @@ TEST_F(ParameterDialogs, MissingBackgroundsSayWhichDialogAndReturnTheirFirstValu
                 EXPECT_FALSE(dialog.hasBackground());
                 EXPECT_FALSE(dialog.isCapturingKeys());
                 test::tapKey(&dialog, Qt::Key_F5, kF5);
-                test::saveScreenshot(dialog.grabImage(), "dialog-missing-" + std::filesystem::path(row.image).stem().string());
+                test::saveScreenshot(dialog.grabImage(),
+                                     "dialog-missing-" + std::filesystem::path(row.image).stem().string());
                 click(&dialog, dialog.okPoint());
             },
             &driven);

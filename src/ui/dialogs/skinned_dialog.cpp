@@ -1,11 +1,11 @@
 #include "ui/dialogs/skinned_dialog.h"
 
-#include "platform/reporter.h"
 #include "lang/dialog_strings.h"
+#include "platform/reporter.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -48,7 +48,7 @@ QFont dialogFont(Language language)
     } else {
         // Arial has no Chinese; Noto Sans CJK comes with the set-up.
         font = QFont(language == Language::SimplifiedChinese ? QStringLiteral("Noto Sans CJK SC")
-                                                              : QStringLiteral("Noto Sans CJK TC"));
+                                                             : QStringLiteral("Noto Sans CJK TC"));
         font.setPixelSize(13);
     }
     font.setStyleHint(QFont::SansSerif);
@@ -94,10 +94,7 @@ QPoint SkinnedDialog::okPoint() const { return middle(layout().ok); }
 QPoint SkinnedDialog::cancelPoint() const { return middle(layout().cancel); }
 QPoint SkinnedDialog::closePoint() const { return middle(layout().close); }
 
-QImage SkinnedDialog::grabImage()
-{
-    return grab().toImage();
-}
+QImage SkinnedDialog::grabImage() { return grab().toImage(); }
 
 QLineEdit* SkinnedDialog::makeField(const Rect& where, const QString& objectName)
 {
@@ -186,19 +183,31 @@ void SkinnedDialog::scrollList(int angleDelta)
     bar->setValue(bar->value() - notches * kRowsPerNotch);
 }
 
-bool SkinnedDialog::isCapturingKeys() const
-{
-    return m_capture && m_capture->isInstalled();
-}
+bool SkinnedDialog::isCapturingKeys() const { return m_capture && m_capture->isInstalled(); }
 
 void SkinnedDialog::startKeyCapture(const char* failureFormat, std::function<void(const CapturedKey&)> handler)
 {
-    // Tab and Shift+Tab are the keyboard's way from the key field to OK, and
-    // OK, Cancel and close take no keys while they have the focus.
+    // Tab and Shift+Tab are also the keyboard's way from the key field to OK.
+    // The first key pressed in the field since it got the focus is a key
+    // whatever it is, so a button can still be given Tab; after it, Tab moves
+    // on. OK, Cancel and close take no keys while they have the focus.
     constexpr std::uint32_t kTabKey = 15;
     auto capture = std::make_unique<KeyCapture>([this, handler = std::move(handler)](const CapturedKey& key) {
-        if (key.evdevCode != kTabKey && !focusOffKeyField())
-            handler(key);
+        if (focusOffKeyField()) {
+            m_fieldHasKey = false;
+            return;
+        }
+        if (key.evdevCode == kTabKey) {
+            if (key.press && !m_fieldHasKey)
+                m_tabIsKey = true;
+            if (!m_tabIsKey)
+                return;
+            if (!key.press)
+                m_tabIsKey = false;
+        }
+        if (key.press)
+            m_fieldHasKey = true;
+        handler(key);
     });
     if (const int error = capture->install(); error != 0) {
         char text[96];
@@ -215,16 +224,14 @@ bool SkinnedDialog::dropCapturedKey(QKeyEvent* event, bool windowsKeysToo)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
-    case Qt::Key_F1:
-        break;
+    case Qt::Key_F1: break;
     case Qt::Key_Meta:
     case Qt::Key_Super_L:
     case Qt::Key_Super_R:
         if (!windowsKeysToo)
             return false;
         break;
-    default:
-        return false;
+    default: return false;
     }
     event->accept();
     return true;
@@ -330,10 +337,7 @@ void SkinnedDialog::mouseMoveEvent(QMouseEvent* event)
                                               : Over::None);
 }
 
-void SkinnedDialog::leaveEvent(QEvent*)
-{
-    setOver(Over::None);
-}
+void SkinnedDialog::leaveEvent(QEvent*) { setOver(Over::None); }
 
 void SkinnedDialog::keyPressEvent(QKeyEvent* event)
 {
@@ -349,14 +353,13 @@ void SkinnedDialog::keyPressEvent(QKeyEvent* event)
 
 bool SkinnedDialog::focusNextPrevChild(bool next)
 {
+    if (m_tabIsKey)
+        return true; // this Tab is the key field's key
     m_keys.move(next);
     return true;
 }
 
-void SkinnedDialog::wheelEvent(QWheelEvent* event)
-{
-    scrollList(event->angleDelta().y());
-}
+void SkinnedDialog::wheelEvent(QWheelEvent* event) { scrollList(event->angleDelta().y()); }
 
 bool SkinnedDialog::eventFilter(QObject* watched, QEvent* event)
 {

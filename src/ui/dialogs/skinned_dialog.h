@@ -24,7 +24,6 @@
 class QLabel;
 class QLineEdit;
 
-
 namespace varcel {
 class Reporter;
 }
@@ -142,6 +141,8 @@ private:
     std::function<void(int)> m_chosen;
     int m_wheelRest = 0;
     std::unique_ptr<KeyCapture> m_capture;
+    bool m_fieldHasKey = false; // a key was pressed in the key field since it got the focus
+    bool m_tabIsKey = false;    // the Tab being pressed is that key
     DialogKeys m_keys;
 };
 
