@@ -93,11 +93,62 @@ constexpr std::array<LangText, kUiStringCount> kUiTable{{
 
 static_assert(static_cast<std::size_t>(UiString::SectionName) + 1 == kUiStringCount);
 
+// Columns as above; rows in AccessString order.
+constexpr std::array<LangText, static_cast<std::size_t>(AccessString::Count)> kAccessTable{{
+    {"基本设置", "基本設置", "Basic settings"},
+    {"高级设置", "高級設置", "Advanced settings"},
+    {"皮肤", "皮膚", "Skin"},
+    {"最小化", "最小化", "Minimise"},
+    {"关闭", "關閉", "Close"},
+    {"按键%1：%2", "按鍵%1：%2", "Button %1: %2"},
+    {"%1数值", "%1數值", "%1 value"},
+    {"%1滑块", "%1滑塊", "%1 bar"},
+    {"循环颜色%1", "迴圈顏色%1", "Loop colour %1"},
+    {"循环颜色%1，%2，%3", "迴圈顏色%1，%2，%3", "Loop colour %1, %2, %3"},
+    {"按键%1", "按鍵%1", "Key %1"},
+    {"修饰键", "修飾鍵", "Modifier"},
+    {"文本颜色", "文本顏色", "Text colour"},
+    {"开", "開", "on"},
+    {"关", "關", "off"},
+    {"红色", "紅色", "red"},
+    {"橙色", "橙色", "orange"},
+    {"黄色", "黃色", "yellow"},
+    {"绿色", "綠色", "green"},
+    {"青色", "青色", "cyan"},
+    {"蓝色", "藍色", "blue"},
+    {"紫色", "紫色", "purple"},
+    {"粉色", "粉色", "pink"},
+    {"白色", "白色", "white"},
+    {"灰色", "灰色", "grey"},
+    {"黑色", "黑色", "black"},
+}};
+
 } // namespace
 
 const LangText& uiText(UiString id)
 {
     return kUiTable[static_cast<std::size_t>(id)];
+}
+
+const char* accessString(Language language, AccessString id)
+{
+    return kAccessTable[static_cast<std::size_t>(id)](language);
+}
+
+std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> args)
+{
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        const auto n = static_cast<std::size_t>(next - '1');
+        if (pattern[i] == '%' && next >= '1' && next <= '9' && n < args.size()) {
+            out += *(args.begin() + n);
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
 }
 
 UiStringTable assignUiStrings(Language language)

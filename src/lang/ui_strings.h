@@ -8,6 +8,9 @@
 
 #include <array>
 #include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <string_view>
 
 namespace varcel {
 
@@ -110,5 +113,41 @@ UiStringTable assignUiStrings(Language language);
 // The str.ini section that keeps the button labels of a language.
 inline constexpr LangText kLabelSection{"Setting-CHS", "Setting-CHT", "Setting-EN"};
 inline const char* labelSectionName(Language language) { return kLabelSection(language); }
+
+// Names the window gives its elements for screen readers, where the element
+// shows no text of its own or its text alone would not tell it apart. "%1",
+// "%2" and "%3" stand for what fillIn() puts there.
+enum class AccessString : std::uint8_t {
+    BasicSettingsPage,
+    AdvancedSettingsPage,
+    SkinButton,
+    MinimiseButton,
+    CloseButton,
+    ButtonBox,        // "Button %1: %2": a box's number and its label
+    StageValue,       // "%1 value": a DPI stage's list face
+    StageBar,         // "%1 bar": a DPI stage's bar
+    LoopColour,       // "Loop colour %1": its enable box
+    LoopColourSwatch, // "Loop colour %1, %2, %3": number, colour, on or off
+    KeyField,         // "Key %1": a key field of the combination dialog
+    Modifier,         // its modifier list
+    TextColour,       // the skin dialog's colour swatch
+    On,
+    Off,
+    Red,
+    Orange,
+    Yellow,
+    Green,
+    Cyan,
+    Blue,
+    Purple,
+    Pink,
+    White,
+    Grey,
+    Black,
+    Count
+};
+const char* accessString(Language language, AccessString id);
+// The pattern with "%1", "%2", ... replaced by the arguments in order.
+std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> args);
 
 } // namespace varcel

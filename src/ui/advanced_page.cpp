@@ -4,6 +4,7 @@
 #include "lang/ui_strings.h"
 #include "macros/macro_entry.h"
 #include "ui/dialogs/delay_time_dialog.h"
+#include "ui/focus_order.h"
 #include "ui/key_capture.h"
 #include "ui/main_window.h"
 
@@ -15,6 +16,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+
+#include <algorithm>
 
 namespace varcel::ui {
 
@@ -357,6 +360,9 @@ void AdvancedPage::createControls()
         model.setLoopText(typed.toStdString());
         syncMacroControls();
     });
+    // Screen readers name them as the page's other elements.
+    for (Element e : {Element::MacroList, Element::EventList, Element::MacroNameEdit, Element::LoopEdit})
+        controlOf(e)->setAccessibleName(qs(describe(e, m_window.controller()).name));
     // A click on a list or field is a click beside the mouse-event list too.
     for (QWidget* control : {static_cast<QWidget*>(m_macroList->viewport()),
                              static_cast<QWidget*>(m_eventList->viewport()), static_cast<QWidget*>(m_nameField.data()),
@@ -401,17 +407,22 @@ void AdvancedPage::openMouseEventList()
     for (const char* row : text::kMouseEvents)
         rows << qs(row);
     m_mouseEventList = m_window.makeList(QStringLiteral("mouseEventList"), rows, mouseEventListRect(), m_window.font());
+    m_mouseEventList->setAccessibleName(qs(describe(Element::InsertFace, m_window.controller()).name));
     MacroPage& model = m_window.controller().macroPage();
     connect(m_mouseEventList, &QListWidget::itemEntered, this, [this, &model](QListWidgetItem* item) {
         model.hoverMouseEvent(m_mouseEventList->row(item));
         m_mouseEventList->setCurrentRow(model.hoveredMouseEvent());
     });
-    connect(m_mouseEventList, &QListWidget::itemClicked, this, [this, &model](QListWidgetItem* item) {
-        model.insertMouseEvent(m_mouseEventList->row(item));
-        closeMouseEventList();
-        m_window.drawing([this](QPainter& painter) { drawInsertFace(painter); });
-        syncMacroControls();
-    });
+    connect(m_mouseEventList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { chooseMouseEvent(m_mouseEventList->row(item)); });
+}
+
+void AdvancedPage::chooseMouseEvent(int row)
+{
+    m_window.controller().macroPage().insertMouseEvent(row);
+    closeMouseEventList();
+    m_window.drawing([this](QPainter& painter) { drawInsertFace(painter); });
+    syncMacroControls();
 }
 
 void AdvancedPage::closeMouseEventList()
@@ -495,6 +506,87 @@ void AdvancedPage::eventListDoubleClicked(int row)
     model.selectEvent(row);
     model.editPause();
     syncMacroControls();
+}
+
+// ---- The keyboard ----------------------------------------------------------
+
+bool AdvancedPage::listKey(int key)
+{
+    if (!m_mouseEventList)
+        return false;
+    MacroPage& model = m_window.controller().macroPage();
+    const int down = key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0;
+    if (down != 0) {
+        model.hoverMouseEvent(std::clamp(model.hoveredMouseEvent() + down, 0, m_mouseEventList->count() - 1));
+        m_mouseEventList->setCurrentRow(model.hoveredMouseEvent());
+        m_window.announcer().listRowMoved(m_mouseEventList, model.hoveredMouseEvent());
+    } else if (key != Qt::Key_Left && key != Qt::Key_Right && model.hoveredMouseEvent() >= 0) {
+        chooseMouseEvent(model.hoveredMouseEvent());
+    }
+    return true;
+}
+
+Element AdvancedPage::arrowKey(Element stop, int key)
+{
+    const int by = key == Qt::Key_Up || key == Qt::Key_Right ? 1 : key == Qt::Key_Down || key == Qt::Key_Left ? -1 : 0;
+    MacroPage& model = m_window.controller().macroPage();
+    if (by == 0)
+        return Element::None;
+    if (isPointerSlider(stop)) {
+        setValue(stop, m_window.controller().pointer().position(sliderOf(pointerSliderIndex(stop))) + by);
+        return stop;
+    }
+    // Down goes down a list, as on the screen.
+    const int down = key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0;
+    if (stop == Element::MacroList && down != 0 && !model.macros().empty()) {
+        model.selectMacro(std::clamp(model.selectedMacro() + down, 0, static_cast<int>(model.macros().size()) - 1));
+        syncMacroControls();
+        return stop;
+    }
+    if (stop == Element::EventList && down != 0 && !model.events().empty()) {
+        model.selectEvent(std::clamp(model.selectedEvent() + down, 0, static_cast<int>(model.events().size()) - 1));
+        syncMacroControls();
+        return stop;
+    }
+    if (stop == Element::InsertFace && key == Qt::Key_Down) {
+        click(stop);
+        return stop;
+    }
+    return Element::None;
+}
+
+bool AdvancedPage::keyActivate(Element stop)
+{
+    // The fields take their keys themselves; on the event list a press
+    // edits the selected pause, as a double-click does.
+    if (stop == Element::MacroNameEdit || stop == Element::LoopEdit || stop == Element::MacroList)
+        return true;
+    if (stop == Element::EventList) {
+        if (m_window.controller().macroPage().selectedEvent() >= 0)
+            eventListDoubleClicked(m_window.controller().macroPage().selectedEvent());
+        return true;
+    }
+    return false;
+}
+
+void AdvancedPage::setValue(Element stop, int value)
+{
+    if (!isPointerSlider(stop))
+        return;
+    m_window.controller().pointer().setPosition(sliderOf(pointerSliderIndex(stop)),
+                                                std::clamp(value, 1, kPointerSteps));
+    redrawPointerBlock();
+}
+
+QWidget* AdvancedPage::controlOf(Element element) const
+{
+    switch (element) {
+    case Element::MacroList: return m_macroList;
+    case Element::EventList: return m_eventList;
+    case Element::MacroNameEdit: return m_nameField;
+    case Element::LoopEdit: return m_loopField;
+    default: return nullptr;
+    }
 }
 
 } // namespace varcel::ui

@@ -31,6 +31,13 @@ public:
     void closeListsMissing(Element hit) override;
     void tearDown() override;
 
+    bool hasOpenList() const override { return m_mouseEventList; }
+    bool listKey(int key) override;
+    Element arrowKey(Element stop, int key) override;
+    bool keyActivate(Element stop) override;
+    void setValue(Element stop, int value) override;
+    QWidget* controlOf(Element element) const override;
+
     // The page's controls while it is shown, null otherwise.
     QListWidget* macroList() const { return m_macroList; }
     QListWidget* eventList() const { return m_eventList; }
@@ -62,6 +69,7 @@ private:
     void redrawPointerBlock();
     void openMouseEventList();
     void closeMouseEventList();
+    void chooseMouseEvent(int row);
     void startRecordingCapture();
 
     QPointer<QListWidget> m_macroList;

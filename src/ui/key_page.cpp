@@ -3,17 +3,20 @@
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "macros/macro_store.h"
+#include "platform/data_files.h"
 #include "ui/dialogs/combo_dialog.h"
 #include "ui/dialogs/fire_key_dialog.h"
 #include "ui/dialogs/macro_dialog.h"
 #include "ui/dialogs/media_dialog.h"
 #include "ui/dialogs/single_dialog.h"
 #include "ui/dialogs/windows_dialog.h"
+#include "ui/focus_order.h"
 #include "ui/main_window.h"
-#include "platform/data_files.h"
 
 #include <QColorDialog>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace varcel::ui {
 
@@ -425,6 +428,12 @@ void KeyPage::syncSettingsList()
         where = dpiColourStageListRect();
     }
     m_settingsList = m_window.makeList(QStringLiteral("settingsList"), rows, where, m_window.font());
+    // Named after the face it opened from.
+    const Element face = stageOfSettingsList(open) >= 0       ? dpiStageList(stageOfSettingsList(open))
+                         : open == SettingsList::RgbMode      ? Element::LightingMode
+                         : open == SettingsList::RgbParameter ? Element::LightingParameter
+                                                              : Element::DpiColourStage;
+    m_settingsList->setAccessibleName(qs(describe(face, m_window.controller()).name));
     m_settingsListShown = open;
     // Thirty speeds of the neon mode are more than a list shows at once.
     if (static_cast<int>(rows.size()) * kListRowHeight + 2 > where.h) {
@@ -475,6 +484,7 @@ void KeyPage::destroyListWidgets()
     m_dpiList = nullptr;
     m_functionList = nullptr;
     m_listBox = -1;
+    m_keyInDpiList = false;
 }
 
 // Makes the list boxes show what the model says is open.
@@ -495,6 +505,7 @@ void KeyPage::syncLists()
         for (const char* row : buttons.functionRows())
             rows << qs(row);
         m_functionList = m_window.makeList(QStringLiteral("functionList"), rows, functionListRect(box), m_window.font());
+        m_functionList->setAccessibleName(qs(describe(dropdownBox(box), m_window.controller()).name));
         connect(m_functionList, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
             m_window.controller().buttons().hoverFunctionRow(m_functionList->row(item));
             syncLists();
@@ -544,6 +555,106 @@ void KeyPage::onDpiRowChosen(int row)
     syncLists();
     if (box >= 0)
         m_window.redrawElements({dropdownBox(box)});
+}
+
+// ---- The keyboard ----------------------------------------------------------
+
+namespace {
+
+int step(int key)
+{
+    return key == Qt::Key_Up || key == Qt::Key_Right ? 1 : key == Qt::Key_Down || key == Qt::Key_Left ? -1 : 0;
+}
+bool isPress(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space; }
+
+} // namespace
+
+bool KeyPage::listKey(int key)
+{
+    // Down goes down the list, as on the screen.
+    const int down = key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0;
+    if (m_settingsList) {
+        const int row = m_settingsList->currentRow();
+        if (down != 0) {
+            const int next = std::clamp(row + down, 0, m_settingsList->count() - 1);
+            m_settingsList->setCurrentRow(next);
+            m_settingsList->scrollToItem(m_settingsList->item(next));
+            m_window.announcer().listRowMoved(m_settingsList, next);
+        } else if (isPress(key) && row >= 0) {
+            onSettingsRowChosen(row);
+        }
+        return true;
+    }
+    if (!m_functionList)
+        return false;
+    ButtonModel& buttons = m_window.controller().buttons();
+    if (m_keyInDpiList && m_dpiList) {
+        if (down != 0) {
+            buttons.hoverDpiRow(std::clamp(buttons.selectedDpiRow() + down, 0, m_dpiList->count() - 1));
+            m_dpiList->setCurrentRow(buttons.selectedDpiRow());
+            m_window.announcer().listRowMoved(m_dpiList, buttons.selectedDpiRow());
+        } else if (key == Qt::Key_Left) {
+            m_keyInDpiList = false;
+        } else if (isPress(key) && buttons.selectedDpiRow() >= 0) {
+            onDpiRowChosen(buttons.selectedDpiRow());
+        }
+        return true;
+    }
+    if (down != 0) {
+        buttons.hoverFunctionRow(std::clamp(buttons.selectedRow() + down, 0, m_functionList->count() - 1));
+        syncLists();
+        m_window.announcer().listRowMoved(m_functionList, buttons.selectedRow());
+    } else if (key == Qt::Key_Right && m_dpiList) {
+        // "DPI Switch" keeps its options in a list beside its row.
+        m_keyInDpiList = true;
+        buttons.hoverDpiRow(std::max(buttons.selectedDpiRow(), 0));
+        m_dpiList->setCurrentRow(buttons.selectedDpiRow());
+    } else if (isPress(key) && buttons.selectedRow() >= 0) {
+        onFunctionRowChosen(buttons.selectedRow());
+    }
+    return true;
+}
+
+Element KeyPage::arrowKey(Element stop, int key)
+{
+    const int by = step(key);
+    if (by == 0)
+        return Element::None;
+    if (inRange(stop, Element::ReportRate125, Element::ReportRate1000)) {
+        // The four positions are one choice: the arrow moves it.
+        const int position = std::clamp(indexIn(stop, Element::ReportRate125) + by, 0, kReportRatePositions - 1);
+        settingsClick(reportRateSegment(position));
+        return reportRateSegment(position);
+    }
+    if (stop == Element::ModeA || stop == Element::ModeB) {
+        const Element to = by > 0 ? Element::ModeB : Element::ModeA;
+        click(to);
+        return to;
+    }
+    if (isDpiBar(stop)) {
+        const KeyPageSettings& settings = m_window.controller().settings();
+        const int row = settings.stageRow(dpiBarStage(stop));
+        setValue(stop, (row < 0 ? settings.dpiRowCount() : row + 1) + by);
+        return stop;
+    }
+    // A closed list's face opens with Down, as a combo box does.
+    if (key == Qt::Key_Down &&
+        (inRange(stop, Element::DropdownBox1, Element::DropdownBox6) ||
+         inRange(stop, Element::DpiStageList1, Element::DpiStageList4) || stop == Element::LightingMode ||
+         stop == Element::LightingParameter || stop == Element::DpiColourStage)) {
+        click(stop);
+        return stop;
+    }
+    return Element::None;
+}
+
+void KeyPage::setValue(Element stop, int value)
+{
+    if (!isDpiBar(stop))
+        return;
+    const int stage = dpiBarStage(stop);
+    if (m_window.controller().settings().chooseStageRow(stage, value - 1))
+        redrawStage(stage);
 }
 
 } // namespace varcel::ui

@@ -29,6 +29,11 @@ public:
     // list closes before the click does anything else.
     void closeListsMissing(Element hit) override;
 
+    bool hasOpenList() const override { return m_functionList || m_settingsList; }
+    bool listKey(int key) override;
+    Element arrowKey(Element stop, int key) override;
+    void setValue(Element stop, int value) override;
+
     QListWidget* functionList() const { return m_functionList; }
     QListWidget* dpiOptionList() const { return m_dpiList; }
     // The open list of the DPI stages, the lighting or the colour stage.
@@ -63,6 +68,8 @@ private:
     QPointer<QListWidget> m_functionList;
     QPointer<QListWidget> m_dpiList;
     int m_listBox = -1;
+    // The keyboard went right into the DPI option list beside the function list.
+    bool m_keyInDpiList = false;
     QPointer<QListWidget> m_settingsList;
     SettingsList m_settingsListShown = SettingsList::None;
     // The sensor type the page was last drawn with.

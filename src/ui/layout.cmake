@@ -2,7 +2,7 @@
 # the skin art generator and the tests. Included from src/ui/CMakeLists.txt and
 # from tools/skin_art.cmake; whichever comes first defines it.
 if(NOT TARGET varcel_layout)
-    add_library(varcel_layout STATIC ${CMAKE_CURRENT_LIST_DIR}/layout.cpp)
+    add_library(varcel_layout STATIC ${CMAKE_CURRENT_LIST_DIR}/layout.cpp ${CMAKE_CURRENT_LIST_DIR}/focus_order.cpp)
     # Its own include root, holding only ui/: the art generator sees the
     # layout table and nothing of the program's other folders.
     set(root ${CMAKE_BINARY_DIR}/layers/varcel_layout)

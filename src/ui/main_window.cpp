@@ -13,12 +13,13 @@
 #include <QBackingStore>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QPainter>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QWindow>
 
@@ -45,24 +46,6 @@ std::pair<QString, QString> imagesOf(Element e)
     default: break;
     }
     return {"button-normal.png", "button-over.png"};
-}
-
-// The text a text button carries.
-std::optional<UiString> textOf(Element e)
-{
-    switch (e) {
-    case Element::Ok: return UiString::Ok;
-    case Element::Apply: return UiString::Apply;
-    case Element::Cancel: return UiString::Cancel;
-    case Element::KeyDefault: return UiString::KeyDefault;
-    case Element::PointerDefault: return UiString::PointerDefault;
-    case Element::MacroNew: return UiString::New;
-    case Element::MacroDelete: return UiString::Delete;
-    case Element::MacroConfirm: return UiString::Confirm;
-    case Element::StartRecording: return UiString::StartRecording;
-    case Element::StopRecording: return UiString::StopRecording;
-    default: return std::nullopt;
-    }
 }
 
 const char* const kListStyle =
@@ -122,6 +105,7 @@ CHidMouseDlg::CHidMouseDlg(const Options& options, HidBackend& backend, QWidget*
     m_hoverTimer.setInterval(kHoverMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CHidMouseDlg::hoverNow);
     setUpFonts(options.language);
+    installAccessibleCanvas();
     m_keyPage = std::make_unique<KeyPage>(*this);
     m_advancedPage = std::make_unique<AdvancedPage>(*this);
 }
@@ -317,6 +301,8 @@ void CHidMouseDlg::showEvent(QShowEvent* event)
 
 void CHidMouseDlg::hideEvent(QHideEvent* event)
 {
+    // The window comes back without the mark, until the keyboard is used.
+    m_focusShown = false;
     // Out of sight the window holds no pictures: the tray icon is all the
     // user sees of Varcel most of the day. The next show draws it anew.
     m_canvas = QImage();
@@ -344,6 +330,7 @@ void CHidMouseDlg::drawing(const std::function<void(QPainter&)>& paint)
         paint(painter);
     }
     update();
+    elementsChanged();
 }
 
 void CHidMouseDlg::paintEvent(QPaintEvent*)
@@ -351,6 +338,14 @@ void CHidMouseDlg::paintEvent(QPaintEvent*)
     prepareCanvas();
     QPainter painter(this);
     painter.drawImage(0, 0, m_canvas);
+    // The mark goes over the canvas, never into it: the mouse user's window
+    // stays as it was drawn.
+    if (m_focusShown && m_focus != Element::None) {
+        const Rect r = focusRect(m_focus, dpiRows());
+        painter.setPen(QPen(m_skin.textColour(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(r.x - 3, r.y - 3, r.w + 6, r.h + 6));
+    }
 }
 
 void CHidMouseDlg::drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font,
@@ -376,7 +371,7 @@ void CHidMouseDlg::drawElement(QPainter& painter, Element e, bool over)
     const auto [normal, lit] = imagesOf(e);
     restoreBackground(painter, r);
     m_skin.drawImage(painter, over ? lit : normal, r.x, r.y);
-    if (const auto text = textOf(e))
+    if (const auto text = buttonText(e))
         drawText(painter, {r, Align::Centre}, qs(uiString(m_options.language, *text)), m_font, m_skin.textColour());
 }
 
@@ -414,6 +409,8 @@ void CHidMouseDlg::redrawElements(const std::vector<Element>& elements)
 void CHidMouseDlg::tearDownPage(varcel::Page leaving)
 {
     closeLists();
+    if (pageOf(m_focus) == leaving)
+        m_focus = Element::None;
     if (WindowPage* left = pageFor(leaving))
         left->tearDown();
     m_over.clear();
@@ -437,36 +434,55 @@ void CHidMouseDlg::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     dispatchClick(event->position().toPoint());
+    elementsChanged();
 }
 
 void CHidMouseDlg::dispatchClick(const QPoint& pos)
 {
-    const int dpiRows = static_cast<int>(dpiRowCount(m_controller->session().commands().sensorType()));
-    const Element hit = hitTest(page(), pos.x(), pos.y(), dpiRows);
-    // A list never outlives a click beside it, whatever that click does next
-    // (OK, Apply, the skin dialog, hiding the window, another page).
-    if (WindowPage* shown = pageFor(page()))
-        shown->closeListsMissing(hit);
-    switch (hit) {
-    case Element::Ok: m_controller->ok(); return;
-    case Element::Apply: m_controller->apply(); return;
-    case Element::SkinButton: openSkinDialog(); return;
-    case Element::MinimiseButton: hideWindow(); return;
-    case Element::CloseButton: exitProgram(); return;
-    case Element::Page1Button: m_controller->buildKeyPage(); return;
-    case Element::Page2Button: m_controller->buildAdvancedPage(); return;
-    case Element::Cancel: closeLists(); m_controller->cancel(); return;
-    default: break;
+    const Element hit = hitTest(page(), pos.x(), pos.y(), dpiRows());
+    // A click takes the focus to what it hit, and the mark away until the
+    // keyboard is used again.
+    m_focusShown = false;
+    if (hit != Element::None) {
+        Element stop = hit;
+        if (inRange(hit, Element::DpiBarSegmentFirst, Element::DpiBarSegmentLast))
+            stop = dpiBarSegment(dpiBarStage(hit), 0);
+        else if (inRange(hit, Element::PointerSegmentFirst, Element::PointerSegmentLast))
+            stop = pointerSegment(pointerSliderIndex(hit), 0);
+        setFocusElement(stop, false);
     }
-    if (WindowPage* shown = pageFor(page()); shown && shown->click(hit))
-        return;
-    if (hit != Element::None)
+    update();
+    if (dispatchElement(hit) || hit != Element::None)
         return;
     // Empty background moves the window.
     if (windowHandle() && windowHandle()->startSystemMove())
         return;
     m_dragging = true;
     m_dragOffset = pos;
+}
+
+bool CHidMouseDlg::dispatchElement(Element hit)
+{
+    // A list never outlives a click beside it, whatever that click does next
+    // (OK, Apply, the skin dialog, hiding the window, another page).
+    if (WindowPage* shown = pageFor(page()))
+        shown->closeListsMissing(hit);
+    switch (hit) {
+    case Element::Ok: m_controller->ok(); return true;
+    case Element::Apply: m_controller->apply(); return true;
+    case Element::SkinButton: openSkinDialog(); return true;
+    case Element::MinimiseButton: hideWindow(); return true;
+    case Element::CloseButton: exitProgram(); return true;
+    case Element::Page1Button: m_controller->buildKeyPage(); return true;
+    case Element::Page2Button: m_controller->buildAdvancedPage(); return true;
+    case Element::Cancel:
+        closeLists();
+        m_controller->cancel();
+        return true;
+    default: break;
+    }
+    WindowPage* shown = pageFor(page());
+    return shown && shown->click(hit);
 }
 
 void CHidMouseDlg::mouseMoveEvent(QMouseEvent* event)
@@ -551,6 +567,8 @@ QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows
     list->setStyleSheet(QString::fromLatin1(kListStyle));
     list->setFont(font);
     list->setMouseTracking(true);
+    // The keys stay with the window, which works the list by its model.
+    list->setFocusPolicy(Qt::NoFocus);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (const QString& row : rows) {
@@ -579,9 +597,137 @@ void CHidMouseDlg::closeEvent(QCloseEvent* event)
     hide();
 }
 
+// ---- The keyboard ----------------------------------------------------------
+
+int CHidMouseDlg::dpiRows() const
+{
+    return static_cast<int>(dpiRowCount(m_controller->session().commands().sensorType()));
+}
+
+QWidget* CHidMouseDlg::controlOf(Element stop) const
+{
+    WindowPage* shown = pageFor(page());
+    return shown ? shown->controlOf(stop) : nullptr;
+}
+
+void CHidMouseDlg::setFocusElement(Element stop, bool byKeyboard)
+{
+    if (byKeyboard)
+        m_focusShown = true;
+    update();
+    if (stop == m_focus)
+        return;
+    m_focus = stop;
+    // A field takes the keys itself while it has the focus; every other stop
+    // leaves them to the window. A click leaves the keys where they were.
+    if (byKeyboard) {
+        if (auto* field = qobject_cast<QLineEdit*>(controlOf(stop)))
+            field->setFocus(Qt::TabFocusReason);
+        else if (QWidget* focused = focusWidget(); focused && focused != this)
+            focused->clearFocus();
+    }
+    m_announcer.focusMoved(*this, stop);
+}
+
+bool CHidMouseDlg::focusNextPrevChild(bool next)
+{
+    const auto& stops = focusOrder(page());
+    if (stops.empty())
+        return false;
+    // Tab leaves an open list as a click beside it would.
+    if (WindowPage* shown = pageFor(page()); shown && shown->hasOpenList())
+        shown->closeLists();
+    const auto n = static_cast<int>(stops.size());
+    const auto at = std::find(stops.begin(), stops.end(), m_focus);
+    int i = at == stops.end() ? (next ? -1 : n) : static_cast<int>(at - stops.begin());
+    // Stops that would do nothing (OK without the mouse, the swatch of a
+    // colour that is off) are passed over.
+    for (int step = 0; step < n; ++step) {
+        i = (i + (next ? 1 : -1) + n) % n;
+        if (!describe(stops[static_cast<std::size_t>(i)], *m_controller).disabled)
+            break;
+    }
+    setFocusElement(stops[static_cast<std::size_t>(i)], true);
+    elementsChanged();
+    return true;
+}
+
+void CHidMouseDlg::activate(Element stop)
+{
+    const auto& stops = focusOrder(page());
+    if (std::find(stops.begin(), stops.end(), stop) == stops.end() || isDpiBar(stop) || isPointerSlider(stop))
+        return;
+    // As a click, a press takes the focus to what it pressed.
+    setFocusElement(stop, false);
+    if (WindowPage* shown = pageFor(page()); shown && shown->keyActivate(stop)) {
+        elementsChanged();
+        return;
+    }
+    dispatchElement(stop);
+    elementsChanged();
+}
+
+void CHidMouseDlg::arrow(Element stop, int key)
+{
+    WindowPage* shown = pageFor(page());
+    if (!shown || stop == Element::None)
+        return;
+    const Element to = shown->arrowKey(stop, key);
+    if (to != Element::None && to != stop)
+        setFocusElement(to, m_focusShown);
+    elementsChanged();
+}
+
+void CHidMouseDlg::setStopValue(Element stop, int value)
+{
+    if (WindowPage* shown = pageFor(page())) {
+        shown->setValue(stop, value);
+        elementsChanged();
+    }
+}
+
+void CHidMouseDlg::elementsChanged()
+{
+    if (isVisible())
+        m_announcer.announce(*this);
+}
+
 void CHidMouseDlg::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
+    const int key = event->key();
+    WindowPage* shown = pageFor(page());
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    const bool press = enter || key == Qt::Key_Space;
+    const bool arrowKey = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (key == Qt::Key_Escape) {
+        // An open list closes first; the next Escape hides the window.
+        if (shown && shown->hasOpenList()) {
+            shown->closeLists();
+            elementsChanged();
+            return;
+        }
+        hideWindow();
+        return;
+    }
+    if ((press || arrowKey) && shown && shown->hasOpenList() && shown->listKey(key)) {
+        m_focusShown = true;
+        update();
+        elementsChanged();
+        return;
+    }
+    if (arrowKey) {
+        m_focusShown = true;
+        update();
+        arrow(m_focus, key);
+        return;
+    }
+    // Enter acts on the stop the keyboard went to; before the keyboard has
+    // gone anywhere it hides the window, as it always did.
+    if (press && m_focusShown && m_focus != Element::None) {
+        activate(m_focus);
+        return;
+    }
+    if (enter) {
         hideWindow();
         return;
     }

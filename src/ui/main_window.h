@@ -5,6 +5,7 @@
 
 #include "control/main_controller.h"
 #include "platform/reporter.h"
+#include "ui/accessible_canvas.h"
 #include "ui/layout.h"
 #include "ui/skin.h"
 
@@ -128,6 +129,29 @@ public:
     void redrawElements(const std::vector<Element>& elements);
     QListWidget* makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font);
 
+    // ---- The keyboard and screen readers ----
+    // The stop of the shown page that has the focus (Element::None before
+    // there is one), and whether its mark shows: only once the keyboard has
+    // been used, until the next click or hide.
+    Element focusElement() const { return m_focus; }
+    bool focusMarkShown() const { return m_focusShown; }
+    // Space or Enter on a stop, or a screen reader's press: what a click on
+    // it does.
+    void activate(Element stop);
+    // An arrow key on a stop: within a bar or slider, between the report
+    // rate's positions, along a macro list.
+    void arrow(Element stop, int key);
+    // A slider or DPI bar at a position (1 = the lowest), as a screen reader
+    // sets it.
+    void setStopValue(Element stop, int value);
+    // The page's own control for a stop (a field, a macro list), or null.
+    QWidget* controlOf(Element stop) const;
+    // Rows of the mouse's DPI list: the bars are this long.
+    int dpiRows() const;
+    // Something the page shows may have changed: screen readers hear of it.
+    void elementsChanged();
+    AccessibleAnnouncer& announcer() { return m_announcer; }
+
 signals:
     void exitRequested();
 
@@ -140,11 +164,15 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     Page page() const { return m_controller->currentPage(); }
     WindowPage* pageFor(Page which) const;
     void dispatchClick(const QPoint& pos);
+    // A click on an element, however it came: true when something took it.
+    bool dispatchElement(Element hit);
+    void setFocusElement(Element stop, bool byKeyboard);
     void hoverRequest(const QPoint& pos);
     void hoverNow();
     void restoreHovered(QPainter& painter, Element except);
@@ -180,6 +208,10 @@ private:
     bool m_exiting = false;
 
     std::vector<std::unique_ptr<QSocketNotifier>> m_notifiers;
+
+    Element m_focus = Element::None;
+    bool m_focusShown = false;
+    AccessibleAnnouncer m_announcer;
 };
 
 } // namespace ui

@@ -5,6 +5,7 @@
 #include "lang/dialog_strings.h"
 
 #include <QColorDialog>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -44,10 +45,19 @@ std::vector<std::pair<std::string, fs::path>> CSkinsDialog::skinFolders(const st
     return folders;
 }
 
-CSkinsDialog::CSkinsDialog(const Skin& current, std::string currentName, std::vector<fs::path> roots,
-                           Language language, Reporter& reporter, QWidget* parent)
+CSkinsDialog::CSkinsDialog(const Skin& current, std::string currentName, std::vector<fs::path> roots, Language language,
+                           Reporter& reporter, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_skin(current), m_name(std::move(currentName)),
-      m_folder(current.folder()), m_roots(std::move(roots)), m_language(language), m_colour(current.textColour())
+      m_folder(current.folder()), m_roots(std::move(roots)), m_language(language), m_colour(current.textColour()),
+      m_keys(*this, Dialog::Skins, language,
+             {[this] { return usable(); }, [this](const QPoint& p) { pressAt(p); }, [this] { return skinList(); },
+              [this](int row) {
+                  if (row < 0)
+                      toggleList();
+                  else
+                      choose(row);
+              },
+              nullptr, [this] { return QString::fromStdString(m_name); }})
 {
     setWindowTitle(QStringLiteral("Skins"));
     setMouseTracking(true);
@@ -90,6 +100,7 @@ void CSkinsDialog::paintEvent(QPaintEvent*)
     painter.fillRect(qrect(l.swatch), m_colour);
     painter.drawText(qrect(l.face).adjusted(8, 0, -24, 0), Qt::AlignVCenter | Qt::AlignLeft,
                      QString::fromStdString(m_name));
+    m_keys.drawMark(painter, m_skin.textColour());
 }
 
 void CSkinsDialog::toggleList()
@@ -136,7 +147,26 @@ void CSkinsDialog::mousePressEvent(QMouseEvent* event)
 {
     if (m_background.isNull() || event->button() != Qt::LeftButton)
         return;
-    const QPoint p = event->position().toPoint();
+    // A click takes the mark away until the keyboard is used again.
+    m_keys.clicked();
+    update();
+    pressAt(event->position().toPoint());
+}
+
+void CSkinsDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (!m_keys.key(*event))
+        QDialog::keyPressEvent(event);
+}
+
+bool CSkinsDialog::focusNextPrevChild(bool next)
+{
+    m_keys.move(next);
+    return true;
+}
+
+void CSkinsDialog::pressAt(const QPoint& p)
+{
     const DialogLayout& l = layout();
     if (l.face.contains(p.x(), p.y())) {
         toggleList();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "lang/language.h"
+#include "ui/dialogs/dialog_keys.h"
 #include "ui/layout.h"
 #include "ui/skin.h"
 
@@ -37,6 +38,8 @@ public:
     // skin's own.
     const QColor& colour() const { return m_colour; }
     QListWidget* skinList() const { return m_list; }
+    // The keyboard's stops, focus and mark, which screen readers share.
+    DialogKeys& keys() { return m_keys; }
 
     // What the colour chooser does; a test may stand in for the system's.
     std::function<std::optional<QColor>(const QColor& initial)> chooseColour;
@@ -49,8 +52,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    // A click at a point of the dialog, from the mouse or the keyboard.
+    void pressAt(const QPoint& p);
     void toggleList();
     void choose(int row);
     const DialogLayout& layout() const;
@@ -65,6 +72,7 @@ private:
     QImage m_background;
     QPointer<QListWidget> m_list;
     enum class Over { None, Ok, Cancel, Close } m_over = Over::None;
+    DialogKeys m_keys;
 };
 
 } // namespace varcel::ui

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QWidget>
 
 #include <string>
 
@@ -53,6 +54,25 @@ public:
     virtual void closeListsMissing(Element hit) { (void)hit; }
     // The page is being left: its controls go.
     virtual void tearDown() {}
+
+    // ---- The keyboard ----
+    // Whether one of the page's lists is open.
+    virtual bool hasOpenList() const { return false; }
+    // A key (arrows, Enter, Space) for the list that is open: true when the
+    // list took it.
+    virtual bool listKey(int /*key*/) { return false; }
+    // An arrow key on the stop with the focus: the stop the focus is on
+    // afterwards (itself when it stays), Element::None when the arrow means
+    // nothing there.
+    virtual Element arrowKey(Element /*stop*/, int /*key*/) { return Element::None; }
+    // Space or Enter on a stop that does something else than a click there
+    // would: true when the page took it.
+    virtual bool keyActivate(Element /*stop*/) { return false; }
+    // A slider or DPI bar set to a position (1 = the lowest).
+    virtual void setValue(Element /*stop*/, int /*value*/) {}
+    // The control that stands for an element, where the page uses one (a
+    // field, a macro list); null for a drawn element.
+    virtual QWidget* controlOf(Element /*element*/) const { return nullptr; }
 
 protected:
     CHidMouseDlg& m_window;

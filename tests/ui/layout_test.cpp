@@ -1,7 +1,11 @@
+#include "settings/key_page_settings.h"
+#include "ui/focus_order.h"
 #include "ui/layout.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -323,6 +327,69 @@ std::string contents(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(FocusOrder, EveryElementOfAPageIsOneStopAndEachBarOrSliderOneInAll)
+{
+    for (Page page : {Page::Key, Page::Advanced}) {
+        std::vector<Element> expected;
+        for (Element e : elementsOf(page)) {
+            const int i = static_cast<int>(e);
+            const bool laterSegment = (e >= Element::DpiBarSegmentFirst && e <= Element::DpiBarSegmentLast &&
+                                       (i - static_cast<int>(Element::DpiBarSegmentFirst)) % kDpiBarSegments != 0) ||
+                                      (e >= Element::PointerSegmentFirst && e <= Element::PointerSegmentLast &&
+                                       (i - static_cast<int>(Element::PointerSegmentFirst)) % kPointerSteps != 0);
+            if (!laterSegment)
+                expected.push_back(e);
+        }
+        std::vector<Element> stops = focusOrder(page);
+        std::sort(stops.begin(), stops.end());
+        EXPECT_EQ(stops, expected) << (page == Page::Key ? "key page" : "advanced page");
+    }
+    // A bar's mark surrounds the rows the sensor has, a slider's all its steps.
+    const Rect eight = focusRect(dpiBarSegment(2, 0), kDpiShortList);
+    EXPECT_TRUE(eight.containsRect(rect(dpiBarSegment(2, 7))));
+    EXPECT_FALSE(eight.intersects(rect(dpiBarSegment(2, 8))));
+    EXPECT_TRUE(focusRect(pointerSegment(1, 0), 0).containsRect(rect(pointerSegment(1, 10))));
+}
+
+TEST(FocusOrder, DialogStopsAndColoursAreNamedInEachLanguage)
+{
+    struct Row {
+        Dialog dialog;
+        DialogPart part;
+        int index;
+        std::array<const char*, 3> names; // simplified, traditional Chinese, English
+    };
+    const Row rows[] = {
+        {Dialog::SingleKey, DialogPart::Field, 0, {"请输入一个按键", "請輸入一個按鍵", "Please enter a key"}},
+        {Dialog::ComboKey, DialogPart::Field, 1, {"按键2", "按鍵2", "Key 2"}},
+        {Dialog::ComboKey, DialogPart::Face, 0, {"修饰键", "修飾鍵", "Modifier"}},
+        {Dialog::FireKey, DialogPart::Field, 1, {"次数", "次數", "Times"}},
+        {Dialog::MediaKey, DialogPart::Face, 0, {"多媒体", "多媒體", "Multimedia"}},
+        {Dialog::MacroKey, DialogPart::Option, 1, {"重复直到按任意键结束", "重複直到按任意鍵結束", nullptr}},
+        {Dialog::DelayTime, DialogPart::Ok, 0, {"确定", "確定", "OK"}},
+        {Dialog::WindowsKey, DialogPart::Close, 0, {"关闭", "關閉", "Close"}},
+    };
+    const Language languages[] = {Language::SimplifiedChinese, Language::TraditionalChinese, Language::English};
+    for (const Row& row : rows)
+        for (std::size_t l = 0; l < 3; ++l)
+            if (row.names[l])
+                EXPECT_EQ(dialogStopName(row.dialog, row.part, row.index, languages[l]), row.names[l]);
+    // Every stop of every dialog has a name.
+    for (int d = 0; d < static_cast<int>(Dialog::Skins); ++d)
+        for (const DialogStop& stop : dialogStops(static_cast<Dialog>(d), true))
+            EXPECT_FALSE(dialogStopName(static_cast<Dialog>(d), stop.part, 0, Language::English).empty()) << d;
+
+    const std::pair<Rgb, const char*> colours[] = {
+        {{0xFF, 0x80, 0x00}, "orange"}, {{0xFF, 0x00, 0x00}, "red"},   {{0xFF, 0xFF, 0x00}, "yellow"},
+        {{0x00, 0xFF, 0x00}, "green"},  {{0x00, 0xFF, 0xFF}, "cyan"},  {{0x00, 0x00, 0xFF}, "blue"},
+        {{0x80, 0x00, 0xFF}, "purple"}, {{0xFF, 0x00, 0xFF}, "pink"},  {{0xFF, 0xFF, 0xFF}, "white"},
+        {{0x80, 0x80, 0x80}, "grey"},   {{0x00, 0x00, 0x00}, "black"}, {{0xF0, 0x10, 0x20}, "red"},
+    };
+    for (const auto& [rgb, name] : colours)
+        EXPECT_EQ(colourName(Language::English, rgb), name) << int(rgb.r) << " " << int(rgb.g) << " " << int(rgb.b);
+    EXPECT_EQ(colourName(Language::TraditionalChinese, {0xFF, 0x80, 0x00}), "橙色");
 }
 
 TEST(SkinArt, EverySkinHoldsEveryImageAtItsLayoutSize)

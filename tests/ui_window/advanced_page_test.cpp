@@ -18,6 +18,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "lang/dialog_strings.h"
+
+#include <QAccessible>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -451,6 +455,73 @@ TEST_F(AdvancedPageTest, ApplyWithoutTheMouseLeavesTheDesktopAlone)
     window->controller().hotplug({{HotplugEvent::Action::Arrival, "sim"}});
     window->controller().apply();
     EXPECT_EQ(StoredPointerSettings(dir / "desktop.ini").speed(), 20);
+}
+
+TEST_F(AdvancedPageTest, TheKeyboardGoesThroughThePageInReadingOrderAndWorksIt)
+{
+    start({Language::English, "Dark", "[one]\nItemCount=1\nItem0=A   Dn\n[two]\nItemCount=0\n"});
+    // The click on the page button left the focus there.
+    const std::vector<Element> expected{
+        Element::SkinButton,     Element::MinimiseButton, Element::CloseButton,   pointerSegment(0, 0),
+        pointerSegment(1, 0),    Element::OneScreenBox,   pointerSegment(2, 0),   Element::PrecisionBox,
+        Element::PointerDefault, Element::MacroList,      Element::MacroNameEdit, Element::LoopEdit,
+        Element::StartRecording, Element::StopRecording,  Element::MacroNew,      Element::MacroDelete,
+        Element::InsertFace,     Element::EventList,      Element::MacroConfirm,  Element::Ok,
+        Element::Apply,          Element::Cancel,         Element::Page1Button,   Element::Page2Button};
+    std::vector<Element> visited;
+    // Tab goes on from a field the focus is in, as from a drawn element.
+    const auto key = [&](Qt::Key k) {
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window.get(), k);
+    };
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        key(Qt::Key_Tab);
+        visited.push_back(window->focusElement());
+    }
+    EXPECT_EQ(visited, expected);
+    // A screen reader finds the same stops, the fields and lists as themselves.
+    QAccessibleInterface* canvas = QAccessible::queryAccessibleInterface(window.get());
+    ASSERT_EQ(canvas->childCount(), static_cast<int>(expected.size()));
+    EXPECT_EQ(canvas->child(12)->role(), QAccessible::EditableText);
+    EXPECT_EQ(canvas->child(12)->text(QAccessible::Name), "Macro Name");
+    EXPECT_EQ(canvas->child(6)->role(), QAccessible::Slider);
+    EXPECT_EQ(canvas->child(6)->text(QAccessible::Name), "Scrolling Speed");
+
+    // Arrows move a slider and go along the macro list; a field takes the typing.
+    while (window->focusElement() != pointerSegment(1, 0))
+        key(Qt::Key_Tab);
+    const int lines = window->controller().pointer().position(PointerSlider::Lines);
+    QTest::keyClick(window.get(), Qt::Key_Right);
+    EXPECT_EQ(window->controller().pointer().position(PointerSlider::Lines), std::min(lines + 1, 11));
+    QTest::keyClick(window.get(), Qt::Key_Left);
+    QTest::keyClick(window.get(), Qt::Key_Left);
+    EXPECT_EQ(window->controller().pointer().position(PointerSlider::Lines), std::max(lines - 1, 1));
+    while (window->focusElement() != Element::MacroList)
+        QTest::keyClick(window.get(), Qt::Key_Tab);
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    EXPECT_EQ(model().selectedMacro(), 1);
+    QTest::keyClick(window.get(), Qt::Key_Up);
+    EXPECT_EQ(model().selectedMacro(), 0);
+    key(Qt::Key_Tab);
+    ASSERT_EQ(window->focusWidget(), page().nameField());
+    QTest::keyClicks(page().nameField(), "x");
+    EXPECT_EQ(model().nameText(), "onex");
+
+    // The mouse-event list: opened with Space, Down, Enter inserts after
+    // the entry chosen with Down in the event list.
+    while (window->focusElement() != Element::EventList)
+        key(Qt::Key_Tab);
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    EXPECT_EQ(model().selectedEvent(), 0);
+    QTest::keyClick(window.get(), Qt::Key_Backtab);
+    ASSERT_EQ(window->focusElement(), Element::InsertFace);
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    ASSERT_NE(page().mouseEventList(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(page().mouseEventList(), nullptr);
+    EXPECT_EQ(model().insertFace(), text::kMouseEvents[0]);
+    EXPECT_GT(events().size(), 1);
 }
 
 TEST_F(AdvancedPageTest, ScreenshotsWithMacrosAndARecordingInBothSkinsAndAllLanguages)

@@ -13,9 +13,9 @@ namespace varcel::test {
 
 // Evdev key codes used by the tests.
 namespace evdev {
-inline constexpr std::uint32_t kEsc = 1, kEnter = 28, kLeftCtrl = 29, kA = 30, kLeftShift = 42, kC = 46,
-                               kF1 = 59, kF5 = 63, kKeypadEnter = 96, kRightCtrl = 97, kUp = 103,
-                               kLeftMeta = 125, kRightMeta = 126, kBackslash = 43, kF4 = 62;
+inline constexpr std::uint32_t kEsc = 1, kEnter = 28, kLeftCtrl = 29, kA = 30, kLeftShift = 42, kC = 46, kF1 = 59,
+                               kF5 = 63, kKeypadEnter = 96, kRightCtrl = 97, kUp = 103, kLeftMeta = 125,
+                               kRightMeta = 126, kBackslash = 43, kF4 = 62, kTab = 15, kDown = 108;
 }
 
 inline void sendKey(QWidget* top, QEvent::Type type, int qtKey, std::uint32_t evdevCode,

@@ -6,13 +6,15 @@
 // lists open, go to build/screenshots.
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
+#include "dialog_test_support.h"
 #include "support/cli_run.h"
 #include "support/temp_dir.h"
+#include "ui/accessible_canvas.h"
 #include "ui/key_page.h"
 #include "ui/main_window.h"
 #include "ui/skins_dialog.h"
-#include "dialog_test_support.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QColorDialog>
 #include <QTest>
@@ -393,6 +395,194 @@ TEST_F(KeyPageTest, AnyClickOutsideAnOpenListClosesItFirst)
     EXPECT_FALSE(window->controller().buttons().openSlot());
 }
 
+TEST_F(KeyPageTest, TheKeyboardGoesThroughThePageInReadingOrderAndWorksIt)
+{
+    start({Language::English, "Dark", 1});
+    const QImage canvas = window->canvas().copy();
+    std::vector<Element> expected{Element::Page1Button,    Element::Page2Button, Element::SkinButton,
+                                  Element::MinimiseButton, Element::CloseButton, Element::ModeA,
+                                  Element::ModeB};
+    for (int box = 0; box < 6; ++box)
+        expected.push_back(dropdownBox(box));
+    expected.push_back(Element::KeyDefault);
+    for (int position = 0; position < 4; ++position)
+        expected.push_back(reportRateSegment(position));
+    for (int stage = 0; stage < 4; ++stage)
+        expected.insert(expected.end(), {dpiStageEnable(stage), dpiStageList(stage), dpiBarSegment(stage, 0)});
+    expected.insert(expected.end(), {Element::LightingMode, Element::LightingParameter});
+    // The swatches of colours 3 to 8 are off: a press there would do nothing.
+    expected.insert(expected.end(),
+                    {loopColourEnable(0), loopColourSwatch(0), loopColourEnable(1), loopColourSwatch(1)});
+    for (int colour = 2; colour < 8; ++colour)
+        expected.push_back(loopColourEnable(colour));
+    expected.push_back(Element::DpiColourStage);
+    for (int bit = 0; bit < 4; ++bit)
+        expected.push_back(dpiColourBit(bit));
+    expected.insert(expected.end(), {Element::Ok, Element::Apply, Element::Cancel, Element::Page1Button});
+    std::vector<Element> visited;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(window.get(), Qt::Key_Tab);
+        visited.push_back(window->focusElement());
+    }
+    EXPECT_EQ(visited, expected);
+    QTest::keyClick(window.get(), Qt::Key_Backtab);
+    EXPECT_EQ(window->focusElement(), Element::Cancel);
+    EXPECT_TRUE(canvas == window->canvas()) << "the focus mark is drawn over the canvas, not into it";
+
+    // The mark, in the skin's text colour, around the stop with the focus.
+    const Rect r = rect(Element::Cancel);
+    EXPECT_EQ(window->grab().toImage().pixelColor(r.x - 3, r.y + r.h / 2), window->skin().textColour());
+    click(Element::ModeB);
+    EXPECT_FALSE(window->focusMarkShown()) << "a click takes the mark away";
+    EXPECT_NE(window->grab().toImage().pixelColor(r.x - 3, r.y + r.h / 2), window->skin().textColour());
+
+    // Space on a rate position sets it; arrows move between the positions.
+    QTest::keyClick(window.get(), Qt::Key_Left);
+    EXPECT_EQ(window->controller().buttons().shownLayer(), Layer::A);
+    while (window->focusElement() != Element::ReportRate250)
+        QTest::keyClick(window.get(), Qt::Key_Tab);
+    EXPECT_EQ(settings().reportRatePosition(), 3) << "the focus alone sets nothing";
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    EXPECT_EQ(settings().reportRatePosition(), 1);
+    QTest::keyClick(window.get(), Qt::Key_Right);
+    EXPECT_EQ(settings().reportRatePosition(), 2);
+    EXPECT_EQ(window->focusElement(), Element::ReportRate500);
+
+    // Arrows move a stage's DPI bar within its eight rows.
+    while (window->focusElement() != dpiBarSegment(1, 0))
+        QTest::keyClick(window.get(), Qt::Key_Tab);
+    ASSERT_EQ(image()[0x788], 3);
+    QTest::keyClick(window.get(), Qt::Key_Up);
+    EXPECT_EQ(image()[0x788], 4);
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClick(window.get(), Qt::Key_Up);
+    EXPECT_EQ(image()[0x788], 7) << "the eighth row is the top";
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    EXPECT_EQ(image()[0x788], 6);
+    expectCanvasUpToDate("the DPI bar by the keyboard");
+
+    // A list opened by the keyboard: Down goes down it, Enter chooses,
+    // Escape closes an open list before it hides the window.
+    QTest::keyClick(window.get(), Qt::Key_Backtab);
+    ASSERT_EQ(window->focusElement(), dpiStageList(1));
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    ASSERT_NE(list(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(image()[0x788], 7);
+    EXPECT_EQ(list(), nullptr);
+    while (window->focusElement() != dropdownBox(2))
+        QTest::keyClick(window.get(), Qt::Key_Backtab);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    ASSERT_NE(page().functionList(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_EQ(page().functionList(), nullptr);
+    EXPECT_TRUE(window->isVisible());
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(KeyPageTest, ScreenReadersFindEveryElementNamedInTheWindowsLanguage)
+{
+    const std::uint8_t orange[3] = {0xFF, 0x80, 0x00};
+    std::copy(std::begin(orange), std::end(orange), file.begin() + kFile + 0x7CC);
+    file[0] = 0; // a first run: the boxes get the default labels of the language
+    struct Row {
+        Element element;
+        QAccessible::Role role;
+        std::array<const char*, 3> names; // simplified, traditional Chinese, English
+        bool checked;
+        const char* value;
+    };
+    const Row rows[] = {
+        {Element::Page2Button, QAccessible::Button, {"高级设置", "高級設置", "Advanced settings"}, false, ""},
+        {dropdownBox(2), QAccessible::ComboBox, {"按键3：中键", "按鍵3：中鍵", "Button 3: Mid Click"}, false, nullptr},
+        {Element::ReportRate1000, QAccessible::RadioButton, {"1000", "1000", "1000"}, true, ""},
+        {Element::ReportRate250, QAccessible::RadioButton, {"250", "250", "250"}, false, ""},
+        {dpiStageEnable(1), QAccessible::CheckBox, {"DPI Stage2", "DPI Stage2", "DPI Stage2"}, true, ""},
+        {dpiStageList(1),
+         QAccessible::ComboBox,
+         {"DPI Stage2数值", "DPI Stage2數值", "DPI Stage2 value"},
+         false,
+         "1000"},
+        {dpiBarSegment(1, 0),
+         QAccessible::Slider,
+         {"DPI Stage2滑块", "DPI Stage2滑塊", "DPI Stage2 bar"},
+         false,
+         "1000"},
+        {loopColourSwatch(1),
+         QAccessible::Button,
+         {"循环颜色2，橙色，开", "迴圈顏色2，橙色，開", "Loop colour 2, orange, on"},
+         false,
+         ""},
+        {loopColourEnable(2), QAccessible::CheckBox, {"循环颜色3", "迴圈顏色3", "Loop colour 3"}, false, ""},
+        {dpiColourBit(2), QAccessible::CheckBox, {"蓝", "藍", "B"}, false, ""},
+        {Element::Apply, QAccessible::Button, {"应用", "應用", "Apply"}, false, ""},
+    };
+    const Language languages[] = {Language::SimplifiedChinese, Language::TraditionalChinese, Language::English};
+    for (std::size_t l = 0; l < 3; ++l) {
+        SCOPED_TRACE(l);
+        window.reset();
+        std::filesystem::remove_all(dir / "Skins");
+        start({languages[l], "Dark", 0});
+        QAccessibleInterface* canvas = QAccessible::queryAccessibleInterface(window.get());
+        ASSERT_NE(canvas, nullptr);
+        ASSERT_EQ(canvas->childCount(), 56) << "every element of the key page, each bar as one";
+        std::map<QString, QAccessibleInterface*> byName;
+        for (int i = 0; i < canvas->childCount(); ++i) {
+            QAccessibleInterface* child = canvas->child(i);
+            ASSERT_NE(child, nullptr);
+            EXPECT_EQ(canvas->indexOfChild(child), i);
+            EXPECT_NE(child->role(), QAccessible::NoRole);
+            EXPECT_TRUE(window->rect().contains(window->mapFromGlobal(child->rect().center())));
+            EXPECT_TRUE(byName.emplace(child->text(QAccessible::Name), child).second)
+                << "two elements called " << child->text(QAccessible::Name).toStdString();
+        }
+        for (const Row& row : rows) {
+            const QString name = QString::fromUtf8(row.names[l]);
+            ASSERT_EQ(byName.count(name), 1u) << name.toStdString();
+            QAccessibleInterface* child = byName[name];
+            EXPECT_EQ(child->role(), row.role) << name.toStdString();
+            EXPECT_EQ(child->state().checked, row.checked) << name.toStdString();
+            if (row.value)
+                EXPECT_EQ(child->text(QAccessible::Value).toStdString(), row.value) << name.toStdString();
+            EXPECT_EQ(canvas->childAt(child->rect().center().x(), child->rect().center().y()), child);
+        }
+    }
+
+    // A press through the screen reader acts as a click and is announced,
+    // as are the focus and the state that changed.
+    std::vector<std::pair<QAccessible::Event, QString>> heard;
+    window->announcer().send = [&](QAccessibleEvent& event) {
+        QAccessibleInterface* iface = event.accessibleInterface();
+        if (event.type() == QAccessible::StateChanged &&
+            !static_cast<QAccessibleStateChangeEvent&>(event).changedStates().checked)
+            return;
+        heard.emplace_back(event.type(), iface ? iface->text(QAccessible::Name) : QString());
+    };
+    window->elementsChanged();
+    heard.clear();
+    QAccessibleInterface* rate250 = accessibleStop(*window, Element::ReportRate250);
+    ASSERT_NE(rate250, nullptr);
+    ASSERT_NE(rate250->actionInterface(), nullptr);
+    rate250->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(settings().reportRatePosition(), 1);
+    QTest::keyClick(window.get(), Qt::Key_Tab);
+    const std::vector<std::pair<QAccessible::Event, QString>> expected{{QAccessible::Focus, "250"},
+                                                                       {QAccessible::StateChanged, "250"},
+                                                                       {QAccessible::StateChanged, "1000"},
+                                                                       {QAccessible::Focus, "500"}};
+    EXPECT_EQ(heard, expected);
+    // Along an open list, which keeps no focus of its own, the row is heard.
+    window->activate(dpiStageList(0));
+    ASSERT_NE(list(), nullptr);
+    EXPECT_EQ(list()->accessibleName(), "DPI Stage1 value");
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    ASSERT_NE(list()->currentItem(), nullptr);
+    EXPECT_EQ(heard.back(), std::make_pair(QAccessible::Focus, list()->currentItem()->text()));
+}
+
 TEST_F(KeyPageTest, AnOpenStageListFollowsANewSensorType)
 {
     start();
@@ -504,6 +694,10 @@ TEST_F(KeyPageTest, Screenshots)
                 EXPECT_GE(grey[1] - grey[0], 96) << what << ": text without contrast";
                 before = shot;
             }
+            // The focus mark, once the keyboard has been used.
+            while (window->focusElement() != dropdownBox(2))
+                QTest::keyClick(window.get(), Qt::Key_Tab);
+            screenshot(name + "-focus");
         }
     }
 }

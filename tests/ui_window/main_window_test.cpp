@@ -11,6 +11,7 @@
 #include "dialog_test_support.h"
 #include "key_events.h"
 
+#include <QAccessible>
 #include <QApplication>
 
 #include <fstream>
@@ -337,6 +338,35 @@ TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
     screenshot("key-page-light");
     click(Element::Page2Button);
     screenshot("advanced-page-light");
+
+    // Back to Dark by keyboard: Tab to the skin button, Space; in the dialog
+    // the face, Down into its list, Enter, Tab past the swatch to OK, Enter.
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CSkinsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(dialog);
+        QStringList names;
+        for (int i = 0; i < reader->childCount(); ++i)
+            names << reader->child(i)->text(QAccessible::Name);
+        EXPECT_EQ(names, (QStringList{"Skin", "Text colour", "OK", "Cancel", "Close"}));
+        EXPECT_EQ(reader->child(0)->text(QAccessible::Value), "Light");
+        QTest::keyClick(dialog, Qt::Key_Tab);
+        QTest::keyClick(dialog, Qt::Key_Backtab);
+        QTest::keyClick(dialog, Qt::Key_Down);
+        ASSERT_NE(dialog->skinList(), nullptr);
+        while (dialog->skinList()->currentItem() == nullptr || dialog->skinList()->currentItem()->text() != "Dark")
+            QTest::keyClick(dialog, Qt::Key_Down);
+        QTest::keyClick(dialog, Qt::Key_Return);
+        EXPECT_EQ(dialog->skinName(), "Dark");
+        QTest::keyClick(dialog, Qt::Key_Tab);
+        QTest::keyClick(dialog, Qt::Key_Tab);
+        test::saveScreenshot(dialog->grab().toImage(), "skin-dialog-focus-ok");
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    while (window->focusElement() != Element::SkinButton)
+        QTest::keyClick(window.get(), Qt::Key_Tab);
+    QTest::keyClick(window.get(), Qt::Key_Space);
+    EXPECT_EQ(window->skin().folder().filename(), "Dark");
 }
 
 // The spread of grey levels over a text's place: the text against its face.

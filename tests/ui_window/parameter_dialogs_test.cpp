@@ -1,11 +1,11 @@
 // The six parameter dialogs of the key page, driven as a user drives them:
 // keys with the keyboard's own key codes, clicks where the layout table puts
 // the parts, and what the button model stores from what each returns.
-#include "keys/key_tables.h"
-#include "platform/reporter.h"
 #include "dialog_test_support.h"
 #include "key_events.h"
+#include "keys/key_tables.h"
 #include "lang/dialog_strings.h"
+#include "platform/reporter.h"
 #include "ui/dialogs/combo_dialog.h"
 #include "ui/dialogs/fire_key_dialog.h"
 #include "ui/dialogs/macro_dialog.h"
@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
+
+#include <QAccessible>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +130,23 @@ TEST_F(ParameterDialogs, SingleKeyNamesWhateverKeyWasPressedLast)
         {"a Windows key", [](CSingleDialog& d) { test::tapKey(&d, Qt::Key_Meta, kRightMeta); }, "Right Windows", 0xE7},
         {"a key without a row", [](CSingleDialog& d) { test::tapKey(&d, Qt::Key_Backslash, kBackslash); }, "\\", 0},
         {"nothing pressed", [](CSingleDialog&) {}, "", 0},
+        {"Tab goes on to OK, whose Enter is OK again",
+         [](CSingleDialog& d) {
+             test::tapKey(&d, Qt::Key_F5, kF5);
+             test::tapKey(&d, Qt::Key_Tab, kTab);
+             EXPECT_TRUE(d.focusMarkShown());
+             test::tapKey(&d, Qt::Key_Return, kEnter);
+             EXPECT_FALSE(d.isVisible());
+         },
+         "F5", 0x3E},
+        {"Tab as the first key is the key; the next Tab goes on",
+         [](CSingleDialog& d) {
+             test::tapKey(&d, Qt::Key_Tab, kTab);
+             EXPECT_FALSE(d.focusMarkShown());
+             test::tapKey(&d, Qt::Key_Tab, kTab);
+             EXPECT_TRUE(d.focusMarkShown());
+         },
+         "Tab", 0x2B},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -228,6 +247,37 @@ TEST_F(ParameterDialogs, ListDialogsChooseByClickAndConfirmWithEnter)
         clickRow(d.rowList(), 3);
         click(&d, d.okPoint());
     });
+
+    // By keyboard: Down opens the list from its face and goes down it,
+    // Enter takes the row, Tab goes on to Cancel past OK, Space presses it.
+    choose<CWindowsDialog>(8, [](CWindowsDialog& d) {
+        // A screen reader finds the same stops, named.
+        QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(&d);
+        ASSERT_EQ(dialog->childCount(), 4);
+        QStringList names;
+        for (int i = 0; i < 4; ++i)
+            names << dialog->child(i)->text(QAccessible::Name);
+        EXPECT_EQ(names, (QStringList{"Windows", "OK", "Cancel", "Close"}));
+        EXPECT_EQ(dialog->child(0)->role(), QAccessible::ComboBox);
+        EXPECT_EQ(dialog->child(0)->text(QAccessible::Value), d.nameFace()->text());
+        test::tapKey(&d, Qt::Key_Tab, kTab);
+        test::tapKey(&d, Qt::Key_Backtab, kTab);
+        test::tapKey(&d, Qt::Key_Down, kDown);
+        ASSERT_NE(d.rowList(), nullptr);
+        const int start = std::max(d.rowList()->currentRow(), 0);
+        for (int i = 0; i < 3; ++i)
+            test::tapKey(&d, Qt::Key_Down, kDown);
+        ASSERT_EQ(d.rowList()->currentRow(), start + 3);
+        const QString row = d.rowList()->currentItem()->text();
+        test::tapKey(&d, Qt::Key_Return, kEnter);
+        EXPECT_EQ(d.rowList(), nullptr);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.nameFace()->text(), row);
+        test::tapKey(&d, Qt::Key_Tab, kTab);
+        test::tapKey(&d, Qt::Key_Tab, kTab);
+        test::tapKey(&d, Qt::Key_Space, 57);
+    });
+    EXPECT_EQ(label(), "My Computer") << "Cancel kept the button as it was";
     EXPECT_EQ(at(img::LayerArray::AppCodeLow), 0x94);
     EXPECT_EQ(at(img::LayerArray::AppCodeHigh), 1);
     EXPECT_EQ(label(), "My Computer");
@@ -331,12 +381,51 @@ TEST_F(ParameterDialogs, CancelAndCloseLeaveKindParametersAndLabel)
 {
     // Every dialog touched first, so a cancel that kept anything would show.
     const std::vector<std::pair<int, std::function<void()>>> dialogs = {
-        {8, [] { driveNextDialog<CWindowsDialog>([](CWindowsDialog& d) { click(&d, d.facePoint()); clickRow(d.rowList(), 5); click(&d, d.cancelPoint()); }); }},
-        {9, [] { driveNextDialog<CMediaDialog>([](CMediaDialog& d) { click(&d, d.facePoint()); clickRow(d.rowList(), 4); click(&d, d.closePoint()); }); }},
-        {10, [] { driveNextDialog<CFireKeyDialog>([](CFireKeyDialog& d) { d.timesField()->setText("7"); click(&d, d.cancelPoint()); }); }},
-        {11, [] { driveNextDialog<CSingleDialog>([](CSingleDialog& d) { test::tapKey(&d, Qt::Key_F5, kF5); click(&d, d.closePoint()); }); }},
-        {12, [] { driveNextDialog<CComboDialog>([](CComboDialog& d) { click(&d, d.modifierPoint()); clickRow(d.rowList(), 1); click(&d, d.cancelPoint()); }); }},
-        {13, [] { driveNextDialog<CMacroDialog>([](CMacroDialog& d) { click(&d, d.optionPoint(3)); click(&d, d.closePoint()); }); }},
+        {8,
+         [] {
+             driveNextDialog<CWindowsDialog>([](CWindowsDialog& d) {
+                 click(&d, d.facePoint());
+                 clickRow(d.rowList(), 5);
+                 click(&d, d.cancelPoint());
+             });
+         }},
+        {9,
+         [] {
+             driveNextDialog<CMediaDialog>([](CMediaDialog& d) {
+                 click(&d, d.facePoint());
+                 clickRow(d.rowList(), 4);
+                 click(&d, d.closePoint());
+             });
+         }},
+        {10,
+         [] {
+             driveNextDialog<CFireKeyDialog>([](CFireKeyDialog& d) {
+                 d.timesField()->setText("7");
+                 click(&d, d.cancelPoint());
+             });
+         }},
+        {11,
+         [] {
+             driveNextDialog<CSingleDialog>([](CSingleDialog& d) {
+                 test::tapKey(&d, Qt::Key_F5, kF5);
+                 click(&d, d.closePoint());
+             });
+         }},
+        {12,
+         [] {
+             driveNextDialog<CComboDialog>([](CComboDialog& d) {
+                 click(&d, d.modifierPoint());
+                 clickRow(d.rowList(), 1);
+                 click(&d, d.cancelPoint());
+             });
+         }},
+        {13,
+         [] {
+             driveNextDialog<CMacroDialog>([](CMacroDialog& d) {
+                 click(&d, d.optionPoint(3));
+                 click(&d, d.closePoint());
+             });
+         }},
     };
     const ConfigImage imageBefore = image;
     const ButtonLabels labelsBefore = labels;
@@ -386,7 +475,8 @@ TEST_F(ParameterDialogs, MissingBackgroundsSayWhichDialogAndReturnTheirFirstValu
                 EXPECT_FALSE(dialog.hasBackground());
                 EXPECT_FALSE(dialog.isCapturingKeys());
                 test::tapKey(&dialog, Qt::Key_F5, kF5);
-                test::saveScreenshot(dialog.grabImage(), "dialog-missing-" + std::filesystem::path(row.image).stem().string());
+                test::saveScreenshot(dialog.grabImage(),
+                                     "dialog-missing-" + std::filesystem::path(row.image).stem().string());
                 click(&dialog, dialog.okPoint());
             },
             &driven);

@@ -103,6 +103,10 @@ void CComboDialog::paintContents(QPainter& painter)
 
 void CComboDialog::keyPressEvent(QKeyEvent* event)
 {
+    if (focusOffKeyField()) {
+        SkinnedDialog::keyPressEvent(event);
+        return;
+    }
     if (!dropCapturedKey(event, false))
         QDialog::keyPressEvent(event);
 }

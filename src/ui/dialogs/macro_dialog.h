@@ -23,6 +23,7 @@ public:
     const MacroKeyDialogModel& model() const { return m_model; }
     // The click position of repeat option 1, 2 or 3.
     QPoint optionPoint(int option) const;
+    bool optionChecked(int option) const override { return m_model.repeatOption() == option + 1; }
 
 protected:
     void paintContents(QPainter& painter) override;

@@ -36,6 +36,10 @@ void CSingleDialog::paintContents(QPainter& painter)
 
 void CSingleDialog::keyPressEvent(QKeyEvent* event)
 {
+    if (focusOffKeyField()) {
+        SkinnedDialog::keyPressEvent(event);
+        return;
+    }
     // The Windows keys do nothing here either.
     if (!dropCapturedKey(event, true))
         QDialog::keyPressEvent(event);

@@ -1,17 +1,18 @@
 #include "ui/dialogs/skinned_dialog.h"
 
-#include "platform/reporter.h"
 #include "lang/dialog_strings.h"
+#include "platform/reporter.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace varcel::ui {
@@ -47,7 +48,7 @@ QFont dialogFont(Language language)
     } else {
         // Arial has no Chinese; Noto Sans CJK comes with the set-up.
         font = QFont(language == Language::SimplifiedChinese ? QStringLiteral("Noto Sans CJK SC")
-                                                              : QStringLiteral("Noto Sans CJK TC"));
+                                                             : QStringLiteral("Noto Sans CJK TC"));
         font.setPixelSize(13);
     }
     font.setStyleHint(QFont::SansSerif);
@@ -57,7 +58,18 @@ QFont dialogFont(Language language)
 SkinnedDialog::SkinnedDialog(Dialog which, const Skin& skin, Language language, Reporter& reporter,
                              const char* failedCaption, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_which(which), m_skin(skin), m_language(language),
-      m_reporter(reporter), m_font(dialogFont(language))
+      m_reporter(reporter), m_font(dialogFont(language)),
+      m_keys(*this, which, language,
+             {[this] { return hasBackground(); }, [this](const QPoint& p) { pressAt(p); }, [this] { return rowList(); },
+              [this](int row) {
+                  auto chosen = m_chosen;
+                  closeList();
+                  if (row < 0)
+                      listClosed();
+                  else if (chosen)
+                      chosen(row);
+              },
+              [this](int option) { return optionChecked(option); }, nullptr})
 {
     setModal(true);
     setMouseTracking(true);
@@ -82,10 +94,7 @@ QPoint SkinnedDialog::okPoint() const { return middle(layout().ok); }
 QPoint SkinnedDialog::cancelPoint() const { return middle(layout().cancel); }
 QPoint SkinnedDialog::closePoint() const { return middle(layout().close); }
 
-QImage SkinnedDialog::grabImage()
-{
-    return grab().toImage();
-}
+QImage SkinnedDialog::grabImage() { return grab().toImage(); }
 
 QLineEdit* SkinnedDialog::makeField(const Rect& where, const QString& objectName)
 {
@@ -174,14 +183,32 @@ void SkinnedDialog::scrollList(int angleDelta)
     bar->setValue(bar->value() - notches * kRowsPerNotch);
 }
 
-bool SkinnedDialog::isCapturingKeys() const
-{
-    return m_capture && m_capture->isInstalled();
-}
+bool SkinnedDialog::isCapturingKeys() const { return m_capture && m_capture->isInstalled(); }
 
 void SkinnedDialog::startKeyCapture(const char* failureFormat, std::function<void(const CapturedKey&)> handler)
 {
-    auto capture = std::make_unique<KeyCapture>(std::move(handler));
+    // Tab and Shift+Tab are also the keyboard's way from the key field to OK.
+    // The first key pressed in the field since it got the focus is a key
+    // whatever it is, so a button can still be given Tab; after it, Tab moves
+    // on. OK, Cancel and close take no keys while they have the focus.
+    constexpr std::uint32_t kTabKey = 15;
+    auto capture = std::make_unique<KeyCapture>([this, handler = std::move(handler)](const CapturedKey& key) {
+        if (focusOffKeyField()) {
+            m_fieldHasKey = false;
+            return;
+        }
+        if (key.evdevCode == kTabKey) {
+            if (key.press && !m_fieldHasKey)
+                m_tabIsKey = true;
+            if (!m_tabIsKey)
+                return;
+            if (!key.press)
+                m_tabIsKey = false;
+        }
+        if (key.press)
+            m_fieldHasKey = true;
+        handler(key);
+    });
     if (const int error = capture->install(); error != 0) {
         char text[96];
         std::snprintf(text, sizeof text, failureFormat, error);
@@ -197,16 +224,14 @@ bool SkinnedDialog::dropCapturedKey(QKeyEvent* event, bool windowsKeysToo)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
-    case Qt::Key_F1:
-        break;
+    case Qt::Key_F1: break;
     case Qt::Key_Meta:
     case Qt::Key_Super_L:
     case Qt::Key_Super_R:
         if (!windowsKeysToo)
             return false;
         break;
-    default:
-        return false;
+    default: return false;
     }
     event->accept();
     return true;
@@ -265,13 +290,21 @@ void SkinnedDialog::paintEvent(QPaintEvent*)
     drawText(painter, {l.cancel, Align::Centre}, text(text::kCancel), textColour());
     button(l.close, m_over == Over::Close, QStringLiteral("button-close-normal.png"),
            QStringLiteral("button-close-over.png"));
+    m_keys.drawMark(painter, textColour());
 }
 
 void SkinnedDialog::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const QPoint p = event->position().toPoint();
+    // A click takes the mark away until the keyboard is used again.
+    m_keys.clicked();
+    update();
+    pressAt(event->position().toPoint());
+}
+
+void SkinnedDialog::pressAt(const QPoint& p)
+{
     const DialogLayout& l = layout();
     if (l.ok.contains(p.x(), p.y())) {
         closeList();
@@ -304,13 +337,12 @@ void SkinnedDialog::mouseMoveEvent(QMouseEvent* event)
                                               : Over::None);
 }
 
-void SkinnedDialog::leaveEvent(QEvent*)
-{
-    setOver(Over::None);
-}
+void SkinnedDialog::leaveEvent(QEvent*) { setOver(Over::None); }
 
 void SkinnedDialog::keyPressEvent(QKeyEvent* event)
 {
+    if (m_keys.key(*event))
+        return;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         closeList();
         accept();
@@ -319,10 +351,15 @@ void SkinnedDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void SkinnedDialog::wheelEvent(QWheelEvent* event)
+bool SkinnedDialog::focusNextPrevChild(bool next)
 {
-    scrollList(event->angleDelta().y());
+    if (m_tabIsKey)
+        return true; // this Tab is the key field's key
+    m_keys.move(next);
+    return true;
 }
+
+void SkinnedDialog::wheelEvent(QWheelEvent* event) { scrollList(event->angleDelta().y()); }
 
 bool SkinnedDialog::eventFilter(QObject* watched, QEvent* event)
 {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "lang/language.h"
+#include "ui/dialogs/dialog_keys.h"
 #include "ui/key_capture.h"
 #include "ui/layout.h"
 #include "ui/skin.h"
@@ -22,7 +23,6 @@
 
 class QLabel;
 class QLineEdit;
-
 
 namespace varcel {
 class Reporter;
@@ -57,6 +57,16 @@ public:
     // The dialog as drawn, for screenshots.
     QImage grabImage();
 
+    // The keyboard's stops, focus and mark, which screen readers share.
+    DialogKeys& keys() { return m_keys; }
+    bool focusMarkShown() const { return m_keys.markShown(); }
+    // Whether option box `option` (from 0) is the chosen one.
+    virtual bool optionChecked(int option) const
+    {
+        (void)option;
+        return false;
+    }
+
     // The click positions of the drawn buttons, in dialog coordinates.
     QPoint okPoint() const;
     QPoint cancelPoint() const;
@@ -89,6 +99,10 @@ protected:
     // OK and Cancel, and F1 asks for no help (the capture has named them
     // already). True when the key was one of those and is dropped here.
     static bool dropCapturedKey(QKeyEvent* event, bool windowsKeysToo);
+    // The keyboard has gone from the key field to another stop (OK, Cancel,
+    // close, the modifier list): the key dialogs take no keys there, and
+    // Space, Enter, the arrows and Escape work as in any dialog.
+    bool focusOffKeyField() const { return m_keys.offKeyField(); }
 
     void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QColor& colour,
                   int flags = 0) const;
@@ -105,12 +119,15 @@ protected:
     // capture both as keys instead.
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // A dialog that ends stops capturing keys at once.
     void done(int result) override;
 
 private:
     void setOver(Over over);
+    // A click at a point of the dialog, from the mouse or the keyboard.
+    void pressAt(const QPoint& p);
     QString text(const LangText& t) const;
 
     Dialog m_which;
@@ -124,6 +141,9 @@ private:
     std::function<void(int)> m_chosen;
     int m_wheelRest = 0;
     std::unique_ptr<KeyCapture> m_capture;
+    bool m_fieldHasKey = false; // a key was pressed in the key field since it got the focus
+    bool m_tabIsKey = false;    // the Tab being pressed is that key
+    DialogKeys m_keys;
 };
 
 } // namespace varcel::ui
