@@ -186,7 +186,7 @@ void DeviceCommands::writeColourBlocks(bool block1Known, DeviceResult& result)
         // Block 1 is the mouse's own: it goes back only as the mouse gave it.
         if (index == 1 && !block1Known) {
             if (!m_link.failed())
-                problem(result, {DeviceProblemCode::Block1NotSent});
+                problem(result, {DeviceProblemCode::Block1NotSent, {}});
             continue;
         }
         CommandReport write{cmd::kColourWrite, index, static_cast<std::uint8_t>(kColourBlockLengths[index])};
@@ -207,7 +207,7 @@ void DeviceCommands::writeDpiStages(const ConfigImage& image, DeviceResult& resu
         // The codes of a row depend on the sensor; guessed ones could set
         // the mouse to a resolution nobody chose.
         if (!m_link.failed())
-            problem(result, {DeviceProblemCode::DpiNotSent});
+            problem(result, {DeviceProblemCode::DpiNotSent, {}});
         return;
     }
     m_mirror.dpiCount = 4;

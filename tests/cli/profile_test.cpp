@@ -370,7 +370,7 @@ TEST_F(ProfileCli, ExportStreamsToAFifoAndReplacesOnlyRegularFiles)
     EXPECT_EQ(test::readBytes(fifo + ".got"), std::vector<std::uint8_t>(expected.begin(), expected.end()));
     EXPECT_EQ(run(a, "export /dev/stdout").out, expected);
     std::filesystem::create_symlink("/dev/null", files / "null");
-    for (const std::string target : {std::string("/dev/null"), files.path().string(), (files / "null").string()}) {
+    for (const std::string& target : {std::string("/dev/null"), files.path().string(), (files / "null").string()}) {
         const CliRun r = run(a, "export '" + target + "'");
         EXPECT_EQ(r.status, 2) << target;
         EXPECT_NE(r.err.find("neither a regular file, a FIFO nor a terminal"), std::string::npos) << r.err;

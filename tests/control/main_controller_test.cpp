@@ -289,7 +289,7 @@ TEST(MainController, AnApplyThatDidNotReachTheMouseSaysSoAndTheNextOneTriesAgain
         EXPECT_EQ(rig.reporter.messages[0].caption, "Warning");
         const std::string& told = rig.reporter.messages[0].text;
         EXPECT_EQ(told.rfind(text::kApplyDidNotReachMouse(language), 0), 0u) << told;
-        EXPECT_NE(told.find(deviceProblemText({DeviceProblemCode::LinkFailed}, language).substr(0, 12)),
+        EXPECT_NE(told.find(deviceProblemText({DeviceProblemCode::LinkFailed, {}}, language).substr(0, 12)),
                   std::string::npos)
             << told;
         EXPECT_TRUE(rig.view.shown) << "OK keeps the window open so the user can apply again";

@@ -374,8 +374,9 @@ TEST(FocusOrder, DialogStopsAndColoursAreNamedInEachLanguage)
     const Language languages[] = {Language::SimplifiedChinese, Language::TraditionalChinese, Language::English};
     for (const Row& row : rows)
         for (std::size_t l = 0; l < 3; ++l)
-            if (row.names[l])
+            if (row.names[l]) {
                 EXPECT_EQ(dialogStopName(row.dialog, row.part, row.index, languages[l]), row.names[l]);
+            }
     // Every stop of every dialog has a name.
     for (int d = 0; d < static_cast<int>(Dialog::Skins); ++d)
         for (const DialogStop& stop : dialogStops(static_cast<Dialog>(d), true))

@@ -544,8 +544,9 @@ TEST_F(KeyPageTest, ScreenReadersFindEveryElementNamedInTheWindowsLanguage)
             QAccessibleInterface* child = byName[name];
             EXPECT_EQ(child->role(), row.role) << name.toStdString();
             EXPECT_EQ(child->state().checked, row.checked) << name.toStdString();
-            if (row.value)
+            if (row.value) {
                 EXPECT_EQ(child->text(QAccessible::Value).toStdString(), row.value) << name.toStdString();
+            }
             EXPECT_EQ(canvas->childAt(child->rect().center().x(), child->rect().center().y()), child);
         }
     }
