@@ -55,12 +55,17 @@ FileResult readLabels(const std::filesystem::path& strIni, Language language, Bu
     return {read.problem};
 }
 
+void setLabels(IniFile& strIni, Language language, const ButtonLabels& labels)
+{
+    const char* section = labelSectionName(language);
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        strIni.setValue(section, labelKey(i), labels[i]);
+}
+
 FileResult writeLabels(const std::filesystem::path& strIni, Language language, const ButtonLabels& labels)
 {
     return updateIniFile(strIni, [&](IniFile& file) {
-        const char* section = labelSectionName(language);
-        for (std::size_t i = 0; i < labels.size(); ++i)
-            file.setValue(section, labelKey(i), labels[i]);
+        setLabels(file, language, labels);
         return true; // written even when unchanged, as the profile writer does
     });
 }

@@ -7,6 +7,7 @@
 #include "buttons/button_labels.h"
 #include "lang/language.h"
 #include "platform/file_read.h"
+#include "platform/ini_file.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -44,6 +45,11 @@ TextColour textColourOf(const SkinSettings& skin);
 // the result says which file and why.
 FileResult readLabels(const std::filesystem::path& strIni, Language language, ButtonLabels& labels,
                       SkinSettings& skin);
+
+// Sets the 24 labels in the language's section of a str.ini being edited, in
+// key order; an empty label is an empty value. The file refuses (and is then
+// not to be saved) a label it cannot carry that it does not already hold.
+void setLabels(IniFile& strIni, Language language, const ButtonLabels& labels);
 
 // Writes the 24 labels into the language's section, in key order; an empty
 // label is written as an empty value. Other sections are left as they are.

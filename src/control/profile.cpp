@@ -678,9 +678,7 @@ ProfileFiles profileFiles(const std::filesystem::path& dataDir, const Profile& p
     }
     IniFile& labels = labelsRead.file;
     for (int index = 0; index < kLanguageCount; ++index)
-        for (std::size_t i = 0; i < kLabelCount; ++i)
-            labels.setValue(labelSectionName(languageFromIndex(index)), labelKey(i),
-                            profile.labels[static_cast<std::size_t>(index)][i]);
+        setLabels(labels, languageFromIndex(index), profile.labels[static_cast<std::size_t>(index)]);
     if (record.refused() || labels.refused()) {
         files.problem = Failure{FailureCode::TextNotStorable, (record.refused() ? dataDir / kMacroFileName : strIni).string(), {}};
         return files;

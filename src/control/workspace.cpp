@@ -1,6 +1,7 @@
 #include "control/workspace.h"
 
 #include "buttons/button_model.h"
+#include "buttons/labels_file.h"
 #include "device/device_session.h"
 #include "device/hid_link.h"
 #include "lang/failure_texts.h"
@@ -240,9 +241,7 @@ Problem Workspace::save(unsigned files)
     Problem labelsProblem;
     if (files & kSaveLabels) {
         IniRead read = IniFile::read(labelsPath());
-        const char* section = labelSectionName(m_language);
-        for (std::size_t i = 0; i < m_labels.size(); ++i)
-            read.file.setValue(section, labelKey(i), m_labels[i]);
+        setLabels(read.file, m_language, m_labels);
         if (!read.mayReplace())
             labelsProblem = fileFailure(FailureCode::FileUnreadable, labelsPath(), read.problem);
         else if (read.file.refused())
