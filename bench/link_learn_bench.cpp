@@ -3,7 +3,6 @@
 // link constants (the simulated mouse's own capture, repeated).
 //
 //   link_learn_bench [MEGABYTES]   (default 100)
-#include "device/apply_sequence.h"
 #include "device/config_store.h"
 #include "device/device_session.h"
 #include "device/link_constants.h"
@@ -33,7 +32,7 @@ struct NoStatus : StatusSink {
 
 // One session against the simulated mouse: the handshake, the sensor
 // exchange and an apply, as a usbmon capture.
-bool captureOneApply(const std::filesystem::path& folder, const std::filesystem::path& file, const LinkConstants& c)
+bool captureOneApply(const std::filesystem::path& file, const LinkConstants& c)
 {
     UsbmonCaptureWriter writer(file);
     SimMouse mouse;
@@ -47,9 +46,8 @@ bool captureOneApply(const std::filesystem::path& folder, const std::filesystem:
     session.link().setPause([](std::chrono::milliseconds) {});
     if (!session.start())
         return false;
-    ConfigStore store(folder, reporter);
     session.commands().exchangeSensorRecord();
-    applyAndSave(session.link(), session.commands(), store, [] { return true; });
+    session.commands().applyConfiguration(ConfigImage{});
     session.stop();
     mouse.setCapture(nullptr);
     return writer.ok();
@@ -65,7 +63,7 @@ int main(int argc, char** argv)
     const auto one = folder / "one.pcap";
     const auto big = folder / "big.pcap";
     const LinkConstants mouse = *parseLinkOption("0123456789AB:F0E1D2C3B4A59687");
-    if (!captureOneApply(folder, one, mouse)) {
+    if (!captureOneApply(one, mouse)) {
         std::fprintf(stderr, "could not capture an apply\n");
         return 1;
     }

@@ -2,7 +2,6 @@
 
 #include "buttons/button_model.h"
 #include "buttons/labels_file.h"
-#include "device/apply_sequence.h"
 #include "device/config_store.h"
 #include "device/hidraw/hidraw_backend.h"
 #include "device/sim/sim_backend.h"

@@ -6,7 +6,6 @@
 #include "buttons/labels_file.h"
 #include "cli/cli_context.h"
 #include "cli/cmd_buttons.h"
-#include "device/apply_sequence.h"
 #include "device/config_store.h"
 #include "device/device_commands.h"
 #include "device/trace.h"

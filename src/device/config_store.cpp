@@ -1,9 +1,8 @@
 #include "device/config_store.h"
 
-#include "platform/reporter.h"
 #include "platform/file_read.h"
+#include "platform/reporter.h"
 
-#include <cstdio>
 #include <algorithm>
 #include <string>
 
@@ -13,19 +12,11 @@ namespace {
 
 constexpr const char* kMissingConfig = "Config file is not exist.";
 
-std::string errorCodeText(int code)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "Error Code is: %d \n", code);
-    return text;
-}
-
 } // namespace
 
 ConfigStore::ConfigStore(std::filesystem::path dataDir, Reporter& reporter)
     : m_path(std::move(dataDir) / kConfigFileName), m_reporter(reporter)
-{
-}
+{}
 
 bool ConfigStore::load()
 {
@@ -58,28 +49,6 @@ std::vector<std::uint8_t> ConfigStore::fileBytes() const
     bytes[0] = 1;
     std::copy(m_working.begin(), m_working.end(), bytes.begin() + 1);
     return bytes;
-}
-
-bool ConfigStore::save()
-{
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(m_path, ec)) {
-        m_reporter.messageBox(kMissingConfig, kAppTitle);
-        return false;
-    }
-    // A config.bin we may not read is not ours to replace.
-    if (const FileRead probe = readRegularFile(m_path, kConfigFileSize);
-        probe.status == FileRead::Status::Unreadable) {
-        m_problem = fileProblem(m_path, probe);
-        m_reporter.messageBox(m_problem + "; it was not written", kAppTitle);
-        return false;
-    }
-    const std::vector<std::uint8_t> bytes = fileBytes();
-    if (const int error = replaceFileAtomically(m_path, bytes.data(), bytes.size(), beforeReplace)) {
-        m_reporter.messageBox(errorCodeText(error), "NULL ==fp ");
-        return false;
-    }
-    return true;
 }
 
 } // namespace varcel

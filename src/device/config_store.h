@@ -2,12 +2,10 @@
 #pragma once
 
 #include "device/config_image.h"
-#include "platform/atomic_file.h"
 #include "platform/data_files.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,12 +26,6 @@ public:
     // way the image is left as it was. Returns whether the file was loaded.
     bool load();
 
-    // Writes flag 1 and the working image over config.bin, which must already
-    // exist: the program never creates it, nor replaces one it may not read.
-    // The old file is replaced in one rename, so it is either wholly old or
-    // wholly new. Returns success.
-    bool save();
-
     void copyWorkingToSnapshot() { m_snapshot = m_working; }
     void copySnapshotToWorking() { m_working = m_snapshot; }
 
@@ -43,18 +35,15 @@ public:
 
     // 0 until labels were first written by this program; a save does not change it.
     std::uint8_t firstRunFlag() const { return m_firstRunFlag; }
-    // What config.bin holds once saved: flag 1 and the working image.
+    // What config.bin holds once saved: flag 1 and the working image. The
+    // workspace saves it, with the other files, in one transaction.
     std::vector<std::uint8_t> fileBytes() const;
-    // Another writer (the workspace's transaction) put fileBytes() in place.
+    // The workspace put fileBytes() in place.
     void markSaved() { m_firstRunFlag = 1; }
 
     const std::filesystem::path& path() const { return m_path; }
     // Why config.bin could not be read or written, naming it; empty when it was.
     const std::string& problem() const { return m_problem; }
-
-    // Called after the temporary file is written and before it replaces
-    // config.bin; lets tests stand in for a crash at the worst moment.
-    std::function<bool()> beforeReplace;
 
 private:
     std::filesystem::path m_path;

@@ -1,3 +1,4 @@
+#include "control/workspace.h"
 #include "device/config_store.h"
 #include "platform/reporter.h"
 #include "support/temp_dir.h"
@@ -50,12 +51,13 @@ TEST(ConfigStore, MissingFileIsReportedAndNeverCreated)
 {
     TempDir dir;
     RecordingReporter reporter;
-    ConfigStore store(dir.path(), reporter);
-    EXPECT_FALSE(store.load());
-    store.working()[5] = 42;
-    EXPECT_FALSE(store.save());
-    const RecordingReporter::Message missing{"Config file is not exist.", kAppTitle};
-    EXPECT_EQ(reporter.messages, (std::vector{missing, missing}));
+    Workspace workspace(dir.path(), reporter, Language::English);
+    EXPECT_TRUE(workspace.loadConfig());
+    EXPECT_EQ(reporter.messages, (std::vector<RecordingReporter::Message>{{"Config file is not exist.", kAppTitle}}));
+    workspace.config().working()[5] = 42;
+    const Problem saved = workspace.save(kSaveConfig);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->code, FailureCode::ConfigMissing);
     EXPECT_FALSE(std::filesystem::exists(dir / "config.bin"));
     EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "no temporary file left behind";
 }
@@ -66,16 +68,15 @@ TEST(ConfigStore, SaveWritesFlagOneAndKeepsEveryByteIncludingUnusedOnes)
     const auto original = patternedFile(0);
     writeBytes(dir / "config.bin", original);
     RecordingReporter reporter;
-    ConfigStore store(dir.path(), reporter);
-    ASSERT_TRUE(store.load());
-    ASSERT_TRUE(store.save());
+    Workspace workspace(dir.path(), reporter, Language::English);
+    ASSERT_FALSE(workspace.loadConfig());
+    ASSERT_FALSE(workspace.save(kSaveConfig));
 
     auto expected = original;
     expected[0] = 1;
     EXPECT_EQ(readBytes(dir / "config.bin"), expected);
-    EXPECT_EQ(store.firstRunFlag(), 0) << "the flag in memory is not changed by a save";
 
-    ASSERT_TRUE(store.save());
+    ASSERT_FALSE(workspace.save(kSaveConfig));
     EXPECT_EQ(readBytes(dir / "config.bin"), expected) << "saving twice gives the same file";
     EXPECT_TRUE(reporter.messages.empty());
 }
@@ -110,15 +111,17 @@ TEST(ConfigStore, SaveInterruptedBeforeTheRenameLeavesTheOldFile)
     const auto original = patternedFile(1);
     writeBytes(dir / "config.bin", original);
     RecordingReporter reporter;
-    ConfigStore store(dir.path(), reporter);
-    ASSERT_TRUE(store.load());
-    store.working().fill(0x55);
-    store.beforeReplace = [] { return false; };
-    EXPECT_FALSE(store.save());
+    Workspace workspace(dir.path(), reporter, Language::English);
+    ASSERT_FALSE(workspace.loadConfig());
+    workspace.config().working().fill(0x55);
+    workspace.afterSaveStep = [](int) { return false; }; // killed after the new file was written
+    const Problem saved = workspace.save(kSaveConfig);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->code, FailureCode::FileNotWritten);
     EXPECT_EQ(readBytes(dir / "config.bin"), original);
-    ASSERT_EQ(reporter.messages.size(), 1u);
-    EXPECT_EQ(reporter.messages[0].caption, "NULL ==fp ");
-    EXPECT_EQ(reporter.messages[0].text.rfind("Error Code is: ", 0), 0u);
+    // The next program to take the folder removes what the killed save left.
+    Workspace next(dir.path(), reporter, Language::English);
+    ASSERT_FALSE(next.lock());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
         << "the temporary file is removed";
 }

@@ -1,14 +1,10 @@
-#include "lang/failure_texts.h"
-#include "device/apply_sequence.h"
-#include "device/config_store.h"
 #include "device/device_commands.h"
 #include "device/hid_link.h"
-#include "platform/reporter.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
 #include "device/trace.h"
+#include "lang/failure_texts.h"
 #include "settings/key_page_settings.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -439,7 +435,9 @@ TEST(ReadBack, AMouseThatStopsSendingCostsOneTimeOutPerApply)
     EXPECT_LT(took, 400ms);
     EXPECT_TRUE(rig.link.timedOut());
     EXPECT_FALSE(result.ok());
-    EXPECT_NE(deviceProblemsText(result, Language::English).find("colour block 1 was not written back"), std::string::npos) << deviceProblemsText(result, Language::English);
+    EXPECT_NE(deviceProblemsText(result, Language::English).find("colour block 1 was not written back"),
+              std::string::npos)
+        << deviceProblemsText(result, Language::English);
 }
 
 TEST(SensorRecord, NoAnswerWritesNothingBackAndTheApplyLeavesTheDpiStagesAlone)
@@ -464,61 +462,24 @@ TEST(SensorRecord, NoAnswerWritesNothingBackAndTheApplyLeavesTheDpiStagesAlone)
     EXPECT_FALSE(rig.commands.sensorUnknown());
 }
 
-TEST(Apply, WithNoAcceptedMouseNothingIsSentOrSaved)
+TEST(Apply, UnpluggedHalfwayEndsPromptlyAndRecovers)
 {
-    test::TempDir dir;
-    Bytes file(kConfigFileSize, 0x44);
-    test::writeBytes(dir / "config.bin", file);
-    RecordingReporter reporter;
-    ConfigStore store(dir.path(), reporter);
-    ASSERT_TRUE(store.load());
-    store.working()[img::kReportRate] = 8;
-
-    Rig rig(SimFault::AnswerPlain);
-    ASSERT_TRUE(rig.link.discover());
-    rig.link.handshake(nullptr);
-    rig.mouse.clearLog();
-    int labelSaves = 0;
-    EXPECT_FALSE(applyAndSave(rig.link, rig.commands, store, [&] { return ++labelSaves > 0; }).ran);
-    EXPECT_TRUE(rig.mouse.log().empty());
-    EXPECT_EQ(test::readBytes(dir / "config.bin"), file);
-    EXPECT_EQ(labelSaves, 0);
-}
-
-TEST(Apply, UnpluggedHalfwayEndsPromptlySavesAndRecovers)
-{
-    test::TempDir dir;
-    test::writeBytes(dir / "config.bin", Bytes(kConfigFileSize, 0));
-    RecordingReporter reporter;
-    ConfigStore store(dir.path(), reporter);
-    ASSERT_TRUE(store.load());
-    store.working() = sampleImage();
-
     Rig rig;
     rig.connect();
     rig.mouse.setFault(SimFault::UnplugAfter, 30); // somewhere in the macro writes
-    int labelSaves = 0;
-    const ApplyOutcome outcome = applyAndSave(rig.link, rig.commands, store, [&] { return ++labelSaves > 0; });
-    EXPECT_TRUE(outcome.ran);
-    EXPECT_FALSE(outcome.ok()) << "the apply did not reach the mouse and must say so";
-    EXPECT_FALSE(outcome.device.ok());
+    const DeviceResult result = rig.commands.applyConfiguration(sampleImage());
+    EXPECT_FALSE(result.ok()) << "the apply did not reach the mouse and must say so";
     EXPECT_FALSE(rig.mouse.plugged());
     EXPECT_TRUE(rig.link.failed());
     // Once the mouse is gone no further pauses are spent on it.
     const auto waited = std::accumulate(rig.pauses.begin(), rig.pauses.end(), 0ms);
     EXPECT_LT(waited, 248ms / 2);
-    Bytes saved = test::readBytes(dir / "config.bin");
-    ASSERT_EQ(saved.size(), kConfigFileSize);
-    EXPECT_EQ(saved[0], 1);
-    EXPECT_TRUE(std::equal(store.working().begin(), store.working().end(), saved.begin() + 1));
-    EXPECT_EQ(labelSaves, 1);
-    EXPECT_TRUE(outcome.configSaved);
 
     rig.mouse.plug();
     ASSERT_TRUE(rig.link.discover());
     EXPECT_EQ(rig.link.handshake(nullptr), HandshakeOutcome::Scrambled);
     EXPECT_FALSE(rig.link.failed());
-    EXPECT_TRUE(rig.commands.applyConfiguration(store.working()).ok());
+    EXPECT_TRUE(rig.commands.applyConfiguration(sampleImage()).ok());
     EXPECT_EQ(rig.mouse.memory().reportRate, 2) << "the next apply reaches the mouse again";
 }
 
@@ -540,25 +501,6 @@ TEST(Apply, OneRefusedRequestDoesNotSilenceTheNextApply)
         // 37 commands, 15 replies, 60 data reports written and 51 read.
         EXPECT_EQ(rig.mouse.log().size(), 37u + 15u + 60u + 51u) << "the whole sequence went out again";
     }
-}
-
-TEST(Apply, AFileThatCannotBeSavedIsReported)
-{
-    test::TempDir dir;
-    const Bytes file(kConfigFileSize, 0x44);
-    test::writeBytes(dir / "config.bin", file);
-    RecordingReporter reporter;
-    ConfigStore store(dir.path(), reporter);
-    ASSERT_TRUE(store.load());
-    store.beforeReplace = [] { return false; }; // the disk is full
-    Rig rig;
-    rig.connect();
-    const ApplyOutcome outcome = applyAndSave(rig.link, rig.commands, store, [] { return false; });
-    EXPECT_TRUE(outcome.device.ok());
-    EXPECT_FALSE(outcome.configSaved);
-    EXPECT_FALSE(outcome.labelsSaved);
-    EXPECT_FALSE(outcome.ok());
-    EXPECT_EQ(test::readBytes(dir / "config.bin"), file);
 }
 
 } // namespace

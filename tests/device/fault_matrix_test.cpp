@@ -3,8 +3,7 @@
 // outside a block, nothing made up sent to the mouse, config.bin the old file
 // or the new one, the user told, and the link back once the mouse is plugged
 // in again and behaves.
-#include "device/apply_sequence.h"
-#include "device/config_store.h"
+#include "control/workspace.h"
 #include "device/device_session.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_hotplug.h"
@@ -88,6 +87,8 @@ struct Setting {
     test::TempDir dir;
     const Bytes oldFile = Bytes(kConfigFileSize, 0x44);
     Bytes fileAfterFirst;
+    std::size_t sentByApply = 0;   // reports the first apply sent or read
+    bool labelsAfterFirst = false; // str.ini was there after the first apply
     SimMouse mouse;
     SimBackend backend{mouse};
     SimHotplug hotplug{mouse};
@@ -132,11 +133,11 @@ void expectNothingMadeUp(Setting& run, const ConfigImage& image)
 
 // Connects, applies with `fault` set after the sensor exchange, checks, then
 // brings the mouse back and applies again. Returns the first outcome.
-ApplyOutcome applyWith(Setting& run, SimFault fault, int count = 0)
+ApplyReport applyWith(Setting& run, SimFault fault, int count = 0)
 {
-    ConfigStore store(run.dir.path(), run.reporter);
-    EXPECT_TRUE(store.load());
-    store.working() = imageToApply();
+    Workspace workspace(run.dir.path(), run.reporter, Language::English);
+    EXPECT_FALSE(workspace.loadConfig());
+    workspace.config().working() = imageToApply();
     const bool handshakeFault = fault == SimFault::AnswerNothing || fault == SimFault::AnswerPlain;
     if (handshakeFault)
         run.mouse.setFault(fault, count);
@@ -146,15 +147,18 @@ ApplyOutcome applyWith(Setting& run, SimFault fault, int count = 0)
     if (!handshakeFault)
         run.mouse.setFault(fault, count);
 
+    const std::size_t logged = run.mouse.log().size();
     const auto start = std::chrono::steady_clock::now();
-    const ApplyOutcome outcome = applyAndSave(run.session.link(), run.session.commands(), store, [] { return true; });
+    const ApplyReport outcome = workspace.apply(run.session);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << "no hang";
-    expectNothingMadeUp(run, store.working());
+    run.sentByApply = run.mouse.log().size() - logged;
+    expectNothingMadeUp(run, workspace.config().working());
     run.fileAfterFirst = test::readBytes(run.dir / "config.bin");
+    run.labelsAfterFirst = std::filesystem::exists(run.dir / "str.ini");
 
     run.replug();
     EXPECT_TRUE(run.session.ready()) << "the link is back";
-    EXPECT_TRUE(applyAndSave(run.session.link(), run.session.commands(), store, [] { return true; }).ok());
+    EXPECT_TRUE(workspace.apply(run.session).ok());
     EXPECT_EQ(run.mouse.memory().reportRate, 4);
     return outcome;
 }
@@ -177,17 +181,35 @@ TEST(FaultMatrix, EveryMisbehaviourIsToldAndNothingMadeUpIsSent)
                            Row{SimFault::RefuseOnce, true, false, "stopped taking requests (was it pulled out?)"}}) {
         SCOPED_TRACE(simFaultName(row.fault));
         Setting run;
-        const ApplyOutcome outcome = applyWith(run, row.fault, 30);
+        const ApplyReport outcome = applyWith(run, row.fault, 30);
         EXPECT_EQ(outcome.ran, row.ran);
         const std::string told = deviceProblemsText(outcome.device, Language::English);
         EXPECT_EQ(outcome.ok(), row.complete) << told;
         EXPECT_NE(told.find(row.says), std::string::npos) << told;
         if (!row.ran) {
-            // Told by the status balloon; nothing saved.
+            // Told by the status balloon; nothing sent, nothing saved.
             EXPECT_GE(run.status.count(StatusCode::NotDetected), 1u);
+            EXPECT_EQ(run.sentByApply, 0u);
             EXPECT_EQ(run.fileAfterFirst, run.oldFile);
+            EXPECT_FALSE(run.labelsAfterFirst) << "the labels are not saved either";
         }
     }
+}
+
+TEST(FaultMatrix, AFileThatCannotBeSavedIsToldAfterACompleteApply)
+{
+    Setting run;
+    Workspace workspace(run.dir.path(), run.reporter, Language::English);
+    ASSERT_FALSE(workspace.loadConfig());
+    workspace.config().working() = imageToApply();
+    workspace.afterSaveStep = [](int) { return false; }; // the disk is full
+    ASSERT_TRUE(run.session.start());
+    const ApplyReport outcome = workspace.apply(run.session);
+    EXPECT_TRUE(outcome.device.ok());
+    ASSERT_TRUE(outcome.saved);
+    EXPECT_EQ(outcome.saved->code, FailureCode::FileNotWritten);
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(test::readBytes(run.dir / "config.bin"), run.oldFile);
 }
 
 TEST(FaultMatrix, PulledOutAtEveryReportOfAnApply)
@@ -201,7 +223,7 @@ TEST(FaultMatrix, PulledOutAtEveryReportOfAnApply)
     for (int position = 1; position <= kReports; ++position) {
         SCOPED_TRACE("pulled out after report " + std::to_string(position));
         Setting run;
-        const ApplyOutcome outcome = applyWith(run, SimFault::UnplugAfter, position);
+        const ApplyReport outcome = applyWith(run, SimFault::UnplugAfter, position);
         EXPECT_TRUE(outcome.ran);
         // Pulled out after the very last report, the apply did reach the
         // mouse. Before, the user hears so (after the read-back whose reply
@@ -211,7 +233,7 @@ TEST(FaultMatrix, PulledOutAtEveryReportOfAnApply)
         EXPECT_EQ(told.empty() ? "" : deviceProblemText(told.back(), Language::English),
                   position == kReports ? "" : pulledOut);
         EXPECT_LE(told.size(), 2u) << deviceProblemsText(outcome.device, Language::English);
-        EXPECT_TRUE(outcome.configSaved);
+        EXPECT_FALSE(outcome.saved) << "config.bin is saved whatever the mouse did";
         if (HasFailure())
             return;
     }
@@ -221,9 +243,9 @@ TEST(FaultMatrix, ABurstOfNotificationsDuringAnApply)
 {
     Setting run;
     run.session.link().setPause([](auto ms) { std::this_thread::sleep_for(ms); });
-    ConfigStore store(run.dir.path(), run.reporter);
-    ASSERT_TRUE(store.load());
-    store.working() = imageToApply();
+    Workspace workspace(run.dir.path(), run.reporter, Language::English);
+    ASSERT_FALSE(workspace.loadConfig());
+    workspace.config().working() = imageToApply();
     ASSERT_TRUE(run.session.start());
     run.session.commands().exchangeSensorRecord();
     std::atomic<bool> stop{false};
@@ -232,12 +254,12 @@ TEST(FaultMatrix, ABurstOfNotificationsDuringAnApply)
             run.mouse.notify(7, static_cast<std::uint8_t>(i % 4 + 1));
     });
     const auto start = std::chrono::steady_clock::now();
-    const ApplyOutcome outcome = applyAndSave(run.session.link(), run.session.commands(), store, [] { return true; });
+    const ApplyReport outcome = workspace.apply(run.session);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
     stop = true;
     burst.join();
     EXPECT_TRUE(outcome.ok()) << deviceProblemsText(outcome.device, Language::English);
-    expectNothingMadeUp(run, store.working());
+    expectNothingMadeUp(run, workspace.config().working());
     EXPECT_GT(run.status.count(StatusCode::DpiStageChanged), 0u) << "the reader delivered notifications meanwhile";
     EXPECT_LE(run.mouse.log().size(), SimMouse::kLogLimit);
 }

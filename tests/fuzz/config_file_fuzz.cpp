@@ -1,8 +1,9 @@
 // config.bin loading on arbitrary bytes: a file of the right size loads
 // byte for byte, any other is ignored, and a save writes it back exactly.
+#include "control/workspace.h"
 #include "device/config_store.h"
-#include "platform/reporter.h"
 #include "fuzz/fuzz_support.h"
+#include "platform/reporter.h"
 
 #include <algorithm>
 
@@ -30,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fuzz::require(store.firstRunFlag() == data[0]);
     fuzz::require(std::equal(store.working().begin(), store.working().end(), data + 1));
-    fuzz::require(store.save());
+    Workspace workspace(path.parent_path(), reporter, Language::English);
+    fuzz::require(!workspace.loadConfig() && !workspace.save(kSaveConfig));
     ConfigStore again(path.parent_path(), reporter);
     fuzz::require(again.load() && again.working() == store.working() && again.firstRunFlag() == 1);
     return 0;

@@ -4,7 +4,6 @@
 // and refusal comes from the fuzzer's bytes (scrambled as the mouse would, so
 // they reach the program as chosen). The sanitizers watch every block the
 // replies are copied into; a reply that would hang the program stops the run.
-#include "device/apply_sequence.h"
 #include "device/device_commands.h"
 #include "device/hid_link.h"
 #include "device/sim/sim_backend.h"
