@@ -22,9 +22,12 @@ enum class FailureCode {
     ProfileInvalid,    // detail: the profile's problems, one line each
     FolderNotLockable, // subject: the folder that cannot be opened to lock it; error: why
     FileChangedOnDisk, // subject: the file another program changed since it was read; it was not replaced
+    ProfileNameInvalid, // subject: the name as the terminal may show it
+    ProfileMissing,     // subject: the name of a profile that is not there
+    ProfileExists,      // subject: the name another profile already has
 };
 // The texts are one row per code; a new code is the last one.
-inline constexpr std::size_t kFailureCodes = static_cast<std::size_t>(FailureCode::FileChangedOnDisk) + 1;
+inline constexpr std::size_t kFailureCodes = static_cast<std::size_t>(FailureCode::ProfileExists) + 1;
 
 struct Failure {
     FailureCode code;
