@@ -25,7 +25,7 @@ struct CommandOutput {
     bool ok() const { return status == 0; }
 };
 
-using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string>;
+using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string, std::vector<std::string>>;
 
 struct ServiceProperty {
     const char* name;
@@ -60,6 +60,8 @@ public:
                                     const std::vector<std::string>& function, bool apply);
     CommandOutput exportProfile();
     CommandOutput importProfile(const std::string& text, bool apply);
+    // `varcelctl profile load NAME --apply`.
+    CommandOutput loadProfile(const std::string& name);
 
     // Called after a method may have changed the files; the window reloads.
     std::function<void()> afterFilesChanged;

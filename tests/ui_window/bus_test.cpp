@@ -189,6 +189,33 @@ TEST_F(Running, OutsideClientsReadFollowAndApply)
                             dir);
     EXPECT_EQ(call.status, 0) << call.err;
     EXPECT_EQ(mouseButton(2), (std::array<std::uint8_t, 4>{0, 0, 0x40, 0}));
+
+    // Named profiles: the list and the active one as properties, which
+    // follow a load through the method.
+    ASSERT_EQ(shell("$CTL profile save Game && $CTL button A 3 single-key F8 && $CTL profile save Desk", dir).status, 0);
+    EXPECT_EQ(shell("busctl --user get-property " + path + " Profiles ActiveProfile", dir).out,
+              "as 2 \"Desk\" \"Game\"\ns \"Desk\"\n");
+    monitor.start("gdbus", {"monitor", "--session", "-d", "io.github.varcel.Varcel"});
+    ASSERT_TRUE(waitFor([&] { return monitor.bytesAvailable() > 0; }));
+    const auto load = shell("gdbus call --session -d io.github.varcel.Varcel -o /io/github/varcel/Varcel -m "
+                            "io.github.varcel.Varcel1.LoadProfile Game",
+                            dir);
+    EXPECT_EQ(load.status, 0) << load.err;
+    EXPECT_EQ(mouseButton(2), (std::array<std::uint8_t, 4>{0, 0, 0x40, 0})) << "the mouse holds Game's F7 again";
+    seen.clear();
+    EXPECT_TRUE(waitFor([&] {
+        seen += monitor.readAllStandardOutput().toStdString();
+        return seen.find("'ActiveProfile': <'Game'>") != std::string::npos;
+    })) << seen;
+    monitor.kill();
+    monitor.waitForFinished();
+    ASSERT_TRUE(waitFor([&] { return kind(2) == 11 && image()[img::at(Layer::A, img::LayerArray::SingleKey, 2)] == 0x40; }))
+        << "the window took the loaded profile";
+    EXPECT_NE(shell("gdbus call --session -d io.github.varcel.Varcel -o /io/github/varcel/Varcel -m "
+                    "io.github.varcel.Varcel1.LoadProfile ../x",
+                    dir)
+                  .err.find("Error.Usage"),
+              std::string::npos);
 }
 
 TEST_F(Running, DoctorSaysWhatIsWrongAndHowToFixIt)
