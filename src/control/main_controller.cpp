@@ -1,5 +1,6 @@
 #include "control/main_controller.h"
 
+#include "control/profile_library.h"
 #include "lang/device_messages.h"
 #include "lang/dialog_strings.h"
 #include "lang/failure_texts.h"
@@ -255,5 +256,69 @@ void MainController::filesChanged()
 void MainController::hotplug(const std::vector<HotplugEvent>& events) { m_session.handleHotplug(events); }
 
 void MainController::exit() { m_session.stop(); }
+
+namespace {
+
+Balloon profileBalloon(const LangText& text, const std::string& name, Language language, bool warning = false)
+{
+    std::string words = text(language);
+    words.replace(words.find("%s"), 2, name);
+    return {words, warning ? "Warning" : "Info", 5000};
+}
+
+} // namespace
+
+std::vector<MainController::ProfileEntry> MainController::profileMenu() const
+{
+    const ProfileLibrary library(m_dataDir);
+    const std::string active = library.active(m_workspace).name;
+    std::vector<ProfileEntry> entries;
+    for (std::string& name : library.names())
+        entries.push_back({name, name == active});
+    return entries;
+}
+
+MainController::ProfileSwitch MainController::switchProfile(const std::string& name)
+{
+    if (!m_session.ready()) {
+        deviceStatus(StatusCode::NotDetected, 0);
+        return ProfileSwitch::NoMouse;
+    }
+    // The user's edits are never dropped by a switch they did not ask for.
+    filesChanged();
+    if (m_workspace.hasUnsavedEdits()) {
+        m_view.showBalloon(profileBalloon(text::kProfileSwitchWaits, name, m_language, true));
+        return ProfileSwitch::UnsavedEdits;
+    }
+    ProfileLibrary library(m_dataDir);
+    if (const Problem problem = library.load(m_workspace, name)) {
+        m_view.showBalloon({failureText(*problem, m_language), "Warning", 5000});
+        return ProfileSwitch::Failed;
+    }
+    const bool sent = applyToMouse();
+    if (sent)
+        tellFileProblem(library.markApplied(m_workspace));
+    if (m_page != Page::None)
+        rebuildPage();
+    if (onFilesChanged)
+        onFilesChanged();
+    if (!sent)
+        return ProfileSwitch::Failed;
+    m_view.showBalloon(profileBalloon(text::kSwitchedToProfile, name, m_language));
+    return ProfileSwitch::Done;
+}
+
+bool MainController::saveNewProfile(const std::string& name)
+{
+    ProfileLibrary library(m_dataDir);
+    if (const Problem problem = library.save(m_workspace, name, true)) {
+        m_view.showBalloon({failureText(*problem, m_language), "Warning", 5000});
+        return false;
+    }
+    m_view.showBalloon(profileBalloon(text::kProfileSaved, name, m_language));
+    if (onFilesChanged)
+        onFilesChanged();
+    return true;
+}
 
 } // namespace varcel

@@ -81,6 +81,21 @@ public:
     // Ends the reader; the window then closes itself.
     void exit();
 
+    // The tray menu's "Profiles": the named profiles, the active one checked.
+    struct ProfileEntry {
+        std::string name;
+        bool active = false;
+    };
+    std::vector<ProfileEntry> profileMenu() const;
+    enum class ProfileSwitch { Done, NoMouse, UnsavedEdits, Failed };
+    // A profile chosen in the tray menu (or for the application in front)
+    // becomes the configuration, goes to the mouse and the page is drawn
+    // anew. Without the mouse, or while the window holds unsaved edits,
+    // nothing changes and a balloon says why.
+    ProfileSwitch switchProfile(const std::string& name);
+    // "Save as new profile...": a name refused or taken is said in a balloon.
+    bool saveNewProfile(const std::string& name);
+
     Page currentPage() const { return m_page; }
     bool keyPageBuilt() const { return m_keyPageBuilt; }
     bool rebuildPending() const { return m_rebuildPending; }

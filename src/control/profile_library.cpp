@@ -145,8 +145,10 @@ Problem ProfileLibrary::load(Workspace& workspace, const std::string& name)
 
 Problem ProfileLibrary::markApplied(const Workspace& workspace)
 {
+    // The apply saved config.bin with its first-run flag set: the folder as
+    // it is now is the profile the mouse holds.
     const ActiveProfile now = active(workspace);
-    if (now.name.empty() || now.modified)
+    if (now.name.empty())
         return std::nullopt;
     return remember(workspace, now.name, true);
 }

@@ -55,7 +55,7 @@ public:
     // The profile replaces the folder's configuration (one transaction) and
     // becomes the active one, not yet applied.
     Problem load(Workspace& workspace, const std::string& name);
-    // The load's configuration reached the mouse.
+    // The load's configuration reached the mouse (called right after it).
     Problem markApplied(const Workspace& workspace);
     Problem rename(const std::string& from, const std::string& to);
     Problem remove(const std::string& name);
