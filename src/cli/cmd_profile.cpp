@@ -3,6 +3,7 @@
 #include "cli/cmd_profile.h"
 
 #include "cli/cli_context.h"
+#include "control/focus_rules.h"
 #include "control/profile.h"
 #include "control/profile_library.h"
 #include "platform/atomic_file.h"
@@ -243,6 +244,39 @@ int deleteProfile(CliContext& context, const std::string& name)
     return 0;
 }
 
+const char* const kRuleUsage = "profile rule add app-id|class|exe VALUE PROFILE, profile rule add default PROFILE, "
+                               "profile rule remove app-id|class|exe VALUE, profile rule remove default";
+
+int ruleCommand(CliContext& context, const std::string& action, const std::vector<std::string>& words)
+{
+    context.lockDataFolder();
+    FocusRules rules(context.dataDir().path);
+    throwIf(rules.load(), text::kNothingChanged);
+    if (action == "list") {
+        for (const FocusRule& rule : rules.rules())
+            std::cout << ruleMatchName(rule.match) << (rule.match == RuleMatch::Otherwise ? "" : " ")
+                      << printableText(rule.value) << " -> " << printableText(rule.profile) << "\n";
+        return 0;
+    }
+    const std::optional<RuleMatch> match = words.empty() ? std::nullopt : ruleMatchFromName(words[0]);
+    const bool otherwise = match == RuleMatch::Otherwise;
+    const std::size_t needed = (action == "add" ? 2 : 1) + (otherwise ? 0 : 1);
+    if (!match || words.size() != needed || (!otherwise && words[1].empty()) || !isValidUtf8(words.back()))
+        throw CliError{kRuleUsage, kUsageError};
+    if (action == "remove") {
+        if (!rules.remove(*match, otherwise ? std::string() : words[1]))
+            throw CliError{"there is no such rule; nothing was changed", kUsageError};
+    } else {
+        const std::string& profile = words.back();
+        checkName(profile);
+        if (!ProfileLibrary(context.dataDir().path).exists(profile))
+            throw cliError(Failure{FailureCode::ProfileMissing, printableText(profile), {}}, kUsageError);
+        rules.add({*match, otherwise ? std::string() : words[1], profile});
+    }
+    throwIf(rules.save(), text::kNothingChanged);
+    return 0;
+}
+
 void addNamedProfileCommands(CLI::App& app, CliContext& context)
 {
     auto* profile = app.add_subcommand(
@@ -275,6 +309,20 @@ void addNamedProfileCommands(CLI::App& app, CliContext& context)
     renameCmd->add_option("NEW", (*names)[1], nameHelp)->required();
     renameCmd->callback([&context, names] {
         context.run = [&context, names] { return renameProfile(context, (*names)[0], (*names)[1]); };
+    });
+
+    auto* ruleCmd = profile->add_subcommand(
+        "rule", "Which profile the application in front asks for: add app-id|class|exe VALUE PROFILE, add default "
+                "PROFILE, remove app-id|class|exe VALUE, remove default, list");
+    auto ruleWords = std::make_shared<std::vector<std::string>>();
+    ruleCmd->add_option("words", *ruleWords, "add ... | remove ... | list")->required();
+    ruleCmd->callback([&context, ruleWords] {
+        context.run = [&context, ruleWords] {
+            const std::string action = ruleWords->front();
+            if (action != "add" && action != "remove" && action != "list")
+                throw CliError{kRuleUsage, kUsageError};
+            return ruleCommand(context, action, {ruleWords->begin() + 1, ruleWords->end()});
+        };
     });
 
     auto* deleteCmd = profile->add_subcommand("delete", "Delete profile NAME");

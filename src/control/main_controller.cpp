@@ -159,15 +159,24 @@ void MainController::ok()
     // the user can apply again.
     if (applyToMouse())
         hideWindow();
+    if (onEditsSettled)
+        onEditsSettled();
 }
 
-void MainController::apply() { applyToMouse(); }
+void MainController::apply()
+{
+    applyToMouse();
+    if (onEditsSettled)
+        onEditsSettled();
+}
 
 void MainController::cancel()
 {
     m_workspace.config().copySnapshotToWorking();
     m_rebuildPending = true;
     hideWindow();
+    if (onEditsSettled)
+        onEditsSettled();
 }
 
 void MainController::trayActivated()

@@ -78,6 +78,9 @@ public:
     // window thread (the bus interface follows them).
     std::function<void(StatusCode, int)> onStatus;
     std::function<void()> onFilesChanged;
+    // OK, Apply or Cancel: the window holds no unsaved edits any more, and
+    // a profile switch that waited for them may go on.
+    std::function<void()> onEditsSettled;
     // Ends the reader; the window then closes itself.
     void exit();
 

@@ -1,5 +1,6 @@
 #include "control/profile_library.h"
 
+#include "control/focus_rules.h"
 #include "control/workspace.h"
 #include "platform/atomic_file.h"
 #include "platform/data_files.h"
@@ -164,6 +165,13 @@ Problem ProfileLibrary::rename(const std::string& from, const std::string& to)
     if (const int error = renameWithoutReplacing(fileOf(from), fileOf(to)))
         return error == EEXIST ? Problem{nameFailure(FailureCode::ProfileExists, to)}
                                : Problem{Failure{FailureCode::FileNotWritten, fileOf(to).string(), {}, error}};
+    // The rules follow the profile to its new name.
+    FocusRules rules(m_dataDir);
+    if (!rules.load() && !rules.rules().empty()) {
+        rules.renameProfile(from, to);
+        if (Problem problem = rules.save())
+            return problem;
+    }
     // The active profile keeps being the active one under its new name.
     const FileRead state = readRegularFile(m_dataDir / kActiveProfileFileName, 4096);
     if (state.ok()) {

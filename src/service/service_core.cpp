@@ -189,6 +189,13 @@ CommandOutput VarcelService::setButtonFunction(const std::string& layer, std::ui
     return changing(args);
 }
 
+void VarcelService::focusChanged(const std::string& appId, const std::string& windowClass,
+                                 const std::string& instance, std::uint32_t pid)
+{
+    if (onFocusChanged)
+        onFocusChanged({appId, windowClass, instance, executableOfProcess(pid)});
+}
+
 CommandOutput VarcelService::loadProfile(const std::string& name)
 {
     return changing({"profile", "load", name, "--apply"});

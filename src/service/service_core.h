@@ -6,6 +6,7 @@
 #pragma once
 
 #include "device/device_status.h"
+#include "platform/focus_watch.h"
 
 #include <cstdint>
 #include <functional>
@@ -62,6 +63,11 @@ public:
     CommandOutput importProfile(const std::string& text, bool apply);
     // `varcelctl profile load NAME --apply`.
     CommandOutput loadProfile(const std::string& name);
+
+    // The KWin script's call: an application came to the front.
+    void focusChanged(const std::string& appId, const std::string& windowClass, const std::string& instance,
+                      std::uint32_t pid);
+    std::function<void(const FocusedApp&)> onFocusChanged;
 
     // Called after a method may have changed the files; the window reloads.
     std::function<void()> afterFilesChanged;

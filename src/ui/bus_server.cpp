@@ -177,6 +177,12 @@ bool BusServer::handleMessage(const QDBusMessage& message, const QDBusConnection
     } else if (member == QLatin1String("ExportProfile")) {
         const CommandOutput o = m_service.exportProfile();
         replyTo(message, connection, o, {text(o)});
+    } else if (member == QLatin1String("FocusChanged")) {
+        // Answered first: KWin's script must not wait for a switch.
+        connection.send(message.createReply());
+        m_service.focusChanged(args.value(0).toString().toStdString(), args.value(1).toString().toStdString(),
+                               args.value(2).toString().toStdString(), args.value(3).toUInt());
+        propertiesMayHaveChanged();
     } else if (member == QLatin1String("LoadProfile")) {
         const CommandOutput o = m_service.loadProfile(args.value(0).toString().toStdString());
         replyTo(message, connection, o, {text(o)});
