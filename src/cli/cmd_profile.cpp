@@ -204,11 +204,8 @@ int loadProfile(CliContext& context, const std::string& name, bool andApply)
         context.connect();
     throwProfileProblem(library.load(workspace, name), text::kNothingChanged);
     std::cout << "Loaded profile " << printableText(name) << "\n";
-    if (!andApply)
-        return 0;
-    const int status = applyConfiguration(context);
-    if (status == 0)
-        throwIf(library.markApplied(workspace));
+    const int status = andApply ? applyConfiguration(context) : 0;
+    throwIf(library.loaded(workspace, name, andApply && status == 0));
     return status;
 }
 

@@ -3,7 +3,7 @@
 // profile, and a profile for everything else), kept in the data folder, and
 // the decision when to switch. The mouse writes its memory on every apply,
 // so a switch happens only when the mouse holds another profile, once the
-// focus has stayed 20 ms (Alt+Tab passing over windows, or focus flapping,
+// focus has stayed 10 ms (Alt+Tab passing over windows, or focus flapping,
 // asks for nothing), at most once per 300 ms however fast the focus moves,
 // and never over the window's unsaved edits.
 #pragma once
@@ -70,7 +70,7 @@ class SwitchPolicy {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kMinimumGap{300};
-    static constexpr std::chrono::milliseconds kSettle{20};
+    static constexpr std::chrono::milliseconds kSettle{10};
 
     struct Decision {
         std::optional<std::string> switchTo;      // switch now to this profile

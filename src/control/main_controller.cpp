@@ -131,15 +131,21 @@ void MainController::tellOnce(const std::string& text)
     m_reporter.messageBox(text, kAppTitle);
 }
 
-bool MainController::applyToMouse()
+bool MainController::applyToMouse(const Profile* profile, bool* ran)
 {
+    if (ran)
+        *ran = false;
     if (!m_session.ready())
         return false;
     // A file changed elsewhere and not yet taken is never saved over unseen.
     filesChanged();
-    const ApplyReport report = m_workspace.apply(m_session);
-    if (!report.ran)
+    const ApplyReport report = profile ? m_workspace.applyProfile(m_session, *profile) : m_workspace.apply(m_session);
+    if (!report.ran) {
+        tellFileProblem(report.saved);
         return false;
+    }
+    if (ran)
+        *ran = true;
     // Only a page that has been shown has pointer settings to give.
     if (m_pointer)
         m_pointer->apply();
@@ -300,13 +306,16 @@ MainController::ProfileSwitch MainController::switchProfile(const std::string& n
         return ProfileSwitch::UnsavedEdits;
     }
     ProfileLibrary library(m_dataDir);
-    if (const Problem problem = library.load(m_workspace, name)) {
+    Problem problem;
+    const std::optional<Profile> profile = library.read(m_workspace, name, problem);
+    if (!profile) {
         m_view.showBalloon({failureText(*problem, m_language), "Warning", 5000});
         return ProfileSwitch::Failed;
     }
-    const bool sent = applyToMouse();
-    if (sent)
-        tellFileProblem(library.markApplied(m_workspace));
+    bool ran = false;
+    const bool sent = applyToMouse(&*profile, &ran);
+    if (ran)
+        tellFileProblem(library.loaded(m_workspace, name, sent));
     if (m_page != Page::None)
         rebuildPage();
     if (onFilesChanged)

@@ -125,7 +125,9 @@ public:
 private:
     // OK and Apply: nothing at all while the mouse is not accepted. Returns
     // whether everything reached the mouse; the user hears what did not.
-    bool applyToMouse();
+    // With a profile, that profile is sent and then imported; `ran` tells
+    // whether anything was sent (and the files changed).
+    bool applyToMouse(const Profile* profile = nullptr, bool* ran = nullptr);
     // A file that cannot be read or written is told once, not saved over.
     void tellFileProblem(const Problem& problem);
     void tellFileProblem(const FileResult& result);

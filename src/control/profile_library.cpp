@@ -139,19 +139,12 @@ Problem ProfileLibrary::load(Workspace& workspace, const std::string& name)
     const std::optional<Profile> profile = read(workspace, name, problem);
     if (!profile)
         return problem;
-    if (Problem failed = workspace.importProfile(*profile))
-        return failed;
-    return remember(workspace, name, false);
+    return workspace.importProfile(*profile);
 }
 
-Problem ProfileLibrary::markApplied(const Workspace& workspace)
+Problem ProfileLibrary::loaded(const Workspace& workspace, const std::string& name, bool applied)
 {
-    // The apply saved config.bin with its first-run flag set: the folder as
-    // it is now is the profile the mouse holds.
-    const ActiveProfile now = active(workspace);
-    if (now.name.empty())
-        return std::nullopt;
-    return remember(workspace, now.name, true);
+    return remember(workspace, name, applied);
 }
 
 Problem ProfileLibrary::rename(const std::string& from, const std::string& to)

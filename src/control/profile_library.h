@@ -52,11 +52,14 @@ public:
     // The data folder's configuration under `name` (replacing a profile of
     // that name unless `asNew`); it becomes the active one.
     Problem save(const Workspace& workspace, const std::string& name, bool asNew = false);
-    // The profile replaces the folder's configuration (one transaction) and
-    // becomes the active one, not yet applied.
+    // The profile replaces the folder's configuration (one transaction);
+    // `loaded` then makes it the active one.
     Problem load(Workspace& workspace, const std::string& name);
-    // The load's configuration reached the mouse (called right after it).
-    Problem markApplied(const Workspace& workspace);
+    // The folder as it is now is profile `name`, `applied` when the mouse
+    // was just sent it (an apply saves config.bin with its first-run flag
+    // set, so this comes after it). Kept apart from the load so that a
+    // switch reaches the mouse without waiting for it.
+    Problem loaded(const Workspace& workspace, const std::string& name, bool applied);
     Problem rename(const std::string& from, const std::string& to);
     Problem remove(const std::string& name);
 

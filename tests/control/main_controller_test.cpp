@@ -333,7 +333,7 @@ TEST(MainController, AStrIniThatCannotBeReadIsToldOnceAndNeverWritten)
 }
 
 // Profiles by the application in front, on a clock of the test's own: the
-// rules pick the profile, a switch waits for the focus to settle 20 ms and
+// rules pick the profile, a switch waits for the focus to settle 10 ms and
 // for 300 ms since the last one, a focus that flaps back asks for nothing,
 // and the window's unsaved edits hold a switch until they are settled.
 TEST(MainController, ProfilesFollowTheApplicationInFrontWithinTheirLimits)
@@ -367,21 +367,21 @@ TEST(MainController, ProfilesFollowTheApplicationInFrontWithinTheirLimits)
         int mouseRate;   // the report-rate code the mouse holds
     };
     const Row rows[] = {
-        {0, Focus, {"", "gAME", "game", ""}, 0, 20, 1},
+        {0, Focus, {"", "gAME", "game", ""}, 0, 10, 1},
         {20, Retry, {}, 1, -1, 1}, // what the mouse holds is not known yet: Game is sent
         {40, Focus, {"", "", "", "steam"}, 1, -1, 1}, // Game is held now
-        {100, Focus, {"org.kde.dolphin", "", "", ""}, 1, 20, 1},
+        {100, Focus, {"org.kde.dolphin", "", "", ""}, 1, 10, 1},
         {120, Retry, {}, 1, 200, 1}, // 300 ms after the last switch
         {320, Retry, {}, 2, -1, 8},  // Desk's 125 Hz
         // Four changes in 9 ms, ending on the profile the mouse holds.
-        {1000, Focus, {"", "Game", "", ""}, 2, 20, 8},
+        {1000, Focus, {"", "Game", "", ""}, 2, 10, 8},
         {1003, Focus, {"", "xterm", "", ""}, 2, -1, 8},
-        {1006, Focus, {"", "Game", "", ""}, 2, 20, 8},
+        {1006, Focus, {"", "Game", "", ""}, 2, 10, 8},
         {1009, Focus, {"", "xterm", "", ""}, 2, -1, 8},
         {1029, Retry, {}, 2, -1, 8},
         // An edit in the window holds the switch until Cancel.
         {2000, Edit, {}, 2, -1, 8},
-        {2001, Focus, {"", "Game", "", ""}, 2, 20, 8},
+        {2001, Focus, {"", "Game", "", ""}, 2, 10, 8},
         {2021, Retry, {}, 2, -1, 8},
         {2500, Cancel, {}, 3, -1, 1},
     };
