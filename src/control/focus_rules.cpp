@@ -194,8 +194,18 @@ void ProfileFollower::act(const SwitchPolicy::Decision& decision)
     if (!decision.switchTo)
         return;
     const std::string target = *decision.switchTo;
+    // The balloon that the switch waits was shown once for this profile;
+    // every window raised meanwhile need not show it again.
+    if (target == m_waitingFor && m_controller.workspace().hasUnsavedEdits()) {
+        m_policy.blocked(target);
+        return;
+    }
+    m_waitingFor.clear();
     switch (m_controller.switchProfile(target)) {
-    case MainController::ProfileSwitch::UnsavedEdits: m_policy.blocked(target); return;
+    case MainController::ProfileSwitch::UnsavedEdits:
+        m_policy.blocked(target);
+        m_waitingFor = target;
+        return;
     case MainController::ProfileSwitch::NoMouse: return;
     case MainController::ProfileSwitch::Done:
     case MainController::ProfileSwitch::Failed:

@@ -120,6 +120,7 @@ private:
     std::function<SwitchPolicy::Clock::time_point()> m_clock;
     SwitchPolicy m_policy;
     int m_switches = 0;
+    std::string m_waitingFor; // the profile a switch waits for the window's edits to go to
 };
 
 } // namespace varcel
