@@ -10,6 +10,7 @@
 #include "lang/language.h"
 #include "platform/data_dir.h"
 #include "ui/bus_server.h"
+#include "ui/focus_follow.h"
 #include "ui/main_window.h"
 #include "platform/data_files.h"
 #include "platform/timer_slack.h"
@@ -182,6 +183,18 @@ int main(int argc, char** argv)
     if (QString why; !service.start(&why))
         std::cerr << "varcel: not on the session bus (" << why.toStdString()
                   << "); varcelctl works on the files alone\n";
+
+    // Profiles follow the application in front where the desktop tells it.
+    ui::FocusFollow focus(window, service.service());
+    focus.follower().onSwitched = [](const std::string& profile) {
+        std::cout << "varcel: switched to profile " << profile << " for the application in front" << std::endl;
+    };
+    const FocusBackend focusBackend = pickFocusBackend();
+    if (std::string why; !focus.start(focusBackend,
+                                      QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString(),
+                                      &why) &&
+        focusBackend != FocusBackend::None)
+        std::cerr << "varcel: profiles do not follow the application in front (" << why << ")\n";
 
     const int status = window.ending() ? 0 : app.exec();
     window.controller().exit();

@@ -5,6 +5,7 @@
 
 #include "cli/cli_context.h"
 #include "platform/data_files.h"
+#include "platform/focus_watch.h"
 #include "platform/pointer_settings.h"
 #include "service/bus_client.h"
 #include "service/dbus_names.h"
@@ -206,6 +207,27 @@ Line pointerLine(CliContext& context)
     return good("pointer", name + " backend: " + settings->describe());
 }
 
+// Which desktops tell a program the application in front: this is no
+// problem to fix, but it says why profiles do not switch by themselves.
+Line focusLine()
+{
+    const char* shortcut = "; switch with \"varcelctl profile load NAME --apply\" from a desktop shortcut";
+    switch (pickFocusBackend()) {
+    case FocusBackend::X11: {
+        std::string why;
+        if (openX11FocusWatch(nullptr, &why))
+            return good("profiles", "switched by the application in front (X11: the window manager's active window)");
+        return good("profiles", "no automatic switching: " + why + shortcut);
+    }
+    case FocusBackend::KWin:
+        return good("profiles", "switched by the application in front (KDE Plasma: a KWin script while Varcel runs)");
+    case FocusBackend::None: break;
+    }
+    return good("profiles", std::string("no automatic switching: this desktop (GNOME on Wayland and other "
+                                        "compositors) does not tell programs which application is in front") +
+                                shortcut);
+}
+
 std::vector<Line> fileLines(CliContext& context)
 {
     std::vector<Line> lines;
@@ -255,6 +277,7 @@ int doctor(CliContext& context)
     lines.push_back(trayLine(bus.get()));
     lines.push_back(busLine(bus.get(), busProblem, bus ? bus->running() : std::nullopt, context));
     lines.push_back(pointerLine(context));
+    lines.push_back(focusLine());
     for (Line& line : fileLines(context))
         lines.push_back(std::move(line));
 

@@ -1,9 +1,11 @@
 // varcelctl export and import: the data folder's whole configuration as one
-// profile file, and back.
+// profile file, and back; and the named profiles kept in the data folder.
 #include "cli/cmd_profile.h"
 
 #include "cli/cli_context.h"
+#include "control/focus_rules.h"
 #include "control/profile.h"
+#include "control/profile_library.h"
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
@@ -113,6 +115,16 @@ int exportProfile(CliContext& context, const std::string& file)
     return 0;
 }
 
+// Every problem on a line of its own, after the file's name, as a compiler
+// names a source file.
+[[noreturn]] void refuseInvalidProfile(const std::string& file, const Failure& problem, const std::string& message)
+{
+    std::istringstream lines(problem.detail);
+    for (std::string line; std::getline(lines, line);)
+        std::cerr << file << ": " << printableText(line) << "\n"; // a key may hold ESC
+    throw CliError{message, kUsageError};
+}
+
 int importProfile(CliContext& context, const std::string& file, bool andApply)
 {
     // A profile is small; a limit keeps a wrong file name from reading gigabytes.
@@ -122,14 +134,8 @@ int importProfile(CliContext& context, const std::string& file, bool andApply)
     Workspace& workspace = context.workspace();
     Problem problem;
     const std::optional<Profile> profile = workspace.readProfileText(read.bytes, problem);
-    if (!profile) {
-        // Every problem on a line of its own, after the file's name, as a
-        // compiler names a source file.
-        std::istringstream lines(problem->detail);
-        for (std::string line; std::getline(lines, line);)
-            std::cerr << file << ": " << printableText(line) << "\n"; // a key may hold ESC
-        throw CliError{"the profile was not imported; nothing was changed", 2};
-    }
+    if (!profile)
+        refuseInvalidProfile(file, *problem, "the profile was not imported; nothing was changed");
     context.lockDataFolder();
     // A mouse that is not there or not accepted is found out before any
     // file changes: an import meant for the mouse must not half happen.
@@ -140,10 +146,194 @@ int importProfile(CliContext& context, const std::string& file, bool andApply)
     return andApply ? applyConfiguration(context) : 0;
 }
 
+// A name no profile may have is a usage error, found before anything is read or written.
+void checkName(const std::string& name)
+{
+    if (const Problem bad = checkProfileName(name))
+        throw cliError(*bad, kUsageError);
+}
+
+void throwProfileProblem(const Problem& problem, const LangText& consequence)
+{
+    if (!problem)
+        return;
+    const bool usage = problem->code == FailureCode::ProfileNameInvalid || problem->code == FailureCode::ProfileMissing ||
+                       problem->code == FailureCode::ProfileExists;
+    if (usage)
+        throw cliError(*problem, kUsageError);
+    throwIf(problem, consequence);
+}
+
+int listProfiles(CliContext& context)
+{
+    context.lockDataFolder();
+    ProfileLibrary library(context.dataDir().path);
+    const ActiveProfile active = library.active(context.workspace());
+    for (const std::string& name : library.names()) {
+        const bool isActive = name == active.name;
+        std::cout << (isActive ? "* " : "  ") << printableText(name) << (isActive && active.modified ? " (modified)" : "")
+                  << "\n";
+    }
+    return 0;
+}
+
+int saveProfile(CliContext& context, const std::string& name)
+{
+    checkName(name);
+    context.lockDataFolder();
+    ProfileLibrary library(context.dataDir().path);
+    throwProfileProblem(library.save(context.workspace(), name), text::kNothingSaved);
+    std::cout << "Saved profile " << printableText(name) << "\n";
+    return 0;
+}
+
+int loadProfile(CliContext& context, const std::string& name, bool andApply)
+{
+    checkName(name);
+    context.lockDataFolder();
+    ProfileLibrary library(context.dataDir().path);
+    Workspace& workspace = context.workspace();
+    Problem problem;
+    const std::optional<Profile> profile = library.read(workspace, name, problem);
+    if (problem && problem->code == FailureCode::ProfileInvalid)
+        refuseInvalidProfile(library.fileOf(name).string(), *problem, "the profile was not loaded; nothing was changed");
+    throwProfileProblem(problem, text::kNothingChanged);
+    // A mouse that is not there or not accepted is found out before any
+    // file changes, as for import --apply.
+    if (andApply)
+        context.connect();
+    throwProfileProblem(library.load(workspace, name), text::kNothingChanged);
+    std::cout << "Loaded profile " << printableText(name) << "\n";
+    const int status = andApply ? applyConfiguration(context) : 0;
+    throwIf(library.loaded(workspace, name, andApply && status == 0));
+    return status;
+}
+
+int showProfile(CliContext& context, const std::string& name)
+{
+    checkName(name);
+    ProfileLibrary library(context.dataDir().path);
+    Problem problem;
+    const std::optional<Profile> profile = library.read(context.workspace(), name, problem);
+    if (problem && problem->code == FailureCode::ProfileInvalid)
+        refuseInvalidProfile(library.fileOf(name).string(), *problem, "the profile is not valid");
+    throwProfileProblem(problem, text::kNothingChanged);
+    std::cout << profileToJson(*profile).dump(2) << "\n";
+    return 0;
+}
+
+int renameProfile(CliContext& context, const std::string& from, const std::string& to)
+{
+    checkName(from);
+    checkName(to);
+    context.lockDataFolder();
+    throwProfileProblem(ProfileLibrary(context.dataDir().path).rename(from, to), text::kNothingChanged);
+    std::cout << "Renamed profile " << printableText(from) << " to " << printableText(to) << "\n";
+    return 0;
+}
+
+int deleteProfile(CliContext& context, const std::string& name)
+{
+    checkName(name);
+    context.lockDataFolder();
+    throwProfileProblem(ProfileLibrary(context.dataDir().path).remove(name), text::kNothingChanged);
+    std::cout << "Deleted profile " << printableText(name) << "\n";
+    return 0;
+}
+
+const char* const kRuleUsage = "profile rule add app-id|class|exe VALUE PROFILE, profile rule add default PROFILE, "
+                               "profile rule remove app-id|class|exe VALUE, profile rule remove default";
+
+int ruleCommand(CliContext& context, const std::string& action, const std::vector<std::string>& words)
+{
+    context.lockDataFolder();
+    FocusRules rules(context.dataDir().path);
+    throwIf(rules.load(), text::kNothingChanged);
+    if (action == "list") {
+        for (const FocusRule& rule : rules.rules())
+            std::cout << ruleMatchName(rule.match) << (rule.match == RuleMatch::Otherwise ? "" : " ")
+                      << printableText(rule.value) << " -> " << printableText(rule.profile) << "\n";
+        return 0;
+    }
+    const std::optional<RuleMatch> match = words.empty() ? std::nullopt : ruleMatchFromName(words[0]);
+    const bool otherwise = match == RuleMatch::Otherwise;
+    const std::size_t needed = (action == "add" ? 2 : 1) + (otherwise ? 0 : 1);
+    if (!match || words.size() != needed || (!otherwise && words[1].empty()) || !isValidUtf8(words.back()))
+        throw CliError{kRuleUsage, kUsageError};
+    if (action == "remove") {
+        if (!rules.remove(*match, otherwise ? std::string() : words[1]))
+            throw CliError{"there is no such rule; nothing was changed", kUsageError};
+    } else {
+        const std::string& profile = words.back();
+        checkName(profile);
+        if (!ProfileLibrary(context.dataDir().path).exists(profile))
+            throw cliError(Failure{FailureCode::ProfileMissing, printableText(profile), {}}, kUsageError);
+        rules.add({*match, otherwise ? std::string() : words[1], profile});
+    }
+    throwIf(rules.save(), text::kNothingChanged);
+    return 0;
+}
+
+void addNamedProfileCommands(CLI::App& app, CliContext& context)
+{
+    auto* profile = app.add_subcommand(
+        "profile", "Named profiles of the whole configuration, kept in the data folder's \"profiles\" folder");
+    profile->require_subcommand(1);
+    auto names = std::make_shared<std::vector<std::string>>(2);
+    auto apply = std::make_shared<bool>(false);
+    const std::string nameHelp = "1 to 31 characters, without / \\ or control characters, not starting with a dot";
+
+    profile->add_subcommand("list", "List the profiles; * marks the active one, (modified) a change since")
+        ->callback([&context] { context.run = [&context] { return listProfiles(context); }; });
+
+    auto* saveCmd = profile->add_subcommand("save", "Keep the data folder's configuration as profile NAME");
+    saveCmd->add_option("NAME", (*names)[0], nameHelp)->required();
+    saveCmd->callback([&context, names] { context.run = [&context, names] { return saveProfile(context, (*names)[0]); }; });
+
+    auto* loadCmd = profile->add_subcommand("load", "Make profile NAME the data folder's configuration");
+    loadCmd->add_option("NAME", (*names)[0], "The profile")->required();
+    loadCmd->add_flag("--apply", *apply, "Then send it to the mouse, as \"Apply\" does");
+    loadCmd->callback([&context, names, apply] {
+        context.run = [&context, names, apply] { return loadProfile(context, (*names)[0], *apply); };
+    });
+
+    auto* showCmd = profile->add_subcommand("show", "Print profile NAME as export writes a profile");
+    showCmd->add_option("NAME", (*names)[0], "The profile")->required();
+    showCmd->callback([&context, names] { context.run = [&context, names] { return showProfile(context, (*names)[0]); }; });
+
+    auto* renameCmd = profile->add_subcommand("rename", "Give profile OLD the name NEW (not one already taken)");
+    renameCmd->add_option("OLD", (*names)[0], "The profile")->required();
+    renameCmd->add_option("NEW", (*names)[1], nameHelp)->required();
+    renameCmd->callback([&context, names] {
+        context.run = [&context, names] { return renameProfile(context, (*names)[0], (*names)[1]); };
+    });
+
+    auto* ruleCmd = profile->add_subcommand(
+        "rule", "Which profile the application in front asks for: add app-id|class|exe VALUE PROFILE, add default "
+                "PROFILE, remove app-id|class|exe VALUE, remove default, list");
+    auto ruleWords = std::make_shared<std::vector<std::string>>();
+    ruleCmd->add_option("words", *ruleWords, "add ... | remove ... | list")->required();
+    ruleCmd->callback([&context, ruleWords] {
+        context.run = [&context, ruleWords] {
+            const std::string action = ruleWords->front();
+            if (action != "add" && action != "remove" && action != "list")
+                throw CliError{kRuleUsage, kUsageError};
+            return ruleCommand(context, action, {ruleWords->begin() + 1, ruleWords->end()});
+        };
+    });
+
+    auto* deleteCmd = profile->add_subcommand("delete", "Delete profile NAME");
+    deleteCmd->add_option("NAME", (*names)[0], "The profile")->required();
+    deleteCmd->callback(
+        [&context, names] { context.run = [&context, names] { return deleteProfile(context, (*names)[0]); }; });
+}
+
 } // namespace
 
 void addProfileCommands(CLI::App& app, CliContext& context)
 {
+    addNamedProfileCommands(app, context);
+
     auto file = std::make_shared<std::string>();
     auto* exportCmd = app.add_subcommand(
         "export", "Write the whole configuration (config.bin, the labels of every language, the macros) as a JSON "

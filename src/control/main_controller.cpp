@@ -1,5 +1,6 @@
 #include "control/main_controller.h"
 
+#include "control/profile_library.h"
 #include "lang/device_messages.h"
 #include "lang/dialog_strings.h"
 #include "lang/failure_texts.h"
@@ -130,15 +131,21 @@ void MainController::tellOnce(const std::string& text)
     m_reporter.messageBox(text, kAppTitle);
 }
 
-bool MainController::applyToMouse()
+bool MainController::applyToMouse(const Profile* profile, bool* ran)
 {
+    if (ran)
+        *ran = false;
     if (!m_session.ready())
         return false;
     // A file changed elsewhere and not yet taken is never saved over unseen.
     filesChanged();
-    const ApplyReport report = m_workspace.apply(m_session);
-    if (!report.ran)
+    const ApplyReport report = profile ? m_workspace.applyProfile(m_session, *profile) : m_workspace.apply(m_session);
+    if (!report.ran) {
+        tellFileProblem(report.saved);
         return false;
+    }
+    if (ran)
+        *ran = true;
     // Only a page that has been shown has pointer settings to give.
     if (m_pointer)
         m_pointer->apply();
@@ -158,15 +165,24 @@ void MainController::ok()
     // the user can apply again.
     if (applyToMouse())
         hideWindow();
+    if (onEditsSettled)
+        onEditsSettled();
 }
 
-void MainController::apply() { applyToMouse(); }
+void MainController::apply()
+{
+    applyToMouse();
+    if (onEditsSettled)
+        onEditsSettled();
+}
 
 void MainController::cancel()
 {
     m_workspace.config().copySnapshotToWorking();
     m_rebuildPending = true;
     hideWindow();
+    if (onEditsSettled)
+        onEditsSettled();
 }
 
 void MainController::trayActivated()
@@ -255,5 +271,72 @@ void MainController::filesChanged()
 void MainController::hotplug(const std::vector<HotplugEvent>& events) { m_session.handleHotplug(events); }
 
 void MainController::exit() { m_session.stop(); }
+
+namespace {
+
+Balloon profileBalloon(const LangText& text, const std::string& name, Language language, bool warning = false)
+{
+    std::string words = text(language);
+    words.replace(words.find("%s"), 2, name);
+    return {words, warning ? "Warning" : "Info", 5000};
+}
+
+} // namespace
+
+std::vector<MainController::ProfileEntry> MainController::profileMenu() const
+{
+    const ProfileLibrary library(m_dataDir);
+    const std::string active = library.active(m_workspace).name;
+    std::vector<ProfileEntry> entries;
+    for (std::string& name : library.names())
+        entries.push_back({name, name == active});
+    return entries;
+}
+
+MainController::ProfileSwitch MainController::switchProfile(const std::string& name)
+{
+    if (!m_session.ready()) {
+        deviceStatus(StatusCode::NotDetected, 0);
+        return ProfileSwitch::NoMouse;
+    }
+    // The user's edits are never dropped by a switch they did not ask for.
+    filesChanged();
+    if (m_workspace.hasUnsavedEdits()) {
+        m_view.showBalloon(profileBalloon(text::kProfileSwitchWaits, name, m_language, true));
+        return ProfileSwitch::UnsavedEdits;
+    }
+    ProfileLibrary library(m_dataDir);
+    Problem problem;
+    const std::optional<Profile> profile = library.read(m_workspace, name, problem);
+    if (!profile) {
+        m_view.showBalloon({failureText(*problem, m_language), "Warning", 5000});
+        return ProfileSwitch::Failed;
+    }
+    bool ran = false;
+    const bool sent = applyToMouse(&*profile, &ran);
+    if (ran)
+        tellFileProblem(library.loaded(m_workspace, name, sent));
+    if (m_page != Page::None)
+        rebuildPage();
+    if (onFilesChanged)
+        onFilesChanged();
+    if (!sent)
+        return ProfileSwitch::Failed;
+    m_view.showBalloon(profileBalloon(text::kSwitchedToProfile, name, m_language));
+    return ProfileSwitch::Done;
+}
+
+bool MainController::saveNewProfile(const std::string& name)
+{
+    ProfileLibrary library(m_dataDir);
+    if (const Problem problem = library.save(m_workspace, name, true)) {
+        m_view.showBalloon({failureText(*problem, m_language), "Warning", 5000});
+        return false;
+    }
+    m_view.showBalloon(profileBalloon(text::kProfileSaved, name, m_language));
+    if (onFilesChanged)
+        onFilesChanged();
+    return true;
+}
 
 } // namespace varcel

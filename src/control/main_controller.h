@@ -78,8 +78,26 @@ public:
     // window thread (the bus interface follows them).
     std::function<void(StatusCode, int)> onStatus;
     std::function<void()> onFilesChanged;
+    // OK, Apply or Cancel: the window holds no unsaved edits any more, and
+    // a profile switch that waited for them may go on.
+    std::function<void()> onEditsSettled;
     // Ends the reader; the window then closes itself.
     void exit();
+
+    // The tray menu's "Profiles": the named profiles, the active one checked.
+    struct ProfileEntry {
+        std::string name;
+        bool active = false;
+    };
+    std::vector<ProfileEntry> profileMenu() const;
+    enum class ProfileSwitch { Done, NoMouse, UnsavedEdits, Failed };
+    // A profile chosen in the tray menu (or for the application in front)
+    // becomes the configuration, goes to the mouse and the page is drawn
+    // anew. Without the mouse, or while the window holds unsaved edits,
+    // nothing changes and a balloon says why.
+    ProfileSwitch switchProfile(const std::string& name);
+    // "Save as new profile...": a name refused or taken is said in a balloon.
+    bool saveNewProfile(const std::string& name);
 
     Page currentPage() const { return m_page; }
     bool keyPageBuilt() const { return m_keyPageBuilt; }
@@ -107,7 +125,9 @@ public:
 private:
     // OK and Apply: nothing at all while the mouse is not accepted. Returns
     // whether everything reached the mouse; the user hears what did not.
-    bool applyToMouse();
+    // With a profile, that profile is sent and then imported; `ran` tells
+    // whether anything was sent (and the files changed).
+    bool applyToMouse(const Profile* profile = nullptr, bool* ran = nullptr);
     // A file that cannot be read or written is told once, not saved over.
     void tellFileProblem(const Problem& problem);
     void tellFileProblem(const FileResult& result);

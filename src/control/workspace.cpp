@@ -281,6 +281,32 @@ ApplyReport Workspace::apply(DeviceSession& session)
     return report;
 }
 
+ApplyReport Workspace::applyProfile(DeviceSession& session, const Profile& profile)
+{
+    ApplyReport report;
+    if (!session.link().ready())
+        return report;
+    report.ran = true;
+    {
+        const bool heldBefore = m_lock != nullptr;
+        if ((report.saved = lock()))
+            return report;
+        const LockRelease release{*this, heldBefore};
+        if (!(report.saved = configReplaceable()) && !(report.saved = checkMacros()))
+            report.saved = profileFiles(m_dataDir, profile).problem;
+        if (report.saved) {
+            report.ran = false; // nothing sent: the files could not take the profile
+            return report;
+        }
+    }
+    learnSensor(session);
+    report.device = session.commands().applyConfiguration(profile.image);
+    Profile applied = profile;
+    applied.firstRunFlag = 1;
+    report.saved = importProfile(applied);
+    return report;
+}
+
 std::uint8_t Workspace::learnSensor(DeviceSession& session)
 {
     DeviceCommands& commands = session.commands();

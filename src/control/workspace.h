@@ -115,6 +115,13 @@ public:
     // profile's, in one transaction, and loads them.
     Problem importProfile(const Profile& profile);
 
+    // A profile switched to: sent to the mouse first, so that it holds the
+    // profile without waiting for the files, then imported as applied
+    // (config.bin with its first-run flag set). Every file is checked before
+    // anything is sent; only a failing disk can leave the files behind the
+    // mouse, and the report then says so.
+    ApplyReport applyProfile(DeviceSession& session, const Profile& profile);
+
     // What changed on disk since the files were last read or written here.
     DiskChanges changedOnDisk() const;
     // The image or the labels hold changes not yet saved (or applied).

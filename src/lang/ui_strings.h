@@ -150,4 +150,19 @@ const char* accessString(Language language, AccessString id);
 // The pattern with "%1", "%2", ... replaced by the arguments in order.
 std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> args);
 
+// The tray menu's named profiles and what their switches tell; "%s" is a
+// profile's name.
+namespace text {
+inline constexpr LangText kProfiles{"配置文件", "設定檔", "Profiles"};
+inline constexpr LangText kSaveAsNewProfile{"另存为新配置文件...", "另存為新設定檔...", "Save as new profile..."};
+inline constexpr LangText kProfileNamePrompt{"新配置文件的名称：", "新設定檔的名稱：", "Name of the new profile:"};
+inline constexpr LangText kSwitchedToProfile{"已切换到配置文件“%s”", "已切換到設定檔「%s」",
+                                             "Switched to profile \"%s\""};
+inline constexpr LangText kProfileSaved{"已保存配置文件“%s”", "已儲存設定檔「%s」", "Saved profile \"%s\""};
+inline constexpr LangText kProfileSwitchWaits{
+    "窗口中有未保存的更改：切换到配置文件“%s”将等待它们被应用或取消",
+    "視窗中有未儲存的變更：切換到設定檔「%s」將等待它們被套用或取消",
+    "The window holds unsaved changes: the switch to profile \"%s\" waits until they are applied or cancelled"};
+} // namespace text
+
 } // namespace varcel

@@ -3,6 +3,7 @@
 #include "platform/folder_lock.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -77,6 +78,11 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
     if (error != 0)
         ::unlink(temp.c_str());
     return error;
+}
+
+int renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
 }
 
 } // namespace varcel

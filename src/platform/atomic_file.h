@@ -36,4 +36,8 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
 int writeTemporaryBeside(const std::filesystem::path& target, const void* data, std::size_t size, std::string& temp,
                          Durability durability = Durability::Disk);
 
+// Renames `from` to `to` unless `to` is taken (EEXIST then): a profile
+// renamed onto another's name must not replace it. Returns 0 or the errno.
+int renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
 } // namespace varcel

@@ -17,5 +17,13 @@ inline constexpr const char* kPointerStoreFileName = "pointer.ini";
 inline constexpr const char* kLinkFileName = "link.ini";
 // What the simulated mouse was sent, kept across runs.
 inline constexpr const char* kSimMemoryFileName = "simulated-mouse.bin";
+// The named profiles, one file each: "<name>.json" in the profile format.
+inline constexpr const char* kProfilesFolderName = "profiles";
+inline constexpr const char* kProfileFileSuffix = ".json";
+// Which profile was loaded or saved last, and the folder's contents then,
+// so that a change made since shows.
+inline constexpr const char* kActiveProfileFileName = "active-profile.json";
+// Which profile goes with which application in front.
+inline constexpr const char* kProfileRulesFileName = "profile-rules.json";
 
 } // namespace varcel

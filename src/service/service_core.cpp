@@ -2,6 +2,7 @@
 
 #include "control/image_json.h"
 #include "control/main_controller.h"
+#include "control/profile_library.h"
 #include "control/workspace.h"
 #include "lang/failure_texts.h"
 #include "platform/reporter.h"
@@ -60,6 +61,8 @@ std::vector<ServiceProperty> VarcelService::properties() const
         const auto decoded = imageToJson(m_controller.config().snapshot(), m_controller.config().firstRunFlag());
         rate = hzOfRateCode(decoded["reportRate"]["code"].get<int>());
     }
+    const ProfileLibrary profiles(m_controller.dataDir());
+    const ActiveProfile active = profiles.active(m_controller.workspace());
     return {
         {"MousePresent", present},
         {"SensorType", sensor},
@@ -69,6 +72,9 @@ std::vector<ServiceProperty> VarcelService::properties() const
         {"Version", std::string(VARCEL_VERSION)},
         {"DataFolder", m_controller.dataDir().string()},
         {"Simulated", m_simulated},
+        {"ActiveProfile", active.name},
+        {"ActiveProfileModified", active.modified},
+        {"Profiles", profiles.names()},
     };
 }
 
@@ -181,6 +187,18 @@ CommandOutput VarcelService::setButtonFunction(const std::string& layer, std::ui
     if (apply)
         args.emplace_back("--apply");
     return changing(args);
+}
+
+void VarcelService::focusChanged(const std::string& appId, const std::string& windowClass,
+                                 const std::string& instance, std::uint32_t pid)
+{
+    if (onFocusChanged)
+        onFocusChanged({appId, windowClass, instance, executableOfProcess(pid)});
+}
+
+CommandOutput VarcelService::loadProfile(const std::string& name)
+{
+    return changing({"profile", "load", name, "--apply"});
 }
 
 CommandOutput VarcelService::exportProfile() { return m_run({"export"}); }

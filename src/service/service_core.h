@@ -6,6 +6,7 @@
 #pragma once
 
 #include "device/device_status.h"
+#include "platform/focus_watch.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,7 +26,7 @@ struct CommandOutput {
     bool ok() const { return status == 0; }
 };
 
-using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string>;
+using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string, std::vector<std::string>>;
 
 struct ServiceProperty {
     const char* name;
@@ -60,6 +61,13 @@ public:
                                     const std::vector<std::string>& function, bool apply);
     CommandOutput exportProfile();
     CommandOutput importProfile(const std::string& text, bool apply);
+    // `varcelctl profile load NAME --apply`.
+    CommandOutput loadProfile(const std::string& name);
+
+    // The KWin script's call: an application came to the front.
+    void focusChanged(const std::string& appId, const std::string& windowClass, const std::string& instance,
+                      std::uint32_t pid);
+    std::function<void(const FocusedApp&)> onFocusChanged;
 
     // Called after a method may have changed the files; the window reloads.
     std::function<void()> afterFilesChanged;

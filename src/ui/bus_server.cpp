@@ -23,14 +23,20 @@ QVariant toVariant(const PropertyValue& value)
     return std::visit(
         [](const auto& v) -> QVariant {
             using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::string>)
+            if constexpr (std::is_same_v<T, std::string>) {
                 return QString::fromStdString(v);
-            else if constexpr (std::is_same_v<T, std::uint32_t>)
+            } else if constexpr (std::is_same_v<T, std::vector<std::string>>) {
+                QStringList list;
+                for (const std::string& item : v)
+                    list.push_back(QString::fromStdString(item));
+                return list;
+            } else if constexpr (std::is_same_v<T, std::uint32_t>) {
                 return QVariant::fromValue(static_cast<uint>(v));
-            else if constexpr (std::is_same_v<T, std::int32_t>)
+            } else if constexpr (std::is_same_v<T, std::int32_t>) {
                 return QVariant::fromValue(static_cast<int>(v));
-            else
+            } else {
                 return QVariant::fromValue(v);
+            }
         },
         value);
 }
@@ -170,6 +176,15 @@ bool BusServer::handleMessage(const QDBusMessage& message, const QDBusConnection
         replyTo(message, connection, o, {text(o)});
     } else if (member == QLatin1String("ExportProfile")) {
         const CommandOutput o = m_service.exportProfile();
+        replyTo(message, connection, o, {text(o)});
+    } else if (member == QLatin1String("FocusChanged")) {
+        // Answered first: KWin's script must not wait for a switch.
+        connection.send(message.createReply());
+        m_service.focusChanged(args.value(0).toString().toStdString(), args.value(1).toString().toStdString(),
+                               args.value(2).toString().toStdString(), args.value(3).toUInt());
+        propertiesMayHaveChanged();
+    } else if (member == QLatin1String("LoadProfile")) {
+        const CommandOutput o = m_service.loadProfile(args.value(0).toString().toStdString());
         replyTo(message, connection, o, {text(o)});
     } else if (member == QLatin1String("ImportProfile")) {
         const CommandOutput o = m_service.importProfile(args.value(0).toString().toStdString(), args.value(1).toBool());

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QBackingStore>
 #include <QCloseEvent>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -186,7 +187,28 @@ void CHidMouseDlg::setUpTray()
     m_tray = new QSystemTrayIcon(windowIcon().isNull() ? appIcon() : windowIcon(), this);
     m_tray->setToolTip(QStringLiteral("Gaming mouse setting"));
     m_trayMenu = new QMenu(this);
-    m_trayMenu->addAction(qs(uiString(m_options.language, UiString::Exit)), this, &CHidMouseDlg::exitProgram);
+    const Language language = m_options.language;
+    QMenu* profiles = m_trayMenu->addMenu(qs(text::kProfiles(language)));
+    // Filled each time it opens: profiles come and go through varcelctl too.
+    connect(profiles, &QMenu::aboutToShow, this, [this, profiles, language] {
+        profiles->clear();
+        for (const MainController::ProfileEntry& entry : m_controller->profileMenu()) {
+            QAction* action = profiles->addAction(qs(entry.name));
+            action->setCheckable(true);
+            action->setChecked(entry.active);
+            const std::string name = entry.name;
+            connect(action, &QAction::triggered, this, [this, name] { m_controller->switchProfile(name); });
+        }
+        profiles->addSeparator();
+        profiles->addAction(qs(text::kSaveAsNewProfile(language)), this, [this, language] {
+            bool ok = false;
+            const QString name = QInputDialog::getText(nullptr, qs(text::kProfiles(language)),
+                                                       qs(text::kProfileNamePrompt(language)), QLineEdit::Normal, {}, &ok);
+            if (ok)
+                m_controller->saveNewProfile(name.toStdString());
+        });
+    });
+    m_trayMenu->addAction(qs(uiString(language, UiString::Exit)), this, &CHidMouseDlg::exitProgram);
     m_tray->setContextMenu(m_trayMenu);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)

@@ -379,6 +379,65 @@ TEST_F(ProfileCli, ExportStreamsToAFifoAndReplacesOnlyRegularFiles)
     EXPECT_TRUE(std::filesystem::is_directory(files.path()));
 }
 
+// Named profiles: saved, loaded onto the simulated mouse, renamed and
+// deleted; the active one is marked, and marked modified after a change.
+TEST_F(ProfileCli, NamedProfilesSaveLoadRenameAndDelete)
+{
+    seedDefault(a);
+    ASSERT_EQ(run(a, "button A 4 single-key F9").status, 0);
+    ASSERT_EQ(run(a, "profile save Game").status, 0);
+    ASSERT_EQ(run(a, "button A 4 single-key F10").status, 0);
+    EXPECT_EQ(run(a, "profile list").out, "* Game (modified)\n");
+    ASSERT_EQ(run(a, "profile save 'Desk 桌面'").status, 0);
+    EXPECT_EQ(run(a, "profile list").out, "* Desk 桌面\n  Game\n");
+    const CliRun load = run(a, "--simulate profile load Game --apply");
+    ASSERT_EQ(load.status, 0) << load.err;
+    EXPECT_EQ(run(a, "profile list").out, "  Desk 桌面\n* Game\n");
+    // F9 is usage 0x42, F10 0x43: the mouse holds the profile's button.
+    EXPECT_NE(run(a, "--simulate device").out.find(": 00 00 42 00"), std::string::npos);
+    EXPECT_EQ(run(a, "profile show Game").out, run(a, "export").out);
+    EXPECT_EQ(run(a, "profile rename Game 'Desk 桌面'").status, 2) << "a name taken stays the other's";
+    ASSERT_EQ(run(a, "profile rename Game Play").status, 0);
+    EXPECT_EQ(run(a, "profile list").out, "  Desk 桌面\n* Play\n");
+    ASSERT_EQ(run(a, "profile delete Play").status, 0);
+    EXPECT_EQ(run(a, "profile list").out, "  Desk 桌面\n");
+    EXPECT_EQ(run(a, "profile load Play").status, 2);
+}
+
+// Names that would leave the folder, hide, split a line or not be text are
+// refused before anything is written; so is a profile file that is not valid.
+TEST_F(ProfileCli, HostileNamesAndInvalidProfilesChangeNothing)
+{
+    seedDefault(a);
+    ASSERT_EQ(run(a, "profile save Good").status, 0);
+    const auto before = folderContents(a.path());
+    const auto profiles = folderContents(a / "profiles");
+    const std::vector<std::string> names{"../x", "", std::string(32, 'x'), "\"$(printf 'a\\nb')\"",
+                                         "\"$(printf 'a\\377')\"", ".hidden", "a/b"};
+    for (const std::string& name : names) {
+        const std::string quoted = !name.empty() && name.front() == '"' ? name : "'" + name + "'";
+        for (const std::string command : {"save " + quoted, "load " + quoted, "rename Good " + quoted}) {
+            const CliRun r = run(a, "profile " + command);
+            EXPECT_EQ(r.status, 2) << command << ": " << r.err;
+            EXPECT_NE(r.err.find("cannot name a profile"), std::string::npos) << command << ": " << r.err;
+        }
+    }
+    EXPECT_EQ(folderContents(a.path()), before);
+    EXPECT_EQ(folderContents(a / "profiles"), profiles);
+    EXPECT_EQ(run(a, "profile save " + std::string(31, 'x')).status, 0) << "31 characters are a name";
+
+    json spoilt = json::parse(run(a, "profile show Good").out);
+    spoilt["configuration"]["layers"]["B"][5]["singleKey"] = "F55";
+    const std::string text = spoilt.dump(2);
+    test::writeBytes(a / "profiles" / "Good.json", std::vector<std::uint8_t>(text.begin(), text.end()));
+    const auto spoiltFolder = folderContents(a.path());
+    const CliRun r = run(a, "--simulate profile load Good --apply");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Good.json: $.configuration.layers.B[5].singleKey unknown key name"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(folderContents(a.path()), spoiltFolder);
+}
+
 TEST_F(ProfileCli, ImportNeverCreatesConfigBin)
 {
     seedDefault(a);

@@ -1,4 +1,6 @@
+#include "control/focus_rules.h"
 #include "control/main_controller.h"
+#include "control/profile_library.h"
 #include "lang/failure_texts.h"
 #include "platform/reporter.h"
 #include "device/sim/sim_backend.h"
@@ -328,6 +330,81 @@ TEST(MainController, AStrIniThatCannotBeReadIsToldOnceAndNeverWritten)
         << rig.reporter.messages[0].text;
     EXPECT_TRUE(std::filesystem::is_directory(rig.dir / "str.ini"));
     EXPECT_EQ(test::readBytes(rig.dir / "config.bin")[0], 1) << "config.bin is saved all the same";
+}
+
+// Profiles by the application in front, on a clock of the test's own: the
+// rules pick the profile, a switch waits for the focus to settle 10 ms and
+// for 300 ms since the last one, a focus that flaps back asks for nothing,
+// and the window's unsaved edits hold a switch until they are settled.
+TEST(MainController, ProfilesFollowTheApplicationInFrontWithinTheirLimits)
+{
+    Rig rig;
+    rig.controller.startUp();
+    ProfileLibrary library(rig.dir.path());
+    ASSERT_FALSE(library.save(rig.controller.workspace(), "Desk")); // 125 Hz
+    rig.controller.config().working()[img::kReportRate] = 1;
+    rig.controller.apply();
+    ASSERT_FALSE(library.save(rig.controller.workspace(), "Game")); // 1000 Hz
+    FocusRules rules(rig.dir.path());
+    rules.add({RuleMatch::WindowClass, "Game", "Game"});
+    rules.add({RuleMatch::Executable, "steam", "Game"});
+    rules.add({RuleMatch::AppId, "org.kde.dolphin", "Desk"});
+    rules.add({RuleMatch::Otherwise, "", "Desk"});
+    ASSERT_FALSE(rules.save());
+
+    auto now = SwitchPolicy::Clock::time_point{};
+    std::optional<std::chrono::milliseconds> armed;
+    ProfileFollower follower(rig.controller, [&](std::chrono::milliseconds wait) { armed = wait; },
+                             [&] { return now; });
+    rig.controller.onEditsSettled = [&] { follower.retry(); };
+    enum Step { Focus, Retry, Edit, Cancel };
+    struct Row {
+        int at; // ms
+        Step step;
+        FocusedApp app;
+        int switches;    // made so far
+        int armedMs;     // the retry asked for, -1 none
+        int mouseRate;   // the report-rate code the mouse holds
+    };
+    const Row rows[] = {
+        {0, Focus, {"", "gAME", "game", ""}, 0, 10, 1},
+        {20, Retry, {}, 1, -1, 1}, // what the mouse holds is not known yet: Game is sent
+        {40, Focus, {"", "", "", "steam"}, 1, -1, 1}, // Game is held now
+        {100, Focus, {"org.kde.dolphin", "", "", ""}, 1, 10, 1},
+        {120, Retry, {}, 1, 200, 1}, // 300 ms after the last switch
+        {320, Retry, {}, 2, -1, 8},  // Desk's 125 Hz
+        // Four changes in 9 ms, ending on the profile the mouse holds.
+        {1000, Focus, {"", "Game", "", ""}, 2, 10, 8},
+        {1003, Focus, {"", "xterm", "", ""}, 2, -1, 8},
+        {1006, Focus, {"", "Game", "", ""}, 2, 10, 8},
+        {1009, Focus, {"", "xterm", "", ""}, 2, -1, 8},
+        {1029, Retry, {}, 2, -1, 8},
+        // An edit in the window holds the switch until Cancel.
+        {2000, Edit, {}, 2, -1, 8},
+        {2001, Focus, {"", "Game", "", ""}, 2, 10, 8},
+        {2021, Retry, {}, 2, -1, 8},
+        {2200, Focus, {"", "xterm", "", ""}, 2, -1, 8}, // Desk, which the mouse holds
+        {2300, Focus, {"", "Game", "", ""}, 2, 10, 8},
+        {2310, Retry, {}, 2, -1, 8}, // told once, not again
+        {2500, Cancel, {}, 3, -1, 1},
+    };
+    for (const Row& row : rows) {
+        now = SwitchPolicy::Clock::time_point{} + std::chrono::milliseconds(row.at);
+        armed.reset();
+        switch (row.step) {
+        case Focus: follower.focusChanged(row.app); break;
+        case Retry: follower.retry(); break;
+        case Edit: rig.controller.config().working()[img::kLayerShown] ^= 1; break;
+        case Cancel: rig.controller.cancel(); break;
+        }
+        EXPECT_EQ(follower.switches(), row.switches) << "at " << row.at;
+        EXPECT_EQ(armed ? int(armed->count()) : -1, row.armedMs) << "at " << row.at;
+        EXPECT_EQ(rig.mouse.memory().reportRate, row.mouseRate) << "at " << row.at;
+    }
+    EXPECT_EQ(std::count(rig.view.balloons.begin(), rig.view.balloons.end(),
+                         "The window holds unsaved changes: the switch to profile \"Game\" waits until they are "
+                         "applied or cancelled"),
+              1);
 }
 
 } // namespace

@@ -66,6 +66,9 @@ check "varcelctl button A 6 dpi-switch " loop
 check "varcelctl $data macro " confirm
 check "varcelctl $data macro show " Jump
 check "varcelctl $data macro show F" 'Fire\ Burst' Jump
+"$varcelctl" $data profile save "Game Night" >/dev/null
+check "varcelctl $data profile " rule
+check "varcelctl $data profile load G" 'Game\ Night'
 check "varcelctl $data button A 5 macro " 'Fire\ Burst'
 check "varcelctl $data macro add Jump Space" 'Space\ Dn'
 # Every subcommand varcelctl lists, and those of its commands that have their own.

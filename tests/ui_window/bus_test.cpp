@@ -6,6 +6,7 @@
 #include "device/sim/sim_control.h"
 #include "support/cli_run.h"
 #include "ui/bus_server.h"
+#include "ui/focus_follow.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -16,12 +17,19 @@
 #include <QPushButton>
 #include <QTimer>
 
+// Qt's "signals" keyword would stand for a field name of GIO's.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gio.h>
+#pragma pop_macro("signals")
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <future>
+#include <mutex>
 #include <thread>
 
 namespace varcel::ui {
@@ -189,6 +197,140 @@ TEST_F(Running, OutsideClientsReadFollowAndApply)
                             dir);
     EXPECT_EQ(call.status, 0) << call.err;
     EXPECT_EQ(mouseButton(2), (std::array<std::uint8_t, 4>{0, 0, 0x40, 0}));
+
+    // Named profiles: the list and the active one as properties, which
+    // follow a load through the method.
+    ASSERT_EQ(shell("$CTL profile save Game && $CTL button A 3 single-key F8 && $CTL profile save Desk", dir).status, 0);
+    EXPECT_EQ(shell("busctl --user get-property " + path + " Profiles ActiveProfile", dir).out,
+              "as 2 \"Desk\" \"Game\"\ns \"Desk\"\n");
+    monitor.start("gdbus", {"monitor", "--session", "-d", "io.github.varcel.Varcel"});
+    ASSERT_TRUE(waitFor([&] { return monitor.bytesAvailable() > 0; }));
+    const auto load = shell("gdbus call --session -d io.github.varcel.Varcel -o /io/github/varcel/Varcel -m "
+                            "io.github.varcel.Varcel1.LoadProfile Game",
+                            dir);
+    EXPECT_EQ(load.status, 0) << load.err;
+    EXPECT_EQ(mouseButton(2), (std::array<std::uint8_t, 4>{0, 0, 0x40, 0})) << "the mouse holds Game's F7 again";
+    seen.clear();
+    EXPECT_TRUE(waitFor([&] {
+        seen += monitor.readAllStandardOutput().toStdString();
+        return seen.find("'ActiveProfile': <'Game'>") != std::string::npos;
+    })) << seen;
+    monitor.kill();
+    monitor.waitForFinished();
+    ASSERT_TRUE(waitFor([&] { return kind(2) == 11 && image()[img::at(Layer::A, img::LayerArray::SingleKey, 2)] == 0x40; }))
+        << "the window took the loaded profile";
+    EXPECT_NE(shell("gdbus call --session -d io.github.varcel.Varcel -o /io/github/varcel/Varcel -m "
+                    "io.github.varcel.Varcel1.LoadProfile ../x",
+                    dir)
+                  .err.find("Error.Usage"),
+              std::string::npos);
+}
+
+// KWin's scripting interface as KWin answers it, on a thread of its own
+// (Varcel's calls to it wait for the answer), recording each call.
+class FakeKWin {
+public:
+    FakeKWin()
+    {
+        std::promise<void> ready;
+        m_thread = std::thread([this, &ready] {
+            g_main_context_push_thread_default(m_context);
+            GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
+                std::getenv("DBUS_SESSION_BUS_ADDRESS"),
+                GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                     G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                nullptr, nullptr, nullptr);
+            GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(
+                "<node><interface name='org.kde.kwin.Scripting'><method name='loadScript'><arg type='s'/>"
+                "<arg type='s'/><arg type='i' direction='out'/></method><method name='start'/>"
+                "<method name='unloadScript'><arg type='s'/><arg type='b' direction='out'/></method></interface></node>",
+                nullptr);
+            static const GDBusInterfaceVTable table{&FakeKWin::call, nullptr, nullptr, {}};
+            g_dbus_connection_register_object(bus, "/Scripting", node->interfaces[0], &table, this, nullptr, nullptr);
+            g_variant_unref(g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                        "org.freedesktop.DBus", "RequestName",
+                                                        g_variant_new("(su)", "org.kde.KWin", 0u), nullptr,
+                                                        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr));
+            ready.set_value();
+            g_main_loop_run(m_loop);
+            g_dbus_node_info_unref(node);
+            g_object_unref(bus);
+        });
+        ready.get_future().wait();
+    }
+    ~FakeKWin()
+    {
+        g_main_loop_quit(m_loop);
+        m_thread.join();
+        g_main_loop_unref(m_loop);
+        g_main_context_unref(m_context);
+    }
+    std::vector<std::string> calls()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_calls;
+    }
+
+private:
+    static void call(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
+                     GVariant* args, GDBusMethodInvocation* invocation, gpointer self)
+    {
+        auto* fake = static_cast<FakeKWin*>(self);
+        std::string line = method;
+        for (gsize i = 0; i < g_variant_n_children(args); ++i) {
+            GVariant* arg = g_variant_get_child_value(args, i);
+            line += std::string(" ") + g_variant_get_string(arg, nullptr);
+            g_variant_unref(arg);
+        }
+        std::lock_guard lock(fake->m_mutex);
+        fake->m_calls.push_back(line);
+        const std::string name = method;
+        g_dbus_method_invocation_return_value(invocation, name == "loadScript"     ? g_variant_new("(i)", 0)
+                                                          : name == "unloadScript" ? g_variant_new("(b)", TRUE)
+                                                                                   : nullptr);
+    }
+
+    GMainContext* m_context = g_main_context_new();
+    GMainLoop* m_loop = g_main_loop_new(m_context, FALSE);
+    std::mutex m_mutex;
+    std::vector<std::string> m_calls;
+    std::thread m_thread;
+};
+
+// On KDE Plasma under Wayland: the script is loaded and started through
+// KWin's scripting interface and unloaded at the end; its call to Varcel
+// switches the profile.
+TEST_F(Running, TheKWinScriptIsLoadedAndUnloadedAndItsCallSwitchesTheProfile)
+{
+    ASSERT_EQ(shell("$CTL profile save Desk && $CTL button A 3 single-key F8 && $CTL profile save Game && "
+                    "$CTL profile load Desk --apply && $CTL profile rule add class GameWindow Game",
+                    dir)
+                  .status,
+              0);
+    const std::string script = (dir / "varcel-focus.js").string();
+    FakeKWin kwin;
+    {
+        FocusFollow focus(*window, service->service());
+        std::string why;
+        ASSERT_TRUE(focus.start(FocusBackend::KWin, dir.path(), &why)) << why;
+        EXPECT_EQ(kwin.calls(), (std::vector<std::string>{"unloadScript varcel-focus",
+                                                          "loadScript " + script + " varcel-focus", "start"}));
+        const auto text = test::readBytes(script);
+        const std::string js(text.begin(), text.end());
+        for (const char* part : {"callDBus(\"io.github.varcel.Varcel\", \"/io/github/varcel/Varcel\", "
+                                 "\"io.github.varcel.Varcel1\", \"FocusChanged\",",
+                                 "window.resourceClass", "workspace.windowActivated.connect(report)",
+                                 "workspace.clientActivated.connect(report)"})
+            EXPECT_NE(js.find(part), std::string::npos) << part << "\n" << js;
+        // The call the script makes, with the types KWin gives its values.
+        const auto call = shell("gdbus call --session -d io.github.varcel.Varcel -o /io/github/varcel/Varcel -m "
+                                "io.github.varcel.Varcel1.FocusChanged steam.desktop GameWindow game 0",
+                                dir);
+        EXPECT_EQ(call.status, 0) << call.err;
+        EXPECT_TRUE(waitFor([&] { return focus.follower().switches() == 1; }));
+        EXPECT_EQ(mouseButton(2), (std::array<std::uint8_t, 4>{0, 0, 0x41, 0})) << "Game's F8";
+    }
+    EXPECT_EQ(kwin.calls().back(), "unloadScript varcel-focus");
 }
 
 TEST_F(Running, DoctorSaysWhatIsWrongAndHowToFixIt)

@@ -15,6 +15,7 @@
 #include <QApplication>
 
 #include <fstream>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
@@ -401,16 +402,62 @@ TEST_F(Window, TextsStayReadableAfterASkinSwitchWithoutAChosenColour)
     EXPECT_EQ(window->skin().textColour(), QColor(200, 40, 40));
 }
 
-TEST_F(Window, TrayMenuHoldsOnlyExitAndExitEndsTheProgram)
+// The profiles of the tray menu: the check follows the active one, a click
+// loads it onto the mouse and the page shows it at once, and a new one is
+// saved under the name asked for.
+TEST_F(Window, TrayMenuHoldsProfilesAndExitAndExitEndsTheProgram)
 {
     ASSERT_NE(window->trayIcon(), nullptr);
     QMenu* menu = window->trayIcon()->contextMenu();
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 1);
-    EXPECT_EQ(menu->actions().front()->text(), "Exit");
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions().back()->text(), "Exit");
+    QMenu* profiles = menu->actions().front()->menu();
+    ASSERT_NE(profiles, nullptr);
+    EXPECT_EQ(menu->actions().front()->text(), "Profiles");
+    const auto shown = [&] {
+        emit profiles->aboutToShow();
+        std::string rows;
+        for (QAction* action : profiles->actions())
+            rows += (action->isChecked() ? "* " : "") + action->text().toStdString() + "|";
+        return rows;
+    };
+    const auto saveAs = [&](const QString& name) {
+        QTimer::singleShot(0, [name] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->setTextValue(name);
+            dialog->accept();
+        });
+        profiles->actions().back()->trigger();
+    };
+    EXPECT_EQ(shown(), "|Save as new profile...|");
+    saveAs("Desk");
+    window->controller().config().working()[img::kReportRate] = 8;
+    window->controller().apply();
+    saveAs("Game");
+    saveAs("Game");
+    EXPECT_EQ(window->lastBalloon().text, "a profile named \"Game\" already exists");
+    EXPECT_EQ(shown(), "Desk|* Game||Save as new profile...|");
+    profiles->actions().at(1)->trigger();
+    const QImage before = window->canvas();
+    shown();
+    profiles->actions().front()->trigger();
+    EXPECT_EQ(window->lastBalloon().text, "Switched to profile \"Desk\"");
+    EXPECT_EQ(shown(), "* Desk|Game||Save as new profile...|");
+    profiles->adjustSize();
+    test::saveScreenshot(profiles->grab().toImage(), "tray-profiles-menu");
+    EXPECT_EQ(mouse.memory().reportRate, 1) << "Desk's 1000 Hz reached the mouse";
+    EXPECT_NE(window->canvas(), before) << "the key page shows Desk's report rate";
+    // An unsaved edit is never dropped by a switch.
+    window->controller().config().working()[img::kReportRate] = 2;
+    profiles->actions().at(1)->trigger();
+    EXPECT_EQ(shown(), "* Desk|Game||Save as new profile...|");
+    EXPECT_EQ(image()[img::kReportRate], 2);
+    test::saveScreenshot(window->canvas(), "tray-profile-desk");
     bool ended = false;
     QObject::connect(window.get(), &CHidMouseDlg::exitRequested, [&] { ended = true; });
-    menu->actions().front()->trigger();
+    menu->actions().back()->trigger();
     EXPECT_TRUE(ended);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(window->controller().session().readerStarted()) << "the reader is stopped before the end";

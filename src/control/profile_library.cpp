@@ -1,0 +1,236 @@
+#include "control/profile_library.h"
+
+#include "control/focus_rules.h"
+#include "control/workspace.h"
+#include "platform/atomic_file.h"
+#include "platform/data_files.h"
+#include "platform/file_read.h"
+#include "platform/ini_file.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+namespace varcel {
+
+namespace {
+
+// A profile is small; the limit keeps a stray large file from being read whole.
+constexpr std::size_t kProfileFileLimit = std::size_t{16} << 20;
+
+// Code points that move the cursor or break a line on some terminal or in a menu.
+bool isControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029; }
+
+std::vector<char32_t> codePoints(std::string_view text)
+{
+    std::vector<char32_t> out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t k = 1; k < length && i + k < text.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out.push_back(c);
+        i += length;
+    }
+    return out;
+}
+
+Failure nameFailure(FailureCode code, std::string_view name) { return {code, printableText(name), {}}; }
+
+std::string hex64(std::uint64_t value)
+{
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+} // namespace
+
+Problem checkProfileName(std::string_view name)
+{
+    const auto refused = [&] { return Failure{FailureCode::ProfileNameInvalid, printableText(name), {}}; };
+    if (name.empty() || name.front() == '.' || !isValidUtf8(name))
+        return refused();
+    const std::vector<char32_t> characters = codePoints(name);
+    if (characters.size() > kProfileNameMaxCharacters)
+        return refused();
+    for (const char32_t c : characters)
+        if (c == '/' || c == '\\' || isControl(c))
+            return refused();
+    return std::nullopt;
+}
+
+ProfileLibrary::ProfileLibrary(std::filesystem::path dataDir) : m_dataDir(std::move(dataDir)) {}
+
+std::filesystem::path ProfileLibrary::folder() const { return m_dataDir / kProfilesFolderName; }
+
+std::filesystem::path ProfileLibrary::fileOf(const std::string& name) const
+{
+    return folder() / (name + kProfileFileSuffix);
+}
+
+std::vector<std::string> ProfileLibrary::names() const
+{
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        const std::string suffix = kProfileFileSuffix;
+        if (file.size() <= suffix.size() || file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string name = file.substr(0, file.size() - suffix.size());
+        std::error_code typeError;
+        if (!checkProfileName(name) && std::filesystem::is_regular_file(it->path(), typeError))
+            out.push_back(name);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+bool ProfileLibrary::exists(const std::string& name) const
+{
+    std::error_code ec;
+    return !checkProfileName(name) && std::filesystem::is_regular_file(fileOf(name), ec);
+}
+
+std::optional<Profile> ProfileLibrary::read(const Workspace& workspace, const std::string& name, Problem& problem) const
+{
+    if ((problem = checkProfileName(name)))
+        return std::nullopt;
+    const FileRead file = readRegularFile(fileOf(name), kProfileFileLimit);
+    if (file.status == FileRead::Status::Missing) {
+        problem = nameFailure(FailureCode::ProfileMissing, name);
+        return std::nullopt;
+    }
+    if (!file.ok()) {
+        problem = Failure{FailureCode::FileUnreadable, fileOf(name).string(), fileProblem(fileOf(name), file)};
+        return std::nullopt;
+    }
+    auto profile = workspace.readProfileText(file.bytes, problem);
+    if (problem)
+        problem->subject = fileOf(name).string();
+    return profile;
+}
+
+Problem ProfileLibrary::save(const Workspace& workspace, const std::string& name, bool asNew)
+{
+    if (Problem bad = checkProfileName(name))
+        return bad;
+    if (asNew && exists(name))
+        return nameFailure(FailureCode::ProfileExists, name);
+    Problem problem;
+    const std::optional<Profile> profile = workspace.exportProfile(problem);
+    if (!profile)
+        return problem;
+    std::error_code ec;
+    std::filesystem::create_directory(folder(), ec);
+    const std::string text = profileToJson(*profile).dump(2) + "\n";
+    if (const int error = replaceFileAtomically(fileOf(name), text.data(), text.size()))
+        return Failure{FailureCode::FileNotWritten, fileOf(name).string(), {}, error};
+    return remember(workspace, name, false);
+}
+
+Problem ProfileLibrary::load(Workspace& workspace, const std::string& name)
+{
+    Problem problem;
+    const std::optional<Profile> profile = read(workspace, name, problem);
+    if (!profile)
+        return problem;
+    return workspace.importProfile(*profile);
+}
+
+Problem ProfileLibrary::loaded(const Workspace& workspace, const std::string& name, bool applied)
+{
+    return remember(workspace, name, applied);
+}
+
+Problem ProfileLibrary::rename(const std::string& from, const std::string& to)
+{
+    if (Problem bad = checkProfileName(from))
+        return bad;
+    if (Problem bad = checkProfileName(to))
+        return bad;
+    if (!exists(from))
+        return nameFailure(FailureCode::ProfileMissing, from);
+    if (const int error = renameWithoutReplacing(fileOf(from), fileOf(to)))
+        return error == EEXIST ? Problem{nameFailure(FailureCode::ProfileExists, to)}
+                               : Problem{Failure{FailureCode::FileNotWritten, fileOf(to).string(), {}, error}};
+    // The rules follow the profile to its new name.
+    FocusRules rules(m_dataDir);
+    if (!rules.load() && !rules.rules().empty()) {
+        rules.renameProfile(from, to);
+        if (Problem problem = rules.save())
+            return problem;
+    }
+    // The active profile keeps being the active one under its new name.
+    const FileRead state = readRegularFile(m_dataDir / kActiveProfileFileName, 4096);
+    if (state.ok()) {
+        auto j = nlohmann::json::parse(state.bytes, nullptr, false);
+        if (j.is_object() && j.value("name", "") == from) {
+            j["name"] = to;
+            const std::string text = j.dump() + "\n";
+            if (const int error = replaceFileAtomically(m_dataDir / kActiveProfileFileName, text.data(), text.size()))
+                return Failure{FailureCode::FileNotWritten, (m_dataDir / kActiveProfileFileName).string(), {}, error};
+        }
+    }
+    return std::nullopt;
+}
+
+Problem ProfileLibrary::remove(const std::string& name)
+{
+    if (Problem bad = checkProfileName(name))
+        return bad;
+    if (!exists(name))
+        return nameFailure(FailureCode::ProfileMissing, name);
+    if (::remove(fileOf(name).c_str()) != 0)
+        return Failure{FailureCode::FileNotWritten, fileOf(name).string(), {}, errno};
+    return std::nullopt;
+}
+
+ActiveProfile ProfileLibrary::active(const Workspace& workspace) const
+{
+    ActiveProfile out;
+    const FileRead state = readRegularFile(m_dataDir / kActiveProfileFileName, 4096);
+    if (!state.ok())
+        return out;
+    const auto j = nlohmann::json::parse(state.bytes, nullptr, false);
+    if (!j.is_object() || !j.contains("name") || !j["name"].is_string())
+        return out;
+    out.name = j["name"].get<std::string>();
+    // A profile deleted since, or a hand-edited name, is no active profile.
+    if (!exists(out.name))
+        return {};
+    out.applied = j.value("applied", false);
+    out.modified = j.value("fingerprint", std::string()) != fingerprint(workspace);
+    return out;
+}
+
+Problem ProfileLibrary::remember(const Workspace& workspace, const std::string& name, bool applied)
+{
+    const nlohmann::json j{{"name", name}, {"fingerprint", fingerprint(workspace)}, {"applied", applied}};
+    const std::string text = j.dump() + "\n";
+    const auto path = m_dataDir / kActiveProfileFileName;
+    if (const int error = replaceFileAtomically(path, text.data(), text.size()))
+        return Failure{FailureCode::FileNotWritten, path.string(), {}, error};
+    return std::nullopt;
+}
+
+std::string ProfileLibrary::fingerprint(const Workspace& workspace) const
+{
+    Problem problem;
+    const std::optional<Profile> profile = workspace.exportProfile(problem);
+    if (!profile)
+        return {};
+    // FNV-1a: a change of any setting, label or macro changes it.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : profileToJson(*profile).dump()) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hex64(hash);
+}
+
+} // namespace varcel

@@ -1,0 +1,204 @@
+#include "platform/focus_watch.h"
+
+#include <xcb/xcb.h>
+
+#include <array>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <unistd.h>
+
+namespace varcel {
+
+namespace {
+
+bool envHas(const char* name, std::string_view part)
+{
+    const char* value = std::getenv(name);
+    return value && *value && std::string_view(value).find(part) != std::string_view::npos;
+}
+
+} // namespace
+
+FocusBackend pickFocusBackend()
+{
+    const char* chosen = std::getenv("VARCEL_FOCUS");
+    const std::string_view choice = chosen ? chosen : "";
+    if (choice == "x11")
+        return FocusBackend::X11;
+    if (choice == "kwin")
+        return FocusBackend::KWin;
+    if (choice == "none")
+        return FocusBackend::None;
+    // Under Wayland only the compositor knows the window in front; of the
+    // compositors only KWin lets a script tell it. An X11 client there
+    // (Xwayland) would see the X windows alone.
+    if (envHas("WAYLAND_DISPLAY", "") || envHas("XDG_SESSION_TYPE", "wayland"))
+        return envHas("XDG_CURRENT_DESKTOP", "KDE") || envHas("KDE_SESSION_VERSION", "") ? FocusBackend::KWin
+                                                                                         : FocusBackend::None;
+    return envHas("DISPLAY", "") ? FocusBackend::X11 : FocusBackend::None;
+}
+
+const char* focusBackendName(FocusBackend backend)
+{
+    switch (backend) {
+    case FocusBackend::X11: return "x11";
+    case FocusBackend::KWin: return "kwin";
+    case FocusBackend::None: return "none";
+    }
+    return "none";
+}
+
+std::string executableOfProcess(long pid)
+{
+    if (pid <= 0)
+        return {};
+    const std::string proc = "/proc/" + std::to_string(pid);
+    std::array<char, PATH_MAX> target{};
+    const ssize_t n = ::readlink((proc + "/exe").c_str(), target.data(), target.size() - 1);
+    if (n > 0) {
+        const std::string path(target.data(), static_cast<std::size_t>(n));
+        return path.substr(path.find_last_of('/') + 1);
+    }
+    return {};
+}
+
+namespace {
+
+// Replies are owned by the caller and freed with free().
+template <typename T>
+struct Reply {
+    T* p = nullptr;
+    ~Reply() { std::free(p); }
+    T* operator->() const { return p; }
+    explicit operator bool() const { return p != nullptr; }
+};
+
+class X11FocusWatch : public FocusWatch {
+public:
+    explicit X11FocusWatch(xcb_connection_t* connection) : m_connection(connection)
+    {
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        m_activeWindow = atom("_NET_ACTIVE_WINDOW");
+        m_wmClass = atom("WM_CLASS");
+        m_pid = atom("_NET_WM_PID");
+        // The window manager announces each activation on the root window:
+        // the program sleeps until it does.
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+        m_changed = true;
+    }
+    ~X11FocusWatch() override { xcb_disconnect(m_connection); }
+
+    // An EWMH window manager says so on the root window; it keeps
+    // _NET_ACTIVE_WINDOW once a window was first activated.
+    bool managed()
+    {
+        const xcb_atom_t check = atom("_NET_SUPPORTING_WM_CHECK");
+        return property(m_root, check, XCB_ATOM_WINDOW).size() == sizeof(xcb_window_t);
+    }
+    int fd() const override { return xcb_get_file_descriptor(m_connection); }
+    bool broken() const override { return xcb_connection_has_error(m_connection) != 0; }
+
+    std::optional<FocusedApp> drain() override
+    {
+        std::optional<FocusedApp> latest;
+        // The replies read below may bring events along, which xcb keeps in
+        // its queue without the descriptor waking anyone: the queue is
+        // emptied until no change is left.
+        for (;;) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+                if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY &&
+                    reinterpret_cast<xcb_property_notify_event_t*>(event)->atom == m_activeWindow)
+                    m_changed = true;
+                std::free(event);
+            }
+            if (!m_changed)
+                return latest;
+            m_changed = false;
+            const std::optional<xcb_window_t> window = activeWindow();
+            if (window && *window != m_lastWindow && *window != XCB_WINDOW_NONE) {
+                m_lastWindow = *window;
+                latest = describe(*window);
+            }
+        }
+    }
+
+private:
+    FocusedApp describe(xcb_window_t window)
+    {
+        FocusedApp app;
+        const std::string classes = property(window, m_wmClass, XCB_ATOM_STRING);
+        // WM_CLASS is the instance and the class, each ended by a NUL.
+        const std::size_t split = classes.find('\0');
+        app.instance = classes.substr(0, split);
+        if (split != std::string::npos)
+            app.windowClass = classes.substr(split + 1, classes.find('\0', split + 1) - split - 1);
+        const std::string pid = property(window, m_pid, XCB_ATOM_CARDINAL);
+        if (std::uint32_t number = 0; pid.size() == sizeof number) {
+            std::memcpy(&number, pid.data(), sizeof number);
+            app.executable = executableOfProcess(number);
+        }
+        return app;
+    }
+
+    xcb_atom_t atom(const char* name)
+    {
+        Reply<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr)};
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+
+    std::string property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
+    {
+        Reply<xcb_get_property_reply_t> reply{xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, window, name, type, 0, 256), nullptr)};
+        if (!reply || reply->type != type)
+            return {};
+        const auto* data = static_cast<const char*>(xcb_get_property_value(reply.p));
+        return std::string(data, static_cast<std::size_t>(xcb_get_property_value_length(reply.p)));
+    }
+
+    std::optional<xcb_window_t> activeWindow()
+    {
+        const std::string value = property(m_root, m_activeWindow, XCB_ATOM_WINDOW);
+        if (value.size() != sizeof(xcb_window_t))
+            return std::nullopt;
+        xcb_window_t window = 0;
+        std::memcpy(&window, value.data(), sizeof window);
+        return window;
+    }
+
+    xcb_connection_t* m_connection;
+    xcb_window_t m_root = 0;
+    xcb_atom_t m_activeWindow = XCB_ATOM_NONE;
+    xcb_atom_t m_wmClass = XCB_ATOM_NONE;
+    xcb_atom_t m_pid = XCB_ATOM_NONE;
+    xcb_window_t m_lastWindow = 0;
+    bool m_changed = false;
+};
+
+} // namespace
+
+std::unique_ptr<FocusWatch> openX11FocusWatch(const char* display, std::string* why)
+{
+    xcb_connection_t* connection = xcb_connect(display, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        if (why)
+            *why = "no X server answers";
+        return nullptr;
+    }
+    auto watch = std::make_unique<X11FocusWatch>(connection);
+    if (!watch->managed()) {
+        if (why)
+            *why = "the window manager does not tell which window is active (_NET_ACTIVE_WINDOW)";
+        return nullptr;
+    }
+    return watch;
+}
+
+} // namespace varcel
