@@ -416,7 +416,7 @@ TEST_F(ProfileCli, HostileNamesAndInvalidProfilesChangeNothing)
                                          "\"$(printf 'a\\377')\"", ".hidden", "a/b"};
     for (const std::string& name : names) {
         const std::string quoted = !name.empty() && name.front() == '"' ? name : "'" + name + "'";
-        for (const std::string command : {"save " + quoted, "load " + quoted, "rename Good " + quoted}) {
+        for (const std::string& command : {"save " + quoted, "load " + quoted, "rename Good " + quoted}) {
             const CliRun r = run(a, "profile " + command);
             EXPECT_EQ(r.status, 2) << command << ": " << r.err;
             EXPECT_NE(r.err.find("cannot name a profile"), std::string::npos) << command << ": " << r.err;
