@@ -5,6 +5,7 @@
 # switches of the idle program, which owns the bus name, over 10 s.
 #   bench/bus.sh [BUILD_DIR] [RUNS]
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/idle_switches.sh"
 build=${1:-build}
 runs=${2:-20}
 bin="$build/bin"
@@ -51,12 +52,4 @@ echo "varcelctl show through the running Varcel: $((t / 1000)).$(((t % 1000) / 1
 echo "difference: $(((t - a) / 1000)).$((((t - a) % 1000 + 1000) % 1000 / 100)) ms (target: at most 20 ms)"
 
 sleep 2
-switches() {
-    for task in /proc/"$pid"/task/*; do
-        awk -v tid="${task##*/}" '/^voluntary_ctxt_switches/ {v=$2} /^nonvoluntary_ctxt_switches/ {n=$2} END {print tid, v + n}' "$task/status"
-    done
-}
-switches > "$work/before"
-sleep 10
-switches > "$work/after"
-awk 'NR == FNR {before[$1] = $2; next} ($1 in before) {total += $2 - before[$1]; threads++} END {print "context switches over 10 s idle with the bus name: " total " (" threads " threads)"}' "$work/before" "$work/after"
+idle_switches "$pid" 10 " with the bus name"

@@ -7,6 +7,7 @@
 # x11-utils.
 #   bench/startup.sh [BUILD_DIR] [RUNS]
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/idle_switches.sh"
 build=${1:-build}
 runs=${2:-5}
 bin="$build/bin"
@@ -85,13 +86,4 @@ echo "resident memory in the tray, never shown, after 5 s: $tray_rss"
 xdotool key Escape
 sleep 5
 echo "resident memory in the tray after the window was shown and hidden, 5 s later: $(rss "$last")"
-# Per thread, so that a thread ending in between does not hide another's wake-ups.
-switches() {
-    for task in /proc/"$last"/task/*; do
-        awk -v tid="${task##*/}" '/^voluntary_ctxt_switches/ {v=$2} /^nonvoluntary_ctxt_switches/ {n=$2} END {print tid, v + n}' "$task/status"
-    done
-}
-switches > "$work/before"
-sleep 10
-switches > "$work/after"
-awk 'NR == FNR {before[$1] = $2; next} ($1 in before) {total += $2 - before[$1]; threads++} END {print "context switches over 10 s idle: " total " (" threads " threads)"}' "$work/before" "$work/after"
+idle_switches "$last" 10 ""
