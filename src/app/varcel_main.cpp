@@ -167,7 +167,8 @@ int main(int argc, char** argv)
             std::uint64_t count = 0;
             [[maybe_unused]] auto n = ::read(g_signalWake, &count, sizeof count);
             window.endNow();
-            QApplication::quit();
+            // exit, not quit: no window may turn the ending down.
+            QApplication::exit(0);
         });
     }
     window.startUp();

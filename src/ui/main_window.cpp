@@ -140,6 +140,9 @@ void CHidMouseDlg::setUpFonts(Language language)
 void CHidMouseDlg::endNow()
 {
     m_reporter.ending = true;
+    // The window shown must close, not hide into the tray: a close it turned
+    // down would keep the program running through a logout.
+    m_exiting = true;
     // A box shown before the program's main loop runs has the only loop
     // there is: quitting the application alone would not end it.
     for (QWidget* widget : QApplication::topLevelWidgets())

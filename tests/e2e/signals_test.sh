@@ -66,21 +66,34 @@ pid=""
 # Each box that start-up can show (no mouse; str.ini a folder; no
 # config.bin), and a parameter dialog, open when the signal comes. A box of
 # the start-up runs before the program's main loop does: the program must
-# still end within a second.
+# still end within a second. The window alone too, whose close would only
+# hide it into the tray.
 (
     . "$(dirname "$0")/x_session.sh"
     x_session "$bin"
     unset QT_QPA_PLATFORM
     export VARCEL_POINTER_SETTINGS=stored
-    for row in no-mouse:TERM no-mouse:INT no-mouse:HUP str-ini:TERM str-ini:HUP no-config:TERM dialog:TERM; do
+    for row in no-mouse:TERM no-mouse:INT no-mouse:HUP str-ini:TERM str-ini:HUP no-config:TERM dialog:TERM \
+        window:TERM window:INT window:HUP window:TERM; do
         case=${row%:*}
         rm -rf "$work/str.ini" && cp "$bin/config.bin" "$work/config.bin"
         case $case in no-mouse) ;; str-ini) mkdir "$work/str.ini" ;; no-config) rm "$work/config.bin" ;; esac
+        if [ $case = window ] && [ -z "${tray:-}" ]; then # a tray to hide into, from here on
+            trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 &
+            tray=$! && pids+=($tray) && sleep 0.5
+        fi
         "$bin/varcel" $([ $case = no-mouse ] || echo --simulate) --data-dir "$work" >"$work/varcel.log" 2>&1 &
         varcel=$! && pids+=($varcel)
         for i in $(seq 1 100); do [ -n "$(xdotool search --onlyvisible --pid $varcel)" ] && break; sleep 0.1; done
         if [ $case = dialog ]; then
             main_window && open_dialog "$point" 3 11 single-key
+        elif [ $case = window ]; then # the window alone, opened from the tray icon
+            sleep 0.3
+            for id in $(xdotool search --onlyvisible --pid $varcel); do
+                eval "$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {print "ix="$4} /Absolute upper-left Y/ {print "iy="$4} /Width:/ {print "iw="$2} /Height:/ {print "ih="$2}')"
+                [ "$iw" -le 64 ] && xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1 && break
+            done
+            main_window
         else # a box, alone: the window would show after it
             sleep 0.5
             [ -n "$(xdotool search --onlyvisible --pid $varcel)" ] && [ -z "$(window_sized 800 630)" ] ||
