@@ -65,7 +65,7 @@ std::vector<std::string> MacroStore::listOf(const IniFile& ini)
     return names;
 }
 
-StoredMacro MacroStore::macroOf(std::string name, const std::vector<std::pair<std::string, std::string>>& keys)
+StoredMacro MacroStore::macroOf(std::string name, const Keys& keys)
 {
     StoredMacro macro{std::move(name), {}, 0};
     const auto count = std::find_if(keys.begin(), keys.end(),
@@ -98,11 +98,11 @@ IniFile MacroStore::read() const
     return IniFile::read(m_path).file;
 }
 
-void MacroStore::forEachMacro(const std::function<bool(StoredMacro&&)>& take) const
+void MacroStore::forEachSection(const SectionVisit& visit) const
 {
     if (m_held) {
-        for (std::string& name : listOf(*m_held))
-            if (!take(macroOf(name, m_held->keyValues(name))))
+        for (const std::string& name : listOf(*m_held))
+            if (!visit(name, m_held->keyValues(name)))
                 return;
         return;
     }
@@ -112,19 +112,24 @@ void MacroStore::forEachMacro(const std::function<bool(StoredMacro&&)>& take) co
     if (!read.ok())
         return;
     std::unordered_set<std::string> seen;
-    IniFile::forEachSection(read.bytes, [&](const std::string& name, auto& keys) {
+    IniFile::forEachSection(read.bytes, [&](const std::string& name, const auto& keys) {
         // Every read and write reaches only the first section of a name.
         if (name.empty() || !seen.insert(foldedName(name)).second)
             return true;
-        return take(macroOf(name, keys));
+        return visit(name, keys);
     });
+}
+
+void MacroStore::forEachMacro(const std::function<bool(StoredMacro&&)>& take) const
+{
+    forEachSection([&](const std::string& name, const Keys& keys) { return take(macroOf(name, keys)); });
 }
 
 std::vector<std::string> MacroStore::list() const
 {
     std::vector<std::string> names;
-    forEachMacro([&](StoredMacro&& macro) {
-        names.push_back(std::move(macro.name));
+    forEachSection([&](const std::string& name, const Keys&) {
+        names.push_back(name);
         return true;
     });
     return names;
@@ -133,10 +138,10 @@ std::vector<std::string> MacroStore::list() const
 std::vector<std::string> MacroStore::load(std::string_view name) const
 {
     std::vector<std::string> entries;
-    forEachMacro([&](StoredMacro&& macro) {
-        if (!equalsIgnoringCase(macro.name, name))
+    forEachSection([&](const std::string& section, const Keys& keys) {
+        if (!equalsIgnoringCase(section, name))
             return true;
-        entries = std::move(macro.entries);
+        entries = macroOf(section, keys).entries;
         return false;
     });
     return entries;

@@ -96,7 +96,13 @@ private:
     IniFile read() const;
     FileResult change(const std::function<bool(IniFile&)>& edit) const;
     static std::vector<std::string> listOf(const IniFile& ini);
-    static StoredMacro macroOf(std::string name, const std::vector<std::pair<std::string, std::string>>& keys);
+    using Keys = std::vector<std::pair<std::string, std::string>>;
+    using SectionVisit = std::function<bool(const std::string& name, const Keys& keys)>;
+    // Each macro's section (the first of each name, blank names left out)
+    // with its key lines, held or read a section at a time, until `visit`
+    // returns false; only what a caller uses of a section is made of it.
+    void forEachSection(const SectionVisit& visit) const;
+    static StoredMacro macroOf(std::string name, const Keys& keys);
 
     std::filesystem::path m_path;
     bool m_holding = false;
