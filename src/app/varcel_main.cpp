@@ -13,7 +13,7 @@
 #include "ui/focus_follow.h"
 #include "ui/main_window.h"
 #include "platform/data_files.h"
-#include "platform/timer_slack.h"
+#include "platform/precise_pause.h"
 
 #include <CLI/CLI.hpp>
 

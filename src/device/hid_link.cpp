@@ -1,9 +1,9 @@
 #include "device/hid_link.h"
 
 #include "device/trace.h"
+#include "platform/precise_pause.h"
 
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 namespace varcel {
@@ -135,7 +135,7 @@ void HidLink::pause(std::chrono::milliseconds ms)
     if (m_pause)
         m_pause(ms);
     else
-        std::this_thread::sleep_for(ms);
+        pauseFor(ms);
 }
 
 void HidLink::beginOperation()
