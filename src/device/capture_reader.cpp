@@ -1,5 +1,7 @@
 #include "device/capture_reader.h"
 
+#include "platform/shared_library.h"
+
 #include <pcap/pcap.h>
 
 #include <cstring>
@@ -184,10 +186,35 @@ void usbpcapPacket(Transfers& transfers, const std::uint8_t* p, std::size_t size
         transfers.answer(id, ok, data, length);
 }
 
+// libpcap, opened at the first capture read (see shared_library.h); its
+// types come from its header, its functions from the library.
+struct Pcap {
+    decltype(&pcap_fopen_offline) fopenOffline = nullptr;
+    decltype(&pcap_close) close = nullptr;
+    decltype(&pcap_datalink) datalink = nullptr;
+    decltype(&pcap_next_ex) nextEx = nullptr;
+    decltype(&pcap_geterr) geterr = nullptr;
+    std::string error; // empty when every function is there
+};
+
+const Pcap& pcap()
+{
+    static const Pcap loaded = [] {
+        static SharedLibrary library("libpcap.so.0.8");
+        Pcap p;
+        if (!library.resolve(std::pair{&p.fopenOffline, "pcap_fopen_offline"}, std::pair{&p.close, "pcap_close"},
+                             std::pair{&p.datalink, "pcap_datalink"}, std::pair{&p.nextEx, "pcap_next_ex"},
+                             std::pair{&p.geterr, "pcap_geterr"}))
+            p.error = "reading captures needs libpcap (Debian's libpcap0.8 package): " + library.error();
+        return p;
+    }();
+    return loaded;
+}
+
 CaptureReadResult readFrom(pcap_t* handle, CaptureSink& sink)
 {
     CaptureReadResult result;
-    result.linkType = pcap_datalink(handle);
+    result.linkType = pcap().datalink(handle);
     std::size_t usbmonHeader = 0;
     if (result.linkType == kLinkTypeUsbLinux)
         usbmonHeader = 48;
@@ -202,7 +229,7 @@ CaptureReadResult readFrom(pcap_t* handle, CaptureSink& sink)
     pcap_pkthdr* header = nullptr;
     const u_char* bytes = nullptr;
     int got = 0;
-    while ((got = pcap_next_ex(handle, &header, &bytes)) == 1) {
+    while ((got = pcap().nextEx(handle, &header, &bytes)) == 1) {
         ++result.packets;
         if (usbmonHeader)
             usbmonPacket(transfers, bytes, header->caplen, usbmonHeader);
@@ -212,7 +239,7 @@ CaptureReadResult readFrom(pcap_t* handle, CaptureSink& sink)
     // A capture cut short (Wireshark killed, a full disk) still serves up to
     // the cut; only a file that gave nothing at all is an error.
     if (got == PCAP_ERROR && result.packets == 0)
-        result.error = pcap_geterr(handle);
+        result.error = pcap().geterr(handle);
     return result;
 }
 
@@ -220,8 +247,14 @@ CaptureReadResult readFrom(pcap_t* handle, CaptureSink& sink)
 
 CaptureReadResult readCapture(std::FILE* file, CaptureSink& sink)
 {
+    if (!pcap().error.empty()) {
+        std::fclose(file);
+        CaptureReadResult result;
+        result.error = pcap().error;
+        return result;
+    }
     char error[PCAP_ERRBUF_SIZE] = {};
-    std::unique_ptr<pcap_t, void (*)(pcap_t*)> handle(pcap_fopen_offline(file, error), pcap_close);
+    std::unique_ptr<pcap_t, decltype(&pcap_close)> handle(pcap().fopenOffline(file, error), pcap().close);
     if (!handle) {
         std::fclose(file);
         CaptureReadResult result;
