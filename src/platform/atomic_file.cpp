@@ -80,6 +80,32 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
     return error;
 }
 
+int overwriteInPlace(const std::filesystem::path& path, const void* data, std::size_t size,
+                     std::chrono::milliseconds lockWait)
+{
+    static const auto kPage = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    if (size == 0 || size > kPage)
+        return ENOTSUP;
+    const std::filesystem::path target = resolveFileLinks(path);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    FolderLock lock(folder, lockWait);
+    if (!lock.held())
+        return lock.busy() ? EWOULDBLOCK : lock.systemError();
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return ENOTSUP;
+    struct stat st {};
+    int error = 0;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) != size)
+        error = ENOTSUP;
+    else if (::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
+        error = ENOTSUP; // whatever part went in, a replacement puts the whole right
+    ::close(fd);
+    return error;
+}
+
 int renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;

@@ -299,6 +299,21 @@ TEST(SimulatedMouse, StaysBoundedUnderAFloodOfNotificationsAndKeepsItsMemoryOnDi
     for (int i = 0; i < 300 && SimMouse(dir / "simulated-mouse.bin").memory().reportRate != 8; ++i)
         std::this_thread::sleep_for(10ms);
     EXPECT_EQ(SimMouse(dir / "simulated-mouse.bin").memory().reportRate, 8) << "the save was dropped";
+
+    // A memory file of another version, longer than this one's, is replaced
+    // whole at the first change, not written over in part.
+    test::TempDir olderDir;
+    test::writeBytes(olderDir / "simulated-mouse.bin", std::vector<std::uint8_t>(3000, 0x5A));
+    {
+        SimMouse older(olderDir / "simulated-mouse.bin");
+        SimBackend olderBackend(older);
+        HidLink olderLink(olderBackend);
+        olderLink.setPause([](auto) {});
+        ASSERT_TRUE(olderLink.discover());
+        olderLink.handshake(nullptr);
+        olderLink.exchangeCommand(rate = CommandReport{cmd::kReportRate, 2});
+        EXPECT_EQ(SimMouse(olderDir / "simulated-mouse.bin").memory().reportRate, 2);
+    }
 }
 
 // The outsider blocks until the program answers, so it runs beside the

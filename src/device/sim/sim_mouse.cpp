@@ -81,6 +81,11 @@ SimMouse::SimMouse(std::optional<std::filesystem::path> memoryFile) : m_memoryFi
 {
     if (!m_memoryFile)
         return;
+    // Read under the folder's lock, which every write of the file holds: a
+    // file being rewritten in place is never read half new. Should another
+    // program keep the folder for long, the mouse starts with what is there.
+    const FolderLock lock(m_memoryFile->parent_path().empty() ? "." : m_memoryFile->parent_path(),
+                          std::chrono::seconds(1));
     const FileRead read = readRegularFile(*m_memoryFile, memoryFileSize());
     if (read.status != FileRead::Status::Ok && read.status != FileRead::Status::Missing
         && read.status != FileRead::Status::TooLarge) {
@@ -198,6 +203,11 @@ int SimMouse::writeMemory(SimMemory copy, std::chrono::milliseconds lockWait, Du
         return 0;
     std::vector<std::uint8_t> bytes(kMemoryTag, kMemoryTag + sizeof kMemoryTag);
     forEachField(copy, [&](std::uint8_t* field, std::size_t n) { bytes.insert(bytes.end(), field, field + n); });
+    // Each exchange that changes the memory rewrites the file in place; the
+    // last save, with its sync, replaces it whole.
+    if (durability == Durability::Cache)
+        if (const int error = overwriteInPlace(*m_memoryFile, bytes.data(), bytes.size(), lockWait); error != ENOTSUP)
+            return error;
     return replaceFileAtomically(*m_memoryFile, bytes.data(), bytes.size(), {}, lockWait, durability);
 }
 
