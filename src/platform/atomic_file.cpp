@@ -11,6 +11,25 @@
 
 namespace varcel {
 
+namespace {
+
+// The file a path names and its folder's lock. A link (users keep these files
+// in synced folders) stays a link: the file it names is the one written, in
+// its own folder.
+struct LockedTarget {
+    LockedTarget(const std::filesystem::path& path, std::chrono::milliseconds lockWait)
+        : target(resolveFileLinks(path)), lock(target.has_parent_path() ? target.parent_path() : ".", lockWait)
+    {
+    }
+    // 0, EWOULDBLOCK for a folder another program kept busy, or the errno.
+    int error() const { return lock.held() ? 0 : lock.busy() ? EWOULDBLOCK : lock.systemError(); }
+
+    const std::filesystem::path target;
+    const FolderLock lock;
+};
+
+} // namespace
+
 int writeTemporaryBeside(const std::filesystem::path& target, const void* data, std::size_t size, std::string& temp,
                          Durability durability)
 {
@@ -55,17 +74,12 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
                           const std::function<bool()>& beforeReplace, std::chrono::milliseconds lockWait,
                           Durability durability)
 {
-    // A link (users keep these files in synced folders) stays a link: the file
-    // it names is the one replaced, in its own folder.
-    const std::filesystem::path target = resolveFileLinks(path);
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
     // Held while the temporary file exists, so that whoever cleans up after
     // a killed save never takes this one for a leftover.
-    FolderLock lock(folder, lockWait);
-    if (!lock.held())
-        return lock.busy() ? EWOULDBLOCK : lock.systemError();
+    const LockedTarget locked(path, lockWait);
+    if (locked.error())
+        return locked.error();
+    const std::filesystem::path& target = locked.target;
 
     std::string temp;
     int error = writeTemporaryBeside(target, data, size, temp, durability);
@@ -86,14 +100,10 @@ int overwriteInPlace(const std::filesystem::path& path, const void* data, std::s
     static const auto kPage = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     if (size == 0 || size > kPage)
         return ENOTSUP;
-    const std::filesystem::path target = resolveFileLinks(path);
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    FolderLock lock(folder, lockWait);
-    if (!lock.held())
-        return lock.busy() ? EWOULDBLOCK : lock.systemError();
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const LockedTarget locked(path, lockWait);
+    if (locked.error())
+        return locked.error();
+    const int fd = ::open(locked.target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return ENOTSUP;
     struct stat st {};

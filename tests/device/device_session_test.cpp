@@ -262,6 +262,19 @@ TEST(DeviceSession, NoWakeUpForTheReaderIsReportedAndNeverHangsTheExit)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
+// A simulated mouse keeping its memory in a file, handshake done.
+struct StoredMouse {
+    explicit StoredMouse(const std::filesystem::path& file) : mouse(file), backend(mouse), link(backend)
+    {
+        link.setPause([](auto) {});
+        if (link.discover())
+            link.handshake(nullptr);
+    }
+    SimMouse mouse;
+    SimBackend backend;
+    HidLink link;
+};
+
 TEST(SimulatedMouse, StaysBoundedUnderAFloodOfNotificationsAndKeepsItsMemoryOnDiskAsItChanges)
 {
     test::TempDir dir;
@@ -272,12 +285,9 @@ TEST(SimulatedMouse, StaysBoundedUnderAFloodOfNotificationsAndKeepsItsMemoryOnDi
         rig.mouse.notify(7, static_cast<std::uint8_t>(i % 4 + 1));
     EXPECT_LE(rig.mouse.log().size(), SimMouse::kLogLimit);
 
-    SimMouse stored(dir / "simulated-mouse.bin");
-    SimBackend backend(stored);
-    HidLink link(backend);
-    link.setPause([](auto) {});
-    ASSERT_TRUE(link.discover());
-    link.handshake(nullptr);
+    StoredMouse stored(dir / "simulated-mouse.bin");
+    HidLink& link = stored.link;
+    ASSERT_TRUE(link.ready());
     CommandReport rate{cmd::kReportRate, 4};
     link.exchangeCommand(rate);
     // While the first mouse still runs, its memory file already says so.
@@ -305,13 +315,9 @@ TEST(SimulatedMouse, StaysBoundedUnderAFloodOfNotificationsAndKeepsItsMemoryOnDi
     test::TempDir olderDir;
     test::writeBytes(olderDir / "simulated-mouse.bin", std::vector<std::uint8_t>(3000, 0x5A));
     {
-        SimMouse older(olderDir / "simulated-mouse.bin");
-        SimBackend olderBackend(older);
-        HidLink olderLink(olderBackend);
-        olderLink.setPause([](auto) {});
-        ASSERT_TRUE(olderLink.discover());
-        olderLink.handshake(nullptr);
-        olderLink.exchangeCommand(rate = CommandReport{cmd::kReportRate, 2});
+        StoredMouse older(olderDir / "simulated-mouse.bin");
+        ASSERT_TRUE(older.link.ready());
+        older.link.exchangeCommand(rate = CommandReport{cmd::kReportRate, 2});
         EXPECT_EQ(SimMouse(olderDir / "simulated-mouse.bin").memory().reportRate, 2);
     }
 }
