@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QBackingStore>
+#include <QPixmapCache>
 #include <QCloseEvent>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -54,6 +55,32 @@ const char* const kListStyle =
     "QListWidget::item { padding: 0px; }"
     "QListWidget::item:selected { background: #2b6cb0; color: white; }";
 
+// Out of sight, Varcel keeps none of the toolkit's drawn pieces either (the
+// frames, buttons and icons of balloons, the tray menu and the window): while
+// its pixmap cache holds any, the cache's clean-up timer wakes the program
+// every ten to thirty seconds, for minutes. So once any window closes while
+// the main window is hidden (the main window included), the cache is emptied.
+class HiddenCacheRelease : public QObject {
+public:
+    explicit HiddenCacheRelease(QWidget& mainWindow) : m_main(mainWindow) {}
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && receiver->isWidgetType() &&
+            static_cast<QWidget*>(receiver)->isWindow() && !m_main.isVisible())
+            // After the window's own hiding, which may still draw.
+            QTimer::singleShot(0, this, [this] {
+                if (!m_main.isVisible())
+                    QPixmapCache::clear();
+            });
+        return false;
+    }
+
+private:
+    QWidget& m_main;
+};
+
 } // namespace
 
 QIcon appIcon()
@@ -92,6 +119,8 @@ CHidMouseDlg::CHidMouseDlg(const Options& options, HidBackend& backend, QWidget*
 {
     setWindowTitle(QStringLiteral("Varcel"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_cacheRelease = std::make_unique<HiddenCacheRelease>(*this);
+    QCoreApplication::instance()->installEventFilter(m_cacheRelease.get());
     setMouseTracking(true);
     m_controller = std::make_unique<MainController>(options.dataDir, backend, m_reporter, m_status, *this,
                                                     options.language);

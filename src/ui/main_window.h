@@ -208,6 +208,7 @@ private:
     bool m_exiting = false;
 
     std::vector<std::unique_ptr<QSocketNotifier>> m_notifiers;
+    std::unique_ptr<QObject> m_cacheRelease;
 
     Element m_focus = Element::None;
     bool m_focusShown = false;

@@ -18,6 +18,7 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPixmapCache>
 #include <QTest>
 #include <QTimer>
 
@@ -472,9 +473,23 @@ TEST_F(Window, MinimiseAndEscapeHideOkAppliesAndHides)
     EXPECT_FALSE(window->isVisible());
     window->trayActivated();
     window->controller().config().working()[img::kReportRate] = 8;
+    QPixmapCache::insert(QStringLiteral("drawn while shown"), QPixmap(8, 8));
     click(Element::Ok);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(mouse.memory().reportRate, 8);
+
+    // Hidden, it keeps none of the toolkit's drawn pieces, whose clean-up
+    // timer would wake it for minutes: not after its own hiding, nor after
+    // another of its windows (a balloon, the tray menu) closes.
+    QPixmap found;
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(QPixmapCache::find(QStringLiteral("drawn while shown"), &found));
+    QWidget balloon(nullptr, Qt::ToolTip);
+    balloon.show();
+    QPixmapCache::insert(QStringLiteral("drawn for a balloon"), QPixmap(8, 8));
+    balloon.hide();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(QPixmapCache::find(QStringLiteral("drawn for a balloon"), &found));
 }
 
 TEST(WindowWithoutTray, ShowsAtOnceAndClosingEndsTheProgram)
