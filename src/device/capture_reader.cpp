@@ -189,25 +189,25 @@ void usbpcapPacket(Transfers& transfers, const std::uint8_t* p, std::size_t size
 // libpcap, opened at the first capture read (see shared_library.h); its
 // types come from its header, its functions from the library.
 struct Pcap {
+    Pcap()
+        : missing(loadFunctions("libpcap.so.0.8", std::pair{&fopenOffline, "pcap_fopen_offline"},
+                                std::pair{&close, "pcap_close"}, std::pair{&datalink, "pcap_datalink"},
+                                std::pair{&nextEx, "pcap_next_ex"}, std::pair{&geterr, "pcap_geterr"}))
+    {
+    }
     decltype(&pcap_fopen_offline) fopenOffline = nullptr;
     decltype(&pcap_close) close = nullptr;
     decltype(&pcap_datalink) datalink = nullptr;
     decltype(&pcap_next_ex) nextEx = nullptr;
     decltype(&pcap_geterr) geterr = nullptr;
-    std::string error; // empty when every function is there
+    // Declared after the functions, so that it is filled after they are set
+    // to null, and fills them.
+    std::string missing; // empty when every function is there
 };
 
 const Pcap& pcap()
 {
-    static const Pcap loaded = [] {
-        static SharedLibrary library("libpcap.so.0.8");
-        Pcap p;
-        if (!library.resolve(std::pair{&p.fopenOffline, "pcap_fopen_offline"}, std::pair{&p.close, "pcap_close"},
-                             std::pair{&p.datalink, "pcap_datalink"}, std::pair{&p.nextEx, "pcap_next_ex"},
-                             std::pair{&p.geterr, "pcap_geterr"}))
-            p.error = "reading captures needs libpcap (Debian's libpcap0.8 package): " + library.error();
-        return p;
-    }();
+    static const Pcap loaded;
     return loaded;
 }
 
@@ -247,10 +247,10 @@ CaptureReadResult readFrom(pcap_t* handle, CaptureSink& sink)
 
 CaptureReadResult readCapture(std::FILE* file, CaptureSink& sink)
 {
-    if (!pcap().error.empty()) {
+    if (!pcap().missing.empty()) {
         std::fclose(file);
         CaptureReadResult result;
-        result.error = pcap().error;
+        result.error = "reading captures needs libpcap (Debian's libpcap0.8 package): " + pcap().missing;
         return result;
     }
     char error[PCAP_ERRBUF_SIZE] = {};

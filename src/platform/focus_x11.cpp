@@ -1,5 +1,7 @@
 #include "platform/focus_watch.h"
 
+#include "platform/shared_library.h"
+
 #include <xcb/xcb.h>
 
 #include <array>
@@ -66,6 +68,50 @@ std::string executableOfProcess(long pid)
 
 namespace {
 
+// libxcb, opened when the focus is first watched (see shared_library.h):
+// varcelctl needs it only for the doctor, and the window's toolkit has it
+// loaded already. Its types come from its header.
+struct Xcb {
+    Xcb()
+        : missing(loadFunctions(
+              "libxcb.so.1", std::pair{&connect, "xcb_connect"},
+              std::pair{&connectionHasError, "xcb_connection_has_error"}, std::pair{&disconnect, "xcb_disconnect"},
+              std::pair{&flush, "xcb_flush"}, std::pair{&getFileDescriptor, "xcb_get_file_descriptor"},
+              std::pair{&getSetup, "xcb_get_setup"}, std::pair{&setupRootsIterator, "xcb_setup_roots_iterator"},
+              std::pair{&changeWindowAttributes, "xcb_change_window_attributes"},
+              std::pair{&pollForEvent, "xcb_poll_for_event"}, std::pair{&internAtom, "xcb_intern_atom"},
+              std::pair{&internAtomReply, "xcb_intern_atom_reply"}, std::pair{&getProperty, "xcb_get_property"},
+              std::pair{&getPropertyReply, "xcb_get_property_reply"},
+              std::pair{&getPropertyValue, "xcb_get_property_value"},
+              std::pair{&getPropertyValueLength, "xcb_get_property_value_length"}))
+    {
+    }
+    decltype(&xcb_connect) connect = nullptr;
+    decltype(&xcb_connection_has_error) connectionHasError = nullptr;
+    decltype(&xcb_disconnect) disconnect = nullptr;
+    decltype(&xcb_flush) flush = nullptr;
+    decltype(&xcb_get_file_descriptor) getFileDescriptor = nullptr;
+    decltype(&xcb_get_setup) getSetup = nullptr;
+    decltype(&xcb_setup_roots_iterator) setupRootsIterator = nullptr;
+    decltype(&xcb_change_window_attributes) changeWindowAttributes = nullptr;
+    decltype(&xcb_poll_for_event) pollForEvent = nullptr;
+    decltype(&xcb_intern_atom) internAtom = nullptr;
+    decltype(&xcb_intern_atom_reply) internAtomReply = nullptr;
+    decltype(&xcb_get_property) getProperty = nullptr;
+    decltype(&xcb_get_property_reply) getPropertyReply = nullptr;
+    decltype(&xcb_get_property_value) getPropertyValue = nullptr;
+    decltype(&xcb_get_property_value_length) getPropertyValueLength = nullptr;
+    // Declared after the functions, so that it is filled after they are set
+    // to null, and fills them.
+    std::string missing; // empty when every function is there
+};
+
+const Xcb& xcb()
+{
+    static const Xcb loaded;
+    return loaded;
+}
+
 // Replies are owned by the caller and freed with free().
 template <typename T>
 struct Reply {
@@ -79,18 +125,18 @@ class X11FocusWatch : public FocusWatch {
 public:
     explicit X11FocusWatch(xcb_connection_t* connection) : m_connection(connection)
     {
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        m_root = xcb().setupRootsIterator(xcb().getSetup(m_connection)).data->root;
         m_activeWindow = atom("_NET_ACTIVE_WINDOW");
         m_wmClass = atom("WM_CLASS");
         m_pid = atom("_NET_WM_PID");
         // The window manager announces each activation on the root window:
         // the program sleeps until it does.
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(m_connection);
+        xcb().changeWindowAttributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb().flush(m_connection);
         m_changed = true;
     }
-    ~X11FocusWatch() override { xcb_disconnect(m_connection); }
+    ~X11FocusWatch() override { xcb().disconnect(m_connection); }
 
     // An EWMH window manager says so on the root window; it keeps
     // _NET_ACTIVE_WINDOW once a window was first activated.
@@ -99,8 +145,8 @@ public:
         const xcb_atom_t check = atom("_NET_SUPPORTING_WM_CHECK");
         return property(m_root, check, XCB_ATOM_WINDOW).size() == sizeof(xcb_window_t);
     }
-    int fd() const override { return xcb_get_file_descriptor(m_connection); }
-    bool broken() const override { return xcb_connection_has_error(m_connection) != 0; }
+    int fd() const override { return xcb().getFileDescriptor(m_connection); }
+    bool broken() const override { return xcb().connectionHasError(m_connection) != 0; }
 
     std::optional<FocusedApp> drain() override
     {
@@ -109,7 +155,7 @@ public:
         // its queue without the descriptor waking anyone: the queue is
         // emptied until no change is left.
         for (;;) {
-            while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            while (xcb_generic_event_t* event = xcb().pollForEvent(m_connection)) {
                 if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY &&
                     reinterpret_cast<xcb_property_notify_event_t*>(event)->atom == m_activeWindow)
                     m_changed = true;
@@ -146,20 +192,20 @@ private:
 
     xcb_atom_t atom(const char* name)
     {
-        Reply<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(
-            m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        Reply<xcb_intern_atom_reply_t> reply{xcb().internAtomReply(
+            m_connection, xcb().internAtom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
             nullptr)};
         return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     }
 
     std::string property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
     {
-        Reply<xcb_get_property_reply_t> reply{xcb_get_property_reply(
-            m_connection, xcb_get_property(m_connection, 0, window, name, type, 0, 256), nullptr)};
+        Reply<xcb_get_property_reply_t> reply{xcb().getPropertyReply(
+            m_connection, xcb().getProperty(m_connection, 0, window, name, type, 0, 256), nullptr)};
         if (!reply || reply->type != type)
             return {};
-        const auto* data = static_cast<const char*>(xcb_get_property_value(reply.p));
-        return std::string(data, static_cast<std::size_t>(xcb_get_property_value_length(reply.p)));
+        const auto* data = static_cast<const char*>(xcb().getPropertyValue(reply.p));
+        return std::string(data, static_cast<std::size_t>(xcb().getPropertyValueLength(reply.p)));
     }
 
     std::optional<xcb_window_t> activeWindow()
@@ -185,9 +231,14 @@ private:
 
 std::unique_ptr<FocusWatch> openX11FocusWatch(const char* display, std::string* why)
 {
-    xcb_connection_t* connection = xcb_connect(display, nullptr);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
+    if (!xcb().missing.empty()) {
+        if (why)
+            *why = "libxcb could not be loaded: " + xcb().missing;
+        return nullptr;
+    }
+    xcb_connection_t* connection = xcb().connect(display, nullptr);
+    if (xcb().connectionHasError(connection)) {
+        xcb().disconnect(connection);
         if (why)
             *why = "no X server answers";
         return nullptr;

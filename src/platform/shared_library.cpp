@@ -20,7 +20,6 @@ bool SharedLibrary::find(void** into, const char* name)
         return true;
     const char* why = ::dlerror();
     m_error = why ? why : std::string(name) + " is missing";
-    m_handle.reset();
     return false;
 }
 

@@ -16,7 +16,7 @@ deb="$(VARCEL_BUILD_DIR="$build" "$src/scripts/package" | tail -n 1)"
 info="$(dpkg-deb --info "$deb")"
 echo "$info"
 depends="$(dpkg-deb --field "$deb" Depends)"
-for lib in libc6 libstdc++6 libudev1 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libpcap0.8; do
+for lib in libc6 libstdc++6 libudev1 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libpcap0.8 libxcb1; do
     grep -qxF "$lib" <<<"$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//')" || fail "Depends lacks $lib: $depends"
 done
 [[ "$(dpkg-deb --field "$deb" Package)" == varcel ]] || fail "the package is not called varcel"
