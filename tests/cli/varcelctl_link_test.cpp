@@ -218,6 +218,17 @@ TEST_F(LinkCli, CapturesThatCannotTellAreRefusedWithTheirReason)
         EXPECT_NE(r.err.find(reason), std::string::npos) << file << ": " << r.err;
         EXPECT_FALSE(std::filesystem::exists(dir / kLinkFileName)) << file;
     }
+
+    // Where libpcap cannot be loaded (a broken one stands in), every other
+    // command runs and reading a capture says what to install.
+    std::filesystem::create_directory(dir / "lib");
+    test::writeBytes(dir / "lib" / "libpcap.so.0.8", {0});
+    const std::string broken = "env LD_LIBRARY_PATH='" + (dir / "lib").string() + "' ";
+    EXPECT_EQ(test::runVarcelctl(VARCELCTL_PATH, dir.path(), "--simulate status", "C", broken).status, 0);
+    const auto learn = test::runVarcelctl(VARCELCTL_PATH, dir.path(), "link learn " + capture("apply.pcap"), "C", broken);
+    EXPECT_EQ(learn.status, 1);
+    EXPECT_NE(learn.err.find("reading captures needs libpcap (Debian's libpcap0.8 package)"), std::string::npos)
+        << learn.err;
 }
 
 TEST_F(LinkCli, PcapngAndUsbPcapCapturesGiveTheSameAnswer)
