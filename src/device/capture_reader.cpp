@@ -193,8 +193,7 @@ struct Pcap {
         : missing(loadFunctions("libpcap.so.0.8", std::pair{&fopenOffline, "pcap_fopen_offline"},
                                 std::pair{&close, "pcap_close"}, std::pair{&datalink, "pcap_datalink"},
                                 std::pair{&nextEx, "pcap_next_ex"}, std::pair{&geterr, "pcap_geterr"}))
-    {
-    }
+    {}
     decltype(&pcap_fopen_offline) fopenOffline = nullptr;
     decltype(&pcap_close) close = nullptr;
     decltype(&pcap_datalink) datalink = nullptr;

@@ -84,8 +84,7 @@ struct Xcb {
               std::pair{&getPropertyReply, "xcb_get_property_reply"},
               std::pair{&getPropertyValue, "xcb_get_property_value"},
               std::pair{&getPropertyValueLength, "xcb_get_property_value_length"}))
-    {
-    }
+    {}
     decltype(&xcb_connect) connect = nullptr;
     decltype(&xcb_connection_has_error) connectionHasError = nullptr;
     decltype(&xcb_disconnect) disconnect = nullptr;

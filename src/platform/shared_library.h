@@ -20,7 +20,8 @@ public:
 
     // Looks up each function into the pointer given; false (with error())
     // when the library or one of them is missing.
-    template <class... Fn> bool resolve(std::pair<Fn**, const char*>... functions)
+    template <class... Fn>
+    bool resolve(std::pair<Fn**, const char*>... functions)
     {
         return m_handle && (find(reinterpret_cast<void**>(functions.first), functions.second) && ...);
     }
@@ -40,7 +41,8 @@ private:
 
 // Opens `soname` for good and fills each function pointer from it. Returns
 // what is missing, in the loader's words, or nothing when all is there.
-template <class... Fn> std::string loadFunctions(const char* soname, std::pair<Fn**, const char*>... functions)
+template <class... Fn>
+std::string loadFunctions(const char* soname, std::pair<Fn**, const char*>... functions)
 {
     SharedLibrary library(soname);
     if (!library.resolve(functions...))
