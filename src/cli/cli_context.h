@@ -14,12 +14,15 @@
 #include "lang/failure_texts.h"
 #include "service/service_core.h"
 
-#include <CLI/CLI.hpp>
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+
+namespace CLI {
+class App;
+}
 
 namespace varcel {
 

@@ -17,6 +17,7 @@
 #include "platform/ini_file.h"
 #include "platform/data_files.h"
 
+#include <CLI/CLI.hpp>
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -267,7 +268,7 @@ Layer parseLayer(const std::string& text)
     throw CliError{"LAYER is A or B, not \"" + text + "\"", 2};
 }
 
-const char* layerName(Layer layer) { return layer == Layer::A ? text::kModeA : text::kModeB; }
+const char* modeName(Layer layer) { return layer == Layer::A ? text::kModeA : text::kModeB; }
 
 int assignButton(CliContext& context, const ButtonRequest& request)
 {
@@ -310,7 +311,7 @@ int assignButton(CliContext& context, const ButtonRequest& request)
     const int dpiRow = *kind == FunctionKind::DpiSwitch ? dpiOptionRow(request) : -1;
     answerDialog(model, *kind, request, context);
     if (!model.toggleFunctionList(slot))
-        throw CliError{std::string(layerName(layer)) + " button " + std::to_string(request.number) +
+        throw CliError{std::string(modeName(layer)) + " button " + std::to_string(request.number) +
                        " keeps its function; nothing was saved"};
     const int row = static_cast<int>(*kind);
     if (*kind == FunctionKind::DpiSwitch) {
@@ -320,7 +321,7 @@ int assignButton(CliContext& context, const ButtonRequest& request)
         model.chooseFunction(slot, row);
     }
     if (*kind == FunctionKind::Shift && store.working() == before && labels == labelsBefore)
-        throw CliError{std::string(layerName(layer)) + " already has a Shift button among buttons 1 to 8; "
+        throw CliError{std::string(modeName(layer)) + " already has a Shift button among buttons 1 to 8; "
                                                        "nothing was changed or saved"};
     store.working()[img::kLayerShown] = shownBefore;
 
@@ -333,7 +334,7 @@ int assignButton(CliContext& context, const ButtonRequest& request)
     const ButtonCode code = encodeButton(store.working(), layer, slot);
     const auto strIni = workspace.labelsPath();
     auto describe = [&](bool sent) {
-        std::cout << layerName(layer) << ", button " << request.number << ": " << model.label(layer, slot)
+        std::cout << modeName(layer) << ", button " << request.number << ": " << model.label(layer, slot)
                   << "\n  button code " << hexBytes(code) << "\n  saved " << store.path().string() << " and "
                   << strIni.string() << " [" << labelSectionName(language) << "]" << (sent ? "; sent to the mouse" : "")
                   << "\n";
@@ -360,7 +361,7 @@ int showLabels(CliContext& context)
         throw CliError{read.error};
     std::cout << "Button labels in " << strIni.string() << " [" << labelSectionName(language) << "]\n";
     for (const Layer layer : {Layer::A, Layer::B}) {
-        std::cout << layerName(layer) << "\n";
+        std::cout << modeName(layer) << "\n";
         for (std::size_t slot = 0; slot < kButtonSlots; ++slot) {
             const std::size_t index = labelIndex(layer, slot);
             std::cout << "  " << std::setw(2) << slot + 1 << "  " << std::left << std::setw(8) << labelKey(index)

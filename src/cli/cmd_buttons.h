@@ -1,7 +1,9 @@
 // varcelctl button and labels.
 #pragma once
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class App;
+}
 
 namespace varcel {
 

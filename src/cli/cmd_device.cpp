@@ -5,6 +5,7 @@
 #include "lang/device_messages.h"
 #include "lang/language.h"
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 
 namespace varcel {
@@ -48,7 +49,7 @@ int status(CliContext& context)
     return 0;
 }
 
-int show(CliContext& context, bool asJson)
+int showConfiguration(CliContext& context, bool asJson)
 {
     ConfigStore store(context.dataDir().path, context.reporter());
     std::error_code ec;
@@ -77,7 +78,7 @@ void addDeviceCommands(CLI::App& app, CliContext& context)
     CLI::Option* asJson = showCmd->add_flag("--json")->description("Print JSON instead of text");
     showCmd->callback([&context, asJson] {
         const bool json = asJson->count() > 0;
-        context.run = [&context, json] { return show(context, json); };
+        context.run = [&context, json] { return showConfiguration(context, json); };
     });
 }
 

@@ -10,6 +10,7 @@
 #include "service/bus_client.h"
 #include "service/dbus_names.h"
 
+#include <CLI/CLI.hpp>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>

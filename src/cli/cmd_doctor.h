@@ -1,7 +1,9 @@
 // varcelctl doctor: what to run when something does not work.
 #pragma once
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class App;
+}
 
 namespace varcel {
 

@@ -4,6 +4,7 @@
 #include "cli/cli_context.h"
 #include "device/link_learn.h"
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
 
@@ -13,7 +14,7 @@ namespace {
 
 std::string describe(const LinkConstants& c) { return "key " + keyHex(c) + ", table " + tableHex(c); }
 
-int show(CliContext& context)
+int showLinkConstants(CliContext& context)
 {
     std::string source;
     const LinkConstants c = context.linkConstants(&source);
@@ -83,7 +84,7 @@ void addLinkCommands(CLI::App& app, CliContext& context)
     link->require_subcommand(1);
 
     link->add_subcommand("show", "Show the link constants in use and where they come from")->callback([&context] {
-        context.run = [&context] { return show(context); };
+        context.run = [&context] { return showLinkConstants(context); };
     });
 
     auto* setCmd = link->add_subcommand("set", "Keep these link constants in the data folder's link file");

@@ -2,7 +2,9 @@
 // hand or learned from a USB capture.
 #pragma once
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class App;
+}
 
 namespace varcel {
 

@@ -17,6 +17,7 @@
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -150,7 +151,7 @@ int list(CliContext& context)
     return 0;
 }
 
-int show(CliContext& context, const std::string& name)
+int showMacro(CliContext& context, const std::string& name)
 {
     const auto session = openPage(context, false);
     MacroPage& page = session->page;
@@ -339,7 +340,7 @@ void addMacroCommands(CLI::App& app, CliContext& context)
 
     auto* showCmd = macro->add_subcommand("show", "Show a macro's entries and its block in config.bin in hex");
     showCmd->add_option("NAME", (*names)[0], "Macro name (any letter case)")->required();
-    showCmd->callback([&context, names] { context.run = [&context, names] { return show(context, (*names)[0]); }; });
+    showCmd->callback([&context, names] { context.run = [&context, names] { return showMacro(context, (*names)[0]); }; });
 
     auto* newCmd = macro->add_subcommand(
         "new", "Add an empty macro (New, then Confirm): it becomes the last macro and its block is cleared");

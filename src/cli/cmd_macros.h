@@ -1,7 +1,9 @@
 // varcelctl macro: the macros of record.ini and their blocks in config.bin.
 #pragma once
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class App;
+}
 
 namespace varcel {
 

@@ -9,6 +9,7 @@
 #include "device/config_store.h"
 #include "lang/ui_strings.h"
 
+#include <CLI/CLI.hpp>
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -72,7 +73,7 @@ void row(const std::string& label, const std::string& value, const std::string& 
     std::cout << "  " << std::left << std::setw(28) << label << std::setw(26) << value << note << '\n';
 }
 
-int show(CliContext& context)
+int showPointerSettings(CliContext& context)
 {
     PointerSession session(context);
     const Language language = systemLanguage();
@@ -194,7 +195,7 @@ void addPointerCommands(CLI::App& app, CliContext& context)
                     "$VARCEL_POINTER_SETTINGS=gnome|kde|stored chooses one.");
     pointer->callback([&context, pointer] {
         if (pointer->get_subcommands().empty())
-            context.run = [&context] { return show(context); };
+            context.run = [&context] { return showPointerSettings(context); };
     });
 
     auto* defaultCmd = pointer->add_subcommand(

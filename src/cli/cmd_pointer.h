@@ -2,7 +2,9 @@
 // keeps them in config.bin, and what the desktop holds now.
 #pragma once
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class App;
+}
 
 namespace varcel {
 

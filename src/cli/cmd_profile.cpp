@@ -10,6 +10,7 @@
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>

@@ -1,7 +1,9 @@
 // varcelctl export and import: profiles of the whole configuration.
 #pragma once
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class App;
+}
 
 namespace varcel {
 

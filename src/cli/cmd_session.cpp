@@ -9,6 +9,7 @@
 #include "lang/language.h"
 #include "platform/data_files.h"
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <csignal>
 #include <cstring>

@@ -12,6 +12,7 @@
 #include "lang/ui_strings.h"
 #include "platform/ini_file.h"
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
 #include <memory>

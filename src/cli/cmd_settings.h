@@ -1,7 +1,9 @@
 // varcelctl rate, dpi, rgb, color and dpi-color.
 #pragma once
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class App;
+}
 
 namespace varcel {
 

@@ -10,6 +10,7 @@
 #include "cli/cmd_settings.h"
 #include "service/bus_client.h"
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 #include <sstream>
 
