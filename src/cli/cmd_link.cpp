@@ -24,7 +24,7 @@ int showLinkConstants(CliContext& context)
     return 0;
 }
 
-void save(CliContext& context, const LinkConstants& c)
+void saveLinkConstants(CliContext& context, const LinkConstants& c)
 {
     context.lockDataFolder();
     if (const std::string error = writeLinkFile(context.dataDir().path, c); !error.empty())
@@ -39,7 +39,7 @@ int set(CliContext& context, const std::string& key, const std::string& table)
         throw CliError{"link set takes the key as 12 hex digits and the table as 16 (as 5A17C38E41B6 "
                        "3D9207E468AF1BC5); nothing was saved",
                        kUsageError};
-    save(context, *c);
+    saveLinkConstants(context, *c);
     return 0;
 }
 
@@ -67,7 +67,7 @@ int learn(CliContext& context, const std::string& file, bool store)
         std::cout << "; " << result.plain << " plain reports were passed over";
     std::cout << ".\n";
     if (store)
-        save(context, result.constants);
+        saveLinkConstants(context, result.constants);
     else
         std::cout << "To use them: varcelctl link set " << keyHex(result.constants) << ' ' << tableHex(result.constants)
                   << "\n";

@@ -36,7 +36,7 @@ struct PointerSession {
 
 // config.bin, with the first-run labels as the window's first key page
 // writes them.
-void save(PointerSession& session)
+void savePointerSettings(PointerSession& session)
 {
     Workspace& workspace = session.workspace;
     throwIf(workspace.loadLabels(), text::kNothingSaved);
@@ -56,7 +56,7 @@ int tellFailure(const PointerSession& session, const std::string& what)
     return 1;
 }
 
-const char* onOff(bool on) { return on ? "on" : "off"; }
+const char* onOffText(bool on) { return on ? "on" : "off"; }
 
 std::string linesText(std::uint32_t lines)
 {
@@ -89,8 +89,8 @@ int showPointerSettings(CliContext& context)
         linesText(pointer_map::linesValue(page.oneScreen(), lines)));
     row(label(UiString::DoubleClickSpeed), "position " + std::to_string(click),
         std::to_string(pointer_map::doubleClickValue(click)) + " ms");
-    row(label(UiString::EnhancePointerPrecision), onOff(page.precision()), "");
-    row(label(UiString::ScrollOneScreen), onOff(page.oneScreen()), "");
+    row(label(UiString::EnhancePointerPrecision), onOffText(page.precision()), "");
+    row(label(UiString::ScrollOneScreen), onOffText(page.oneScreen()), "");
 
     PointerSettings& desktop = *session.desktop;
     std::cout << "Desktop now (backend \"" << desktop.name() << "\": " << desktop.describe() << "):\n";
@@ -100,7 +100,7 @@ int showPointerSettings(CliContext& context)
     const std::uint32_t time = desktop.doubleClickTime();
     const std::string why = desktop.problem();
     const auto unread = "could not be read" + (why.empty() ? std::string() : " (" + why + ")");
-    row("pointer precision", parameters ? onOff(parameters->acceleration != 0) : unread,
+    row("pointer precision", parameters ? onOffText(parameters->acceleration != 0) : unread,
         where(desktop, PointerSetting::Precision));
     row("pointer speed", speedNow ? std::to_string(*speedNow) + " of 20" : unread,
         speedNow ? "position " + std::to_string(pointer_map::speedPosition(*speedNow)) + ", " +
@@ -124,7 +124,7 @@ int restoreDefaults(CliContext& context)
     PointerSession session(context);
     const int before = context.reportedFailures();
     session.page.restoreDefaults();
-    save(session);
+    savePointerSettings(session);
     // config.bin holds the positions either way, as after the page's "Default".
     if (failed(context, before))
         return tellFailure(session, "all of the default pointer settings; " + session.config.path().string() +
@@ -159,7 +159,7 @@ int setSlider(CliContext& context, const std::string& which, const std::string& 
         throw CliError{"a slider position is 1 to 11, not \"" + value + "\"", 2};
     PointerSession session(context);
     session.page.setPosition(slider, position);
-    save(session);
+    savePointerSettings(session);
     std::cout << which << " set to position " << position << " in " << session.config.path().string()
               << "; the desktop gets it with the next OK or Apply (or varcelctl pointer apply)\n";
     return 0;
@@ -178,7 +178,7 @@ int setBox(CliContext& context, bool precision, const std::string& value)
         else
             page.toggleOneScreen();
     }
-    save(session);
+    savePointerSettings(session);
     std::cout << (precision ? "precision " : "one-screen ") << value << " in " << session.config.path().string()
               << "; the desktop gets it with the next OK or Apply (or varcelctl pointer apply)\n";
     return 0;

@@ -63,7 +63,7 @@ int rowOf(const std::string& text, const std::vector<std::string>& rows)
     return -1;
 }
 
-std::optional<bool> onOff(const std::string& text)
+std::optional<bool> parseOnOff(const std::string& text)
 {
     if (equalsIgnoringCase(text, "on"))
         return true;
@@ -179,7 +179,7 @@ int dpi(CliContext& context, const SettingsRequest& request)
     requireCount(request, 2, "dpi STAGE on|off|VALUE");
     const int stage = stageOf(request.args[0]);
     const std::string& what = request.args[1];
-    const auto onOrOff = onOff(what);
+    const auto onOrOff = parseOnOff(what);
 
     SettingsEdit edit(context, request.apply);
     KeyPageSettings& model = edit.model();
@@ -270,7 +270,7 @@ int color(CliContext& context, const SettingsRequest& request)
         throw usage("N is the loop colour's number, 1 to 8, not \"" + request.args[0] + "\"");
     const int colour = *number - 1;
     const std::string& what = request.args[1];
-    const auto onOrOff = onOff(what);
+    const auto onOrOff = parseOnOff(what);
     const auto rgbValue = colourOf(what);
     if (!onOrOff && !rgbValue)
         throw usage("a loop colour is on, off or #RRGGBB (six hexadecimal digits, e.g. '#FF8000' or FF8000), not \"" +
@@ -305,7 +305,7 @@ int dpiColor(CliContext& context, const SettingsRequest& request)
     if (bit < 0)
         throw usage("BIT is the tick box's number 1 to 4 or its label (" + joined(bitNames) + "), not \"" +
                     request.args[1] + "\"");
-    const auto on = onOff(request.args[2]);
+    const auto on = parseOnOff(request.args[2]);
     if (!on)
         throw usage("a DPI colour bit is on or off, not \"" + request.args[2] + "\"");
 
