@@ -26,8 +26,7 @@ for n in $(seq 1 50); do a11y_bus && break; sleep 0.1; done
 a11y_bus || fail "the accessibility bus did not start"
 
 # Qt serves the bus whenever it is there, as it does when a screen reader runs.
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
-pids+=($varcel)
+start_varcel QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 main_window
 # Debian's own Python, which python3-pyatspi is for.
 timeout 30 /usr/bin/python3 "$here/atspi_client.py" || fail "the screen reader's client failed"
@@ -35,8 +34,7 @@ sleep 1
 import -window "$window" "$shots/e2e-atspi-250-applied.png" 2>/dev/null
 
 kill -TERM "$varcel"
-for n in $(seq 1 50); do kill -0 "$varcel" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$varcel" 2>/dev/null && fail "varcel did not end"
+expect_end "varcel did not end"
 device=$("$bin/varcelctl" --simulate --data-dir "$work" device) || fail "varcelctl device failed"
 # 250 Hz is report rate code 4 (1000 / 250).
 echo "$device" | grep -E "^Report rate code: 4$" >/dev/null || { echo "$device"; fail "the mouse does not hold report rate code 4"; }

@@ -12,8 +12,7 @@ mkdir -p "$shots"
 x_session "$bin"
 
 # No tray host: the window shows at once.
-"$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
-pids+=($varcel)
+start_varcel
 main_window
 # No window manager gives the window the keyboard: it is given to it, as a
 # desktop would on showing it.
@@ -55,8 +54,7 @@ sleep 1
 
 # The program ends as at logout, which keeps what the simulated mouse was sent.
 kill -TERM "$varcel"
-for n in $(seq 1 50); do kill -0 "$varcel" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$varcel" 2>/dev/null && fail "varcel did not end"
+expect_end "varcel did not end"
 
 device=$("$bin/varcelctl" --simulate --data-dir "$work" device) || fail "varcelctl device failed"
 # Button 3 of "Mode A" is slot 2 of key matrix 1; F5 is the keyboard usage 0x3E.

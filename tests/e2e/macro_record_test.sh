@@ -17,8 +17,7 @@ x_session "$bin"
 # The desktop's own pointer settings are not this test's to change.
 export VARCEL_POINTER_SETTINGS=stored
 # No tray host: the window shows at once.
-"$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
-pids+=($varcel)
+start_varcel
 
 # A visible window of Varcel other than the main window: a message box.
 other_window() {
@@ -106,19 +105,8 @@ items=$(grep -c "^Item[0-9]" "$work/record.ini")
 # Button 3 plays it: "Macro Key" (row 13) of its list, the macro-key dialog.
 click_element Page1Button
 open_dialog "$point" 3 13 macro-key
-read -r ox oy < <("$point" dialog macro-key ok)
-click_at "$dx" "$dy" "$ox" "$oy"
-for i in $(seq 1 30); do [ -z "$(window_sized "$dw" "$dh")" ] && break; sleep 0.1; done
-[ -z "$(window_sized "$dw" "$dh")" ] || fail "OK did not close the macro-key dialog"
-
-read -r ax ay < <("$point" apply)
-click_at "$wx" "$wy" "$ax" "$ay"
-sleep 1
-
-read -r cx cy < <("$point" close)
-click_at "$wx" "$wy" "$cx" "$cy"
-for i in $(seq 1 50); do kill -0 "$varcel" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$varcel" 2>/dev/null && fail "closing the window did not end the program"
+ok_closes_dialog "$point" macro-key
+apply_and_close "$point"
 
 device=$("$bin/varcelctl" --simulate --data-dir "$work" device) || fail "varcelctl device failed"
 # Loop count 3, then H (0x0B) pressed with 50 ms, released with 50 ms, I

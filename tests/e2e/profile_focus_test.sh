@@ -27,8 +27,7 @@ done
 xdotool set_window --class GameWindow "$game"
 xdotool set_window --class DeskWindow "$desk"
 
-"$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
-pids+=($varcel)
+start_varcel
 main_window
 
 switches() { grep -c "switched to profile" "$work/varcel.log"; }

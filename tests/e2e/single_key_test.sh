@@ -11,8 +11,7 @@ mkdir -p "$shots"
 x_session "$bin"
 
 # No tray host: the window shows at once.
-"$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
-pids+=($varcel)
+start_varcel
 
 main_window
 open_dialog "$point" 3 11 single-key
@@ -22,22 +21,8 @@ sleep 0.2
 xdotool key F5
 sleep 0.3
 import -window "$dialog" "$shots/e2e-single-key-f5.png" 2>/dev/null || fail "no screenshot of the dialog"
-read -r ox oy < <("$point" dialog single-key ok)
-click_at "$dx" "$dy" "$ox" "$oy"
-for i in $(seq 1 30); do [ -z "$(window_sized "$dw" "$dh")" ] && break; sleep 0.1; done
-[ -z "$(window_sized "$dw" "$dh")" ] || fail "OK did not close the dialog"
-
-read -r ax ay < <("$point" apply)
-click_at "$wx" "$wy" "$ax" "$ay"
-sleep 1
-import -window "$window" "$shots/e2e-key-page-single-key-f5.png" 2>/dev/null
-
-# Without a tray, closing the window ends the program, which keeps what the
-# simulated mouse was sent.
-read -r cx cy < <("$point" close)
-click_at "$wx" "$wy" "$cx" "$cy"
-for i in $(seq 1 50); do kill -0 "$varcel" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$varcel" 2>/dev/null && fail "closing the window did not end the program"
+ok_closes_dialog "$point" single-key
+apply_and_close "$point" "$shots/e2e-key-page-single-key-f5.png"
 
 device=$("$bin/varcelctl" --simulate --data-dir "$work" device) || fail "varcelctl device failed"
 # Button 3 of "Mode A" is slot 2 of key matrix 1; F5 is the keyboard usage 0x3E.

@@ -12,8 +12,7 @@ x_session "$bin"
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 & pids+=($!)
 sleep 0.5
 
-"$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
-pids+=($varcel)
+start_varcel
 
 # The tray icon: the program's own small window, docked in trayer's panel.
 icon=""

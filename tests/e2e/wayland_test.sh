@@ -9,8 +9,7 @@ mkdir -p "$shots"
 . "$(dirname "$0")/x_session.sh"
 x_session "$bin"
 
-"$bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
-pids+=($varcel)
+start_varcel
 for i in $(seq 1 100); do
     window=$(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null | head -n 1)
     [ -n "$window" ] && break

@@ -5,6 +5,7 @@
 # helpers below.
 x_session() {
     local bin=$1
+    x_session_bin=$bin
     work=$(mktemp -d)
     cp "$bin/config.bin" "$work/"
     export XDG_RUNTIME_DIR="$work/runtime"
@@ -39,6 +40,39 @@ fail() {
     echo "FAIL: $*"
     [ -f "$work/varcel.log" ] && cat "$work/varcel.log"
     exit 1
+}
+
+# Starts Varcel on the simulated mouse in the scratch folder; sets varcel.
+# Its arguments (NAME=VALUE) go into Varcel's environment.
+start_varcel() {
+    env "$@" "$x_session_bin/varcel" --simulate --data-dir "$work" > "$work/varcel.log" 2>&1 & varcel=$!
+    pids+=($varcel)
+}
+# Waits at most 5 s for Varcel ($varcel) to end; fails with MESSAGE if not.
+expect_end() { # MESSAGE
+    for n in $(seq 1 50); do kill -0 "$varcel" 2>/dev/null || return 0; sleep 0.1; done
+    fail "$1"
+}
+# OK of the dialog NAME ($dialog, from open_dialog) closes it.
+ok_closes_dialog() { # LAYOUT_POINT NAME
+    local ox oy
+    read -r ox oy < <("$1" dialog "$2" ok)
+    click_at "$dx" "$dy" "$ox" "$oy"
+    for n in $(seq 1 30); do [ -z "$(window_sized "$dw" "$dh")" ] && break; sleep 0.1; done
+    [ -z "$(window_sized "$dw" "$dh")" ] || fail "OK did not close the $2 dialog"
+}
+# Apply, then the close button: without a tray host, closing the window ends
+# the program, which keeps what the simulated mouse was sent. SHOT, if
+# given, is a screenshot of the window after Apply.
+apply_and_close() { # LAYOUT_POINT [SHOT]
+    local ax ay cx cy
+    read -r ax ay < <("$1" apply)
+    click_at "$wx" "$wy" "$ax" "$ay"
+    sleep 1
+    [ -n "${2:-}" ] && import -window "$window" "$2" 2>/dev/null
+    read -r cx cy < <("$1" close)
+    click_at "$wx" "$wy" "$cx" "$cy"
+    expect_end "closing the window did not end the program"
 }
 
 # The visible window of Varcel ($varcel) at least WIDTH wide and exactly HEIGHT high, if any.
