@@ -166,6 +166,10 @@ std::string CliContext::notFoundMessage()
 
 HidLink& CliContext::connect(bool requireReady)
 {
+    // The folder is ours before the simulated mouse reads its memory there,
+    // so that a busy folder is told at once.
+    if (!m_connected && !host && simulate)
+        lockForSimulatedMouse();
     HidLink& link = session().link();
     if (!m_connected && host) {
         // The running program found the mouse and ran the handshake already.
@@ -174,8 +178,6 @@ HidLink& CliContext::connect(bool requireReady)
         m_handshake = link.ready() ? HandshakeOutcome::Scrambled : HandshakeOutcome::NoAnswer;
     }
     if (!m_connected) {
-        if (simulate)
-            lockForSimulatedMouse();
         m_connected = true;
         m_status.quiet = true;
         m_discovered = link.discover();
