@@ -5,16 +5,11 @@
 # switches of the idle program, which owns the bus name, over 10 s.
 #   bench/bus.sh [BUILD_DIR] [RUNS]
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/idle_switches.sh"
-build=${1:-build}
-runs=${2:-20}
-bin="$build/bin"
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+bench_start 20 "$@"
 mkdir "$work/alone" "$work/running"
 cp "$bin/config.bin" "$work/alone/"
 cp "$bin/config.bin" "$work/running/"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 read -r address bus_pid < <(dbus-daemon --session --print-address=1 --print-pid=1 --fork | tr '\n' ' ')
 export DBUS_SESSION_BUS_ADDRESS="$address"
 pid=""
@@ -22,7 +17,6 @@ cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; kill "$b
 trap cleanup EXIT
 
 now_us() { echo $(($(date +%s%N) / 1000)); }
-median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 time_show() { # $1 folder; prints the median in µs
     local times=() t0
     for _ in $(seq 1 "$runs"); do

@@ -7,14 +7,9 @@
 # x11-utils.
 #   bench/startup.sh [BUILD_DIR] [RUNS]
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/idle_switches.sh"
-build=${1:-build}
-runs=${2:-5}
-bin="$build/bin"
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+bench_start 5 "$@"
 cp "$bin/config.bin" "$work/"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
@@ -38,7 +33,6 @@ window_of() { # $1 pid, $2 "icon" or "main"
 }
 
 rss() { awk '/VmRSS/ {printf "%.1f MiB", $2 / 1024}' "/proc/$1/status"; }
-median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 sorted() { printf '%s\n' "$@" | sort -n | tr '\n' ' '; }
 
 # The yardstick: a bare Qt tray program, from exec to its icon docked, and
