@@ -190,17 +190,16 @@ void usbpcapPacket(Transfers& transfers, const std::uint8_t* p, std::size_t size
 // types come from its header, its functions from the library.
 struct Pcap {
     Pcap()
-        : missing(loadFunctions("libpcap.so.0.8", std::pair{&fopenOffline, "pcap_fopen_offline"},
+    {
+        missing = loadFunctions("libpcap.so.0.8", std::pair{&fopenOffline, "pcap_fopen_offline"},
                                 std::pair{&close, "pcap_close"}, std::pair{&datalink, "pcap_datalink"},
-                                std::pair{&nextEx, "pcap_next_ex"}, std::pair{&geterr, "pcap_geterr"}))
-    {}
+                                std::pair{&nextEx, "pcap_next_ex"}, std::pair{&geterr, "pcap_geterr"});
+    }
     decltype(&pcap_fopen_offline) fopenOffline = nullptr;
     decltype(&pcap_close) close = nullptr;
     decltype(&pcap_datalink) datalink = nullptr;
     decltype(&pcap_next_ex) nextEx = nullptr;
     decltype(&pcap_geterr) geterr = nullptr;
-    // Declared after the functions, so that it is filled after they are set
-    // to null, and fills them.
     std::string missing; // empty when every function is there
 };
 

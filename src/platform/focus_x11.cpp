@@ -73,18 +73,19 @@ namespace {
 // loaded already. Its types come from its header.
 struct Xcb {
     Xcb()
-        : missing(loadFunctions(
-              "libxcb.so.1", std::pair{&connect, "xcb_connect"},
-              std::pair{&connectionHasError, "xcb_connection_has_error"}, std::pair{&disconnect, "xcb_disconnect"},
-              std::pair{&flush, "xcb_flush"}, std::pair{&getFileDescriptor, "xcb_get_file_descriptor"},
-              std::pair{&getSetup, "xcb_get_setup"}, std::pair{&setupRootsIterator, "xcb_setup_roots_iterator"},
-              std::pair{&changeWindowAttributes, "xcb_change_window_attributes"},
-              std::pair{&pollForEvent, "xcb_poll_for_event"}, std::pair{&internAtom, "xcb_intern_atom"},
-              std::pair{&internAtomReply, "xcb_intern_atom_reply"}, std::pair{&getProperty, "xcb_get_property"},
-              std::pair{&getPropertyReply, "xcb_get_property_reply"},
-              std::pair{&getPropertyValue, "xcb_get_property_value"},
-              std::pair{&getPropertyValueLength, "xcb_get_property_value_length"}))
-    {}
+    {
+        missing = loadFunctions(
+            "libxcb.so.1", std::pair{&connect, "xcb_connect"},
+            std::pair{&connectionHasError, "xcb_connection_has_error"}, std::pair{&disconnect, "xcb_disconnect"},
+            std::pair{&flush, "xcb_flush"}, std::pair{&getFileDescriptor, "xcb_get_file_descriptor"},
+            std::pair{&getSetup, "xcb_get_setup"}, std::pair{&setupRootsIterator, "xcb_setup_roots_iterator"},
+            std::pair{&changeWindowAttributes, "xcb_change_window_attributes"},
+            std::pair{&pollForEvent, "xcb_poll_for_event"}, std::pair{&internAtom, "xcb_intern_atom"},
+            std::pair{&internAtomReply, "xcb_intern_atom_reply"}, std::pair{&getProperty, "xcb_get_property"},
+            std::pair{&getPropertyReply, "xcb_get_property_reply"},
+            std::pair{&getPropertyValue, "xcb_get_property_value"},
+            std::pair{&getPropertyValueLength, "xcb_get_property_value_length"});
+    }
     decltype(&xcb_connect) connect = nullptr;
     decltype(&xcb_connection_has_error) connectionHasError = nullptr;
     decltype(&xcb_disconnect) disconnect = nullptr;
@@ -100,8 +101,6 @@ struct Xcb {
     decltype(&xcb_get_property_reply) getPropertyReply = nullptr;
     decltype(&xcb_get_property_value) getPropertyValue = nullptr;
     decltype(&xcb_get_property_value_length) getPropertyValueLength = nullptr;
-    // Declared after the functions, so that it is filled after they are set
-    // to null, and fills them.
     std::string missing; // empty when every function is there
 };
 

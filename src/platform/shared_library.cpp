@@ -2,25 +2,27 @@
 
 #include <dlfcn.h>
 
-namespace varcel {
+namespace varcel::library_detail {
 
-void SharedLibrary::Closer::operator()(void* handle) const { ::dlclose(handle); }
+void Closer::operator()(void* library) const { ::dlclose(library); }
 
-SharedLibrary::SharedLibrary(const char* soname) : m_handle(::dlopen(soname, RTLD_NOW | RTLD_LOCAL))
+void* open(const char* soname, std::string& missing)
 {
-    if (!m_handle)
-        m_error = ::dlerror();
+    void* library = ::dlopen(soname, RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        missing = ::dlerror();
+    return library;
 }
 
-bool SharedLibrary::find(void** into, const char* name)
+bool find(void* library, const char* name, void** into, std::string& missing)
 {
     ::dlerror();
-    *into = ::dlsym(m_handle.get(), name);
+    *into = ::dlsym(library, name);
     if (*into)
         return true;
     const char* why = ::dlerror();
-    m_error = why ? why : std::string(name) + " is missing";
+    missing = why ? why : std::string(name) + " is missing";
     return false;
 }
 
-} // namespace varcel
+} // namespace varcel::library_detail

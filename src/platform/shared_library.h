@@ -10,45 +10,31 @@
 
 namespace varcel {
 
-class SharedLibrary {
-public:
-    // `soname` as the package installs it, such as "libpcap.so.0.8".
-    explicit SharedLibrary(const char* soname);
+namespace library_detail {
 
-    // Why the library or a function of it is missing, as the loader says it.
-    const std::string& error() const { return m_error; }
-
-    // Looks up each function into the pointer given; false (with error())
-    // when the library or one of them is missing.
-    template <class... Fn>
-    bool resolve(std::pair<Fn**, const char*>... functions)
-    {
-        return m_handle && (find(reinterpret_cast<void**>(functions.first), functions.second) && ...);
-    }
-
-    // The functions found stay usable until the program ends.
-    void keepLoaded() { m_handle.release(); }
-
-private:
-    bool find(void** into, const char* name);
-
-    struct Closer {
-        void operator()(void* handle) const;
-    };
-    std::unique_ptr<void, Closer> m_handle;
-    std::string m_error;
+struct Closer {
+    void operator()(void* library) const;
 };
+// The library's handle, or null with `missing` saying why.
+void* open(const char* soname, std::string& missing);
+// Looks `name` up into `into`; false with `missing` saying why.
+bool find(void* library, const char* name, void** into, std::string& missing);
 
-// Opens `soname` for good and fills each function pointer from it. Returns
-// what is missing, in the loader's words, or nothing when all is there.
+} // namespace library_detail
+
+// Opens `soname` (as the package installs it, such as "libpcap.so.0.8") for
+// good and fills each function pointer from it. Returns what is missing, in
+// the loader's words, or nothing when all is there.
 template <class... Fn>
 std::string loadFunctions(const char* soname, std::pair<Fn**, const char*>... functions)
 {
-    SharedLibrary library(soname);
-    if (!library.resolve(functions...))
-        return library.error();
-    library.keepLoaded();
-    return {};
+    std::string missing;
+    std::unique_ptr<void, library_detail::Closer> library(library_detail::open(soname, missing));
+    if (library &&
+        (library_detail::find(library.get(), functions.second, reinterpret_cast<void**>(functions.first), missing) &&
+         ...))
+        library.release(); // its functions stay usable until the program ends
+    return missing;
 }
 
 } // namespace varcel
