@@ -203,7 +203,7 @@ int loadProfile(CliContext& context, const std::string& name, bool andApply)
     // file changes, as for import --apply.
     if (andApply)
         context.connect();
-    throwProfileProblem(library.load(workspace, name), text::kNothingChanged);
+    throwProfileProblem(workspace.importProfile(*profile), text::kNothingChanged);
     std::cout << "Loaded profile " << printableText(name) << "\n";
     const int status = andApply ? applyConfiguration(context) : 0;
     throwIf(library.loaded(workspace, name, andApply && status == 0));

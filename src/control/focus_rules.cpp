@@ -90,10 +90,7 @@ Problem FocusRules::save() const
         r["profile"] = rule.profile;
         rules.push_back(r);
     }
-    const std::string text = nlohmann::ordered_json{{"rules", rules}}.dump(2) + "\n";
-    if (const int error = replaceFileAtomically(m_path, text.data(), text.size()))
-        return Failure{FailureCode::FileNotWritten, m_path.string(), {}, error};
-    return std::nullopt;
+    return replaceFileWithText(m_path, nlohmann::ordered_json{{"rules", rules}}.dump(2) + "\n");
 }
 
 void FocusRules::add(const FocusRule& rule)

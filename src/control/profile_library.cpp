@@ -127,19 +127,9 @@ Problem ProfileLibrary::save(const Workspace& workspace, const std::string& name
         return problem;
     std::error_code ec;
     std::filesystem::create_directory(folder(), ec);
-    const std::string text = profileToJson(*profile).dump(2) + "\n";
-    if (const int error = replaceFileAtomically(fileOf(name), text.data(), text.size()))
-        return Failure{FailureCode::FileNotWritten, fileOf(name).string(), {}, error};
-    return remember(workspace, name, false);
-}
-
-Problem ProfileLibrary::load(Workspace& workspace, const std::string& name)
-{
-    Problem problem;
-    const std::optional<Profile> profile = read(workspace, name, problem);
-    if (!profile)
+    if ((problem = replaceFileWithText(fileOf(name), profileToJson(*profile).dump(2) + "\n")))
         return problem;
-    return workspace.importProfile(*profile);
+    return remember(workspace, name, false);
 }
 
 Problem ProfileLibrary::loaded(const Workspace& workspace, const std::string& name, bool applied)
@@ -171,9 +161,7 @@ Problem ProfileLibrary::rename(const std::string& from, const std::string& to)
         auto j = nlohmann::json::parse(state.bytes, nullptr, false);
         if (j.is_object() && j.value("name", "") == from) {
             j["name"] = to;
-            const std::string text = j.dump() + "\n";
-            if (const int error = replaceFileAtomically(m_dataDir / kActiveProfileFileName, text.data(), text.size()))
-                return Failure{FailureCode::FileNotWritten, (m_dataDir / kActiveProfileFileName).string(), {}, error};
+            return replaceFileWithText(m_dataDir / kActiveProfileFileName, j.dump() + "\n");
         }
     }
     return std::nullopt;
@@ -211,11 +199,7 @@ ActiveProfile ProfileLibrary::active(const Workspace& workspace) const
 Problem ProfileLibrary::remember(const Workspace& workspace, const std::string& name, bool applied)
 {
     const nlohmann::json j{{"name", name}, {"fingerprint", fingerprint(workspace)}, {"applied", applied}};
-    const std::string text = j.dump() + "\n";
-    const auto path = m_dataDir / kActiveProfileFileName;
-    if (const int error = replaceFileAtomically(path, text.data(), text.size()))
-        return Failure{FailureCode::FileNotWritten, path.string(), {}, error};
-    return std::nullopt;
+    return replaceFileWithText(m_dataDir / kActiveProfileFileName, j.dump() + "\n");
 }
 
 std::string ProfileLibrary::fingerprint(const Workspace& workspace) const

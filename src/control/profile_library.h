@@ -52,10 +52,8 @@ public:
     // The data folder's configuration under `name` (replacing a profile of
     // that name unless `asNew`); it becomes the active one.
     Problem save(const Workspace& workspace, const std::string& name, bool asNew = false);
-    // The profile replaces the folder's configuration (one transaction);
-    // `loaded` then makes it the active one.
-    Problem load(Workspace& workspace, const std::string& name);
-    // The folder as it is now is profile `name`, `applied` when the mouse
+    // The folder as it is now (a profile read, then imported through the
+    // workspace in one transaction) is profile `name`, `applied` when the mouse
     // was just sent it (an apply saves config.bin with its first-run flag
     // set, so this comes after it). Kept apart from the load so that a
     // switch reaches the mouse without waiting for it.

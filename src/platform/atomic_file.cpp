@@ -94,6 +94,13 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
     return error;
 }
 
+Problem replaceFileWithText(const std::filesystem::path& path, std::string_view text)
+{
+    if (const int error = replaceFileAtomically(path, text.data(), text.size()))
+        return Failure{FailureCode::FileNotWritten, path.string(), {}, error};
+    return std::nullopt;
+}
+
 int overwriteInPlace(const std::filesystem::path& path, const void* data, std::size_t size,
                      std::chrono::milliseconds lockWait)
 {

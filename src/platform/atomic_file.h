@@ -2,11 +2,14 @@
 // one, never a file cut short.
 #pragma once
 
+#include "platform/failure.h"
+
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace varcel {
 
@@ -26,6 +29,9 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
                           const std::function<bool()>& beforeReplace = {},
                           std::chrono::milliseconds lockWait = std::chrono::milliseconds(10000),
                           Durability durability = Durability::Disk);
+
+// replaceFileAtomically with a text, its failure as FileNotWritten.
+Problem replaceFileWithText(const std::filesystem::path& path, std::string_view text);
 
 // Writes bytes to a new temporary file beside `target` (no links followed),
 // with the target's permissions, synced to disk unless `durability` says
