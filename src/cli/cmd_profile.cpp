@@ -6,6 +6,7 @@
 #include "control/focus_rules.h"
 #include "control/profile.h"
 #include "control/profile_library.h"
+#include "lang/ui_strings.h"
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
@@ -85,6 +86,25 @@ void writeStream(const std::string& file, const std::string& text)
         throw CliError{"could not write " + file + ": " + std::strerror(errno)};
 }
 
+// The texts written with U+FFFD for bytes that are not text, by JSON path.
+void noteTextsNotUtf8(const std::vector<std::string>& paths)
+{
+    if (paths.empty())
+        return;
+    std::cerr << "varcelctl: note: " << text::kTextsNotUtf8Replaced(systemLanguage()) << ":";
+    for (const std::string& path : paths)
+        std::cerr << " " << path;
+    std::cerr << "\n";
+}
+
+void noteTextsNotUtf8(const Profile& profile)
+{
+    std::vector<std::string> paths;
+    for (const auto& [path, bytes] : textsNotUtf8(profile))
+        paths.push_back(path);
+    noteTextsNotUtf8(paths);
+}
+
 int exportProfile(CliContext& context, const std::string& file)
 {
     context.lockDataFolder();
@@ -95,7 +115,8 @@ int exportProfile(CliContext& context, const std::string& file)
     if (profile.macros.size() > kMacroCount)
         std::cerr << "varcelctl: note: record.ini holds " << profile.macros.size() << " macros, more than the mouse's "
                   << kMacroCount << " blocks; import refuses such a profile until the extra macros are deleted\n";
-    const std::string text = profileToJson(profile).dump(2) + "\n";
+    noteTextsNotUtf8(profile);
+    const std::string text = profileText(profile, 2) + "\n";
     // The files have been read; a reader of a FIFO need not hold up other programs.
     context.workspace().unlock();
     switch (exportTarget(file)) {
@@ -183,7 +204,9 @@ int saveProfile(CliContext& context, const std::string& name)
     checkName(name);
     context.lockDataFolder();
     ProfileLibrary library(context.dataDir().path);
-    throwProfileProblem(library.save(context.workspace(), name), text::kNothingSaved);
+    std::vector<std::string> replaced;
+    throwProfileProblem(library.save(context.workspace(), name, false, &replaced), text::kNothingSaved);
+    noteTextsNotUtf8(replaced);
     std::cout << "Saved profile " << printableText(name) << "\n";
     return 0;
 }
@@ -219,7 +242,7 @@ int showProfile(CliContext& context, const std::string& name)
     if (problem && problem->code == FailureCode::ProfileInvalid)
         refuseInvalidProfile(library.fileOf(name).string(), *problem, "the profile is not valid");
     throwProfileProblem(problem, text::kNothingChanged);
-    std::cout << profileToJson(*profile).dump(2) << "\n";
+    std::cout << profileText(*profile, 2) << "\n";
     return 0;
 }
 

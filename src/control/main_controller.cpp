@@ -329,11 +329,15 @@ MainController::ProfileSwitch MainController::switchProfile(const std::string& n
 bool MainController::saveNewProfile(const std::string& name)
 {
     ProfileLibrary library(m_dataDir);
-    if (const Problem problem = library.save(m_workspace, name, true)) {
+    std::vector<std::string> replaced;
+    if (const Problem problem = library.save(m_workspace, name, true, &replaced)) {
         m_view.showBalloon({failureText(*problem, m_language), "Warning", 5000});
         return false;
     }
-    m_view.showBalloon(profileBalloon(text::kProfileSaved, name, m_language));
+    Balloon saved = profileBalloon(text::kProfileSaved, name, m_language, !replaced.empty());
+    if (!replaced.empty())
+        saved.text += std::string("\n") + text::kTextsNotUtf8Replaced(m_language);
+    m_view.showBalloon(saved);
     if (onFilesChanged)
         onFilesChanged();
     return true;

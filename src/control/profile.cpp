@@ -601,6 +601,31 @@ nlohmann::ordered_json profileToJson(const Profile& profile)
     return doc;
 }
 
+std::string profileText(const Profile& profile, int indent)
+{
+    return profileToJson(profile).dump(indent, ' ', false, json::error_handler_t::replace);
+}
+
+std::vector<std::pair<std::string, std::string>> textsNotUtf8(const Profile& profile)
+{
+    std::vector<std::pair<std::string, std::string>> out;
+    const auto check = [&](const std::string& path, const std::string& text) {
+        if (!isValidUtf8(text))
+            out.emplace_back(path, text);
+    };
+    for (int index = 0; index < kLanguageCount; ++index)
+        for (std::size_t i = 0; i < kLabelCount; ++i)
+            check(std::string("$.labels.") + labelSectionName(languageFromIndex(index)) + "." + labelKey(i),
+                  profile.labels[static_cast<std::size_t>(index)][i]);
+    for (std::size_t m = 0; m < profile.macros.size(); ++m) {
+        const std::string path = "$.macros[" + std::to_string(m) + "]";
+        check(path + ".name", profile.macros[m].name);
+        for (std::size_t e = 0; e < profile.macros[m].entries.size(); ++e)
+            check(path + ".entries[" + std::to_string(e) + "]", profile.macros[m].entries[e]);
+    }
+    return out;
+}
+
 Profile profileFromText(std::string_view text, std::vector<ProfileProblem>& problems)
 {
     Profile profile;

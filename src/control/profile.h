@@ -18,6 +18,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace varcel {
@@ -40,6 +41,15 @@ struct ProfileProblem {
 };
 
 nlohmann::ordered_json profileToJson(const Profile& profile);
+
+// The profile as JSON text (dump()'s `indent`). A label or macro text that
+// is not UTF-8 (a byte of a hand-edited file that neither UTF-8 nor GB18030
+// explains) cannot be JSON: each such byte is written as U+FFFD, which is
+// also how the window shows it; the user's other texts are written as they are.
+std::string profileText(const Profile& profile, int indent = -1);
+// The texts that profileText cannot write as they are, by JSON path, with
+// their bytes: the caller tells the user, and a fingerprint still sees them.
+std::vector<std::pair<std::string, std::string>> textsNotUtf8(const Profile& profile);
 
 // Reads a profile's text. Everything is checked before anything is returned:
 // on any problem `problems` lists every one found and the profile is not to

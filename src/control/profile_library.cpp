@@ -115,7 +115,8 @@ std::optional<Profile> ProfileLibrary::read(const Workspace& workspace, const st
     return profile;
 }
 
-Problem ProfileLibrary::save(const Workspace& workspace, const std::string& name, bool asNew)
+Problem ProfileLibrary::save(const Workspace& workspace, const std::string& name, bool asNew,
+                             std::vector<std::string>* replaced)
 {
     if (Problem bad = checkProfileName(name))
         return bad;
@@ -127,7 +128,10 @@ Problem ProfileLibrary::save(const Workspace& workspace, const std::string& name
         return problem;
     std::error_code ec;
     std::filesystem::create_directory(folder(), ec);
-    if ((problem = replaceFileWithText(fileOf(name), profileToJson(*profile).dump(2) + "\n")))
+    if (replaced)
+        for (const auto& [path, bytes] : textsNotUtf8(*profile))
+            replaced->push_back(path);
+    if ((problem = replaceFileWithText(fileOf(name), profileText(*profile, 2) + "\n")))
         return problem;
     return remember(workspace, name, false);
 }
@@ -210,10 +214,16 @@ std::string ProfileLibrary::fingerprint(const Workspace& workspace) const
         return {};
     // FNV-1a: a change of any setting, label or macro changes it.
     std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : profileToJson(*profile).dump()) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
-    }
+    const auto add = [&hash](std::string_view bytes) {
+        for (const char c : bytes) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 1099511628211ull;
+        }
+    };
+    add(profileText(*profile));
+    // Bytes the text shows as U+FFFD still count as they are.
+    for (const auto& [path, bytes] : textsNotUtf8(*profile))
+        add(bytes);
     return hex64(hash);
 }
 

@@ -50,8 +50,11 @@ public:
     // problem, with every JSON path in its detail.
     std::optional<Profile> read(const Workspace& workspace, const std::string& name, Problem& problem) const;
     // The data folder's configuration under `name` (replacing a profile of
-    // that name unless `asNew`); it becomes the active one.
-    Problem save(const Workspace& workspace, const std::string& name, bool asNew = false);
+    // that name unless `asNew`); it becomes the active one. `replaced` gets
+    // the JSON path of each text the profile holds with U+FFFD for bytes
+    // that are not text (see profileText).
+    Problem save(const Workspace& workspace, const std::string& name, bool asNew = false,
+                 std::vector<std::string>* replaced = nullptr);
     // The folder as it is now (a profile read, then imported through the
     // workspace in one transaction) is profile `name`, `applied` when the mouse
     // was just sent it (an apply saves config.bin with its first-run flag

@@ -159,6 +159,13 @@ inline constexpr LangText kProfileNamePrompt{"新配置文件的名称：", "新
 inline constexpr LangText kSwitchedToProfile{"已切换到配置文件“%s”", "已切換到設定檔「%s」",
                                              "Switched to profile \"%s\""};
 inline constexpr LangText kProfileSaved{"已保存配置文件“%s”", "已儲存設定檔「%s」", "Saved profile \"%s\""};
+// A label or macro text of a hand-edited file with bytes that no encoding
+// explains: a profile is JSON, which cannot hold them.
+inline constexpr LangText kTextsNotUtf8Replaced{
+    "有标签或宏文字含有既非 UTF-8 也非 GB18030 的字节，配置文件中以 U+FFFD（�）代替它们",
+    "有標籤或巨集文字含有既非 UTF-8 也非 GB18030 的位元組，設定檔中以 U+FFFD（�）代替它們",
+    "a label or macro text holds bytes that are neither UTF-8 nor GB18030; the profile holds U+FFFD (�) in their "
+    "place"};
 inline constexpr LangText kProfileSwitchWaits{
     "窗口中有未保存的更改：切换到配置文件“%s”将等待它们被应用或取消",
     "視窗中有未儲存的變更：切換到設定檔「%s」將等待它們被套用或取消",

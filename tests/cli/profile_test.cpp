@@ -355,6 +355,35 @@ TEST_F(ProfileCli, AnUnreadableFileStopsExportAndImport)
     }
 }
 
+// A byte that neither UTF-8 nor GB18030 explains, left in str.ini by a hand
+// edit, cannot be JSON: export, save and list go on and name the label, the
+// profile holds U+FFFD for it, and loading it back changes that label alone.
+TEST_F(ProfileCli, AStrayByteInALabelBecomesUFFFDAndTheOtherLabelsStay)
+{
+    seedDefault(a);
+    const std::string chs = "[Setting-CHS]\r\nItem1=\xD7\xF3\xBC\xFC\r\n"; // GB18030
+    const auto writeLabels = [&](char stray) {
+        const std::string text = chs + "[Setting-EN]\r\nItem4=Fo" + stray + "rward\r\nItem5=Back\r\n";
+        test::writeBytes(a / "str.ini", {text.begin(), text.end()});
+    };
+    writeLabels('\xFF');
+    for (const char* command : {"export", "profile save Game", "profile list"}) {
+        const CliRun r = run(a, command);
+        EXPECT_EQ(r.status, 0) << command << ": " << r.err;
+        EXPECT_EQ(r.err.find("json"), std::string::npos) << command << ": " << r.err;
+        EXPECT_EQ(r.err.find("$.labels.Setting-EN.Item4") != std::string::npos, command[0] != 'p' || command[8] == 's')
+            << command << ": " << r.err;
+    }
+    EXPECT_EQ(run(a, "profile list").out, "* Game\n");
+    writeLabels('\xFE');
+    EXPECT_EQ(run(a, "profile list").out, "* Game (modified)\n") << "the byte itself counts";
+    ASSERT_EQ(run(a, "profile load Game").status, 0);
+    const auto bytes = test::readBytes(a / "str.ini");
+    const std::string now(bytes.begin(), bytes.end());
+    for (const char* line : {"Item1=\xD7\xF3\xBC\xFC\r\n", "Item4=Fo\xEF\xBF\xBDrward\r\n", "Item5=Back\r\n"})
+        EXPECT_NE(now.find(line), std::string::npos) << line << " in " << now;
+}
+
 // export streams to a FIFO or its own standard output and replaces only a
 // regular file: a device, a folder or a link to a device is refused and stays.
 TEST_F(ProfileCli, ExportStreamsToAFifoAndReplacesOnlyRegularFiles)
