@@ -21,10 +21,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VARCEL_HOMEPAGE})
 # The package's dependencies are the libraries the programs link, as
 # dpkg-shlibdeps finds them; the Qt platform plugin is not linked but needed
-# to open a window, and libpcap and libxcb are opened when a capture is read
-# and when the focus is watched.
+# to open a window, and libpcap, libxcb and libwayland-client are opened when
+# a capture is read and when the focus is watched.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libpcap0.8, libxcb1")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libpcap0.8, libxcb1, libwayland-client0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/debian/postinst

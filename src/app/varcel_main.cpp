@@ -9,11 +9,11 @@
 #include "device/sim/sim_mouse.h"
 #include "lang/language.h"
 #include "platform/data_dir.h"
+#include "platform/data_files.h"
+#include "platform/precise_pause.h"
 #include "ui/bus_server.h"
 #include "ui/focus_follow.h"
 #include "ui/main_window.h"
-#include "platform/data_files.h"
-#include "platform/precise_pause.h"
 
 #include <CLI/CLI.hpp>
 
@@ -60,7 +60,6 @@ bool endOnSignals()
 
 } // namespace
 
-
 int main(int argc, char** argv)
 {
     using namespace varcel;
@@ -75,8 +74,9 @@ int main(int argc, char** argv)
         ->check(CLI::ExistingDirectory);
     cli.add_option("--sim-fault", simFault, "Make the simulated mouse misbehave (see varcelctl --help)");
     cli.add_option("--sim-link", simLink, "Make the simulated mouse scramble with these link constants (KEY:TABLE)")
-        ->check(CLI::Validator([](std::string& text) { return parseLinkOption(text) ? std::string() : "not KEY:TABLE in hex"; },
-                               "KEY:TABLE"));
+        ->check(CLI::Validator(
+            [](std::string& text) { return parseLinkOption(text) ? std::string() : "not KEY:TABLE in hex"; },
+            "KEY:TABLE"));
     cli.set_version_flag("--version", std::string("varcel ") + VARCEL_VERSION);
     cli.allow_extras(); // Qt's own options (-platform, ...) pass through
     try {
@@ -180,7 +180,8 @@ int main(int argc, char** argv)
         return runHostedVarcelctl(args, dataDir.path, simulate, host);
     });
     if (!service.followsFiles())
-        std::cerr << "varcel: the data folder cannot be watched; files changed by other programs show after a restart\n";
+        std::cerr
+            << "varcel: the data folder cannot be watched; files changed by other programs show after a restart\n";
     if (QString why; !service.start(&why))
         std::cerr << "varcel: not on the session bus (" << why.toStdString()
                   << "); varcelctl works on the files alone\n";
@@ -190,12 +191,20 @@ int main(int argc, char** argv)
     focus.follower().onSwitched = [](const std::string& profile) {
         std::cout << "varcel: switched to profile " << profile << " for the application in front" << std::endl;
     };
-    const FocusBackend focusBackend = pickFocusBackend();
-    if (std::string why; !focus.start(focusBackend,
-                                      QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString(),
-                                      &why) &&
-        focusBackend != FocusBackend::None)
-        std::cerr << "varcel: profiles do not follow the application in front (" << why << ")\n";
+    std::string focusProblems;
+    for (const FocusBackend focusBackend : focusBackendsToTry()) {
+        std::string why;
+        if (focus.start(focusBackend, QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString(),
+                        &why)) {
+            std::cout << "varcel: profiles follow the application in front through " << focusBackendName(focusBackend)
+                      << std::endl;
+            focusProblems.clear();
+            break;
+        }
+        focusProblems += (focusProblems.empty() ? "" : "; ") + std::string(focusBackendName(focusBackend)) + ": " + why;
+    }
+    if (!focusProblems.empty())
+        std::cerr << "varcel: profiles do not follow the application in front (" << focusProblems << ")\n";
 
     const int status = window.ending() ? 0 : app.exec();
     window.controller().exit();

@@ -4,11 +4,13 @@
 #include "cli/cmd_doctor.h"
 
 #include "cli/cli_context.h"
+#include "control/focus_rules.h"
 #include "platform/data_files.h"
 #include "platform/focus_watch.h"
 #include "platform/pointer_settings.h"
 #include "service/bus_client.h"
 #include "service/dbus_names.h"
+#include "service/gnome_extension.h"
 
 #include <CLI/CLI.hpp>
 #include <dlfcn.h>
@@ -208,25 +210,54 @@ Line pointerLine(CliContext& context)
     return good("pointer", name + " backend: " + settings->describe());
 }
 
-// Which desktops tell a program the application in front: this is no
-// problem to fix, but it says why profiles do not switch by themselves.
-Line focusLine()
+// Whether the backend follows the focus in this session; what it follows
+// by, or why it does not.
+bool focusProbe(FocusBackend backend, std::string* said)
 {
-    const char* shortcut = "; switch with \"varcelctl profile load NAME --apply\" from a desktop shortcut";
-    switch (pickFocusBackend()) {
-    case FocusBackend::X11: {
-        std::string why;
-        if (openX11FocusWatch(nullptr, &why))
-            return good("profiles", "switched by the application in front (X11: the window manager's active window)");
-        return good("profiles", "no automatic switching: " + why + shortcut);
+    switch (backend) {
+    case FocusBackend::X11:
+    case FocusBackend::I3:
+    case FocusBackend::Wlroots: {
+        if (!openFocusWatch(backend, said))
+            return false;
+        *said = backend == FocusBackend::X11  ? "X11: the window manager's active window"
+                : backend == FocusBackend::I3 ? "sway or i3: the IPC's focus events on " + i3SocketPath()
+                                              : "Wayland: the compositor's foreign-toplevel list";
+        return true;
     }
-    case FocusBackend::KWin:
-        return good("profiles", "switched by the application in front (KDE Plasma: a KWin script while Varcel runs)");
+    case FocusBackend::KWin: *said = "KDE Plasma: a KWin script while Varcel runs"; return true;
+    case FocusBackend::Gnome: {
+        const GnomeFocusExtension extension = gnomeFocusExtension();
+        *said = extension.enabled ? "GNOME Shell: the extension " + extension.uuid : extension.problem;
+        return extension.enabled;
+    }
     case FocusBackend::None: break;
     }
-    return good("profiles", std::string("no automatic switching: this desktop (GNOME on Wayland and other "
-                                        "compositors) does not tell programs which application is in front") +
-                                shortcut);
+    return false;
+}
+
+// Which backend follows the application in front. That none does is a
+// problem to fix only when rules ask for switching.
+Line focusLine(CliContext& context)
+{
+    const char* shortcut = "; or switch with \"varcelctl profile load NAME --apply\" from a desktop shortcut";
+    const std::vector<FocusBackend> order = focusBackendsToTry();
+    if (const char* chosen = std::getenv("VARCEL_FOCUS"); order.empty() && chosen && std::string(chosen) == "none")
+        return good("profiles", std::string("no automatic switching: VARCEL_FOCUS=none turns it off") + shortcut);
+    if (order.empty())
+        return good("profiles", std::string("no automatic switching: no desktop session here tells the application "
+                                            "in front (neither DISPLAY, WAYLAND_DISPLAY, SWAYSOCK nor I3SOCK is set)") +
+                                    shortcut);
+    std::string problems;
+    for (const FocusBackend backend : order) {
+        std::string said;
+        if (focusProbe(backend, &said))
+            return good("profiles", "switched by the application in front (" + said + ")");
+        problems += (problems.empty() ? "" : "; ") + std::string(focusBackendName(backend)) + ": " + said;
+    }
+    FocusRules rules(context.dataDir().path);
+    const bool wanted = !rules.load() && !rules.rules().empty();
+    return Line{"profiles", !wanted, "no automatic switching (" + problems + ")" + shortcut};
 }
 
 std::vector<Line> fileLines(CliContext& context)
@@ -278,7 +309,7 @@ int doctor(CliContext& context)
     lines.push_back(trayLine(bus.get()));
     lines.push_back(busLine(bus.get(), busProblem, bus ? bus->running() : std::nullopt, context));
     lines.push_back(pointerLine(context));
-    lines.push_back(focusLine());
+    lines.push_back(focusLine(context));
     for (Line& line : fileLines(context))
         lines.push_back(std::move(line));
 

@@ -1,13 +1,16 @@
 // The application in front, as the desktop tells it: on X11 through the
-// window manager's _NET_ACTIVE_WINDOW, on KDE Plasma (Wayland) through a
-// small KWin script that calls Varcel on the session bus. Elsewhere (GNOME
-// on Wayland, other compositors) no program may learn it, so there is no
-// watch and profiles switch only when asked.
+// window manager's _NET_ACTIVE_WINDOW; on sway and i3 through their IPC's
+// focus events; on other wlroots compositors (labwc, Wayfire, river,
+// Hyprland) through their foreign-toplevel protocol; on KDE Plasma and GNOME
+// Shell under Wayland through a KWin script or a Shell extension that calls
+// Varcel on the session bus. Each watch is a descriptor that wakes the
+// owning thread's loop: nothing polls.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace varcel {
 
@@ -34,17 +37,39 @@ public:
     virtual bool broken() const = 0;
 };
 
-enum class FocusBackend { X11, KWin, None };
+enum class FocusBackend { X11, KWin, Gnome, I3, Wlroots, None };
 
-// Chosen at start-up from the session: KDE Plasma on Wayland gets the KWin
-// script, an X11 session xcb, anything else nothing.
-// VARCEL_FOCUS=x11, kwin or none overrides the choice.
-FocusBackend pickFocusBackend();
+// The backends to try for this session, best first; the first that starts
+// follows the focus. Under Wayland: KDE (XDG_CURRENT_DESKTOP) gets the KWin
+// script, GNOME the Shell extension, sway its IPC ($SWAYSOCK) and then the
+// foreign-toplevel protocol, any other compositor the protocol. Under X11:
+// the active window, then i3's IPC ($I3SOCK). Nothing else: none.
+// VARCEL_FOCUS=x11, kwin, gnome, i3, wlroots or none names the only one.
+std::vector<FocusBackend> focusBackendsToTry();
 const char* focusBackendName(FocusBackend backend);
+
+// The IPC socket of sway ($SWAYSOCK) or else i3 ($I3SOCK); empty when
+// neither is set.
+std::string i3SocketPath();
 
 // Follows the X server of `display` (nullptr: $DISPLAY) through xcb, event
 // by event. Null, with `why`, when there is no X server or its window
 // manager does not keep _NET_ACTIVE_WINDOW.
 std::unique_ptr<FocusWatch> openX11FocusWatch(const char* display, std::string* why);
+
+// Follows sway or i3 through the IPC socket at `socketPath`: subscribed to
+// window events, it takes each "focus" event's app ID (or X11 class and
+// instance) and process. Null, with `why`, when the socket does not answer.
+std::unique_ptr<FocusWatch> openI3FocusWatch(const std::string& socketPath, std::string* why);
+
+// Follows a Wayland compositor (`display` as WAYLAND_DISPLAY, nullptr: the
+// session's) through zwlr_foreign_toplevel_manager_v1: the toplevel whose
+// state turns activated is in front, known by its app ID. libwayland-client
+// is opened on first use. Null, with `why`, when there is no compositor or
+// it does not offer the protocol.
+std::unique_ptr<FocusWatch> openWlrootsFocusWatch(const char* display, std::string* why);
+
+// The watch of a backend that has one (X11, I3, Wlroots), in this session.
+std::unique_ptr<FocusWatch> openFocusWatch(FocusBackend backend, std::string* why);
 
 } // namespace varcel

@@ -5,66 +5,10 @@
 #include <xcb/xcb.h>
 
 #include <array>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
-#include <unistd.h>
 
 namespace varcel {
-
-namespace {
-
-bool envHas(const char* name, std::string_view part)
-{
-    const char* value = std::getenv(name);
-    return value && *value && std::string_view(value).find(part) != std::string_view::npos;
-}
-
-} // namespace
-
-FocusBackend pickFocusBackend()
-{
-    const char* chosen = std::getenv("VARCEL_FOCUS");
-    const std::string_view choice = chosen ? chosen : "";
-    if (choice == "x11")
-        return FocusBackend::X11;
-    if (choice == "kwin")
-        return FocusBackend::KWin;
-    if (choice == "none")
-        return FocusBackend::None;
-    // Under Wayland only the compositor knows the window in front; of the
-    // compositors only KWin lets a script tell it. An X11 client there
-    // (Xwayland) would see the X windows alone.
-    if (envHas("WAYLAND_DISPLAY", "") || envHas("XDG_SESSION_TYPE", "wayland"))
-        return envHas("XDG_CURRENT_DESKTOP", "KDE") || envHas("KDE_SESSION_VERSION", "") ? FocusBackend::KWin
-                                                                                         : FocusBackend::None;
-    return envHas("DISPLAY", "") ? FocusBackend::X11 : FocusBackend::None;
-}
-
-const char* focusBackendName(FocusBackend backend)
-{
-    switch (backend) {
-    case FocusBackend::X11: return "x11";
-    case FocusBackend::KWin: return "kwin";
-    case FocusBackend::None: return "none";
-    }
-    return "none";
-}
-
-std::string executableOfProcess(long pid)
-{
-    if (pid <= 0)
-        return {};
-    const std::string proc = "/proc/" + std::to_string(pid);
-    std::array<char, PATH_MAX> target{};
-    const ssize_t n = ::readlink((proc + "/exe").c_str(), target.data(), target.size() - 1);
-    if (n > 0) {
-        const std::string path(target.data(), static_cast<std::size_t>(n));
-        return path.substr(path.find_last_of('/') + 1);
-    }
-    return {};
-}
 
 namespace {
 

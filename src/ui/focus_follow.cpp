@@ -1,5 +1,6 @@
 #include "ui/focus_follow.h"
 
+#include "service/gnome_extension.h"
 #include "service/service_core.h"
 #include "ui/main_window.h"
 
@@ -25,18 +26,21 @@ bool FocusFollow::start(FocusBackend backend, const std::filesystem::path& runti
 {
     switch (backend) {
     case FocusBackend::X11:
-        m_watch = openX11FocusWatch(nullptr, why);
+    case FocusBackend::I3:
+    case FocusBackend::Wlroots:
+        m_watch = openFocusWatch(backend, why);
         if (!m_watch)
             return false;
         m_notifier = std::make_unique<QSocketNotifier>(m_watch->fd(), QSocketNotifier::Read);
         connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] {
             if (const auto app = m_watch->drain())
                 m_follower.focusChanged(*app);
-            // An X server that went away would wake the loop for good.
+            // A desktop that went away would wake the loop for good.
             if (m_watch->broken())
                 m_notifier->setEnabled(false);
         });
-        // Events that came while connecting are already read into xcb's queue.
+        // The window in front when the watch began, and events that came
+        // while connecting, are already read.
         if (const auto app = m_watch->drain())
             m_follower.focusChanged(*app);
         return true;
@@ -46,6 +50,14 @@ bool FocusFollow::start(FocusBackend backend, const std::filesystem::path& runti
             return true;
         m_kwin.reset();
         return false;
+    case FocusBackend::Gnome: {
+        // The extension calls FocusChanged by itself; this only tells
+        // whether it will.
+        const GnomeFocusExtension extension = gnomeFocusExtension();
+        if (!extension.enabled && why)
+            *why = extension.problem;
+        return extension.enabled;
+    }
     case FocusBackend::None:
         if (why)
             *why = "this desktop does not tell programs which application is in front";

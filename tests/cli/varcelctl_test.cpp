@@ -174,5 +174,38 @@ TEST_F(Varcelctl, ApplyWithoutAcceptedMouseChangesNothing)
     EXPECT_EQ(test::readBytes(dir / "config.bin"), before);
 }
 
+// The doctor's line on switching by the application in front names what
+// the session offers and why it does not follow, as a fix only once rules
+// ask for switching.
+TEST_F(Varcelctl, DoctorTellsWhichDesktopFollowsTheFocusOrWhyNone)
+{
+    seedConfig();
+    const std::string nowhere = (dir / "none").string();
+    const struct {
+        std::string env;
+        std::string line;
+    } cases[] = {
+        {"", "OK   profiles: no automatic switching: no desktop session here tells the application in front"},
+        {"WAYLAND_DISPLAY=" + nowhere, "OK   profiles: no automatic switching (wlroots: no Wayland compositor answers"},
+        {"WAYLAND_DISPLAY=" + nowhere + " XDG_CURRENT_DESKTOP=ubuntu:GNOME",
+         "(gnome: GNOME Shell does not answer on the session bus"},
+        {"WAYLAND_DISPLAY=" + nowhere + " XDG_CURRENT_DESKTOP=KDE", "OK   profiles: switched by the application in "
+                                                                    "front (KDE Plasma"},
+        {"DISPLAY=:97 SWAYSOCK=" + nowhere, "no automatic switching (x11: no X server answers)"},
+        {"I3SOCK=" + (dir / "config.bin").string(), "no desktop session here"},
+        {"VARCEL_FOCUS=wlroots DISPLAY=:97 WAYLAND_DISPLAY=" + nowhere, "(wlroots: no Wayland compositor answers"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = test::runVarcelctl(VARCELCTL_PATH, dir.path(), "--simulate doctor", "C",
+                                            "env -i PATH=/usr/bin:/bin " + c.env + " ");
+        EXPECT_NE(r.out.find(c.line), std::string::npos) << c.env << "\n" << r.out;
+    }
+    ASSERT_EQ(run("profile save Desk").status, 0);
+    ASSERT_EQ(run("profile rule add default Desk").status, 0);
+    const CliRun wanted = test::runVarcelctl(VARCELCTL_PATH, dir.path(), "--simulate doctor", "C",
+                                             "env -i PATH=/usr/bin:/bin WAYLAND_DISPLAY=" + nowhere + " ");
+    EXPECT_NE(wanted.out.find("FIX  profiles: no automatic switching (wlroots"), std::string::npos) << wanted.out;
+}
+
 } // namespace
 } // namespace varcel

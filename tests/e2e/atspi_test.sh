@@ -13,10 +13,7 @@ x_session "$bin"
 
 # A session bus of the test's own, and the accessibility bus on it, as a
 # desktop session starts them.
-dbus-daemon --session --nofork --print-address=4 4>"$work/bus" >/dev/null 2>&1 & pids+=($!)
-for n in $(seq 1 50); do [ -s "$work/bus" ] && break; sleep 0.1; done
-[ -s "$work/bus" ] || fail "no session bus"
-export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
+private_bus
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 & pids+=($!)
 a11y_bus() {
     gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress \

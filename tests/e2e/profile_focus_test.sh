@@ -11,10 +11,7 @@ x_session "$bin"
 openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
 for n in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
 
-ctl() { "$bin/varcelctl" --data-dir "$work" "$@"; }
-ctl profile save Desk >/dev/null && ctl rate 125 >/dev/null && ctl profile save Game >/dev/null ||
-    fail "the profiles could not be saved"
-ctl profile rule add class GameWindow Game && ctl profile rule add class DeskWindow Desk || fail "rules refused"
+focus_profiles class GameWindow DeskWindow
 
 # Two small windows; xmessage's class is Xmessage, so each gets its own.
 xmessage -name game game & pids+=($!)
@@ -30,16 +27,7 @@ xdotool set_window --class DeskWindow "$desk"
 start_varcel
 main_window
 
-switches() { grep -c "switched to profile" "$work/varcel.log"; }
-rate() { ctl --simulate device | sed -n 's/^Report rate code: //p'; }
-# Raises WINDOW and waits for the switch to PROFILE and the mouse's RATE code.
-raise() { # WINDOW PROFILE RATE
-    local before=$(switches)
-    xdotool windowactivate --sync "$1"
-    for n in $(seq 1 50); do [ "$(switches)" -gt "$before" ] && break; sleep 0.1; done
-    grep -q "switched to profile $2 " "$work/varcel.log" || fail "raising the window did not switch to $2"
-    [ "$(rate)" = "$3" ] || fail "the mouse holds report rate code $(rate), not $3 of $2"
-}
+raise() { raise_with "$2" "$3" xdotool windowactivate --sync "$1"; }
 raise "$game" Game 8
 raise "$desk" Desk 1
 raise "$game" Game 8

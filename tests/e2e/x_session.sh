@@ -4,15 +4,7 @@
 # sets work, DISPLAY and the pids array, and defines fail and the window
 # helpers below.
 x_session() {
-    local bin=$1
-    x_session_bin=$bin
-    work=$(mktemp -d)
-    cp "$bin/config.bin" "$work/"
-    export XDG_RUNTIME_DIR="$work/runtime"
-    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-    export LANG=C LC_ALL=C
-    pids=()
-    trap x_session_end EXIT
+    scratch_session "$1"
 
     # Xvfb picks a free display itself and names it: tests running side by
     # side never race for the same one. Without -noreset the server resets
@@ -27,6 +19,27 @@ x_session() {
     export DISPLAY=":$(head -n 1 "$work/display")"
     for n in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
     fail "the X display $DISPLAY does not answer"
+}
+
+# The scratch folder, runtime folder and clean-up alone, for tests that
+# bring a display server of their own.
+scratch_session() { # BIN_DIR
+    x_session_bin=$1
+    work=$(mktemp -d)
+    cp "$1/config.bin" "$work/"
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    export LANG=C LC_ALL=C
+    pids=()
+    trap x_session_end EXIT
+}
+
+# A session bus of the test's own.
+private_bus() {
+    dbus-daemon --session --nofork --print-address=4 4>"$work/bus" >/dev/null 2>&1 & pids+=($!)
+    for n in $(seq 1 50); do [ -s "$work/bus" ] && break; sleep 0.1; done
+    [ -s "$work/bus" ] || fail "no session bus"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
 }
 
 x_session_end() {
@@ -73,6 +86,29 @@ apply_and_close() { # LAYOUT_POINT [SHOT]
     read -r cx cy < <("$1" close)
     click_at "$wx" "$wy" "$cx" "$cy"
     expect_end "closing the window did not end the program"
+}
+
+# The profiles of the focus tests: Desk (report rate code 1) and Game (code
+# 8, 125 Hz), with a rule of kind MATCH (class, app-id) for each window.
+focus_profiles() { # MATCH GAME_VALUE DESK_VALUE
+    local ctl=("$x_session_bin/varcelctl" --data-dir "$work")
+    "${ctl[@]}" profile save Desk >/dev/null && "${ctl[@]}" rate 125 >/dev/null &&
+        "${ctl[@]}" profile save Game >/dev/null || fail "the profiles could not be saved"
+    "${ctl[@]}" profile rule add "$1" "$2" Game && "${ctl[@]}" profile rule add "$1" "$3" Desk || fail "rules refused"
+}
+switches() { cat "$work/varcel.log" 2>/dev/null | grep -c "switched to profile"; }
+rate() { "$x_session_bin/varcelctl" --data-dir "$work" --simulate device | sed -n 's/^Report rate code: //p'; }
+# Brings a window to the front with COMMAND... and waits for Varcel's switch
+# to PROFILE and the mouse's report rate CODE.
+raise_with() { # PROFILE CODE COMMAND...
+    local profile=$1 code=$2 before
+    before=$(switches)
+    shift 2
+    "$@" >/dev/null || fail "$* failed"
+    for n in $(seq 1 50); do [ "$(switches)" -gt "$before" ] && break; sleep 0.1; done
+    grep "switched to profile" "$work/varcel.log" | tail -n 1 | grep -q "profile $profile " ||
+        fail "$* did not switch to $profile"
+    [ "$(rate)" = "$code" ] || fail "the mouse holds report rate code $(rate), not $code of $profile"
 }
 
 # The visible window of Varcel ($varcel) at least WIDTH wide and exactly HEIGHT high, if any.
