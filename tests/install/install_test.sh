@@ -34,6 +34,7 @@ expected=(
     "share/doc/varcel/profile-format.md"
     "share/doc/varcel/dbus.md"
     "share/dbus-1/interfaces/io.github.varcel.Varcel1.xml"
+    share/gnome-shell/extensions/varcel-focus{,-legacy}@varcel.github.io/{extension.js,metadata.json}
 )
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/varcel.png")
@@ -71,6 +72,9 @@ for word in export import; do
     grep -q "^ *$word " "$work/varcelctl.txt" || fail "varcelctl(1) does not list $word"
 done
 
+for metadata in "$usr"/share/gnome-shell/extensions/*/metadata.json; do
+    python3 -m json.tool "$metadata" >/dev/null || fail "$metadata is not JSON"
+done
 desktop-file-validate "$usr/share/applications/$app.desktop" "$usr/share/varcel/autostart/$app.desktop"
 grep -qx "Categories=Settings;HardwareSettings;" "$usr/share/applications/$app.desktop" \
     || fail "the menu entry is not under Settings/HardwareSettings"

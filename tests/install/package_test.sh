@@ -16,7 +16,7 @@ deb="$(VARCEL_BUILD_DIR="$build" "$src/scripts/package" | tail -n 1)"
 info="$(dpkg-deb --info "$deb")"
 echo "$info"
 depends="$(dpkg-deb --field "$deb" Depends)"
-for lib in libc6 libstdc++6 libudev1 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libpcap0.8 libxcb1; do
+for lib in libc6 libstdc++6 libudev1 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libpcap0.8 libxcb1 libwayland-client0; do
     grep -qxF "$lib" <<<"$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//')" || fail "Depends lacks $lib: $depends"
 done
 [[ "$(dpkg-deb --field "$deb" Package)" == varcel ]] || fail "the package is not called varcel"
@@ -38,6 +38,8 @@ for file in \
     ./usr/share/varcel/Skins/Light/main.png \
     ./usr/share/man/man1/varcel.1.gz ./usr/share/man/man1/varcelctl.1.gz \
     ./usr/share/bash-completion/completions/varcelctl \
+    ./usr/share/gnome-shell/extensions/varcel-focus@varcel.github.io/extension.js \
+    ./usr/share/gnome-shell/extensions/varcel-focus-legacy@varcel.github.io/extension.js \
     ./usr/share/doc/varcel/profile-format.md; do
     grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
 done
