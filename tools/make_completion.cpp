@@ -7,9 +7,10 @@
 // varcelctl is completed without touching the script.
 //
 //   make_completion TEMPLATE OUTPUT VARCELCTL
-#include "settings/key_page_settings.h"
+#include "settings/setting_catalogue.h"
 #include "keys/key_tables.h"
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -128,10 +129,22 @@ int main(int argc, char** argv)
     tables += table("_varcelctl_application_names", kApplicationRows,
                     [](const ApplicationRow& r) { return std::string(r.text.en); });
     tables += table("_varcelctl_fire_key_names", kFireKeyRows, [](const FireKeyRow& r) { return std::string(r.text); });
-    for (int mode = 1; mode <= 3; ++mode) {
-        const std::string variable = "_varcelctl_rgb_parameters_" + std::to_string(mode);
-        tables += table(variable.c_str(), rgbParameterRows(mode), [](const char* row) { return std::string(row); });
-    }
+    // The settings' values, from the catalogue: "_varcelctl_setting_<id>"
+    // (the RGB parameters with the mode after it), and the modes' first words.
+    const auto choiceText = [](const SettingChoice& c) { return std::string(c.text); };
+    for (const Setting& row : settingCatalogue())
+        for (int i = 0; i < (row.id == SettingId::RgbParameter ? row.instances : 1); ++i)
+            tables += table(("_varcelctl_setting_" + std::string(row.busProperty) +
+                             (row.id == SettingId::RgbParameter ? std::to_string(i + 1) : ""))
+                                .c_str(),
+                            settingChoices(row.id, i), choiceText);
+    tables += table("_varcelctl_rgb_modes", settingChoices(SettingId::RgbMode), [](const SettingChoice& c) {
+        std::string word = std::string(c.text).substr(0, std::string(c.text).find(' '));
+        for (char& ch : word)
+            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return word;
+    });
+    tables += table("_varcelctl_dpi_colour_bits", kDpiColourBitNames, [](const LangText& t) { return std::string(t.en); });
     text.replace(at, marker.size(), tables);
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     out << text;

@@ -63,7 +63,7 @@ int showConfiguration(CliContext& context, bool asJson)
     if (asJson)
         std::cout << decoded.dump(2) << "\n";
     else
-        std::cout << "Configuration in " << store.path().string() << "\n\n" << imageToText(decoded);
+        std::cout << "Configuration in " << store.path().string() << "\n\n" << imageToText(store.working(), decoded);
     return 0;
 }
 

@@ -63,15 +63,6 @@ int rowOf(const std::string& text, const std::vector<std::string>& rows)
     return -1;
 }
 
-std::optional<bool> parseOnOff(const std::string& text)
-{
-    if (equalsIgnoringCase(text, "on"))
-        return true;
-    if (equalsIgnoringCase(text, "off"))
-        return false;
-    return std::nullopt;
-}
-
 // config.bin, its model, and what the command does with them.
 class SettingsEdit {
 public:
@@ -137,10 +128,28 @@ private:
     KeyPageSettings m_model{m_workspace.config().working(), Language::English, [this] { return m_sensorType; }};
 };
 
-void requireCount(const SettingsRequest& request, std::size_t count, const char* synopsis)
+std::string argumentsHelp(const char* command);
+
+void requireCount(const SettingsRequest& request, std::size_t count, const char* command)
 {
     if (request.args.size() != count)
-        throw usage(std::string("usage: varcelctl ") + synopsis);
+        throw usage(std::string("usage: varcelctl ") + command + " " + argumentsHelp(command));
+}
+
+// The texts of a setting's values, for a refusal that lists them.
+std::string choicesText(SettingId id, int instance, std::uint8_t sensorType = 0)
+{
+    std::string text;
+    for (const SettingChoice& choice : settingChoices(id, instance, sensorType))
+        text += (text.empty() ? "" : ", ") + std::string(choice.text);
+    return text;
+}
+
+std::string lower(std::string text)
+{
+    for (char& ch : text)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return text;
 }
 
 // The stage number of "1" to "4" or "DPI Stage1" ... "DPI Stage4".
@@ -156,48 +165,40 @@ int stageOf(const std::string& text)
 
 int rate(CliContext& context, const SettingsRequest& request)
 {
-    requireCount(request, 1, "rate 125|250|500|1000");
-    std::vector<std::string> texts;
-    for (const auto& position : kReportRates)
-        texts.emplace_back(position.text);
-    std::string value = request.args[0];
-    if (value.size() > 2 && equalsIgnoringCase(value.substr(value.size() - 2), "hz"))
-        value.resize(value.size() - 2);
-    const int position = rowOf(value, texts);
-    if (position < 0)
-        throw usage("no report rate \"" + request.args[0] + "\"; one of: " + joined(texts) + " (Hz)");
-
+    requireCount(request, 1, "rate");
+    const auto choice = parseSettingValue(SettingId::ReportRate, 0, 0, request.args[0]);
+    if (!choice)
+        throw usage("no report rate \"" + request.args[0] + "\"; one of: " + choicesText(SettingId::ReportRate, 0) +
+                    " (Hz)");
     SettingsEdit edit(context, request.apply);
-    edit.model().chooseReportRate(position);
+    edit.model().choose(SettingId::ReportRate, 0, choice->code);
     const std::string saved = edit.save();
-    std::cout << "Report rate: " << texts[static_cast<std::size_t>(position)] << " Hz\n  " << saved << "\n";
+    std::cout << edit.model().name(SettingId::ReportRate, 0) << ": "
+              << edit.model().valueText(SettingId::ReportRate, 0) << "\n  " << saved << "\n";
     return 0;
 }
 
 int dpi(CliContext& context, const SettingsRequest& request)
 {
-    requireCount(request, 2, "dpi STAGE on|off|VALUE");
+    requireCount(request, 2, "dpi");
     const int stage = stageOf(request.args[0]);
     const std::string& what = request.args[1];
-    const auto onOrOff = parseOnOff(what);
+    const auto onOrOff = parseSettingValue(SettingId::DpiStageEnabled, stage, 0, what);
 
     SettingsEdit edit(context, request.apply);
     KeyPageSettings& model = edit.model();
     const bool sensorKnown = edit.learnSensorType(onOrOff.has_value());
     if (onOrOff) {
-        if (model.stageEnabled(stage) != *onOrOff && !model.toggleStage(stage))
+        if (!model.choose(SettingId::DpiStageEnabled, stage, onOrOff->code))
             throw CliError{std::string(kDpiStageNames[static_cast<std::size_t>(stage)]) +
                            " is the only enabled DPI stage and stays on; nothing was saved"};
     } else {
-        std::vector<std::string> rows = strings(model.dpiRows());
-        std::string value = what;
-        if (value.size() > 3 && equalsIgnoringCase(value.substr(value.size() - 3), "dpi"))
-            value.resize(value.size() - 3);
-        const int row = rowOf(value, rows);
-        if (row < 0)
+        const auto row = parseSettingValue(SettingId::DpiStageValue, stage, model.sensorType(), what);
+        if (!row)
             throw usage("no DPI value \"" + what + "\" for sensor type " + std::to_string(model.sensorType()) +
-                        "; one of: " + joined(rows) + ", or on, off");
-        model.chooseStageRow(stage, row);
+                        "; one of: " + choicesText(SettingId::DpiStageValue, stage, model.sensorType()) +
+                        ", or on, off");
+        model.choose(SettingId::DpiStageValue, stage, row->code);
     }
     const std::string saved = edit.save();
     const std::string value = model.stageValueText(stage);
@@ -210,33 +211,31 @@ int dpi(CliContext& context, const SettingsRequest& request)
 
 int rgb(CliContext& context, const SettingsRequest& request)
 {
-    requireCount(request, 2, "rgb MODE PARAMETER");
+    requireCount(request, 2, "rgb");
     const std::string& modeText = request.args[0];
     // The mode by number, list text in any language, or its first word.
-    int mode = numberIn(modeText, 1, kRgbModeCount).value_or(0);
-    std::vector<std::string> names;
-    for (int m = 1; m <= kRgbModeCount && mode == 0; ++m) {
-        const std::string english = rgbModeName(Language::English, m);
-        names.push_back(english);
+    std::optional<SettingChoice> mode = parseSettingValue(SettingId::RgbMode, 0, 0, modeText);
+    std::string names;
+    for (const SettingChoice& choice : settingChoices(SettingId::RgbMode)) {
+        const std::string english = choice.text;
         const std::string firstWord = english.substr(0, english.find(' '));
-        if (equalsIgnoringCase(modeText, english) || equalsIgnoringCase(modeText, firstWord) ||
-            modeText == rgbModeName(Language::SimplifiedChinese, m) ||
-            modeText == rgbModeName(Language::TraditionalChinese, m))
-            mode = m;
+        if (equalsIgnoringCase(modeText, firstWord) || modeText == std::to_string(choice.code))
+            mode = choice;
+        names += (names.empty() ? "" : ", ") + std::to_string(choice.code) + " or " + lower(firstWord) + " (\"" +
+                 english + "\")";
     }
-    if (mode == 0)
-        throw usage("no RGB mode \"" + modeText + "\"; one of: 1 or standard (\"" + names[0] + "\"), 2 or respiration (\"" +
-                    names[1] + "\"), 3 or neon (\"" + names[2] + "\")");
-    const std::vector<std::string> rows = strings(rgbParameterRows(mode));
-    const int row = rowOf(request.args[1], rows);
-    if (row < 0)
-        throw usage("no parameter \"" + request.args[1] + "\" for " + rgbModeName(Language::English, mode) +
-                    "; one of: " + joined(rows));
+    if (!mode)
+        throw usage("no RGB mode \"" + modeText + "\"; one of: " + names);
+    const int instance = mode->code - 1;
+    const auto row = parseSettingValue(SettingId::RgbParameter, instance, 0, request.args[1]);
+    if (!row)
+        throw usage("no parameter \"" + request.args[1] + "\" for " + mode->text +
+                    "; one of: " + choicesText(SettingId::RgbParameter, instance));
 
     SettingsEdit edit(context, request.apply);
     KeyPageSettings& model = edit.model();
-    model.chooseRgbMode(mode - 1);
-    model.chooseRgbParameter(row);
+    model.choose(SettingId::RgbMode, 0, mode->code);
+    model.choose(SettingId::RgbParameter, instance, row->code);
     const std::string saved = edit.save();
     std::cout << "RGB effect: " << model.rgbModeText() << ", " << model.rgbParameterText() << "\n  " << saved
               << "\n";
@@ -244,33 +243,23 @@ int rgb(CliContext& context, const SettingsRequest& request)
 }
 
 // "#RRGGBB"; the "#" may be left out, since a shell takes an unquoted one for a comment.
-std::optional<Rgb> colourOf(const std::string& text)
+std::optional<unsigned> colourOf(const std::string& text)
 {
     const std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
     if (digits.size() != 6 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
         return std::nullopt;
-    const auto part = [&](std::size_t at) {
-        return static_cast<std::uint8_t>(std::stoi(digits.substr(at, 2), nullptr, 16));
-    };
-    return Rgb{part(0), part(2), part(4)};
-}
-
-std::string hexColour(Rgb rgb)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", rgb.r, rgb.g, rgb.b);
-    return text;
+    return static_cast<unsigned>(std::stoul(digits, nullptr, 16));
 }
 
 int color(CliContext& context, const SettingsRequest& request)
 {
-    requireCount(request, 2, "color N on|off|#RRGGBB");
+    requireCount(request, 2, "color");
     const auto number = numberIn(request.args[0], 1, static_cast<int>(img::kLoopColourCount));
     if (!number)
         throw usage("N is the loop colour's number, 1 to 8, not \"" + request.args[0] + "\"");
     const int colour = *number - 1;
     const std::string& what = request.args[1];
-    const auto onOrOff = parseOnOff(what);
+    const auto onOrOff = parseSettingValue(SettingId::LoopColourEnabled, colour, 0, what);
     const auto rgbValue = colourOf(what);
     if (!onOrOff && !rgbValue)
         throw usage("a loop colour is on, off or #RRGGBB (six hexadecimal digits, e.g. '#FF8000' or FF8000), not \"" +
@@ -278,23 +267,20 @@ int color(CliContext& context, const SettingsRequest& request)
 
     SettingsEdit edit(context, request.apply);
     KeyPageSettings& model = edit.model();
-    if (onOrOff) {
-        if (model.loopColourEnabled(colour) != *onOrOff)
-            model.toggleLoopColour(colour);
-    } else if (!model.setLoopColour(colour, *rgbValue)) {
-        // As on the page, where a disabled colour's swatch opens nothing.
+    // As on the page, where a disabled colour's swatch opens nothing.
+    if (!model.choose(onOrOff ? SettingId::LoopColourEnabled : SettingId::LoopColour, colour,
+                      onOrOff ? onOrOff->code : *rgbValue))
         throw usage("loop colour " + std::to_string(*number) + " is off and keeps its colour; turn it on first "
                     "(color " + std::to_string(*number) + " on); nothing was saved");
-    }
     const std::string saved = edit.save();
-    std::cout << "Loop colour " << *number << ": " << hexColour(model.loopColour(colour)) << ", "
-              << (model.loopColourEnabled(colour) ? "on" : "off") << "\n  " << saved << "\n";
+    std::cout << "Loop colour " << *number << ": " << model.valueText(SettingId::LoopColour, colour) << ", "
+              << model.valueText(SettingId::LoopColourEnabled, colour) << "\n  " << saved << "\n";
     return 0;
 }
 
 int dpiColor(CliContext& context, const SettingsRequest& request)
 {
-    requireCount(request, 3, "dpi-color STAGE BIT on|off");
+    requireCount(request, 3, "dpi-color");
     const int stage = stageOf(request.args[0]);
     std::vector<std::string> bitNames;
     for (const LangText& name : kDpiColourBitNames)
@@ -305,20 +291,18 @@ int dpiColor(CliContext& context, const SettingsRequest& request)
     if (bit < 0)
         throw usage("BIT is the tick box's number 1 to 4 or its label (" + joined(bitNames) + "), not \"" +
                     request.args[1] + "\"");
-    const auto on = parseOnOff(request.args[2]);
+    const int instance = stage * kDpiColourBitCount + bit;
+    const auto on = parseSettingValue(SettingId::DpiColourBit, instance, 0, request.args[2]);
     if (!on)
         throw usage("a DPI colour bit is on or off, not \"" + request.args[2] + "\"");
 
     SettingsEdit edit(context, request.apply);
     KeyPageSettings& model = edit.model();
-    // As on the page: choose the stage in its list, then click the box if it must change.
-    model.chooseColourStage(stage);
-    if (model.colourBit(bit) != *on)
-        model.toggleColourBit(bit);
+    model.choose(SettingId::DpiColourBit, instance, on->code);
     const std::string saved = edit.save();
     std::cout << kDpiStageNames[static_cast<std::size_t>(stage)] << " colour bits:";
     for (int b = 0; b < kDpiColourBitCount; ++b)
-        std::cout << " " << bitNames[static_cast<std::size_t>(b)] << (model.colourBit(b) ? " on" : " off")
+        std::cout << " " << bitNames[static_cast<std::size_t>(b)] << (model.colourBit(stage, b) ? " on" : " off")
                   << (b + 1 < kDpiColourBitCount ? "," : "");
     std::cout << "\n  " << saved << "\n";
     return 0;
@@ -326,12 +310,26 @@ int dpiColor(CliContext& context, const SettingsRequest& request)
 
 using Handler = int (*)(CliContext&, const SettingsRequest&);
 
-void addOne(CLI::App& app, CliContext& context, const char* name, const char* description, const char* argsHelp,
-            Handler handler)
+// What the command's words are, from the rows it sets, with the values of
+// the short lists.
+std::string argumentsHelp(const char* command)
+{
+    std::string help;
+    for (const Setting& row : settingCatalogue()) {
+        if (!row.command || std::string(row.command) != command)
+            continue;
+        help += (help.empty() ? "" : "; ") + std::string(row.words);
+        if (row.form == SettingForm::Choice && row.kept == 1)
+            help += " (" + choicesText(row.id, 0) + (*row.unit ? std::string(" ") + row.unit : "") + ")";
+    }
+    return help;
+}
+
+void addOne(CLI::App& app, CliContext& context, const char* name, const char* description, Handler handler)
 {
     auto request = std::make_shared<SettingsRequest>();
     auto* command = app.add_subcommand(name, description);
-    command->add_option("ARGS", request->args, argsHelp);
+    command->add_option("ARGS", request->args, argumentsHelp(name));
     command->add_flag("--apply", request->apply, "Also send the configuration to the mouse, as Apply does");
     command->callback([&context, request, handler] {
         context.run = [&context, request, handler] { return handler(context, *request); };
@@ -342,18 +340,11 @@ void addOne(CLI::App& app, CliContext& context, const char* name, const char* de
 
 void addSettingsCommands(CLI::App& app, CliContext& context)
 {
-    addOne(app, context, "rate", "Set the report rate, as the key page does, and save config.bin",
-           "125, 250, 500 or 1000 (Hz)", rate);
-    addOne(app, context, "dpi", "Turn a DPI stage on or off, or give it a DPI value, and save config.bin",
-           "STAGE (1-4) and on, off or a VALUE of the mouse's DPI list (e.g. 800)", dpi);
-    addOne(app, context, "rgb", "Set the RGB effect and its parameter, and save config.bin",
-           "MODE (standard, respiration, neon or 1-3) and PARAMETER as its list shows it "
-           "(5%...100%, 8S...4S, 0.5S...15S)",
-           rgb);
-    addOne(app, context, "color", "Turn a loop colour on or off or set it, and save config.bin",
-           "N (1-8) and on, off or #RRGGBB", color);
-    addOne(app, context, "dpi-color", "Set one colour bit of a DPI stage, and save config.bin",
-           "STAGE (1-4), BIT (1-4 or R, G, B, W) and on or off", dpiColor);
+    addOne(app, context, "rate", "Set the report rate, as the key page does, and save config.bin", rate);
+    addOne(app, context, "dpi", "Turn a DPI stage on or off, or give it a DPI value, and save config.bin", dpi);
+    addOne(app, context, "rgb", "Set the RGB effect and its parameter, and save config.bin", rgb);
+    addOne(app, context, "color", "Turn a loop colour on or off or set it, and save config.bin", color);
+    addOne(app, context, "dpi-color", "Set one colour bit of a DPI stage, and save config.bin", dpiColor);
 }
 
 } // namespace varcel

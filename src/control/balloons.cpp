@@ -2,7 +2,7 @@
 
 #include "device/dpi_table.h"
 #include "lang/ui_strings.h"
-#include "settings/key_page_settings.h"
+#include "settings/setting_catalogue.h"
 
 namespace varcel {
 
@@ -17,10 +17,10 @@ constexpr int kLinkTimeoutMs = 3000;
 
 std::optional<UiString> reportRateText(int code)
 {
-    const int position = code >= 0 && code <= 0xFF ? reportRatePositionOfCode(static_cast<std::uint8_t>(code)) : -1;
-    if (position < 0)
-        return std::nullopt;
-    return kReportRates[static_cast<std::size_t>(position)].balloon;
+    for (std::size_t position = 0; position < kReportRates.size(); ++position)
+        if (kReportRates[position].code == code)
+            return kReportRateBalloons[position];
+    return std::nullopt;
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include "keys/key_tables.h"
 #include "lang/dialog_strings.h"
 #include "macros/macro_encoder.h"
-#include "settings/key_page_settings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -127,14 +126,73 @@ json profileButton(const ConfigImage& image, Layer layer, std::size_t slot)
 
 } // namespace
 
+std::vector<JsonLeaf> settingLeaves(ImageJsonForm form)
+{
+    using K = JsonLeaf::Kind;
+    std::vector<JsonLeaf> leaves;
+    for (const Setting& row : settingCatalogue()) {
+        const std::string pointer = row.json;
+        const auto hash = pointer.find('#');
+        if (hash == std::string::npos && row.kept > 1) {
+            const std::size_t bytes = row.form == SettingForm::Bit ? row.kept * row.stride / 8 : row.kept * row.stride;
+            leaves.push_back({K::Bytes, pointer, row.id, 0, row.offset, bytes});
+        }
+        for (int i = 0; i < row.kept && hash != std::string::npos; ++i) {
+            // A list element starts with its number, counted from 1.
+            const std::string element = pointer.substr(0, hash) + std::to_string(i);
+            const auto slash = pointer.rfind('/', hash - 2);
+            const std::string list = pointer.substr(slash + 1, hash - slash - 2);
+            const std::string number = element + (list == "dpiStages" ? "/stage" : "/colour");
+            if (std::none_of(leaves.begin(), leaves.end(), [&](const JsonLeaf& l) { return l.pointer == number; }))
+                leaves.push_back({K::Number, number, row.id, i, static_cast<std::size_t>(i) + 1});
+            leaves.push_back({K::Setting, element + pointer.substr(hash + 1), row.id, i});
+        }
+        if (hash == std::string::npos && row.kept == 1)
+            leaves.push_back({K::Setting, pointer, row.id});
+        if (row.id == SettingId::ReportRate)
+            leaves.push_back({K::Hz, "/reportRate/hz"});
+        if (row.id == SettingId::RgbMode) {
+            leaves.push_back({K::ModeName, "/lighting/modeName"});
+            if (form == ImageJsonForm::Show)
+                leaves.push_back({K::Parameter, "/lighting/parameter"});
+        }
+        if (row.id == SettingId::RgbParameter)
+            leaves.push_back({K::Bytes, "/lighting/secondParameters", row.id, 0, img::kRgbParam2, 3});
+    }
+    return leaves;
+}
+
+nlohmann::ordered_json leafValue(const JsonLeaf& leaf, const ConfigImage& image, ImageJsonForm form)
+{
+    const int mode = image[img::kRgbMode];
+    const bool modeKnown = mode >= 1 && mode <= kRgbModeCount;
+    switch (leaf.kind) {
+    case JsonLeaf::Kind::Bytes: return bytesAt(image, leaf.offset, leaf.size);
+    case JsonLeaf::Kind::Number: return leaf.offset;
+    case JsonLeaf::Kind::Hz: return reportRateHz(image[img::kReportRate]);
+    case JsonLeaf::Kind::ModeName: return modeKnown ? json(rgbModeName(Language::English, mode)) : json();
+    case JsonLeaf::Kind::Parameter:
+        return modeKnown ? json(image[img::kRgbParam1 + static_cast<std::size_t>(mode - 1)]) : json();
+    case JsonLeaf::Kind::Setting: break;
+    }
+    const unsigned code = settingCode(image, leaf.id, leaf.instance);
+    const bool profile = form == ImageJsonForm::Profile;
+    switch (setting(leaf.id).form) {
+    case SettingForm::Layer: return code == 0 ? json("A") : code == 1 || !profile ? json("B") : json(code);
+    case SettingForm::Flag: return profile ? flagValue(static_cast<std::uint8_t>(code)) : json(code == 1);
+    case SettingForm::Colour: return settingValueText(image, leaf.id, leaf.instance, 0, Language::English);
+    case SettingForm::Choice:
+    case SettingForm::Bit: break;
+    }
+    return code;
+}
+
 nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstRunFlag, ImageJsonForm form)
 {
     const bool profile = form == ImageJsonForm::Profile;
-    auto flag = [profile](std::uint8_t value) { return profile ? flagValue(value) : json(value == 1); };
     json j;
     j["firstRunFlag"] = firstRunFlag;
-    const std::uint8_t shown = image[img::kLayerShown];
-    j["layerShown"] = shown == 0 ? json("A") : shown == 1 || !profile ? json("B") : json(shown);
+    j["layerShown"] = nullptr; // in its place before the buttons
     for (Layer layer : {Layer::A, Layer::B}) {
         json buttons = json::array();
         for (std::size_t slot = 0; slot < kButtonSlots; ++slot)
@@ -142,45 +200,9 @@ nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstR
         j["layers"][layerName(layer)] = buttons;
     }
 
-    const std::uint8_t rate = image[img::kReportRate];
-    j["reportRate"] = {{"code", rate}, {"hz", reportRateHz(rate)}};
-
-    json stages = json::array();
-    for (std::size_t i = 0; i < img::kDpiStageFlags; ++i) {
-        json stage{{"stage", i + 1}, {"enabled", flag(image[img::kDpiEnabled + i])}};
-        if (i < img::kDpiStages)
-            stage["row"] = image[img::kDpiValue + i];
-        stages.push_back(stage);
-    }
-    j["dpiStages"] = stages;
-
-    const int mode = image[img::kRgbMode];
-    json rgb{{"mode", mode}};
-    if (mode >= 1 && mode <= kRgbModeCount) {
-        rgb["modeName"] = rgbModeName(Language::English, mode);
-        if (!profile)
-            rgb["parameter"] = image[img::kRgbParam1 + static_cast<std::size_t>(mode - 1)];
-    }
-    rgb["firstParameters"] = bytesAt(image, img::kRgbParam1, 3);
-    rgb["secondParameters"] = bytesAt(image, img::kRgbParam2, 3);
-    json colours = json::array();
-    for (std::size_t i = 0; i < img::kLoopColourCount; ++i) {
-        char text[8];
-        const std::size_t c = img::kLoopColours + 3 * i;
-        std::snprintf(text, sizeof text, "#%02X%02X%02X", image[c], image[c + 1], image[c + 2]);
-        colours.push_back({{"colour", i + 1}, {"enabled", flag(image[img::kLoopEnabled + i])}, {"rgb", text}});
-    }
-    rgb["loopColours"] = colours;
-    rgb["dpiColourBits"] = bytesAt(image, img::kDpiColourBits, img::kDpiColourBytes);
-    j["lighting"] = rgb;
-
-    j["pointer"] = {
-        {"enhancePointerPrecision", flag(image[img::kPointerPrecision])},
-        {"scrollOneScreen", flag(image[img::kScrollOneScreen])},
-        {"speed", image[img::kPointerSpeed]},
-        {"scrollLines", image[img::kScrollLines]},
-        {"doubleClickStep", image[img::kDoubleClick]},
-    };
+    for (const JsonLeaf& leaf : settingLeaves(form))
+        if (json value = leafValue(leaf, image, form); !value.is_null())
+            j[json::json_pointer(leaf.pointer)] = std::move(value);
 
     // Show tells an empty block by name; a profile keeps every block's events.
     json macros = json::array();
@@ -205,7 +227,7 @@ nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstR
     return j;
 }
 
-std::string imageToText(const nlohmann::ordered_json& j)
+std::string imageToText(const ConfigImage& image, const nlohmann::ordered_json& j)
 {
     std::ostringstream out;
     out << "First-run flag: " << j["firstRunFlag"] << "\n";
@@ -229,27 +251,18 @@ std::string imageToText(const nlohmann::ordered_json& j)
             out << "\n";
         }
     }
-    out << "\nReport rate: " << j["reportRate"]["hz"] << " Hz (code " << j["reportRate"]["code"] << ")\n";
-    out << "DPI stages:\n";
-    for (const auto& s : j["dpiStages"]) {
-        out << "  stage " << s["stage"] << ": " << (s["enabled"].get<bool>() ? "on " : "off");
-        if (s.contains("row"))
-            out << "  row " << s["row"];
-        out << "\n";
+    out << "\nSettings (DPI values as the list of sensor type 0 names them):\n";
+    for (const Setting& row : settingCatalogue()) {
+        for (int i = 0; i < row.instances; ++i) {
+            const std::string text = settingValueText(image, row.id, i, 0, Language::English);
+            const unsigned code = settingCode(image, row.id, i);
+            out << "  " << settingName(row.id, i, Language::English) << ": "
+                << (text.empty() ? "code " + std::to_string(code)
+                    : row.form == SettingForm::Choice ? text + " (code " + std::to_string(code) + ")"
+                                                      : text)
+                << "\n";
+        }
     }
-    const auto& l = j["lighting"];
-    out << "\nLighting: mode " << l["mode"];
-    if (l.contains("modeName"))
-        out << " (" << l["modeName"].get<std::string>() << ", parameter row " << l["parameter"] << ")";
-    out << "\n  first parameters " << l["firstParameters"].get<std::string>() << ", second parameters "
-        << l["secondParameters"].get<std::string>() << "\n  loop colours:";
-    for (const auto& c : l["loopColours"])
-        out << " " << c["rgb"].get<std::string>() << (c["enabled"].get<bool>() ? "" : "(off)");
-    out << "\n  DPI colour bits: " << l["dpiColourBits"].get<std::string>() << "\n";
-    const auto& p = j["pointer"];
-    out << "\nPointer: speed " << p["speed"] << ", scroll lines " << p["scrollLines"] << ", double-click step "
-        << p["doubleClickStep"] << ", precision " << (p["enhancePointerPrecision"].get<bool>() ? "on" : "off")
-        << ", one screen " << (p["scrollOneScreen"].get<bool>() ? "on" : "off") << "\n";
     out << "\nMacros:\n";
     for (const auto& m : j["macros"]) {
         out << "  " << m["macro"] << ": ";

@@ -4,11 +4,13 @@
 #pragma once
 
 #include "device/config_image.h"
+#include "settings/setting_catalogue.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace varcel {
 
@@ -20,8 +22,28 @@ enum class ImageJsonForm { Show, Profile };
 
 nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstRunFlag,
                                    ImageJsonForm form = ImageJsonForm::Show);
-// The Show form as the lines `varcelctl show` prints.
-std::string imageToText(const nlohmann::ordered_json& decoded);
+// The Show form as the lines `varcelctl show` prints, each setting as the
+// window's lists name it.
+std::string imageToText(const ConfigImage& image, const nlohmann::ordered_json& decoded);
+
+// ---- The settings part ---------------------------------------------------------
+
+// One member of the settings part of the configuration, at its JSON pointer:
+// an instance of a setting of the catalogue, bytes kept as hexadecimal pairs
+// (the RGB parameters of all modes, the DPI colour bits, bytes no control
+// edits), or a member that only tells the reader something (a list element's
+// number, the rate in hertz, the mode's name), which a profile may leave out.
+struct JsonLeaf {
+    enum class Kind { Setting, Bytes, Number, Hz, ModeName, Parameter } kind;
+    std::string pointer;
+    SettingId id = SettingId::Count;
+    int instance = 0;
+    std::size_t offset = 0; // the bytes, or the number of a list element
+    std::size_t size = 0;
+};
+// In the order the members are written.
+std::vector<JsonLeaf> settingLeaves(ImageJsonForm form);
+nlohmann::ordered_json leafValue(const JsonLeaf& leaf, const ConfigImage& image, ImageJsonForm form);
 
 // ---- The Profile form's fields ------------------------------------------------
 

@@ -3,7 +3,6 @@
 #include "control/image_json.h"
 
 #include "buttons/button_model.h"
-#include "settings/key_page_settings.h"
 #include "keys/key_tables.h"
 #include "buttons/labels_file.h"
 #include "device/config_store.h"
@@ -21,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 
@@ -41,14 +41,6 @@ constexpr std::size_t kDeepestNesting = 16;
 
 // A str.ini value longer than this is cut when read, so a profile may not hold one.
 constexpr std::size_t kLabelLimit = 1023;
-
-// The mode's name for modes 1 to 3; the others have none in a profile.
-std::optional<std::string> modeNameOf(unsigned mode)
-{
-    if (mode < 1 || mode > kRgbModeCount)
-        return std::nullopt;
-    return rgbModeName(Language::English, static_cast<int>(mode));
-}
 
 // One list or object open in the first pass.
 struct JsonLevel {
@@ -210,25 +202,11 @@ public:
                 image[at] = static_cast<std::uint8_t>(*n);
     }
 
-    void flagAt(const Doc& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at)
-    {
-        const Doc* value = member(parent, path, key);
-        if (!value)
-            return;
-        if (value->is_boolean())
-            image[at] = value->get<bool>() ? 1 : 0;
-        else if (auto n = number(*value, path + "." + key, 0, 255))
-            image[at] = static_cast<std::uint8_t>(*n);
-    }
-
     // "01 02 03": exactly `size` bytes, two hexadecimal digits each.
-    void hexAt(const Doc& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at,
-               std::size_t size)
+    void hexAt(const Doc* value, const std::string& where, ConfigImage& image, std::size_t at, std::size_t size)
     {
-        const Doc* value = member(parent, path, key);
         if (!value)
             return;
-        const std::string where = path + "." + key;
         const std::string expected =
             "must be " + std::to_string(size) + " bytes as two hexadecimal digits each, separated by spaces";
         if (!value->is_string()) {
@@ -346,24 +324,139 @@ void readButton(Reader& r, const Doc& b, const std::string& path, Layer layer, s
     }
 }
 
+// The members the leaves name directly below `pointer`, each with whether
+// one of the leaves below it must be given.
+std::map<std::string, bool> childrenOf(const std::vector<JsonLeaf>& leaves, const std::string& pointer)
+{
+    std::map<std::string, bool> children;
+    for (const JsonLeaf& leaf : leaves) {
+        if (leaf.pointer.size() <= pointer.size() + 1 || leaf.pointer.compare(0, pointer.size() + 1, pointer + "/") != 0)
+            continue;
+        const std::string rest = leaf.pointer.substr(pointer.size() + 1);
+        const bool required = leaf.kind == JsonLeaf::Kind::Setting || leaf.kind == JsonLeaf::Kind::Bytes;
+        children[rest.substr(0, rest.find('/'))] |= required;
+    }
+    return children;
+}
+
+bool isOneOf(const std::string& key, std::initializer_list<const char*> names)
+{
+    return std::any_of(names.begin(), names.end(), [&](const char* name) { return key == name; });
+}
+
+// Checks that the lists and objects on the way to the leaves have the
+// members and lengths they need; a list of the wrong length is read no
+// further. Returns the pointers not to read under.
+void checkShape(Reader& r, const Doc& value, const std::string& pointer, const std::string& path,
+                const std::vector<JsonLeaf>& leaves, std::vector<std::string>& unread)
+{
+    const auto children = childrenOf(leaves, pointer);
+    if (children.empty())
+        return;
+    const bool list = std::isdigit(static_cast<unsigned char>(children.begin()->first[0]));
+    if (list ? !value.is_array() || value.size() != children.size() : !value.is_object()) {
+        r.fail(path, list ? "must be a list of " + std::to_string(children.size()) + " entries" : "must be an object");
+        unread.push_back(pointer);
+        return;
+    }
+    if (!list && !pointer.empty()) // the configuration's own members are checked with the buttons'
+        for (const auto& item : value.items())
+            if (children.count(item.key()) == 0)
+                r.fail(path + "." + item.key(), "is not a field of a profile");
+    for (const auto& [child, required] : children) {
+        const std::string childPath = list ? path + "[" + child + "]" : path + "." + child;
+        const Doc* member = list ? &value[std::stoul(child)] : value.contains(child) ? &value.at(child) : nullptr;
+        if (member)
+            checkShape(r, *member, pointer + "/" + child, childPath, leaves, unread);
+        else if (required)
+            r.fail(childPath, "is missing");
+    }
+}
+
+// The settings part of the configuration, each member as the catalogue
+// says the image keeps it.
+void readSettings(Reader& r, const Doc& c, const std::string& path, ConfigImage& image)
+{
+    const auto leaves = settingLeaves(ImageJsonForm::Profile);
+    std::vector<std::string> unread;
+    checkShape(r, c, "", path, leaves, unread);
+    const auto readable = [&](const JsonLeaf& leaf, const Doc*& value) {
+        for (const std::string& under : unread)
+            if (leaf.pointer.compare(0, under.size() + 1, under + "/") == 0)
+                return false;
+        const Doc::json_pointer pointer(leaf.pointer);
+        value = c.contains(pointer) ? &c.at(pointer) : nullptr;
+        return value != nullptr;
+    };
+    const auto pathOf = [&](const std::string& pointer) {
+        std::string out = path;
+        for (std::size_t at = 1; at <= pointer.size();) {
+            const std::size_t end = std::min(pointer.find('/', at), pointer.size());
+            const std::string token = pointer.substr(at, end - at);
+            out += std::isdigit(static_cast<unsigned char>(token[0])) ? "[" + token + "]" : "." + token;
+            at = end + 1;
+        }
+        return out;
+    };
+    for (const JsonLeaf& leaf : leaves) {
+        const Doc* value = nullptr;
+        if ((leaf.kind != JsonLeaf::Kind::Setting && leaf.kind != JsonLeaf::Kind::Bytes) || !readable(leaf, value))
+            continue;
+        const std::string where = pathOf(leaf.pointer);
+        if (leaf.kind == JsonLeaf::Kind::Bytes) {
+            r.hexAt(value, where, image, leaf.offset, leaf.size);
+            continue;
+        }
+        const SettingForm form = setting(leaf.id).form;
+        std::optional<unsigned> code;
+        if (form == SettingForm::Colour) {
+            const std::string text = value->is_string() ? value->get<std::string>() : std::string();
+            const bool ok = text.size() == 7 && text[0] == '#' &&
+                            std::all_of(text.begin() + 1, text.end(),
+                                        [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)); });
+            if (!ok)
+                r.fail(where, "must be a colour written #RRGGBB");
+            else
+                code = static_cast<unsigned>(std::stoul(text.substr(1), nullptr, 16));
+        } else if (form == SettingForm::Flag && value->is_boolean()) {
+            code = value->get<bool>() ? 1 : 0;
+        } else if (form == SettingForm::Layer && value->is_string()) {
+            if (*value == "A" || *value == "B")
+                code = *value == "A" ? 0 : 1;
+            else
+                r.fail(where, "must be \"A\", \"B\" or a number from 0 to 255");
+        } else {
+            code = r.number(*value, where, 0, 255);
+        }
+        if (code)
+            setSettingCode(image, leaf.id, leaf.instance, *code);
+    }
+    // What only tells the reader something must agree with what was read.
+    for (const JsonLeaf& leaf : leaves) {
+        const Doc* value = nullptr;
+        if (leaf.kind == JsonLeaf::Kind::Setting || leaf.kind == JsonLeaf::Kind::Bytes || !readable(leaf, value))
+            continue;
+        const Doc expected = Doc::parse(leafValue(leaf, image, ImageJsonForm::Profile).dump());
+        if (*value != expected)
+            r.fail(pathOf(leaf.pointer), "is " + value->dump() + " but the profile's values make it " +
+                                             (expected.is_null() ? std::string("absent") : expected.dump()));
+    }
+}
+
 void readConfiguration(Reader& r, const Doc& c, const std::string& path, Profile& profile)
 {
-    if (!r.object(c, path, {"firstRunFlag", "layerShown", "layers", "reportRate", "dpiStages", "lighting", "pointer",
-                            "macroBlocks", "unused"}))
+    if (!c.is_object()) {
+        r.fail(path, "must be an object");
         return;
+    }
+    const auto leaves = settingLeaves(ImageJsonForm::Profile);
+    for (const auto& [key, member] : c.items())
+        if (!isOneOf(key, {"firstRunFlag", "layers", "macroBlocks", "unused"}) && childrenOf(leaves, "").count(key) == 0)
+            r.fail(path + "." + key, "is not a field of a profile");
     ConfigImage& image = profile.image;
     if (const Doc* flag = r.member(c, path, "firstRunFlag"))
         if (auto n = r.number(*flag, path + ".firstRunFlag", 0, 255))
             profile.firstRunFlag = static_cast<std::uint8_t>(*n);
-    if (const Doc* shown = r.member(c, path, "layerShown")) {
-        if (*shown == "A" || *shown == "B")
-            image[img::kLayerShown] = *shown == "A" ? 0 : 1;
-        else if (shown->is_string())
-            r.fail(path + ".layerShown", "must be \"A\", \"B\" or a number from 0 to 255");
-        else if (auto n = r.number(*shown, path + ".layerShown", 0, 255))
-            image[img::kLayerShown] = static_cast<std::uint8_t>(*n);
-    }
-
     if (const Doc* layers = r.member(c, path, "layers"); layers && r.object(*layers, path + ".layers", {"A", "B"})) {
         for (Layer layer : {Layer::A, Layer::B}) {
             const std::string lpath = path + ".layers";
@@ -374,71 +467,7 @@ void readConfiguration(Reader& r, const Doc& c, const std::string& path, Profile
         }
     }
 
-    if (const Doc* rate = r.member(c, path, "reportRate"); rate && r.object(*rate, path + ".reportRate", {"code", "hz"})) {
-        r.byteAt(*rate, path + ".reportRate", "code", image, img::kReportRate);
-        r.agrees(*rate, path + ".reportRate", "hz", reportRateHz(image[img::kReportRate]));
-    }
-
-    if (const Doc* stages = r.array(c, path, "dpiStages", img::kDpiStageFlags)) {
-        for (std::size_t i = 0; i < img::kDpiStageFlags; ++i) {
-            const std::string spath = path + ".dpiStages[" + std::to_string(i) + "]";
-            const Doc& s = (*stages)[i];
-            if (i < img::kDpiStages ? !r.object(s, spath, {"stage", "enabled", "row"})
-                                    : !r.object(s, spath, {"stage", "enabled"}))
-                continue;
-            r.agrees(s, spath, "stage", i + 1);
-            r.flagAt(s, spath, "enabled", image, img::kDpiEnabled + i);
-            if (i < img::kDpiStages)
-                r.byteAt(s, spath, "row", image, img::kDpiValue + i);
-        }
-    }
-
-    const std::string lpath = path + ".lighting";
-    if (const Doc* l = r.member(c, path, "lighting");
-        l && r.object(*l, lpath, {"mode", "modeName", "firstParameters", "secondParameters", "loopColours",
-                                  "dpiColourBits"})) {
-        r.byteAt(*l, lpath, "mode", image, img::kRgbMode);
-        const auto name = modeNameOf(image[img::kRgbMode]);
-        r.agrees(*l, lpath, "modeName", name ? Doc(*name) : Doc());
-        r.hexAt(*l, lpath, "firstParameters", image, img::kRgbParam1, 3);
-        r.hexAt(*l, lpath, "secondParameters", image, img::kRgbParam2, 3);
-        r.hexAt(*l, lpath, "dpiColourBits", image, img::kDpiColourBits, img::kDpiColourBytes);
-        if (const Doc* colours = r.array(*l, lpath, "loopColours", img::kLoopColourCount)) {
-            for (std::size_t i = 0; i < img::kLoopColourCount; ++i) {
-                const std::string cpath = lpath + ".loopColours[" + std::to_string(i) + "]";
-                const Doc& col = (*colours)[i];
-                if (!r.object(col, cpath, {"colour", "enabled", "rgb"}))
-                    continue;
-                r.agrees(col, cpath, "colour", i + 1);
-                r.flagAt(col, cpath, "enabled", image, img::kLoopEnabled + i);
-                const Doc* rgb = r.member(col, cpath, "rgb");
-                if (!rgb)
-                    continue;
-                const std::string text = rgb->is_string() ? rgb->get<std::string>() : std::string();
-                const bool ok = text.size() == 7 && text[0] == '#' &&
-                                std::all_of(text.begin() + 1, text.end(),
-                                            [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)); });
-                if (!ok) {
-                    r.fail(cpath + ".rgb", "must be a colour written #RRGGBB");
-                    continue;
-                }
-                for (std::size_t k = 0; k < 3; ++k)
-                    image[img::kLoopColours + 3 * i + k] =
-                        static_cast<std::uint8_t>(std::stoul(text.substr(1 + 2 * k, 2), nullptr, 16));
-            }
-        }
-    }
-
-    const std::string ppath = path + ".pointer";
-    if (const Doc* p = r.member(c, path, "pointer");
-        p && r.object(*p, ppath, {"enhancePointerPrecision", "scrollOneScreen", "speed", "scrollLines",
-                                  "doubleClickStep"})) {
-        r.flagAt(*p, ppath, "enhancePointerPrecision", image, img::kPointerPrecision);
-        r.flagAt(*p, ppath, "scrollOneScreen", image, img::kScrollOneScreen);
-        r.byteAt(*p, ppath, "speed", image, img::kPointerSpeed);
-        r.byteAt(*p, ppath, "scrollLines", image, img::kScrollLines);
-        r.byteAt(*p, ppath, "doubleClickStep", image, img::kDoubleClick);
-    }
+    readSettings(r, c, path, image);
 
     if (const Doc* blocks = r.array(c, path, "macroBlocks", kMacroCount)) {
         for (std::size_t i = 0; i < kMacroCount; ++i) {
@@ -450,14 +479,16 @@ void readConfiguration(Reader& r, const Doc& c, const std::string& path, Profile
             if (const Doc* loops = r.member(b, bpath, "loopCount"))
                 if (auto n = r.number(*loops, bpath + ".loopCount", 0, 65535))
                     setLoopCount(image, i + 1, static_cast<std::uint16_t>(*n));
-            r.hexAt(b, bpath, "events", image, img::macroBlock(i + 1) + kEventStreamOffset, kEventStreamSize);
+            r.hexAt(r.member(b, bpath, "events"), bpath + ".events", image, img::macroBlock(i + 1) + kEventStreamOffset,
+                    kEventStreamSize);
         }
     }
 
     if (const Doc* unused = r.member(c, path, "unused");
         unused && r.object(*unused, path + ".unused", {"0x780", "0x786", "0x793", "0x7A2"}))
         for (const ByteRun& run : kUnusedRuns)
-            r.hexAt(*unused, path + ".unused", run.name, image, run.offset, run.size);
+            r.hexAt(r.member(*unused, path + ".unused", run.name), path + ".unused." + run.name, image, run.offset,
+                    run.size);
 }
 
 

@@ -1,44 +1,17 @@
 #include "settings/key_page_settings.h"
 
 #include "device/dpi_table.h"
-#include "lang/ui_strings.h"
 
-#include <span>
+#include <algorithm>
 
 namespace varcel {
 
 namespace {
 
-// First-parameter texts of the three effect modes, by stored row.
-constexpr std::array<const char*, 10> kStandardRows{"5%",  "15%", "25%", "35%", "45%",
-                                                    "55%", "65%", "75%", "85%", "100%"};
-constexpr std::array<const char*, 5> kRespirationRows{"8S", "7S", "6S", "5S", "4S"};
-constexpr std::array<const char*, 30> kNeonRows{
-    "0.5S", "1S",  "1.5S", "2S",  "2.5S", "3S",  "3.5S", "4S",  "4.5S", "5S",
-    "5.5S", "6S",  "6.5S", "7S",  "7.5S", "8S",  "8.5S", "9S",  "9.5S", "10S",
-    "10.5S", "11S", "11.5S", "12S", "12.5S", "13S", "13.5S", "14S", "14.5S", "15S",
-};
-
-// The effect modes by stored mode - 1: the name and the first parameter's list.
-struct RgbModeRow {
-    UiString name;
-    std::span<const char* const> parameters;
-};
-constexpr std::array<RgbModeRow, kRgbModeCount> kRgbModes{{
-    {UiString::StandardMode, kStandardRows},
-    {UiString::RespirationMode, kRespirationRows},
-    {UiString::NeonMode, kNeonRows},
-}};
-
-const RgbModeRow* rgbModeRow(int mode)
+std::span<const SettingChoice> parameterTable(int mode)
 {
-    return mode >= 1 && mode <= kRgbModeCount ? &kRgbModes[static_cast<std::size_t>(mode - 1)] : nullptr;
-}
-
-std::span<const char* const> parameterTable(int mode)
-{
-    const RgbModeRow* row = rgbModeRow(mode);
-    return row ? row->parameters : std::span<const char* const>();
+    return mode >= 1 && mode <= kRgbModeCount ? settingChoices(SettingId::RgbParameter, mode - 1)
+                                              : std::span<const SettingChoice>();
 }
 
 bool validStage(int stage) { return stage >= 0 && stage < static_cast<int>(img::kDpiStages); }
@@ -49,38 +22,20 @@ std::size_t at(int index) { return static_cast<std::size_t>(index); }
 
 } // namespace
 
-int reportRatePositionOfCode(std::uint8_t code)
-{
-    for (std::size_t p = 0; p < kReportRates.size(); ++p)
-        if (kReportRates[p].code == code)
-            return static_cast<int>(p);
-    return -1;
-}
-
 std::vector<const char*> dpiValueRows(std::uint8_t sensorType)
 {
     std::vector<const char*> rows;
-    for (const DpiRow& row : dpiRows(sensorType))
+    for (const SettingChoice& row : settingChoices(SettingId::DpiStageValue, 0, sensorType))
         rows.push_back(row.text);
     return rows;
 }
 
-const char* rgbModeName(Language language, int mode)
-{
-    const RgbModeRow* row = rgbModeRow(mode);
-    return uiString(language, row ? row->name : UiString::OffMode);
-}
-
 std::vector<const char*> rgbParameterRows(int mode)
 {
-    const auto table = parameterTable(mode);
-    return {table.begin(), table.end()};
-}
-
-const char* rgbParameterText(int mode, int row)
-{
-    const auto table = parameterTable(mode);
-    return row >= 0 && at(row) < table.size() ? table[at(row)] : "";
+    std::vector<const char*> rows;
+    for (const SettingChoice& row : parameterTable(mode))
+        rows.push_back(row.text);
+    return rows;
 }
 
 SettingsList settingsListOfStage(int stage)
@@ -92,20 +47,41 @@ SettingsList settingsListOfStage(int stage)
 int stageOfSettingsList(SettingsList list)
 {
     return list >= SettingsList::DpiStage1 && list <= SettingsList::DpiStage4
-        ? static_cast<int>(list) - static_cast<int>(SettingsList::DpiStage1)
-        : -1;
+               ? static_cast<int>(list) - static_cast<int>(SettingsList::DpiStage1)
+               : -1;
 }
 
 KeyPageSettings::KeyPageSettings(ConfigImage& image, Language language, std::function<std::uint8_t()> sensorType)
     : m_image(image), m_language(language), m_sensorType(std::move(sensorType))
+{}
+
+bool KeyPageSettings::choose(SettingId id, int instance, unsigned code)
 {
+    const Setting& row = setting(id);
+    if (instance < 0 || instance >= row.instances)
+        return false;
+    const auto choices = settingChoices(id, instance, sensorType());
+    const bool listed =
+        std::any_of(choices.begin(), choices.end(), [&](const SettingChoice& c) { return c.code == code; });
+    if (row.form != SettingForm::Colour && !listed)
+        return false;
+    // The enable box keeps the last enabled stage; a disabled colour's swatch opens nothing.
+    if (id == SettingId::DpiStageEnabled)
+        return stageEnabled(instance) == (code != 0) || toggleStage(instance);
+    if (id == SettingId::LoopColour && !canChooseLoopColour(instance))
+        return false;
+    setSettingCode(m_image, id, instance, code);
+    return true;
 }
 
 // ---- Report rate -------------------------------------------------------------
 
 int KeyPageSettings::reportRatePosition() const
 {
-    return reportRatePositionOfCode(m_image[img::kReportRate]);
+    for (std::size_t p = 0; p < kReportRates.size(); ++p)
+        if (kReportRates[p].code == m_image[img::kReportRate])
+            return static_cast<int>(p);
+    return -1;
 }
 
 int KeyPageSettings::chooseReportRate(int position)
@@ -188,10 +164,7 @@ int KeyPageSettings::rgbParameterRow() const
     return at(row) < parameterTable(rgbMode()).size() ? row : -1;
 }
 
-const char* KeyPageSettings::rgbParameterText() const
-{
-    return varcel::rgbParameterText(rgbMode(), rgbParameterRow());
-}
+const char* KeyPageSettings::rgbParameterText() const { return varcel::rgbParameterText(rgbMode(), rgbParameterRow()); }
 
 bool KeyPageSettings::chooseRgbMode(int row)
 {
@@ -218,10 +191,9 @@ bool KeyPageSettings::loopColourEnabled(int colour) const
 
 Rgb KeyPageSettings::loopColour(int colour) const
 {
-    if (!validColour(colour))
-        return {};
-    const std::size_t c = img::kLoopColours + 3 * at(colour);
-    return {m_image[c], m_image[c + 1], m_image[c + 2]};
+    const unsigned code = settingCode(m_image, SettingId::LoopColour, colour);
+    return {static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 8),
+            static_cast<std::uint8_t>(code)};
 }
 
 void KeyPageSettings::toggleLoopColour(int colour)
@@ -234,10 +206,7 @@ bool KeyPageSettings::setLoopColour(int colour, Rgb rgb)
 {
     if (!canChooseLoopColour(colour))
         return false;
-    const std::size_t c = img::kLoopColours + 3 * at(colour);
-    m_image[c] = rgb.r;
-    m_image[c + 1] = rgb.g;
-    m_image[c + 2] = rgb.b;
+    setSettingCode(m_image, SettingId::LoopColour, colour, unsigned{rgb.r} << 16 | unsigned{rgb.g} << 8 | rgb.b);
     return true;
 }
 
@@ -251,33 +220,18 @@ bool KeyPageSettings::chooseColourStage(int row)
     return true;
 }
 
-std::uint8_t& KeyPageSettings::colourGroupByte(int stage)
-{
-    return m_image[img::kDpiColourBits + at(stage / 2)];
-}
-
 bool KeyPageSettings::colourBit(int stage, int bit) const
 {
-    if (!validStage(stage) || !validBit(bit))
-        return false;
-    const std::uint8_t group = m_image[img::kDpiColourBits + at(stage / 2)];
-    return (group >> (colourGroupShift(stage) + bit)) & 1;
-}
-
-void KeyPageSettings::setColourBit(int stage, int bit, bool on)
-{
-    if (!validStage(stage) || !validBit(bit))
-        return;
-    const auto mask = static_cast<std::uint8_t>(1u << (colourGroupShift(stage) + bit));
-    std::uint8_t& group = colourGroupByte(stage);
-    group = on ? static_cast<std::uint8_t>(group | mask) : static_cast<std::uint8_t>(group & ~mask);
+    return validStage(stage) && validBit(bit) &&
+           settingCode(m_image, SettingId::DpiColourBit, stage * kDpiColourBitCount + bit) != 0;
 }
 
 bool KeyPageSettings::colourBit(int bit) const { return colourBit(m_colourStage, bit); }
 
 void KeyPageSettings::toggleColourBit(int bit)
 {
-    setColourBit(m_colourStage, bit, !colourBit(bit));
+    if (validBit(bit))
+        setSettingCode(m_image, SettingId::DpiColourBit, m_colourStage * kDpiColourBitCount + bit, !colourBit(bit));
 }
 
 // ---- Lists -------------------------------------------------------------------
@@ -331,8 +285,7 @@ int KeyPageSettings::listCurrentRow(SettingsList list) const
     case SettingsList::DpiStage1:
     case SettingsList::DpiStage2:
     case SettingsList::DpiStage3:
-    case SettingsList::DpiStage4:
-        return stageRow(stageOfSettingsList(list));
+    case SettingsList::DpiStage4: return stageRow(stageOfSettingsList(list));
     case SettingsList::RgbMode: return rgbModeValid() ? rgbMode() - 1 : -1;
     case SettingsList::RgbParameter: return rgbParameterRow();
     case SettingsList::DpiColourStage: return m_colourStage;
@@ -348,9 +301,7 @@ bool KeyPageSettings::chooseListRow(int row)
     case SettingsList::DpiStage1:
     case SettingsList::DpiStage2:
     case SettingsList::DpiStage3:
-    case SettingsList::DpiStage4:
-        stored = chooseStageRow(stageOfSettingsList(m_openList), row);
-        break;
+    case SettingsList::DpiStage4: stored = chooseStageRow(stageOfSettingsList(m_openList), row); break;
     case SettingsList::RgbMode: stored = chooseRgbMode(row); break;
     case SettingsList::RgbParameter: stored = chooseRgbParameter(row); break;
     case SettingsList::DpiColourStage: stored = chooseColourStage(row); break;

@@ -15,6 +15,7 @@
 #include "device/config_image.h"
 #include "lang/language.h"
 #include "lang/ui_strings.h"
+#include "settings/setting_catalogue.h"
 
 #include <array>
 #include <cstdint>
@@ -24,64 +25,14 @@
 
 namespace varcel {
 
-// ---- Tables ------------------------------------------------------------------
-
-// Report-rate positions from left to right: the text under each, the report
-// interval in milliseconds the image keeps for it, the rate in hertz, and the
-// balloon that says the mouse switched to it.
-struct ReportRatePosition {
-    const char* text;
-    std::uint8_t code;
-    unsigned hz;
-    UiString balloon;
-};
-inline constexpr std::array<ReportRatePosition, 4> kReportRates{{
-    {"125", 8, 125, UiString::ReportRate125},
-    {"250", 4, 250, UiString::ReportRate250},
-    {"500", 2, 500, UiString::ReportRate500},
-    {"1000", 1, 1000, UiString::ReportRate1000},
-}};
-// The position of a stored code, or -1 for a code none of them stores.
-int reportRatePositionOfCode(std::uint8_t code);
-// The rate in hertz of a stored interval code, also of one no position
-// stores (0 for 0).
-constexpr unsigned reportRateHz(std::uint8_t code) { return code == 0 ? 0 : 1000u / code; }
-static_assert([] {
-    for (const ReportRatePosition& position : kReportRates)
-        if (reportRateHz(position.code) != position.hz)
-            return false;
-    return true;
-}());
-
-// "DPI Stage1" ... "DPI Stage4": the stage captions and the rows of the DPI
-// colour stage list, the same in every language.
-inline constexpr std::array<const char*, img::kDpiStages> kDpiStageNames{"DPI Stage1", "DPI Stage2", "DPI Stage3",
-                                                                         "DPI Stage4"};
+// The values the lists hold (report rates, DPI values, effects and their
+// parameters) come from the settings catalogue.
 
 // The rows of the current sensor's DPI value list ("250", "500", ...).
 std::vector<const char*> dpiValueRows(std::uint8_t sensorType);
-
-// RGB effect modes are list row + 1.
-inline constexpr int kRgbModeCount = 3;
-// The mode's name: "Standard Mode", "Respiration Mode", "Neon Mode"; "Off Mode"
-// for a mode outside 1 to 3, which the mouse is never sent.
-const char* rgbModeName(Language language, int mode);
 // The first-parameter list of a mode: 10, 5 or 30 rows; empty for a mode
 // outside 1 to 3.
 std::vector<const char*> rgbParameterRows(int mode);
-// One row's text; empty for a mode outside 1 to 3 or a row past its list.
-const char* rgbParameterText(int mode, int row);
-
-// The four tick boxes of a DPI stage's colour bits, bits 0 to 3: the red,
-// green, blue and white parts of the mouse's DPI lamp while that stage is
-// the active one.
-inline constexpr int kDpiColourBitCount = 4;
-inline constexpr std::array<LangText, kDpiColourBitCount> kDpiColourBitNames{{
-    {"红", "紅", "R"},
-    {"绿", "綠", "G"},
-    {"蓝", "藍", "B"},
-    {"白", "白", "W"},
-}};
 
 struct Rgb {
     std::uint8_t r = 0;
@@ -114,6 +65,19 @@ public:
     KeyPageSettings(ConfigImage& image, Language language, std::function<std::uint8_t()> sensorType);
 
     Language language() const { return m_language; }
+
+    // Any setting of the catalogue by its code, as the page's controls set
+    // it and refused where they refuse (the last enabled stage, the colour of
+    // a disabled loop colour, a code no list holds). Returns whether it is
+    // stored.
+    bool choose(SettingId id, int instance, unsigned code);
+    // What a screen reader says of a setting: its name and its value as the
+    // lists show it, in the page's language.
+    std::string name(SettingId id, int instance) const { return settingName(id, instance, m_language); }
+    std::string valueText(SettingId id, int instance) const
+    {
+        return settingValueText(m_image, id, instance, sensorType(), m_language);
+    }
 
     // Report rate.
     int reportRatePosition() const;
@@ -172,7 +136,6 @@ public:
     void toggleColourBit(int bit);
     // The bits of any stage, for the command line.
     bool colourBit(int stage, int bit) const;
-    void setColourBit(int stage, int bit, bool on);
 
     // The list boxes. Opening one closes any other; the parameter list does
     // not open while the mode is outside 1 to 3 (it would have no rows).
@@ -189,9 +152,6 @@ public:
     bool chooseListRow(int row);
 
 private:
-    std::uint8_t& colourGroupByte(int stage);
-    std::uint8_t colourGroupShift(int stage) const { return static_cast<std::uint8_t>((stage % 2) * 4); }
-
     ConfigImage& m_image;
     Language m_language;
     std::function<std::uint8_t()> m_sensorType;

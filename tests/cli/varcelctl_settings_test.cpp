@@ -1,11 +1,14 @@
 // varcelctl rate, dpi, rgb, color and dpi-color, run as a user runs them
 // against the simulated mouse. Expected bytes come from the image layout and
 // the command table, not from the program.
+#include "control/profile.h"
 #include "device/config_store.h"
 #include "device/sim/sim_mouse.h"
+#include "settings/key_page_settings.h"
 #include "support/cli_run.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sstream>
 
@@ -149,6 +152,92 @@ TEST_F(VarcelctlSettings, LoopColoursAndDpiColourBits)
     EXPECT_EQ(simMemory().colourBlocks[0], (std::array<std::uint8_t, 24>{}));
     EXPECT_EQ(at(0x7C9 + 15), 0x00);
     EXPECT_EQ(at(0x7C9 + 17), 0xFF);
+}
+
+// Every setting of the catalogue, set through varcelctl, a profile import and
+// the key page's model, gives the same bytes at the place the image layout
+// gives; show --json and the page then tell the same value.
+TEST_F(VarcelctlSettings, EverySettingIsTheSameThroughEverySurface)
+{
+    using S = SettingId;
+    using json = nlohmann::json;
+    const struct {
+        S id;
+        int instance;
+        unsigned code;
+        const char* args; // varcelctl's words; none for the layer, which only the page sets
+        std::size_t offset;
+        std::vector<std::uint8_t> bytes;
+        json shown; // at the setting's place in show --json and the profile
+        const char* text;
+    } rows[] = {
+        {S::LayerShown, 0, 1, nullptr, 0x7A8, {1}, "B", "Mode B"},
+        {S::ReportRate, 0, 2, "rate 500Hz", 0x785, {2}, 2, "500 Hz"},
+        {S::DpiStageEnabled, 2, 1, "dpi 3 on", 0x78D, {1}, true, "on"},
+        {S::DpiStageValue, 1, 4, "dpi 2 1250", 0x788, {4}, 4, "1250 DPI"},
+        {S::RgbMode, 0, 3, "rgb neon 0.5S", 0x79B, {3}, 3, "Neon Mode"},
+        {S::RgbParameter, 0, 4, "rgb standard 45%", 0x79C, {4}, "04 00 00", "45%"},
+        {S::LoopColourEnabled, 4, 1, "color 5 on", 0x7C5, {1}, true, "on"},
+        {S::LoopColour, 0, 0x12AB34, "color 1 12ab34", 0x7C9, {0x12, 0xAB, 0x34}, "#12AB34", "#12AB34"},
+        {S::DpiColourBit, 9, 1, "dpi-color 3 G on", 0x7E2, {0x02}, "00 02 00 00", "on"},
+        {S::PointerPrecision, 0, 1, "pointer precision on", 0x7A3, {1}, true, "on"},
+        {S::ScrollOneScreen, 0, 1, "pointer one-screen on", 0x7A4, {1}, true, "on"},
+        {S::PointerSpeed, 0, 9, "pointer set speed 9", 0x7A5, {9}, 9, "9"},
+        {S::ScrollLines, 0, 7, "pointer set lines 7", 0x7A6, {7}, 7, "7"},
+        {S::DoubleClickStep, 0, 2, "pointer set double-click 2", 0x7A7, {2}, 2, "2"},
+    };
+    // Stage 1 and loop colour 1 on, report rate 250, standard mode, pointer positions 6, 3, 6.
+    std::vector<std::uint8_t> start(kConfigFileSize, 0);
+    start[0] = 1;
+    for (const auto [offset, byte] : std::vector<std::pair<std::size_t, std::uint8_t>>{
+             {0x785, 4}, {0x78B, 1}, {0x79B, 1}, {0x7C1, 1}, {0x7A5, 6}, {0x7A6, 3}, {0x7A7, 6}})
+        start[kFile + offset] = byte;
+    ConfigImage startImage{};
+    std::copy(start.begin() + kFile, start.end(), startImage.begin());
+    Profile startProfile;
+    startProfile.firstRunFlag = 1;
+    startProfile.image = startImage;
+    // Without the members that only tell the reader something, which must agree when given.
+    json startJson = json::parse(profileToJson(startProfile).dump());
+    startJson["configuration"]["reportRate"].erase("hz");
+    startJson["configuration"]["lighting"].erase("modeName");
+    EXPECT_EQ(static_cast<int>(std::size(rows)), kSettingCount) << "one row for each setting";
+
+    for (const auto& row : rows) {
+        std::string pointer = setting(row.id).json;
+        if (const auto hash = pointer.find('#'); hash != std::string::npos)
+            pointer.replace(hash, 1, std::to_string(row.instance));
+        ConfigImage expected = startImage;
+        std::copy(row.bytes.begin(), row.bytes.end(), expected.begin() + static_cast<std::ptrdiff_t>(row.offset));
+        const std::string what = pointer + " " + row.text;
+
+        ConfigImage paged = startImage;
+        KeyPageSettings model(paged, Language::English, [] { return std::uint8_t{0}; });
+        EXPECT_TRUE(model.choose(row.id, row.instance, row.code)) << what;
+        EXPECT_EQ(paged, expected) << what;
+        EXPECT_EQ(model.valueText(row.id, row.instance), row.text) << what;
+
+        json edited = startJson;
+        edited["configuration"][json::json_pointer(pointer)] = row.shown;
+        std::vector<ProfileProblem> problems;
+        const Profile imported = profileFromText(edited.dump(), problems);
+        EXPECT_TRUE(problems.empty()) << what << ": " << (problems.empty() ? "" : problems[0].message);
+        EXPECT_EQ(imported.image, expected) << what;
+
+        if (!row.args)
+            continue;
+        test::writeBytes(dir / "config.bin", start);
+        const CliRun set = run(row.args);
+        ASSERT_EQ(set.status, 0) << row.args << "\n" << set.err;
+        std::vector<std::uint8_t> file(start.begin(), start.begin() + kFile);
+        file.insert(file.end(), expected.begin(), expected.end());
+        EXPECT_EQ(config(), file) << row.args;
+        const CliRun show = run("show --json");
+        ASSERT_EQ(show.status, 0) << show.err;
+        EXPECT_EQ(json::parse(show.out)[json::json_pointer(pointer)], row.shown) << row.args;
+        EXPECT_NE(run("show").out.find(model.name(row.id, row.instance) + ": " + row.text), std::string::npos)
+            << row.args;
+    }
 }
 
 } // namespace

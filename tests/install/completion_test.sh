@@ -63,6 +63,13 @@ check "varcelctl button B 1 combo Ctrl Right" 'Right\ Shift'
 check "varcelctl button A 2 multimedia V" Vol+
 check "varcelctl button A 4 fire-key R-" R-CTRL
 check "varcelctl button A 6 dpi-switch " loop
+check "varcelctl rate " 1000
+check "varcelctl dpi 2 " 4000
+check "varcelctl rgb n" neon
+check "varcelctl rgb neon 2." 2.5S
+check "varcelctl rgb 2 " 8S
+check "varcelctl dpi-color 1 " W
+check "varcelctl color 3 o" off
 check "varcelctl $data macro " confirm
 check "varcelctl $data macro show " Jump
 check "varcelctl $data macro show F" 'Fire\ Burst' Jump
