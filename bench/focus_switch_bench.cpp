@@ -19,8 +19,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -49,11 +54,65 @@ struct NoView : MainWindowView {
 
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
+// Commands to sway on an IPC connection of their own, as swaymsg sends them.
+class SwayCommands {
+public:
+    explicit SwayCommands(const std::string& path) : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+            m_fd = -1;
+    }
+    ~SwayCommands() { ::close(m_fd); }
+    bool connected() const { return m_fd >= 0; }
+    // Sends a command and reads its answer.
+    bool run(const std::string& command)
+    {
+        std::string message = "i3-ipc";
+        const std::uint32_t header[2] = {static_cast<std::uint32_t>(command.size()), 0};
+        message.append(reinterpret_cast<const char*>(header), sizeof header).append(command);
+        if (::write(m_fd, message.data(), message.size()) != static_cast<ssize_t>(message.size()))
+            return false;
+        char answer[4096];
+        return ::read(m_fd, answer, sizeof answer) > 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// The next change the watch reports, within a second.
+std::optional<FocusedApp> nextChange(FocusWatch& watch)
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(1);
+    while (Clock::now() < deadline) {
+        pollfd p{watch.fd(), POLLIN, 0};
+        if (::poll(&p, 1, 1000) > 0)
+            if (auto app = watch.drain())
+                return app;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(2, std::atoi(argv[1])) : 20;
+    std::unique_ptr<SwayCommands> sway;
+    std::unique_ptr<FocusWatch> watch;
+    if (argc > 3) {
+        sway = std::make_unique<SwayCommands>(argv[2]);
+        std::string why;
+        watch = std::string(argv[3]) == "i3" ? openI3FocusWatch(argv[2], &why) : openWlrootsFocusWatch(nullptr, &why);
+        if (!sway->connected() || !watch) {
+            std::fprintf(stderr, "focus_switch_bench: sway cannot be followed: %s\n", why.c_str());
+            return 1;
+        }
+        watch->drain();
+    }
     char pattern[] = "/tmp/varcel-focus-bench-XXXXXX";
     const std::filesystem::path dir = ::mkdtemp(pattern);
     {
@@ -84,6 +143,8 @@ int main(int argc, char** argv)
     FocusRules rules(dir);
     rules.add({RuleMatch::WindowClass, "GameWindow", "Game"});
     rules.add({RuleMatch::WindowClass, "DeskWindow", "Desk"});
+    rules.add({RuleMatch::AppId, "game", "Game"});
+    rules.add({RuleMatch::AppId, "desk", "Desk"});
     rules.save();
 
     std::chrono::milliseconds armed{-1};
@@ -98,7 +159,18 @@ int main(int argc, char** argv)
         const int before = follower.switches();
         floor = {};
         const auto start = Clock::now();
-        follower.focusChanged(app);
+        if (sway) {
+            const auto change = sway->run(std::string("[app_id=") + (game ? "game" : "desk") + "] focus")
+                                    ? nextChange(*watch)
+                                    : std::nullopt;
+            if (!change || change->appId != (game ? "game" : "desk")) {
+                std::fprintf(stderr, "focus_switch_bench: sway did not tell run %d's change\n", run);
+                return 1;
+            }
+            follower.focusChanged(*change);
+        } else {
+            follower.focusChanged(app);
+        }
         // The window's single-shot timer, as the event loop would run it.
         while (follower.switches() == before && armed.count() >= 0) {
             const auto wait = armed;
@@ -122,7 +194,8 @@ int main(int argc, char** argv)
     std::sort(latencies.begin(), latencies.end());
     std::sort(excess.begin(), excess.end());
     std::sort(whole.begin(), whole.end());
-    std::printf("focus change to the mouse holding the profile: %d runs, apply floor %.1f ms\n", runs, floorMs);
+    std::printf("focus change%s to the mouse holding the profile: %d runs, apply floor %.1f ms\n",
+                sway ? (std::string(" by sway through ") + argv[3]).c_str() : "", runs, floorMs);
     std::printf("  latency median %.1f ms, worst %.1f ms\n", latencies[latencies.size() / 2], latencies.back());
     std::printf("  above the floor: median %.1f ms, worst %.1f ms (target <= 50 ms)\n", excess[excess.size() / 2],
                 excess.back());

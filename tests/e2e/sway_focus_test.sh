@@ -14,25 +14,7 @@ private_bus
 unset DISPLAY
 export HOME=$work
 
-# sway refuses to run as root: it runs as nobody, in a folder of its own.
-seat=$work/sway
-mkdir -p "$seat/run" && chmod 711 "$work" && chmod 700 "$seat/run" && chown -R nobody:nogroup "$seat"
-echo "output HEADLESS-1 resolution 1280x800" > "$seat/config"
-as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH=/usr/bin:/bin HOME="$seat"
-    XDG_RUNTIME_DIR="$seat/run" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
-    WAYLAND_DISPLAY=wayland-1)
-"${as_nobody[@]}" sway -c "$seat/config" > "$work/sway.log" 2>&1 & pids+=($!)
-for n in $(seq 1 100); do ls "$seat"/run/sway-ipc.*.sock >/dev/null 2>&1 && [ -S "$seat/run/wayland-1" ] && break; sleep 0.1; done
-ipc=$(ls "$seat"/run/sway-ipc.*.sock 2>/dev/null | head -n 1)
-[ -S "$ipc" ] || { cat "$work/sway.log"; fail "sway did not start"; }
-export WAYLAND_DISPLAY=$seat/run/wayland-1
-
-"${as_nobody[@]}" foot --app-id=game sleep 600 >/dev/null 2>&1 & pids+=($!)
-"${as_nobody[@]}" foot --app-id=desk sleep 600 >/dev/null 2>&1 & pids+=($!)
-for id in game desk; do
-    for n in $(seq 1 100); do swaymsg -s "$ipc" -t get_tree | grep -q "\"app_id\": \"$id\"" && break; sleep 0.1; done
-    swaymsg -s "$ipc" -t get_tree | grep -q "\"app_id\": \"$id\"" || fail "no $id window"
-done
+start_sway game desk
 
 focus_profiles app-id game desk
 raise() { raise_with "$2" "$3" swaymsg -s "$ipc" "[app_id=$1] focus"; }

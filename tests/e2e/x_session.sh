@@ -42,6 +42,33 @@ private_bus() {
     export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
 }
 
+# sway on its headless backend with a foot window of each APP_ID; sets ipc
+# (its IPC socket) and WAYLAND_DISPLAY. sway refuses to run as root: it runs
+# as nobody, in a folder of its own.
+start_sway() { # APP_ID...
+    local seat=$work/sway id
+    mkdir -p "$seat/run" && chmod 711 "$work" && chmod 700 "$seat/run" && chown -R nobody:nogroup "$seat"
+    echo "output HEADLESS-1 resolution 1280x800" > "$seat/config"
+    local as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH=/usr/bin:/bin HOME="$seat"
+        XDG_RUNTIME_DIR="$seat/run" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
+        WAYLAND_DISPLAY=wayland-1)
+    "${as_nobody[@]}" sway -c "$seat/config" > "$work/sway.log" 2>&1 & pids+=($!)
+    for n in $(seq 1 100); do
+        ls "$seat"/run/sway-ipc.*.sock >/dev/null 2>&1 && [ -S "$seat/run/wayland-1" ] && break
+        sleep 0.1
+    done
+    ipc=$(ls "$seat"/run/sway-ipc.*.sock 2>/dev/null | head -n 1)
+    [ -S "$ipc" ] || { cat "$work/sway.log"; fail "sway did not start"; }
+    export WAYLAND_DISPLAY=$seat/run/wayland-1
+    for id in "$@"; do
+        "${as_nobody[@]}" foot --app-id="$id" sleep 600 >/dev/null 2>&1 & pids+=($!)
+    done
+    for id in "$@"; do
+        for n in $(seq 1 100); do swaymsg -s "$ipc" -t get_tree | grep -q "\"app_id\": \"$id\"" && break; sleep 0.1; done
+        swaymsg -s "$ipc" -t get_tree | grep -q "\"app_id\": \"$id\"" || fail "no $id window"
+    done
+}
+
 x_session_end() {
     local p
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
