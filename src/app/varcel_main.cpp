@@ -1,12 +1,7 @@
 // Varcel: the tray program and its window.
-#include "cli/cli_context.h"
-#include "device/hidraw/hidraw_backend.h"
-#include "device/hidraw/udev_hotplug.h"
+#include "cli/hosted_varcelctl.h"
+#include "control/mouse_source.h"
 #include "device/link_constants.h"
-#include "device/sim/sim_backend.h"
-#include "device/sim/sim_control.h"
-#include "device/sim/sim_hotplug.h"
-#include "device/sim/sim_mouse.h"
 #include "lang/language.h"
 #include "platform/data_dir.h"
 #include "platform/data_files.h"
@@ -117,40 +112,26 @@ int main(int argc, char** argv)
     // Commands run here for varcelctl see the caller's working folder.
     dataDir.path = std::filesystem::absolute(dataDir.path);
 
-    std::unique_ptr<SimMouse> sim;
-    std::unique_ptr<HidBackend> backend;
-    std::unique_ptr<HotplugSource> hotplug;
-    std::unique_ptr<SimControlServer> control;
-    if (simulate) {
-        const auto fault = simFaultFromName(simFault);
-        if (!fault) {
-            std::cerr << "varcel: unknown simulated fault \"" << simFault << "\"\n";
-            return 2;
-        }
-        sim = std::make_unique<SimMouse>(dataDir.path / kSimMemoryFileName);
-        sim->setFault(*fault);
-        if (const auto own = parseLinkOption(simLink))
-            sim->setLinkConstants(*own);
-        backend = std::make_unique<SimBackend>(*sim);
-        hotplug = std::make_unique<SimHotplug>(*sim);
-        control = std::make_unique<SimControlServer>(*sim, dataDir.path);
-        if (!control->listening())
-            std::cerr << "varcel: the simulated mouse's remote control is not available: " << control->error() << "\n";
-    } else {
-        backend = std::make_unique<HidrawBackend>();
-        hotplug = std::make_unique<UdevHotplug>();
+    MouseOpened opened = MouseSource::open({simulate, simFault, 0, simLink, {}}, dataDir.path);
+    if (!opened.source) {
+        std::cerr << "varcel: " << opened.problem << "\n";
+        return opened.unknownFault ? 2 : 1;
     }
+    MouseSource& mouse = *opened.source;
+    SimControlServer* control = mouse.control();
+    if (control && !control->listening())
+        std::cerr << "varcel: the simulated mouse's remote control is not available: " << control->error() << "\n";
 
     QApplication::setWindowIcon(ui::appIcon());
     ui::CHidMouseDlg::Options options;
     options.dataDir = dataDir.path;
     options.language = systemLanguage();
     options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    ui::CHidMouseDlg window(options, *backend);
+    ui::CHidMouseDlg window(options, mouse.backend());
     window.setWindowIcon(ui::appIcon());
     QObject::connect(&window, &ui::CHidMouseDlg::exitRequested, &app, &QApplication::quit);
-    window.watchHotplug(*hotplug);
-    window.controller().setHotplugAvailable(hotplug->fd() >= 0);
+    window.watchHotplug(mouse.hotplug());
+    window.controller().setHotplugAvailable(mouse.hotplug().fd() >= 0);
     if (control)
         window.watchSimControl(*control);
     // The link constants the user set or learned for this mouse.
@@ -175,7 +156,7 @@ int main(int argc, char** argv)
 
     // The window follows its files, and scripts, panels and varcelctl reach
     // this program on the session bus.
-    const CliHost host{backend.get(), &window.controller().session(), sim.get()};
+    const CliHost host{&mouse.backend(), &window.controller().session(), mouse.sim()};
     ProgramService service(window, simulate, [&](const std::vector<std::string>& args) {
         return runHostedVarcelctl(args, dataDir.path, simulate, host);
     });
@@ -208,7 +189,7 @@ int main(int argc, char** argv)
 
     const int status = window.ending() ? 0 : app.exec();
     window.controller().exit();
-    if (sim && !sim->saveMemory())
+    if (!mouse.saveSimMemory())
         std::cerr << "varcel: the simulated mouse's memory could not be saved in " << dataDir.path.string() << "\n";
     return status;
 }

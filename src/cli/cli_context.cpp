@@ -3,9 +3,6 @@
 #include "buttons/button_model.h"
 #include "buttons/labels_file.h"
 #include "device/config_store.h"
-#include "device/hidraw/hidraw_backend.h"
-#include "device/sim/sim_backend.h"
-#include "device/sim/sim_capture.h"
 #include "device/sim/sim_mouse.h"
 #include "platform/data_files.h"
 #include "platform/folder_lock.h"
@@ -63,11 +60,7 @@ CliContext::~CliContext()
     if (m_hostTraced)
         host->session->setTrace(nullptr);
     m_session.reset();
-    m_backend.reset();
-    if (m_sim) {
-        m_sim->setCapture(nullptr);
-        m_sim->saveMemory();
-    }
+    m_mouse.reset();
 }
 
 std::string checkLinkOption(const std::string& text)
@@ -107,27 +100,14 @@ HidBackend& CliContext::backend()
 {
     if (host)
         return *host->backend;
-    if (m_backend)
-        return *m_backend;
-    if (!simulate) {
-        m_backend = std::make_unique<HidrawBackend>();
-        return *m_backend;
+    if (!m_mouse) {
+        MouseOpened opened =
+            MouseSource::open({simulate, simFault, simUnplugAfter, simLinkOption, captureFile}, dataDir().path);
+        if (!opened.source)
+            throw CliError{opened.problem, opened.unknownFault ? kUsageError : 1};
+        m_mouse = std::move(opened.source);
     }
-    const auto fault = simFaultFromName(simFault);
-    if (!fault)
-        throw CliError{"unknown simulated fault \"" + simFault + "\"", 2};
-    m_sim = std::make_unique<SimMouse>(dataDir().path / kSimMemoryFileName);
-    m_sim->setFault(*fault, simUnplugAfter);
-    if (const auto own = parseLinkOption(simLinkOption))
-        m_sim->setLinkConstants(*own);
-    if (!captureFile.empty()) {
-        m_capture = std::make_unique<UsbmonCaptureWriter>(captureFile);
-        if (!m_capture->ok())
-            throw CliError{"cannot write the capture: " + m_capture->error()};
-        m_sim->setCapture(m_capture.get());
-    }
-    m_backend = std::make_unique<SimBackend>(*m_sim);
-    return *m_backend;
+    return m_mouse->backend();
 }
 
 DeviceSession& CliContext::session()

@@ -5,11 +5,12 @@
 #include "device/device_session.h"
 #include "device/hid_link.h"
 #include "device/link_constants.h"
-#include "device/sim/sim_capture.h"
 #include "platform/reporter.h"
 #include "device/sim/sim_mouse.h"
 #include "device/trace.h"
 #include "platform/data_dir.h"
+#include "cli/hosted_varcelctl.h"
+#include "control/mouse_source.h"
 #include "control/workspace.h"
 #include "lang/failure_texts.h"
 #include "service/service_core.h"
@@ -67,14 +68,6 @@ struct CliError {
     int exitCode = 1;
 };
 
-// The running Varcel's own mouse, when a command runs inside it on behalf of
-// varcelctl: the command then uses that link instead of opening the mouse.
-struct CliHost {
-    HidBackend* backend = nullptr;
-    DeviceSession* session = nullptr;
-    SimMouse* sim = nullptr;
-};
-
 class CliContext {
 public:
     // Global options.
@@ -108,7 +101,9 @@ public:
     // Why the mouse was not found, with a hint when it is there but closed to us.
     std::string notFoundMessage();
     // The simulated mouse, when --simulate is on.
-    SimMouse* sim() { return m_sim ? m_sim.get() : host ? host->sim : nullptr; }
+    SimMouse* sim() { return m_mouse ? m_mouse->sim() : host ? host->sim : nullptr; }
+    // The mouse this command opened itself; none inside the running Varcel.
+    MouseSource* mouseSource() { return m_mouse.get(); }
     HandshakeOutcome lastHandshake() const { return m_handshake; }
     // Takes the data folder's lock for the rest of the command, so that a
     // command's reads and writes of the files are not mixed with another
@@ -136,9 +131,7 @@ private:
     StderrReporter m_reporter;
     StdoutTrace m_trace;
     PrintingStatus m_status;
-    std::unique_ptr<UsbmonCaptureWriter> m_capture;
-    std::unique_ptr<SimMouse> m_sim;
-    std::unique_ptr<HidBackend> m_backend;
+    std::unique_ptr<MouseSource> m_mouse;
     std::unique_ptr<DeviceSession> m_session;
     bool m_connected = false;
     HandshakeOutcome m_handshake = HandshakeOutcome::NoAnswer;
@@ -168,12 +161,6 @@ void throwUnlessApplied(const ApplyReport& report);
 // with the same kind of mouse, and runs here only when there is none.
 int runVarcelctl(const std::vector<std::string>& args, const CliHost* host = nullptr);
 
-// A command line (without the program's name) run inside the running
-// Varcel for varcelctl, on its mouse and data folder, with what it printed.
-// The folder and the mouse are the host's: options that choose others are
-// refused.
-CommandOutput runHostedVarcelctl(const std::vector<std::string>& args, const std::filesystem::path& dataDir,
-                                 bool simulate, const CliHost& host);
 
 // SIGINT, SIGTERM and SIGHUP as a descriptor that `watch` waits on; throws
 // CliError when it cannot be made.

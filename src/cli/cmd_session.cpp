@@ -3,9 +3,7 @@
 #include "cli/cli_context.h"
 #include "control/image_json.h"
 #include "device/config_store.h"
-#include "device/hidraw/udev_hotplug.h"
 #include "device/sim/sim_control.h"
-#include "device/sim/sim_hotplug.h"
 #include "lang/language.h"
 #include "platform/data_files.h"
 
@@ -147,19 +145,17 @@ int watch(CliContext& context)
     const int signalFd = watchSignalsFd();
 
     DeviceSession& session = context.session();
-    std::unique_ptr<HotplugSource> hotplug;
-    std::unique_ptr<SimControlServer> control;
-    if (SimMouse* sim = (context.backend(), context.sim())) {
-        hotplug = std::make_unique<SimHotplug>(*sim);
-        control = std::make_unique<SimControlServer>(*sim, context.dataDir().path);
-        if (!control->listening())
-            throw CliError{"cannot take the simulated mouse's control channel: " + control->error()};
-    } else {
-        hotplug = std::make_unique<UdevHotplug>();
-        if (hotplug->fd() < 0)
-            throw CliError{"RegisterDeviceNotification failed!!! (udev is not reachable, so plugging and "
-                           "unplugging cannot be followed)"};
-    }
+    context.backend();
+    MouseSource* mouse = context.mouseSource();
+    if (!mouse)
+        throw CliError{"\"watch\" runs in varcelctl itself", kUsageError};
+    HotplugSource* hotplug = &mouse->hotplug();
+    SimControlServer* control = mouse->control();
+    if (control && !control->listening())
+        throw CliError{"cannot take the simulated mouse's control channel: " + control->error()};
+    if (!control && hotplug->fd() < 0)
+        throw CliError{"RegisterDeviceNotification failed!!! (udev is not reachable, so plugging and "
+                       "unplugging cannot be followed)"};
     session.setOnGone([] { std::cout << "gone" << std::endl; });
     std::cout << "Watching the mouse; Ctrl+C ends." << std::endl;
     session.start();
