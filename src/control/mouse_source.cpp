@@ -44,9 +44,6 @@ MouseOpened MouseSource::open(const MouseOptions& options, const std::filesystem
 
 MouseSource::~MouseSource()
 {
-    m_control.reset();
-    m_hotplug.reset();
-    m_backend.reset();
     if (m_sim) {
         m_sim->setCapture(nullptr);
         m_sim->saveMemory();
