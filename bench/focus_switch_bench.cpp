@@ -152,6 +152,7 @@ int main(int argc, char** argv)
     std::vector<double> latencies;
     std::vector<double> excess;
     std::vector<double> whole;
+    std::vector<double> delivered; // from sway's command to the watch's report
     double floorMs = 0;
     for (int run = 0; run < runs; ++run) {
         const bool game = run % 2 == 0;
@@ -167,6 +168,7 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "focus_switch_bench: sway did not tell run %d's change\n", run);
                 return 1;
             }
+            delivered.push_back(ms(Clock::now() - start));
             follower.focusChanged(*change);
         } else {
             follower.focusChanged(app);
@@ -194,6 +196,7 @@ int main(int argc, char** argv)
     std::sort(latencies.begin(), latencies.end());
     std::sort(excess.begin(), excess.end());
     std::sort(whole.begin(), whole.end());
+    std::sort(delivered.begin(), delivered.end());
     std::printf("focus change%s to the mouse holding the profile: %d runs, apply floor %.1f ms\n",
                 sway ? (std::string(" by sway through ") + argv[3]).c_str() : "", runs, floorMs);
     std::printf("  latency median %.1f ms, worst %.1f ms\n", latencies[latencies.size() / 2], latencies.back());
@@ -201,6 +204,9 @@ int main(int argc, char** argv)
                 excess.back());
     std::printf("  with the saves, the state and the page after it: median %.1f ms, worst %.1f ms\n",
                 whole[whole.size() / 2], whole.back());
+    if (!delivered.empty())
+        std::printf("  of it sway's command to the watch's report: median %.2f ms, worst %.2f ms\n",
+                    delivered[delivered.size() / 2], delivered.back());
     std::filesystem::remove_all(dir);
     return excess.back() <= 50.0 ? 0 : 1;
 }
