@@ -32,19 +32,11 @@ mkdir -p "$ours/$activator"
 echo '{"uuid": "'$activator'", "name": "activate", "description": "test", "shell-version": ["43", "44"]}' \
     > "$ours/$activator/metadata.json"
 cat > "$ours/$activator/extension.js" <<'JS'
+let id = 0;
+const activate = w => { const s = w.connect('shown', () => { w.disconnect(s); w.activate(global.get_current_time()); }); };
 function init() {
-    let id = 0;
-    return {
-        enable() {
-            id = global.display.connect('window-created', (d, w) => {
-                const shown = w.connect('shown', () => {
-                    w.disconnect(shown);
-                    w.activate(global.get_current_time());
-                });
-            });
-        },
-        disable() { global.display.disconnect(id); },
-    };
+    return {enable: () => { id = global.display.connect('window-created', (d, w) => activate(w)); },
+        disable: () => global.display.disconnect(id)};
 }
 JS
 gsettings set org.gnome.shell disable-user-extensions false
@@ -54,11 +46,10 @@ rm -f "$XDG_RUNTIME_DIR/gnome-shell-disable-extensions"
 gnome-shell --headless --wayland --no-x11 --virtual-monitor 1280x800 --wayland-display=varcel-gnome \
     > "$work/gnome-shell.log" 2>&1 & pids+=($!)
 export WAYLAND_DISPLAY=varcel-gnome
-enabled() { # UUID
+shell_up() {
     gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
-        --method org.gnome.Shell.Extensions.GetExtensionInfo "$1" 2>/dev/null | grep -q "'state': <1.0>"
+        --method org.gnome.Shell.Extensions.GetExtensionInfo "$activator" 2>/dev/null | grep -q "'state': <1.0>"
 }
-shell_up() { enabled "$activator"; }
 for n in $(seq 1 100); do shell_up && break; sleep 0.1; done
 shell_up || { tail -20 "$work/gnome-shell.log"; fail "GNOME Shell did not start with the test's extension"; }
 

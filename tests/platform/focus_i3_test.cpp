@@ -73,11 +73,9 @@ TEST(I3FocusWatch, TakesWhatHoldsAndStopsAtWhatIsNotTheIpc)
         test::TempDir dir;
         const std::string path = (dir / "ipc.sock").string();
         const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
+        sockaddr_un address{AF_UNIX, {}};
         std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ASSERT_EQ(::listen(listener, 1), 0);
+        ASSERT_TRUE(!::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) && !::listen(listener, 1));
         int compositor = -1;
         std::thread answer([&] {
             compositor = ::accept(listener, nullptr, nullptr);
