@@ -29,6 +29,15 @@ struct SettingsRequest {
 
 CliError usage(const std::string& message) { return CliError{message, 2}; }
 
+// The texts of a setting's values, for a refusal that lists them.
+std::string choicesText(SettingId id, int instance, std::uint8_t sensorType = 0)
+{
+    std::string text;
+    for (const SettingChoice& choice : settingChoices(id, instance, sensorType))
+        text += (text.empty() ? "" : ", ") + std::string(choice.text);
+    return text;
+}
+
 std::string joined(const std::vector<std::string>& values, const char* separator = ", ")
 {
     std::string text;
@@ -101,7 +110,7 @@ public:
         }
         if (!quiet)
             std::cerr << "note: no mouse answered; the DPI values are those of sensor type 0 ("
-                      << joined(strings(dpiValueRows(0))) << ")\n";
+                      << choicesText(SettingId::DpiStageValue, 0) << ")\n";
         return false;
     }
 
@@ -134,15 +143,6 @@ void requireCount(const SettingsRequest& request, std::size_t count, const char*
 {
     if (request.args.size() != count)
         throw usage(std::string("usage: varcelctl ") + command + " " + argumentsHelp(command));
-}
-
-// The texts of a setting's values, for a refusal that lists them.
-std::string choicesText(SettingId id, int instance, std::uint8_t sensorType = 0)
-{
-    std::string text;
-    for (const SettingChoice& choice : settingChoices(id, instance, sensorType))
-        text += (text.empty() ? "" : ", ") + std::string(choice.text);
-    return text;
 }
 
 std::string lower(std::string text)

@@ -22,18 +22,10 @@ std::size_t at(int index) { return static_cast<std::size_t>(index); }
 
 } // namespace
 
-std::vector<const char*> dpiValueRows(std::uint8_t sensorType)
+std::vector<const char*> KeyPageSettings::dpiRows() const
 {
     std::vector<const char*> rows;
-    for (const SettingChoice& row : settingChoices(SettingId::DpiStageValue, 0, sensorType))
-        rows.push_back(row.text);
-    return rows;
-}
-
-std::vector<const char*> rgbParameterRows(int mode)
-{
-    std::vector<const char*> rows;
-    for (const SettingChoice& row : parameterTable(mode))
+    for (const SettingChoice& row : settingChoices(SettingId::DpiStageValue, 0, sensorType()))
         rows.push_back(row.text);
     return rows;
 }
@@ -267,8 +259,8 @@ std::vector<std::string> KeyPageSettings::listRows(SettingsList list) const
             rows.emplace_back(rgbModeName(m_language, mode));
         break;
     case SettingsList::RgbParameter:
-        for (const char* row : rgbParameterRows(rgbMode()))
-            rows.emplace_back(row);
+        for (const SettingChoice& row : parameterTable(rgbMode()))
+            rows.emplace_back(row.text);
         break;
     case SettingsList::DpiColourStage:
         for (const char* row : kDpiStageNames)

@@ -28,12 +28,6 @@ namespace varcel {
 // The values the lists hold (report rates, DPI values, effects and their
 // parameters) come from the settings catalogue.
 
-// The rows of the current sensor's DPI value list ("250", "500", ...).
-std::vector<const char*> dpiValueRows(std::uint8_t sensorType);
-// The first-parameter list of a mode: 10, 5 or 30 rows; empty for a mode
-// outside 1 to 3.
-std::vector<const char*> rgbParameterRows(int mode);
-
 struct Rgb {
     std::uint8_t r = 0;
     std::uint8_t g = 0;
@@ -89,7 +83,8 @@ public:
     std::uint8_t sensorType() const { return m_sensorType ? m_sensorType() : 0; }
     // Rows of the current list: also the number of segments of every bar.
     int dpiRowCount() const;
-    std::vector<const char*> dpiRows() const { return dpiValueRows(sensorType()); }
+    // The current sensor's DPI values as the lists show them ("250", "500", ...).
+    std::vector<const char*> dpiRows() const;
     bool stageEnabled(int stage) const;
     // The stored row when it is in the current list, else -1.
     int stageRow(int stage) const;
