@@ -25,7 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VARCEL_HOMEPAGE})
 # a capture is read and when the focus is watched.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libpcap0.8, libxcb1, libwayland-client0")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
+# Qt's translations give the toolkit's own buttons ("OK", "Cancel") in Chinese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/debian/postinst
     ${CMAKE_CURRENT_LIST_DIR}/debian/postrm)

@@ -55,6 +55,9 @@ struct Palette {
     QColor mouseBody, mouseEdge, mouseShade;
     QColor closeHover;
     QColor text;                     // suggested text colour for this skin
+    QColor list;                     // open lists
+    QColor hover;                    // the row under the pointer in a list
+    QColor hint;                     // placeholders, disabled texts
 };
 
 const Palette kSkins[] = {
@@ -73,6 +76,7 @@ const Palette kSkins[] = {
         QColor(0x22, 0x26, 0x2d), QColor(0x3b, 0x42, 0x4e), QColor(0x16, 0x19, 0x1e),
         QColor(0xe5, 0x48, 0x4d),
         QColor(0xe6, 0xed, 0xf3),
+        QColor(0x1b, 0x1e, 0x24), QColor(0x0e, 0x74, 0x90), QColor(0x8b, 0x95, 0xa3),
     },
     {
         "Light",
@@ -83,12 +87,15 @@ const Palette kSkins[] = {
         QColor(0xee, 0xf1, 0xf5), QColor(0xc9, 0xd1, 0xdc),
         QColor(0x25, 0x63, 0xeb), QColor(0x1d, 0x4e, 0xd8),
         QColor(0xff, 0xff, 0xff), QColor(0xf1, 0xf4, 0xf8), QColor(0xc3, 0xcb, 0xd6),
-        QColor(0xe0, 0xec, 0xff), QColor(0xcc, 0xdf, 0xfe), QColor(0x25, 0x63, 0xeb),
-        QColor(0xdc, 0xe1, 0xe8),
+        // The chosen one of a pair and the unlit segments must stand out on
+        // white, not be a faint tint of it.
+        QColor(0xbf, 0xd7, 0xfe), QColor(0x93, 0xc0, 0xfb), QColor(0x1d, 0x4e, 0xd8),
+        QColor(0xb4, 0xbe, 0xcc),
         QColor(0x64, 0x70, 0x80),
         QColor(0x3a, 0x40, 0x4a), QColor(0x5a, 0x62, 0x6e), QColor(0x26, 0x2a, 0x31),
         QColor(0xe5, 0x48, 0x4d),
         QColor(0x1f, 0x29, 0x37),
+        QColor(0xff, 0xff, 0xff), QColor(0x25, 0x63, 0xeb), QColor(0x6b, 0x72, 0x80),
     },
 };
 
@@ -390,7 +397,7 @@ QImage advancedPage(const Palette& s)
     windowFrame(p, s, true);
     for (const Rect& r : panels(Page::Advanced))
         panel(p, s, r);
-    for (Caption c : {Caption::MouseSpeed, Caption::ScrollingSpeed, Caption::DoubleClickSpeed, Caption::MacroSetting})
+    for (Caption c : {Caption::PointerSetting, Caption::MacroSetting})
         captionMark(p, s, c);
 
     for (int sl = 0; sl < kPointerSliders; ++sl) {
@@ -503,7 +510,13 @@ QImage pageButton(const Palette& s, bool over, const Glyph& glyph)
     Painter p(&img);
     const QRectF r(0, 0, kPageButtonSize, kPageButtonSize);
     if (over) {
-        roundedBox(p, r.adjusted(1, 1, -1, -1), 9, alpha(s.accent, 46), s.accent);
+        // The accent ring, or a white one where the header is the accent's
+        // own colour (the light skin): the lit button must not look fainter
+        // than the others.
+        const bool accentHeader = std::abs(s.accent.hue() - s.headerTop.hue()) < 20 &&
+                                  std::abs(s.accent.lightness() - s.headerTop.lightness()) < 40;
+        const QColor ring = accentHeader ? s.headerIconOver : s.accent;
+        roundedBox(p, r.adjusted(1, 1, -1, -1), 9, alpha(ring, accentHeader ? 70 : 46), ring);
         glyph(p, r, s.headerIconOver);
     } else {
         roundedBox(p, r.adjusted(1, 1, -1, -1), 9, s.headerHover, alpha(s.headerIcon, 60));
@@ -578,7 +591,7 @@ QImage segment(const Palette& s, int w, int h, bool lit)
         p.setPen(QPen(QColor(255, 255, 255, 90), 1));
         p.drawLine(QPointF(radius, 1.5), QPointF(w - radius, 1.5));
     } else {
-        roundedBox(p, r, radius, s.segmentOff, alpha(s.fieldBorder, 200));
+        roundedBox(p, r, radius, s.segmentOff, s.segmentOff.darker(125));
     }
     p.end();
     return img;
@@ -600,6 +613,24 @@ QImage checkBoxImage(const Palette& s, bool ticked)
         p.drawPath(tick);
     } else {
         roundedBox(p, r, 4, s.field, s.glyph);
+    }
+    p.end();
+    return img;
+}
+
+// A round option box, one choice of several.
+QImage radioImage(const Palette& s, bool chosen)
+{
+    QImage img = blank(kCheckBoxSize, kCheckBoxSize);
+    Painter p(&img);
+    const QRectF r = QRectF(0, 0, kCheckBoxSize, kCheckBoxSize).adjusted(0.75, 0.75, -0.75, -0.75);
+    p.setPen(QPen(chosen ? s.accentDeep : s.glyph, 1.5));
+    p.setBrush(s.field);
+    p.drawEllipse(r);
+    if (chosen) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(s.accent);
+        p.drawEllipse(r.center(), 4, 4);
     }
     p.end();
     return img;
@@ -766,6 +797,8 @@ QImage imageFor(const Palette& s, std::string_view file)
         return segment(s, kPointerSegmentWidth, kPointerSegmentHeight, is("slider-light.png"));
     if (is("Pane.png") || is("PaneMakingTick.png"))
         return checkBoxImage(s, is("PaneMakingTick.png"));
+    if (is(kRadioImage) || is(kRadioChosenImage))
+        return radioImage(s, is(kRadioChosenImage));
     for (int d = 0; d < static_cast<int>(Dialog::Count); ++d)
         if (file == dialogLayout(static_cast<Dialog>(d)).image)
             return dialogBackground(s, static_cast<Dialog>(d));
@@ -804,6 +837,16 @@ bool writeSkin(const Palette& s, const QDir& root)
                   .arg(s.text.green())
                   .arg(s.text.blue())
                   .toUtf8());
+    // What the images do not draw: text fields and open lists.
+    const std::pair<const char*, QColor> look[] = {
+        {"Field", s.field},   {"FieldText", s.text},       {"FieldBorder", s.fieldBorder},
+        {"List", s.list},     {"ListText", s.text},        {"ListBorder", s.buttonBorder},
+        {"Hover", s.hover},   {"HoverText", Qt::white},    {"Accent", s.accent},
+        {"Hint", s.hint},
+    };
+    ini.write("\n[Look]\n");
+    for (const auto& [key, colour] : look)
+        ini.write(QStringLiteral("%1=%2\n").arg(QLatin1String(key), colour.name()).toUtf8());
     return true;
 }
 

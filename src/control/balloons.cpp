@@ -1,6 +1,7 @@
 #include "control/balloons.h"
 
 #include "device/dpi_table.h"
+#include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "settings/setting_catalogue.h"
 
@@ -55,9 +56,18 @@ std::optional<Balloon> balloonFor(StatusCode code, int value, Language language,
     case StatusCode::Detected:
         return Balloon{uiString(language, UiString::MouseDetected), kInfo, kLinkTimeoutMs};
     case StatusCode::NotDetected:
-        return Balloon{uiString(language, UiString::MouseNotDetected), kWarning, kLinkTimeoutMs};
+        return Balloon{uiString(language, UiString::MouseNotDetected), kWarning, kLinkTimeoutMs,
+                       text::kNoMouseNextStep(language)};
     }
     return std::nullopt;
+}
+
+std::string trayTip(Language language, bool mouseFound)
+{
+    std::string tip = "Gaming mouse setting";
+    if (!mouseFound)
+        tip += std::string("\n") + text::kNoMouseNextStep(language);
+    return tip;
 }
 
 } // namespace varcel

@@ -41,7 +41,14 @@ inline constexpr LangText kTakeTheFile{"采用文件", "採用檔案", "Take the
 inline constexpr LangText kOk{"确定", "確定", "OK"};
 inline constexpr LangText kCancel{"取消", "取消", "Cancel"};
 
+// Dialog names on their header strips, where the function list has none.
+inline constexpr LangText kDelayTitle{"延时", "延時", "Delay"};
+inline constexpr LangText kSkinsTitle{"皮肤", "皮膚", "Skins"};
+inline constexpr const char* kDelayUnit = "ms";
+
 // Single-key and combination-key dialogs.
+// The modifier face before a modifier is chosen: the combination has none.
+inline constexpr LangText kNoModifier{"无", "無", "None"};
 inline constexpr LangText kSingleKeyPrompt{"请输入一个按键", "請輸入一個按鍵", "Please enter a key"};
 inline constexpr const char* kSingleKeyBackgroundFailed = "Single Key Dialog Load background image failed!!!";
 inline constexpr const char* kComboBackgroundFailed = "Combo Dialog Load background image failed!!!";
@@ -89,6 +96,22 @@ inline constexpr LangText kMacroKeyOption2{"重复直到按任意键结束", "�
 inline constexpr LangText kMacroKeyOption3{"重复直到该按键松开结束", "重複直到該按鍵鬆開結束",
                                            "Repeat until the key is released"};
 inline constexpr const char* kMacroKeyBackgroundFailed = "Macro Key Dialog Load background image failed!!!";
+
+// The advanced page: the pointer block's heading beside "Macro Setting",
+// and what the empty macro lists suggest.
+inline constexpr LangText kPointerSetting{"指针设置", "指標設置", "Pointer Setting"};
+inline constexpr LangText kNoMacrosHint{"输入宏名称，然后点击“新建”", "輸入巨集名稱，然後點擊「新建」",
+                                        "Type a Macro Name, then press New"};
+inline constexpr LangText kNoEventsHint{"点击“开始录制”，按下按键，\n再点击“停止录制”",
+                                        "點擊「開始錄製」，按下按鍵，\n再點擊「停止錄製」",
+                                        "Press Start Recording, type\nthe keys, then Stop Recording"};
+
+// The mouse is not there: where to look next, under the balloon's text and
+// in the tray icon's tip.
+inline constexpr LangText kNoMouseNextStep{
+    "请检查鼠标是否已插好；如已插好，运行 varcelctl doctor 检查 udev 规则",
+    "請檢查滑鼠是否已插好；如已插好，執行 varcelctl doctor 檢查 udev 規則",
+    "Check that the mouse is plugged in; if it is, run varcelctl doctor to check the udev rule"};
 
 // Skins and the skin dialog.
 inline constexpr LangText kSkinColourPrompt{"请点击设置UI文本颜色", "請點擊設置UI文本顏色",

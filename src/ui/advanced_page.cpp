@@ -66,11 +66,18 @@ void discard(QPointer<Widget>& widget)
     widget = nullptr;
 }
 
+// The entries as they read: "R   Dn" keeps its three blanks in record.ini,
+// one is enough on screen.
+QString readable(const std::string& entry)
+{
+    return qs(entry).replace(QRegularExpression(QStringLiteral(" {2,}")), QStringLiteral(" "));
+}
+
 QStringList rowsOf(const std::vector<std::string>& texts)
 {
     QStringList rows;
     for (const std::string& t : texts)
-        rows << qs(t);
+        rows << readable(t);
     return rows;
 }
 
@@ -115,6 +122,9 @@ void AdvancedPage::setUpModels()
         CDelayTimeDialog dialog(w.skin(), w.language(), w.reporter(), &w);
         if (!dialog.hasBackground())
             return std::nullopt;
+        const MacroPage& page = w.controller().macroPage();
+        if (const int row = page.selectedEvent(); row >= 0 && row < static_cast<int>(page.events().size()))
+            dialog.showPause(page.events()[static_cast<std::size_t>(row)]);
         return dialog.run();
     };
     MacroRecorder& recorder = w.controller().recorder();
@@ -191,6 +201,7 @@ void AdvancedPage::draw(QPainter& painter)
     };
     for (const auto& [where, what] : captions)
         m_window.drawText(painter, caption(where).spot, qs(uiString(lang, what)), font, text);
+    m_window.drawText(painter, caption(Caption::PointerSetting).spot, qs(text::kPointerSetting(lang)), font, text);
     m_window.drawCommon(painter);
     for (Element e : {Element::PointerDefault, Element::MacroNew, Element::MacroDelete, Element::MacroConfirm,
                       Element::StartRecording, Element::StopRecording})
@@ -215,7 +226,7 @@ bool AdvancedPage::drawElement(QPainter& painter, Element e, bool)
     m_window.skin().drawImage(painter, isRecording() ? QStringLiteral("button-over.png")
                                                      : QStringLiteral("button-normal.png"),
                               r.x, r.y);
-    m_window.drawText(painter, {r, Align::Centre}, qs(uiString(m_window.language(), UiString::StartRecording)),
+    m_window.drawText(painter, buttonTextSpot(r), qs(uiString(m_window.language(), UiString::StartRecording)),
                       m_window.font(), m_window.skin().textColour());
     return true;
 }
@@ -253,7 +264,7 @@ void AdvancedPage::drawInsertFace(QPainter& painter)
     m_window.restoreBackground(painter, r);
     // The face's right end holds the drop-down arrow of the background.
     const Rect textArea{r.x + 4, r.y, r.w - 4 - r.h, r.h};
-    m_window.drawText(painter, {textArea, Align::Centre}, qs(m_window.controller().macroPage().insertFace()),
+    m_window.drawText(painter, {textArea, Align::Centre}, readable(m_window.controller().macroPage().insertFace()),
                       m_window.font(), m_window.skin().textColour());
 }
 
@@ -276,13 +287,14 @@ void AdvancedPage::createControls()
     if (art.valid(middle))
         background = art.pixelColor(middle);
     background.setAlpha(255);
-    const bool light = background.lightness() > 128;
+    // The selected macro and entry in the skin's highlight, as in every list:
+    // a tint of the background was too faint to find on white.
+    const SkinLook& look = m_window.skin().look();
     const QString listStyle =
         QStringLiteral("QListWidget { background: %1; color: %2; border: none; outline: 0; }"
-                       "QListWidget::item { padding: 0px 4px; background: transparent; }"
-                       "QListWidget::item:selected { background: %3; color: %2; }")
-            .arg(background.name(), text.name(),
-                 light ? QStringLiteral("rgba(0, 0, 0, 40)") : QStringLiteral("rgba(255, 255, 255, 56)"));
+                       "QListWidget::item { padding: 0px 6px; background: transparent; }"
+                       "QListWidget::item:selected { background: %3; color: %4; }")
+            .arg(background.name(), text.name(), look.hover.name(), look.hoverText.name());
     const QString fieldStyle = QStringLiteral("QLineEdit { background: %1; color: %2; border: none; }")
                                    .arg(background.name(), text.name());
     // Inside the frames the background paints, one pixel in.
@@ -303,9 +315,22 @@ void AdvancedPage::createControls()
         list->show();
         return list;
     };
+    // Shown while a list is empty: what to do to fill it.
+    const auto makeHint = [&](QListWidget* list, const LangText& hint) {
+        auto* label = new QLabel(qs(hint(m_window.language())), list->viewport());
+        label->setAlignment(Qt::AlignCenter);
+        label->setWordWrap(true);
+        label->setFont(m_window.font());
+        label->setStyleSheet(QStringLiteral("QLabel { color: %1; background: transparent; padding: 6px; }")
+                                 .arg(look.hint.name()));
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->setGeometry(QRect(QPoint(0, 0), list->size()));
+        return label;
+    };
     MacroPage& model = m_window.controller().macroPage();
 
     m_macroList = makeList(QStringLiteral("macroList"), Element::MacroList);
+    m_macroHint = makeHint(m_macroList, text::kNoMacrosHint);
     connect(m_macroList, &QListWidget::currentRowChanged, this, [this, &model](int row) {
         if (m_syncing || row < 0)
             return;
@@ -314,6 +339,7 @@ void AdvancedPage::createControls()
     });
 
     m_eventList = makeList(QStringLiteral("eventList"), Element::EventList);
+    m_eventHint = makeHint(m_eventList, text::kNoEventsHint);
     m_eventList->setContextMenuPolicy(Qt::CustomContextMenu);
     // The entry under the pointer is the selected one, so a right-click
     // deletes what the pointer rests on.
@@ -394,6 +420,8 @@ void AdvancedPage::syncMacroControls()
     m_syncing = true;
     showRows(m_macroList, rowsOf(model.macros()), model.selectedMacro());
     showRows(m_eventList, rowsOf(model.events()), model.selectedEvent());
+    m_macroHint->setVisible(m_macroList->count() == 0);
+    m_eventHint->setVisible(m_eventList->count() == 0);
     if (m_nameField->text() != qs(model.nameText()))
         m_nameField->setText(qs(model.nameText()));
     if (m_loopField->text() != qs(model.loopText()))
@@ -405,7 +433,7 @@ void AdvancedPage::openMouseEventList()
 {
     QStringList rows;
     for (const char* row : text::kMouseEvents)
-        rows << qs(row);
+        rows << readable(row);
     m_mouseEventList = m_window.makeList(QStringLiteral("mouseEventList"), rows, mouseEventListRect(), m_window.font());
     m_mouseEventList->setAccessibleName(qs(describe(Element::InsertFace, m_window.controller()).name));
     MacroPage& model = m_window.controller().macroPage();

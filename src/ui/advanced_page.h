@@ -7,6 +7,7 @@
 
 #include "ui/window_page.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -77,6 +78,9 @@ private:
     QPointer<QLineEdit> m_nameField;
     QPointer<QLineEdit> m_loopField;
     QPointer<QListWidget> m_mouseEventList;
+    // What an empty macro list and event list suggest doing.
+    QPointer<QLabel> m_macroHint;
+    QPointer<QLabel> m_eventHint;
     // Names each key for the recording; the key presses themselves are kept
     // from the fields by the press filter while the recording runs.
     std::unique_ptr<KeyCapture> m_capture;

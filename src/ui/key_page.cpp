@@ -427,7 +427,8 @@ void KeyPage::syncSettingsList()
     } else {
         where = dpiColourStageListRect();
     }
-    m_settingsList = m_window.makeList(QStringLiteral("settingsList"), rows, where, m_window.font());
+    const int current = settings.listCurrentRow(open);
+    m_settingsList = m_window.makeList(QStringLiteral("settingsList"), rows, where, m_window.font(), current);
     // Named after the face it opened from.
     const Element face = stageOfSettingsList(open) >= 0       ? dpiStageList(stageOfSettingsList(open))
                          : open == SettingsList::RgbMode      ? Element::LightingMode
@@ -436,15 +437,9 @@ void KeyPage::syncSettingsList()
     m_settingsList->setAccessibleName(qs(describe(face, m_window.controller()).name));
     m_settingsListShown = open;
     // Thirty speeds of the neon mode are more than a list shows at once.
-    if (static_cast<int>(rows.size()) * kListRowHeight + 2 > where.h) {
+    if (static_cast<int>(rows.size()) * kListRowHeight + 2 > where.h)
         m_settingsList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        m_settingsList->setStyleSheet(m_settingsList->styleSheet() + QStringLiteral(
-            "QScrollBar:vertical { background: #101214; width: 10px; margin: 0; }"
-            "QScrollBar::handle:vertical { background: #5a5f66; min-height: 16px; border-radius: 4px; }"
-            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
-    }
-    if (const int current = settings.listCurrentRow(open); current >= 0) {
+    if (current >= 0) {
         m_settingsList->setCurrentRow(current);
         m_settingsList->scrollToItem(m_settingsList->item(current), QAbstractItemView::PositionAtCenter);
     }
@@ -504,7 +499,10 @@ void KeyPage::syncLists()
         QStringList rows;
         for (const char* row : buttons.functionRows())
             rows << qs(row);
-        m_functionList = m_window.makeList(QStringLiteral("functionList"), rows, functionListRect(box), m_window.font());
+        // The box's function is marked: the kinds are the rows, in order.
+        const int current = static_cast<int>(buttons.kind(buttons.shownLayer(), static_cast<std::size_t>(box)));
+        m_functionList =
+            m_window.makeList(QStringLiteral("functionList"), rows, functionListRect(box), m_window.font(), current);
         m_functionList->setAccessibleName(qs(describe(dropdownBox(box), m_window.controller()).name));
         connect(m_functionList, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
             m_window.controller().buttons().hoverFunctionRow(m_functionList->row(item));
@@ -517,13 +515,12 @@ void KeyPage::syncLists()
         m_functionList->setCurrentRow(buttons.selectedRow());
 
     if (buttons.isDpiListOpen() && !m_dpiList) {
-        // Three short rows in a 60-pixel square: a size smaller than the page.
-        QFont small = m_window.font();
-        small.setPixelSize(std::max(9, small.pixelSize() - 2));
+        // Three short rows in a 60-pixel square: the list sets a text that
+        // is wider than a row smaller rather than cut it.
         QStringList options;
         for (const char* option : text::kDpiOptions)
             options << qs(option);
-        m_dpiList = m_window.makeList(QStringLiteral("dpiOptionList"), options, dpiOptionListRect(box), small);
+        m_dpiList = m_window.makeList(QStringLiteral("dpiOptionList"), options, dpiOptionListRect(box), m_window.font());
         connect(m_dpiList, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
             ButtonModel& model = m_window.controller().buttons();
             model.hoverDpiRow(m_dpiList->row(item));
@@ -543,6 +540,13 @@ void KeyPage::onFunctionRowChosen(int row)
     if (m_listBox < 0)
         return;
     const int box = m_listBox;
+    // The lists are out of sight before a parameter dialog opens over them:
+    // the row chosen must not stay lit behind it. "DPI Switch" keeps them
+    // open for its own list. They go once the click that chose is over.
+    if (row != ButtonModel::kDpiSwitchRow)
+        for (QListWidget* list : {m_dpiList.data(), m_functionList.data()})
+            if (list)
+                list->hide();
     m_window.controller().buttons().chooseFunction(static_cast<std::size_t>(box), row);
     syncLists();
     m_window.redrawElements({dropdownBox(box)});

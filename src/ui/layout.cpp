@@ -80,8 +80,10 @@ constexpr int kColourStageX = 620;
 constexpr int kColourBitY = 522;
 constexpr int kColourBitPitch = 56;
 
-constexpr int kSliderX = 82;
-constexpr int kSliderY[kPointerSliders] = {126, 230, 368};
+// As far into the pointer block as the macro block's texts are into theirs,
+// under the block's heading.
+constexpr int kSliderX = 26;
+constexpr int kSliderY[kPointerSliders] = {134, 238, 376};
 
 constexpr Rect button(int x, int y) { return {x, y, kButtonWidth, kButtonHeight}; }
 constexpr Rect checkBox(int x, int y) { return {x, y, kCheckBoxSize, kCheckBoxSize}; }
@@ -160,7 +162,7 @@ constexpr RectTable buildRects()
             r[idx(Element::PointerSegmentFirst) + s * kPointerSteps + i] = pointerSegmentRect(s, i);
 
     // Macro block: the macro list holds all twelve macros without scrolling.
-    r[idx(Element::MacroList)] = {446, 124, 180, 12 * kListRowHeight + 26};
+    r[idx(Element::MacroList)] = {446, 124, 180, 218};
     r[idx(Element::MacroNameEdit)] = {446, 374, 180, 22};
     r[idx(Element::LoopEdit)] = {446, 426, 180, 22};
     r[idx(Element::InsertFace)] = {640, 124, 202, 22};
@@ -292,6 +294,7 @@ constexpr std::array<CaptionSpot, static_cast<int>(Caption::Count)> kCaptions = 
     {{{446, 354, 180, 18}, Align::Left}, Page::Advanced},            // MacroName
     {{{446, 406, 180, 18}, Align::Left}, Page::Advanced},            // LoopTimes
     {{{640, 104, 202, 18}, Align::Left}, Page::Advanced},            // InsertMouseEvent
+    {{{kSliderX, 78, 300, 18}, Align::Left}, Page::Advanced},        // PointerSetting
 }};
 
 constexpr Rect kKeyPanels[] = {kLeftPanel, kRightPanel, kLightingPanel};
@@ -300,6 +303,9 @@ constexpr Rect kAdvancedPanels[] = {kPointerPanel, kMacroPanel};
 // ---- Dialogs ----------------------------------------------------------------
 
 constexpr Rect dialogClose(int width) { return {width - 10 - kSmallButtonSize, 10, kSmallButtonSize, kSmallButtonSize}; }
+
+// The name on the header strip, after the dialog's icon and clear of close.
+constexpr TextSpot dialogTitle(int width) { return {{38, 9, width - 38 - 36, 20}, Align::Left}; }
 
 // OK and Cancel side by side, centred, at height y.
 constexpr Rect dialogOk(int width, int y) { return {width / 2 - kButtonWidth - 8, y, kButtonWidth, kButtonHeight}; }
@@ -312,10 +318,9 @@ constexpr DialogLayout singleKeyDialog()
     d.width = 320;
     d.height = 190;
     d.close = dialogClose(d.width);
-    // The prompt is drawn in white whatever the skin, so it sits on the
-    // dialog's header strip, which is dark or saturated in every skin.
-    d.prompt = {{36, 9, d.width - 72, 20}, Align::Centre};
-    d.fields[0] = {60, 70, 200, 26};
+    d.title = dialogTitle(d.width);
+    d.prompt = {{20, 50, d.width - 40, 20}, Align::Centre};
+    d.fields[0] = {60, 78, 200, 26};
     d.ok = dialogOk(d.width, 148);
     d.cancel = dialogCancel(d.width, 148);
     return d;
@@ -326,16 +331,20 @@ constexpr DialogLayout comboKeyDialog()
     DialogLayout d;
     d.image = "combo-key.png";
     d.width = 400;
-    d.height = 232;
+    d.height = 262;
     d.close = dialogClose(d.width);
-    d.face = {20, 64, 120, 26};
-    d.list = {20, 90, 120, 8 * kListRowHeight + 2};
-    d.fields[0] = {162, 64, 100, 26};
-    d.fields[1] = {284, 64, 96, 26};
-    d.fieldCaptions[0] = {{140, 64, 22, 26}, Align::Centre};
-    d.fieldCaptions[1] = {{262, 64, 22, 26}, Align::Centre};
-    d.ok = dialogOk(d.width, 192);
-    d.cancel = dialogCancel(d.width, 192);
+    d.title = dialogTitle(d.width);
+    d.face = {20, 76, 120, 26};
+    d.list = {20, 102, 120, 8 * kListRowHeight + 2};
+    d.fields[0] = {162, 76, 100, 26};
+    d.fields[1] = {284, 76, 96, 26};
+    d.fieldCaptions[0] = {{140, 76, 22, 26}, Align::Centre};
+    d.fieldCaptions[1] = {{262, 76, 22, 26}, Align::Centre};
+    d.columnCaptions[0] = {{20, 52, 120, 20}, Align::Left};
+    d.columnCaptions[1] = {{162, 52, 100, 20}, Align::Left};
+    d.columnCaptions[2] = {{284, 52, 96, 20}, Align::Left};
+    d.ok = dialogOk(d.width, 222);
+    d.cancel = dialogCancel(d.width, 222);
     return d;
 }
 
@@ -346,6 +355,7 @@ constexpr DialogLayout listDialog(std::string_view image, int rows)
     d.width = 320;
     d.height = 220;
     d.close = dialogClose(d.width);
+    d.title = dialogTitle(d.width);
     d.face = {50, 64, 220, 26};
     const int fit = (d.height - 4 - d.face.bottom() - 2) / kListRowHeight;
     d.list = {50, d.face.bottom(), 220, (rows < fit ? rows : fit) * kListRowHeight + 2};
@@ -361,6 +371,7 @@ constexpr DialogLayout fireKeyDialog()
     d.width = 380;
     d.height = 330;
     d.close = dialogClose(d.width);
+    d.title = dialogTitle(d.width);
     d.face = {80, 50, 220, 26};
     d.list = {80, 76, 220, 12 * kListRowHeight + 2};
     d.fieldCaptions[0] = {{60, 92, 110, 18}, Align::Centre};
@@ -380,9 +391,11 @@ constexpr DialogLayout delayDialog()
     d.width = 300;
     d.height = 196;
     d.close = dialogClose(d.width);
+    d.title = dialogTitle(d.width);
     d.prompt = {{20, 48, 260, 20}, Align::Centre};
     d.hint = {{20, 70, 260, 18}, Align::Centre};
     d.fields[0] = {90, 98, 120, 26};
+    d.unit = {{214, 98, 40, 26}, Align::Left};
     d.ok = dialogOk(d.width, 154);
     d.cancel = dialogCancel(d.width, 154);
     return d;
@@ -392,18 +405,20 @@ constexpr DialogLayout macroKeyDialog()
 {
     DialogLayout d;
     d.image = "macro-key.png";
-    d.width = 440;
-    d.height = 282;
+    d.width = 500;
+    d.height = 290;
     d.close = dialogClose(d.width);
-    d.prompt = {{24, 48, 392, 18}, Align::Left};
-    d.face = {24, 68, 392, 26};
-    d.list = {24, 94, 392, 8 * kListRowHeight + 2};
+    d.title = dialogTitle(d.width);
+    d.prompt = {{24, 48, 452, 18}, Align::Left};
+    d.face = {24, 68, 452, 26};
+    d.list = {24, 94, 452, 8 * kListRowHeight + 2};
+    // Room for the longest option on one line; a longer one wraps to two.
     for (int i = 0; i < 3; ++i) {
-        d.options[i] = {30, 120 + i * 32, kCheckBoxSize, kCheckBoxSize};
-        d.optionTexts[i] = {{30 + kCheckBoxSize + 10, 116 + i * 32, 370, 24}, Align::Left};
+        d.options[i] = {30, 122 + i * 34, kCheckBoxSize, kCheckBoxSize};
+        d.optionTexts[i] = {{30 + kCheckBoxSize + 10, 114 + i * 34, 424, 32}, Align::Left};
     }
-    d.ok = dialogOk(d.width, 240);
-    d.cancel = dialogCancel(d.width, 240);
+    d.ok = dialogOk(d.width, 248);
+    d.cancel = dialogCancel(d.width, 248);
     return d;
 }
 
@@ -414,6 +429,7 @@ constexpr DialogLayout skinsDialog()
     d.width = 340;
     d.height = 230;
     d.close = dialogClose(d.width);
+    d.title = dialogTitle(d.width);
     d.face = {50, 50, 240, 26};
     d.list = {50, 76, 240, 6 * kListRowHeight + 2};
     d.swatch = {80, 128, 180, 30};
@@ -454,7 +470,7 @@ constexpr Rect kDpiUpperRows = [] {
     return Rect{left, top.y - 4, right - left, eighth.y + 4 - (top.y - 4)};
 }();
 
-const std::array<SkinImage, 36> kImages = {{
+const std::array<SkinImage, 38> kImages = {{
     {"main.png", kWindowWidth, kWindowHeight},
     {"BasicSet2.png", kWindowWidth, kWindowHeight},
     {"AdvancedSet2.png", kWindowWidth, kWindowHeight},
@@ -483,6 +499,10 @@ const std::array<SkinImage, 36> kImages = {{
     {"slider-dark.png", kPointerSegmentWidth, kPointerSegmentHeight},
     {"Pane.png", kCheckBoxSize, kCheckBoxSize},
     {"PaneMakingTick.png", kCheckBoxSize, kCheckBoxSize},
+    // One choice of several (the macro-key dialog's repeat options); a skin
+    // without them shows the check boxes there.
+    {kRadioImage, kCheckBoxSize, kCheckBoxSize},
+    {kRadioChosenImage, kCheckBoxSize, kCheckBoxSize},
     {kDpiUpperRowsImage, kDpiUpperRows.w, kDpiUpperRows.h},
     dialogImage(Dialog::Skins),
     dialogImage(Dialog::SingleKey),
@@ -652,7 +672,11 @@ TextSpot pointerStepLabel(int slider, int step)
 Rect functionListRect(int box)
 {
     const Rect b = boxRect(box);
-    return {b.x, b.bottom(), b.w, kFunctionRows * kListRowHeight + 2};
+    const int h = kFunctionRows * kListRowHeight + 2;
+    // Under the box where the window has room, else above it.
+    if (b.bottom() + h <= kWindowHeight)
+        return {b.x, b.bottom(), b.w, h};
+    return {b.x, b.y - h, b.w, h};
 }
 
 Rect dpiOptionListRect(int box)
@@ -674,6 +698,8 @@ Rect listRectFor(const Rect& face, int rows)
         return {face.x, face.bottom(), face.w, h};
     return {face.x, face.y - h, face.w, h};
 }
+
+TextSpot buttonTextSpot(const Rect& button) { return {{button.x + 8, button.y, button.w - 16, button.h}, Align::Centre}; }
 
 Rect lightingModeListRect() { return listRectFor(rect(Element::LightingMode), 3); }
 

@@ -94,7 +94,7 @@ inline constexpr int kDpiSegmentPitch = 18;  // the mouse's DPI rows are this fa
 inline constexpr int kPointerSegmentWidth = 22;
 inline constexpr int kPointerSegmentHeight = 12;
 inline constexpr int kPointerSegmentPitch = 24;
-inline constexpr int kListRowHeight = 16;    // rows of every drop-down list
+inline constexpr int kListRowHeight = 18;    // rows of every drop-down list: the text fits with room
 inline constexpr int kDpiOptionListSize = 60;
 
 inline constexpr int kDropdownBoxes = 6;
@@ -240,6 +240,7 @@ enum class Caption {
     MacroName,
     LoopTimes,
     InsertMouseEvent,
+    PointerSetting,         // the pointer block's heading, beside "Macro Setting"
     Count
 };
 
@@ -277,6 +278,8 @@ inline constexpr int kListRowsShown = 12;
 // above it, so every row shown can be reached and none hides under the
 // window's edge.
 Rect listRectFor(const Rect& face, int rows);
+// Where a text button's text goes: centred, clear of the button's ends.
+TextSpot buttonTextSpot(const Rect& button);
 
 // ---- Page art (used by the art generator) ----------------------------------
 
@@ -285,6 +288,8 @@ Rect listRectFor(const Rect& face, int rows);
 // rectangle for the twelve-row list.
 Rect dpiUpperRowsRect();
 inline constexpr const char* kDpiUpperRowsImage = "slider-DPI-upper.png";
+inline constexpr const char* kRadioImage = "radio.png";
+inline constexpr const char* kRadioChosenImage = "radio-chosen.png";
 
 // Raised panels of a page's background.
 std::span<const Rect> panels(Page page);
@@ -313,12 +318,15 @@ struct DialogLayout {
     Rect ok;
     Rect cancel;
     Rect close;
+    TextSpot title;    // the dialog's name, white on the header strip
     TextSpot prompt;   // prompt or heading; the skin dialog's colour prompt band
     TextSpot hint;     // second prompt line (delay range)
     Rect face;         // drop-down face: key list, macro list, modifier, skin name
     Rect list;         // the list opened under the face
     std::array<Rect, 2> fields{};   // edit fields: key name; key 1, key 2; speed, times; delay
     std::array<TextSpot, 2> fieldCaptions{}; // "Speed", "Times"; the combo dialog's "+" signs
+    std::array<TextSpot, 3> columnCaptions{}; // the combo dialog's modifier, key 1 and key 2
+    TextSpot unit;     // the unit after the delay field
     Rect note;         // the fire-key dialog's illustration frame
     std::array<Rect, 3> options{};  // macro repeat option boxes
     std::array<TextSpot, 3> optionTexts{};

@@ -3,13 +3,20 @@
 #include "device/device_commands.h"
 #include "device/hotplug.h"
 #include "device/sim/sim_control.h"
+#include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "platform/data_dir.h"
 #include "ui/advanced_page.h"
+#include "ui/dialogs/skinned_dialog.h"
+#include "ui/focus_order.h"
 #include "ui/key_page.h"
 #include "ui/skins_dialog.h"
 
+#include <QActionGroup>
 #include <QApplication>
+#include <QHelpEvent>
+#include <QLibraryInfo>
+#include <QToolTip>
 #include <QBackingStore>
 #include <QPixmapCache>
 #include <QCloseEvent>
@@ -49,11 +56,6 @@ std::pair<QString, QString> imagesOf(Element e)
     }
     return {"button-normal.png", "button-over.png"};
 }
-
-const char* const kListStyle =
-    "QListWidget { background: #000000; color: white; border: 1px solid #5a5f66; outline: 0; }"
-    "QListWidget::item { padding: 0px; }"
-    "QListWidget::item:selected { background: #2b6cb0; color: white; }";
 
 // Out of sight, Varcel keeps none of the toolkit's drawn pieces either (the
 // frames, buttons and icons of balloons, the tray menu and the window): while
@@ -103,6 +105,7 @@ void MessageBoxReporter::messageBox(const std::string& text, const std::string& 
     if (ending)
         return;
     QMessageBox box(QMessageBox::Warning, qs(caption), qs(text), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -135,6 +138,7 @@ CHidMouseDlg::CHidMouseDlg(const Options& options, HidBackend& backend, QWidget*
     m_hoverTimer.setInterval(kHoverMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CHidMouseDlg::hoverNow);
     setUpFonts(options.language);
+    setUpToolkitWindows(options.language);
     installAccessibleCanvas();
     m_keyPage = std::make_unique<KeyPage>(*this);
     m_advancedPage = std::make_unique<AdvancedPage>(*this);
@@ -166,6 +170,35 @@ void CHidMouseDlg::setUpFonts(Language language)
     m_titleFont.setBold(true);
 }
 
+void CHidMouseDlg::setUpToolkitWindows(Language language)
+{
+    // Message boxes and the name prompt have buttons of the toolkit's own
+    // ("OK", "Cancel"): in Chinese they come from Qt's translations.
+    if (language != Language::English) {
+        auto translator = std::make_unique<QTranslator>();
+        const QString name = language == Language::SimplifiedChinese ? QStringLiteral("qtbase_zh_CN")
+                                                                     : QStringLiteral("qtbase_zh_TW");
+        if (translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(translator.get());
+            m_qtTranslator = std::move(translator);
+        }
+    }
+    // One type face across the window, its dialogs and the toolkit's.
+    QApplication::setFont(dialogFont(language));
+}
+
+void CHidMouseDlg::applyToolkitStyle()
+{
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        app->setStyleSheet(m_skin.look().toolkitStyle());
+}
+
+void CHidMouseDlg::updateTrayTip()
+{
+    if (m_tray)
+        m_tray->setToolTip(qs(trayTip(m_options.language, m_controller->session().ready())));
+}
+
 void CHidMouseDlg::endNow()
 {
     m_reporter.ending = true;
@@ -192,6 +225,8 @@ void CHidMouseDlg::startUp()
         // Until the user picks a colour, the skin's own suggestion is used.
         m_skin.setTextColour(*colour);
     }
+    applyToolkitStyle();
+    updateTrayTip();
     // The window is as large as main.png, read without decoding it: the
     // images are decoded only while the window is in sight. A skin without
     // main.png leaves an empty window rather than none at all.
@@ -217,27 +252,37 @@ void CHidMouseDlg::setUpTray()
     if (!m_options.trayAvailable)
         return;
     m_tray = new QSystemTrayIcon(windowIcon().isNull() ? appIcon() : windowIcon(), this);
-    m_tray->setToolTip(QStringLiteral("Gaming mouse setting"));
+    m_tray->setToolTip(qs(trayTip(m_options.language, false)));
     m_trayMenu = new QMenu(this);
     const Language language = m_options.language;
     QMenu* profiles = m_trayMenu->addMenu(qs(text::kProfiles(language)));
     // Filled each time it opens: profiles come and go through varcelctl too.
     connect(profiles, &QMenu::aboutToShow, this, [this, profiles, language] {
         profiles->clear();
+        // One profile of several is the active one: a choice, not ticks.
+        auto* group = new QActionGroup(profiles);
+        group->setExclusive(true);
         for (const MainController::ProfileEntry& entry : m_controller->profileMenu()) {
             QAction* action = profiles->addAction(qs(entry.name));
             action->setCheckable(true);
             action->setChecked(entry.active);
+            group->addAction(action);
             const std::string name = entry.name;
             connect(action, &QAction::triggered, this, [this, name] { m_controller->switchProfile(name); });
         }
         profiles->addSeparator();
         profiles->addAction(qs(text::kSaveAsNewProfile(language)), this, [this, language] {
-            bool ok = false;
-            const QString name = QInputDialog::getText(nullptr, qs(text::kProfiles(language)),
-                                                       qs(text::kProfileNamePrompt(language)), QLineEdit::Normal, {}, &ok);
-            if (ok)
-                m_controller->saveNewProfile(name.toStdString());
+            // Over the window when it is in sight, else where the screen's
+            // middle is; wide enough for a name.
+            QInputDialog prompt(isVisible() ? this : nullptr, Qt::Dialog);
+            prompt.setWindowTitle(qs(text::kProfiles(language)));
+            prompt.setLabelText(qs(text::kProfileNamePrompt(language)));
+            prompt.setInputMode(QInputDialog::TextInput);
+            prompt.resize(360, prompt.sizeHint().height());
+            if (isVisible())
+                prompt.move(geometry().center() - QPoint(180, prompt.sizeHint().height() / 2));
+            if (prompt.exec() == QDialog::Accepted)
+                m_controller->saveNewProfile(prompt.textValue().toStdString());
         });
     });
     m_trayMenu->addAction(qs(uiString(language, UiString::Exit)), this, &CHidMouseDlg::exitProgram);
@@ -274,8 +319,12 @@ void CHidMouseDlg::showBalloon(const Balloon& balloon)
 {
     m_lastBalloon = balloon;
     const auto icon = balloon.title == "Warning" ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information;
+    // The news of the mouse found or lost also changes what the tip says.
+    updateTrayTip();
+    // The next step, where there is one, goes on a line of its own under the text.
+    const std::string text = balloon.detail.empty() ? balloon.text : balloon.text + "\n" + balloon.detail;
     if (m_tray)
-        m_tray->showMessage(qs(balloon.title), qs(balloon.text), icon, balloon.timeoutMs);
+        m_tray->showMessage(qs(balloon.title), qs(text), icon, balloon.timeoutMs);
 }
 
 void CHidMouseDlg::showWindow()
@@ -324,6 +373,7 @@ void CHidMouseDlg::openSkinDialog()
     const QColor c = dialog.colour();
     m_skin.setFolder(dialog.skinFolder());
     m_skin.setTextColour(c);
+    applyToolkitStyle();
     m_controller->skinChosen(dialog.skinName(), {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
                                                  static_cast<std::uint8_t>(c.blue())});
     showWindow();
@@ -424,9 +474,15 @@ void CHidMouseDlg::drawElement(QPainter& painter, Element e, bool over)
     const Rect r = ui::rect(e);
     const auto [normal, lit] = imagesOf(e);
     restoreBackground(painter, r);
-    m_skin.drawImage(painter, over ? lit : normal, r.x, r.y);
+    // The button of the page shown is lit, and underlined: white, as the
+    // header strip is dark or saturated in every skin.
+    const bool current = (e == Element::Page1Button && page() == Page::Key) ||
+                         (e == Element::Page2Button && page() == Page::Advanced);
+    m_skin.drawImage(painter, over || current ? lit : normal, r.x, r.y);
+    if (current)
+        painter.fillRect(QRect(r.x + 12, r.bottom() - 5, r.w - 24, 2), Qt::white);
     if (const auto text = buttonText(e))
-        drawText(painter, {r, Align::Centre}, qs(uiString(m_options.language, *text)), m_font, m_skin.textColour());
+        drawText(painter, buttonTextSpot(r), qs(uiString(m_options.language, *text)), m_font, m_skin.textColour());
 }
 
 void CHidMouseDlg::restoreBackground(QPainter& painter, const Rect& r)
@@ -550,6 +606,26 @@ void CHidMouseDlg::mouseMoveEvent(QMouseEvent* event)
 
 void CHidMouseDlg::mouseReleaseEvent(QMouseEvent*) { m_dragging = false; }
 
+bool CHidMouseDlg::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const Element hit = hitTest(page(), help->pos().x(), help->pos().y());
+    switch (hit) {
+    case Element::Page1Button:
+    case Element::Page2Button:
+    case Element::SkinButton:
+    case Element::MinimiseButton:
+    case Element::CloseButton:
+        // The buttons show a picture only; the tip names them.
+        QToolTip::showText(help->globalPos(), qs(describe(hit, *m_controller).name), this);
+        break;
+    default: QToolTip::hideText(); event->ignore();
+    }
+    return true;
+}
+
 void CHidMouseDlg::hoverRequest(const QPoint& pos)
 {
     const Element hit = hitTest(page(), pos.x(), pos.y());
@@ -612,14 +688,13 @@ WindowPage* CHidMouseDlg::pageFor(Page which) const
     }
 }
 
-// A list box of the page: white rows on black, one row per 16 pixels, the
-// row under the pointer reported as it moves.
-QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font)
+// A drop-down list of the page in the skin's look, the row under the pointer
+// reported as it moves.
+QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font,
+                                    int valueRow)
 {
     auto* list = new QListWidget(this);
     list->setObjectName(name);
-    list->setStyleSheet(QString::fromLatin1(kListStyle));
-    list->setFont(font);
     list->setMouseTracking(true);
     // The keys stay with the window, which works the list by its model.
     list->setFocusPolicy(Qt::NoFocus);
@@ -629,6 +704,7 @@ QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows
         auto* item = new QListWidgetItem(row, list);
         item->setSizeHint(QSize(0, kListRowHeight));
     }
+    styleDropList(*list, m_skin, font, valueRow);
     list->setGeometry(where.x, where.y, where.w, where.h);
     list->show();
     return list;

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 
 #include <filesystem>
@@ -127,7 +128,9 @@ public:
     // The frame's buttons, common to both pages.
     void drawCommon(QPainter& painter);
     void redrawElements(const std::vector<Element>& elements);
-    QListWidget* makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font);
+    // `valueRow` is the row of the value the list's face shows (-1: none).
+    QListWidget* makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font,
+                          int valueRow = -1);
 
     // ---- The keyboard and screen readers ----
     // The stop of the shown page that has the focus (Element::None before
@@ -165,6 +168,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    // Tooltips of the header's buttons.
+    bool event(QEvent* event) override;
 
 private:
     Page page() const { return m_controller->currentPage(); }
@@ -182,6 +187,12 @@ private:
     void prepareCanvas();
     void setUpTray();
     void setUpFonts(Language language);
+    // The toolkit's own windows (boxes, the name prompt, the colour chooser)
+    // in the window's language and in the skin's colours.
+    void setUpToolkitWindows(Language language);
+    void applyToolkitStyle();
+    // The tray icon's tip says where to look when the mouse is not there.
+    void updateTrayTip();
 
     Options m_options;
     MessageBoxReporter m_reporter;
@@ -192,6 +203,7 @@ private:
     QFont m_font;
     QFont m_titleFont;
 
+    std::unique_ptr<QTranslator> m_qtTranslator;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     Balloon m_lastBalloon;

@@ -3,9 +3,14 @@
 #include "buttons/labels_file.h"
 #include "platform/data_dir.h"
 
+#include "platform/ini_file.h"
+#include "ui/layout.h"
+
 #include <QFileInfo>
 #include <QImageReader>
+#include <QListWidget>
 #include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace varcel::ui {
 
@@ -50,6 +55,148 @@ void Skin::setFolder(const fs::path& folder)
         return;
     m_folder = folder;
     m_cache.clear();
+    m_look.reset();
+}
+
+const SkinLook& Skin::look() const
+{
+    if (m_look)
+        return *m_look;
+    SkinLook look;
+    const IniFile ini = IniFile::load(m_folder / "skin.ini");
+    const std::pair<const char*, QColor*> keys[] = {
+        {"Field", &look.field},   {"FieldText", &look.fieldText}, {"FieldBorder", &look.fieldBorder},
+        {"List", &look.list},     {"ListText", &look.listText},   {"ListBorder", &look.listBorder},
+        {"Hover", &look.hover},   {"HoverText", &look.hoverText}, {"Accent", &look.accent},
+        {"Hint", &look.hint},
+    };
+    // Each colour is "#rrggbb"; one the file garbles keeps the dark look's.
+    for (const auto& [key, colour] : keys)
+        if (const auto text = ini.value("Look", key); text && text->size() == 7 && text->front() == '#') {
+            const QColor read(QString::fromStdString(*text));
+            if (read.isValid())
+                *colour = read;
+        }
+    m_look = look;
+    return *m_look;
+}
+
+QString SkinLook::fieldStyle() const
+{
+    return QStringLiteral("QLineEdit, QLabel { background: %1; color: %2; border: none; padding: 0 4px;"
+                          " selection-background-color: %3; selection-color: %4; }"
+                          "QLineEdit:disabled, QLabel:disabled { color: %5; }"
+                          // The field that takes the next key or digit shows it.
+                          "QLineEdit:focus { border: 1px solid %6; }")
+        .arg(field.name(), fieldText.name(), hover.name(), hoverText.name(), hint.name(), accent.name());
+}
+
+QString SkinLook::listStyle() const
+{
+    return QStringLiteral("QListWidget { background: %1; color: %2; border: 1px solid %3; outline: 0; }"
+                          "QScrollBar:vertical { background: %1; width: 8px; margin: 1px; }"
+                          "QScrollBar::handle:vertical { background: %3; min-height: 16px; border-radius: 3px; }"
+                          "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+                          "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+        .arg(list.name(), listText.name(), listBorder.name());
+}
+
+QString SkinLook::toolkitStyle() const
+{
+    // Scoped to those windows: the skinned window and dialogs draw their own.
+    const QString windows = QStringLiteral("QMessageBox, QInputDialog, QColorDialog");
+    const auto inside = [&](const char* what) {
+        QStringList out;
+        for (const QString& w : windows.split(QStringLiteral(", ")))
+            out << w + QLatin1Char(' ') + QLatin1String(what);
+        return out.join(QStringLiteral(", "));
+    };
+    return QStringLiteral("%1 { background: %2; color: %3; }"
+                          "%4 { color: %3; background: transparent; }"
+                          "%5 { background: %6; color: %7; border: 1px solid %8; border-radius: 3px; padding: 3px;"
+                          " selection-background-color: %9; selection-color: %10; }"
+                          "%11 { background: %6; color: %7; border: 1px solid %8; border-radius: 4px;"
+                          " padding: 4px 16px; min-width: 64px; }"
+                          "%12 { border-color: %13; }"
+                          "%14 { background: %9; color: %10; }"
+                          "QMenu { background: %2; color: %3; border: 1px solid %8; padding: 4px 0; }"
+                          "QMenu::item { padding: 5px 24px 5px 12px; }"
+                          "QMenu::item:selected { background: %9; color: %10; }"
+                          "QMenu::item:disabled { color: %15; }"
+                          "QMenu::separator { height: 1px; background: %8; margin: 4px 8px; }"
+                          "QToolTip { background: %2; color: %3; border: 1px solid %8; padding: 3px 6px; }")
+        .arg(windows, list.name(), listText.name(), inside("QLabel"),
+             inside("QLineEdit") + QStringLiteral(", ") + inside("QSpinBox"), field.name(), fieldText.name(),
+             listBorder.name(), hover.name(), hoverText.name(), inside("QPushButton"))
+        .arg(inside("QPushButton:hover") + QStringLiteral(", ") + inside("QPushButton:default"), accent.name(),
+             inside("QPushButton:pressed"), hint.name());
+}
+
+namespace {
+
+// Whether a row is the value its face shows.
+constexpr int kValueRole = Qt::UserRole + 40;
+constexpr int kTextPadding = 8;
+constexpr int kNarrowPadding = 3;
+constexpr int kSmallestPixels = 9;
+
+class DropListDelegate : public QStyledItemDelegate {
+public:
+    DropListDelegate(const SkinLook& look, QObject* parent) : QStyledItemDelegate(parent), m_look(look) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QRect r = option.rect;
+        const bool lit = option.state & QStyle::State_Selected;
+        const bool value = index.data(kValueRole).toBool();
+        painter->save();
+        if (lit)
+            painter->fillRect(r, m_look.hover);
+        // The value the face shows: a bar of the skin's accent on the left
+        // and its text in the accent, where the pointer is not.
+        if (value)
+            painter->fillRect(QRect(r.x() + 1, r.y() + 3, 3, r.height() - 6), lit ? m_look.hoverText : m_look.accent);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        QFont font = option.font;
+        int padding = kTextPadding;
+        // A narrow list (the DPI options beside the function list) gives
+        // up its padding, then its size, before it cuts a text.
+        const auto fits = [&] { return QFontMetrics(font).horizontalAdvance(text) <= r.width() - 2 * padding; };
+        if (!fits())
+            padding = kNarrowPadding + (value ? 2 : 0);
+        while (!fits() && font.pixelSize() > kSmallestPixels)
+            font.setPixelSize(font.pixelSize() - 1);
+        painter->setFont(font);
+        painter->setPen(lit ? m_look.hoverText : value ? m_look.accent : m_look.listText);
+        const QRect inside = r.adjusted(padding, 0, -padding, 0);
+        painter->drawText(inside, Qt::AlignVCenter | Qt::AlignLeft,
+                          QFontMetrics(font).elidedText(text, Qt::ElideRight, inside.width()));
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), kListRowHeight};
+    }
+
+private:
+    SkinLook m_look;
+};
+
+} // namespace
+
+void styleDropList(QListWidget& list, const Skin& skin, const QFont& font, int valueRow)
+{
+    list.setStyleSheet(skin.look().listStyle());
+    list.setFont(font);
+    list.setItemDelegate(new DropListDelegate(skin.look(), &list));
+    markDropListValue(list, valueRow);
+}
+
+void markDropListValue(QListWidget& list, int valueRow)
+{
+    for (int i = 0; i < list.count(); ++i)
+        list.item(i)->setData(kValueRole, i == valueRow);
 }
 
 void Skin::setDevicePixelRatio(qreal ratio)

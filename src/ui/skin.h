@@ -10,12 +10,38 @@
 #include <filesystem>
 #include <optional>
 
+class QFont;
+class QListWidget;
 class QPainter;
 
 namespace varcel::ui {
 
 // The skin a new user sees, and the one that stands in for a missing skin.
 inline constexpr const char* kDefaultSkin = "Dark";
+
+// The colours of what the skin's images do not draw: text fields, open
+// lists, the row under the pointer and the mark of the current value. A skin
+// gives them in skin.ini, [Look]; one that does not is drawn as the dark
+// skins are, white on dark grey.
+struct SkinLook {
+    QColor field{40, 40, 40};
+    QColor fieldText{255, 255, 255};
+    QColor fieldBorder{90, 95, 102};
+    QColor list{40, 40, 40};
+    QColor listText{255, 255, 255};
+    QColor listBorder{90, 95, 102};
+    QColor hover{14, 116, 144};
+    QColor hoverText{255, 255, 255};
+    QColor accent{34, 211, 238};
+    QColor hint{150, 150, 150}; // placeholders and disabled texts
+
+    // Style sheets of a text field (QLineEdit and QLabel faces) and of a list.
+    QString fieldStyle() const;
+    QString listStyle() const;
+    // The toolkit's own windows (message boxes, the name prompt, the colour
+    // chooser) and the tray menu in the same colours.
+    QString toolkitStyle() const;
+};
 
 class Skin {
 public:
@@ -33,6 +59,9 @@ public:
     // The text colour the skin's author suggests (skin.ini, [Skin] RColor,
     // GColor, BColor), if the skin says.
     std::optional<QColor> suggestedTextColour() const;
+    // The skin's colours for fields and lists (skin.ini, [Look]), read once
+    // per folder.
+    const SkinLook& look() const;
 
     // The image as premultiplied ARGB32, decoded once and kept until
     // releaseImages(): what is drawn is the file's content either way, without
@@ -64,6 +93,15 @@ private:
     bool m_double = false;
     QColor m_textColour{0, 255, 0};
     mutable QHash<QString, QImage> m_cache;
+    mutable std::optional<SkinLook> m_look;
 };
+
+// Every drop-down list of the window and the dialogs in the skin's look: rows
+// tall enough for the text, the text padded from the edges, the row under
+// the pointer (the list's current row) in the skin's highlight, and the row
+// `valueRow` (the value the face shows now, -1 for none) marked.
+void styleDropList(QListWidget& list, const Skin& skin, const QFont& font, int valueRow);
+// Marks another row as the face's value.
+void markDropListValue(QListWidget& list, int valueRow);
 
 } // namespace varcel::ui

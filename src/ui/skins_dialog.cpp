@@ -1,5 +1,7 @@
 #include "ui/skins_dialog.h"
 
+#include "ui/dialogs/skinned_dialog.h"
+
 #include "buttons/labels_file.h"
 #include "platform/reporter.h"
 #include "lang/dialog_strings.h"
@@ -59,7 +61,7 @@ CSkinsDialog::CSkinsDialog(const Skin& current, std::string currentName, std::ve
               },
               nullptr, [this] { return QString::fromStdString(m_name); }})
 {
-    setWindowTitle(QStringLiteral("Skins"));
+    setWindowTitle(QString::fromUtf8(text::kSkinsTitle(language)));
     setMouseTracking(true);
     m_background = m_skin.image(QString::fromUtf8(layout().image.data(), static_cast<int>(layout().image.size())));
     if (m_background.isNull()) {
@@ -68,10 +70,14 @@ CSkinsDialog::CSkinsDialog(const Skin& current, std::string currentName, std::ve
     }
     setFixedSize(m_background.deviceIndependentSize().toSize());
     chooseColour = [this](const QColor& initial) -> std::optional<QColor> {
-        const QColor chosen = QColorDialog::getColor(initial, this);
-        if (!chosen.isValid())
+        // Qt's own chooser, in the skin's colours (the application's style
+        // sheet), opening at the swatch's colour.
+        QColorDialog chooser(initial, this);
+        chooser.setOption(QColorDialog::DontUseNativeDialog);
+        chooser.setWindowTitle(QString::fromUtf8(text::kSkinColourPrompt(m_language)));
+        if (chooser.exec() != QDialog::Accepted || !chooser.selectedColor().isValid())
             return std::nullopt;
-        return chosen;
+        return chooser.selectedColor();
     };
 }
 
@@ -84,10 +90,15 @@ void CSkinsDialog::paintEvent(QPaintEvent*)
         return;
     const DialogLayout& l = layout();
     painter.drawImage(0, 0, m_background);
+    // The dialog's name, white on the header strip, as every dialog has it.
+    QFont font = dialogFont(m_language);
+    QFont bold = font;
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(Qt::white);
+    painter.drawText(qrect(l.title.rect), Qt::AlignLeft | Qt::AlignVCenter, windowTitle());
     // The dialog speaks in the window's colour, not in the one being chosen.
     painter.setPen(m_skin.textColour());
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(14);
     painter.setFont(font);
     painter.drawImage(l.ok.x, l.ok.y, m_skin.image(m_over == Over::Ok ? "button-over.png" : "button-normal.png"));
     painter.drawText(qrect(l.ok), Qt::AlignCenter, QString::fromUtf8(text::kOk(m_language)));
@@ -113,10 +124,21 @@ void CSkinsDialog::toggleList()
     }
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("skinList"));
-    m_list->setStyleSheet(QStringLiteral("QListWidget { background: #282828; color: white; border: 1px solid #555; }"
-                                         "QListWidget::item:selected { background: #2b6cb0; }"));
-    for (const auto& [name, path] : skinFolders(m_roots))
+    int current = -1;
+    for (const auto& [name, path] : skinFolders(m_roots)) {
+        if (name == m_name)
+            current = m_list->count();
         m_list->addItem(QString::fromStdString(name));
+        m_list->item(m_list->count() - 1)->setSizeHint(QSize(0, kListRowHeight));
+    }
+    styleDropList(*m_list, m_skin, dialogFont(m_language), current);
+    // The row under the pointer is lit, as in every list.
+    m_list->setMouseTracking(true);
+    connect(m_list, &QListWidget::itemEntered, m_list, [list = m_list](QListWidgetItem* item) {
+        list->setCurrentItem(item);
+    });
+    if (current >= 0)
+        m_list->setCurrentRow(current);
     m_list->setGeometry(qrect(layout().list));
     connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { choose(m_list->row(item)); });
     m_list->show();
@@ -182,7 +204,7 @@ void CSkinsDialog::pressAt(const QPoint& p)
     else if (l.cancel.contains(p.x(), p.y()) || l.close.contains(p.x(), p.y()))
         reject();
     else if (l.swatch.contains(p.x(), p.y()) && chooseColour) {
-        if (const auto chosen = chooseColour(Qt::black)) {
+        if (const auto chosen = chooseColour(m_colour)) {
             m_colour = *chosen;
             m_colourPicked = true;
             update();

@@ -57,6 +57,11 @@ TEST(Balloons, SwitchesStayLongerThanLinkNewsAndSpeakTheLanguage)
     ASSERT_TRUE(lost);
     EXPECT_EQ(lost->title, "Warning");
     EXPECT_LT(lost->timeoutMs, rate->timeoutMs);
+    // With no mouse, the next step: the same in the balloon and the tray tip.
+    EXPECT_NE(lost->detail.find("varcelctl doctor"), std::string::npos);
+    EXPECT_EQ(trayTip(Language::TraditionalChinese, false), "Gaming mouse setting\n" + lost->detail);
+    EXPECT_EQ(trayTip(Language::TraditionalChinese, true), "Gaming mouse setting");
+    EXPECT_TRUE(rate->detail.empty());
 }
 
 } // namespace

@@ -57,4 +57,18 @@ for i in $(seq 1 50); do [ -z "$(big_window)" ] && break; sleep 0.1; done
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
 sleep 0.5
 [ -z "$(big_window)" ] || fail "the window opened without a mouse"
+# The icon's tip then says where to look, and the right button opens the
+# menu: both on the whole screen's picture.
+sleep 1.5
+import -window root "$shots/e2e-tray-no-mouse.png" 2>/dev/null
+before=$(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null | wc -l)
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+for i in $(seq 1 30); do
+    [ "$(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null | wc -l)" -gt "$before" ] && break
+    sleep 0.1
+done
+[ "$(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null | wc -l)" -gt "$before" ] || fail "no tray menu"
+sleep 0.3
+import -window root "$shots/e2e-tray-menu.png" 2>/dev/null
+xdotool key Escape
 echo "PASS"

@@ -106,7 +106,14 @@ protected:
             texts << list->item(i)->text();
         return texts;
     }
-    QStringList events() { return rows(page().eventList()); }
+    // The entries as kept; the list shows them with single blanks.
+    QStringList events()
+    {
+        QStringList kept;
+        for (const std::string& entry : model().events())
+            kept << QString::fromStdString(entry);
+        return kept;
+    }
     void clickRow(QListWidget* list, int row, Qt::MouseButton button = Qt::LeftButton)
     {
         ASSERT_NE(list, nullptr);
@@ -181,6 +188,7 @@ TEST_F(AdvancedPageTest, RecordingTakesKeysFromTheKeyboardAndKeepsThemFromTheFie
     test::releaseKey(window.get(), Qt::Key_B, kEvdevB, "b");
     test::releaseKey(window.get(), Qt::Key_A, test::evdev::kA, "a");
     EXPECT_EQ(events(), (QStringList{"A   Dn", "50 ms", "B   Dn", "50 ms", "B   Up", "50 ms", "A   Up"}));
+    EXPECT_EQ(rows(page().eventList()), (QStringList{"A Dn", "50 ms", "B Dn", "50 ms", "B Up", "50 ms", "A Up"}));
     EXPECT_EQ(page().eventList()->currentRow(), 6) << "the last entry stays in view";
     EXPECT_EQ(page().nameField()->text(), nameBefore) << "recorded keys type nothing into the field";
     // Escape is a key to record, not the window's hide key.
@@ -352,7 +360,10 @@ TEST_F(AdvancedPageTest, ADoubleClickedPauseIsEditedThroughTheDelayDialog)
     };
     for (const Row row : {Row{"20000", true, "50 ms"}, Row{"0050", true, "0050 ms"}, Row{"1270", true, "1270 ms"},
                           Row{"", true, "50 ms"}, Row{"300", false, "50 ms"}}) {
+        const QString shown = events()[1].section(QLatin1Char(' '), 0, 0);
         test::driveNextDialog<CDelayTimeDialog>([&](CDelayTimeDialog& d) {
+            EXPECT_EQ(d.field()->text(), shown) << "the dialog opens at the pause it edits";
+            d.field()->clear();
             QTest::keyClicks(d.field(), row.typed);
             test::click(&d, row.ok ? d.okPoint() : d.cancelPoint());
         });

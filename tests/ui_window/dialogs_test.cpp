@@ -109,7 +109,8 @@ TEST_F(Dialogs, DelayDialogScreenshotsInBothSkinsAndAllLanguages)
         for (const Language language : kLanguages) {
             CDelayTimeDialog dialog(skin, language, reporter);
             dialog.show();
-            QTest::keyClicks(dialog.field(), "250");
+            dialog.showPause("250 ms");
+            EXPECT_EQ(dialog.field()->text(), "250");
             test::hover(&dialog, dialog.okPoint());
             EXPECT_EQ(dialog.over(), SkinnedDialog::Over::Ok);
             test::saveScreenshot(dialog.grabImage(), std::string("dialog-delay-") + skinName + "-" +
@@ -127,15 +128,22 @@ TEST_F(Dialogs, ScreenshotsOfEveryDialogInBothSkinsAndAllLanguages)
         const Skin skin = test::paintedSkin(skinName, dir);
         for (const Language language : kLanguages) {
             const std::string tag = std::string(skinName) + "-" + languageTag(language);
-            const auto shoot = [&](SkinnedDialog& dialog, const std::string& name) {
-                test::saveScreenshot(dialog.grabImage(), "dialog-" + name + "-" + tag);
+            // On the light skin a field or an open list is light too, not a
+            // dark box on the white dialog.
+            const auto shoot = [&](SkinnedDialog& dialog, const std::string& name, const Rect& field) {
+                const QImage shot = dialog.grabImage();
+                test::saveScreenshot(shot, "dialog-" + name + "-" + tag);
+                const int grey = qGray(shot.pixel(QPointF((field.x + 3) * shot.devicePixelRatio(),
+                                                          (field.y + field.h / 2) * shot.devicePixelRatio())
+                                                      .toPoint()));
+                EXPECT_EQ(grey > 128, std::string(skinName) == "Light") << name << " " << tag;
             };
             {
                 CSingleDialog d(skin, language, reporter);
                 d.show();
                 test::tapKey(&d, Qt::Key_Enter, kKeypadEnter);
                 EXPECT_EQ(d.nameField()->text(), "Num Enter");
-                shoot(d, "single-key");
+                shoot(d, "single-key", d.layout().fields[0]);
             }
             {
                 CComboDialog d(skin, language, reporter);
@@ -143,43 +151,43 @@ TEST_F(Dialogs, ScreenshotsOfEveryDialogInBothSkinsAndAllLanguages)
                 d.activateWindow();
                 ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
                 click(&d, d.modifierPoint());
-                shoot(d, "combo-key-list");
+                shoot(d, "combo-key-list", d.layout().list);
                 QListWidget* list = d.rowList();
                 ASSERT_NE(list, nullptr);
                 QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(5)).center());
                 click(d.keyField(0), {4, 4});
                 test::tapKey(&d, Qt::Key_Up, kUp);
-                shoot(d, "combo-key");
+                shoot(d, "combo-key", d.layout().fields[1]);
             }
             {
                 CMediaDialog d(skin, language, reporter);
                 d.show();
                 click(&d, d.facePoint());
-                shoot(d, "media-key-list");
+                shoot(d, "media-key-list", d.layout().list);
             }
             {
                 CWindowsDialog d(skin, language, reporter);
                 d.show();
                 click(&d, d.facePoint());
-                shoot(d, "windows-key-list");
+                shoot(d, "windows-key-list", d.layout().list);
                 QListWidget* list = d.rowList();
                 QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(10)).center());
-                shoot(d, "windows-key");
+                shoot(d, "windows-key", d.layout().face);
             }
             {
                 CFireKeyDialog d(skin, language, reporter);
                 d.show();
-                shoot(d, "fire-key");
+                shoot(d, "fire-key", d.layout().fields[0]);
                 click(&d, d.facePoint());
-                shoot(d, "fire-key-list");
+                shoot(d, "fire-key-list", d.layout().list);
             }
             {
                 CMacroDialog d(macros, skin, language, reporter);
                 d.show();
                 click(&d, d.optionPoint(2));
-                shoot(d, "macro-key");
+                shoot(d, "macro-key", d.layout().face);
                 click(&d, d.facePoint());
-                shoot(d, "macro-key-list");
+                shoot(d, "macro-key-list", d.layout().list);
             }
         }
     }

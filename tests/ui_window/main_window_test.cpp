@@ -44,6 +44,8 @@ struct MessageBoxAnswer {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             text = box->text().toStdString();
             caption = box->windowTitle().toStdString();
+            button = box->buttons().front()->text().toStdString();
+            test::saveScreenshot(box->grab().toImage(), std::string("message-box-") + (button == "OK" ? "en" : "zh"));
             box->accept();
             return;
         }
@@ -52,6 +54,7 @@ struct MessageBoxAnswer {
     }
     std::string text;
     std::string caption;
+    std::string button;
     int tries = 0;
 };
 
@@ -82,11 +85,12 @@ protected:
         start();
     }
     // A start of the program on the data folder, as after a restart.
-    void start()
+    void start(Language language = Language::English)
     {
         window.reset();
         CHidMouseDlg::Options options;
         options.dataDir = dir.path();
+        options.language = language;
         options.trayAvailable = true;
         window = std::make_unique<CHidMouseDlg>(options, backend);
         window->startUp();
@@ -108,7 +112,10 @@ protected:
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
             EXPECT_EQ(dialog->skinName(), name.toStdString());
             if (colour) {
-                dialog->chooseColour = [&](const QColor&) { return colour; };
+                dialog->chooseColour = [&, shown = dialog->colour()](const QColor& initial) {
+                    EXPECT_EQ(initial, shown) << "the chooser opens at the swatch's colour";
+                    return colour;
+                };
                 QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.swatch.x + 2, l.swatch.y + 2));
             }
             test::saveScreenshot(dialog->grab().toImage(), "skin-dialog-" + name.toStdString());
@@ -164,8 +171,9 @@ TEST_F(Window, OneRequestThroughTheWindowGivesBoxThreeTheSingleKeyF5)
     click(dropdownBox(2));
     bool shown = false;
     test::driveNextDialog<CSingleDialog>(
-        [](CSingleDialog& d) {
+        [this](CSingleDialog& d) {
             EXPECT_EQ(d.parentWidget()->window()->windowTitle(), "Varcel") << "the dialog sits over the window";
+            EXPECT_FALSE(window->keyPage().functionList()->isVisible()) << "no row stays lit behind the dialog";
             test::tapKey(&d, Qt::Key_F5, test::evdev::kF5);
             test::click(&d, d.okPoint());
         },
@@ -188,6 +196,11 @@ TEST_F(Window, LeftKeyRuleRefusesToOpenTheOnlyLeftClick)
     EXPECT_EQ(answer.text, "Left key must be selected!");
     EXPECT_EQ(answer.caption, "Warning");
     EXPECT_EQ(window->keyPage().functionList(), nullptr);
+    // The toolkit's own button speaks the window's language.
+    start(Language::SimplifiedChinese);
+    MessageBoxAnswer chinese;
+    click(dropdownBox(0));
+    EXPECT_EQ(chinese.button, "确定");
 }
 
 TEST_F(Window, ModeBEditsLayerBAndDefaultKeepsModeB)
@@ -266,8 +279,10 @@ TEST_F(Window, HoverLightsOneElementAndRestoresTheOther)
             QTest::mouseMove(window.get(), e == Element::None ? empty : centre(e));
             QTest::qWait(30);
             EXPECT_EQ(window->hoveredElements(), e == Element::None ? std::set<Element>{} : std::set{e});
+            // The button of the page shown is lit already, hovered or not.
+            const Element shownPage = page == Page::Key ? Element::Page1Button : Element::Page2Button;
             if (e != Element::None) {
-                EXPECT_NE(window->canvas().copy(area(e)), fresh.copy(area(e))) << "lit";
+                EXPECT_EQ(window->canvas().copy(area(e)) != fresh.copy(area(e)), e != shownPage) << "lit";
             }
             if (before != Element::None) {
                 EXPECT_TRUE(window->canvas().copy(area(before)) == fresh.copy(area(before))) << name(before);
@@ -356,8 +371,11 @@ TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
         QTest::keyClick(dialog, Qt::Key_Backtab);
         QTest::keyClick(dialog, Qt::Key_Down);
         ASSERT_NE(dialog->skinList(), nullptr);
-        while (dialog->skinList()->currentItem() == nullptr || dialog->skinList()->currentItem()->text() != "Dark")
-            QTest::keyClick(dialog, Qt::Key_Down);
+        // The list opens at the skin in use, Light; Dark is above it.
+        for (int i = 0; i < 4 && (dialog->skinList()->currentItem() == nullptr ||
+                                  dialog->skinList()->currentItem()->text() != "Dark");
+             ++i)
+            QTest::keyClick(dialog, Qt::Key_Up);
         QTest::keyClick(dialog, Qt::Key_Return);
         EXPECT_EQ(dialog->skinName(), "Dark");
         QTest::keyClick(dialog, Qt::Key_Tab);
@@ -427,6 +445,8 @@ TEST_F(Window, TrayMenuHoldsProfilesAndExitAndExitEndsTheProgram)
         QTimer::singleShot(0, [name] {
             auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
+            EXPECT_GE(dialog->width(), 300) << "room for a name";
+            test::saveScreenshot(dialog->grab().toImage(), "tray-profile-name");
             dialog->setTextValue(name);
             dialog->accept();
         });
@@ -446,8 +466,12 @@ TEST_F(Window, TrayMenuHoldsProfilesAndExitAndExitEndsTheProgram)
     profiles->actions().front()->trigger();
     EXPECT_EQ(window->lastBalloon().text, "Switched to profile \"Desk\"");
     EXPECT_EQ(shown(), "* Desk|Game||Save as new profile...|");
+    ASSERT_NE(profiles->actions().front()->actionGroup(), nullptr);
+    EXPECT_TRUE(profiles->actions().front()->actionGroup()->isExclusive()) << "one profile of several";
     profiles->adjustSize();
     test::saveScreenshot(profiles->grab().toImage(), "tray-profiles-menu");
+    menu->adjustSize();
+    test::saveScreenshot(menu->grab().toImage(), "tray-menu");
     EXPECT_EQ(mouse.memory().reportRate, 1) << "Desk's 1000 Hz reached the mouse";
     EXPECT_NE(window->canvas(), before) << "the key page shows Desk's report rate";
     // An unsaved edit is never dropped by a switch.

@@ -1,6 +1,7 @@
 #include "ui/dialogs/combo_dialog.h"
 
 #include "lang/dialog_strings.h"
+#include "lang/ui_strings.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,7 +25,7 @@ QStringList qstrings(const std::vector<std::string>& rows)
 CComboDialog::CComboDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent)
     : SkinnedDialog(Dialog::ComboKey, skin, language, reporter, text::kComboBackgroundFailed, parent)
 {
-    setWindowTitle(QStringLiteral("Combo Key"));
+    setTitle(uiString(language, UiString::ComboKey));
     if (!hasBackground())
         return;
     const DialogLayout& l = layout();
@@ -38,6 +39,7 @@ CComboDialog::CComboDialog(const Skin& skin, Language language, Reporter& report
         field->setReadOnly(true);
         field->setFocusPolicy(Qt::ClickFocus);
     }
+    syncFields();
     startKeyCapture(text::kComboHookFailed, [this](const CapturedKey& key) { keyEvent(key); });
 }
 
@@ -65,7 +67,14 @@ void CComboDialog::keyEvent(const CapturedKey& key)
 
 void CComboDialog::syncFields()
 {
-    m_modifier->setText(QString::fromStdString(m_model.modifier()));
+    // Before a choice the face says the combination has no modifier, which
+    // is what OK then stores.
+    const bool none = m_model.modifier().empty();
+    m_modifier->setText(none ? QString::fromUtf8(text::kNoModifier(language()))
+                             : QString::fromStdString(m_model.modifier()));
+    m_modifier->setStyleSheet(skin().look().fieldStyle() +
+                              (none ? QStringLiteral("QLabel { color: %1; }").arg(skin().look().hint.name())
+                                    : QString()));
     m_key1->setText(QString::fromStdString(m_model.key1()));
     m_key2->setText(QString::fromStdString(m_model.key2()));
     m_key1->setEnabled(m_model.keyFieldsEnabled());
@@ -97,8 +106,15 @@ void CComboDialog::listClosed()
 
 void CComboDialog::paintContents(QPainter& painter)
 {
-    for (const TextSpot& plus : layout().fieldCaptions)
+    const DialogLayout& l = layout();
+    for (const TextSpot& plus : l.fieldCaptions)
         drawText(painter, plus, QStringLiteral("+"), textColour());
+    const Language lang = language();
+    drawText(painter, l.columnCaptions[0], QString::fromUtf8(accessString(lang, AccessString::Modifier)), textColour());
+    for (int i = 0; i < 2; ++i)
+        drawText(painter, l.columnCaptions[static_cast<std::size_t>(i + 1)],
+                 QString::fromStdString(fillIn(accessString(lang, AccessString::KeyField), {i == 0 ? "1" : "2"})),
+                 textColour());
 }
 
 void CComboDialog::keyPressEvent(QKeyEvent* event)

@@ -19,6 +19,10 @@ public:
     // Runs the dialog: the field's text when confirmed, nothing when cancelled.
     std::optional<std::string> run();
 
+    // Opens showing the pause being edited (its digits), all selected so
+    // that typing replaces it.
+    void showPause(const std::string& entry);
+
     const DelayTimeField& value() const { return m_field; }
     QLineEdit* field() const { return m_edit; }
 

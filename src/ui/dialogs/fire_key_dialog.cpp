@@ -1,6 +1,7 @@
 #include "ui/dialogs/fire_key_dialog.h"
 
 #include "lang/dialog_strings.h"
+#include "lang/ui_strings.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -12,7 +13,7 @@ namespace varcel::ui {
 CFireKeyDialog::CFireKeyDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent)
     : ChooserDialog(Dialog::FireKey, skin, language, reporter, text::kFireKeyBackgroundFailed, m_model, parent)
 {
-    setWindowTitle(QStringLiteral("Fire Key"));
+    setTitle(uiString(language, UiString::FireKey));
     if (!hasBackground())
         return;
     const DialogLayout& l = layout();

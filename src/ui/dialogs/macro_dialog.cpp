@@ -1,6 +1,7 @@
 #include "ui/dialogs/macro_dialog.h"
 
 #include "lang/dialog_strings.h"
+#include "lang/ui_strings.h"
 
 #include <QPainter>
 
@@ -11,7 +12,7 @@ CMacroDialog::CMacroDialog(std::vector<std::string> macroNames, const Skin& skin
     : ChooserDialog(Dialog::MacroKey, skin, language, reporter, text::kMacroKeyBackgroundFailed, m_model, parent),
       m_model(std::move(macroNames))
 {
-    setWindowTitle(QStringLiteral("Macro Key"));
+    setTitle(uiString(language, UiString::MacroKey));
     if (hasBackground())
         buildFace();
 }
@@ -52,11 +53,15 @@ void CMacroDialog::paintContents(QPainter& painter)
     const LangText* options[] = {&text::kMacroKeyOption1, &text::kMacroKeyOption2, &text::kMacroKeyOption3};
     for (int i = 0; i < 3; ++i) {
         const Rect& box = l.options[static_cast<std::size_t>(i)];
-        skin().drawImage(painter, m_model.repeatOption() == i + 1 ? QStringLiteral("PaneMakingTick.png")
-                                                                   : QStringLiteral("Pane.png"),
-                         box.x, box.y);
-        drawText(painter, l.optionTexts[static_cast<std::size_t>(i)],
-                 QString::fromUtf8((*options[i])(language())), textColour());
+        const bool chosen = m_model.repeatOption() == i + 1;
+        // One choice of three: round option boxes, or the check boxes in a
+        // skin that has none.
+        if (!skin().drawImage(painter, QString::fromLatin1(chosen ? kRadioChosenImage : kRadioImage), box.x, box.y))
+            skin().drawImage(painter, chosen ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"),
+                             box.x, box.y);
+        // A long option wraps in its place rather than shrinking.
+        drawText(painter, l.optionTexts[static_cast<std::size_t>(i)], QString::fromUtf8((*options[i])(language())),
+                 textColour(), Qt::TextWordWrap);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/dialogs/media_dialog.h"
 
 #include "lang/dialog_strings.h"
+#include "lang/ui_strings.h"
 
 namespace varcel::ui {
 
@@ -8,7 +9,7 @@ CMediaDialog::CMediaDialog(const Skin& skin, Language language, Reporter& report
     : ChooserDialog(Dialog::MediaKey, skin, language, reporter, text::kMediaBackgroundFailed, m_model, parent),
       m_model(language)
 {
-    setWindowTitle(QStringLiteral("Multimedia"));
+    setTitle(uiString(language, UiString::Multimedia));
     if (hasBackground())
         buildFace();
 }

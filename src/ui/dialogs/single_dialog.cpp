@@ -1,6 +1,7 @@
 #include "ui/dialogs/single_dialog.h"
 
 #include "lang/dialog_strings.h"
+#include "lang/ui_strings.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,7 +12,7 @@ namespace varcel::ui {
 CSingleDialog::CSingleDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent)
     : SkinnedDialog(Dialog::SingleKey, skin, language, reporter, text::kSingleKeyBackgroundFailed, parent)
 {
-    setWindowTitle(QStringLiteral("Single Key"));
+    setTitle(uiString(language, UiString::SingleKey));
     if (!hasBackground())
         return;
     m_name = makeFace(layout().fields[0], QStringLiteral("keyName"));
@@ -30,8 +31,8 @@ std::optional<SingleKeyChoice> CSingleDialog::run()
 
 void CSingleDialog::paintContents(QPainter& painter)
 {
-    // White whatever the skin: the prompt sits on the dark header strip.
-    drawText(painter, layout().prompt, QString::fromUtf8(text::kSingleKeyPrompt(language())), Qt::white);
+    // Under the dialog's name, above the field, as the other dialogs have it.
+    drawText(painter, layout().prompt, QString::fromUtf8(text::kSingleKeyPrompt(language())), textColour());
 }
 
 void CSingleDialog::keyPressEvent(QKeyEvent* event)

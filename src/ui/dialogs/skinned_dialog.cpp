@@ -25,18 +25,6 @@ QPoint middle(const Rect& r) { return {r.x + r.w / 2, r.y + r.h / 2}; }
 constexpr int kRowsPerNotch = 3;
 constexpr int kNotch = 120; // angle delta of one wheel notch
 
-// Text fields: white on dark grey (40, 40, 40), in every skin.
-const char* const kFieldStyle =
-    "QLineEdit, QLabel { background: rgb(40, 40, 40); color: white; border: none; padding: 0 4px; }"
-    "QLineEdit:disabled, QLabel:disabled { color: rgb(150, 150, 150); }"
-    // The field that takes the next key or digit shows it.
-    "QLineEdit:focus { border: 1px solid rgb(34, 211, 238); }";
-
-const char* const kListStyle =
-    "QListWidget { background: rgb(40, 40, 40); color: white; border: 1px solid rgb(90, 95, 102); outline: 0; }"
-    "QListWidget::item { padding: 0px; }"
-    "QListWidget::item:selected { background: #2b6cb0; color: white; }";
-
 } // namespace
 
 QFont dialogFont(Language language)
@@ -96,6 +84,12 @@ QPoint SkinnedDialog::closePoint() const { return middle(layout().close); }
 
 QImage SkinnedDialog::grabImage() { return grab().toImage(); }
 
+void SkinnedDialog::setTitle(const char* title)
+{
+    m_title = QString::fromUtf8(title);
+    setWindowTitle(m_title);
+}
+
 QLineEdit* SkinnedDialog::makeField(const Rect& where, const QString& objectName)
 {
     auto* field = new QLineEdit(this);
@@ -103,7 +97,7 @@ QLineEdit* SkinnedDialog::makeField(const Rect& where, const QString& objectName
     field->setGeometry(qrect(where));
     field->setAlignment(Qt::AlignCenter);
     field->setFont(m_font);
-    field->setStyleSheet(QString::fromLatin1(kFieldStyle));
+    field->setStyleSheet(m_skin.look().fieldStyle());
     field->setFrame(false);
     field->show();
     return field;
@@ -116,7 +110,7 @@ QLabel* SkinnedDialog::makeFace(const Rect& where, const QString& objectName, Qt
     face->setGeometry(qrect(where));
     face->setAlignment(align | Qt::AlignVCenter);
     face->setFont(m_font);
-    face->setStyleSheet(QString::fromLatin1(kFieldStyle));
+    face->setStyleSheet(m_skin.look().fieldStyle());
     face->setAttribute(Qt::WA_TransparentForMouseEvents);
     face->show();
     return face;
@@ -127,8 +121,6 @@ void SkinnedDialog::openList(const QStringList& rows, const Rect& where, int sel
     closeList();
     auto* list = new QListWidget(this);
     list->setObjectName(QStringLiteral("rowList"));
-    list->setStyleSheet(QString::fromLatin1(kListStyle));
-    list->setFont(m_font);
     list->setUniformItemSizes(true);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -136,7 +128,11 @@ void SkinnedDialog::openList(const QStringList& rows, const Rect& where, int sel
     list->addItems(rows);
     for (int i = 0; i < list->count(); ++i)
         list->item(i)->setSizeHint(QSize(where.w - 2, kListRowHeight));
-    list->setGeometry(qrect(where));
+    styleDropList(*list, m_skin, m_font, selected);
+    // No empty rows under the last one.
+    QRect area = qrect(where);
+    area.setHeight(std::min(area.height(), static_cast<int>(rows.size()) * kListRowHeight + 2));
+    list->setGeometry(area);
     list->setMouseTracking(true);
     list->viewport()->setMouseTracking(true);
     list->viewport()->installEventFilter(this);
@@ -277,6 +273,15 @@ void SkinnedDialog::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), QColor(40, 40, 40));
         painter.setPen(QColor(90, 95, 102));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    if (!m_title.isEmpty() && hasBackground()) {
+        // White on the header strip, which is dark or saturated in every skin.
+        QFont bold = m_font;
+        bold.setBold(true);
+        painter.setFont(bold);
+        painter.setPen(Qt::white);
+        painter.drawText(qrect(l.title.rect), Qt::AlignLeft | Qt::AlignVCenter,
+                         QFontMetrics(bold).elidedText(m_title, Qt::ElideRight, l.title.rect.w));
     }
     const auto button = [&](const Rect& r, bool over, const QString& normal, const QString& hover) {
         if (!m_skin.drawImage(painter, over ? hover : normal, r.x, r.y)) {

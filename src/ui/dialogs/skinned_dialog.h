@@ -1,7 +1,8 @@
 // The base of every small dialog: a frameless window drawn from the skin's
 // background image, OK, Cancel and the close button as drawn areas with their
-// hover images, texts in the skin's text colour, the text fields white on dark
-// grey, and one drop-down row list with hover selection and wheel scrolling.
+// hover images, its name on the header strip, texts in the skin's text
+// colour, text fields and one drop-down row list in the skin's look, with
+// hover selection and wheel scrolling.
 // Each dialog adds its own parts and asks its model (in the core) what a
 // click or a key means.
 #pragma once
@@ -80,9 +81,11 @@ protected:
     // The list closed without a choice (a click elsewhere, a second click on its face).
     virtual void listClosed() {}
 
-    // A single-line text field at `where`, white on dark grey, centred.
+    // The dialog's name: drawn on its header strip and given to the window.
+    void setTitle(const char* title);
+    // A single-line text field at `where` in the skin's field colours, centred.
     QLineEdit* makeField(const Rect& where, const QString& objectName);
-    // A text face at `where` showing a text, white on dark grey; clicks go
+    // A text face at `where` showing a text, in the field colours; clicks go
     // through to the dialog.
     QLabel* makeFace(const Rect& where, const QString& objectName, Qt::Alignment align = Qt::AlignCenter);
     // Opens the row list at `where` with `rows`, `selected` marked; `chosen`
@@ -136,6 +139,7 @@ private:
     Reporter& m_reporter;
     QImage m_background;
     QFont m_font;
+    QString m_title;
     Over m_over = Over::None;
     QPointer<QListWidget> m_list;
     std::function<void(int)> m_chosen;

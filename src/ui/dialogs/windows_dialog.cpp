@@ -1,6 +1,7 @@
 #include "ui/dialogs/windows_dialog.h"
 
 #include "lang/dialog_strings.h"
+#include "lang/ui_strings.h"
 
 namespace varcel::ui {
 
@@ -8,7 +9,7 @@ CWindowsDialog::CWindowsDialog(const Skin& skin, Language language, Reporter& re
     : ChooserDialog(Dialog::WindowsKey, skin, language, reporter, text::kWindowsBackgroundFailed, m_model, parent),
       m_model(language)
 {
-    setWindowTitle(QStringLiteral("Windows"));
+    setTitle(uiString(language, UiString::Windows));
     if (hasBackground())
         buildFace();
 }
