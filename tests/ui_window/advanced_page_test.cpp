@@ -14,6 +14,7 @@
 #include "key_events.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -565,6 +566,16 @@ TEST_F(AdvancedPageTest, ScreenshotsWithMacrosAndARecordingInBothSkinsAndAllLang
                 screenshot(std::string("advanced-page-mouse-events-") + skin);
                 click(Element::InsertFace);
             }
+            // Without macros both lists say what to do.
+            window.reset();
+            std::filesystem::remove(dir / "record.ini");
+            std::filesystem::remove_all(dir / "Skins");
+            start({.language = language, .skin = skin});
+            for (QListWidget* list : {page().macroList(), page().eventList()}) {
+                ASSERT_NE(list->findChild<QLabel*>(), nullptr);
+                EXPECT_TRUE(list->findChild<QLabel*>()->isVisible());
+            }
+            screenshot(std::string("advanced-page-empty-") + skin + "-" + tag);
         }
     }
 }

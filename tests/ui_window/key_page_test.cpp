@@ -695,6 +695,16 @@ TEST_F(KeyPageTest, Screenshots)
                 EXPECT_GE(grey[1] - grey[0], 96) << what << ": text without contrast";
                 before = shot;
             }
+            // The lowest box's function list opens above it; "DPI Switch"
+            // opens the DPI options beside it, "DPI Loop" lit.
+            click(dropdownBox(5));
+            QListWidget* functions = window->keyPage().functionList();
+            ASSERT_NE(functions, nullptr);
+            emit functions->itemEntered(functions->item(6));
+            ASSERT_NE(window->keyPage().dpiOptionList(), nullptr);
+            emit window->keyPage().dpiOptionList()->itemEntered(window->keyPage().dpiOptionList()->item(2));
+            screenshot(name + "-function-list");
+            click(dropdownBox(5));
             // The focus mark, once the keyboard has been used.
             while (window->focusElement() != dropdownBox(2))
                 QTest::keyClick(window.get(), Qt::Key_Tab);

@@ -15,6 +15,7 @@
 #include <QApplication>
 
 #include <fstream>
+#include <QColorDialog>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -107,6 +108,8 @@ protected:
             QListWidget* list = dialog->skinList();
             ASSERT_NE(list, nullptr);
             EXPECT_EQ(list->count(), 2) << "only the folders Dark and Light are skins";
+            test::saveScreenshot(dialog->grab().toImage(),
+                                 "skin-dialog-list-" + window->skin().folder().filename().string());
             const auto found = list->findItems(name, Qt::MatchExactly);
             ASSERT_EQ(found.size(), 1);
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
@@ -387,6 +390,24 @@ TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
         QTest::keyClick(window.get(), Qt::Key_Tab);
     QTest::keyClick(window.get(), Qt::Key_Space);
     EXPECT_EQ(window->skin().folder().filename(), "Dark");
+
+    // Qt's own colour chooser, in the skin's colours, at the swatch's colour (Dark's suggestion).
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CSkinsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        test::saveScreenshot(dialog->grab().toImage(), "skin-dialog-dark");
+        QTimer::singleShot(0, [dialog] {
+            auto* chooser = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(chooser, nullptr);
+            EXPECT_EQ(chooser->currentColor(), dialog->colour());
+            test::saveScreenshot(chooser->grab().toImage(), "colour-chooser-dark");
+            chooser->reject();
+        });
+        const DialogLayout& l = dialogLayout(Dialog::Skins);
+        QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(l.swatch.x + 2, l.swatch.y + 2));
+        dialog->reject();
+    });
+    click(Element::SkinButton);
 }
 
 // The spread of grey levels over a text's place: the text against its face.
