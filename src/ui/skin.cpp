@@ -123,6 +123,10 @@ QString SkinLook::toolkitStyle() const
                           "QMenu::item { padding: 5px 24px 5px 12px; }"
                           "QMenu::item:selected { background: %9; color: %10; }"
                           "QMenu::item:disabled { color: %15; }"
+                          // One choice of several (the profiles): a round mark.
+                          "QMenu::indicator:exclusive { width: 8px; height: 8px; margin-left: 8px; border-radius: 5px;"
+                          " border: 1px solid %15; }"
+                          "QMenu::indicator:exclusive:checked { background: %13; border-color: %13; }"
                           "QMenu::separator { height: 1px; background: %8; margin: 4px 8px; }"
                           "QToolTip { background: %2; color: %3; border: 1px solid %8; padding: 3px 6px; }")
         .arg(windows, list.name(), listText.name(), inside("QLabel"),

@@ -139,7 +139,10 @@ void CSkinsDialog::toggleList()
     });
     if (current >= 0)
         m_list->setCurrentRow(current);
-    m_list->setGeometry(qrect(layout().list));
+    // No empty rows under the last skin.
+    QRect area = qrect(layout().list);
+    area.setHeight(std::min(area.height(), m_list->count() * kListRowHeight + 2));
+    m_list->setGeometry(area);
     connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { choose(m_list->row(item)); });
     m_list->show();
 }
