@@ -22,7 +22,7 @@ constexpr std::array<Setting, kSettingCount> kCatalogue{{
     {S::LayerShown, F::Layer, img::kLayerShown, 1, 1, 1, "/layerShown", "", nullptr, nullptr,
      "LayerShown", "u", true, {"显示的按键层", "顯示的按鍵層", "Layer shown"}},
     {S::ReportRate, F::Choice, img::kReportRate, 1, 1, 1, "/reportRate/code", "Hz", "rate", "RATE",
-     "ReportRate", "u", true, {"回报率", "回報率", "Report rate"}},
+     "ReportRateSetting", "u", true, {"回报率", "回報率", "Report rate"}},
     {S::DpiStageEnabled, F::Flag, img::kDpiEnabled, 1, img::kDpiStages, img::kDpiStageFlags, "/dpiStages/#/enabled", "",
      "dpi", "STAGE on|off", "DpiStagesEnabled", "ab", true, {"DPI Stage%1", "DPI Stage%1", "DPI Stage%1"}},
     {S::DpiStageValue, F::Choice, img::kDpiValue, 1, img::kDpiStages, img::kDpiStages, "/dpiStages/#/row", "DPI",

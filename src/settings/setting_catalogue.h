@@ -68,7 +68,10 @@ struct Setting {
     const char* unit;    // after a value: "Hz", "DPI", "" when its text says all
     const char* command; // the varcelctl command that sets it, and its words after the command
     const char* words;
-    const char* busProperty; // read, and written where the user may change it, as this type
+    // The stored setting as a bus property, read, and written where the user
+    // may change it, as this type; the mouse's live rate and stage have
+    // properties of their own ("ReportRate", "DpiStage").
+    const char* busProperty;
     const char* busType;
     bool busWritable;
     LangText name; // what a screen reader calls it; "%1" is the instance's number
