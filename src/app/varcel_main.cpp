@@ -172,6 +172,7 @@ int main(int argc, char** argv)
     focus.follower().onSwitched = [](const std::string& profile) {
         std::cout << "varcel: switched to profile " << profile << " for the application in front" << std::endl;
     };
+    focus.follower().onNotice = [](const std::string& words) { std::cerr << "varcel: " << words << std::endl; };
     std::string focusProblems;
     for (const FocusBackend focusBackend : focusBackendsToTry()) {
         std::string why;

@@ -5,6 +5,7 @@
 
 #include "cli/cli_context.h"
 #include "control/focus_rules.h"
+#include "lang/failure_texts.h"
 #include "platform/data_files.h"
 #include "platform/focus_watch.h"
 #include "platform/pointer_settings.h"
@@ -260,6 +261,23 @@ Line focusLine(CliContext& context)
     return Line{"profiles", !wanted, "no automatic switching (" + problems + ")" + shortcut};
 }
 
+// Rules that switch nothing: the rule file cannot be used, or a rule names a
+// profile that is not there.
+Line profileRulesLine(CliContext& context)
+{
+    FocusRules rules(context.dataDir().path);
+    if (const Problem problem = rules.load())
+        return bad("profile rules", failureText(*problem, Language::English) + "; fix it or remove it.");
+    const std::vector<FocusRule> dangling = rules.dangling();
+    if (dangling.empty())
+        return good("profile rules", std::to_string(rules.rules().size()) + ", each naming a profile");
+    std::string text;
+    for (const FocusRule& rule : dangling)
+        text += (text.empty() ? "" : ", ") + describeRule(rule);
+    return bad("profile rules", text + ": no such profile, so switching nothing; save the profile or remove the rule "
+                                       "with \"varcelctl profile rule remove\".");
+}
+
 std::vector<Line> fileLines(CliContext& context)
 {
     std::vector<Line> lines;
@@ -310,6 +328,7 @@ int doctor(CliContext& context)
     lines.push_back(busLine(bus.get(), busProblem, bus ? bus->running() : std::nullopt, context));
     lines.push_back(pointerLine(context));
     lines.push_back(focusLine(context));
+    lines.push_back(profileRulesLine(context));
     for (Line& line : fileLines(context))
         lines.push_back(std::move(line));
 

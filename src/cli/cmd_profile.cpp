@@ -226,10 +226,13 @@ int loadProfile(CliContext& context, const std::string& name, bool andApply)
     // file changes, as for import --apply.
     if (andApply)
         context.connect();
-    throwProfileProblem(workspace.importProfile(*profile), text::kNothingChanged);
+    throwProfileProblem(workspace.importProfile(*profile, {library.activeMarker(name, *profile, false)}),
+                        text::kNothingChanged);
     std::cout << "Loaded profile " << printableText(name) << "\n";
     const int status = andApply ? applyConfiguration(context) : 0;
-    throwIf(library.loaded(workspace, name, andApply && status == 0));
+    // The apply saved config.bin with its first-run flag set.
+    if (andApply && status == 0)
+        throwIf(library.loaded(workspace, name, true));
     return status;
 }
 
@@ -262,6 +265,15 @@ int deleteProfile(CliContext& context, const std::string& name)
     context.lockDataFolder();
     throwProfileProblem(ProfileLibrary(context.dataDir().path).remove(name), text::kNothingChanged);
     std::cout << "Deleted profile " << printableText(name) << "\n";
+    // Its rules stay, as the user wrote them: a profile saved under the name
+    // again takes them back.
+    FocusRules rules(context.dataDir().path);
+    if (!rules.load())
+        for (const FocusRule& rule : rules.rules())
+            if (rule.profile == name)
+                std::cout << "The rule \"" << describeRule(rule)
+                          << "\" stays and switches nothing until a profile of that name is saved again; "
+                             "\"varcelctl profile rule remove\" drops it\n";
     return 0;
 }
 
@@ -274,9 +286,11 @@ int ruleCommand(CliContext& context, const std::string& action, const std::vecto
     FocusRules rules(context.dataDir().path);
     throwIf(rules.load(), text::kNothingChanged);
     if (action == "list") {
+        const ProfileLibrary library(context.dataDir().path);
         for (const FocusRule& rule : rules.rules())
-            std::cout << ruleMatchName(rule.match) << (rule.match == RuleMatch::Otherwise ? "" : " ")
-                      << printableText(rule.value) << " -> " << printableText(rule.profile) << "\n";
+            std::cout << describeRule(rule)
+                      << (library.exists(rule.profile) ? "" : " (no such profile: this rule switches nothing)")
+                      << "\n";
         return 0;
     }
     const std::optional<RuleMatch> match = words.empty() ? std::nullopt : ruleMatchFromName(words[0]);

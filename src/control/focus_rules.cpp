@@ -2,9 +2,12 @@
 
 #include "control/main_controller.h"
 #include "control/profile_library.h"
+#include "lang/failure_texts.h"
+#include "lang/ui_strings.h"
 #include "platform/atomic_file.h"
 #include "platform/data_files.h"
 #include "platform/file_read.h"
+#include "platform/ini_file.h"
 
 #include <nlohmann/json.hpp>
 
@@ -16,6 +19,9 @@ namespace varcel {
 namespace {
 
 constexpr std::array<const char*, 4> kMatchNames{"app-id", "class", "exe", "default"};
+// Rules for every program a user has fit in a few kilobytes; a larger file is
+// not read whole at every focus change.
+constexpr std::size_t kRuleFileLimit = std::size_t{1} << 20;
 
 // Window classes and program names are ASCII in practice; "Steam" and
 // "steam" name one program.
@@ -49,20 +55,28 @@ std::optional<RuleMatch> ruleMatchFromName(const std::string& name)
     return std::nullopt;
 }
 
+std::string describeRule(const FocusRule& rule)
+{
+    return std::string(ruleMatchName(rule.match)) + (rule.match == RuleMatch::Otherwise ? "" : " ") +
+           printableText(rule.value) + " -> " + printableText(rule.profile);
+}
+
 FocusRules::FocusRules(std::filesystem::path dataDir) : m_path(dataDir / kProfileRulesFileName) {}
 
 Problem FocusRules::load()
 {
     m_rules.clear();
-    const FileRead file = readRegularFile(m_path, std::size_t{1} << 20);
+    const FileRead file = readRegularFile(m_path, kRuleFileLimit);
     if (file.status == FileRead::Status::Missing)
         return std::nullopt;
+    if (file.status == FileRead::Status::TooLarge)
+        return Failure{FailureCode::RulesUnusable, m_path.string(), "it is over 1 MB, more than any rules need"};
     if (!file.ok())
-        return Failure{FailureCode::FileUnreadable, m_path.string(), fileProblem(m_path, file)};
+        return Failure{FailureCode::FileUnreadable, m_path.string(), file.reason()};
     const auto j = nlohmann::json::parse(file.bytes, nullptr, false);
     const auto refused = [&](const std::string& where) {
         m_rules.clear();
-        return Failure{FailureCode::ProfileInvalid, m_path.string(), where + " is not a rule"};
+        return Failure{FailureCode::RulesUnusable, m_path.string(), where + " is not a rule"};
     };
     if (!j.is_object() || !j.contains("rules") || !j["rules"].is_array())
         return refused("$.rules");
@@ -80,7 +94,9 @@ Problem FocusRules::load()
     return std::nullopt;
 }
 
-Problem FocusRules::save() const
+Problem FocusRules::save() const { return replaceFileWithText(m_path, text()); }
+
+std::string FocusRules::text() const
 {
     nlohmann::ordered_json rules = nlohmann::ordered_json::array();
     for (const FocusRule& rule : m_rules) {
@@ -90,7 +106,7 @@ Problem FocusRules::save() const
         r["profile"] = rule.profile;
         rules.push_back(r);
     }
-    return replaceFileWithText(m_path, nlohmann::ordered_json{{"rules", rules}}.dump(2) + "\n");
+    return nlohmann::ordered_json{{"rules", rules}}.dump(2) + "\n";
 }
 
 void FocusRules::add(const FocusRule& rule)
@@ -113,11 +129,25 @@ bool FocusRules::remove(RuleMatch match, const std::string& value)
     return found;
 }
 
-void FocusRules::renameProfile(const std::string& from, const std::string& to)
+bool FocusRules::renameProfile(const std::string& from, const std::string& to)
 {
+    bool renamed = false;
     for (FocusRule& rule : m_rules)
-        if (rule.profile == from)
+        if (rule.profile == from) {
             rule.profile = to;
+            renamed = true;
+        }
+    return renamed;
+}
+
+std::vector<FocusRule> FocusRules::dangling() const
+{
+    const ProfileLibrary library(m_path.parent_path());
+    std::vector<FocusRule> out;
+    for (const FocusRule& rule : m_rules)
+        if (!library.exists(rule.profile))
+            out.push_back(rule);
+    return out;
 }
 
 std::optional<std::string> FocusRules::profileFor(const FocusedApp& app) const
@@ -175,8 +205,18 @@ void ProfileFollower::focusChanged(const FocusedApp& app)
 {
     // Read at each change: `varcelctl profile rule` takes effect at once.
     FocusRules rules(m_controller.dataDir());
-    rules.load();
+    if (const Problem problem = rules.load())
+        tellOnce(failureText(*problem, m_controller.language()));
     act(m_policy.focusChanged(rules.profileFor(app), heldByMouse(), m_clock()));
+}
+
+void ProfileFollower::tellOnce(const std::string& words)
+{
+    if (!m_told.insert(words).second)
+        return;
+    m_controller.warn(words);
+    if (onNotice)
+        onNotice(words);
 }
 
 void ProfileFollower::retry() { act(m_policy.retry(heldByMouse(), m_clock())); }
@@ -198,12 +238,20 @@ void ProfileFollower::act(const SwitchPolicy::Decision& decision)
         return;
     }
     m_waitingFor.clear();
+    // A rule naming a profile deleted since switches nothing, and says so once.
+    if (!ProfileLibrary(m_controller.dataDir()).exists(target)) {
+        std::string words = text::kRuleProfileMissing(m_controller.language());
+        words.replace(words.find("%s"), 2, printableText(target));
+        tellOnce(words);
+        return;
+    }
     switch (m_controller.switchProfile(target)) {
     case MainController::ProfileSwitch::UnsavedEdits:
         m_policy.blocked(target);
         m_waitingFor = target;
         return;
-    case MainController::ProfileSwitch::NoMouse: return;
+    case MainController::ProfileSwitch::NoMouse:
+    case MainController::ProfileSwitch::Unread: return;
     case MainController::ProfileSwitch::Done:
     case MainController::ProfileSwitch::Failed:
         // The mouse's memory was written (or tried): the next switch waits

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ struct FocusRule {
 // "class", "exe", "default".
 const char* ruleMatchName(RuleMatch match);
 std::optional<RuleMatch> ruleMatchFromName(const std::string& name);
+// "class Steam -> Game", as `varcelctl profile rule list` prints a rule.
+std::string describeRule(const FocusRule& rule);
 
 class FocusRules {
 public:
@@ -43,6 +46,9 @@ public:
     // the problem (and nothing is saved over it).
     Problem load();
     Problem save() const;
+    // The file's text with the rules as they are here, and its path.
+    std::string text() const;
+    const std::filesystem::path& path() const { return m_path; }
     const std::vector<FocusRule>& rules() const { return m_rules; }
 
     // Adds the rule or gives an existing one of the same match and value
@@ -50,8 +56,13 @@ public:
     void add(const FocusRule& rule);
     // False when there is no such rule.
     bool remove(RuleMatch match, const std::string& value);
-    // The names of profiles that rules name, the given one renamed.
-    void renameProfile(const std::string& from, const std::string& to);
+    // The names of profiles that rules name, the given one renamed; false
+    // when no rule named it.
+    bool renameProfile(const std::string& from, const std::string& to);
+
+    // The rules naming a profile that does not exist (deleted since, or the
+    // file edited by hand): they switch nothing.
+    std::vector<FocusRule> dangling() const;
 
     // The profile for the application: the first rule that matches it (the
     // class and executable without regard to letter case), else the
@@ -110,8 +121,13 @@ public:
     int switches() const { return m_switches; }
     // Told of each switch made, with the profile's name.
     std::function<void(const std::string& profile)> onSwitched;
+    // Told, once each, what keeps the rules from switching (a rule file that
+    // cannot be used, a rule naming a profile that is not there); the window
+    // shows it too.
+    std::function<void(const std::string& words)> onNotice;
 
 private:
+    void tellOnce(const std::string& words);
     std::string heldByMouse() const;
     void act(const SwitchPolicy::Decision& decision);
 
@@ -121,6 +137,7 @@ private:
     SwitchPolicy m_policy;
     int m_switches = 0;
     std::string m_waitingFor; // the profile a switch waits for the window's edits to go to
+    std::set<std::string> m_told;
 };
 
 } // namespace varcel

@@ -131,21 +131,17 @@ void MainController::tellOnce(const std::string& text)
     m_reporter.messageBox(text, kAppTitle);
 }
 
-bool MainController::applyToMouse(const Profile* profile, bool* ran)
+bool MainController::applyToMouse(const Profile* profile, const Workspace::ImportedWith& alsoWritten)
 {
-    if (ran)
-        *ran = false;
     if (!m_session.ready())
         return false;
     // A file changed elsewhere and not yet taken is never saved over unseen.
     filesChanged();
-    const ApplyReport report = profile ? m_workspace.applyProfile(m_session, *profile) : m_workspace.apply(m_session);
+    const ApplyReport report = profile ? m_workspace.applyProfile(m_session, *profile, alsoWritten) : m_workspace.apply(m_session);
     if (!report.ran) {
         tellFileProblem(report.saved);
         return false;
     }
-    if (ran)
-        *ran = true;
     // Only a page that has been shown has pointer settings to give.
     if (m_pointer)
         m_pointer->apply();
@@ -310,12 +306,12 @@ MainController::ProfileSwitch MainController::switchProfile(const std::string& n
     const std::optional<Profile> profile = library.read(m_workspace, name, problem);
     if (!profile) {
         m_view.showBalloon({failureText(*problem, m_language), "Warning", 5000});
-        return ProfileSwitch::Failed;
+        return ProfileSwitch::Unread;
     }
-    bool ran = false;
-    const bool sent = applyToMouse(&*profile, &ran);
-    if (ran)
-        tellFileProblem(library.loaded(m_workspace, name, sent));
+    // The marker goes with the files: a kill never leaves it naming another profile.
+    const bool sent = applyToMouse(&*profile, [&](const Profile& imported, bool reachedMouse) {
+        return std::vector<AlsoWritten>{library.activeMarker(name, imported, reachedMouse)};
+    });
     if (m_page != Page::None)
         rebuildPage();
     if (onFilesChanged)
@@ -325,6 +321,8 @@ MainController::ProfileSwitch MainController::switchProfile(const std::string& n
     m_view.showBalloon(profileBalloon(text::kSwitchedToProfile, name, m_language));
     return ProfileSwitch::Done;
 }
+
+void MainController::warn(const std::string& words) { m_view.showBalloon({words, "Warning", 5000}); }
 
 bool MainController::saveNewProfile(const std::string& name)
 {

@@ -90,12 +90,16 @@ public:
         bool active = false;
     };
     std::vector<ProfileEntry> profileMenu() const;
-    enum class ProfileSwitch { Done, NoMouse, UnsavedEdits, Failed };
+    // Unread: the profile could not be read; nothing was sent or changed.
+    enum class ProfileSwitch { Done, NoMouse, UnsavedEdits, Failed, Unread };
     // A profile chosen in the tray menu (or for the application in front)
     // becomes the configuration, goes to the mouse and the page is drawn
     // anew. Without the mouse, or while the window holds unsaved edits,
     // nothing changes and a balloon says why.
     ProfileSwitch switchProfile(const std::string& name);
+    // A warning balloon, for what follows the files without the window
+    // asking (the profile rules).
+    void warn(const std::string& words);
     // "Save as new profile...": a name refused or taken is said in a balloon.
     bool saveNewProfile(const std::string& name);
 
@@ -125,9 +129,9 @@ public:
 private:
     // OK and Apply: nothing at all while the mouse is not accepted. Returns
     // whether everything reached the mouse; the user hears what did not.
-    // With a profile, that profile is sent and then imported; `ran` tells
-    // whether anything was sent (and the files changed).
-    bool applyToMouse(const Profile* profile = nullptr, bool* ran = nullptr);
+    // With a profile, that profile is sent and then imported with the
+    // files `alsoWritten` gives.
+    bool applyToMouse(const Profile* profile = nullptr, const Workspace::ImportedWith& alsoWritten = {});
     // A file that cannot be read or written is told once, not saved over.
     void tellFileProblem(const Problem& problem);
     void tellFileProblem(const FileResult& result);

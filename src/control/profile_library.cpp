@@ -5,6 +5,8 @@
 #include "platform/atomic_file.h"
 #include "platform/data_files.h"
 #include "platform/file_read.h"
+#include "platform/file_transaction.h"
+#include "platform/folder_lock.h"
 #include "platform/ini_file.h"
 
 #include <nlohmann/json.hpp>
@@ -47,6 +49,30 @@ std::string hex64(std::uint64_t value)
     return text;
 }
 
+std::vector<std::uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+
+std::string markerText(const std::string& name, const std::string& fingerprint, bool applied)
+{
+    return nlohmann::json{{"name", name}, {"fingerprint", fingerprint}, {"applied", applied}}.dump() + "\n";
+}
+
+// FNV-1a: a change of any setting, label or macro changes it.
+std::string fingerprintOf(const Profile& profile)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    const auto add = [&hash](std::string_view bytes) {
+        for (const char c : bytes) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 1099511628211ull;
+        }
+    };
+    add(profileText(profile));
+    // Bytes the text shows as U+FFFD still count as they are.
+    for (const auto& [path, bytes] : textsNotUtf8(profile))
+        add(bytes);
+    return hex64(hash);
+}
+
 } // namespace
 
 Problem checkProfileName(std::string_view name)
@@ -58,7 +84,7 @@ Problem checkProfileName(std::string_view name)
     if (characters.size() > kProfileNameMaxCharacters)
         return refused();
     for (const char32_t c : characters)
-        if (c == '/' || c == '\\' || isControl(c))
+        if (c == '/' || c == '\\' || isControl(c) || isHiddenFormatCharacter(c))
             return refused();
     return std::nullopt;
 }
@@ -120,6 +146,9 @@ Problem ProfileLibrary::save(const Workspace& workspace, const std::string& name
 {
     if (Problem bad = checkProfileName(name))
         return bad;
+    const FolderLock lock(m_dataDir);
+    if (Problem busy = lockFailure(lock, m_dataDir))
+        return busy;
     if (asNew && exists(name))
         return nameFailure(FailureCode::ProfileExists, name);
     Problem problem;
@@ -131,14 +160,29 @@ Problem ProfileLibrary::save(const Workspace& workspace, const std::string& name
     if (replaced)
         for (const auto& [path, bytes] : textsNotUtf8(*profile))
             replaced->push_back(path);
-    if ((problem = replaceFileWithText(fileOf(name), profileText(*profile, 2) + "\n")))
-        return problem;
-    return remember(workspace, name, false);
+    FileTransaction transaction(m_dataDir);
+    transaction.add(fileOf(name), bytesOf(profileText(*profile, 2) + "\n"));
+    const AlsoWritten marker = activeMarker(name, *profile, false);
+    transaction.add(marker.path, bytesOf(marker.text));
+    return commit(transaction);
 }
 
 Problem ProfileLibrary::loaded(const Workspace& workspace, const std::string& name, bool applied)
 {
-    return remember(workspace, name, applied);
+    const FolderLock lock(m_dataDir);
+    if (Problem busy = lockFailure(lock, m_dataDir))
+        return busy;
+    Problem problem;
+    const std::optional<Profile> profile = workspace.exportProfile(problem);
+    const AlsoWritten marker{markerPath(), markerText(name, profile ? fingerprintOf(*profile) : "", applied)};
+    FileTransaction transaction(m_dataDir);
+    transaction.add(marker.path, bytesOf(marker.text));
+    return commit(transaction);
+}
+
+AlsoWritten ProfileLibrary::activeMarker(const std::string& name, const Profile& imported, bool applied) const
+{
+    return {markerPath(), markerText(name, fingerprintOf(imported), applied)};
 }
 
 Problem ProfileLibrary::rename(const std::string& from, const std::string& to)
@@ -147,39 +191,49 @@ Problem ProfileLibrary::rename(const std::string& from, const std::string& to)
         return bad;
     if (Problem bad = checkProfileName(to))
         return bad;
+    const FolderLock lock(m_dataDir);
+    if (Problem busy = lockFailure(lock, m_dataDir))
+        return busy;
     if (!exists(from))
         return nameFailure(FailureCode::ProfileMissing, from);
-    if (const int error = renameWithoutReplacing(fileOf(from), fileOf(to)))
-        return error == EEXIST ? Problem{nameFailure(FailureCode::ProfileExists, to)}
-                               : Problem{Failure{FailureCode::FileNotWritten, fileOf(to).string(), {}, error}};
+    std::error_code ec;
+    if (std::filesystem::symlink_status(fileOf(to), ec).type() != std::filesystem::file_type::not_found)
+        return nameFailure(FailureCode::ProfileExists, to);
+    const FileRead file = readRegularFile(fileOf(from), kProfileFileLimit);
+    if (!file.ok())
+        return Failure{FailureCode::FileUnreadable, fileOf(from).string(), fileProblem(fileOf(from), file)};
+    // The new name, the old one gone, the rules and the marker: all at once.
+    FileTransaction transaction(m_dataDir);
+    transaction.add(fileOf(to), bytesOf(file.bytes));
+    transaction.remove(fileOf(from));
     // The rules follow the profile to its new name.
     FocusRules rules(m_dataDir);
-    if (!rules.load() && !rules.rules().empty()) {
-        rules.renameProfile(from, to);
-        if (Problem problem = rules.save())
-            return problem;
-    }
+    if (!rules.load() && rules.renameProfile(from, to))
+        transaction.add(rules.path(), bytesOf(rules.text()));
     // The active profile keeps being the active one under its new name.
-    const FileRead state = readRegularFile(m_dataDir / kActiveProfileFileName, 4096);
+    const FileRead state = readRegularFile(markerPath(), 4096);
     if (state.ok()) {
         auto j = nlohmann::json::parse(state.bytes, nullptr, false);
         if (j.is_object() && j.value("name", "") == from) {
             j["name"] = to;
-            return replaceFileWithText(m_dataDir / kActiveProfileFileName, j.dump() + "\n");
+            transaction.add(markerPath(), bytesOf(j.dump() + "\n"));
         }
     }
-    return std::nullopt;
+    return commit(transaction);
 }
 
 Problem ProfileLibrary::remove(const std::string& name)
 {
     if (Problem bad = checkProfileName(name))
         return bad;
+    const FolderLock lock(m_dataDir);
+    if (Problem busy = lockFailure(lock, m_dataDir))
+        return busy;
     if (!exists(name))
         return nameFailure(FailureCode::ProfileMissing, name);
-    if (::remove(fileOf(name).c_str()) != 0)
-        return Failure{FailureCode::FileNotWritten, fileOf(name).string(), {}, errno};
-    return std::nullopt;
+    FileTransaction transaction(m_dataDir);
+    transaction.remove(fileOf(name));
+    return commit(transaction);
 }
 
 ActiveProfile ProfileLibrary::active(const Workspace& workspace) const
@@ -200,31 +254,21 @@ ActiveProfile ProfileLibrary::active(const Workspace& workspace) const
     return out;
 }
 
-Problem ProfileLibrary::remember(const Workspace& workspace, const std::string& name, bool applied)
+std::filesystem::path ProfileLibrary::markerPath() const { return m_dataDir / kActiveProfileFileName; }
+
+Problem ProfileLibrary::commit(FileTransaction& transaction) const
 {
-    const nlohmann::json j{{"name", name}, {"fingerprint", fingerprint(workspace)}, {"applied", applied}};
-    return replaceFileWithText(m_dataDir / kActiveProfileFileName, j.dump() + "\n");
+    std::string failedPath;
+    if (const int error = transaction.commit(&failedPath, afterSaveStep))
+        return Failure{FailureCode::FileNotWritten, failedPath, {}, error};
+    return std::nullopt;
 }
 
 std::string ProfileLibrary::fingerprint(const Workspace& workspace) const
 {
     Problem problem;
     const std::optional<Profile> profile = workspace.exportProfile(problem);
-    if (!profile)
-        return {};
-    // FNV-1a: a change of any setting, label or macro changes it.
-    std::uint64_t hash = 14695981039346656037ull;
-    const auto add = [&hash](std::string_view bytes) {
-        for (const char c : bytes) {
-            hash ^= static_cast<unsigned char>(c);
-            hash *= 1099511628211ull;
-        }
-    };
-    add(profileText(*profile));
-    // Bytes the text shows as U+FFFD still count as they are.
-    for (const auto& [path, bytes] : textsNotUtf8(*profile))
-        add(bytes);
-    return hex64(hash);
+    return profile ? fingerprintOf(*profile) : std::string();
 }
 
 } // namespace varcel

@@ -6,10 +6,12 @@
 #pragma once
 
 #include "control/profile.h"
+#include "control/workspace.h"
 #include "platform/failure.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +19,7 @@
 
 namespace varcel {
 
-class Workspace;
+class FileTransaction;
 
 inline constexpr std::size_t kProfileNameMaxCharacters = 31;
 
@@ -61,13 +63,25 @@ public:
     // set, so this comes after it). Kept apart from the load so that a
     // switch reaches the mouse without waiting for it.
     Problem loaded(const Workspace& workspace, const std::string& name, bool applied);
+    // The marker that makes `imported` the active profile `name`, written in
+    // the import's own transaction: a kill leaves marker and files both old
+    // or both new.
+    AlsoWritten activeMarker(const std::string& name, const Profile& imported, bool applied) const;
+    // The file, the rules naming it and the marker move to the new name in
+    // one transaction, as the data files are saved.
     Problem rename(const std::string& from, const std::string& to);
+    // The rules naming it stay as they are (they then switch nothing).
     Problem remove(const std::string& name);
 
     ActiveProfile active(const Workspace& workspace) const;
 
+    // Lets a test stop a change after any of its steps, as a kill would.
+    std::function<bool(int step)> afterSaveStep;
+
 private:
-    Problem remember(const Workspace& workspace, const std::string& name, bool applied);
+    std::filesystem::path markerPath() const;
+    // The caller holds the data folder's lock.
+    Problem commit(FileTransaction& transaction) const;
     std::string fingerprint(const Workspace& workspace) const;
 
     std::filesystem::path m_dataDir;

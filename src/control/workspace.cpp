@@ -62,15 +62,10 @@ Problem Workspace::lock()
     if (m_lock)
         return std::nullopt;
     m_lock = std::make_unique<FolderLock>(m_dataDir);
-    if (!m_lock->held()) {
-        Failure failure{m_lock->busy() ? FailureCode::FolderBusy : FailureCode::FolderNotLockable,
-                        m_dataDir.string(),
-                        {},
-                        m_lock->busy() ? 0 : m_lock->systemError()};
+    Problem failure = lockFailure(*m_lock, m_dataDir);
+    if (failure)
         m_lock.reset();
-        return failure;
-    }
-    return std::nullopt;
+    return failure;
 }
 
 Problem Workspace::loadConfig(bool required)
@@ -281,7 +276,7 @@ ApplyReport Workspace::apply(DeviceSession& session)
     return report;
 }
 
-ApplyReport Workspace::applyProfile(DeviceSession& session, const Profile& profile)
+ApplyReport Workspace::applyProfile(DeviceSession& session, const Profile& profile, const ImportedWith& alsoWritten)
 {
     ApplyReport report;
     if (!session.link().ready())
@@ -303,7 +298,8 @@ ApplyReport Workspace::applyProfile(DeviceSession& session, const Profile& profi
     report.device = session.commands().applyConfiguration(profile.image);
     Profile applied = profile;
     applied.firstRunFlag = 1;
-    report.saved = importProfile(applied);
+    report.saved =
+        importProfile(applied, alsoWritten ? alsoWritten(applied, report.device.ok()) : std::vector<AlsoWritten>{});
     return report;
 }
 
@@ -338,7 +334,7 @@ std::optional<Profile> Workspace::readProfileText(std::string_view text, Problem
     return std::nullopt;
 }
 
-Problem Workspace::importProfile(const Profile& profile)
+Problem Workspace::importProfile(const Profile& profile, const std::vector<AlsoWritten>& alsoWritten)
 {
     // A lock the caller did not hold before (the window's) is let go after
     // this save; a command's stays for the rest of the command.
@@ -358,6 +354,8 @@ Problem Workspace::importProfile(const Profile& profile)
     transaction.add(m_macros.path(), bytesOf(files.record));
     transaction.add(labelsPath(), bytesOf(files.labels));
     transaction.add(m_config.path(), bytesOf(files.config));
+    for (const AlsoWritten& file : alsoWritten)
+        transaction.add(file.path, bytesOf(file.text));
     std::string failedPath;
     if (const int error = transaction.commit(&failedPath, afterSaveStep))
         return Failure{FailureCode::FileNotWritten, failedPath, {}, error};

@@ -21,6 +21,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace varcel {
 
@@ -49,6 +51,14 @@ struct ApplyReport {
     bool ok() const { return ran && device.ok() && !saved; }
     // The first thing the user must hear: not sent, not saved, or not all sent.
     Problem failure(Language language) const;
+};
+
+// A file written in the same transaction as a profile's import: the marker
+// of the active profile, which must never name one profile while the files
+// hold another.
+struct AlsoWritten {
+    std::filesystem::path path;
+    std::string text;
 };
 
 class Workspace {
@@ -112,15 +122,18 @@ public:
     // Checks a profile's text; nothing is changed when it has a problem.
     std::optional<Profile> readProfileText(std::string_view text, Problem& problem) const;
     // Replaces config.bin, the labels of every language and record.ini by the
-    // profile's, in one transaction, and loads them.
-    Problem importProfile(const Profile& profile);
+    // profile's, in one transaction with `alsoWritten`, and loads them.
+    Problem importProfile(const Profile& profile, const std::vector<AlsoWritten>& alsoWritten = {});
 
     // A profile switched to: sent to the mouse first, so that it holds the
     // profile without waiting for the files, then imported as applied
     // (config.bin with its first-run flag set). Every file is checked before
     // anything is sent; only a failing disk can leave the files behind the
     // mouse, and the report then says so.
-    ApplyReport applyProfile(DeviceSession& session, const Profile& profile);
+    // `alsoWritten` gives the files written with the import, once it is
+    // known what is imported and whether it all reached the mouse.
+    using ImportedWith = std::function<std::vector<AlsoWritten>(const Profile& imported, bool reachedMouse)>;
+    ApplyReport applyProfile(DeviceSession& session, const Profile& profile, const ImportedWith& alsoWritten = {});
 
     // What changed on disk since the files were last read or written here.
     DiskChanges changedOnDisk() const;

@@ -26,12 +26,15 @@ constexpr LangText kFailureTexts[] = {
     {"%s：无法锁定此文件夹以保存", "%s：無法鎖定此資料夾以儲存", "%s: the folder cannot be locked for saving"},
     {"%s 在读取后已被其他程序修改，没有覆盖它", "%s 在讀取後已被其他程式修改，沒有覆蓋它",
      "%s was changed by another program since it was read here, so it was not replaced"},
-    {"“%s”不能作为配置文件名：名称为 1 到 31 个字符，不含 /、\\、控制字符，且不以点开头",
-     "「%s」不能作為設定檔名稱：名稱為 1 到 31 個字元，不含 /、\\、控制字元，且不以點開頭",
-     "\"%s\" cannot name a profile: a name is 1 to 31 characters without /, \\, control characters or a "
-     "leading dot"},
+    {"“%s”不能作为配置文件名：名称为 1 到 31 个字符，不含 /、\\、控制字符、改变文字方向或不可见的字符（如 "
+     "U+202E），且不以点开头",
+     "「%s」不能作為設定檔名稱：名稱為 1 到 31 個字元，不含 /、\\、控制字元、改變文字方向或不可見的字元（如 "
+     "U+202E），且不以點開頭",
+     "\"%s\" cannot name a profile: a name is 1 to 31 characters without /, \\, control characters, characters "
+     "that turn the text's direction or do not show (such as U+202E) or a leading dot"},
     {"没有名为“%s”的配置文件", "沒有名為「%s」的設定檔", "there is no profile named \"%s\""},
     {"已有名为“%s”的配置文件", "已有名為「%s」的設定檔", "a profile named \"%s\" already exists"},
+    {"%s 无法用作配置文件规则", "%s 無法用作設定檔規則", "%s cannot be used as the profile rules"},
 };
 static_assert(std::size(kFailureTexts) == kFailureCodes);
 

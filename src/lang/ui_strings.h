@@ -166,6 +166,10 @@ inline constexpr LangText kTextsNotUtf8Replaced{
     "有標籤或巨集文字含有既非 UTF-8 也非 GB18030 的位元組，設定檔中以 U+FFFD（�）代替它們",
     "a label or macro text holds bytes that are neither UTF-8 nor GB18030; the profile holds U+FFFD (�) in their "
     "place"};
+inline constexpr LangText kRuleProfileMissing{
+    "前台应用程序的规则指定了配置文件“%s”，但它不存在：没有切换",
+    "前景應用程式的規則指定了設定檔「%s」，但它不存在：沒有切換",
+    "A rule for the application in front names profile \"%s\", which does not exist: nothing was switched"};
 inline constexpr LangText kProfileSwitchWaits{
     "窗口中有未保存的更改：切换到配置文件“%s”将等待它们被应用或取消",
     "視窗中有未儲存的變更：切換到設定檔「%s」將等待它們被套用或取消",

@@ -25,9 +25,10 @@ enum class FailureCode {
     ProfileNameInvalid, // subject: the name as the terminal may show it
     ProfileMissing,     // subject: the name of a profile that is not there
     ProfileExists,      // subject: the name another profile already has
+    RulesUnusable,      // subject: the rule file; detail: why (too large, which rule is wrong)
 };
 // The texts are one row per code; a new code is the last one.
-inline constexpr std::size_t kFailureCodes = static_cast<std::size_t>(FailureCode::ProfileExists) + 1;
+inline constexpr std::size_t kFailureCodes = static_cast<std::size_t>(FailureCode::RulesUnusable) + 1;
 
 struct Failure {
     FailureCode code;

@@ -16,8 +16,11 @@ namespace varcel {
 namespace {
 
 // The journal: this line, then for each file its temporary path and its
-// target path, each ended by a NUL (paths may hold any other byte).
+// target path, each ended by a NUL (paths may hold any other byte). A save
+// that also removes files writes the second form, in which each temporary
+// path starts with R (renamed onto the target) or D (the target removed).
 constexpr std::string_view kJournalHeader = "varcel save journal 1\n";
+constexpr std::string_view kJournalHeaderWithRemovals = "varcel save journal 2\n";
 constexpr std::size_t kJournalLimit = 64 * 1024;
 
 // A rename is only as durable as its folder's entry.
@@ -49,6 +52,17 @@ bool isOurs(const std::filesystem::path& temp, const std::filesystem::path& targ
     return ::lstat(temp.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid();
 }
 
+// A removal is done only while the target still holds the bytes its copy
+// beside it holds: a file put there since is someone else's.
+void removeIfUnchanged(const std::filesystem::path& temp, const std::filesystem::path& target)
+{
+    const FileRead copy = readRegularFile(temp);
+    const FileRead now = readRegularFile(target);
+    if (copy.ok() && now.ok() && copy.bytes == now.bytes)
+        ::unlink(target.c_str());
+    ::unlink(temp.c_str());
+}
+
 } // namespace
 
 FileTransaction::FileTransaction(std::filesystem::path folder) : m_folder(std::move(folder)) {}
@@ -57,6 +71,8 @@ void FileTransaction::add(const std::filesystem::path& path, std::vector<std::ui
 {
     m_files.push_back({resolveFileLinks(path), std::move(bytes), {}});
 }
+
+void FileTransaction::remove(const std::filesystem::path& path) { m_files.push_back({path, {}, {}, true}); }
 
 int FileTransaction::commit(std::string* failedPath, const std::function<bool(int step)>& afterStep)
 {
@@ -74,7 +90,20 @@ int FileTransaction::commit(std::string* failedPath, const std::function<bool(in
             *failedPath = path.string();
         return error;
     };
+    bool removals = false;
     for (Entry& entry : m_files) {
+        if (entry.removal) {
+            const FileRead read = readRegularFile(entry.target);
+            if (read.status == FileRead::Status::Missing)
+                continue;
+            if (!read.ok())
+                return undo(read.status == FileRead::Status::NotRegular ? EINVAL
+                            : read.error                                ? read.error
+                                                                        : EFBIG,
+                            entry.target);
+            entry.bytes.assign(read.bytes.begin(), read.bytes.end());
+            removals = true;
+        }
         // Only a file is replaced: a folder or a device at its name would
         // refuse the rename after the journal promised it.
         struct stat info {};
@@ -92,8 +121,12 @@ int FileTransaction::commit(std::string* failedPath, const std::function<bool(in
             return ECANCELED;
     }
 
-    std::string journal(kJournalHeader);
+    std::string journal(removals ? kJournalHeaderWithRemovals : kJournalHeader);
     for (const Entry& entry : m_files) {
+        if (entry.temp.empty())
+            continue; // a removal of a file that is not there
+        if (removals)
+            journal += entry.removal ? 'D' : 'R';
         journal += std::filesystem::absolute(entry.temp).string();
         journal += '\0';
         journal += std::filesystem::absolute(entry.target).string();
@@ -111,7 +144,11 @@ int FileTransaction::commit(std::string* failedPath, const std::function<bool(in
     std::set<std::filesystem::path> folders;
     int renameError = 0;
     for (Entry& entry : m_files) {
-        if (::rename(entry.temp.c_str(), entry.target.c_str()) != 0 && renameError == 0) {
+        if (entry.temp.empty())
+            continue;
+        if (entry.removal) {
+            removeIfUnchanged(entry.temp, entry.target);
+        } else if (::rename(entry.temp.c_str(), entry.target.c_str()) != 0 && renameError == 0) {
             renameError = errno;
             if (failedPath)
                 *failedPath = entry.target.string();
@@ -138,15 +175,25 @@ int finishInterruptedSave(const std::filesystem::path& folder)
     if (S_ISREG(info.st_mode) && info.st_uid == ::geteuid()) {
         const FileRead read = readRegularFile(journalPath, kJournalLimit);
         const std::string text(read.bytes.begin(), read.bytes.end());
-        if (read.ok() && text.rfind(kJournalHeader, 0) == 0) {
+        const bool withRemovals = text.rfind(kJournalHeaderWithRemovals, 0) == 0;
+        if (read.ok() && (withRemovals || text.rfind(kJournalHeader, 0) == 0)) {
             std::vector<std::string> paths;
             std::size_t at = kJournalHeader.size();
             for (std::size_t end; (end = text.find('\0', at)) != std::string::npos; at = end + 1)
                 paths.push_back(text.substr(at, end - at));
             std::set<std::filesystem::path> folders;
             for (std::size_t i = 0; i + 1 < paths.size(); i += 2) {
-                const std::filesystem::path temp = paths[i];
+                if (withRemovals && paths[i].empty())
+                    continue;
+                const char kind = withRemovals && !paths[i].empty() ? paths[i].front() : 'R';
+                const std::filesystem::path temp = withRemovals ? paths[i].substr(1) : paths[i];
                 const std::filesystem::path target = paths[i + 1];
+                if (kind == 'D') {
+                    if (isOurs(temp, target))
+                        removeIfUnchanged(temp, target);
+                    folders.insert(folderOf(target));
+                    continue;
+                }
                 // A temporary file that is gone was renamed before the stop.
                 if (isOurs(temp, target) && ::rename(temp.c_str(), target.c_str()) == 0) {
                     ++placed;

@@ -29,6 +29,10 @@ public:
     // A file to replace whole. A link stays a link: the file it names is
     // replaced, in its own folder.
     void add(const std::filesystem::path& path, std::vector<std::uint8_t> bytes);
+    // A file to remove with the others (a link itself, not what it names):
+    // a copy of its bytes is written beside it first, so that whoever
+    // finishes the save removes only the file the journal was written for.
+    void remove(const std::filesystem::path& path);
     bool empty() const { return m_files.empty(); }
 
     // Writes every file or none. Returns 0 or the errno of the step that
@@ -44,6 +48,7 @@ private:
         std::filesystem::path target;
         std::vector<std::uint8_t> bytes;
         std::string temp;
+        bool removal = false;
     };
     std::filesystem::path m_folder;
     std::vector<Entry> m_files;

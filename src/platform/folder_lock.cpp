@@ -51,6 +51,14 @@ void setFolderLockCallForTests(int (*call)(int fd, int operation))
     g_lockCall = call ? call : ::flock;
 }
 
+Problem lockFailure(const FolderLock& lock, const std::filesystem::path& folder)
+{
+    if (lock.held())
+        return std::nullopt;
+    return Failure{lock.busy() ? FailureCode::FolderBusy : FailureCode::FolderNotLockable, folder.string(), {},
+                   lock.busy() ? 0 : lock.systemError()};
+}
+
 std::string temporaryPatternFor(const std::string& fileName)
 {
     return "." + fileName + std::string(kTemporaryMarker) + std::string(kRandomPart, 'X');

@@ -9,6 +9,8 @@
 // lying there is the leftover of a save that was killed, and removes it.
 #pragma once
 
+#include "platform/failure.h"
+
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -48,6 +50,9 @@ private:
     int m_systemError = 0;
     std::string m_error;
 };
+
+// Why the lock of `folder` is not held, as the user hears it; nothing when it is.
+Problem lockFailure(const FolderLock& lock, const std::filesystem::path& folder);
 
 // Tests stand in for a file system without locks with a call that fails;
 // nullptr puts flock back.

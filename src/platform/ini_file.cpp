@@ -249,6 +249,14 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return i == a.size() && j == b.size();
 }
 
+bool isHiddenFormatCharacter(char32_t c)
+{
+    // The joiners U+200C and U+200D are left out: Persian, the Indic scripts
+    // and emoji need them.
+    return c == 0xAD || c == 0x61C || c == 0x180E || c == 0x200B || c == 0x200E || c == 0x200F ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB);
+}
+
 std::string printableText(std::string_view text)
 {
     static const char* const kHex = "0123456789ABCDEF";
@@ -268,6 +276,9 @@ std::string printableText(std::string_view text)
             out += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 0xF];
         else if (cp >= 0x80 && cp <= 0x9F)
             out += std::string("\\u00") + kHex[cp >> 4] + kHex[cp & 0xF];
+        else if (isHiddenFormatCharacter(static_cast<char32_t>(cp)))
+            out += std::string("\\u") + kHex[(cp >> 12) & 0xF] + kHex[(cp >> 8) & 0xF] + kHex[(cp >> 4) & 0xF] +
+                   kHex[cp & 0xF];
         else
             out.append(text.substr(start, i - start));
     }

@@ -80,9 +80,14 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // The name in the form under which equalsIgnoringCase finds it (for hashing).
 std::string foldedName(std::string_view name);
 bool isValidUtf8(std::string_view text);
+// Characters that turn the text around them right to left and back (U+202E
+// shows "exe.txt" for "txt.exe") or that do not show at all (U+200B, U+2060,
+// U+FEFF): two names that look alike would be different names.
+bool isHiddenFormatCharacter(char32_t c);
 // The text as a terminal may show it: control characters as \n, \r, \t or
-// \xNN (C1 controls as \u0080 to \u009F), bytes that are not UTF-8 as \xNN.
-// A label or a name from a file then cannot move the cursor or ring the bell.
+// \xNN (C1 controls as \u0080 to \u009F), bytes that are not UTF-8 as \xNN,
+// direction controls as \uNNNN. A label or a name from a file then cannot
+// move the cursor, ring the bell or turn the rest of the line around.
 std::string printableText(std::string_view text);
 // Text that a section name, key or value may hold: valid UTF-8 without line
 // breaks or NUL.

@@ -1,7 +1,9 @@
 // Profiles: export then import gives the same files back; a bad profile is
 // refused with the JSON path of what is wrong and leaves the data folder as
 // it was; a profile carries a configuration from one data folder to another.
+#include "control/focus_rules.h"
 #include "control/profile.h"
+#include "control/profile_library.h"
 #include "control/workspace.h"
 #include "platform/folder_lock.h"
 #include "platform/reporter.h"
@@ -109,6 +111,7 @@ TEST(Profile, AnImportStoppedAtAnyStepLeavesTheOldFilesOrTheNew)
             const std::string macros = "[Old]\nItemCount=0\n";
             test::writeBytes(dir / "config.bin", {config.begin(), config.end()});
             test::writeBytes(dir / "str.ini", {labels.begin(), labels.end()});
+            test::writeBytes(dir / "marker", {'o'});
             if (hadRecordIni)
                 test::writeBytes(dir / "record.ini", {macros.begin(), macros.end()});
             Profile profile;
@@ -119,7 +122,7 @@ TEST(Profile, AnImportStoppedAtAnyStepLeavesTheOldFilesOrTheNew)
                 RecordingReporter reporter;
                 Workspace workspace(dir.path(), reporter, Language::English);
                 workspace.afterSaveStep = [&](int step) { return !(stopped = step == stopAt); };
-                const Problem problem = workspace.importProfile(profile);
+                const Problem problem = workspace.importProfile(profile, {{dir / "marker", "n"}});
                 EXPECT_EQ(problem.has_value(), stopped);
             }
             { FolderLock next(dir.path()); }
@@ -128,6 +131,7 @@ TEST(Profile, AnImportStoppedAtAnyStepLeavesTheOldFilesOrTheNew)
             const std::string labelsText(labelsNow.begin(), labelsNow.end());
             const bool isNew = configNow[0] == 0;
             EXPECT_EQ(isNew, labelsText.find("Item1=New") != std::string::npos) << "stopped after step " << stopAt;
+            EXPECT_EQ(test::readBytes(dir / "marker"), std::vector<std::uint8_t>{std::uint8_t(isNew ? 'n' : 'o')});
             EXPECT_NE(labelsText.find("Path=Light"), std::string::npos) << "the skin settings stay: " << labelsText;
             if (isNew) {
                 const auto record = test::readBytes(dir / "record.ini");
@@ -140,10 +144,40 @@ TEST(Profile, AnImportStoppedAtAnyStepLeavesTheOldFilesOrTheNew)
             std::size_t entries = 0;
             for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
                 ++entries;
-            EXPECT_EQ(entries, 3u - (isNew || hadRecordIni ? 0u : 1u)) << "nothing is left behind";
+            EXPECT_EQ(entries, 4u - (isNew || hadRecordIni ? 0u : 1u)) << "nothing is left behind";
             if (!stopped)
                 break;
         }
+    }
+}
+
+// So is a rename: the profile, the rules naming it and the active marker
+// are all under the old name or all under the new.
+TEST(Profile, ARenameStoppedAtAnyStepLeavesAllOldOrAllNew)
+{
+    for (int stopAt = 0;; ++stopAt) {
+        test::TempDir dir;
+        test::writeBytes(dir / "config.bin", std::vector<std::uint8_t>(kConfigFileSize, 1));
+        RecordingReporter reporter;
+        Workspace workspace(dir.path(), reporter, Language::English);
+        ProfileLibrary library(dir.path());
+        ASSERT_FALSE(library.save(workspace, "A"));
+        const auto saved = test::readBytes(dir / "profiles" / "A.json");
+        FocusRules rules(dir.path());
+        rules.add({RuleMatch::WindowClass, "Game", "A"});
+        ASSERT_FALSE(rules.save());
+        bool stopped = false;
+        library.afterSaveStep = [&](int step) { return !(stopped = step == stopAt); };
+        EXPECT_EQ(library.rename("A", "B").has_value(), stopped);
+        { FolderLock next(dir.path()), profiles(dir / "profiles"); }
+        const bool isNew = std::filesystem::exists(dir / "profiles" / "B.json");
+        EXPECT_EQ(folderContents(dir / "profiles").size(), 1u) << "one of the two, nothing left: step " << stopAt;
+        EXPECT_EQ(test::readBytes(dir / "profiles" / (isNew ? "B.json" : "A.json")), saved);
+        ASSERT_FALSE(rules.load());
+        EXPECT_EQ(rules.rules().at(0).profile, isNew ? "B" : "A") << "step " << stopAt;
+        EXPECT_EQ(library.active(workspace).name, isNew ? "B" : "A") << "step " << stopAt;
+        if (!stopped)
+            break;
     }
 }
 
@@ -426,11 +460,21 @@ TEST_F(ProfileCli, NamedProfilesSaveLoadRenameAndDelete)
     EXPECT_NE(run(a, "--simulate device").out.find(": 00 00 42 00"), std::string::npos);
     EXPECT_EQ(run(a, "profile show Game").out, run(a, "export").out);
     EXPECT_EQ(run(a, "profile rename Game 'Desk 桌面'").status, 2) << "a name taken stays the other's";
+    ASSERT_EQ(run(a, "profile rule add class Steam Game").status, 0);
     ASSERT_EQ(run(a, "profile rename Game Play").status, 0);
     EXPECT_EQ(run(a, "profile list").out, "  Desk 桌面\n* Play\n");
-    ASSERT_EQ(run(a, "profile delete Play").status, 0);
+    EXPECT_EQ(run(a, "profile rule list").out, "class Steam -> Play\n") << "the rules follow the new name";
+    const CliRun deleted = run(a, "profile delete Play");
+    ASSERT_EQ(deleted.status, 0);
+    EXPECT_NE(deleted.out.find("\"class Steam -> Play\" stays and switches nothing"), std::string::npos) << deleted.out;
     EXPECT_EQ(run(a, "profile list").out, "  Desk 桌面\n");
+    EXPECT_EQ(run(a, "profile rule list").out, "class Steam -> Play (no such profile: this rule switches nothing)\n");
+    EXPECT_NE(run(a, "doctor").out.find("FIX  profile rules: class Steam -> Play: no such profile"), std::string::npos);
     EXPECT_EQ(run(a, "profile load Play").status, 2);
+    test::writeBytes(a / "profile-rules.json", std::vector<std::uint8_t>((1 << 20) + 1, ' '));
+    const CliRun tooLarge = run(a, "profile rule list");
+    EXPECT_NE(tooLarge.err.find("cannot be used as the profile rules: it is over 1 MB"), std::string::npos)
+        << tooLarge.err;
 }
 
 // Names that would leave the folder, hide, split a line or not be text are
@@ -441,8 +485,12 @@ TEST_F(ProfileCli, HostileNamesAndInvalidProfilesChangeNothing)
     ASSERT_EQ(run(a, "profile save Good").status, 0);
     const auto before = folderContents(a.path());
     const auto profiles = folderContents(a / "profiles");
+    std::string e32;
+    for (int i = 0; i < 32; ++i)
+        e32 += "\u00e9";
     const std::vector<std::string> names{"../x", "", std::string(32, 'x'), "\"$(printf 'a\\nb')\"",
-                                         "\"$(printf 'a\\377')\"", ".hidden", "a/b"};
+                                         "\"$(printf 'a\\377')\"", ".hidden", "a/b", e32, "txt\u202Eexe",
+                                         "a\u200Bb"};
     for (const std::string& name : names) {
         const std::string quoted = !name.empty() && name.front() == '"' ? name : "'" + name + "'";
         for (const std::string& command : {"save " + quoted, "load " + quoted, "rename Good " + quoted}) {
@@ -454,6 +502,7 @@ TEST_F(ProfileCli, HostileNamesAndInvalidProfilesChangeNothing)
     EXPECT_EQ(folderContents(a.path()), before);
     EXPECT_EQ(folderContents(a / "profiles"), profiles);
     EXPECT_EQ(run(a, "profile save " + std::string(31, 'x')).status, 0) << "31 characters are a name";
+    EXPECT_EQ(run(a, "profile save " + e32.substr(2)).status, 0) << "31 two-byte characters are a name";
 
     json spoilt = json::parse(run(a, "profile show Good").out);
     spoilt["configuration"]["layers"]["B"][5]["singleKey"] = "F55";

@@ -349,6 +349,7 @@ TEST(MainController, ProfilesFollowTheApplicationInFrontWithinTheirLimits)
     rules.add({RuleMatch::WindowClass, "Game", "Game"});
     rules.add({RuleMatch::Executable, "steam", "Game"});
     rules.add({RuleMatch::AppId, "org.kde.dolphin", "Desk"});
+    rules.add({RuleMatch::AppId, "ghost", "Ghost"}); // a profile deleted since
     rules.add({RuleMatch::Otherwise, "", "Desk"});
     ASSERT_FALSE(rules.save());
 
@@ -387,6 +388,11 @@ TEST(MainController, ProfilesFollowTheApplicationInFrontWithinTheirLimits)
         {2300, Focus, {"", "Game", "", ""}, 2, 10, 8},
         {2310, Retry, {}, 2, -1, 8}, // told once, not again
         {2500, Cancel, {}, 3, -1, 1},
+        // A rule naming no profile switches nothing and says so once.
+        {3000, Focus, {"ghost", "", "", ""}, 3, 10, 1},
+        {3010, Retry, {}, 3, -1, 1},
+        {3400, Focus, {"ghost", "", "", ""}, 3, 10, 1},
+        {3410, Retry, {}, 3, -1, 1},
     };
     for (const Row& row : rows) {
         now = SwitchPolicy::Clock::time_point{} + std::chrono::milliseconds(row.at);
@@ -404,6 +410,10 @@ TEST(MainController, ProfilesFollowTheApplicationInFrontWithinTheirLimits)
     EXPECT_EQ(std::count(rig.view.balloons.begin(), rig.view.balloons.end(),
                          "The window holds unsaved changes: the switch to profile \"Game\" waits until they are "
                          "applied or cancelled"),
+              1);
+    EXPECT_EQ(std::count(rig.view.balloons.begin(), rig.view.balloons.end(),
+                         "A rule for the application in front names profile \"Ghost\", which does not exist: nothing "
+                         "was switched"),
               1);
 }
 
