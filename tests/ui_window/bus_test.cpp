@@ -175,6 +175,15 @@ TEST_F(Running, UnsavedEditsAreTheUsersToKeepWhenTheFilesChange)
     ASSERT_TRUE(waitFor([&] { return image()[img::kReportRate] == 2; }));
     EXPECT_FALSE(take.asked.empty());
     EXPECT_EQ(image()[dpi2], edited);
+
+    // The whole folder moved away and made anew: the watch follows the name.
+    const std::filesystem::path old = dir.path().string() + ".old";
+    std::filesystem::rename(dir.path(), old);
+    std::filesystem::create_directory(dir.path());
+    file[kRate] = 1;
+    test::writeBytes(dir / "config.bin", file);
+    EXPECT_TRUE(waitFor([&] { return image()[img::kReportRate] == 1; }));
+    std::filesystem::remove_all(old);
 }
 
 TEST_F(Running, OutsideClientsReadFollowAndApply)
