@@ -12,6 +12,7 @@
 #include "platform/ini_file.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -296,7 +297,8 @@ int ruleCommand(CliContext& context, const std::string& action, const std::vecto
     const std::optional<RuleMatch> match = words.empty() ? std::nullopt : ruleMatchFromName(words[0]);
     const bool otherwise = match == RuleMatch::Otherwise;
     const std::size_t needed = (action == "add" ? 2 : 1) + (otherwise ? 0 : 1);
-    if (!match || words.size() != needed || (!otherwise && words[1].empty()) || !isValidUtf8(words.back()))
+    if (!match || words.size() != needed || (!otherwise && words[1].empty()) ||
+        !std::all_of(words.begin(), words.end(), [](const std::string& word) { return isValidUtf8(word); }))
         throw CliError{kRuleUsage, kUsageError};
     if (action == "remove") {
         if (!rules.remove(*match, otherwise ? std::string() : words[1]))

@@ -176,7 +176,8 @@ CommandOutput VarcelService::buttonFunction(const std::string& layer, std::uint3
     const auto decoded = imageToJson(files.config().working(), files.config().firstRunFlag());
     nlohmann::ordered_json button = decoded["layers"][layer][number - 1];
     button["label"] = files.labels()[labelIndex(layer == "A" ? Layer::A : Layer::B, number - 1)];
-    return {0, button.dump(2) + "\n", {}};
+    // A label's byte that no encoding explains is shown as U+FFFD, as the window shows it.
+    return {0, button.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n", {}};
 }
 
 CommandOutput VarcelService::setButtonFunction(const std::string& layer, std::uint32_t number,

@@ -461,6 +461,7 @@ TEST_F(ProfileCli, NamedProfilesSaveLoadRenameAndDelete)
     EXPECT_EQ(run(a, "profile show Game").out, run(a, "export").out);
     EXPECT_EQ(run(a, "profile rename Game 'Desk 桌面'").status, 2) << "a name taken stays the other's";
     ASSERT_EQ(run(a, "profile rule add class Steam Game").status, 0);
+    EXPECT_EQ(run(a, "profile rule add class \"$(printf 'a\\377')\" Game").status, 2) << "a rule file is JSON";
     ASSERT_EQ(run(a, "profile rename Game Play").status, 0);
     EXPECT_EQ(run(a, "profile list").out, "  Desk 桌面\n* Play\n");
     EXPECT_EQ(run(a, "profile rule list").out, "class Steam -> Play\n") << "the rules follow the new name";
