@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The running program on a private session bus (offscreen, simulated mouse):
 # `varcelctl show` alone against `varcelctl show` through the running Varcel
-# (median of RUNS each, wall time from exec to exit), and the context
-# switches of the idle program, which owns the bus name, over 10 s.
+# (median of RUNS each, wall time from exec to exit), the context switches of
+# the idle program, which owns the bus name, over 10 s, and the cost of a
+# property read with no profile and with 10,000: 10,000 reads sent at once,
+# the program's own CPU time and the wall time per read.
 #   bench/bus.sh [BUILD_DIR] [RUNS]
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -47,3 +49,38 @@ echo "difference: $(((t - a) / 1000)).$((((t - a) % 1000 + 1000) % 1000 / 100)) 
 
 sleep 2
 idle_switches "$pid" 10 " with the bus name"
+
+# The program's CPU time (user and system, in clock ticks).
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+read_cost() { # LABEL
+    local before after wall
+    before=$(cpu_ticks)
+    wall=$(/usr/bin/python3 - <<'PY'
+import time
+from gi.repository import Gio, GLib
+bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+count, left, loop = 10000, [10000], GLib.MainLoop()
+def done(connection, result, _):
+    connection.call_finish(result)
+    left[0] -= 1
+    if not left[0]:
+        loop.quit()
+start = time.monotonic()
+for _ in range(count):
+    bus.call("io.github.varcel.Varcel", "/io/github/varcel/Varcel", "org.freedesktop.DBus.Properties", "Get",
+             GLib.Variant("(ss)", ("io.github.varcel.Varcel1", "ActiveProfile")), None, 0, -1, None, done, None)
+loop.run()
+print("%.3f" % ((time.monotonic() - start) * 1000 / count))
+PY
+)
+    after=$(cpu_ticks)
+    echo "property read$1: $(awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" 'BEGIN {printf "%.3f", t * 1000 / hz / 10000}') ms of Varcel's CPU, $wall ms wall each (10,000 at once; target: at most 0.1 ms, flat)"
+}
+read_cost " with no profile"
+"$bin/varcelctl" --simulate --data-dir "$work/running" profile save P0 >/dev/null
+/usr/bin/python3 -c '
+import shutil, sys
+for i in range(1, 10000):
+    shutil.copyfile(sys.argv[1] + "/P0.json", sys.argv[1] + "/P%d.json" % i)' "$work/running/profiles"
+sleep 3
+read_cost " with 10,000 profiles"

@@ -157,8 +157,8 @@ int main(int argc, char** argv)
     // The window follows its files, and scripts, panels and varcelctl reach
     // this program on the session bus.
     const CliHost host{&mouse.backend(), &window.controller().session(), mouse.sim()};
-    ProgramService service(window, simulate, [&](const std::vector<std::string>& args) {
-        return runHostedVarcelctl(args, dataDir.path, simulate, host);
+    ProgramService service(window, simulate, [&](const std::vector<std::string>& args, const std::string* input) {
+        return runHostedVarcelctl(args, dataDir.path, simulate, host, input);
     });
     if (!service.followsFiles())
         std::cerr

@@ -193,6 +193,12 @@ Line busLine(BusClient* bus, const std::string& busProblem, const std::optional<
     if (!running)
         return bad("D-Bus", std::string("no running Varcel owns ") + bus::kName +
                                 "; start Varcel from the menu or with \"varcel\".");
+    if (!running->answers) {
+        const std::string pid = std::to_string(running->pid);
+        return bad("D-Bus", "a Varcel (process " + pid + ") owns " + bus::kName +
+                                " but does not answer: it is stopped or stuck; let it go on with \"kill -CONT " + pid +
+                                "\" or end it with \"kill " + pid + "\".");
+    }
     if (!servesSameFolder(*running, context.dataDir().path.string(), context.simulate))
         return bad("D-Bus", "the running Varcel uses " + running->dataFolder +
                                 (running->simulated ? " (simulated mouse)" : "") +
@@ -313,19 +319,23 @@ int doctor(CliContext& context)
 {
     std::string busProblem;
     auto bus = BusClient::connect(&busProblem);
+    // Asked once: a Varcel that does not answer is told within a second.
+    const std::optional<RunningVarcel> found = bus ? bus->running() : std::nullopt;
     std::optional<RunningVarcel> running;
-    if (bus)
-        if (auto found = bus->running();
-            found && servesSameFolder(*found, context.dataDir().path.string(), context.simulate))
-            running = found;
+    if (found && found->answers && servesSameFolder(*found, context.dataDir().path.string(), context.simulate))
+        running = found;
     std::vector<Line> lines{good("version", std::string("varcelctl ") + VARCEL_VERSION)};
     if (running && running->version != VARCEL_VERSION)
         lines.back() = bad("version", std::string("varcelctl ") + VARCEL_VERSION + " but the running Varcel is " +
                                           running->version + "; quit Varcel from its tray menu and start it again.");
-    for (Line& line : deviceLines(context, running))
-        lines.push_back(std::move(line));
+    // The mouse and the simulated mouse's memory are a silent program's.
+    if (found && !found->answers)
+        lines.push_back(bad("mouse", "not checked while the running Varcel does not answer (see D-Bus)."));
+    else
+        for (Line& line : deviceLines(context, running))
+            lines.push_back(std::move(line));
     lines.push_back(trayLine(bus.get()));
-    lines.push_back(busLine(bus.get(), busProblem, bus ? bus->running() : std::nullopt, context));
+    lines.push_back(busLine(bus.get(), busProblem, found, context));
     lines.push_back(pointerLine(context));
     lines.push_back(focusLine(context));
     lines.push_back(profileRulesLine(context));

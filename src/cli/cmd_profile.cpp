@@ -106,20 +106,10 @@ void noteTextsNotUtf8(const Profile& profile)
     noteTextsNotUtf8(paths);
 }
 
-int exportProfile(CliContext& context, const std::string& file)
+} // namespace
+
+int writeProfileText(CliContext& context, const std::string& file, const std::string& text)
 {
-    context.lockDataFolder();
-    Problem problem;
-    const std::optional<Profile> read = context.workspace().exportProfile(problem);
-    throwIf(problem);
-    const Profile& profile = *read;
-    if (profile.macros.size() > kMacroCount)
-        std::cerr << "varcelctl: note: record.ini holds " << profile.macros.size() << " macros, more than the mouse's "
-                  << kMacroCount << " blocks; import refuses such a profile until the extra macros are deleted\n";
-    noteTextsNotUtf8(profile);
-    const std::string text = profileText(profile, 2) + "\n";
-    // The files have been read; a reader of a FIFO need not hold up other programs.
-    context.workspace().unlock();
     switch (exportTarget(file)) {
     case ExportTarget::StandardOutput:
         std::cout << text << std::flush;
@@ -138,6 +128,28 @@ int exportProfile(CliContext& context, const std::string& file)
     return 0;
 }
 
+namespace {
+
+int exportProfile(CliContext& context, const std::string& file)
+{
+    // varcelctl writes the file itself, with its caller's rights and folder.
+    if (context.host && !file.empty() && file != "-")
+        throw CliError{"the running Varcel writes no file a caller names; export to standard output", kUsageError};
+    context.lockDataFolder();
+    Problem problem;
+    const std::optional<Profile> read = context.workspace().exportProfile(problem);
+    throwIf(problem);
+    const Profile& profile = *read;
+    if (profile.macros.size() > kMacroCount)
+        std::cerr << "varcelctl: note: record.ini holds " << profile.macros.size() << " macros, more than the mouse's "
+                  << kMacroCount << " blocks; import refuses such a profile until the extra macros are deleted\n";
+    noteTextsNotUtf8(profile);
+    const std::string text = profileText(profile, 2) + "\n";
+    // The files have been read; a reader of a FIFO need not hold up other programs.
+    context.workspace().unlock();
+    return writeProfileText(context, file, text);
+}
+
 // Every problem on a line of its own, after the file's name, as a compiler
 // names a source file.
 [[noreturn]] void refuseInvalidProfile(const std::string& file, const Failure& problem, const std::string& message)
@@ -148,10 +160,26 @@ int exportProfile(CliContext& context, const std::string& file)
     throw CliError{message, kUsageError};
 }
 
+// The file's contents, read here or, inside the running program, given by
+// the varcelctl that read it: the program opens no file its caller names.
+FileRead profileFile(const CliContext& context, const std::string& file)
+{
+    if (!context.host)
+        return readRegularFile(file, kMaxProfileFileSize);
+    if (!context.host->input)
+        throw CliError{"the running Varcel opens no file a caller names; varcelctl import FILE reads it and passes "
+                       "its contents",
+                       kUsageError};
+    FileRead given;
+    given.status = context.host->input->size() > kMaxProfileFileSize ? FileRead::Status::TooLarge : FileRead::Status::Ok;
+    if (given.ok())
+        given.bytes = *context.host->input;
+    return given;
+}
+
 int importProfile(CliContext& context, const std::string& file, bool andApply)
 {
-    // A profile is small; a limit keeps a wrong file name from reading gigabytes.
-    const FileRead read = readRegularFile(file, std::size_t{16} << 20);
+    const FileRead read = profileFile(context, file);
     if (!read.ok())
         throw CliError{fileProblem(file, read), 2};
     Workspace& workspace = context.workspace();

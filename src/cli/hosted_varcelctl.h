@@ -19,6 +19,9 @@ struct CliHost {
     HidBackend* backend = nullptr;
     DeviceSession* session = nullptr;
     SimMouse* sim = nullptr;
+    // The contents of the file the command names, read by varcelctl: the
+    // running program opens no file its caller names.
+    const std::string* input = nullptr;
 };
 
 // A command line (without the program's name) run inside the running
@@ -26,6 +29,6 @@ struct CliHost {
 // The folder and the mouse are the host's: options that choose others are
 // refused.
 CommandOutput runHostedVarcelctl(const std::vector<std::string>& args, const std::filesystem::path& dataDir,
-                                 bool simulate, const CliHost& host);
+                                 bool simulate, const CliHost& host, const std::string* input = nullptr);
 
 } // namespace varcel

@@ -8,6 +8,8 @@
 #include "cli/cmd_pointer.h"
 #include "cli/cmd_profile.h"
 #include "cli/cmd_settings.h"
+#include "platform/file_read.h"
+#include "platform/ini_file.h"
 #include "service/bus_client.h"
 
 #include <CLI/CLI.hpp>
@@ -32,9 +34,11 @@ bool choosesFolderOrMouse(const std::string& arg, bool& takesValue)
 }
 
 // The command line as the running program takes it: without the program's
-// name and the folder and mouse options, and with a profile's file named
-// from here (the running program has another working folder).
-std::vector<std::string> forwardedArgs(const std::vector<std::string>& args, const std::string& command)
+// name and the folder and mouse options. A profile's file is read and
+// written here, never by the running program: export's FILE (set in
+// `file`, as import's) is left out, import's is named for its messages only.
+std::vector<std::string> forwardedArgs(const std::vector<std::string>& args, const std::string& command,
+                                       std::string& file)
 {
     std::vector<std::string> forwarded;
     bool commandSeen = false;
@@ -45,10 +49,13 @@ std::vector<std::string> forwardedArgs(const std::vector<std::string>& args, con
             i += takesValue ? 1 : 0;
             continue;
         }
-        std::string arg = args[i];
+        const std::string& arg = args[i];
         if (commandSeen && !fileSeen && (command == "export" || command == "import") && !arg.empty() && arg[0] != '-') {
             fileSeen = true;
-            arg = std::filesystem::absolute(arg).string();
+            file = arg;
+            if (command == "import")
+                forwarded.push_back(printableText(arg));
+            continue;
         }
         commandSeen = commandSeen || arg == command;
         forwarded.push_back(arg);
@@ -56,14 +63,31 @@ std::vector<std::string> forwardedArgs(const std::vector<std::string>& args, con
     return forwarded;
 }
 
+// What is wrong when a Varcel owns the bus name but does not answer.
+std::string silentMessage(const RunningVarcel& running)
+{
+    const std::string pid = running.pid ? std::to_string(running.pid) : "PID";
+    return "a running Varcel" + (running.pid ? " (process " + pid + ")" : std::string()) +
+           " owns the bus name but does not answer: it is stopped or stuck; nothing was done. Let it go on "
+           "(kill -CONT " +
+           pid + ") or end it (kill " + pid + "), then run the command again";
+}
+
 // The bus, when a Varcel runs there on the same folder with the same kind
-// of mouse.
+// of mouse. A Varcel that does not answer is told rather than worked around:
+// its files and its mouse may be half-way through a change.
 std::unique_ptr<BusClient> runningOnSameFolder(CliContext& context)
 {
-    auto bus = BusClient::connect();
-    if (!bus)
+    std::string why;
+    auto bus = BusClient::connect(&why);
+    if (!bus) {
+        if (why.find("does not answer") != std::string::npos)
+            std::cerr << "varcelctl: " << why << "; going on without the running Varcel, if any\n";
         return nullptr;
+    }
     const auto running = bus->running();
+    if (running && !running->answers)
+        throw CliError{silentMessage(*running)};
     if (!running || !servesSameFolder(*running, context.dataDir().path.string(), context.simulate))
         return nullptr;
     return bus;
@@ -82,12 +106,29 @@ std::optional<int> throughRunningProgram(CliContext& context, const std::vector<
     const auto bus = runningOnSameFolder(context);
     if (!bus)
         return std::nullopt;
+    std::string file;
+    const std::vector<std::string> forwarded = forwardedArgs(args, command, file);
+    // The bus carries text: a word that is not UTF-8 would arrive changed.
+    for (const std::string& arg : forwarded)
+        if (!isValidUtf8(arg))
+            throw CliError{"\"" + printableText(arg) + "\" is not UTF-8 text; nothing was done", kUsageError};
+    std::optional<std::string> input;
+    if (command == "import") {
+        const FileRead read = readRegularFile(file, kMaxProfileFileSize);
+        if (!read.ok())
+            throw CliError{fileProblem(file, read), kUsageError};
+        input = read.bytes;
+    }
     std::string error;
-    const auto output = bus->runCommand(forwardedArgs(args, command), &error);
+    const auto output = bus->runCommand(forwarded, input ? &*input : nullptr, &error);
     if (!output)
-        throw CliError{"the running Varcel did not answer (" + error + "); nothing was done"};
-    std::cout << output->out << std::flush;
+        throw CliError{"the running Varcel did not finish the command (" + error +
+                       "); it may have done part of it, and the mouse may hold part of it: run \"varcelctl apply\" "
+                       "to send the stored configuration whole, and check the files with \"varcelctl show\""};
     std::cerr << output->err << std::flush;
+    if (command == "export" && !file.empty() && output->ok())
+        return writeProfileText(context, file, output->out);
+    std::cout << output->out << std::flush;
     return output->status;
 }
 
@@ -193,8 +234,13 @@ int runVarcelctl(const std::vector<std::string>& args, const CliHost* host)
 }
 
 CommandOutput runHostedVarcelctl(const std::vector<std::string>& args, const std::filesystem::path& dataDir,
-                                 bool simulate, const CliHost& host)
+                                 bool simulate, const CliHost& host, const std::string* input)
 {
+    // The folder may have been deleted or moved away while the program runs.
+    if (std::error_code ec; !std::filesystem::is_directory(dataDir, ec))
+        return {1, {}, "varcelctl: the data folder " + dataDir.string() +
+                           " is gone (deleted or moved); nothing was done; put it back, or quit Varcel and start it "
+                           "on another folder\n"};
     std::vector<std::string> argv{"varcelctl", "--data-dir", dataDir.string()};
     if (simulate)
         argv.emplace_back("--simulate");
@@ -204,12 +250,14 @@ CommandOutput runHostedVarcelctl(const std::vector<std::string>& args, const std
                 kUsageError, {}, "varcelctl: " + arg + " chooses another folder or mouse than the running Varcel's\n"};
         argv.push_back(arg);
     }
+    CliHost call = host;
+    call.input = input;
     // Only the window thread prints while the command runs.
     std::ostringstream out;
     std::ostringstream err;
     std::streambuf* const oldOut = std::cout.rdbuf(out.rdbuf());
     std::streambuf* const oldErr = std::cerr.rdbuf(err.rdbuf());
-    const int status = runVarcelctl(argv, &host);
+    const int status = runVarcelctl(argv, &call);
     std::cout.rdbuf(oldOut);
     std::cerr.rdbuf(oldErr);
     return {status, out.str(), err.str()};

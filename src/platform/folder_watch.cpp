@@ -77,7 +77,8 @@ bool FolderWatch::drain()
             else if (event->wd == m_folderWatch && (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)))
                 replaced = true;
             else if (event->wd == m_folderWatch && !name.empty())
-                relevant = relevant || std::find(m_names.begin(), m_names.end(), name) != m_names.end();
+                relevant = relevant || m_names.empty() ||
+                           std::find(m_names.begin(), m_names.end(), name) != m_names.end();
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
     }

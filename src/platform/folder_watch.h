@@ -11,9 +11,10 @@ namespace varcel {
 class FolderWatch {
 public:
     // Watches `folder` for files written, replaced, created or removed among
-    // `names`; fd() is -1 when the system cannot watch it. The folder itself
-    // replaced (moved away, deleted, made anew or another moved to its name)
-    // is followed: the watch moves to whatever folder then has its name.
+    // `names` (any file when it is empty); fd() is -1 when the system cannot
+    // watch it. The folder itself replaced (moved away, deleted, made anew or
+    // another moved to its name) is followed: the watch moves to whatever
+    // folder then has its name.
     FolderWatch(const std::filesystem::path& folder, std::vector<std::string> names);
     ~FolderWatch();
     FolderWatch(const FolderWatch&) = delete;

@@ -12,6 +12,9 @@ namespace varcel {
 namespace {
 
 constexpr int kCallTimeoutMs = 120000; // an apply with a mouse that times out every read still ends
+// The bus and a program that runs answer at once; a program that is stopped
+// or stuck is told within this.
+constexpr int kAnswerTimeoutMs = 1000;
 
 std::string takeError(GError* error)
 {
@@ -30,17 +33,69 @@ std::string takeError(GError* error)
 
 } // namespace
 
+namespace {
+
+struct Connecting {
+    GDBusConnection* bus = nullptr;
+    GError* error = nullptr;
+    bool done = false;
+};
+
+void onConnected(GObject*, GAsyncResult* result, gpointer data)
+{
+    auto* state = static_cast<Connecting*>(data);
+    state->bus = g_dbus_connection_new_for_address_finish(result, &state->error);
+    state->done = true;
+}
+
+gboolean onConnectTimeout(gpointer cancellable)
+{
+    g_cancellable_cancel(static_cast<GCancellable*>(cancellable));
+    return G_SOURCE_REMOVE;
+}
+
+} // namespace
+
 std::unique_ptr<BusClient> BusClient::connect(std::string* why)
 {
+    // Asked without a bound, a bus that takes the connection and never
+    // answers would hold varcelctl for good.
     GError* error = nullptr;
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-    if (!bus) {
+    gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!address) {
         const std::string text = takeError(error);
         if (why)
             *why = text;
         return nullptr;
     }
-    return std::unique_ptr<BusClient>(new BusClient(bus));
+    GMainContext* context = g_main_context_new();
+    g_main_context_push_thread_default(context);
+    GCancellable* cancellable = g_cancellable_new();
+    Connecting state;
+    g_dbus_connection_new_for_address(address,
+                                      GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                           G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                                      nullptr, cancellable, onConnected, &state);
+    GSource* timeout = g_timeout_source_new(2 * kAnswerTimeoutMs);
+    g_source_set_callback(timeout, onConnectTimeout, cancellable, nullptr);
+    g_source_attach(timeout, context);
+    while (!state.done)
+        g_main_context_iteration(context, TRUE);
+    const bool timedOut = g_cancellable_is_cancelled(cancellable);
+    g_source_destroy(timeout);
+    g_source_unref(timeout);
+    g_object_unref(cancellable);
+    g_main_context_pop_thread_default(context);
+    g_main_context_unref(context);
+    if (!state.bus) {
+        const std::string text = takeError(state.error);
+        if (why)
+            *why = timedOut ? "the session bus at " + std::string(address) + " does not answer" : text;
+        g_free(address);
+        return nullptr;
+    }
+    g_free(address);
+    return std::unique_ptr<BusClient>(new BusClient(state.bus));
 }
 
 BusClient::~BusClient() { g_object_unref(m_bus); }
@@ -49,7 +104,8 @@ bool BusClient::nameHasOwner(const char* name)
 {
     GVariant* reply = g_dbus_connection_call_sync(m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                                                   "org.freedesktop.DBus", "NameHasOwner", g_variant_new("(s)", name),
-                                                  G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+                                                  G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 2 * kAnswerTimeoutMs,
+                                                  nullptr, nullptr);
     if (!reply)
         return false;
     gboolean owned = FALSE;
@@ -62,6 +118,25 @@ std::optional<RunningVarcel> BusClient::running()
 {
     if (!nameHasOwner(bus::kName))
         return std::nullopt;
+    // The bus library answers Ping on its own thread: a program that is
+    // stopped or stuck is told apart from one busy with a call.
+    GVariant* ping = g_dbus_connection_call_sync(m_bus, bus::kName, bus::kPath, "org.freedesktop.DBus.Peer", "Ping",
+                                                 nullptr, nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, kAnswerTimeoutMs,
+                                                 nullptr, nullptr);
+    if (!ping) {
+        RunningVarcel silent;
+        silent.answers = false;
+        GVariant* pid = g_dbus_connection_call_sync(
+            m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            "GetConnectionUnixProcessID", g_variant_new("(s)", bus::kName), G_VARIANT_TYPE("(u)"),
+            G_DBUS_CALL_FLAGS_NONE, 2 * kAnswerTimeoutMs, nullptr, nullptr);
+        if (pid) {
+            g_variant_get(pid, "(u)", &silent.pid);
+            g_variant_unref(pid);
+        }
+        return silent;
+    }
+    g_variant_unref(ping);
     GVariant* reply = g_dbus_connection_call_sync(m_bus, bus::kName, bus::kPath, bus::kPropertiesInterface, "GetAll",
                                                   g_variant_new("(s)", bus::kInterface), G_VARIANT_TYPE("(a{sv})"),
                                                   G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs, nullptr, nullptr);
@@ -84,16 +159,22 @@ std::optional<RunningVarcel> BusClient::running()
     return found;
 }
 
-std::optional<CommandOutput> BusClient::runCommand(const std::vector<std::string>& args, std::string* error)
+std::optional<CommandOutput> BusClient::runCommand(const std::vector<std::string>& args, const std::string* input,
+                                                   std::string* error)
 {
     GVariantBuilder builder;
     g_variant_builder_init(&builder, G_VARIANT_TYPE("as"));
     for (const std::string& arg : args)
         g_variant_builder_add(&builder, "s", arg.c_str());
+    GVariant* parameters =
+        input ? g_variant_new("(as@ay)", &builder,
+                              g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, input->data(), input->size(), 1))
+              : g_variant_new("(as)", &builder);
     GError* failure = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(m_bus, bus::kName, bus::kPath, bus::kInterface, "RunCommand",
-                                                  g_variant_new("(as)", &builder), G_VARIANT_TYPE("(iss)"),
-                                                  G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs, nullptr, &failure);
+    GVariant* reply = g_dbus_connection_call_sync(m_bus, bus::kName, bus::kPath, bus::kInterface,
+                                                  input ? "RunCommandWithInput" : "RunCommand", parameters,
+                                                  G_VARIANT_TYPE("(iss)"), G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                                                  kCallTimeoutMs, nullptr, &failure);
     if (!reply) {
         const std::string text = takeError(failure);
         if (error)

@@ -5,6 +5,7 @@
 
 #include "service/service_core.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,21 +21,29 @@ struct RunningVarcel {
     bool simulated = false;
     bool mousePresent = false;
     std::string version;
+    // False when the program owns the name but does not answer at all
+    // (stopped, or stuck): nothing else is known of it then.
+    bool answers = true;
+    std::uint32_t pid = 0;
 };
 
 class BusClient {
 public:
-    // The user's session bus; nullptr (and `why`) when there is none.
+    // The user's session bus; nullptr (and `why`) when there is none, or
+    // when it does not answer within a second or two.
     static std::unique_ptr<BusClient> connect(std::string* why = nullptr);
     ~BusClient();
 
     // Whether a program owns `name` on the bus.
     bool nameHasOwner(const char* name);
-    // The running Varcel, when one owns its name and answers.
+    // The running Varcel, when one owns its name; told within about a second
+    // when it does not answer.
     std::optional<RunningVarcel> running();
-    // A varcelctl command line run inside the running Varcel; nothing (and
-    // `error`) when it could not be reached.
-    std::optional<CommandOutput> runCommand(const std::vector<std::string>& args, std::string* error);
+    // A varcelctl command line run inside the running Varcel, with the
+    // contents of the file it names when `input` is given; nothing (and
+    // `error`) when it could not be reached or did not answer.
+    std::optional<CommandOutput> runCommand(const std::vector<std::string>& args, const std::string* input,
+                                            std::string* error);
     // Prints the mouse's events as the running Varcel signals them, until
     // `stopFd` is readable or the program ends. Returns 0, or 1 when it ended.
     int watch(const std::function<void(const std::string& kind, int value)>& event, int stopFd);

@@ -13,6 +13,7 @@ inline constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Proper
 // Errors a method returns; the message is the text varcelctl would print.
 inline constexpr const char* kErrorFailed = "io.github.varcel.Varcel1.Error.Failed";
 inline constexpr const char* kErrorUsage = "io.github.varcel.Varcel1.Error.Usage";
+inline constexpr const char* kErrorNoSuchProfile = "io.github.varcel.Varcel1.Error.NoSuchProfile";
 inline constexpr const char* kErrorAccessDenied = "org.freedesktop.DBus.Error.AccessDenied";
 
 } // namespace varcel::bus

@@ -4,8 +4,11 @@
 #include "control/main_controller.h"
 #include "control/profile_library.h"
 #include "control/workspace.h"
+#include "service/dbus_names.h"
 #include "lang/failure_texts.h"
+#include "platform/ini_file.h"
 #include "platform/reporter.h"
+#include "settings/setting_catalogue.h"
 
 #include <algorithm>
 
@@ -23,20 +26,42 @@ public:
     std::string lines;
 };
 
-std::uint32_t hzOfRateCode(int code)
-{
-    switch (code) {
-    case 1: return 1000;
-    case 2: return 500;
-    case 4: return 250;
-    case 8: return 125;
-    default: return 0;
-    }
-}
+// The rate the code stands for, as `varcelctl show` tells it.
+std::uint32_t hzOfRateCode(int code) { return code > 0 && code <= 0xFF ? reportRateHz(static_cast<std::uint8_t>(code)) : 0; }
 
 CommandOutput failed(const std::string& message) { return {1, {}, message}; }
 
 } // namespace
+
+const BusMethod* findBusMethod(std::string_view name)
+{
+    for (const BusMethod& method : kBusMethods)
+        if (name == method.name)
+            return &method;
+    return nullptr;
+}
+
+std::string textForBus(std::string_view text)
+{
+    if (isValidUtf8(text))
+        return std::string(text);
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        // The longest stretch from here that is UTF-8 is kept as it is.
+        std::size_t end = i + 1;
+        while (end <= text.size() && end - i <= 4 && !isValidUtf8(text.substr(i, end - i)))
+            ++end;
+        if (end <= text.size() && end - i <= 4) {
+            out.append(text.substr(i, end - i));
+            i = end;
+        } else {
+            const auto byte = static_cast<unsigned char>(text[i++]);
+            out += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 0xF];
+        }
+    }
+    return out;
+}
 
 bool goesThroughRunningProgram(const std::string& command)
 {
@@ -46,10 +71,18 @@ bool goesThroughRunningProgram(const std::string& command)
 VarcelService::VarcelService(MainController& controller, bool simulated, CommandRunner runCommand)
     : m_controller(controller), m_simulated(simulated), m_run(std::move(runCommand))
 {
-    m_last = properties();
+    m_last = currentProperties();
 }
 
-std::vector<ServiceProperty> VarcelService::properties() const
+const ServiceProperty* VarcelService::property(std::string_view name) const
+{
+    for (const ServiceProperty& p : m_last)
+        if (name == p.name)
+            return &p;
+    return nullptr;
+}
+
+std::vector<ServiceProperty> VarcelService::currentProperties() const
 {
     DeviceSession& session = m_controller.session();
     const bool present = session.ready();
@@ -62,7 +95,17 @@ std::vector<ServiceProperty> VarcelService::properties() const
         rate = hzOfRateCode(decoded["reportRate"]["code"].get<int>());
     }
     const ProfileLibrary profiles(m_controller.dataDir());
-    const ActiveProfile active = profiles.active(m_controller.workspace());
+    // Files a hand or another tool left in any state must not end the
+    // program: what cannot be told is no active profile.
+    ActiveProfile active;
+    try {
+        active = profiles.active(m_controller.workspace());
+    } catch (const std::exception&) {
+        active = {};
+    }
+    std::vector<std::string> names;
+    for (const std::string& name : profiles.names())
+        names.push_back(textForBus(name));
     return {
         {"MousePresent", present},
         {"SensorType", sensor},
@@ -70,17 +113,17 @@ std::vector<ServiceProperty> VarcelService::properties() const
         {"DpiStage", present ? m_dpiStage : 0u},
         {"KeyMatrix", present ? m_keyMatrix : 0u},
         {"Version", std::string(VARCEL_VERSION)},
-        {"DataFolder", m_controller.dataDir().string()},
+        {"DataFolder", textForBus(m_controller.dataDir().string())},
         {"Simulated", m_simulated},
-        {"ActiveProfile", active.name},
+        {"ActiveProfile", textForBus(active.name)},
         {"ActiveProfileModified", active.modified},
-        {"Profiles", profiles.names()},
+        {"Profiles", std::move(names)},
     };
 }
 
 std::vector<std::string> VarcelService::takeChangedProperties()
 {
-    std::vector<ServiceProperty> now = properties();
+    std::vector<ServiceProperty> now = currentProperties();
     std::vector<std::string> changed;
     for (std::size_t i = 0; i < now.size(); ++i)
         if (i >= m_last.size() || now[i].value != m_last[i].value)
@@ -114,16 +157,16 @@ void VarcelService::deviceStatus(StatusCode code, int value)
     }
 }
 
-CommandOutput VarcelService::runCommand(const std::vector<std::string>& args)
+CommandOutput VarcelService::runCommand(const std::vector<std::string>& args, const std::string* input)
 {
     if (args.empty() || !goesThroughRunningProgram(args.front()))
         return {2, {}, "this command runs in varcelctl itself"};
-    return changing(args);
+    return changing(args, input);
 }
 
-CommandOutput VarcelService::changing(const std::vector<std::string>& args)
+CommandOutput VarcelService::changing(const std::vector<std::string>& args, const std::string* input)
 {
-    CommandOutput output = m_run(args);
+    CommandOutput output = m_run(args, input);
     // Even a failed command may have saved part of what it was asked.
     filesChanged();
     if (afterFilesChanged)
@@ -133,7 +176,7 @@ CommandOutput VarcelService::changing(const std::vector<std::string>& args)
 
 CommandOutput VarcelService::apply() { return changing({"apply"}); }
 
-CommandOutput VarcelService::configuration() { return m_run({"show", "--json"}); }
+CommandOutput VarcelService::configuration() { return m_run({"show", "--json"}, nullptr); }
 
 CommandOutput VarcelService::keyPageSettings()
 {
@@ -199,10 +242,18 @@ void VarcelService::focusChanged(const std::string& appId, const std::string& wi
 
 CommandOutput VarcelService::loadProfile(const std::string& name)
 {
+    // A valid name without a profile has an error of its own, for scripts
+    // to tell it from a name no profile may have.
+    if (!checkProfileName(name) && !ProfileLibrary(m_controller.dataDir()).exists(name)) {
+        const Failure missing{FailureCode::ProfileMissing, printableText(name), {}};
+        CommandOutput output{2, {}, failureText(missing, m_controller.language())};
+        output.error = bus::kErrorNoSuchProfile;
+        return output;
+    }
     return changing({"profile", "load", name, "--apply"});
 }
 
-CommandOutput VarcelService::exportProfile() { return m_run({"export"}); }
+CommandOutput VarcelService::exportProfile() { return m_run({"export"}, nullptr); }
 
 CommandOutput VarcelService::importProfile(const std::string& text, bool apply)
 {

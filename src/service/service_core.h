@@ -8,9 +8,11 @@
 #include "device/device_status.h"
 #include "platform/focus_watch.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -18,13 +20,46 @@ namespace varcel {
 
 class MainController;
 
-// A command's exit status and what it printed.
+// A command's exit status and what it printed; `error` names the bus error
+// of a failure when it has one of its own (a profile that does not exist).
 struct CommandOutput {
     int status = 0;
     std::string out;
     std::string err;
+    const char* error = nullptr;
     bool ok() const { return status == 0; }
 };
+
+// What a caller may send, checked before any work: a name, a layer, a word
+// of a command line or a window's class is short; a profile is as large as
+// the file import takes.
+inline constexpr std::size_t kMaxBusText = 4096;
+inline constexpr std::size_t kMaxBusWords = 64;
+inline constexpr std::size_t kMaxBusProfile = std::size_t{16} << 20;
+
+// A method of the interface and the one signature of its arguments.
+struct BusMethod {
+    const char* name;
+    const char* signature;
+};
+inline constexpr BusMethod kBusMethods[] = {
+    {"Apply", ""},
+    {"GetConfiguration", ""},
+    {"GetKeyPageSettings", ""},
+    {"GetButtonFunction", "su"},
+    {"SetButtonFunction", "suasb"},
+    {"ExportProfile", ""},
+    {"ImportProfile", "sb"},
+    {"LoadProfile", "s"},
+    {"FocusChanged", "sssu"},
+    {"RunCommand", "as"},
+    {"RunCommandWithInput", "asay"},
+};
+const BusMethod* findBusMethod(std::string_view name);
+
+// Text as the bus carries it: UTF-8 unchanged, any byte that is not UTF-8
+// as \xNN, so that nothing is lost without a trace nor refused by the bus.
+std::string textForBus(std::string_view text);
 
 using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string, std::vector<std::string>>;
 
@@ -37,12 +72,17 @@ class VarcelService {
 public:
     // `runCommand` runs a varcelctl command line (without the program name)
     // inside this program, on its mouse; `simulated` says which mouse that is.
-    using CommandRunner = std::function<CommandOutput(const std::vector<std::string>& args)>;
+    // `input`, when given, is the contents of the file the command names,
+    // read by the caller: this program opens no file a caller names.
+    using CommandRunner =
+        std::function<CommandOutput(const std::vector<std::string>& args, const std::string* input)>;
     VarcelService(MainController& controller, bool simulated, CommandRunner runCommand);
 
-    // Every property with its value now, in the interface's order.
-    std::vector<ServiceProperty> properties() const;
-    // The names of the properties whose value changed since the last call.
+    // Every property with its value, in the interface's order: kept, so that
+    // a read costs no file; refreshed by takeChangedProperties().
+    const std::vector<ServiceProperty>& properties() const { return m_last; }
+    const ServiceProperty* property(std::string_view name) const;
+    // Reads the values afresh and returns the names of those that changed.
     std::vector<std::string> takeChangedProperties();
 
     // The mouse's own switches and its coming and going.
@@ -52,7 +92,7 @@ public:
     void filesChanged() { m_rateFromMouse = 0; }
 
     // The methods. A failure has a non-zero status and the message in err.
-    CommandOutput runCommand(const std::vector<std::string>& args);
+    CommandOutput runCommand(const std::vector<std::string>& args, const std::string* input = nullptr);
     CommandOutput apply();
     CommandOutput configuration();
     CommandOutput keyPageSettings();
@@ -73,7 +113,8 @@ public:
     std::function<void()> afterFilesChanged;
 
 private:
-    CommandOutput changing(const std::vector<std::string>& args);
+    std::vector<ServiceProperty> currentProperties() const;
+    CommandOutput changing(const std::vector<std::string>& args, const std::string* input = nullptr);
 
     MainController& m_controller;
     bool m_simulated;

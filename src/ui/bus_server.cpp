@@ -8,8 +8,11 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QVariantMap>
 
+#include <dbus/dbus.h>
 #include <unistd.h>
 
 namespace varcel {
@@ -58,7 +61,15 @@ BusServer::BusServer(VarcelService& service, QObject* parent)
 BusServer::~BusServer()
 {
     if (m_registered) {
-        m_bus.unregisterService(QString::fromLatin1(bus::kName));
+        // The name is let go without waiting for the bus: a bus or a client
+        // that does not answer must not keep the program from ending (the
+        // bus frees the name anyway when the connection closes).
+        QDBusMessage release = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ReleaseName"));
+        release << QString::fromLatin1(bus::kName);
+        release.setAutoStartService(false);
+        m_bus.send(release);
         m_bus.unregisterObject(QString::fromLatin1(bus::kPath));
     }
 }
@@ -69,6 +80,13 @@ bool BusServer::start(QString* why)
         *why = m_bus.lastError().message();
         return false;
     }
+    // The bus library stops reading once the calls it holds pass 63 MB and
+    // takes that back up from the thread that lets the last one go, which
+    // QtDBus does not follow from the window's thread: one 100 MB call left
+    // the program deaf. Calls are bounded and let go at once instead (the
+    // bus itself holds at most 1 GB for one connection).
+    if (auto* connection = static_cast<DBusConnection*>(m_bus.internalPointer()))
+        dbus_connection_set_max_received_size(connection, long{1} << 31);
     if (!m_bus.registerVirtualObject(QString::fromLatin1(bus::kPath), this)) {
         *why = m_bus.lastError().message();
         return false;
@@ -93,12 +111,121 @@ QString BusServer::introspect(const QString&) const
     return xml.mid(from, to + 12 - from);
 }
 
-bool BusServer::fromThisUser(const QDBusMessage& message, const QDBusConnection& connection) const
+namespace {
+
+// Whether every argument is within what a caller may send: strings and
+// words short, a profile or a file's contents no larger than import takes.
+bool withinBounds(const QDBusMessage& message)
 {
-    // The session bus is the user's own; this keeps it so should it ever be
-    // shared.
-    const QDBusReply<uint> uid = connection.interface()->serviceUid(message.service());
-    return uid.isValid() && uid.value() == ::getuid();
+    const bool large = message.member() == QLatin1String("ImportProfile") ||
+                       message.member() == QLatin1String("RunCommandWithInput");
+    for (const QVariant& arg : message.arguments()) {
+        if (arg.metaType() == QMetaType::fromType<QString>()) {
+            const qsizetype limit = large ? qsizetype(kMaxBusProfile) : qsizetype(kMaxBusText);
+            // UTF-16 units: no more than the UTF-8 bytes the bus carried.
+            if (arg.toString().size() > limit || (!large && arg.toString().toUtf8().size() > limit))
+                return false;
+        } else if (arg.metaType() == QMetaType::fromType<QStringList>()) {
+            const QStringList words = arg.toStringList();
+            if (words.size() > qsizetype(kMaxBusWords))
+                return false;
+            for (const QString& word : words)
+                if (word.size() > qsizetype(kMaxBusText) || word.toUtf8().size() > qsizetype(kMaxBusText))
+                    return false;
+        } else if (arg.metaType() == QMetaType::fromType<QByteArray>()) {
+            if (arg.toByteArray().size() > qsizetype(kMaxBusProfile))
+                return false;
+        }
+    }
+    return true;
+}
+
+std::string utf8(const QVariant& value) { return value.toString().toStdString(); }
+
+} // namespace
+
+void BusServer::fail(const QDBusMessage& message, const QDBusConnection& connection, const QString& name,
+                     const QString& text)
+{
+    connection.send(message.createErrorReply(name, text));
+}
+
+bool BusServer::handleMessage(const QDBusMessage& message, const QDBusConnection& connection)
+{
+    const QString interface = message.interface();
+    // Introspection and Peer are the bus library's own.
+    if (interface == QLatin1String("org.freedesktop.DBus.Introspectable") ||
+        interface == QLatin1String("org.freedesktop.DBus.Peer"))
+        return false;
+    // Refused before anything else, so that an oversized call is let go at
+    // once and costs nothing more.
+    if (!withinBounds(message)) {
+        fail(message, connection, QDBusError::errorString(QDBusError::InvalidArgs),
+             QStringLiteral("an argument is larger than Varcel takes (%1 bytes for a text, %2 words, %3 bytes for a "
+                            "profile)")
+                 .arg(kMaxBusText)
+                 .arg(kMaxBusWords)
+                 .arg(kMaxBusProfile));
+        return true;
+    }
+    const QString sender = message.service();
+    if (const auto known = m_uids.find(sender); known != m_uids.end()) {
+        serve(message, connection, known->second);
+        return true;
+    }
+    // The caller's user is asked of the bus once per connection, without
+    // waiting: its calls wait meanwhile, in order.
+    auto& waiting = m_waiting[sender];
+    waiting.push_back(message);
+    if (waiting.size() == 1) {
+        QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                          QStringLiteral("/org/freedesktop/DBus"),
+                                                          QStringLiteral("org.freedesktop.DBus"),
+                                                          QStringLiteral("GetConnectionUnixUser"));
+        ask << sender;
+        auto* watcher = new QDBusPendingCallWatcher(connection.asyncCall(ask, kUserQueryMs), this);
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                         [this, sender, connection](QDBusPendingCallWatcher* call) {
+                             call->deleteLater();
+                             const QDBusPendingReply<uint> reply = *call;
+                             std::optional<uint> uid;
+                             if (reply.isValid()) {
+                                 uid = reply.value();
+                                 // Unique names are never given twice; the table is kept small.
+                                 if (m_uids.size() >= kKnownCallers)
+                                     m_uids.clear();
+                                 m_uids[sender] = *uid;
+                             }
+                             const std::vector<QDBusMessage> calls = std::move(m_waiting[sender]);
+                             m_waiting.erase(sender);
+                             for (const QDBusMessage& waited : calls)
+                                 serve(waited, connection, uid);
+                         });
+    }
+    return true;
+}
+
+void BusServer::serve(const QDBusMessage& message, const QDBusConnection& connection, std::optional<uint> uid)
+{
+    // A failure of any kind inside a call is that call's error, never the
+    // end of the program.
+    try {
+        if (!uid) {
+            fail(message, connection, QString::fromLatin1(bus::kErrorFailed),
+                 QStringLiteral("the bus did not tell the caller's user; nothing was done"));
+        } else if (*uid != ::getuid()) {
+            // The session bus is the user's own; this keeps it so should it
+            // ever be shared.
+            fail(message, connection, QString::fromLatin1(bus::kErrorAccessDenied),
+                 QStringLiteral("Varcel answers its own user only"));
+        } else {
+            dispatch(message, connection);
+        }
+    } catch (const std::exception& e) {
+        fail(message, connection, QString::fromLatin1(bus::kErrorFailed), qs(textForBus(e.what())));
+    } catch (...) {
+        fail(message, connection, QString::fromLatin1(bus::kErrorFailed), QStringLiteral("the call failed"));
+    }
 }
 
 void BusServer::replyTo(const QDBusMessage& message, const QDBusConnection& connection, const CommandOutput& output,
@@ -107,54 +234,93 @@ void BusServer::replyTo(const QDBusMessage& message, const QDBusConnection& conn
     if (output.ok())
         connection.send(message.createReply(result));
     else
-        connection.send(
-            message.createErrorReply(QString::fromLatin1(output.status == 2 ? bus::kErrorUsage : bus::kErrorFailed),
-                                     qs(output.err.empty() ? output.out : output.err).trimmed()));
+        fail(message, connection,
+             QString::fromLatin1(output.error        ? output.error
+                                 : output.status == 2 ? bus::kErrorUsage
+                                                      : bus::kErrorFailed),
+             qs(textForBus(output.err.empty() ? output.out : output.err)).trimmed());
     propertiesMayHaveChanged();
 }
 
-bool BusServer::handleMessage(const QDBusMessage& message, const QDBusConnection& connection)
+void BusServer::dispatchProperties(const QDBusMessage& message, const QDBusConnection& connection)
 {
-    const QString interface = message.interface();
     const QString member = message.member();
     const QList<QVariant> args = message.arguments();
-    if (!fromThisUser(message, connection)) {
-        connection.send(message.createErrorReply(QString::fromLatin1(bus::kErrorAccessDenied),
-                                                 QStringLiteral("Varcel answers its own user only")));
-        return true;
+    const QString signature = message.signature();
+    const bool get = member == QLatin1String("Get");
+    const bool getAll = member == QLatin1String("GetAll");
+    const bool set = member == QLatin1String("Set");
+    if (!get && !getAll && !set) {
+        fail(message, connection, QDBusError::errorString(QDBusError::UnknownMethod),
+             QStringLiteral("no method %1 in org.freedesktop.DBus.Properties").arg(member));
+        return;
     }
-    if (interface == QLatin1String(bus::kPropertiesInterface)) {
-        if (args.value(0).toString() != QLatin1String(bus::kInterface))
-            return false;
-        if (member == QLatin1String("GetAll")) {
-            QVariantMap all;
-            for (const ServiceProperty& p : m_service.properties())
-                all.insert(QString::fromLatin1(p.name), toVariant(p.value));
-            connection.send(message.createReply(QVariant::fromValue(all)));
-            return true;
-        }
-        if (member == QLatin1String("Get")) {
-            for (const ServiceProperty& p : m_service.properties())
-                if (args.value(1).toString() == QLatin1String(p.name)) {
-                    connection.send(message.createReply(QVariant::fromValue(QDBusVariant(toVariant(p.value)))));
-                    return true;
-                }
-            connection.send(message.createErrorReply(QDBusError::UnknownProperty, args.value(1).toString()));
-            return true;
-        }
-        if (member == QLatin1String("Set")) {
-            connection.send(message.createErrorReply(QDBusError::PropertyReadOnly, args.value(1).toString()));
-            return true;
-        }
-        return false;
+    if (signature != QLatin1String(get ? "ss" : getAll ? "s" : "ssv")) {
+        fail(message, connection, QDBusError::errorString(QDBusError::InvalidArgs),
+             QStringLiteral("%1 takes (%2), not (%3)").arg(member, get ? "ss" : getAll ? "s" : "ssv", signature));
+        return;
     }
-    if (!interface.isEmpty() && interface != QLatin1String(bus::kInterface))
-        return false;
+    // An empty interface name stands for any interface, ours being the one.
+    const QString interface = args.value(0).toString();
+    if (!interface.isEmpty() && interface != QLatin1String(bus::kInterface)) {
+        fail(message, connection, QDBusError::errorString(QDBusError::UnknownInterface),
+             QStringLiteral("no interface %1 here").arg(interface));
+        return;
+    }
+    if (getAll) {
+        QVariantMap all;
+        for (const ServiceProperty& p : m_service.properties())
+            all.insert(QString::fromLatin1(p.name), toVariant(p.value));
+        connection.send(message.createReply(QVariant::fromValue(all)));
+        return;
+    }
+    const QString name = args.value(1).toString();
+    const ServiceProperty* property = m_service.property(name.toStdString());
+    if (!property)
+        fail(message, connection, QDBusError::errorString(QDBusError::UnknownProperty),
+             QStringLiteral("no property %1").arg(name));
+    else if (set)
+        fail(message, connection, QDBusError::errorString(QDBusError::PropertyReadOnly),
+             QStringLiteral("%1 is read-only").arg(name));
+    else
+        connection.send(message.createReply(QVariant::fromValue(QDBusVariant(toVariant(property->value)))));
+}
 
-    const auto text = [](const CommandOutput& o) { return QVariant(qs(o.out)); };
-    if (member == QLatin1String("RunCommand")) {
-        const CommandOutput o = m_service.runCommand(stringsOf(args.value(0)));
-        connection.send(message.createReply({o.status, qs(o.out), qs(o.err)}));
+void BusServer::dispatch(const QDBusMessage& message, const QDBusConnection& connection)
+{
+    const QString interface = message.interface();
+    if (interface == QLatin1String(bus::kPropertiesInterface)) {
+        dispatchProperties(message, connection);
+        return;
+    }
+    if (!interface.isEmpty() && interface != QLatin1String(bus::kInterface)) {
+        fail(message, connection, QDBusError::errorString(QDBusError::UnknownInterface),
+             QStringLiteral("no interface %1 here").arg(interface));
+        return;
+    }
+    const QString member = message.member();
+    const BusMethod* method = findBusMethod(member.toStdString());
+    if (!method) {
+        fail(message, connection, QDBusError::errorString(QDBusError::UnknownMethod),
+             QStringLiteral("no method %1 in %2").arg(member, QString::fromLatin1(bus::kInterface)));
+        return;
+    }
+    // The declared signature only: nothing converted, nothing extra.
+    if (message.signature() != QLatin1String(method->signature)) {
+        fail(message, connection, QDBusError::errorString(QDBusError::InvalidArgs),
+             QStringLiteral("%1 takes (%2), not (%3)")
+                 .arg(member, QString::fromLatin1(method->signature), message.signature()));
+        return;
+    }
+
+    const QList<QVariant> args = message.arguments();
+    const auto text = [](const CommandOutput& o) { return QVariant(qs(textForBus(o.out))); };
+    if (member == QLatin1String("RunCommand") || member == QLatin1String("RunCommandWithInput")) {
+        std::string input;
+        if (args.size() > 1)
+            input = args.value(1).toByteArray().toStdString();
+        const CommandOutput o = m_service.runCommand(stringsOf(args.value(0)), args.size() > 1 ? &input : nullptr);
+        connection.send(message.createReply({o.status, qs(textForBus(o.out)), qs(textForBus(o.err))}));
         propertiesMayHaveChanged();
     } else if (member == QLatin1String("Apply")) {
         const CommandOutput o = m_service.apply();
@@ -166,13 +332,11 @@ bool BusServer::handleMessage(const QDBusMessage& message, const QDBusConnection
         const CommandOutput o = m_service.keyPageSettings();
         replyTo(message, connection, o, {text(o)});
     } else if (member == QLatin1String("GetButtonFunction")) {
-        const CommandOutput o =
-            m_service.buttonFunction(args.value(0).toString().toStdString(), args.value(1).toUInt());
+        const CommandOutput o = m_service.buttonFunction(utf8(args.value(0)), args.value(1).toUInt());
         replyTo(message, connection, o, {text(o)});
     } else if (member == QLatin1String("SetButtonFunction")) {
-        const CommandOutput o =
-            m_service.setButtonFunction(args.value(0).toString().toStdString(), args.value(1).toUInt(),
-                                        stringsOf(args.value(2)), args.value(3).toBool());
+        const CommandOutput o = m_service.setButtonFunction(utf8(args.value(0)), args.value(1).toUInt(),
+                                                            stringsOf(args.value(2)), args.value(3).toBool());
         replyTo(message, connection, o, {text(o)});
     } else if (member == QLatin1String("ExportProfile")) {
         const CommandOutput o = m_service.exportProfile();
@@ -180,24 +344,25 @@ bool BusServer::handleMessage(const QDBusMessage& message, const QDBusConnection
     } else if (member == QLatin1String("FocusChanged")) {
         // Answered first: KWin's script must not wait for a switch.
         connection.send(message.createReply());
-        m_service.focusChanged(args.value(0).toString().toStdString(), args.value(1).toString().toStdString(),
-                               args.value(2).toString().toStdString(), args.value(3).toUInt());
+        m_service.focusChanged(utf8(args.value(0)), utf8(args.value(1)), utf8(args.value(2)), args.value(3).toUInt());
         propertiesMayHaveChanged();
     } else if (member == QLatin1String("LoadProfile")) {
-        const CommandOutput o = m_service.loadProfile(args.value(0).toString().toStdString());
+        const CommandOutput o = m_service.loadProfile(utf8(args.value(0)));
         replyTo(message, connection, o, {text(o)});
     } else if (member == QLatin1String("ImportProfile")) {
-        const CommandOutput o = m_service.importProfile(args.value(0).toString().toStdString(), args.value(1).toBool());
+        const CommandOutput o = m_service.importProfile(utf8(args.value(0)), args.value(1).toBool());
         replyTo(message, connection, o, {text(o)});
-    } else {
-        return false;
     }
-    return true;
 }
 
 void BusServer::propertiesMayHaveChanged()
 {
-    const std::vector<std::string> changed = m_service.takeChangedProperties();
+    std::vector<std::string> changed;
+    try {
+        changed = m_service.takeChangedProperties();
+    } catch (const std::exception&) {
+        return; // the values stay those read last
+    }
     if (changed.empty() || !m_bus.isConnected())
         return;
     QVariantMap values;
@@ -225,16 +390,23 @@ void BusServer::mouseEvent(StatusCode code, int value)
 
 ProgramService::ProgramService(ui::CHidMouseDlg& window, bool simulated, VarcelService::CommandRunner runCommand)
     : m_window(window), m_service(window.controller(), simulated, std::move(runCommand)), m_server(m_service),
-      m_files(window.controller().dataDir(), {kConfigFileName, kLabelsFileName, kMacroFileName})
+      m_files(window.controller().dataDir(), {kConfigFileName, kLabelsFileName, kMacroFileName}),
+      m_profileState(window.controller().dataDir(), {kActiveProfileFileName, kProfilesFolderName})
 {
     MainController& controller = window.controller();
-    if (m_files.fd() >= 0) {
-        m_notifier = std::make_unique<QSocketNotifier>(m_files.fd(), QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &window, [this] {
-            if (m_files.drain())
-                m_window.controller().filesChanged();
-        });
-    }
+    m_notifier = notifierOf(m_files, [this] {
+        if (m_files.drain())
+            m_window.controller().filesChanged();
+    });
+    // Profiles saved, renamed or deleted by a program that did not go
+    // through the bus: their properties follow the files all the same.
+    m_stateNotifier = notifierOf(m_profileState, [this] {
+        if (m_profileState.drain()) {
+            watchProfiles();
+            m_server.propertiesMayHaveChanged();
+        }
+    });
+    watchProfiles();
     // After the method's reply: the window may ask the user about unsaved
     // changes, and the caller must not wait for that.
     m_service.afterFilesChanged = [this] {
@@ -246,6 +418,27 @@ ProgramService::ProgramService(ui::CHidMouseDlg& window, bool simulated, VarcelS
         m_service.filesChanged();
         m_server.propertiesMayHaveChanged();
     };
+}
+
+std::unique_ptr<QSocketNotifier> ProgramService::notifierOf(const FolderWatch& watch, std::function<void()> changed)
+{
+    if (watch.fd() < 0)
+        return nullptr;
+    auto notifier = std::make_unique<QSocketNotifier>(watch.fd(), QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, &m_window, std::move(changed));
+    return notifier;
+}
+
+void ProgramService::watchProfiles()
+{
+    // The folder may come and go; its watch goes with it.
+    m_profilesNotifier.reset();
+    m_profiles = std::make_unique<FolderWatch>(m_window.controller().dataDir() / kProfilesFolderName,
+                                               std::vector<std::string>{});
+    m_profilesNotifier = notifierOf(*m_profiles, [this] {
+        if (m_profiles->drain())
+            m_server.propertiesMayHaveChanged();
+    });
 }
 
 ProgramService::~ProgramService()

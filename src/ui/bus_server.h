@@ -1,7 +1,7 @@
 // The running Varcel on the user's session bus (QtDBus, on the window
 // thread): the properties and methods of the service core, and the
 // PropertiesChanged and MouseEvent signals. Only the user's own programs are
-// answered.
+// answered, and nothing a caller sends may end or hold up the program.
 #pragma once
 
 #include "platform/folder_watch.h"
@@ -11,8 +11,13 @@
 #include <QDBusVirtualObject>
 #include <QSocketNotifier>
 
+#include <QDBusMessage>
+
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace varcel {
 
@@ -37,13 +42,24 @@ public:
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
 private:
-    bool fromThisUser(const QDBusMessage& message, const QDBusConnection& connection) const;
+    // A call of a caller whose user is known (none: the bus did not say).
+    void serve(const QDBusMessage& message, const QDBusConnection& connection, std::optional<uint> uid);
+    void dispatch(const QDBusMessage& message, const QDBusConnection& connection);
+    void dispatchProperties(const QDBusMessage& message, const QDBusConnection& connection);
+    static void fail(const QDBusMessage& message, const QDBusConnection& connection, const QString& name,
+                     const QString& text);
     void replyTo(const QDBusMessage& message, const QDBusConnection& connection, const CommandOutput& output,
                  const QList<QVariant>& result);
+
+    static constexpr int kUserQueryMs = 5000;
+    static constexpr std::size_t kKnownCallers = 256;
 
     VarcelService& m_service;
     QDBusConnection m_bus;
     bool m_registered = false;
+    // Each caller's user ID, by its unique name on the bus, asked once.
+    std::map<QString, uint> m_uids;
+    std::map<QString, std::vector<QDBusMessage>> m_waiting;
 };
 
 // What the running program offers beside its window: it follows the data
@@ -59,11 +75,18 @@ public:
     bool followsFiles() const { return m_notifier != nullptr; }
 
 private:
+    std::unique_ptr<QSocketNotifier> notifierOf(const FolderWatch& watch, std::function<void()> changed);
+    void watchProfiles();
+
     ui::CHidMouseDlg& m_window;
     VarcelService m_service;
     BusServer m_server;
     FolderWatch m_files;
+    FolderWatch m_profileState; // the active profile's marker, the profiles folder coming and going
+    std::unique_ptr<FolderWatch> m_profiles;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QSocketNotifier> m_stateNotifier;
+    std::unique_ptr<QSocketNotifier> m_profilesNotifier;
 };
 
 } // namespace varcel

@@ -97,8 +97,8 @@ protected:
         window->trayActivated();
         window->watchSimControl(control);
         host.session = &window->controller().session();
-        service = std::make_unique<ProgramService>(*window, true, [this](const std::vector<std::string>& args) {
-            return runHostedVarcelctl(args, dir.path(), true, host);
+        service = std::make_unique<ProgramService>(*window, true, [this](const auto& args, const auto* input) {
+            return runHostedVarcelctl(args, dir.path(), true, host, input);
         });
         QString why;
         ASSERT_TRUE(service->start(&why)) << why.toStdString();
