@@ -100,7 +100,7 @@ inline constexpr const char* kMacroKeyBackgroundFailed = "Macro Key Dialog Load 
 // The advanced page: the pointer block's heading beside "Macro Setting",
 // and what the empty macro lists suggest.
 inline constexpr LangText kPointerSetting{"指针设置", "指標設置", "Pointer Setting"};
-inline constexpr LangText kNoMacrosHint{"输入宏名称，然后点击“新建”", "輸入巨集名稱，然後點擊「新建」",
+inline constexpr LangText kNoMacrosHint{"输入宏名称，\n然后点击“新建”", "輸入巨集名稱，\n然後點擊「新建」",
                                         "Type a Macro Name, then press New"};
 inline constexpr LangText kNoEventsHint{"点击“开始录制”，按下按键，\n再点击“停止录制”",
                                         "點擊「開始錄製」，按下按鍵，\n再點擊「停止錄製」",

@@ -16,12 +16,14 @@
 
 #include <fstream>
 #include <QColorDialog>
+#include <QHelpEvent>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPixmapCache>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -341,6 +343,12 @@ TEST_F(Window, AdvancedPageFrameAndBackWithoutDuplicateBuilds)
     click(Element::Page1Button);
     EXPECT_EQ(window->controller().currentPage(), varcel::Page::Key);
     screenshot("key-page-dark");
+    // The header's picture buttons are named when the pointer rests on them.
+    for (const auto& [e, tip] : {std::pair{Element::Page2Button, "Advanced settings"}, {Element::SkinButton, "Skin"}}) {
+        QHelpEvent help(QEvent::ToolTip, centre(e), window->mapToGlobal(centre(e)));
+        QApplication::sendEvent(window.get(), &help);
+        EXPECT_EQ(QToolTip::text(), tip);
+    }
 }
 
 TEST_F(Window, SkinDialogChoosesTheSkinAndColourAndRedrawsAtOnce)
