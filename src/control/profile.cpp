@@ -22,7 +22,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <stdexcept>
 
 namespace varcel {
 
@@ -599,16 +598,6 @@ void readMacros(Reader& r, const Doc& m, const std::string& path, Profile& profi
     }
 }
 
-// A file of the data folder that is there but cannot be read stops export and
-// import: taken as empty, it would be exported as empty or saved over.
-FileRead readDataFile(const std::filesystem::path& path)
-{
-    FileRead read = readRegularFile(path);
-    if (read.status != FileRead::Status::Ok && read.status != FileRead::Status::Missing)
-        throw std::runtime_error(fileProblem(path, read) + "; nothing was changed");
-    return read;
-}
-
 } // namespace
 
 nlohmann::ordered_json profileToJson(const Profile& profile)
@@ -692,26 +681,37 @@ Profile profileFromText(std::string_view text, std::vector<ProfileProblem>& prob
     return profile;
 }
 
-Profile readProfile(const std::filesystem::path& dataDir)
+std::optional<Profile> readProfile(const std::filesystem::path& dataDir, Problem& problem)
 {
     Profile profile;
     const auto configPath = dataDir / kConfigFileName;
-    const FileRead config = readDataFile(configPath);
-    if (config.bytes.size() != kConfigFileSize)
-        throw std::runtime_error("no usable " + configPath.string() + " (it must be " +
-                                 std::to_string(kConfigFileSize) + " bytes)");
+    // A file of the data folder that is there but cannot be read stops the
+    // export: taken as empty, it would be exported as empty.
+    const FileRead config = readRegularFile(configPath);
+    if (config.status == FileRead::Status::Missing)
+        problem = Failure{FailureCode::ConfigMissing, dataDir.string(), {}};
+    else if (config.status != FileRead::Status::Ok)
+        problem = fileFailure(FailureCode::FileUnreadable, configPath, fileProblem(configPath, config));
+    else if (config.bytes.size() != kConfigFileSize)
+        problem = Failure{FailureCode::ConfigNotUsable, configPath.string(), {}};
+    if (problem)
+        return std::nullopt;
     profile.firstRunFlag = static_cast<std::uint8_t>(config.bytes[0]);
     std::memcpy(profile.image.data(), config.bytes.data() + 1, kImageSize);
     for (int index = 0; index < kLanguageCount; ++index) {
         SkinSettings skin;
         if (const FileResult read = varcel::readLabels(dataDir / kLabelsFileName, languageFromIndex(index),
                                                        profile.labels[static_cast<std::size_t>(index)], skin);
-            !read)
-            throw std::runtime_error(read.error);
+            !read) {
+            problem = fileFailure(FailureCode::FileUnreadable, dataDir / kLabelsFileName, read.error);
+            return std::nullopt;
+        }
     }
     const MacroStore macros(dataDir / kMacroFileName);
-    if (const std::string problem = macros.problem(); !problem.empty())
-        throw std::runtime_error(problem);
+    if (const std::string why = macros.problem(); !why.empty()) {
+        problem = fileFailure(FailureCode::FileUnreadable, dataDir / kMacroFileName, why);
+        return std::nullopt;
+    }
     profile.macros = macros.loadAll();
     return profile;
 }

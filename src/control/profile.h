@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -56,9 +57,12 @@ std::vector<std::pair<std::string, std::string>> textsNotUtf8(const Profile& pro
 // be used.
 Profile profileFromText(std::string_view text, std::vector<ProfileProblem>& problems);
 
-// The data folder's files as a profile. Throws std::runtime_error when
-// config.bin is missing or not a configuration.
-Profile readProfile(const std::filesystem::path& dataDir);
+// A failure about a file, from words that may name the file already.
+Failure fileFailure(FailureCode code, const std::filesystem::path& path, const std::string& words);
+
+// The data folder's files as a profile; nothing, with the problem, when
+// config.bin is missing or not a configuration or a file cannot be read.
+std::optional<Profile> readProfile(const std::filesystem::path& dataDir, Problem& problem);
 
 // What a checked profile writes into the data folder: record.ini anew, the
 // label sections of str.ini (its other sections kept), and config.bin. A

@@ -16,6 +16,14 @@
 
 namespace varcel {
 
+Failure fileFailure(FailureCode code, const std::filesystem::path& path, const std::string& words)
+{
+    std::string reason = words;
+    if (const std::string prefix = path.string() + ": "; reason.rfind(prefix, 0) == 0)
+        reason.erase(0, prefix.size());
+    return {code, path.string(), reason};
+}
+
 namespace {
 
 struct LockRelease {
@@ -27,15 +35,6 @@ struct LockRelease {
             workspace.unlock();
     }
 };
-
-// A FileResult's words name the file and the reason already.
-Failure fileFailure(FailureCode code, const std::filesystem::path& path, const std::string& words)
-{
-    std::string reason = words;
-    if (const std::string prefix = path.string() + ": "; reason.rfind(prefix, 0) == 0)
-        reason.erase(0, prefix.size());
-    return {code, path.string(), reason};
-}
 
 std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
@@ -313,12 +312,7 @@ std::uint8_t Workspace::learnSensor(DeviceSession& session)
 
 std::optional<Profile> Workspace::exportProfile(Problem& problem) const
 {
-    try {
-        return readProfile(m_dataDir);
-    } catch (const std::runtime_error& e) {
-        problem = Failure{FailureCode::FileUnreadable, m_dataDir.string(), e.what()};
-        return std::nullopt;
-    }
+    return readProfile(m_dataDir, problem);
 }
 
 std::optional<Profile> Workspace::readProfileText(std::string_view text, Problem& problem) const

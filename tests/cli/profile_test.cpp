@@ -387,6 +387,13 @@ TEST_F(ProfileCli, AnUnreadableFileStopsExportAndImport)
         EXPECT_NE(in.err.find("nothing was changed"), std::string::npos) << in.err;
         EXPECT_EQ(folderContents(dir.path()), before) << name;
     }
+    // A config.bin of the wrong size is told as what it is, not as a file that cannot be read.
+    test::TempDir dir;
+    seedDefault(dir);
+    std::filesystem::resize_file(dir / "config.bin", 2021);
+    const CliRun out = run(dir, "export");
+    EXPECT_EQ(out.status, 1);
+    EXPECT_NE(out.err.find("config.bin is not a configuration of the mouse"), std::string::npos) << out.err;
 }
 
 // A byte that neither UTF-8 nor GB18030 explains, left in str.ini by a hand
