@@ -90,15 +90,17 @@ TextColour textColourForSkin(std::optional<TextColour> picked, const std::filesy
     return skinSuggestedColour(skinFolder).value_or(current);
 }
 
-FileResult writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour)
+void setSkinSettings(IniFile& strIni, const SkinSettings& skin)
 {
-    return updateIniFile(strIni, [&](IniFile& file) {
-        file.setValue(kSkinsSection, "RColor", std::to_string(colour.r));
-        file.setValue(kSkinsSection, "GColor", std::to_string(colour.g));
-        file.setValue(kSkinsSection, "BColor", std::to_string(colour.b));
-        file.setValue(kSkinsSection, "Path", skinName);
-        return true;
-    });
+    strIni.setValue(kSkinsSection, "RColor", skin.rColor);
+    strIni.setValue(kSkinsSection, "GColor", skin.gColor);
+    strIni.setValue(kSkinsSection, "BColor", skin.bColor);
+    strIni.setValue(kSkinsSection, "Path", skin.path);
+}
+
+SkinSettings skinSettingsOf(std::string_view skinName, TextColour colour)
+{
+    return {std::string(skinName), std::to_string(colour.r), std::to_string(colour.g), std::to_string(colour.b)};
 }
 
 } // namespace varcel

@@ -68,7 +68,11 @@ std::optional<TextColour> skinSuggestedColour(const std::filesystem::path& skinF
 TextColour textColourForSkin(std::optional<TextColour> picked, const std::filesystem::path& skinFolder,
                              TextColour current);
 
-// Writes "RColor", "GColor", "BColor" (decimal) and "Path" to "Skins".
-FileResult writeSkinSettings(const std::filesystem::path& strIni, std::string_view skinName, TextColour colour);
+// Sets "RColor", "GColor", "BColor" (decimal text) and "Path" of "Skins" in a
+// str.ini being edited.
+void setSkinSettings(IniFile& strIni, const SkinSettings& skin);
+
+// The settings a chosen skin and text colour are kept as.
+SkinSettings skinSettingsOf(std::string_view skinName, TextColour colour);
 
 } // namespace varcel

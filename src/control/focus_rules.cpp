@@ -233,7 +233,7 @@ void ProfileFollower::act(const SwitchPolicy::Decision& decision)
     const std::string target = *decision.switchTo;
     // The balloon that the switch waits was shown once for this profile;
     // every window raised meanwhile need not show it again.
-    if (target == m_waitingFor && m_controller.workspace().hasUnsavedEdits()) {
+    if (target == m_waitingFor && m_controller.hasUnsavedEdits()) {
         m_policy.blocked(target);
         return;
     }

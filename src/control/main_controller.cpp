@@ -199,11 +199,17 @@ void MainController::trayActivated()
     m_view.showWindow();
 }
 
-void MainController::rebuildPage()
+void MainController::rebuildPage(bool keepMacroPage)
 {
     const Page page = m_page;
     m_buttons.closeLists();
     m_settings.closeList();
+    if (page == Page::Advanced && keepMacroPage) {
+        m_view.tearDownPage(page);
+        pointer().build();
+        m_view.drawPage(page);
+        return;
+    }
     if (page == Page::Advanced)
         leaveAdvancedPage();
     if (page != Page::None)
@@ -216,14 +222,21 @@ void MainController::rebuildPage()
         buildKeyPage();
 }
 
+bool MainController::hasUnsavedEdits() const
+{
+    if (m_workspace.hasUnsavedEdits())
+        return true;
+    return m_page == Page::Advanced && (m_recorder.isHookInstalled() || m_macroPage.hasUnconfirmedEdits());
+}
+
 void MainController::skinChosen(const std::string& name, TextColour colour)
 {
-    SkinSettings& skin = m_workspace.skin();
-    skin.path = name;
-    skin.rColor = std::to_string(colour.r);
-    skin.gColor = std::to_string(colour.g);
-    skin.bColor = std::to_string(colour.b);
-    tellFileProblem(writeSkinSettings(labelsPath(), name, colour));
+    // A change another program made is taken (or asked about) first: the
+    // write below counts as this program's own, and the file's watch must
+    // not take it for another program's, nor ask about the unsaved edits.
+    filesChanged();
+    m_workspace.skin() = skinSettingsOf(name, colour);
+    tellFileProblem(m_workspace.save(kSaveSkin));
     rebuildPage();
 }
 
@@ -245,7 +258,7 @@ void MainController::filesChanged()
     const DiskChanges changes = m_workspace.changedOnDisk();
     if (!changes.any())
         return;
-    bool keep = m_workspace.hasUnsavedEdits();
+    bool keep = hasUnsavedEdits();
     if (keep) {
         std::string question = text::kFileChangedKeepEdits(m_language);
         const std::string file = (m_dataDir / (changes.config ? kConfigFileName : kLabelsFileName)).string();
@@ -259,7 +272,7 @@ void MainController::filesChanged()
         return;
     }
     if (m_page != Page::None)
-        rebuildPage();
+        rebuildPage(keep);
     if (onFilesChanged)
         onFilesChanged();
 }
@@ -297,7 +310,7 @@ MainController::ProfileSwitch MainController::switchProfile(const std::string& n
     }
     // The user's edits are never dropped by a switch they did not ask for.
     filesChanged();
-    if (m_workspace.hasUnsavedEdits()) {
+    if (hasUnsavedEdits()) {
         m_view.showBalloon(profileBalloon(text::kProfileSwitchWaits, name, m_language, true));
         return ProfileSwitch::UnsavedEdits;
     }

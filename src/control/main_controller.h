@@ -81,6 +81,9 @@ public:
     // OK, Apply or Cancel: the window holds no unsaved edits any more, and
     // a profile switch that waited for them may go on.
     std::function<void()> onEditsSettled;
+    // The image or the labels hold changes not yet applied, or the macro
+    // page shown holds a recording under way or a list not yet confirmed.
+    bool hasUnsavedEdits() const;
     // Ends the reader; the window then closes itself.
     void exit();
 
@@ -137,7 +140,9 @@ private:
     void tellFileProblem(const FileResult& result);
     void tellOnce(const std::string& text);
     // Tears the current page down and builds it again from the working image.
-    void rebuildPage();
+    // With `keepMacroPage` the macro page stays as the user left it (its
+    // recording, its list and selection): only the files' part is new.
+    void rebuildPage(bool keepMacroPage = false);
     void hideWindow();
     // The advanced page is being left: its recording ends without a word.
     void leaveAdvancedPage();

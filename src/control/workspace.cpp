@@ -131,7 +131,7 @@ Problem Workspace::changedSinceRead(unsigned files) const
 {
     if ((files & kSaveConfig) && m_configStamp && stampOf(m_config.path()) != *m_configStamp)
         return Failure{FailureCode::FileChangedOnDisk, m_config.path().string(), {}};
-    if ((files & kSaveLabels) && m_labelsStamp && stampOf(labelsPath()) != *m_labelsStamp)
+    if ((files & (kSaveLabels | kSaveSkin)) && m_labelsStamp && stampOf(labelsPath()) != *m_labelsStamp)
         return Failure{FailureCode::FileChangedOnDisk, labelsPath().string(), {}};
     return std::nullopt;
 }
@@ -140,10 +140,12 @@ void Workspace::rememberSaved(unsigned files)
 {
     if (files & kSaveConfig)
         m_configStamp = stampOf(m_config.path());
-    if (files & kSaveLabels) {
+    // The skin alone leaves unsaved labels unsaved, but the file is this
+    // program's own write all the same.
+    if (files & (kSaveLabels | kSaveSkin))
         m_labelsStamp = stampOf(labelsPath());
+    if (files & kSaveLabels)
         m_labelsRead = m_labels;
-    }
 }
 
 DiskChanges Workspace::changedOnDisk() const
@@ -233,9 +235,12 @@ Problem Workspace::save(unsigned files)
     // A str.ini that cannot be read is never saved over; config.bin is saved
     // all the same, so that it holds what the mouse was sent.
     Problem labelsProblem;
-    if (files & kSaveLabels) {
+    if (files & (kSaveLabels | kSaveSkin)) {
         IniRead read = IniFile::read(labelsPath());
-        setLabels(read.file, m_language, m_labels);
+        if (files & kSaveLabels)
+            setLabels(read.file, m_language, m_labels);
+        if (files & kSaveSkin)
+            setSkinSettings(read.file, m_skin);
         if (!read.mayReplace())
             labelsProblem = fileFailure(FailureCode::FileUnreadable, labelsPath(), read.problem);
         else if (read.file.refused())
@@ -256,7 +261,7 @@ Problem Workspace::save(unsigned files)
         m_config.markSaved();
     if (files & kSaveMacros)
         m_macros.dropHeldChanges();
-    rememberSaved(labelsProblem ? files & ~unsigned{kSaveLabels} : files);
+    rememberSaved(labelsProblem ? files & ~unsigned{kSaveLabels | kSaveSkin} : files);
     return labelsProblem;
 }
 

@@ -34,6 +34,7 @@ enum SaveFile : unsigned {
     kSaveConfig = 1, // config.bin, with first-run flag 1
     kSaveLabels = 2, // the labels of the workspace's language in str.ini
     kSaveMacros = 4, // record.ini as the macro saves held since the last save make it
+    kSaveSkin = 8,   // the "Skins" section of str.ini as skin() holds it
 };
 
 // The files another program changed since this workspace read or wrote them.

@@ -86,6 +86,8 @@ void MacroPage::build()
         m_events = m_store.load(m_macros.front());
         m_selectedMacro = 0;
     }
+    m_storedEvents = m_events;
+    m_newMacros.clear();
     // Setting the field is a change like any other: a block whose loop count
     // is 0 shows "1" at once and gets 1.
     setLoopText(m_macros.empty() ? std::string() : std::to_string(loopCount(m_image, 1)));
@@ -98,6 +100,7 @@ void MacroPage::selectMacro(int index)
     m_selectedMacro = index;
     m_name = m_macros[static_cast<std::size_t>(index)];
     m_events = m_store.load(m_name);
+    m_storedEvents = m_events;
     m_selectedEvent = kNone;
     // An empty macro keeps the loop field as it was: its block may not be
     // its own yet.
@@ -147,7 +150,9 @@ bool MacroPage::newMacro()
         return false;
     }
     m_macros.push_back(name);
+    m_newMacros.push_back(name);
     m_events.clear();
+    m_storedEvents.clear();
     m_selectedEvent = kNone;
     m_selectedMacro = static_cast<int>(m_macros.size()) - 1;
     return true;
@@ -157,13 +162,16 @@ void MacroPage::deleteMacro()
 {
     if (m_selectedMacro < 0 || static_cast<std::size_t>(m_selectedMacro) >= m_macros.size())
         return;
-    if (!m_store.remove(m_macros[static_cast<std::size_t>(m_selectedMacro)])) {
+    const std::string name = m_macros[static_cast<std::size_t>(m_selectedMacro)];
+    if (!m_store.remove(name)) {
         report(text::kMacroDeleteFailed(m_language), text::kWarning);
         return;
     }
+    std::erase(m_newMacros, name);
     m_macros.erase(m_macros.begin() + m_selectedMacro);
     m_selectedMacro = kNone;
     m_events.clear();
+    m_storedEvents.clear();
     m_selectedEvent = kNone;
     m_name.clear();
 }
@@ -182,11 +190,18 @@ bool MacroPage::confirm()
                text::kWarning);
         return false;
     }
-    if (!m_store.save(m_macros[static_cast<std::size_t>(m_selectedMacro)], m_events)) {
+    const std::string& name = m_macros[static_cast<std::size_t>(m_selectedMacro)];
+    if (!m_store.save(name, m_events)) {
         report(text::kMacroSaveFailed(m_language), text::kWarning);
         return false;
     }
+    m_storedEvents = m_events;
+    std::erase(m_newMacros, name);
     const EncodeOutcome outcome = encodeAllMacros(m_store, m_image);
+    // A new macro's block held no loop count yet: the mouse gets the count
+    // the loop field shows, as it would after the user typed it.
+    if (const std::size_t block = selectedBlock(); block != 0 && !m_events.empty() && loopCount(m_image, block) == 0)
+        setLoopText(m_loop);
     if (!outcome.ignored.empty())
         report(text::fillIn(text::kMacrosIgnored(m_language), {joined(outcome.ignored)}).c_str(), text::kWarning);
     for (const EncodeOutcome::Cut& cut : outcome.cut)

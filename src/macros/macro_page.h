@@ -51,6 +51,9 @@ public:
     bool isMouseEventListOpen() const { return m_mouseListOpen; }
     int hoveredMouseEvent() const { return m_hoveredMouseEvent; }
     Language language() const { return m_language; }
+    // A new macro not confirmed yet, or an event list that differs from the
+    // one record.ini holds for the selected macro: a build() would drop them.
+    bool hasUnconfirmedEdits() const { return !m_newMacros.empty() || m_events != m_storedEvents; }
     // The macro number the mouse knows the selected macro by, 1 to 12, or 0
     // when nothing is selected or it lies past the twelfth block.
     std::size_t selectedBlock() const;
@@ -111,6 +114,10 @@ private:
     std::vector<std::string> m_macros;
     int m_selectedMacro = kNone;
     std::vector<std::string> m_events;
+    // The selected macro's list as record.ini holds it.
+    std::vector<std::string> m_storedEvents;
+    // Macros made by "New" and not confirmed yet.
+    std::vector<std::string> m_newMacros;
     int m_selectedEvent = kNone;
     std::string m_name;
     std::string m_loop;

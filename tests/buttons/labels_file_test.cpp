@@ -65,7 +65,10 @@ TEST(LabelsFile, RoundTripInAllThreeLanguagesSharingOneFile)
     ButtonLabels en = sampleLabels("Left Click ");
     en[5] = "  padded  "; // written in quotes, which the reader strips with nothing else
 
-    ASSERT_TRUE(writeSkinSettings(path, "默认皮肤", {255, 128, 0}));
+    ASSERT_TRUE(updateIniFile(path, [](IniFile& file) {
+        setSkinSettings(file, skinSettingsOf("默认皮肤", {255, 128, 0}));
+        return true;
+    }));
     ASSERT_TRUE(writeLabels(path, Language::SimplifiedChinese, chs));
     ASSERT_TRUE(writeLabels(path, Language::TraditionalChinese, cht));
     ASSERT_TRUE(writeLabels(path, Language::English, en));

@@ -43,6 +43,8 @@ struct FakeView : MainWindowView {
     void hideWindow() override { shown = false; }
     void tearDownPage(Page page) override { events.push_back("teardown " + std::to_string(int(page))); }
     void drawPage(Page page) override { events.push_back("draw " + std::to_string(int(page))); }
+    bool keepEdits(const std::string&, const std::string&, const std::string&) override { return ++asked > 0; }
+    int asked = 0;
     std::vector<std::string> balloons;
     std::vector<std::string> events;
     bool shown = false;
@@ -330,6 +332,41 @@ TEST(MainController, AStrIniThatCannotBeReadIsToldOnceAndNeverWritten)
         << rig.reporter.messages[0].text;
     EXPECT_TRUE(std::filesystem::is_directory(rig.dir / "str.ini"));
     EXPECT_EQ(test::readBytes(rig.dir / "config.bin")[0], 1) << "config.bin is saved all the same";
+}
+
+// Edits (a report rate, a recording under way) survive a skin chosen, the
+// window's own write, and a command's change, asked about and merged.
+TEST(MainController, EditsSurviveASkinChoiceAndACommandDuringARecording)
+{
+    Rig rig;
+    std::ofstream(rig.dir / "record.ini") << "[M]\nItemCount=0\n[N]\nItemCount=0\n";
+    rig.controller.usePointerSettings(std::make_unique<StoredPointerSettings>(rig.dir / "desktop.ini"));
+    rig.controller.startUp();
+    rig.controller.trayActivated();
+    rig.controller.config().working()[img::kReportRate] = 2;
+    rig.controller.skinChosen("Light", {1, 2, 3});
+    rig.controller.filesChanged(); // the folder's watch saw str.ini written
+    EXPECT_EQ(rig.view.asked, 0);
+    EXPECT_EQ(rig.controller.config().working()[img::kReportRate], 2);
+    EXPECT_EQ(IniFile::load(rig.dir / "str.ini").value("Skins", "Path"), "Light");
+    rig.controller.apply();
+
+    rig.controller.buildAdvancedPage();
+    rig.controller.recorder().installHook = [] { return 0; };
+    rig.controller.macroPage().selectMacro(1);
+    rig.controller.recorder().start();
+    for (const char* key : {"A", "B", "C"})
+        rig.controller.recorder().keyEventByName(key, MacroRecorder::KeyAction::Press, false);
+    auto file = test::readBytes(rig.dir / "config.bin");
+    file[1 + img::kReportRate] = 4; // what varcelctl rate 500 saves, as a new file
+    std::filesystem::remove(rig.dir / "config.bin");
+    test::writeBytes(rig.dir / "config.bin", file);
+    rig.controller.filesChanged();
+    EXPECT_EQ(rig.view.asked, 1);
+    EXPECT_EQ(rig.controller.config().working()[img::kReportRate], 4);
+    EXPECT_TRUE(rig.controller.recorder().isHookInstalled());
+    EXPECT_EQ(rig.controller.macroPage().selectedMacro(), 1);
+    EXPECT_EQ(rig.controller.macroPage().events().size(), 5u);
 }
 
 // Profiles by the application in front, on a clock of the test's own: the

@@ -247,6 +247,20 @@ TEST_F(MacroPageTest, ConfirmSavesThenEncodesWithoutAMessage)
     EXPECT_EQ(test::blockOf(image, 2), Bytes(128, 0));
 }
 
+// New, an entry, Confirm: the block gets the loop count the field shows,
+// not the 0 of an unused block.
+TEST_F(MacroPageTest, ANewMacrosBlockGetsTheLoopCountShown)
+{
+    image.fill(0);
+    showPage({{"One", {"A   Dn"}}});
+    page.setLoopText("2");
+    page.setNameText("Two");
+    ASSERT_TRUE(page.newMacro());
+    page.appendEntry("B   Dn");
+    ASSERT_TRUE(page.confirm());
+    EXPECT_EQ(loopCount(image, 2), 2);
+}
+
 TEST_F(MacroPageTest, ConfirmRefusesAMacroTheBlockCannotHold)
 {
     showPage({{"Long", {"A   Dn"}}});
