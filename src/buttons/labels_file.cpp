@@ -1,5 +1,7 @@
 #include "buttons/labels_file.h"
 
+#include "buttons/button_model.h"
+#include "keys/key_tables.h"
 #include "lang/ui_strings.h"
 #include "platform/folder_lock.h"
 #include "platform/ini_file.h"
@@ -33,6 +35,30 @@ std::uint8_t colourComponent(const std::string& text)
     return static_cast<std::uint8_t>(std::strtol(text.c_str(), nullptr, 10) & 0xFF);
 }
 
+// The label a button would have had, had it been chosen in the window of the
+// other language: function names and the dialogs' rows are translated, key
+// and macro names stay as they are.
+std::string labelInLanguage(const std::string& label, Language from, Language to)
+{
+    for (int k = 0; k < kFunctionKindCount; ++k)
+        if (label == functionName(from, static_cast<FunctionKind>(k)))
+            return functionName(to, static_cast<FunctionKind>(k));
+    for (const ApplicationRow& row : kApplicationRows)
+        if (label == row.text(from))
+            return row.text(to);
+    for (int k = 0; k < kFunctionKindCount; ++k) {
+        const std::string prefix = std::string(functionName(from, static_cast<FunctionKind>(k))) + "-";
+        if (label.size() <= prefix.size() || label.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        std::string rest = label.substr(prefix.size());
+        for (const MediaRow& row : kMediaRows)
+            if (rest == row.text(from))
+                rest = row.text(to);
+        return std::string(functionName(to, static_cast<FunctionKind>(k))) + "-" + rest;
+    }
+    return label;
+}
+
 } // namespace
 
 TextColour textColourOf(const SkinSettings& skin)
@@ -48,6 +74,16 @@ FileResult readLabels(const std::filesystem::path& strIni, Language language, Bu
     const char* section = labelSectionName(language);
     for (std::size_t i = 0; i < labels.size(); ++i)
         labels[i] = cutToLimit(file.string(section, labelKey(i)));
+    // A str.ini made by a program running in another language holds only its
+    // section: the buttons show that one's labels in this language rather
+    // than nothing, and the next save writes them to this language's section.
+    for (const Language other : {Language::English, Language::SimplifiedChinese, Language::TraditionalChinese}) {
+        if (file.hasSection(section) || !file.hasSection(labelSectionName(other)))
+            continue;
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            labels[i] = labelInLanguage(cutToLimit(file.string(labelSectionName(other), labelKey(i))), other, language);
+        break;
+    }
     skin.rColor = cutToLimit(file.string(kSkinsSection, "RColor"));
     skin.gColor = cutToLimit(file.string(kSkinsSection, "GColor"));
     skin.bColor = cutToLimit(file.string(kSkinsSection, "BColor"));

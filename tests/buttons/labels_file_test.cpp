@@ -99,6 +99,20 @@ TEST(LabelsFile, MissingFileGivesEmptyLabelsAndBlack)
     EXPECT_FALSE(std::filesystem::exists(dir / "str.ini"));
 }
 
+// str.ini made by a command in an English locale: the Chinese window translates.
+TEST(LabelsFile, AMissingLanguageSectionTakesAnotherLanguagesLabels)
+{
+    test::TempDir dir;
+    std::ofstream(dir / "str.ini") << "[Setting-EN]\nItem1=Left Click\nItem2=Single Key-F5\nItem3=My Mouse\n"
+                                      "Item4=Multimedia-Mute\nItem5=Mail\nItem13=DPI Loop\n";
+    ButtonLabels read{};
+    SkinSettings skin;
+    ASSERT_TRUE(readLabels(dir / "str.ini", Language::TraditionalChinese, read, skin));
+    const ButtonLabels expected{"左鍵", "單鍵-F5", "My Mouse", "多媒體-靜音", "郵件", "", "", "", "", "", "", "",
+                                "DPI Loop"};
+    EXPECT_EQ(read, expected);
+}
+
 TEST(LabelsFile, ColourTextReadsAsTheStandardConversion)
 {
     struct Row { const char* text; std::uint8_t value; } rows[] = {
