@@ -67,7 +67,7 @@ void MacroRecorder::leavePage()
 
 void MacroRecorder::keyEvent(std::uint32_t evdevCode, KeyAction action, bool autoRepeat, std::uint64_t time)
 {
-    keyEventByName(keyNameForEvdevCode(evdevCode), action, autoRepeat, time);
+    keyEventByName(readableKeyName(evdevCode), action, autoRepeat, time);
 }
 
 bool MacroRecorder::takeBackRelease(const std::string& name, std::uint64_t time)

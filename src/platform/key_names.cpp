@@ -1,6 +1,7 @@
 #include "platform/key_names.h"
 
 #include <array>
+#include <utility>
 #include <string_view>
 
 namespace varcel {
@@ -64,7 +65,34 @@ constexpr std::array<std::string_view, 128> kNames = [] {
     return n;
 }();
 
+// Linux's names of keys past the table, written as the table writes names.
+// None holds "ms" or "   Dn", which would make its entry read as a pause or
+// a press of another key.
+constexpr std::pair<std::uint32_t, std::string_view> kLinuxNames[] = {
+    {113, "Mute"}, {114, "Volume Down"}, {115, "Volume Up"}, {116, "Power"}, {117, "Num ="},
+    {121, "Num ,"}, {128, "Stop"}, {129, "Again"}, {130, "Props"}, {131, "Undo"}, {133, "Copy"},
+    {134, "Open"}, {135, "Paste"}, {136, "Find"}, {137, "Cut"}, {138, "Help"}, {139, "Menu"},
+    {140, "Calculator"}, {142, "Sleep"}, {143, "Wake Up"}, {150, "WWW"}, {152, "Screen Lock"},
+    {155, "Mail"}, {156, "Bookmarks"}, {157, "Computer"}, {158, "Back"}, {159, "Forward"},
+    {161, "Eject CD"}, {163, "Next Song"}, {164, "Play/Pause"}, {165, "Previous Song"},
+    {166, "Stop CD"}, {167, "Record"}, {168, "Rewind"}, {172, "Homepage"}, {173, "Refresh"},
+    {181, "New"}, {182, "Redo"}, {183, "F13"}, {184, "F14"}, {185, "F15"}, {186, "F16"},
+    {187, "F17"}, {188, "F18"}, {189, "F19"}, {190, "F20"}, {191, "F21"}, {192, "F22"},
+    {193, "F23"}, {194, "F24"}, {207, "Play"}, {208, "Fast Forward"}, {210, "Print"},
+    {217, "Search"}, {224, "Brightness Down"}, {225, "Brightness Up"}, {226, "Media"},
+};
+
 } // namespace
+
+std::string readableKeyName(std::uint32_t evdevCode)
+{
+    if (std::string name = keyNameForEvdevCode(evdevCode); !name.empty())
+        return name;
+    for (const auto& [code, name] : kLinuxNames)
+        if (code == evdevCode)
+            return std::string(name);
+    return evdevCode == 0 ? std::string() : "Key " + std::to_string(evdevCode);
+}
 
 std::string keyNameForEvdevCode(std::uint32_t evdevCode)
 {

@@ -14,6 +14,12 @@ namespace varcel {
 // The name of the key with this Linux evdev key code.
 std::string keyNameForEvdevCode(std::uint32_t evdevCode);
 
+// The name a recorded macro shows for a key: the name above, or for a key
+// that has none (F13 to F24, the media keys) the name Linux gives it, so the
+// user can read the entry; such a name has no row in the key-name table, so
+// the key's code stays 0 as before.
+std::string readableKeyName(std::uint32_t evdevCode);
+
 // Qt reports the X11 and Wayland key code as nativeScanCode(), the evdev code
 // plus 8. Codes below 8 are not keys.
 constexpr std::uint32_t evdevCodeFromNativeScanCode(std::uint32_t nativeScanCode)
