@@ -1,7 +1,10 @@
 // How close an apply against the simulated mouse comes to the protocol's
 // floor, the sum of its fixed pauses: in this process, and as a whole
 // `varcelctl --simulate apply` process, with the split of what it spends
-// beyond the floor. Also how long the reader takes to end at shutdown.
+// beyond the floor. How long a whole `varcelctl show` takes beside a process
+// that links nothing. Also how long the reader takes to end at shutdown.
+// The processes run on a private session bus where no Varcel runs, as on a
+// desktop.
 //
 //   apply_bench [RUNS] [VARCELCTL]
 #include "device/device_session.h"
@@ -13,7 +16,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
@@ -116,6 +121,55 @@ std::optional<double> runProcess(const std::vector<std::string>& args)
     return wall;
 }
 
+// A session bus of the bench's own, its address in the environment, ended
+// with the bench.
+struct PrivateBus {
+    PrivateBus()
+    {
+        FILE* daemon = ::popen("dbus-daemon --session --print-address=1 --print-pid=1 --fork", "r");
+        char address[512] = {};
+        char pid[32] = {};
+        if (!daemon || !std::fgets(address, sizeof address, daemon) || !std::fgets(pid, sizeof pid, daemon)) {
+            if (daemon)
+                ::pclose(daemon);
+            return;
+        }
+        ::pclose(daemon);
+        address[std::strcspn(address, "\n")] = '\0';
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
+        m_pid = std::atoi(pid);
+    }
+    ~PrivateBus()
+    {
+        if (m_pid > 0)
+            ::kill(m_pid, SIGTERM);
+    }
+    bool running() const { return m_pid > 0; }
+
+private:
+    pid_t m_pid = 0;
+};
+
+// Median wall time of `runs` runs of each command line, taken in turns so
+// that they meet the same load; nothing when one failed.
+std::optional<std::vector<double>> medians(const std::vector<std::vector<std::string>>& commands, int runs)
+{
+    std::vector<std::vector<double>> times(commands.size());
+    for (int run = 0; run < runs; ++run)
+        for (std::size_t i = 0; i < commands.size(); ++i) {
+            const auto wall = runProcess(commands[i]);
+            if (!wall) {
+                std::fprintf(stderr, "apply_bench: %s failed\n", commands[i][0].c_str());
+                return std::nullopt;
+            }
+            times[i].push_back(*wall);
+        }
+    std::vector<double> out;
+    for (const auto& t : times)
+        out.push_back(median(t));
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -161,10 +215,24 @@ int main(int argc, char** argv)
     }
     const double saves = std::max(0.0, median(withFile) - median(withoutFile));
 
-    // Whole processes, as the user runs them.
+    // Whole processes, as the user runs them, on a desktop's session bus.
+    const PrivateBus bus;
+    if (!bus.running())
+        std::printf("(no dbus-daemon: the processes run without a session bus)\n");
+    const std::string dataDir = work.string();
+    if (const auto got = medians({{varcelctl, "--data-dir", dataDir, "show"},
+                                  {varcelctl, "--version"},
+                                  {EMPTY_PROCESS_PATH},
+                                  {"/bin/true"}},
+                                 std::max(runs, 50))) {
+        const std::vector<double>& m = *got;
+        std::printf("varcelctl --data-dir D show, median of %d: %.2f ms (target <= 3 ms); varcelctl --version "
+                    "%.2f ms; a process that links nothing %.2f ms; /bin/true (links the C library) %.2f ms\n",
+                    std::max(runs, 50), m[0], m[1], m[2], m[3]);
+    }
+
     std::vector<double> starts;
     std::vector<double> applies;
-    const std::string dataDir = work.string();
     for (int run = 0; run < runs; ++run) {
         const auto start = runProcess({varcelctl, "--version"});
         const auto apply = runProcess({varcelctl, "--simulate", "--data-dir", dataDir, "apply"});

@@ -11,6 +11,8 @@
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
 #include "service/bus_client.h"
+#include "service/bus_probe.h"
+#include "service/dbus_names.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -78,6 +80,10 @@ std::string silentMessage(const RunningVarcel& running)
 // its files and its mouse may be half-way through a change.
 std::unique_ptr<BusClient> runningOnSameFolder(CliContext& context)
 {
+    // Most of the time no Varcel runs: the bus says so before GIO is loaded.
+    // A bus that does not answer at once is left to GIO, which tells it.
+    if (probeSessionNameOwner(bus::kName, std::chrono::milliseconds(250)) == NameOwner::None)
+        return nullptr;
     std::string why;
     auto bus = BusClient::connect(&why);
     if (!bus) {

@@ -4,6 +4,7 @@
 #include "cli/cli_context.h"
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_control.h"
+#include "service/bus_probe.h"
 #include "support/cli_run.h"
 #include "ui/bus_server.h"
 #include "ui/focus_follow.h"
@@ -30,6 +31,8 @@
 #include <fstream>
 #include <future>
 #include <mutex>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 
 namespace varcel::ui {
@@ -374,6 +377,58 @@ TEST_F(Running, DoctorSaysWhatIsWrongAndHowToFixIt)
         EXPECT_EQ(run.status, 1) << row.command;
         EXPECT_NE(run.out.find(row.line), std::string::npos) << row.command << "\n" << run.out;
     }
+}
+
+// varcelctl's quick look at the bus before it loads GIO: where it cannot be
+// sure it answers Unknown (and GIO asks again), never None.
+TEST(BusProbe, TellsWhetherANameIsOwnedAndIsUnsureRatherThanWrong)
+{
+    test::TempDir dir;
+    // Sockets that take the connection and then say nothing, or nonsense.
+    auto listening = [&](const std::string& name) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un where{};
+        where.sun_family = AF_UNIX;
+        std::strcpy(where.sun_path, (dir / name).c_str());
+        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+        EXPECT_EQ(::listen(fd, 4), 0);
+        return fd;
+    };
+    const int silent = listening("silent");
+    const int babbling = listening("babbling");
+    std::thread babble([babbling] {
+        const int peer = ::accept(babbling, nullptr, nullptr);
+        const std::string reply("OK 1\r\nl\2\1\1\377\377\377\177\1\0\0\0\0\0\0\0", 22);
+        EXPECT_EQ(::write(peer, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
+        char sink[512];
+        while (::read(peer, sink, sizeof sink) > 0) {
+        }
+        ::close(peer);
+    });
+    ASSERT_TRUE(QDBusConnection::sessionBus().registerService("io.github.varcel.ProbeTest"));
+    const std::string bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string escaped = QString::fromStdString(bus).replace("/", "%2f").toStdString();
+    const struct {
+        std::string address;
+        const char* name;
+        NameOwner expected;
+    } rows[] = {
+        {bus, "io.github.varcel.ProbeTest", NameOwner::Owned},
+        {bus, "io.github.varcel.Nobody", NameOwner::None},
+        {escaped, "io.github.varcel.ProbeTest", NameOwner::Owned},
+        {"unix:path=/nonexistent/bus;" + bus, "io.github.varcel.ProbeTest", NameOwner::Owned},
+        {"unix:path=/nonexistent/bus", "io.github.varcel.ProbeTest", NameOwner::None},
+        {"tcp:host=127.0.0.1,port=1", "io.github.varcel.ProbeTest", NameOwner::Unknown},
+        {"unix:path=" + (dir / "silent").string(), "io.github.varcel.ProbeTest", NameOwner::Unknown},
+        {"unix:path=" + (dir / "babbling").string(), "io.github.varcel.ProbeTest", NameOwner::Unknown},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(probeNameOwner(row.address, row.name, std::chrono::milliseconds(300)), row.expected) << row.address;
+    ::shutdown(babbling, SHUT_RDWR);
+    babble.join();
+    ::close(silent);
+    ::close(babbling);
+    QDBusConnection::sessionBus().unregisterService("io.github.varcel.ProbeTest");
 }
 
 } // namespace
