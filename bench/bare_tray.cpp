@@ -1,10 +1,45 @@
 // The yardstick for bench/startup.sh: the least a Qt Widgets program with a
-// tray icon costs (start-up to the icon docked, resident memory), so
-// Varcel's own cost can be told apart from the toolkit's.
+// tray icon costs (start-up to the icon docked, resident memory), and the
+// least a click on it costs to show an empty window of Varcel's size, so
+// Varcel's own cost can be told apart from the toolkit's. With
+// VARCEL_FRAME_LOG it logs the click and the first frame as Varcel does.
 #include <QApplication>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/frame_log.h"
+
+namespace {
+
+class EmptyWindow : public QWidget {
+public:
+    EmptyWindow() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool) { setFixedSize(868, 630); }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        m_firstFrameToLog = true;
+        QWidget::showEvent(event);
+    }
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter(this).fillRect(rect(), Qt::black);
+        if (m_firstFrameToLog) {
+            m_firstFrameToLog = false;
+            QTimer::singleShot(0, this, [] { varcel::logFrameMoment("frame"); });
+        }
+    }
+    void keyPressEvent(QKeyEvent*) override { hide(); }
+
+private:
+    bool m_firstFrameToLog = false;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -15,6 +50,15 @@ int main(int argc, char** argv)
     QMenu menu;
     menu.addAction(QStringLiteral("Exit"), &app, &QApplication::quit);
     tray.setContextMenu(&menu);
+    EmptyWindow window;
+    QObject::connect(&tray, &QSystemTrayIcon::activated, &window, [&window](QSystemTrayIcon::ActivationReason reason) {
+        if (reason != QSystemTrayIcon::Trigger)
+            return;
+        varcel::logFrameMoment("click");
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
     tray.show();
     return app.exec();
 }

@@ -6,6 +6,7 @@
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "platform/data_dir.h"
+#include "platform/frame_log.h"
 #include "ui/advanced_page.h"
 #include "ui/dialogs/skinned_dialog.h"
 #include "ui/focus_order.h"
@@ -42,6 +43,9 @@ namespace {
 
 // The pointer must rest this long on an element before it lights up.
 constexpr int kHoverMs = 10;
+// A hidden window draws its next frame ahead this long after the last change
+// it was told of, so that a burst of changes costs one drawing.
+constexpr int kDrawAheadMs = 50;
 
 // The normal and "over" images of an element drawn from one picture pair.
 std::pair<QString, QString> imagesOf(Element e)
@@ -137,6 +141,9 @@ CHidMouseDlg::CHidMouseDlg(const Options& options, HidBackend& backend, QWidget*
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(kHoverMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CHidMouseDlg::hoverNow);
+    m_drawAheadTimer.setSingleShot(true);
+    m_drawAheadTimer.setInterval(kDrawAheadMs);
+    connect(&m_drawAheadTimer, &QTimer::timeout, this, &CHidMouseDlg::drawAhead);
     setUpFonts(options.language);
     setUpToolkitWindows(options.language);
     installAccessibleCanvas();
@@ -313,7 +320,11 @@ void CHidMouseDlg::watchSimControl(SimControlServer& server)
     m_notifiers.push_back(std::move(notifier));
 }
 
-void CHidMouseDlg::trayActivated() { m_controller->trayActivated(); }
+void CHidMouseDlg::trayActivated()
+{
+    logFrameMoment("click");
+    m_controller->trayActivated();
+}
 
 void CHidMouseDlg::showBalloon(const Balloon& balloon)
 {
@@ -389,7 +400,15 @@ void CHidMouseDlg::prepareCanvas()
     if (!m_canvas.isNull() && m_canvas.devicePixelRatio() == ratio)
         return;
     m_skin.setDevicePixelRatio(ratio);
-    m_canvas = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    // The frame drawn ahead while the window was hidden, when nothing
+    // changed since: the skin's pictures are decoded when first needed.
+    if (m_canvas.isNull()) {
+        m_canvas = m_frames.take(pixels, ratio);
+        if (!m_canvas.isNull())
+            return;
+    }
+    m_canvas = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     m_canvas.setDevicePixelRatio(ratio);
     m_canvas.fill(Qt::black);
     drawing([this](QPainter& painter) { m_skin.drawImage(painter, QStringLiteral("main.png"), 0, 0); });
@@ -399,6 +418,7 @@ void CHidMouseDlg::prepareCanvas()
 
 void CHidMouseDlg::showEvent(QShowEvent* event)
 {
+    m_firstFrameToLog = true;
     prepareCanvas();
     QWidget::showEvent(event);
 }
@@ -407,25 +427,46 @@ void CHidMouseDlg::hideEvent(QHideEvent* event)
 {
     // The window comes back without the mark, until the keyboard is used.
     m_focusShown = false;
-    // Out of sight the window holds no pictures: the tray icon is all the
-    // user sees of Varcel most of the day. The next show draws it anew.
-    m_canvas = QImage();
-    m_skin.releaseImages();
+    releasePictures();
     // The window system's copy of the window goes too; the next show makes
     // it again at the window's size.
     if (QBackingStore* store = backingStore())
         store->resize(QSize(1, 1));
+    // The next show starts from a frame drawn anew, as if the window had
+    // never been shown: no element left lit up, nothing drawn over twice.
+    m_drawAheadTimer.start();
+    QWidget::hideEvent(event);
+}
+
+void CHidMouseDlg::releasePictures()
+{
+    // Out of sight the window holds no pictures: the tray icon is all the
+    // user sees of Varcel most of the day.
+    m_canvas = QImage();
+    m_skin.releaseImages();
 #if defined(__GLIBC__)
     // The many small images lie in the heap: give their pages back too.
     malloc_trim(0);
 #endif
-    QWidget::hideEvent(event);
+}
+
+void CHidMouseDlg::drawAhead()
+{
+    if (isVisible() || m_exiting || m_frames.holds())
+        return;
+    prepareCanvas();
+    m_frames.keep(m_canvas);
+    releasePictures();
 }
 
 void CHidMouseDlg::drawing(const std::function<void(QPainter&)>& paint)
 {
-    if (m_canvas.isNull())
+    if (m_canvas.isNull()) {
+        // Hidden: the frame drawn ahead is out of date.
+        m_frames.forget();
+        m_drawAheadTimer.start();
         return;
+    }
     {
         QPainter painter(&m_canvas);
         painter.setRenderHint(QPainter::TextAntialiasing);
@@ -449,6 +490,11 @@ void CHidMouseDlg::paintEvent(QPaintEvent*)
         painter.setPen(QPen(m_skin.textColour(), 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(r.x - 3, r.y - 3, r.w + 6, r.h + 6));
+    }
+    if (m_firstFrameToLog) {
+        m_firstFrameToLog = false;
+        // After the frame drawn here went to the window system.
+        QTimer::singleShot(0, this, [] { logFrameMoment("frame"); });
     }
 }
 

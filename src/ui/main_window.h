@@ -6,6 +6,7 @@
 #include "control/main_controller.h"
 #include "platform/reporter.h"
 #include "ui/accessible_canvas.h"
+#include "ui/frame_cache.h"
 #include "ui/layout.h"
 #include "ui/skin.h"
 
@@ -185,6 +186,9 @@ private:
     void closeLists();
     // The canvas at the screen's device pixel ratio, with the page drawn.
     void prepareCanvas();
+    void releasePictures();
+    // Hidden: the next frame drawn now, kept in m_frames.
+    void drawAhead();
     void setUpTray();
     void setUpFonts(Language language);
     // The toolkit's own windows (boxes, the name prompt, the colour chooser)
@@ -200,6 +204,8 @@ private:
     std::unique_ptr<MainController> m_controller;
     Skin m_skin;
     QImage m_canvas;
+    FrameCache m_frames;
+    QTimer m_drawAheadTimer;
     QFont m_font;
     QFont m_titleFont;
 
@@ -224,6 +230,7 @@ private:
 
     Element m_focus = Element::None;
     bool m_focusShown = false;
+    bool m_firstFrameToLog = false;
     AccessibleAnnouncer m_announcer;
 };
 

@@ -543,6 +543,24 @@ TEST_F(Window, MinimiseAndEscapeHideOkAppliesAndHides)
     balloon.hide();
     QCoreApplication::processEvents();
     EXPECT_FALSE(QPixmapCache::find(QStringLiteral("drawn for a balloon"), &found));
+
+    // Shown again, it starts from the frame drawn ahead while it was hidden:
+    // the page as drawn anew, never as it was before a change.
+    window->trayActivated();
+    const QImage drawn = window->canvas().copy();
+    for (bool changed : {false, true}) {
+        click(Element::MinimiseButton);
+        QTest::qWait(200);
+        EXPECT_TRUE(window->canvas().isNull()) << "hidden, it holds no picture";
+        if (changed) {
+            auto file = test::readBytes(dir / "config.bin");
+            file[1 + img::kReportRate] = 2;
+            test::writeBytes(dir / "config.bin", file);
+            window->controller().filesChanged();
+        }
+        window->trayActivated();
+        EXPECT_EQ(window->canvas() == drawn, !changed) << "changed: " << changed;
+    }
 }
 
 TEST(WindowWithoutTray, ShowsAtOnceAndClosingEndsTheProgram)
