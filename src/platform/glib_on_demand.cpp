@@ -8,7 +8,9 @@
 // Only varcelctl links this file, with --as-needed, so it records no GIO
 // library to load at start; the window links GIO itself (Qt loads GLib
 // anyway). A GLib function varcelctl's code comes to call without a line
-// here fails to link varcelctl, naming the function: add it below.
+// here would bring the libraries back at start: the build of varcelctl stops
+// then (src/cli/CMakeLists.txt), and `nm -D --undefined-only varcelctl`
+// names the function to add below.
 #include "platform/shared_library.h"
 
 #include <gio/gio.h>
@@ -81,6 +83,9 @@ VARCEL_ON_DEMAND(GVariant*, g_variant_new_double, (gdouble value), (value))
 VARCEL_ON_DEMAND(GVariant*, g_variant_new_int32, (gint32 value), (value))
 VARCEL_ON_DEMAND(GVariant*, g_variant_new_string, (const gchar* value), (value))
 VARCEL_ON_DEMAND(GVariant*, g_variant_ref_sink, (GVariant * value), (value))
+VARCEL_ON_DEMAND(const gchar*, g_variant_get_string, (GVariant * value, gsize* length), (value, length))
+VARCEL_ON_DEMAND(GVariant*, g_variant_get_variant, (GVariant * value), (value))
+VARCEL_ON_DEMAND(gboolean, g_variant_is_of_type, (GVariant * value, const GVariantType* type), (value, type))
 VARCEL_ON_DEMAND(void, g_variant_unref, (GVariant * value), (value))
 VARCEL_ON_DEMAND(GVariant*, g_variant_new_va, (const gchar* format, const gchar** end, va_list* arguments),
                  (format, end, arguments))

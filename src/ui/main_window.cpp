@@ -159,7 +159,8 @@ CHidMouseDlg::~CHidMouseDlg()
 
 void CHidMouseDlg::setUpFonts(Language language)
 {
-    // Chinese texts need a CJK face; Noto Sans CJK comes with the set-up.
+    // Chinese texts need a CJK face: Noto Sans CJK where it is installed (as
+    // the tests install it), else the CJK face the desktop substitutes.
     if (language == Language::English) {
         m_font = QFont(QStringLiteral("Arial"));
         m_font.setPixelSize(14);
