@@ -75,6 +75,11 @@ VARCEL_ON_DEMAND(void, g_source_set_callback,
                  (source, function, data, notify))
 VARCEL_ON_DEMAND(void, g_source_unref, (GSource * source), (source))
 VARCEL_ON_DEMAND(GSource*, g_unix_fd_source_new, (gint fd, GIOCondition condition), (fd, condition))
+VARCEL_ON_DEMAND(GSource*, g_timeout_source_new, (guint interval), (interval))
+VARCEL_ON_DEMAND(gboolean, g_main_context_iteration, (GMainContext * context, gboolean mayBlock), (context, mayBlock))
+VARCEL_ON_DEMAND(GVariant*, g_variant_new_fixed_array,
+                 (const GVariantType* type, gconstpointer elements, gsize count, gsize size),
+                 (type, elements, count, size))
 VARCEL_ON_DEMAND(const GVariantType*, g_variant_type_checked_, (const gchar* type), (type))
 VARCEL_ON_DEMAND(void, g_variant_builder_init, (GVariantBuilder * builder, const GVariantType* type), (builder, type))
 VARCEL_ON_DEMAND(gboolean, g_variant_equal, (gconstpointer one, gconstpointer two), (one, two))
@@ -156,6 +161,17 @@ VARCEL_ON_DEMAND(const gchar*, g_type_name, (GType type), (type))
 VARCEL_ON_DEMAND(GDBusConnection*, g_bus_get_sync, (GBusType type, GCancellable* cancellable, GError** error),
                  (type, cancellable, error))
 VARCEL_ON_DEMAND(GType, g_dbus_connection_get_type, (), ())
+VARCEL_ON_DEMAND(gchar*, g_dbus_address_get_for_bus_sync, (GBusType type, GCancellable* cancellable, GError** error),
+                 (type, cancellable, error))
+VARCEL_ON_DEMAND(void, g_dbus_connection_new_for_address,
+                 (const gchar* address, GDBusConnectionFlags flags, GDBusAuthObserver* observer,
+                  GCancellable* cancellable, GAsyncReadyCallback callback, gpointer data),
+                 (address, flags, observer, cancellable, callback, data))
+VARCEL_ON_DEMAND(GDBusConnection*, g_dbus_connection_new_for_address_finish, (GAsyncResult * result, GError** error),
+                 (result, error))
+VARCEL_ON_DEMAND(GCancellable*, g_cancellable_new, (), ())
+VARCEL_ON_DEMAND(void, g_cancellable_cancel, (GCancellable * cancellable), (cancellable))
+VARCEL_ON_DEMAND(gboolean, g_cancellable_is_cancelled, (GCancellable * cancellable), (cancellable))
 VARCEL_ON_DEMAND(GVariant*, g_dbus_connection_call_sync,
                  (GDBusConnection * connection, const gchar* name, const gchar* path, const gchar* interface,
                   const gchar* method, GVariant* parameters, const GVariantType* replyType, GDBusCallFlags flags,
