@@ -162,6 +162,12 @@ void throwUnlessApplied(const ApplyReport& report);
 int runVarcelctl(const std::vector<std::string>& args, const CliHost* host = nullptr);
 
 
+// Blocks SIGINT, SIGTERM and SIGHUP in the calling thread and in every thread
+// it starts afterwards (the bus's among them): called before any other
+// thread starts, so that none of them meets a signal's default action, which
+// would end the program without its clean-up.
+void blockWatchSignals();
+
 // SIGINT, SIGTERM and SIGHUP as a descriptor that `watch` waits on; throws
 // CliError when it cannot be made.
 int watchSignalsFd();

@@ -212,15 +212,31 @@ int simCommand(CliContext& context, const std::vector<std::string>& words)
 
 } // namespace
 
-int watchSignalsFd()
+namespace {
+
+sigset_t watchSignals()
 {
-    // Signals arrive as a descriptor, so a watch loop has one place to wait.
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
+    return signals;
+}
+
+} // namespace
+
+void blockWatchSignals()
+{
+    const sigset_t signals = watchSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+int watchSignalsFd()
+{
+    // Signals arrive as a descriptor, so a watch loop has one place to wait.
+    blockWatchSignals();
+    const sigset_t signals = watchSignals();
     const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
     if (signalFd < 0)
         throw CliError{"cannot watch for signals: " + std::string(std::strerror(errno))};

@@ -221,9 +221,11 @@ int runVarcelctl(const std::vector<std::string>& args, const CliHost* host)
     }
     try {
         const std::string command = app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name();
-        if (!host && command == "watch")
+        if (!host && command == "watch") {
+            blockWatchSignals();
             if (const auto watched = watchRunningProgram(context))
                 return *watched;
+        }
         if (!host)
             if (const auto status = throughRunningProgram(context, args, command))
                 return *status;
