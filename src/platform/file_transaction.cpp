@@ -148,10 +148,14 @@ int FileTransaction::commit(std::string* failedPath, const std::function<bool(in
             continue;
         if (entry.removal) {
             removeIfUnchanged(entry.temp, entry.target);
-        } else if (::rename(entry.temp.c_str(), entry.target.c_str()) != 0 && renameError == 0) {
-            renameError = errno;
-            if (failedPath)
-                *failedPath = entry.target.string();
+        } else if (::rename(entry.temp.c_str(), entry.target.c_str()) != 0) {
+            // Not left for the next lock: the journal that names it goes below.
+            if (renameError == 0) {
+                renameError = errno;
+                if (failedPath)
+                    *failedPath = entry.target.string();
+            }
+            ::unlink(entry.temp.c_str());
         }
         entry.temp.clear();
         folders.insert(folderOf(entry.target));

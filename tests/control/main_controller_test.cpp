@@ -405,7 +405,7 @@ TEST(MainController, ProfilesFollowTheApplicationInFrontWithinTheirLimits)
         int mouseRate;   // the report-rate code the mouse holds
     };
     const Row rows[] = {
-        {0, Focus, {"", "gAME", "game", ""}, 0, 10, 1},
+        {0, Focus, {"", "xterm", "gAME", ""}, 0, 10, 1}, // a class rule takes the instance of WM_CLASS too
         {20, Retry, {}, 1, -1, 1}, // what the mouse holds is not known yet: Game is sent
         {40, Focus, {"", "", "", "steam"}, 1, -1, 1}, // Game is held now
         {100, Focus, {"org.kde.dolphin", "", "", ""}, 1, 10, 1},

@@ -126,5 +126,46 @@ TEST(ConfigStore, SaveInterruptedBeforeTheRenameLeavesTheOldFile)
         << "the temporary file is removed";
 }
 
+// Another program's change is never saved over (config.bin alone, as
+// `macro confirm` saves it, too). "Keep my changes" then keeps each setting
+// edited here as a whole, and every other one takes the file's: another
+// button of the same layer, another loop colour.
+TEST(ConfigStore, OutsideChangesAreNeverSavedOverAndEditsAreKeptUnitByUnit)
+{
+    using namespace img;
+    const struct Row {
+        std::size_t edited;  // here, not saved
+        std::size_t outside; // by another program, in the file
+        bool outsideKept;
+    } rows[] = {
+        {at(Layer::A, LayerArray::Kind, 2), at(Layer::A, LayerArray::Kind, 4), true},
+        {at(Layer::B, LayerArray::Kind, 2), at(Layer::B, LayerArray::MediaCode, 2), false},
+        {kLoopColours, kLoopColours + 3, true},
+        {kLoopColours, kLoopColours + 2, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.edited) + " " + std::to_string(row.outside));
+        TempDir dir;
+        const auto before = patternedFile(1);
+        writeBytes(dir / "config.bin", before);
+        RecordingReporter reporter;
+        Workspace workspace(dir.path(), reporter, Language::English);
+        ASSERT_FALSE(workspace.loadConfig());
+        const std::uint8_t edited = workspace.config().working()[row.edited] ^= 0xFF;
+        auto file = before;
+        file[1 + row.outside] ^= 0x0F;
+        writeBytes(dir / "config.new", file);
+        std::filesystem::rename(dir / "config.new", dir / "config.bin");
+
+        const Problem saved = workspace.save(kSaveConfig);
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->code, FailureCode::FileChangedOnDisk);
+        EXPECT_EQ(readBytes(dir / "config.bin"), file);
+        ASSERT_FALSE(workspace.takeChangedFiles(true));
+        EXPECT_EQ(workspace.config().working()[row.edited], edited);
+        EXPECT_EQ(workspace.config().working()[row.outside], (row.outsideKept ? file : before)[1 + row.outside]);
+    }
+}
+
 } // namespace
 } // namespace varcel

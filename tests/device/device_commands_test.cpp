@@ -450,6 +450,7 @@ TEST(SensorRecord, NoAnswerWritesNothingBackAndTheApplyLeavesTheDpiStagesAlone)
     rig.mouse.setFault(SimFault::AnswerNothing);
     EXPECT_FALSE(rig.commands.exchangeSensorRecord());
     EXPECT_TRUE(rig.commands.sensorUnknown());
+    EXPECT_FALSE(rig.commands.sensorKnown()) << "the next apply asks again";
     EXPECT_FALSE(wrote(rig.mouse.log(), command({0x03, 0, 0, 0, 0x40})));
     EXPECT_EQ(rig.mouse.memory().sensor, memory.sensor);
 

@@ -212,6 +212,20 @@ TEST(FaultMatrix, AFileThatCannotBeSavedIsToldAfterACompleteApply)
     EXPECT_EQ(test::readBytes(run.dir / "config.bin"), run.oldFile);
 }
 
+// A profile switched to marks config.bin as saved by Varcel, whatever the
+// profile holds: the next start must not put the default labels over its own.
+TEST(FaultMatrix, AProfileSwitchedToKeepsItsLabels)
+{
+    Setting run;
+    Workspace workspace(run.dir.path(), run.reporter, Language::English);
+    ASSERT_FALSE(workspace.loadConfig());
+    ASSERT_TRUE(run.session.start());
+    Profile profile;
+    profile.image = imageToApply();
+    EXPECT_TRUE(workspace.applyProfile(run.session, profile).ok());
+    EXPECT_EQ(test::readBytes(run.dir / "config.bin")[0], 1);
+}
+
 TEST(FaultMatrix, PulledOutAtEveryReportOfAnApply)
 {
     // An apply sends 37 command reports and 60 data reports, and reads 66:

@@ -2,11 +2,13 @@
 #include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
 #include "device/trace.h"
+#include "platform/precise_pause.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <sys/resource.h>
 
 namespace varcel {
 namespace {
@@ -258,6 +260,21 @@ TEST(Exchange, UnpluggedMidwayFailsQuietlyAndAnnouncesNothing)
     const auto result = rig.link.exchangeCommandWithData(read, block);
     EXPECT_EQ(read[2], 0) << "a failed request leaves zeros";
     EXPECT_EQ(result.reportsAnnounced, 0u);
+}
+
+// A pause sleeps through all but its end: an apply must not keep a core busy.
+// (On a busy machine a spinning thread may get little of a core, but it
+// never gives it up by itself.)
+TEST(Exchange, PausesSleepRatherThanWatchTheClock)
+{
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_THREAD, &before);
+    pauseFor(50ms);
+    ::getrusage(RUSAGE_THREAD, &after);
+    EXPECT_GE(after.ru_nvcsw - before.ru_nvcsw, 1);
+    EXPECT_LT((after.ru_utime.tv_sec - before.ru_utime.tv_sec) * 1000000 + after.ru_utime.tv_usec -
+                  before.ru_utime.tv_usec,
+              25000);
 }
 
 TEST(SimulatedMouse, RemembersWhatItWasSentAcrossRuns)

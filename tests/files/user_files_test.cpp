@@ -3,7 +3,9 @@
 // Whatever happens, the user's files keep what they held unless the command
 // says it saved them.
 #include "device/config_image.h"
+#include "platform/atomic_file.h"
 #include "platform/data_dir.h"
+#include "platform/file_transaction.h"
 #include "platform/folder_lock.h"
 #include "platform/ini_file.h"
 #include "platform/pointer_settings.h"
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <future>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -298,6 +301,62 @@ TEST_F(UserFilesTest, LeftoversOfKilledSavesGoAtTheNextStart)
         EXPECT_EQ(text(path), "mine") << path;
     EXPECT_TRUE(fs::is_directory(dir / ".record.ini.varcel-save-folder"));
     EXPECT_TRUE(fs::is_symlink(dir / ".config.bin.varcel-save-link00"));
+}
+
+// Only files are replaced: a FIFO or a folder at a target's name fails the
+// save, even one that appears after the journal; nothing of a failed save
+// stays. A journal that is not ours moves nothing, and the mouse's memory
+// file is never waited on as a FIFO.
+TEST_F(UserFilesTest, SavesRefuseHostileTargetsAndJournals)
+{
+    const struct Row {
+        int step; // of the save, after which "b" is spoiled: -1 before it
+        bool fifo;
+        int error;
+    } rows[] = {{-1, true, EINVAL}, {-1, false, EISDIR}, {2, false, EISDIR}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.step) + (row.fifo ? " FIFO" : " folder"));
+        test::TempDir folder;
+        writeText(folder / "a", "old");
+        writeText(folder / "b", "old");
+        const auto spoil = [&] {
+            fs::remove(folder / "b");
+            row.fifo ? ::mkfifo((folder / "b").c_str(), 0644) : ::mkdir((folder / "b").c_str(), 0755);
+        };
+        if (row.step < 0)
+            spoil();
+        const FolderLock lock(folder.path());
+        FileTransaction save(folder.path());
+        save.add(folder / "a", {'n'});
+        save.add(folder / "b", {'n'});
+        std::string failed;
+        const int error = save.commit(&failed, [&](int step) {
+            if (step == row.step)
+                spoil();
+            return true;
+        });
+        EXPECT_EQ(error, row.error);
+        EXPECT_EQ(failed, (folder / "b").string());
+        EXPECT_EQ(fs::is_fifo(folder / "b"), row.fifo);
+        EXPECT_EQ(text(folder / "a"), row.step < 0 ? "old" : "n");
+        for (const auto& entry : fs::directory_iterator(folder.path()))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+
+    writeText(dir / "notes", "mine");
+    writeText(dir / kSaveJournalName,
+              "varcel save journal 1\n" + (dir / "notes").string() + '\0' + (dir / "config.bin").string() + '\0');
+    { const FolderLock next(dir.path()); }
+    EXPECT_EQ(text(dir / "notes"), "mine");
+    EXPECT_EQ(test::readBytes(dir / "config.bin"), m_config);
+
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    auto overwrite = std::async(std::launch::async, [&] { return overwriteInPlace(dir / "fifo", "x", 1, {}); });
+    const bool prompt = overwrite.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!prompt) // a reader lets the write go on
+        ::close(::open((dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK));
+    EXPECT_TRUE(prompt);
+    EXPECT_EQ(overwrite.get(), ENOTSUP);
 }
 
 // varcelctl killed at random moments of its saves: once the next program
