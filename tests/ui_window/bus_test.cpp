@@ -49,7 +49,8 @@ test::CliRun shell(const std::string& command, const test::TempDir& dir)
     env.insert("VARCEL_POINTER_SETTINGS", "stored");
     process.setProcessEnvironment(env);
     process.start("sh", {"-c", QString::fromStdString(command)});
-    while (!process.waitForFinished(5))
+    // An end the event loop took in is not waited for again.
+    while (process.state() != QProcess::NotRunning && !process.waitForFinished(5))
         QCoreApplication::processEvents();
     return {process.exitCode(), process.readAllStandardOutput().toStdString(),
             process.readAllStandardError().toStdString()};
