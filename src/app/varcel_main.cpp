@@ -73,7 +73,8 @@ int main(int argc, char** argv)
             [](std::string& text) { return parseLinkOption(text) ? std::string() : "not KEY:TABLE in hex"; },
             "KEY:TABLE"));
     cli.set_version_flag("--version", std::string("varcel ") + VARCEL_VERSION);
-    cli.allow_extras(); // Qt's own options (-platform, ...) pass through
+    // Qt's own options (-platform, ...) pass through until Qt has taken them.
+    cli.allow_extras();
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -82,6 +83,15 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    // Qt took its own options out of argv: whatever else is left and Varcel
+    // does not know either is refused, so a mistyped option is not passed
+    // over in silence (a "--data-dir" typed wrong would give another folder).
+    cli.allow_extras(false);
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e) == 0 ? 0 : 2;
+    }
     QApplication::setApplicationName(QStringLiteral("Varcel"));
     // The installed menu entry's name, so the desktop shows its icon and name for the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.varcel.Varcel"));
