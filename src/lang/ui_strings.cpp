@@ -121,6 +121,13 @@ constexpr std::array<LangText, static_cast<std::size_t>(AccessString::Count)> kA
     {"白色", "白色", "white"},
     {"灰色", "灰色", "grey"},
     {"黑色", "黑色", "black"},
+    {"%1 赫兹", "%1 赫茲", "%1 Hz"},
+    {"%1 按下", "%1 按下", "%1 down"},
+    {"%1 松开", "%1 放開", "%1 up"},
+    {"暂停 %1 毫秒", "暫停 %1 毫秒", "pause of %1 milliseconds"},
+    {"编辑暂停", "編輯暫停", "Edit pause"},
+    {"删除此项", "刪除此項", "Delete entry"},
+    {"%1 DPI", "%1 DPI", "%1 DPI"},
 }};
 
 } // namespace

@@ -144,6 +144,13 @@ enum class AccessString : std::uint8_t {
     White,
     Grey,
     Black,
+    Hertz,        // "%1 Hz": a report-rate position
+    KeyDown,      // "%1 down": a recorded key press
+    KeyUp,        // "%1 up": its release
+    PauseEntry,   // "pause of %1 ms"
+    EditPause,    // an event list row's actions
+    DeleteEntry,
+    DpiUnit,      // "%1 DPI": a DPI stage's value
     Count
 };
 const char* accessString(Language language, AccessString id);

@@ -4,8 +4,16 @@
 #include "ui/window_page.h"
 
 #include "ui/accessible_parts.h"
+#include "ui/advanced_page.h"
+
+#include "control/main_controller.h"
+#include "macros/macro_entry.h"
+
+#include <QApplication>
+#include <QListWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace varcel::ui {
 
@@ -21,6 +29,7 @@ QAccessible::Role qtRole(const ElementInfo& info)
     case Role::ListItem: return QAccessible::ListItem;
     case Role::Slider: return QAccessible::Slider;
     case Role::TextField: return QAccessible::EditableText;
+    case Role::PageTab: return QAccessible::PageTab;
     }
     return QAccessible::Button;
 }
@@ -32,9 +41,12 @@ bool onPage(CHidMouseDlg& window, Element stop)
 }
 
 // One drawn element of the window.
-class ElementAccessible : public DrawnPartAccessible<CHidMouseDlg>, public QAccessibleValueInterface {
+class ElementAccessible : public DrawnPartAccessible<CHidMouseDlg>,
+                          public QAccessibleValueInterface,
+                          public ValueTextInterface {
 public:
     ElementAccessible(CHidMouseDlg& window, Element stop) : DrawnPartAccessible(window), m_stop(stop) {}
+    using ValueTextInterface::text;
 
     bool isValid() const override { return m_owner && onPage(*m_owner, m_stop); }
 
@@ -47,8 +59,11 @@ public:
             return qs(info.name);
         if (t == QAccessible::Value)
             return qs(info.value);
+        if (t == QAccessible::Description)
+            return qs(info.description);
         return {};
     }
+    QString valueText() const override { return text(QAccessible::Value); }
     QRect rect() const override
     {
         if (!isValid())
@@ -73,6 +88,8 @@ public:
         s.checkable = info.checkable;
         s.checked = info.checked;
         s.disabled = info.disabled;
+        s.selectable = info.role == Role::PageTab;
+        s.selected = info.selected;
         s.expandable = info.expandable;
         s.expanded = info.expanded;
         s.collapsed = info.expandable && !info.expanded;
@@ -86,6 +103,8 @@ public:
             return static_cast<QAccessibleActionInterface*>(this);
         if (t == QAccessible::ValueInterface && (isDpiBar(m_stop) || isPointerSlider(m_stop)))
             return static_cast<QAccessibleValueInterface*>(this);
+        if (t == QAccessible::TextInterface && isValid() && describe(m_stop, m_owner->controller()).role == Role::List)
+            return static_cast<QAccessibleTextInterface*>(this);
         return nullptr;
     }
 
@@ -112,8 +131,11 @@ public:
     QVariant currentValue() const override { return isValid() ? describe(m_stop, m_owner->controller()).current : 0; }
     void setCurrentValue(const QVariant& value) override
     {
-        if (isValid())
-            m_owner->setStopValue(m_stop, value.toInt());
+        if (!isValid())
+            return;
+        // A bar is given a DPI; the page moves it by rows.
+        const int asked = value.toInt();
+        m_owner->setStopValue(m_stop, isDpiBar(m_stop) ? dpiBarRowOfValue(m_owner->controller(), asked) : asked);
     }
     QVariant maximumValue() const override { return isValid() ? describe(m_stop, m_owner->controller()).maximum : 0; }
     QVariant minimumValue() const override { return isValid() ? describe(m_stop, m_owner->controller()).minimum : 0; }
@@ -126,6 +148,9 @@ private:
 // The window: its children are the page's stops, a field or list that is a
 // control of its own standing for its stop, then the lists that are open.
 class CanvasAccessible : public ListedChildrenAccessible {
+    // The headings' interfaces are kept after the elements'.
+    static constexpr std::size_t kHeadingIds = static_cast<std::size_t>(Element::Count);
+
 public:
     explicit CanvasAccessible(CHidMouseDlg* window) : ListedChildrenAccessible(window, QAccessible::Window) {}
     ~CanvasAccessible() override { forgetParts(); }
@@ -140,17 +165,38 @@ public:
                           [this, stop] { return new ElementAccessible(*canvas(), stop); });
     }
 
+    QAccessibleInterface* headingInterface(std::size_t index) const
+    {
+        return registered(kHeadingIds + index, [this, index] {
+            return new HeadingAccessible<CHidMouseDlg>(*canvas(), [window = canvas(), index] {
+                const auto all = headings(window->controller().currentPage(), window->controller().language());
+                if (index >= all.size())
+                    return std::pair<QString, QRect>();
+                const Rect& r = all[index].rect;
+                return std::pair(qs(all[index].name), QRect(r.x, r.y, r.w, r.h));
+            });
+        });
+    }
+
     std::vector<QAccessibleInterface*> children() const override
     {
         std::vector<QAccessibleInterface*> all;
         std::vector<QWidget*> controls;
-        for (Element stop : focusOrder(canvas()->controller().currentPage())) {
+        const Page page = canvas()->controller().currentPage();
+        for (std::size_t i = 0; i < headings(page, canvas()->controller().language()).size(); ++i)
+            all.push_back(headingInterface(i));
+        for (Element stop : focusOrder(page)) {
             if (QWidget* control = canvas()->controlOf(stop))
                 controls.push_back(control);
             all.push_back(stopInterface(stop));
         }
+        // Behind a dialog an open list is out of reach: the reader is not
+        // to offer it.
+        const QWidget* modal = QApplication::activeModalWidget();
+        const bool behindDialog = modal && modal != canvas();
         for (QWidget* child : canvas()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-            if (child->isVisible() && std::find(controls.begin(), controls.end(), child) == controls.end())
+            if (child->isVisible() && std::find(controls.begin(), controls.end(), child) == controls.end() &&
+                !behindDialog)
                 all.push_back(QAccessible::queryAccessibleInterface(child));
         all.erase(std::remove(all.begin(), all.end(), nullptr), all.end());
         return all;
@@ -164,10 +210,145 @@ public:
     }
 };
 
+// A row of the macro's event list, read as words ("R down", "pause of 50
+// milliseconds"), with the list's own ways to change it as its actions.
+class EventRowAccessible : public DrawnPartAccessible<QListWidget> {
+public:
+    EventRowAccessible(QListWidget& list, CHidMouseDlg& window, int row)
+        : DrawnPartAccessible(list), m_window(&window), m_row(row)
+    {}
+
+    bool isValid() const override
+    {
+        return m_owner && m_window && m_row < static_cast<int>(m_window->controller().macroPage().events().size());
+    }
+    bool isPause() const { return isValid() && classifyEntry(entry()) == EntryKind::Pause; }
+    const std::string& entry() const
+    {
+        return m_window->controller().macroPage().events()[static_cast<std::size_t>(m_row)];
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        return isValid() && t == QAccessible::Name ? qs(spokenEntry(entry(), m_window->language())) : QString();
+    }
+    QRect rect() const override
+    {
+        if (!isValid() || !m_owner->item(m_row))
+            return {};
+        const QRect r = m_owner->visualItemRect(m_owner->item(m_row));
+        return {m_owner->viewport()->mapToGlobal(r.topLeft()), r.size()};
+    }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!isValid()) {
+            s.invalid = true;
+            return s;
+        }
+        const bool selected = m_window->controller().macroPage().selectedEvent() == m_row;
+        s.selectable = true;
+        s.selected = selected;
+        s.focusable = true;
+        s.focused = selected && m_owner->hasFocus();
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    QStringList actionNames() const override
+    {
+        QStringList names{pressAction()};
+        if (isPause())
+            names << kEditPause;
+        return names << kDelete;
+    }
+    QString localizedActionName(const QString& name) const override
+    {
+        const Language lang = m_window ? m_window->language() : Language::English;
+        if (name == kEditPause)
+            return qs(accessString(lang, AccessString::EditPause));
+        if (name == kDelete)
+            return qs(accessString(lang, AccessString::DeleteEntry));
+        return QAccessibleActionInterface::localizedActionName(name);
+    }
+    void doAction(const QString& name) override
+    {
+        if (!isValid())
+            return;
+        const int row = m_row;
+        QPointer<CHidMouseDlg> window = m_window;
+        if (name == pressAction()) {
+            later([row](QListWidget& list) { list.setCurrentRow(row); });
+        } else if (name == kEditPause && isPause()) {
+            later([window, row](QListWidget&) {
+                if (window)
+                    window->advancedPage().eventListDoubleClicked(row);
+            });
+        } else if (name == kDelete) {
+            later([window, row](QListWidget& list) {
+                if (!window || !list.item(row))
+                    return;
+                // The action is the context menu's "Delete" already chosen.
+                AdvancedPage& page = window->advancedPage();
+                auto ask = std::exchange(page.askDelete, [](const QPoint&) { return true; });
+                page.eventListContextMenu(list.visualItemRect(list.item(row)).center());
+                page.askDelete = std::move(ask);
+            });
+        }
+    }
+
+private:
+    static inline const QString kEditPause = QStringLiteral("editPause");
+    static inline const QString kDelete = QStringLiteral("deleteEntry");
+    QPointer<CHidMouseDlg> m_window;
+    int m_row;
+};
+
+class EventListAccessible : public ListedChildrenAccessible {
+public:
+    EventListAccessible(QListWidget* list, CHidMouseDlg& window)
+        : ListedChildrenAccessible(list, QAccessible::List), m_window(&window)
+    {}
+    ~EventListAccessible() override { forgetParts(); }
+
+    QListWidget* list() const { return static_cast<QListWidget*>(widget()); }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && m_window)
+            return qs(describe(Element::EventList, m_window->controller()).name);
+        return ListedChildrenAccessible::text(t);
+    }
+    std::vector<QAccessibleInterface*> children() const override
+    {
+        std::vector<QAccessibleInterface*> rows;
+        if (!m_window)
+            return rows;
+        const std::size_t n = m_window->controller().macroPage().events().size();
+        for (std::size_t row = 0; row < n; ++row)
+            rows.push_back(registered(
+                row, [this, row] { return new EventRowAccessible(*list(), *m_window, static_cast<int>(row)); }));
+        return rows;
+    }
+    QAccessibleInterface* focusChild() const override
+    {
+        const int row = m_window ? m_window->controller().macroPage().selectedEvent() : -1;
+        return row >= 0 ? child(row) : nullptr;
+    }
+
+private:
+    QPointer<CHidMouseDlg> m_window;
+};
+
 QAccessibleInterface* canvasFactory(const QString& className, QObject* object)
 {
     if (className == QLatin1String("varcel::ui::CHidMouseDlg") && object && object->isWidgetType())
         return new CanvasAccessible(static_cast<CHidMouseDlg*>(object));
+    if (className == QLatin1String("QListWidget") && object && object->objectName() == QLatin1String("eventList"))
+        if (auto* window = qobject_cast<CHidMouseDlg*>(static_cast<QListWidget*>(object)->parentWidget()))
+            return new EventListAccessible(static_cast<QListWidget*>(object), *window);
     return nullptr;
 }
 

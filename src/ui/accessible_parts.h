@@ -48,6 +48,66 @@ protected:
     QPointer<Owner> m_owner;
 };
 
+// What a list face shows, as the text a screen reader reads of it: Qt's
+// AT-SPI bridge hands on no value text of an element whose value is no number.
+class ValueTextInterface : public QAccessibleTextInterface {
+public:
+    virtual QString valueText() const = 0;
+
+    QString text(int start, int end) const override
+    {
+        const QString all = valueText();
+        if (end < 0 || end > all.size())
+            end = static_cast<int>(all.size());
+        return start >= 0 && start < end ? all.mid(start, end - start) : QString();
+    }
+    int characterCount() const override { return static_cast<int>(valueText().size()); }
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* start, int* end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+};
+
+// A text drawn on a widget that heads a section of it.
+template <typename Owner>
+class HeadingAccessible : public DrawnPartAccessible<Owner> {
+public:
+    HeadingAccessible(Owner& owner, std::function<std::pair<QString, QRect>()> heading)
+        : DrawnPartAccessible<Owner>(owner), m_heading(std::move(heading))
+    {}
+    bool isValid() const override { return this->m_owner && !m_heading().first.isEmpty(); }
+    QString text(QAccessible::Text t) const override { return t == QAccessible::Name ? m_heading().first : QString(); }
+    QRect rect() const override
+    {
+        const QRect r = m_heading().second;
+        return this->m_owner ? QRect(this->m_owner->mapToGlobal(r.topLeft()), r.size()) : QRect();
+    }
+    QAccessible::Role role() const override { return QAccessible::Heading; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.invisible = !this->m_owner || !this->m_owner->isVisible();
+        return s;
+    }
+    QStringList actionNames() const override { return {}; }
+    void doAction(const QString&) override {}
+
+private:
+    std::function<std::pair<QString, QRect>()> m_heading;
+};
+
 class ListedChildrenAccessible : public QAccessibleWidget {
 public:
     using QAccessibleWidget::QAccessibleWidget;

@@ -3,8 +3,10 @@
 #include "control/main_controller.h"
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
+#include "macros/macro_entry.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 namespace varcel::ui {
@@ -133,7 +135,8 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
     } else if (within(e, Element::ReportRate125, Element::ReportRate1000)) {
         const int position = offsetIn(e, Element::ReportRate125);
         info.role = Role::RadioButton;
-        info.name = kReportRates[static_cast<std::size_t>(position)].text;
+        info.name = fillIn(tr(lang, AccessString::Hertz), {kReportRates[static_cast<std::size_t>(position)].text});
+        info.description = tr(lang, UiString::ReportRateSetting);
         info.checkable = true;
         info.checked = settings.reportRatePosition() == position;
     } else if (within(e, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
@@ -144,15 +147,19 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
         face(fillIn(accessString(lang, AccessString::StageValue), {kDpiStageNames[static_cast<std::size_t>(stage)]}),
              settings.stageValueText(stage), settings.isOpen(settingsListOfStage(stage)));
     } else if (isDpiBar(e)) {
+        // The bar is read as the DPI it stands at, within the list's lowest
+        // and highest DPI, as its list face says it.
         const int stage = dpiBarStage(e);
+        const std::vector<const char*> rows = settings.dpiRows();
         info.role = Role::Slider;
         info.name =
             fillIn(accessString(lang, AccessString::StageBar), {kDpiStageNames[static_cast<std::size_t>(stage)]});
         info.value = settings.stageValueText(stage);
-        const int row = settings.stageRow(stage);
-        info.current = row < 0 ? settings.dpiRowCount() : row + 1;
-        info.minimum = 1;
-        info.maximum = settings.dpiRowCount();
+        if (!info.value.empty())
+            info.value = fillIn(tr(lang, AccessString::DpiUnit), {info.value});
+        info.current = std::atoi(settings.stageValueText(stage));
+        info.minimum = rows.empty() ? 0 : std::atoi(rows.front());
+        info.maximum = rows.empty() ? 0 : std::atoi(rows.back());
     } else if (e == Element::LightingMode) {
         face(tr(lang, UiString::Mode), settings.rgbModeText(), settings.isOpen(SettingsList::RgbMode));
     } else if (e == Element::LightingParameter) {
@@ -178,7 +185,11 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
         info.disabled = !settings.canChooseLoopColour(colour);
     } else if (within(e, Element::DpiColourBit1, Element::DpiColourBit4)) {
         const int bit = offsetIn(e, Element::DpiColourBit1);
-        check(kDpiColourBitNames[static_cast<std::size_t>(bit)](lang), settings.colourBit(bit));
+        // The page draws one character; the reader says the colour.
+        constexpr AccessString kBitColours[] = {AccessString::Red, AccessString::Green, AccessString::Blue,
+                                                AccessString::White};
+        check(tr(lang, kBitColours[bit]), settings.colourBit(bit));
+        info.description = trimmed(tr(lang, UiString::DpiSelfColorLedSetting));
     }
     return info;
 }
@@ -210,7 +221,8 @@ ElementInfo describeAdvancedPage(Element e, MainController& c, Language lang)
         info.role = Role::List;
         info.name = tr(lang, macroList ? UiString::SelectMacro : UiString::KeyPressSequence);
         if (selected >= 0 && selected < static_cast<int>(rows.size()))
-            info.value = rows[static_cast<std::size_t>(selected)];
+            info.value = macroList ? rows[static_cast<std::size_t>(selected)]
+                                   : spokenEntry(rows[static_cast<std::size_t>(selected)], lang);
     } else if (e == Element::MacroNameEdit || e == Element::LoopEdit) {
         info.role = Role::TextField;
         info.name = tr(lang, e == Element::MacroNameEdit ? UiString::MacroName : UiString::LoopTimes);
@@ -266,6 +278,11 @@ ElementInfo describe(Element e, MainController& c)
     if (const auto button = frameButton(e)) {
         ElementInfo info;
         info.name = tr(lang, *button);
+        // The page buttons are the tabs of the two pages, the shown one selected.
+        if (e == Element::Page1Button || e == Element::Page2Button) {
+            info.role = Role::PageTab;
+            info.selected = c.currentPage() == (e == Element::Page1Button ? Page::Key : Page::Advanced);
+        }
         return info;
     }
     if (const auto button = buttonText(e)) {
@@ -276,6 +293,53 @@ ElementInfo describe(Element e, MainController& c)
         return info;
     }
     return pageOf(e) == Page::Key ? describeKeyPage(e, c, lang) : describeAdvancedPage(e, c, lang);
+}
+
+std::vector<Heading> headings(Page page, Language language)
+{
+    static constexpr std::pair<Caption, UiString> kKeyPage[] = {
+        {Caption::KeySetting, UiString::KeySetting},
+        {Caption::ReportRateSetting, UiString::ReportRateSetting},
+        {Caption::DpiSetting, UiString::DpiSetting},
+        {Caption::RgbEffect, UiString::RgbEffect},
+        {Caption::LoopColorSetting, UiString::LoopColorSetting},
+        {Caption::DpiSelfColorSetting, UiString::DpiSelfColorLedSetting},
+    };
+    std::vector<Heading> out;
+    if (page == Page::None)
+        return out;
+    out.push_back({tr(language, page == Page::Key ? UiString::BasicSettings : UiString::AdvancedSettings),
+                   caption(Caption::PageTitle).spot.rect});
+    if (page == Page::Advanced) {
+        out.push_back({text::kPointerSetting(language), caption(Caption::PointerSetting).spot.rect});
+        out.push_back({tr(language, UiString::MacroSetting), caption(Caption::MacroSetting).spot.rect});
+        return out;
+    }
+    for (const auto& [where, what] : kKeyPage)
+        out.push_back({trimmed(tr(language, what)), caption(where).spot.rect});
+    return out;
+}
+
+std::string spokenEntry(const std::string& entry, Language language)
+{
+    switch (classifyEntry(entry)) {
+    case EntryKind::KeyPress: return fillIn(tr(language, AccessString::KeyDown), {entryKeyName(entry)});
+    case EntryKind::KeyRelease: return fillIn(tr(language, AccessString::KeyUp), {entryKeyName(entry)});
+    case EntryKind::Pause:
+        return fillIn(tr(language, AccessString::PauseEntry), {std::to_string(pauseMilliseconds(entry))});
+    case EntryKind::Other: break;
+    }
+    return entry;
+}
+
+int dpiBarRowOfValue(MainController& controller, int dpi)
+{
+    const std::vector<const char*> rows = controller.settings().dpiRows();
+    int best = 0;
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        if (std::abs(std::atoi(rows[row]) - dpi) < std::abs(std::atoi(rows[static_cast<std::size_t>(best)]) - dpi))
+            best = static_cast<int>(row);
+    return best + 1;
 }
 
 std::vector<DialogStop> dialogStops(Dialog dialog, bool withBackground)

@@ -20,7 +20,7 @@ struct Rgb;
 
 namespace varcel::ui {
 
-enum class Role { Button, CheckBox, RadioButton, List, ListItem, Slider, TextField };
+enum class Role { Button, CheckBox, RadioButton, List, ListItem, Slider, TextField, PageTab };
 
 // A DPI bar and a pointer slider are one stop each, its first (bottom or
 // leftmost) segment standing for the whole.
@@ -50,14 +50,31 @@ struct ElementInfo {
     bool checkable = false;
     bool checked = false;
     bool disabled = false;
+    bool selected = false;   // the page button of the page shown
     bool expandable = false; // a face that opens a list
     bool expanded = false;
-    std::string value; // what the element shows: a DPI, a mode, a position
-    int current = 0;   // sliders: position, with its bounds
+    std::string value;       // what the element shows: a DPI, a mode, a position
+    std::string description; // the group it belongs to, where its name alone does not say
+    int current = 0;         // sliders: position (a bar: its DPI), with its bounds
     int minimum = 0;
     int maximum = 0;
     friend bool operator==(const ElementInfo&, const ElementInfo&) = default;
 };
+
+// The section headings of a page, in reading order, with where they are drawn.
+struct Heading {
+    std::string name;
+    Rect rect;
+};
+std::vector<Heading> headings(Page page, Language language);
+
+// A macro's entry as a screen reader says it: "R down", "pause of 50
+// milliseconds"; a line a hand-edited file may hold as it is.
+std::string spokenEntry(const std::string& entry, Language language);
+
+// The DPI bar's row (1 up) that a value given as a DPI asks for: the
+// nearest row of the current list.
+int dpiBarRowOfValue(MainController& controller, int dpi);
 
 // The text a text button carries (OK, Apply, the Defaults, the macro block's
 // buttons).

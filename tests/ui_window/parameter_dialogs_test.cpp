@@ -288,6 +288,14 @@ TEST_F(ParameterDialogs, FireKeyCorrectsItsNumbersAndScrollsThreeRowsANotch)
     choose<CFireKeyDialog>(10, [](CFireKeyDialog& d) {
         EXPECT_EQ(d.speedField()->text(), "32");
         EXPECT_EQ(d.timesField()->text(), "1");
+        // A screen reader reads the face's key and finds one element focused.
+        QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(&d);
+        d.speedField()->setFocus();
+        int focused = 0;
+        for (int i = 0; i < dialog->childCount(); ++i)
+            focused += dialog->child(i)->state().focused ? 1 : 0;
+        EXPECT_EQ(focused, 1);
+        EXPECT_EQ(dialog->child(0)->textInterface()->text(0, -1), d.nameFace()->text());
         struct Row {
             const char* typed;
             const char* speed;

@@ -20,11 +20,19 @@ int indexAmongKind(const std::vector<DialogStop>& stops, int stop)
     return index;
 }
 
-class DialogStopAccessible : public DrawnPartAccessible<QDialog> {
+// A field of the dialog's own that has the keyboard: then it is the one
+// element focused, not the drawn stop the dialog's keys last stood on.
+bool fieldHasFocus(const QDialog& dialog)
+{
+    return qobject_cast<QLineEdit*>(dialog.focusWidget()) != nullptr && dialog.focusWidget()->hasFocus();
+}
+
+class DialogStopAccessible : public DrawnPartAccessible<QDialog>, public ValueTextInterface {
 public:
     DialogStopAccessible(QDialog& dialog, DialogKeys& keys, int stop)
         : DrawnPartAccessible(dialog), m_keys(keys), m_stop(stop)
     {}
+    using ValueTextInterface::text;
 
     bool isValid() const override { return m_owner && m_stop < static_cast<int>(m_keys.stops().size()); }
     DialogStop stop() const { return m_keys.stops()[static_cast<std::size_t>(m_stop)]; }
@@ -40,6 +48,7 @@ public:
             return m_keys.stopText(m_stop);
         return {};
     }
+    QString valueText() const override { return text(QAccessible::Value); }
     QRect rect() const override
     {
         if (!isValid())
@@ -66,7 +75,7 @@ public:
             return s;
         }
         s.focusable = true;
-        s.focused = m_keys.focus() == m_stop;
+        s.focused = m_keys.focus() == m_stop && !fieldHasFocus(*m_owner);
         if (stop().part == DialogPart::Option) {
             s.checkable = true;
             s.checked = m_keys.optionChecked(indexAmongKind(m_keys.stops(), m_stop));
@@ -75,6 +84,8 @@ public:
     }
     void* interface_cast(QAccessible::InterfaceType t) override
     {
+        if (t == QAccessible::TextInterface && isValid() && stop().part == DialogPart::Face)
+            return static_cast<QAccessibleTextInterface*>(this);
         return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
     }
     QStringList actionNames() const override { return {pressAction()}; }
@@ -126,6 +137,8 @@ public:
     }
     QAccessibleInterface* focusChild() const override
     {
+        if (fieldHasFocus(*dialog()))
+            return QAccessible::queryAccessibleInterface(dialog()->focusWidget());
         const int stop = m_keys.focus();
         return stop >= 0 && stop < static_cast<int>(m_keys.stops().size()) ? stopInterface(stop) : nullptr;
     }
