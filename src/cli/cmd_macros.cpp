@@ -70,6 +70,11 @@ void selectByName(MacroPage& page, const std::string& name)
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (equalsIgnoringCase(names[i], name)) {
             page.selectMacro(static_cast<int>(i));
+            // No loop field is shown here: a macro without entries yet gets
+            // the lowest count when it is first confirmed, not the count the
+            // first macro's field would carry over in the window.
+            if (page.events().empty())
+                page.setLoopText("1");
             return;
         }
     }

@@ -315,10 +315,7 @@ std::uint8_t Workspace::learnSensor(DeviceSession& session)
     return commands.sensorKnown() ? commands.sensorType() : 0;
 }
 
-std::optional<Profile> Workspace::exportProfile(Problem& problem) const
-{
-    return readProfile(m_dataDir, problem);
-}
+std::optional<Profile> Workspace::exportProfile(Problem& problem) const { return readProfile(m_dataDir, problem); }
 
 std::optional<Profile> Workspace::readProfileText(std::string_view text, Problem& problem) const
 {
