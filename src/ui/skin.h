@@ -33,7 +33,7 @@ struct SkinLook {
     QColor hover{14, 116, 144};
     QColor hoverText{255, 255, 255};
     QColor accent{34, 211, 238};
-    QColor hint{150, 150, 150}; // placeholders and disabled texts
+    QColor hint{150, 150, 150}; // a field's hint while it is empty, and disabled texts
 
     // Style sheets of a text field (QLineEdit and QLabel faces) and of a list.
     QString fieldStyle() const;

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The running Varcel as D-Bus clients nobody here wrote see it: Qt's qdbus,
-# gdbus, busctl and a GDBusProxy, which caches the properties. Errors have
-# the names the D-Bus specification gives them; properties read with an empty
-# interface name; ReportRate is what varcelctl show --json says; a profile
-# saved or deleted outside the bus reaches every client's cache.
+# gdbus, busctl and a GDBusProxy, which caches the properties. Errors carry
+# the standard org.freedesktop.DBus.Error names clients look for; properties
+# read with an empty interface name; ReportRate is what varcelctl show --json
+# says; a profile saved or deleted outside the bus reaches every client's cache.
 #   bus_conformance_test.sh BIN_DIR
 set -u
 . "$(dirname "$0")/bus_session.sh"
