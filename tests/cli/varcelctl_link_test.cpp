@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <random>
+#include <tuple>
 
 namespace varcel {
 namespace {
@@ -201,15 +202,33 @@ TEST_F(LinkCli, CapturesThatCannotTellAreRefusedWithTheirReason)
     ASSERT_EQ(run(other + " --capture " + capture("handshake.pcap") + " status").status, 1);
     ASSERT_EQ(run("--simulate --sim-fault plain --capture " + capture("plain.pcap") + " status").status, 1);
     // The same reports from a device that says it is a keyboard.
-    std::vector<Bytes> keyboard = usbmonPackets(dir / "apply.pcap");
+    const std::vector<Bytes> apply = usbmonPackets(dir / "apply.pcap");
+    std::vector<Bytes> keyboard = apply;
     keyboard[1][64 + 8] = 0x2C;
     keyboard[1][64 + 9] = 0x1A;
     writePcap(dir / "keyboard.pcap", 220, keyboard);
+    // Cut from the apply: its first packets, then commands (a request and its
+    // completion). Seven kinds of command are too few to trust even where one
+    // set of constants fits them; eight are learnt; the first sixteen reports
+    // of an apply fit constants that differ on other commands.
+    const std::tuple<const char*, std::size_t, std::vector<std::size_t>> cuts[] = {
+        {"seven.pcap", 10, {14, 16, 48, 50, 198, 234}},
+        {"eight.pcap", 12, {14, 16, 48, 50, 198, 234}},
+        {"ambiguous.pcap", 50, {}},
+    };
+    for (const auto& [file, first, commands] : cuts) {
+        std::vector<Bytes> packets(apply.begin(), apply.begin() + first);
+        for (const std::size_t at : commands)
+            packets.insert(packets.end(), {apply[at], apply[at + 1]});
+        writePcap(dir / file, 220, packets);
+    }
 
     const std::pair<const char*, const char*> rows[] = {
         {"plain.pcap", "are all plain (not scrambled)"},
         {"keyboard.pcap", "no feature reports of the mouse (USB 04D9:A09F), only of 1 other device"},
         {"handshake.pcap", "the capture holds 2 scrambled reports of the mouse, too few to tell"},
+        {"seven.pcap", "the capture holds 8 scrambled reports of the mouse, too few to tell"},
+        {"ambiguous.pcap", "the capture holds 16 scrambled reports of the mouse, too few to tell"},
         {"missing.pcap", "cannot read the capture"},
     };
     for (const auto& [file, reason] : rows) {
@@ -229,6 +248,10 @@ TEST_F(LinkCli, CapturesThatCannotTellAreRefusedWithTheirReason)
     EXPECT_EQ(learn.status, 1);
     EXPECT_NE(learn.err.find("reading captures needs libpcap (Debian's libpcap0.8 package)"), std::string::npos)
         << learn.err;
+    const auto eight = run("link learn --save " + capture("eight.pcap"));
+    EXPECT_EQ(eight.status, 0) << eight.err;
+    EXPECT_EQ(readLinkFile(dir.path()).constants,
+              asAnApplyShowsThem(*parseLinkOption("0123456789AB:F0E1D2C3B4A59687")));
 }
 
 TEST_F(LinkCli, PcapngAndUsbPcapCapturesGiveTheSameAnswer)
