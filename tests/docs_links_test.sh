@@ -1,21 +1,61 @@
 #!/bin/sh
-# Every relative link of the README and the docs/ pages names a file or folder
-# of the tree, so a page moved or renamed cannot leave a reader at a dead end.
-# Usage: docs_links_test.sh SOURCE_DIR
+# The README and the docs/ pages say nothing the tree contradicts: every
+# relative link names a file or folder, every test the safety table cites
+# exists, every varcelctl command they show is one varcelctl has, and the
+# bus page's RunCommand leaves out what the service does.
+# Usage: docs_links_test.sh SOURCE_DIR [VARCELCTL]
 set -u
 src=${1:?source folder}
+ctl=${2:-}
 broken=0
 checked=0
+bad() { echo "$*"; broken=$((broken + 1)); }
 for page in "$src"/README.md "$src"/docs/*.md; do
     dir=$(dirname "$page")
     # Targets of [text](target), without URLs and without the #anchor part.
     for target in $(grep -o '\]([^) ]*)' "$page" | sed 's/^](//; s/)$//; s/#.*//' | grep -v '^[a-z][a-z+.-]*:' | grep -v '^$'); do
         checked=$((checked + 1))
-        if [ ! -e "$dir/$target" ]; then
-            echo "${page#"$src"/}: no such file: $target"
-            broken=$((broken + 1))
-        fi
+        [ -e "$dir/$target" ] || bad "${page#"$src"/}: no such file: $target"
     done
 done
-echo "$checked links checked, $broken broken"
+
+# The last column of the safety tables: GoogleTest names (Suite.Name) or CTest names.
+for name in $(grep '^| ' "$src/docs/safety.md" | sed 's/.*|\(.*\)|[[:space:]]*$/\1/' | grep -o '`[A-Za-z0-9_.]*`' | tr -d '`'); do
+    checked=$((checked + 1))
+    case $name in
+        *.*) grep -rqE "^TEST(_F|_P)?\(${name%%.*}, *${name#*.}\)" "$src/tests" ;;
+        *) grep -rqE "add_test\(NAME ${name}([ )]|$)|foreach\(test .*\b${name}\b" "$src/tests" ;;
+    esac || bad "docs/safety.md: no such test: $name"
+done
+
+# What the bus page says RunCommand refuses is what the service refuses.
+said=$(grep '`RunCommand(as args)`' "$src/docs/dbus.md" | sed 's/.* but \(.*\) given .*/\1/' | grep -o '`[a-z-]*`' | tr -d '`' | sort | xargs)
+done_=$(sed -n '/^bool goesThroughRunningProgram/,/^}/p' "$src/src/service/service_core.cpp" | grep -o 'command != "[a-z-]*"' | cut -d'"' -f2 | sort | xargs)
+checked=$((checked + 1))
+[ -n "$said" ] && [ "$said" = "$done_" ] || bad "docs/dbus.md: RunCommand refuses '$said', the service '$done_'"
+
+# Every `varcelctl ...` in code (inline or a block) names a command, and a
+# subcommand of it where it has any, of varcelctl's own help.
+if [ -n "$ctl" ]; then
+    commands() { "$ctl" "$@" --help | sed -n '/^Subcommands:/,/^$/p' | awk 'NF > 1 {print $1}'; }
+    top=$(commands)
+    valued=$("$ctl" --help | grep -oE '^ +(-[a-z],)?--[a-z-]+ [A-Z]' | grep -oE -- '--[a-z-]+' | xargs)
+    shown=$(awk '/^ *```/ {f = !f; next} f {print; next} {n = split($0, a, "`"); for (i = 2; i <= n; i += 2) print a[i]}' \
+        "$src"/README.md "$src"/docs/*.md | grep -o 'varcelctl\( [^ |;&)`#]*\)*' | sort -u)
+    while read -r _ words; do
+        set -- $words
+        while [ $# -gt 0 ] && [ "${1#-}" != "$1" ]; do
+            case " $valued " in *" $1 "*) shift ;; esac
+            [ $# -gt 0 ] && shift
+        done
+        case ${1:-} in [a-z]*) ;; *) continue ;; esac
+        checked=$((checked + 1))
+        echo "$top" | grep -qx "$1" || { bad "no such command: varcelctl $words"; continue; }
+        subs=$(commands "$1")
+        case ${2:-} in [a-z]*) [ -z "$subs" ] || echo "$subs" | grep -qx "$2" || bad "no such command: varcelctl $words" ;; esac
+    done <<EOF
+$shown
+EOF
+fi
+echo "$checked links, tests and commands checked, $broken wrong"
 [ "$checked" -gt 0 ] && [ "$broken" -eq 0 ]
