@@ -49,9 +49,16 @@ while IFS= read -r file; do
     rel="${file#"$usr/"}"
     case "$rel" in
         share/varcel/Skins/Dark/*.png | share/varcel/Skins/Light/*.png) continue ;;
+        share/doc/varcel/*.md | share/doc/varcel/*.png | share/doc/varcel/images/*.png) continue ;;
     esac
     grep -qxF "$rel" <<<"$(printf '%s\n' "${expected[@]}")" || fail "unexpected file $prefix/$rel"
 done < <(find "$root" -type f -o -type l)
+# Each installed page's links lead to installed pages and pictures.
+for page in "$usr"/share/doc/varcel/*.md; do
+    for target in $(grep -o '\]([^) ]*)' "$page" | sed 's/^](//; s/)$//; s/#.*//' | grep -v -e '^[a-z][a-z+.-]*:' -e '^$'); do
+        [[ -e "$(dirname "$page")/$target" ]] || fail "the installed $(basename "$page") links to $target, not installed"
+    done
+done
 [[ -x "$usr/bin/varcel" && -x "$usr/bin/varcelctl" ]] || fail "the programs are not executable"
 
 # Image files that the icon theme and the software centre read must be what they say.
