@@ -1,8 +1,5 @@
 #include "ui/accessible_canvas.h"
 
-#include "ui/main_window.h"
-#include "ui/window_page.h"
-
 #include "ui/accessible_parts.h"
 #include "ui/advanced_page.h"
 
@@ -34,27 +31,29 @@ QAccessible::Role qtRole(const ElementInfo& info)
     return QAccessible::Button;
 }
 
-bool onPage(CHidMouseDlg& window, Element stop)
+bool onPage(AccessibleHost& window, Element stop)
 {
     const auto& stops = focusOrder(window.controller().currentPage());
     return std::find(stops.begin(), stops.end(), stop) != stops.end();
 }
 
 // One drawn element of the window.
-class ElementAccessible : public DrawnPartAccessible<CHidMouseDlg>,
+class ElementAccessible : public DrawnPartAccessible<QWidget>,
                           public QAccessibleValueInterface,
                           public ValueTextInterface {
 public:
-    ElementAccessible(CHidMouseDlg& window, Element stop) : DrawnPartAccessible(window), m_stop(stop) {}
+    ElementAccessible(AccessibleHost& window, Element stop)
+        : DrawnPartAccessible(window.widget()), m_host(&window), m_stop(stop)
+    {}
     using ValueTextInterface::text;
 
-    bool isValid() const override { return m_owner && onPage(*m_owner, m_stop); }
+    bool isValid() const override { return m_owner && onPage(*m_host, m_stop); }
 
     QString text(QAccessible::Text t) const override
     {
         if (!isValid())
             return {};
-        const ElementInfo info = describe(m_stop, m_owner->controller());
+        const ElementInfo info = describe(m_stop, m_host->controller());
         if (t == QAccessible::Name)
             return qs(info.name);
         if (t == QAccessible::Value)
@@ -68,12 +67,12 @@ public:
     {
         if (!isValid())
             return {};
-        const Rect r = focusRect(m_stop, m_owner->dpiRows());
+        const Rect r = focusRect(m_stop, m_host->dpiRows());
         return {m_owner->mapToGlobal(QPoint(r.x, r.y)), QSize(r.w, r.h)};
     }
     QAccessible::Role role() const override
     {
-        return isValid() ? qtRole(describe(m_stop, m_owner->controller())) : QAccessible::NoRole;
+        return isValid() ? qtRole(describe(m_stop, m_host->controller())) : QAccessible::NoRole;
     }
     QAccessible::State state() const override
     {
@@ -82,9 +81,9 @@ public:
             s.invalid = true;
             return s;
         }
-        const ElementInfo info = describe(m_stop, m_owner->controller());
+        const ElementInfo info = describe(m_stop, m_host->controller());
         s.focusable = true;
-        s.focused = m_owner->focusElement() == m_stop;
+        s.focused = m_host->focusElement() == m_stop;
         s.checkable = info.checkable;
         s.checked = info.checked;
         s.disabled = info.disabled;
@@ -103,7 +102,7 @@ public:
             return static_cast<QAccessibleActionInterface*>(this);
         if (t == QAccessible::ValueInterface && (isDpiBar(m_stop) || isPointerSlider(m_stop)))
             return static_cast<QAccessibleValueInterface*>(this);
-        if (t == QAccessible::TextInterface && isValid() && describe(m_stop, m_owner->controller()).role == Role::List)
+        if (t == QAccessible::TextInterface && isValid() && describe(m_stop, m_host->controller()).role == Role::List)
             return static_cast<QAccessibleTextInterface*>(this);
         return nullptr;
     }
@@ -119,29 +118,31 @@ public:
     {
         if (!isValid())
             return;
+        AccessibleHost* host = m_host;
         const Element stop = m_stop;
         if (name == pressAction())
-            later([stop](CHidMouseDlg& window) { window.activate(stop); });
+            later([host, stop](QWidget&) { host->activate(stop); });
         else if (name == increaseAction() || name == decreaseAction())
-            later([stop, up = name == increaseAction()](CHidMouseDlg& window) {
-                window.arrow(stop, up ? Qt::Key_Up : Qt::Key_Down);
+            later([host, stop, up = name == increaseAction()](QWidget&) {
+                host->arrow(stop, up ? Qt::Key_Up : Qt::Key_Down);
             });
     }
 
-    QVariant currentValue() const override { return isValid() ? describe(m_stop, m_owner->controller()).current : 0; }
+    QVariant currentValue() const override { return isValid() ? describe(m_stop, m_host->controller()).current : 0; }
     void setCurrentValue(const QVariant& value) override
     {
         if (!isValid())
             return;
         // A bar is given a DPI; the page moves it by rows.
         const int asked = value.toInt();
-        m_owner->setStopValue(m_stop, isDpiBar(m_stop) ? dpiBarRowOfValue(m_owner->controller(), asked) : asked);
+        m_host->setStopValue(m_stop, isDpiBar(m_stop) ? dpiBarRowOfValue(m_host->controller(), asked) : asked);
     }
-    QVariant maximumValue() const override { return isValid() ? describe(m_stop, m_owner->controller()).maximum : 0; }
-    QVariant minimumValue() const override { return isValid() ? describe(m_stop, m_owner->controller()).minimum : 0; }
+    QVariant maximumValue() const override { return isValid() ? describe(m_stop, m_host->controller()).maximum : 0; }
+    QVariant minimumValue() const override { return isValid() ? describe(m_stop, m_host->controller()).minimum : 0; }
     QVariant minimumStepSize() const override { return 1; }
 
 private:
+    AccessibleHost* m_host;
     Element m_stop;
 };
 
@@ -152,23 +153,22 @@ class CanvasAccessible : public ListedChildrenAccessible {
     static constexpr std::size_t kHeadingIds = static_cast<std::size_t>(Element::Count);
 
 public:
-    explicit CanvasAccessible(CHidMouseDlg* window) : ListedChildrenAccessible(window, QAccessible::Window) {}
+    explicit CanvasAccessible(AccessibleHost& window)
+        : ListedChildrenAccessible(&window.widget(), QAccessible::Window), m_host(window)
+    {}
     ~CanvasAccessible() override { forgetParts(); }
-
-    CHidMouseDlg* canvas() const { return static_cast<CHidMouseDlg*>(widget()); }
 
     QAccessibleInterface* stopInterface(Element stop) const
     {
-        if (QWidget* control = canvas()->controlOf(stop))
+        if (QWidget* control = m_host.controlOf(stop))
             return QAccessible::queryAccessibleInterface(control);
-        return registered(static_cast<std::size_t>(stop),
-                          [this, stop] { return new ElementAccessible(*canvas(), stop); });
+        return registered(static_cast<std::size_t>(stop), [this, stop] { return new ElementAccessible(m_host, stop); });
     }
 
     QAccessibleInterface* headingInterface(std::size_t index) const
     {
         return registered(kHeadingIds + index, [this, index] {
-            return new HeadingAccessible<CHidMouseDlg>(*canvas(), [window = canvas(), index] {
+            return new HeadingAccessible<QWidget>(*widget(), [window = &m_host, index] {
                 const auto all = headings(window->controller().currentPage(), window->controller().language());
                 if (index >= all.size())
                     return std::pair<QString, QRect>();
@@ -182,19 +182,19 @@ public:
     {
         std::vector<QAccessibleInterface*> all;
         std::vector<QWidget*> controls;
-        const Page page = canvas()->controller().currentPage();
-        for (std::size_t i = 0; i < headings(page, canvas()->controller().language()).size(); ++i)
+        const Page page = m_host.controller().currentPage();
+        for (std::size_t i = 0; i < headings(page, m_host.controller().language()).size(); ++i)
             all.push_back(headingInterface(i));
         for (Element stop : focusOrder(page)) {
-            if (QWidget* control = canvas()->controlOf(stop))
+            if (QWidget* control = m_host.controlOf(stop))
                 controls.push_back(control);
             all.push_back(stopInterface(stop));
         }
         // Behind a dialog an open list is out of reach: the reader is not
         // to offer it.
         const QWidget* modal = QApplication::activeModalWidget();
-        const bool behindDialog = modal && modal != canvas();
-        for (QWidget* child : canvas()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        const bool behindDialog = modal && modal != widget();
+        for (QWidget* child : widget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
             if (child->isVisible() && std::find(controls.begin(), controls.end(), child) == controls.end() &&
                 !behindDialog)
                 all.push_back(QAccessible::queryAccessibleInterface(child));
@@ -203,34 +203,38 @@ public:
     }
     QAccessibleInterface* focusChild() const override
     {
-        const Element focus = canvas()->focusElement();
-        if (focus == Element::None || !onPage(*canvas(), focus))
+        const Element focus = m_host.focusElement();
+        if (focus == Element::None || !onPage(m_host, focus))
             return nullptr;
         return stopInterface(focus);
     }
+
+private:
+    AccessibleHost& m_host;
 };
 
 // A row of the macro's event list, read as words ("R down", "pause of 50
 // milliseconds"), with the list's own ways to change it as its actions.
 class EventRowAccessible : public DrawnPartAccessible<QListWidget> {
 public:
-    EventRowAccessible(QListWidget& list, CHidMouseDlg& window, int row)
-        : DrawnPartAccessible(list), m_window(&window), m_row(row)
+    EventRowAccessible(QListWidget& list, AccessibleHost& window, int row)
+        : DrawnPartAccessible(list), m_window(&window.widget()), m_host(&window), m_row(row)
     {}
 
     bool isValid() const override
     {
-        return m_owner && m_window && m_row < static_cast<int>(m_window->controller().macroPage().events().size());
+        return m_owner && m_window && m_row < static_cast<int>(m_host->controller().macroPage().events().size());
     }
     bool isPause() const { return isValid() && classifyEntry(entry()) == EntryKind::Pause; }
     const std::string& entry() const
     {
-        return m_window->controller().macroPage().events()[static_cast<std::size_t>(m_row)];
+        return m_host->controller().macroPage().events()[static_cast<std::size_t>(m_row)];
     }
 
     QString text(QAccessible::Text t) const override
     {
-        return isValid() && t == QAccessible::Name ? qs(spokenEntry(entry(), m_window->language())) : QString();
+        return isValid() && t == QAccessible::Name ? qs(spokenEntry(entry(), m_host->controller().language()))
+                                                   : QString();
     }
     QRect rect() const override
     {
@@ -247,7 +251,7 @@ public:
             s.invalid = true;
             return s;
         }
-        const bool selected = m_window->controller().macroPage().selectedEvent() == m_row;
+        const bool selected = m_host->controller().macroPage().selectedEvent() == m_row;
         s.selectable = true;
         s.selected = selected;
         s.focusable = true;
@@ -267,7 +271,7 @@ public:
     }
     QString localizedActionName(const QString& name) const override
     {
-        const Language lang = m_window ? m_window->language() : Language::English;
+        const Language lang = m_window ? m_host->controller().language() : Language::English;
         if (name == kEditPause)
             return qs(accessString(lang, AccessString::EditPause));
         if (name == kDelete)
@@ -279,20 +283,21 @@ public:
         if (!isValid())
             return;
         const int row = m_row;
-        QPointer<CHidMouseDlg> window = m_window;
+        QPointer<QWidget> window = m_window;
+        AccessibleHost* host = m_host;
         if (name == pressAction()) {
             later([row](QListWidget& list) { list.setCurrentRow(row); });
         } else if (name == kEditPause && isPause()) {
-            later([window, row](QListWidget&) {
+            later([window, host, row](QListWidget&) {
                 if (window)
-                    window->advancedPage().eventListDoubleClicked(row);
+                    host->advancedPage().eventListDoubleClicked(row);
             });
         } else if (name == kDelete) {
-            later([window, row](QListWidget& list) {
+            later([window, host, row](QListWidget& list) {
                 if (!window || !list.item(row))
                     return;
                 // The action is the context menu's "Delete" already chosen.
-                AdvancedPage& page = window->advancedPage();
+                AdvancedPage& page = host->advancedPage();
                 auto ask = std::exchange(page.askDelete, [](const QPoint&) { return true; });
                 page.eventListContextMenu(list.visualItemRect(list.item(row)).center());
                 page.askDelete = std::move(ask);
@@ -303,14 +308,15 @@ public:
 private:
     static inline const QString kEditPause = QStringLiteral("editPause");
     static inline const QString kDelete = QStringLiteral("deleteEntry");
-    QPointer<CHidMouseDlg> m_window;
+    QPointer<QWidget> m_window;
+    AccessibleHost* m_host;
     int m_row;
 };
 
 class EventListAccessible : public ListedChildrenAccessible {
 public:
-    EventListAccessible(QListWidget* list, CHidMouseDlg& window)
-        : ListedChildrenAccessible(list, QAccessible::List), m_window(&window)
+    EventListAccessible(QListWidget* list, AccessibleHost& window)
+        : ListedChildrenAccessible(list, QAccessible::List), m_window(&window.widget()), m_host(&window)
     {}
     ~EventListAccessible() override { forgetParts(); }
 
@@ -318,7 +324,7 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name && m_window)
-            return qs(describe(Element::EventList, m_window->controller()).name);
+            return qs(describe(Element::EventList, m_host->controller()).name);
         return ListedChildrenAccessible::text(t);
     }
     std::vector<QAccessibleInterface*> children() const override
@@ -326,28 +332,29 @@ public:
         std::vector<QAccessibleInterface*> rows;
         if (!m_window)
             return rows;
-        const std::size_t n = m_window->controller().macroPage().events().size();
+        const std::size_t n = m_host->controller().macroPage().events().size();
         for (std::size_t row = 0; row < n; ++row)
             rows.push_back(registered(
-                row, [this, row] { return new EventRowAccessible(*list(), *m_window, static_cast<int>(row)); }));
+                row, [this, row] { return new EventRowAccessible(*list(), *m_host, static_cast<int>(row)); }));
         return rows;
     }
     QAccessibleInterface* focusChild() const override
     {
-        const int row = m_window ? m_window->controller().macroPage().selectedEvent() : -1;
+        const int row = m_window ? m_host->controller().macroPage().selectedEvent() : -1;
         return row >= 0 ? child(row) : nullptr;
     }
 
 private:
-    QPointer<CHidMouseDlg> m_window;
+    QPointer<QWidget> m_window;
+    AccessibleHost* m_host;
 };
 
 QAccessibleInterface* canvasFactory(const QString& className, QObject* object)
 {
-    if (className == QLatin1String("varcel::ui::CHidMouseDlg") && object && object->isWidgetType())
-        return new CanvasAccessible(static_cast<CHidMouseDlg*>(object));
+    if (auto* window = dynamic_cast<AccessibleHost*>(object))
+        return new CanvasAccessible(*window);
     if (className == QLatin1String("QListWidget") && object && object->objectName() == QLatin1String("eventList"))
-        if (auto* window = qobject_cast<CHidMouseDlg*>(static_cast<QListWidget*>(object)->parentWidget()))
+        if (auto* window = dynamic_cast<AccessibleHost*>(static_cast<QListWidget*>(object)->parentWidget()))
             return new EventListAccessible(static_cast<QListWidget*>(object), *window);
     return nullptr;
 }
@@ -356,11 +363,11 @@ QAccessibleInterface* canvasFactory(const QString& className, QObject* object)
 
 void installAccessibleCanvas() { installOnce<canvasFactory>(); }
 
-QAccessibleInterface* accessibleStop(CHidMouseDlg& window, Element stop)
+QAccessibleInterface* accessibleStop(AccessibleHost& window, Element stop)
 {
     if (!onPage(window, stop))
         return nullptr;
-    auto* canvas = dynamic_cast<CanvasAccessible*>(QAccessible::queryAccessibleInterface(&window));
+    auto* canvas = dynamic_cast<CanvasAccessible*>(QAccessible::queryAccessibleInterface(&window.widget()));
     return canvas ? canvas->stopInterface(stop) : nullptr;
 }
 
@@ -374,7 +381,7 @@ void AccessibleAnnouncer::deliver(QAccessibleEvent& event)
         QAccessible::updateAccessibility(&event);
 }
 
-void AccessibleAnnouncer::announce(CHidMouseDlg& window)
+void AccessibleAnnouncer::announce(AccessibleHost& window)
 {
     if (!listening())
         return;
@@ -382,7 +389,7 @@ void AccessibleAnnouncer::announce(CHidMouseDlg& window)
     if (page != m_page) {
         m_page = page;
         m_last.clear();
-        QAccessibleEvent reorder(&window, QAccessible::ObjectReorder);
+        QAccessibleEvent reorder(&window.widget(), QAccessible::ObjectReorder);
         deliver(reorder);
     }
     const bool first = m_last.empty();
@@ -424,7 +431,7 @@ void AccessibleAnnouncer::listRowMoved(QWidget* list, int row)
     deliver(event);
 }
 
-void AccessibleAnnouncer::focusMoved(CHidMouseDlg& window, Element stop)
+void AccessibleAnnouncer::focusMoved(AccessibleHost& window, Element stop)
 {
     if (!listening())
         return;

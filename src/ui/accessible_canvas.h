@@ -15,21 +15,44 @@ class QWidget;
 
 namespace varcel::ui {
 
-class CHidMouseDlg;
+class AdvancedPage;
+
+// What the canvas's accessible objects read of the window and ask of it.
+class AccessibleHost {
+public:
+    // The window the canvas is drawn in.
+    virtual QWidget& widget() = 0;
+    virtual MainController& controller() = 0;
+    // Rows of the mouse's DPI list: the bars are this long.
+    virtual int dpiRows() const = 0;
+    // The stop with the focus, Element::None before there is one.
+    virtual Element focusElement() const = 0;
+    // The page's own control for a stop (a field, a macro list), or null.
+    virtual QWidget* controlOf(Element stop) const = 0;
+    // A press, an arrow key and a value set on a stop, as the keyboard gives them.
+    virtual void activate(Element stop) = 0;
+    virtual void arrow(Element stop, int key) = 0;
+    virtual void setStopValue(Element stop, int value) = 0;
+    // The page whose event list has actions of its own.
+    virtual AdvancedPage& advancedPage() = 0;
+
+protected:
+    ~AccessibleHost() = default;
+};
 
 // Makes Qt ask us for the window's accessible object; once per program.
 void installAccessibleCanvas();
 
 // The accessible child that stands for a stop of the shown page, null when
 // the stop is not on the page.
-QAccessibleInterface* accessibleStop(CHidMouseDlg& window, Element stop);
+QAccessibleInterface* accessibleStop(AccessibleHost& window, Element stop);
 
 // Tells screen readers what changed since its last call: names, states and
 // values of the shown page's stops, a new page, the focus.
 class AccessibleAnnouncer {
 public:
-    void announce(CHidMouseDlg& window);
-    void focusMoved(CHidMouseDlg& window, Element stop);
+    void announce(AccessibleHost& window);
+    void focusMoved(AccessibleHost& window, Element stop);
     // The keyboard moved along an open list, which keeps no focus of its own.
     void listRowMoved(QWidget* list, int row);
 

@@ -6,7 +6,6 @@
 #include "ui/dialogs/delay_time_dialog.h"
 #include "ui/focus_order.h"
 #include "ui/key_capture.h"
-#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -103,12 +102,12 @@ void showRows(QListWidget* list, const QStringList& rows, int selected)
 
 } // namespace
 
-AdvancedPage::AdvancedPage(CHidMouseDlg& window) : WindowPage(window)
+AdvancedPage::AdvancedPage(PageHost& host, MainController& controller) : WindowPage(host, controller)
 {
     setUpModels();
     askDelete = [this](const QPoint& pos) {
-        QMenu menu(&m_window);
-        QAction* remove = menu.addAction(qs(uiString(m_window.language(), UiString::Delete)));
+        QMenu menu(&m_host.widget());
+        QAction* remove = menu.addAction(qs(uiString(m_controller.language(), UiString::Delete)));
         return m_eventList && menu.exec(m_eventList->viewport()->mapToGlobal(pos)) == remove;
     };
 }
@@ -117,17 +116,16 @@ AdvancedPage::~AdvancedPage() = default;
 
 void AdvancedPage::setUpModels()
 {
-    CHidMouseDlg& w = m_window;
-    w.controller().macroPage().delayDialog = [&w]() -> std::optional<std::string> {
-        CDelayTimeDialog dialog(w.skin(), w.language(), w.reporter(), &w);
-        if (!dialog.hasBackground())
+    m_controller.macroPage().delayDialog = [this]() -> std::optional<std::string> {
+        auto delay = dialog<CDelayTimeDialog>();
+        if (!delay.hasBackground())
             return std::nullopt;
-        const MacroPage& page = w.controller().macroPage();
+        const MacroPage& page = m_controller.macroPage();
         if (const int row = page.selectedEvent(); row >= 0 && row < static_cast<int>(page.events().size()))
-            dialog.showPause(page.events()[static_cast<std::size_t>(row)]);
-        return dialog.run();
+            delay.showPause(page.events()[static_cast<std::size_t>(row)]);
+        return delay.run();
     };
-    MacroRecorder& recorder = w.controller().recorder();
+    MacroRecorder& recorder = m_controller.recorder();
     recorder.installHook = [this] {
         startRecordingCapture();
         const int error = m_capture->install();
@@ -140,16 +138,16 @@ void AdvancedPage::setUpModels()
             m_capture->remove();
         if (m_pressFilter)
             QCoreApplication::instance()->removeEventFilter(m_pressFilter.get());
-        if (m_window.controller().currentPage() == varcel::Page::Advanced)
-            m_window.redrawElements({Element::StartRecording});
+        if (m_controller.currentPage() == varcel::Page::Advanced)
+            m_host.redrawElements({Element::StartRecording});
     };
-    recorder.setWindowTitle = [&w](const std::string& title) { w.setWindowTitle(qs(title)); };
+    recorder.setWindowTitle = [this](const std::string& title) { m_host.widget().setWindowTitle(qs(title)); };
 }
 
 void AdvancedPage::startRecordingCapture()
 {
     if (!m_pressFilter)
-        m_pressFilter = std::make_unique<PressFilter>(m_window);
+        m_pressFilter = std::make_unique<PressFilter>(m_host.widget());
     // The filter installed last runs first: the capture names the key, then
     // the press filter keeps the press from the fields.
     QCoreApplication::instance()->installEventFilter(m_pressFilter.get());
@@ -159,7 +157,7 @@ void AdvancedPage::startRecordingCapture()
             // "Stop Recording" shows first) is not part of the macro.
             if (QApplication::activeModalWidget())
                 return;
-            m_window.controller().recorder().keyEvent(
+            m_controller.recorder().keyEvent(
                 key.evdevCode, key.press ? MacroRecorder::KeyAction::Press : MacroRecorder::KeyAction::Release,
                 key.autoRepeat, key.time);
             syncMacroControls();
@@ -167,24 +165,21 @@ void AdvancedPage::startRecordingCapture()
         false);
 }
 
-bool AdvancedPage::isRecording() const { return m_window.controller().recorder().isHookInstalled(); }
+bool AdvancedPage::isRecording() const { return m_controller.recorder().isHookInstalled(); }
 
 // ---- Drawing --------------------------------------------------------------
 
 void AdvancedPage::paintBackground(QPainter& painter, const Rect& area)
 {
-    m_window.skin().drawPart(painter, QStringLiteral("AdvancedSet2.png"), QRect(area.x, area.y, area.w, area.h));
+    m_host.skin().drawPart(painter, QStringLiteral("AdvancedSet2.png"), QRect(area.x, area.y, area.w, area.h));
 }
 
 void AdvancedPage::draw(QPainter& painter)
 {
-    const Language lang = m_window.language();
-    Skin& skin = m_window.skin();
-    const QFont& font = m_window.font();
-    const QColor text = skin.textColour();
+    const Language lang = m_controller.language();
     paintBackground(painter, kWindowRect);
-    m_window.drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::AdvancedSettings)),
-                      m_window.titleFont(), Qt::white);
+    drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::AdvancedSettings)),
+             m_host.titleFont(), Qt::white);
     const std::pair<Caption, UiString> captions[] = {
         {Caption::MouseSpeed, UiString::MouseSpeed},
         {Caption::ScrollingSpeed, UiString::ScrollingSpeed},
@@ -200,15 +195,15 @@ void AdvancedPage::draw(QPainter& painter)
         {Caption::InsertMouseEvent, UiString::InsertAMouseEvent},
     };
     for (const auto& [where, what] : captions)
-        m_window.drawText(painter, caption(where).spot, qs(uiString(lang, what)), font, text);
-    m_window.drawText(painter, caption(Caption::PointerSetting).spot, qs(text::kPointerSetting(lang)), font, text);
-    m_window.drawCommon(painter);
+        write(painter, caption(where).spot, qs(uiString(lang, what)));
+    write(painter, caption(Caption::PointerSetting).spot, qs(text::kPointerSetting(lang)));
+    m_host.drawCommon(painter);
     for (Element e : {Element::PointerDefault, Element::MacroNew, Element::MacroDelete, Element::MacroConfirm,
                       Element::StartRecording, Element::StopRecording})
-        m_window.drawElement(painter, e, false);
+        m_host.drawElement(painter, e, false);
     for (int slider = 0; slider < kPointerSliders; ++slider)
         for (int step = 0; step < kPointerSteps; ++step)
-            m_window.drawText(painter, pointerStepLabel(slider, step), QString::number(step + 1), font, text);
+            write(painter, pointerStepLabel(slider, step), QString::number(step + 1));
     drawPointerBlock(painter);
     drawInsertFace(painter);
     createControls();
@@ -222,50 +217,37 @@ bool AdvancedPage::drawElement(QPainter& painter, Element e, bool)
     // The frameless window shows no title: "Start Recording" stays lit while
     // the recording runs, so the user sees that keys are being taken.
     const Rect r = ui::rect(e);
-    m_window.restoreBackground(painter, r);
-    m_window.skin().drawImage(painter, isRecording() ? QStringLiteral("button-over.png")
-                                                     : QStringLiteral("button-normal.png"),
-                              r.x, r.y);
-    m_window.drawText(painter, buttonTextSpot(r), qs(uiString(m_window.language(), UiString::StartRecording)),
-                      m_window.font(), m_window.skin().textColour());
+    putImage(painter, r, isRecording() ? QStringLiteral("button-over.png") : QStringLiteral("button-normal.png"));
+    write(painter, buttonTextSpot(r), qs(uiString(m_controller.language(), UiString::StartRecording)));
     return true;
 }
 
 void AdvancedPage::drawPointerBlock(QPainter& painter)
 {
-    const PointerPage& pointer = m_window.controller().pointer();
-    Skin& skin = m_window.skin();
+    const PointerPage& pointer = m_controller.pointer();
     for (auto [box, ticked] : {std::pair{Element::PrecisionBox, pointer.precision()},
-                               std::pair{Element::OneScreenBox, pointer.oneScreen()}}) {
-        const Rect r = ui::rect(box);
-        m_window.restoreBackground(painter, r);
-        skin.drawImage(painter, ticked ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), r.x, r.y);
-    }
+                               std::pair{Element::OneScreenBox, pointer.oneScreen()}})
+        putImage(painter, ui::rect(box), ticked ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"));
     for (int slider = 0; slider < kPointerSliders; ++slider) {
         const int position = pointer.position(sliderOf(slider));
-        for (int step = 0; step < kPointerSteps; ++step) {
-            const Rect r = ui::rect(pointerSegment(slider, step));
-            m_window.restoreBackground(painter, r);
-            skin.drawImage(painter, step < position ? QStringLiteral("slider-light.png")
-                                                    : QStringLiteral("slider-dark.png"),
-                           r.x, r.y);
-        }
+        for (int step = 0; step < kPointerSteps; ++step)
+            putImage(painter, ui::rect(pointerSegment(slider, step)),
+                     step < position ? QStringLiteral("slider-light.png") : QStringLiteral("slider-dark.png"));
     }
 }
 
 void AdvancedPage::redrawPointerBlock()
 {
-    m_window.drawing([this](QPainter& painter) { drawPointerBlock(painter); });
+    m_host.drawing([this](QPainter& painter) { drawPointerBlock(painter); });
 }
 
 void AdvancedPage::drawInsertFace(QPainter& painter)
 {
     const Rect r = ui::rect(Element::InsertFace);
-    m_window.restoreBackground(painter, r);
+    m_host.restoreBackground(painter, r);
     // The face's right end holds the drop-down arrow of the background.
     const Rect textArea{r.x + 4, r.y, r.w - 4 - r.h, r.h};
-    m_window.drawText(painter, {textArea, Align::Centre}, readable(m_window.controller().macroPage().insertFace()),
-                      m_window.font(), m_window.skin().textColour());
+    write(painter, {textArea, Align::Centre}, readable(m_controller.macroPage().insertFace()));
 }
 
 // ---- Controls -------------------------------------------------------------
@@ -274,12 +256,12 @@ void AdvancedPage::createControls()
 {
     if (m_macroList)
         return;
-    const QColor text = m_window.skin().textColour();
+    const QColor text = m_host.skin().textColour();
     // The lists and fields take the inside of the frames the skin paints for
     // them: the skin chose its text colour to read there (a light skin's dark
     // text would vanish on the near-black of the dark one).
     QColor background = kListBackground;
-    const QImage& art = m_window.skin().image(QStringLiteral("AdvancedSet2.png"));
+    const QImage& art = m_host.skin().image(QStringLiteral("AdvancedSet2.png"));
     const Rect inside = ui::rect(Element::EventList);
     const QPoint middle = QPointF((inside.x + inside.w / 2) * art.devicePixelRatio(),
                                   (inside.y + inside.h / 2) * art.devicePixelRatio())
@@ -289,7 +271,7 @@ void AdvancedPage::createControls()
     background.setAlpha(255);
     // The selected macro and entry in the skin's highlight, as in every list:
     // a tint of the background was too faint to find on white.
-    const SkinLook& look = m_window.skin().look();
+    const SkinLook& look = m_host.skin().look();
     const QString listStyle =
         QStringLiteral("QListWidget { background: %1; color: %2; border: none; outline: 0; }"
                        "QListWidget::item { padding: 0px 6px; background: transparent; }"
@@ -303,10 +285,10 @@ void AdvancedPage::createControls()
         widget->setGeometry(r.x + 1, r.y + 1, r.w - 2, r.h - 2);
     };
     const auto makeList = [&](const QString& name, Element e) {
-        auto* list = new QListWidget(&m_window);
+        auto* list = new QListWidget(&m_host.widget());
         list->setObjectName(name);
         list->setStyleSheet(listStyle);
-        list->setFont(m_window.font());
+        list->setFont(m_host.font());
         list->setMouseTracking(true);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -317,17 +299,17 @@ void AdvancedPage::createControls()
     };
     // Shown while a list is empty: what to do to fill it.
     const auto makeHint = [&](QListWidget* list, const LangText& hint) {
-        auto* label = new QLabel(qs(hint(m_window.language())), list->viewport());
+        auto* label = new QLabel(qs(hint(m_controller.language())), list->viewport());
         label->setAlignment(Qt::AlignCenter);
         label->setWordWrap(true);
-        label->setFont(m_window.font());
+        label->setFont(m_host.font());
         label->setStyleSheet(QStringLiteral("QLabel { color: %1; background: transparent; padding: 6px; }")
                                  .arg(look.hint.name()));
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         label->setGeometry(QRect(QPoint(0, 0), list->size()));
         return label;
     };
-    MacroPage& model = m_window.controller().macroPage();
+    MacroPage& model = m_controller.macroPage();
 
     m_macroList = makeList(QStringLiteral("macroList"), Element::MacroList);
     m_macroHint = makeHint(m_macroList, text::kNoMacrosHint);
@@ -357,10 +339,10 @@ void AdvancedPage::createControls()
             [this](QListWidgetItem* item) { eventListDoubleClicked(m_eventList->row(item)); });
 
     const auto makeField = [&](const QString& name, Element e) {
-        auto* field = new QLineEdit(&m_window);
+        auto* field = new QLineEdit(&m_host.widget());
         field->setObjectName(name);
         field->setStyleSheet(fieldStyle);
-        field->setFont(m_window.font());
+        field->setFont(m_host.font());
         field->setAlignment(Qt::AlignCenter);
         field->setFrame(false);
         place(field, e);
@@ -388,7 +370,7 @@ void AdvancedPage::createControls()
     });
     // Screen readers name them as the page's other elements.
     for (Element e : {Element::MacroList, Element::EventList, Element::MacroNameEdit, Element::LoopEdit})
-        controlOf(e)->setAccessibleName(qs(describe(e, m_window.controller()).name));
+        controlOf(e)->setAccessibleName(qs(describe(e, m_controller).name));
     // A click on a list or field is a click beside the mouse-event list too.
     for (QWidget* control : {static_cast<QWidget*>(m_macroList->viewport()),
                              static_cast<QWidget*>(m_eventList->viewport()), static_cast<QWidget*>(m_nameField.data()),
@@ -416,7 +398,7 @@ void AdvancedPage::syncMacroControls()
 {
     if (!m_macroList)
         return;
-    const MacroPage& model = m_window.controller().macroPage();
+    const MacroPage& model = m_controller.macroPage();
     m_syncing = true;
     showRows(m_macroList, rowsOf(model.macros()), model.selectedMacro());
     showRows(m_eventList, rowsOf(model.events()), model.selectedEvent());
@@ -434,9 +416,9 @@ void AdvancedPage::openMouseEventList()
     QStringList rows;
     for (const char* row : text::kMouseEvents)
         rows << readable(row);
-    m_mouseEventList = m_window.makeList(QStringLiteral("mouseEventList"), rows, mouseEventListRect(), m_window.font());
-    m_mouseEventList->setAccessibleName(qs(describe(Element::InsertFace, m_window.controller()).name));
-    MacroPage& model = m_window.controller().macroPage();
+    m_mouseEventList = m_host.makeList(QStringLiteral("mouseEventList"), rows, mouseEventListRect());
+    m_mouseEventList->setAccessibleName(qs(describe(Element::InsertFace, m_controller).name));
+    MacroPage& model = m_controller.macroPage();
     connect(m_mouseEventList, &QListWidget::itemEntered, this, [this, &model](QListWidgetItem* item) {
         model.hoverMouseEvent(m_mouseEventList->row(item));
         m_mouseEventList->setCurrentRow(model.hoveredMouseEvent());
@@ -447,15 +429,15 @@ void AdvancedPage::openMouseEventList()
 
 void AdvancedPage::chooseMouseEvent(int row)
 {
-    m_window.controller().macroPage().insertMouseEvent(row);
+    m_controller.macroPage().insertMouseEvent(row);
     closeMouseEventList();
-    m_window.drawing([this](QPainter& painter) { drawInsertFace(painter); });
+    m_host.drawing([this](QPainter& painter) { drawInsertFace(painter); });
     syncMacroControls();
 }
 
 void AdvancedPage::closeMouseEventList()
 {
-    m_window.controller().macroPage().closeMouseEventList();
+    m_controller.macroPage().closeMouseEventList();
     discard(m_mouseEventList);
 }
 
@@ -476,7 +458,7 @@ void AdvancedPage::tearDown()
 
 bool AdvancedPage::click(Element hit)
 {
-    MainController& controller = m_window.controller();
+    MainController& controller = m_controller;
     PointerPage& pointer = controller.pointer();
     MacroPage& macros = controller.macroPage();
     switch (hit) {
@@ -493,7 +475,7 @@ bool AdvancedPage::click(Element hit)
             controller.recorder().start();
         else
             controller.recorder().stop();
-        m_window.redrawElements({Element::StartRecording});
+        m_host.redrawElements({Element::StartRecording});
         break;
     case Element::InsertFace:
         if (m_mouseEventList) {
@@ -519,7 +501,7 @@ void AdvancedPage::eventListContextMenu(const QPoint& pos)
 {
     if (!m_eventList)
         return;
-    MacroPage& model = m_window.controller().macroPage();
+    MacroPage& model = m_controller.macroPage();
     if (QListWidgetItem* item = m_eventList->itemAt(pos))
         model.selectEvent(m_eventList->row(item));
     syncMacroControls();
@@ -530,7 +512,7 @@ void AdvancedPage::eventListContextMenu(const QPoint& pos)
 
 void AdvancedPage::eventListDoubleClicked(int row)
 {
-    MacroPage& model = m_window.controller().macroPage();
+    MacroPage& model = m_controller.macroPage();
     model.selectEvent(row);
     model.editPause();
     syncMacroControls();
@@ -542,12 +524,12 @@ bool AdvancedPage::listKey(int key)
 {
     if (!m_mouseEventList)
         return false;
-    MacroPage& model = m_window.controller().macroPage();
+    MacroPage& model = m_controller.macroPage();
     const int down = key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0;
     if (down != 0) {
         model.hoverMouseEvent(std::clamp(model.hoveredMouseEvent() + down, 0, m_mouseEventList->count() - 1));
         m_mouseEventList->setCurrentRow(model.hoveredMouseEvent());
-        m_window.announcer().listRowMoved(m_mouseEventList, model.hoveredMouseEvent());
+        m_host.listRowMoved(m_mouseEventList, model.hoveredMouseEvent());
     } else if (key != Qt::Key_Left && key != Qt::Key_Right && model.hoveredMouseEvent() >= 0) {
         chooseMouseEvent(model.hoveredMouseEvent());
     }
@@ -557,11 +539,11 @@ bool AdvancedPage::listKey(int key)
 Element AdvancedPage::arrowKey(Element stop, int key)
 {
     const int by = key == Qt::Key_Up || key == Qt::Key_Right ? 1 : key == Qt::Key_Down || key == Qt::Key_Left ? -1 : 0;
-    MacroPage& model = m_window.controller().macroPage();
+    MacroPage& model = m_controller.macroPage();
     if (by == 0)
         return Element::None;
     if (isPointerSlider(stop)) {
-        setValue(stop, m_window.controller().pointer().position(sliderOf(pointerSliderIndex(stop))) + by);
+        setValue(stop, m_controller.pointer().position(sliderOf(pointerSliderIndex(stop))) + by);
         return stop;
     }
     // Down goes down a list, as on the screen.
@@ -590,8 +572,8 @@ bool AdvancedPage::keyActivate(Element stop)
     if (stop == Element::MacroNameEdit || stop == Element::LoopEdit || stop == Element::MacroList)
         return true;
     if (stop == Element::EventList) {
-        if (m_window.controller().macroPage().selectedEvent() >= 0)
-            eventListDoubleClicked(m_window.controller().macroPage().selectedEvent());
+        if (m_controller.macroPage().selectedEvent() >= 0)
+            eventListDoubleClicked(m_controller.macroPage().selectedEvent());
         return true;
     }
     return false;
@@ -601,7 +583,7 @@ void AdvancedPage::setValue(Element stop, int value)
 {
     if (!isPointerSlider(stop))
         return;
-    m_window.controller().pointer().setPosition(sliderOf(pointerSliderIndex(stop)),
+    m_controller.pointer().setPosition(sliderOf(pointerSliderIndex(stop)),
                                                 std::clamp(value, 1, kPointerSteps));
     redrawPointerBlock();
 }

@@ -21,7 +21,7 @@ class KeyCapture;
 
 class AdvancedPage : public WindowPage {
 public:
-    explicit AdvancedPage(CHidMouseDlg& window);
+    AdvancedPage(PageHost& host, MainController& controller);
     ~AdvancedPage() override;
 
     void draw(QPainter& painter) override;

@@ -11,7 +11,6 @@
 #include "ui/dialogs/single_dialog.h"
 #include "ui/dialogs/windows_dialog.h"
 #include "ui/focus_order.h"
-#include "ui/main_window.h"
 
 #include <QColorDialog>
 #include <QPainter>
@@ -20,10 +19,10 @@
 
 namespace varcel::ui {
 
-KeyPage::KeyPage(CHidMouseDlg& window) : WindowPage(window)
+KeyPage::KeyPage(PageHost& host, MainController& controller) : WindowPage(host, controller)
 {
     chooseColour = [this]() -> std::optional<QColor> {
-        const QColor colour = QColorDialog::getColor(Qt::black, &m_window);
+        const QColor colour = QColorDialog::getColor(Qt::black, &m_host.widget());
         if (!colour.isValid())
             return std::nullopt;
         return colour;
@@ -35,17 +34,15 @@ void KeyPage::setUpParameterDialogs()
 {
     // Each choice gets a fresh dialog that does not show the button's
     // current function; a cancelled one gives nothing back.
-    ParameterDialogs& dialogs = m_window.controller().buttons().dialogs;
-    CHidMouseDlg& w = m_window;
-    dialogs.applicationKey = [&w] { return CWindowsDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
-    dialogs.multimedia = [&w] { return CMediaDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
-    dialogs.fireKey = [&w] { return CFireKeyDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
-    dialogs.singleKey = [&w] { return CSingleDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
-    dialogs.comboKey = [&w] { return CComboDialog(w.skin(), w.language(), w.reporter(), &w).run(); };
-    dialogs.macroKey = [&w] {
+    ParameterDialogs& dialogs = m_controller.buttons().dialogs;
+    dialogs.applicationKey = [this] { return dialog<CWindowsDialog>().run(); };
+    dialogs.multimedia = [this] { return dialog<CMediaDialog>().run(); };
+    dialogs.fireKey = [this] { return dialog<CFireKeyDialog>().run(); };
+    dialogs.singleKey = [this] { return dialog<CSingleDialog>().run(); };
+    dialogs.comboKey = [this] { return dialog<CComboDialog>().run(); };
+    dialogs.macroKey = [this] {
         // The macros as record.ini holds them now, in its order.
-        const MacroStore store(w.controller().dataDir() / kMacroFileName);
-        return CMacroDialog(store.list(), w.skin(), w.language(), w.reporter(), &w).run();
+        return dialog<CMacroDialog>(MacroStore(m_controller.dataDir() / kMacroFileName).list()).run();
     };
 }
 
@@ -54,16 +51,9 @@ void KeyPage::setUpParameterDialogs()
 void KeyPage::drawDropdownBox(QPainter& painter, int box, bool over)
 {
     const Element e = dropdownBox(box);
-    const Rect r = ui::rect(e);
-    Skin& skin = m_window.skin();
-    m_window.restoreBackground(painter, r);
-    skin.drawImage(painter, over ? QStringLiteral("DropdownBox-over.png") : QStringLiteral("DropdownBox-normal.png"),
-                   r.x, r.y);
-    m_window.drawText(painter, dropdownNumberRect(box), QString::number(box + 1), m_window.font(),
-                      skin.textColour());
-    m_window.drawText(painter, dropdownLabelRect(box),
-                      qs(m_window.controller().buttons().label(static_cast<std::size_t>(box))), m_window.font(),
-                      skin.textColour());
+    putImage(painter, ui::rect(e), over ? QStringLiteral("DropdownBox-over.png") : QStringLiteral("DropdownBox-normal.png"));
+    write(painter, dropdownNumberRect(box), QString::number(box + 1));
+    write(painter, dropdownLabelRect(box), qs(m_controller.buttons().label(static_cast<std::size_t>(box))));
 }
 
 bool KeyPage::drawElement(QPainter& painter, Element e, bool over)
@@ -75,12 +65,9 @@ bool KeyPage::drawElement(QPainter& painter, Element e, bool over)
     // The layer pair shows the chosen layer lit, whatever the pointer does.
     if (e == Element::ModeA || e == Element::ModeB) {
         const Rect r = ui::rect(e);
-        const bool chosen = (m_window.controller().buttons().shownLayer() == Layer::A) == (e == Element::ModeA);
-        m_window.restoreBackground(painter, r);
-        m_window.skin().drawImage(painter, chosen ? QStringLiteral("button-over.png") : QStringLiteral("button-normal.png"),
-                                  r.x, r.y);
-        m_window.drawText(painter, {r, Align::Centre}, qs(e == Element::ModeA ? text::kModeA : text::kModeB),
-                          m_window.font(), m_window.skin().textColour());
+        const bool chosen = (m_controller.buttons().shownLayer() == Layer::A) == (e == Element::ModeA);
+        putImage(painter, r, chosen ? QStringLiteral("button-over.png") : QStringLiteral("button-normal.png"));
+        write(painter, {r, Align::Centre}, qs(e == Element::ModeA ? text::kModeA : text::kModeB));
         return true;
     }
     return drawSettingsElement(painter, e);
@@ -88,13 +75,10 @@ bool KeyPage::drawElement(QPainter& painter, Element e, bool over)
 
 void KeyPage::draw(QPainter& painter)
 {
-    const Language lang = m_window.language();
-    Skin& skin = m_window.skin();
-    const QFont& font = m_window.font();
-    const QColor text = skin.textColour();
+    const Language lang = m_controller.language();
     paintBackground(painter, kWindowRect);
-    m_window.drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::BasicSettings)),
-                      m_window.titleFont(), Qt::white);
+    drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::BasicSettings)),
+             m_host.titleFont(), Qt::white);
     const std::pair<Caption, UiString> captions[] = {
         {Caption::KeySetting, UiString::KeySetting},
         {Caption::ReportRateSetting, UiString::ReportRateSetting},
@@ -106,10 +90,10 @@ void KeyPage::draw(QPainter& painter)
         {Caption::DpiSelfColorSetting, UiString::DpiSelfColorLedSetting},
     };
     for (const auto& [where, what] : captions)
-        m_window.drawText(painter, caption(where).spot, qs(uiString(lang, what)), font, text);
-    m_window.drawCommon(painter);
+        write(painter, caption(where).spot, qs(uiString(lang, what)));
+    m_host.drawCommon(painter);
     for (Element e : {Element::ModeA, Element::ModeB, Element::KeyDefault})
-        m_window.drawElement(painter, e, false);
+        m_host.drawElement(painter, e, false);
     for (int box = 0; box < kDropdownBoxes; ++box)
         drawDropdownBox(painter, box, false);
 
@@ -117,16 +101,15 @@ void KeyPage::draw(QPainter& painter)
     // redraws them.
     for (int i = 0; i < kReportRatePositions; ++i) {
         drawSettingsElement(painter, reportRateSegment(i));
-        m_window.drawText(painter, reportRateLabel(i), qs(kReportRates[static_cast<std::size_t>(i)].text), font, text);
+        write(painter, reportRateLabel(i), qs(kReportRates[static_cast<std::size_t>(i)].text));
     }
-    const KeyPageSettings& settings = m_window.controller().settings();
+    const KeyPageSettings& settings = m_controller.settings();
     m_drawnSensorType = settings.sensorType();
     const std::vector<const char*> dpiRows = settings.dpiRows();
     for (std::size_t row = 0; row < dpiRows.size(); ++row)
-        m_window.drawText(painter, dpiScaleLabel(static_cast<int>(row)), qs(dpiRows[row]), font, text);
+        write(painter, dpiScaleLabel(static_cast<int>(row)), qs(dpiRows[row]));
     for (int stage = 0; stage < kDpiStages; ++stage) {
-        m_window.drawText(painter, dpiStageCaption(stage), qs(kDpiStageNames[static_cast<std::size_t>(stage)]), font,
-                          text);
+        write(painter, dpiStageCaption(stage), qs(kDpiStageNames[static_cast<std::size_t>(stage)]));
         drawSettingsElement(painter, dpiStageEnable(stage));
         drawSettingsElement(painter, dpiStageList(stage));
         for (int segment = 0; segment < kDpiBarSegments; ++segment)
@@ -140,52 +123,43 @@ void KeyPage::draw(QPainter& painter)
     }
     for (int bit = 0; bit < kDpiColourBits; ++bit) {
         drawSettingsElement(painter, dpiColourBit(bit));
-        m_window.drawText(painter, dpiColourBitLabel(bit),
-                          qs(kDpiColourBitNames[static_cast<std::size_t>(bit)](lang)), font, text);
+        write(painter, dpiColourBitLabel(bit), qs(kDpiColourBitNames[static_cast<std::size_t>(bit)](lang)));
     }
 }
 
 void KeyPage::paintBackground(QPainter& painter, const Rect& area)
 {
-    m_window.skin().drawPart(painter, QStringLiteral("BasicSet2.png"), QRect(area.x, area.y, area.w, area.h));
+    m_host.skin().drawPart(painter, QStringLiteral("BasicSet2.png"), QRect(area.x, area.y, area.w, area.h));
     // The background has tracks of eight rows; twelve rows lengthen them.
     const Rect upper = dpiUpperRowsRect();
-    if (m_window.controller().settings().dpiRowCount() <= kDpiShortList || !upper.intersects(area))
+    if (m_controller.settings().dpiRowCount() <= kDpiShortList || !upper.intersects(area))
         return;
     const int x = std::max(area.x, upper.x);
     const int y = std::max(area.y, upper.y);
     const QRect target(x, y, std::min(area.right(), upper.right()) - x, std::min(area.bottom(), upper.bottom()) - y);
-    m_window.skin().drawPart(painter, QString::fromLatin1(kDpiUpperRowsImage), target.translated(-upper.x, -upper.y),
-                             target.topLeft());
+    m_host.skin().drawPart(painter, QString::fromLatin1(kDpiUpperRowsImage), target.translated(-upper.x, -upper.y),
+                           target.topLeft());
 }
 
 void KeyPage::drawBox(QPainter& painter, Element e, bool ticked)
 {
-    const Rect r = ui::rect(e);
-    m_window.restoreBackground(painter, r);
-    m_window.skin().drawImage(painter, ticked ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"), r.x,
-                              r.y);
+    putImage(painter, ui::rect(e), ticked ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"));
 }
 
 void KeyPage::drawSelector(QPainter& painter, Element e, const QString& text)
 {
-    const Rect r = ui::rect(e);
-    m_window.restoreBackground(painter, r);
-    m_window.skin().drawImage(painter, QStringLiteral("DropdownBox.png"), r.x, r.y);
-    m_window.drawText(painter, selectorTextRect(e), text, m_window.font(), m_window.skin().textColour());
+    putImage(painter, ui::rect(e), QStringLiteral("DropdownBox.png"));
+    write(painter, selectorTextRect(e), text);
 }
 
 // The report rate, DPI and lighting elements, each from the working image.
 bool KeyPage::drawSettingsElement(QPainter& painter, Element e)
 {
-    const KeyPageSettings& settings = m_window.controller().settings();
-    Skin& skin = m_window.skin();
+    const KeyPageSettings& settings = m_controller.settings();
     const Rect r = ui::rect(e);
     if (inRange(e, Element::ReportRate125, Element::ReportRate1000)) {
         const bool lit = settings.reportRatePosition() == indexIn(e, Element::ReportRate125);
-        m_window.restoreBackground(painter, r);
-        skin.drawImage(painter, lit ? QStringLiteral("slider-RP-light.png") : QStringLiteral("slider-RP-dark.png"), r.x,
-                       r.y);
+        putImage(painter, r, lit ? QStringLiteral("slider-RP-light.png") : QStringLiteral("slider-RP-dark.png"));
         return true;
     }
     if (inRange(e, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
@@ -194,20 +168,19 @@ bool KeyPage::drawSettingsElement(QPainter& painter, Element e)
     }
     if (inRange(e, Element::DpiStageList1, Element::DpiStageList4)) {
         // The face is a frame of the background; only its text changes.
-        m_window.restoreBackground(painter, r);
-        m_window.drawText(painter, dpiStageValue(indexIn(e, Element::DpiStageList1)),
-                          qs(settings.stageValueText(indexIn(e, Element::DpiStageList1))), m_window.font(),
-                          skin.textColour());
+        m_host.restoreBackground(painter, r);
+        write(painter, dpiStageValue(indexIn(e, Element::DpiStageList1)),
+              qs(settings.stageValueText(indexIn(e, Element::DpiStageList1))));
         return true;
     }
     if (inRange(e, Element::DpiBarSegmentFirst, Element::DpiBarSegmentLast)) {
         const int index = indexIn(e, Element::DpiBarSegmentFirst);
         const int stage = index / kDpiBarSegments;
         const int segment = index % kDpiBarSegments;
-        m_window.restoreBackground(painter, r);
+        m_host.restoreBackground(painter, r);
         // Segments past the sensor's list are not there at all.
         if (segment < settings.dpiRowCount())
-            skin.drawImage(painter,
+            m_host.skin().drawImage(painter,
                            segment < settings.litSegments(stage) ? QStringLiteral("slider-DPI-light.png")
                                                                  : QStringLiteral("slider-DPI-dark.png"),
                            r.x, r.y);
@@ -222,7 +195,7 @@ bool KeyPage::drawSettingsElement(QPainter& painter, Element e)
         if (settings.rgbModeValid())
             drawSelector(painter, e, qs(settings.rgbParameterText()));
         else
-            m_window.restoreBackground(painter, r);
+            m_host.restoreBackground(painter, r);
         return true;
     }
     if (e == Element::DpiColourStage) {
@@ -251,16 +224,16 @@ void KeyPage::redrawStage(int stage, bool withBar)
     if (withBar)
         for (int segment = 0; segment < kDpiBarSegments; ++segment)
             elements.push_back(dpiBarSegment(stage, segment));
-    m_window.redrawElements(elements);
+    m_host.redrawElements(elements);
 }
 
 void KeyPage::sensorTypeMayHaveChanged()
 {
-    const KeyPageSettings& settings = m_window.controller().settings();
-    if (settings.sensorType() == m_drawnSensorType || m_window.controller().currentPage() != varcel::Page::Key)
+    const KeyPageSettings& settings = m_controller.settings();
+    if (settings.sensorType() == m_drawnSensorType || m_controller.currentPage() != varcel::Page::Key)
         return;
     // The scale, every bar and every face change; an open stage list gets the new rows.
-    m_window.drawPage(varcel::Page::Key);
+    m_host.redrawPage();
     if (m_settingsList && stageOfSettingsList(m_settingsListShown) >= 0) {
         destroySettingsList();
         syncSettingsList();
@@ -271,7 +244,7 @@ void KeyPage::redrawBoxes(std::vector<Element> also)
 {
     for (int box = 0; box < kDropdownBoxes; ++box)
         also.push_back(dropdownBox(box));
-    m_window.redrawElements(also);
+    m_host.redrawElements(also);
 }
 
 // ---- Clicks ----------------------------------------------------------------
@@ -279,10 +252,10 @@ void KeyPage::redrawBoxes(std::vector<Element> also)
 void KeyPage::closeListsMissing(Element hit)
 {
     if (m_functionList && hit != dropdownBox(m_listBox)) {
-        m_window.controller().buttons().closeLists();
+        m_controller.buttons().closeLists();
         destroyListWidgets();
     }
-    const SettingsList open = m_window.controller().settings().openList();
+    const SettingsList open = m_controller.settings().openList();
     if (open == SettingsList::None)
         return;
     const bool onFace =
@@ -291,14 +264,14 @@ void KeyPage::closeListsMissing(Element hit)
         (open == SettingsList::RgbParameter && hit == Element::LightingParameter) ||
         (open == SettingsList::DpiColourStage && hit == Element::DpiColourStage);
     if (!onFace) {
-        m_window.controller().settings().closeList();
+        m_controller.settings().closeList();
         destroySettingsList();
     }
 }
 
 bool KeyPage::click(Element hit)
 {
-    ButtonModel& buttons = m_window.controller().buttons();
+    ButtonModel& buttons = m_controller.buttons();
     if (hit == Element::ModeA || hit == Element::ModeB) {
         buttons.showLayer(hit == Element::ModeA ? 0 : 1);
         redrawBoxes({Element::ModeA, Element::ModeB});
@@ -320,7 +293,7 @@ bool KeyPage::click(Element hit)
 
 bool KeyPage::settingsClick(Element hit)
 {
-    KeyPageSettings& settings = m_window.controller().settings();
+    KeyPageSettings& settings = m_controller.settings();
     if (inRange(hit, Element::ReportRate125, Element::ReportRate1000)) {
         const int position = indexIn(hit, Element::ReportRate125);
         const int before = settings.chooseReportRate(position);
@@ -328,7 +301,7 @@ bool KeyPage::settingsClick(Element hit)
             std::vector<Element> redraw{hit};
             if (before >= 0)
                 redraw.push_back(reportRateSegment(before));
-            m_window.redrawElements(redraw);
+            m_host.redrawElements(redraw);
         }
         return true;
     }
@@ -361,7 +334,7 @@ bool KeyPage::settingsClick(Element hit)
     }
     if (inRange(hit, Element::LoopColourEnable1, Element::LoopColourEnable8)) {
         settings.toggleLoopColour(indexIn(hit, Element::LoopColourEnable1));
-        m_window.redrawElements({hit});
+        m_host.redrawElements({hit});
         return true;
     }
     if (inRange(hit, Element::LoopColourSwatch1, Element::LoopColourSwatch8)) {
@@ -372,12 +345,12 @@ bool KeyPage::settingsClick(Element hit)
         if (chosen && settings.setLoopColour(colour, {static_cast<std::uint8_t>(chosen->red()),
                                                       static_cast<std::uint8_t>(chosen->green()),
                                                       static_cast<std::uint8_t>(chosen->blue())}))
-            m_window.redrawElements({hit});
+            m_host.redrawElements({hit});
         return true;
     }
     if (inRange(hit, Element::DpiColourBit1, Element::DpiColourBit4)) {
         settings.toggleColourBit(indexIn(hit, Element::DpiColourBit1));
-        m_window.redrawElements({hit});
+        m_host.redrawElements({hit});
         return true;
     }
     return false;
@@ -387,9 +360,9 @@ bool KeyPage::settingsClick(Element hit)
 
 void KeyPage::closeLists()
 {
-    m_window.controller().buttons().closeLists();
+    m_controller.buttons().closeLists();
     destroyListWidgets();
-    m_window.controller().settings().closeList();
+    m_controller.settings().closeList();
     destroySettingsList();
 }
 
@@ -407,7 +380,7 @@ void KeyPage::destroySettingsList()
 // Makes the settings list box show what the model says is open.
 void KeyPage::syncSettingsList()
 {
-    const KeyPageSettings& settings = m_window.controller().settings();
+    const KeyPageSettings& settings = m_controller.settings();
     const SettingsList open = settings.openList();
     if (open != m_settingsListShown)
         destroySettingsList();
@@ -428,13 +401,13 @@ void KeyPage::syncSettingsList()
         where = dpiColourStageListRect();
     }
     const int current = settings.listCurrentRow(open);
-    m_settingsList = m_window.makeList(QStringLiteral("settingsList"), rows, where, m_window.font(), current);
+    m_settingsList = m_host.makeList(QStringLiteral("settingsList"), rows, where, current);
     // Named after the face it opened from.
     const Element face = stageOfSettingsList(open) >= 0       ? dpiStageList(stageOfSettingsList(open))
                          : open == SettingsList::RgbMode      ? Element::LightingMode
                          : open == SettingsList::RgbParameter ? Element::LightingParameter
                                                               : Element::DpiColourStage;
-    m_settingsList->setAccessibleName(qs(describe(face, m_window.controller()).name));
+    m_settingsList->setAccessibleName(qs(describe(face, m_controller).name));
     m_settingsListShown = open;
     // Thirty speeds of the neon mode are more than a list shows at once.
     if (static_cast<int>(rows.size()) * kListRowHeight + 2 > where.h)
@@ -451,7 +424,7 @@ void KeyPage::syncSettingsList()
 
 void KeyPage::onSettingsRowChosen(int row)
 {
-    KeyPageSettings& settings = m_window.controller().settings();
+    KeyPageSettings& settings = m_controller.settings();
     const SettingsList list = settings.openList();
     settings.chooseListRow(row);
     syncSettingsList();
@@ -459,12 +432,12 @@ void KeyPage::onSettingsRowChosen(int row)
         redrawStage(stage);
     } else if (list == SettingsList::RgbMode || list == SettingsList::RgbParameter) {
         // A new mode shows that mode's own parameter.
-        m_window.redrawElements({Element::LightingMode, Element::LightingParameter});
+        m_host.redrawElements({Element::LightingMode, Element::LightingParameter});
     } else if (list == SettingsList::DpiColourStage) {
         std::vector<Element> redraw{Element::DpiColourStage};
         for (int bit = 0; bit < kDpiColourBits; ++bit)
             redraw.push_back(dpiColourBit(bit));
-        m_window.redrawElements(redraw);
+        m_host.redrawElements(redraw);
     }
 }
 
@@ -485,7 +458,7 @@ void KeyPage::destroyListWidgets()
 // Makes the list boxes show what the model says is open.
 void KeyPage::syncLists()
 {
-    ButtonModel& buttons = m_window.controller().buttons();
+    ButtonModel& buttons = m_controller.buttons();
     const auto open = buttons.openSlot();
     if (!open) {
         destroyListWidgets();
@@ -501,11 +474,10 @@ void KeyPage::syncLists()
             rows << qs(row);
         // The box's function is marked: the kinds are the rows, in order.
         const int current = static_cast<int>(buttons.kind(buttons.shownLayer(), static_cast<std::size_t>(box)));
-        m_functionList =
-            m_window.makeList(QStringLiteral("functionList"), rows, functionListRect(box), m_window.font(), current);
-        m_functionList->setAccessibleName(qs(describe(dropdownBox(box), m_window.controller()).name));
+        m_functionList = m_host.makeList(QStringLiteral("functionList"), rows, functionListRect(box), current);
+        m_functionList->setAccessibleName(qs(describe(dropdownBox(box), m_controller).name));
         connect(m_functionList, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
-            m_window.controller().buttons().hoverFunctionRow(m_functionList->row(item));
+            m_controller.buttons().hoverFunctionRow(m_functionList->row(item));
             syncLists();
         });
         connect(m_functionList, &QListWidget::itemClicked, this,
@@ -520,9 +492,9 @@ void KeyPage::syncLists()
         QStringList options;
         for (const char* option : text::kDpiOptions)
             options << qs(option);
-        m_dpiList = m_window.makeList(QStringLiteral("dpiOptionList"), options, dpiOptionListRect(box), m_window.font());
+        m_dpiList = m_host.makeList(QStringLiteral("dpiOptionList"), options, dpiOptionListRect(box));
         connect(m_dpiList, &QListWidget::itemEntered, this, [this](QListWidgetItem* item) {
-            ButtonModel& model = m_window.controller().buttons();
+            ButtonModel& model = m_controller.buttons();
             model.hoverDpiRow(m_dpiList->row(item));
             m_dpiList->setCurrentRow(model.selectedDpiRow());
         });
@@ -547,18 +519,18 @@ void KeyPage::onFunctionRowChosen(int row)
         for (QListWidget* list : {m_dpiList.data(), m_functionList.data()})
             if (list)
                 list->hide();
-    m_window.controller().buttons().chooseFunction(static_cast<std::size_t>(box), row);
+    m_controller.buttons().chooseFunction(static_cast<std::size_t>(box), row);
     syncLists();
-    m_window.redrawElements({dropdownBox(box)});
+    m_host.redrawElements({dropdownBox(box)});
 }
 
 void KeyPage::onDpiRowChosen(int row)
 {
     const int box = m_listBox;
-    m_window.controller().buttons().chooseDpiOption(row);
+    m_controller.buttons().chooseDpiOption(row);
     syncLists();
     if (box >= 0)
-        m_window.redrawElements({dropdownBox(box)});
+        m_host.redrawElements({dropdownBox(box)});
 }
 
 // ---- The keyboard ----------------------------------------------------------
@@ -583,7 +555,7 @@ bool KeyPage::listKey(int key)
             const int next = std::clamp(row + down, 0, m_settingsList->count() - 1);
             m_settingsList->setCurrentRow(next);
             m_settingsList->scrollToItem(m_settingsList->item(next));
-            m_window.announcer().listRowMoved(m_settingsList, next);
+            m_host.listRowMoved(m_settingsList, next);
         } else if (isPress(key) && row >= 0) {
             onSettingsRowChosen(row);
         }
@@ -591,12 +563,12 @@ bool KeyPage::listKey(int key)
     }
     if (!m_functionList)
         return false;
-    ButtonModel& buttons = m_window.controller().buttons();
+    ButtonModel& buttons = m_controller.buttons();
     if (m_keyInDpiList && m_dpiList) {
         if (down != 0) {
             buttons.hoverDpiRow(std::clamp(buttons.selectedDpiRow() + down, 0, m_dpiList->count() - 1));
             m_dpiList->setCurrentRow(buttons.selectedDpiRow());
-            m_window.announcer().listRowMoved(m_dpiList, buttons.selectedDpiRow());
+            m_host.listRowMoved(m_dpiList, buttons.selectedDpiRow());
         } else if (key == Qt::Key_Left) {
             m_keyInDpiList = false;
         } else if (isPress(key) && buttons.selectedDpiRow() >= 0) {
@@ -607,7 +579,7 @@ bool KeyPage::listKey(int key)
     if (down != 0) {
         buttons.hoverFunctionRow(std::clamp(buttons.selectedRow() + down, 0, m_functionList->count() - 1));
         syncLists();
-        m_window.announcer().listRowMoved(m_functionList, buttons.selectedRow());
+        m_host.listRowMoved(m_functionList, buttons.selectedRow());
     } else if (key == Qt::Key_Right && m_dpiList) {
         // "DPI Switch" keeps its options in a list beside its row.
         m_keyInDpiList = true;
@@ -636,7 +608,7 @@ Element KeyPage::arrowKey(Element stop, int key)
         return to;
     }
     if (isDpiBar(stop)) {
-        const KeyPageSettings& settings = m_window.controller().settings();
+        const KeyPageSettings& settings = m_controller.settings();
         const int row = settings.stageRow(dpiBarStage(stop));
         setValue(stop, (row < 0 ? settings.dpiRowCount() : row + 1) + by);
         return stop;
@@ -657,7 +629,7 @@ void KeyPage::setValue(Element stop, int value)
     if (!isDpiBar(stop))
         return;
     const int stage = dpiBarStage(stop);
-    if (m_window.controller().settings().chooseStageRow(stage, value - 1))
+    if (m_controller.settings().chooseStageRow(stage, value - 1))
         redrawStage(stage);
 }
 

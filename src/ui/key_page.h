@@ -17,7 +17,7 @@ namespace varcel::ui {
 
 class KeyPage : public WindowPage {
 public:
-    explicit KeyPage(CHidMouseDlg& window);
+    KeyPage(PageHost& host, MainController& controller);
 
     void draw(QPainter& painter) override;
     void paintBackground(QPainter& painter, const Rect& area) override;

@@ -147,8 +147,8 @@ CHidMouseDlg::CHidMouseDlg(const Options& options, HidBackend& backend, QWidget*
     setUpFonts(options.language);
     setUpToolkitWindows(options.language);
     installAccessibleCanvas();
-    m_keyPage = std::make_unique<KeyPage>(*this);
-    m_advancedPage = std::make_unique<AdvancedPage>(*this);
+    m_keyPage = std::make_unique<KeyPage>(*this, *m_controller);
+    m_advancedPage = std::make_unique<AdvancedPage>(*this, *m_controller);
 }
 
 CHidMouseDlg::~CHidMouseDlg()
@@ -499,21 +499,6 @@ void CHidMouseDlg::paintEvent(QPaintEvent*)
     }
 }
 
-void CHidMouseDlg::drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font,
-                            const QColor& colour) const
-{
-    // A translation longer than its place is set smaller rather than cut.
-    QFont fitted = font;
-    while (QFontMetrics(fitted).horizontalAdvance(text) > spot.rect.w && fitted.pixelSize() > 9)
-        fitted.setPixelSize(fitted.pixelSize() - 1);
-    painter.setFont(fitted);
-    painter.setPen(colour);
-    int flags = Qt::AlignVCenter | Qt::TextSingleLine;
-    flags |= spot.align == Align::Centre ? Qt::AlignHCenter : spot.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft;
-    const Rect& r = spot.rect;
-    painter.drawText(QRect(r.x, r.y, r.w, r.h), flags, text);
-}
-
 void CHidMouseDlg::drawElement(QPainter& painter, Element e, bool over)
 {
     if (WindowPage* owner = pageFor(pageOf(e)); owner && owner->drawElement(painter, e, over))
@@ -737,8 +722,7 @@ WindowPage* CHidMouseDlg::pageFor(Page which) const
 
 // A drop-down list of the page in the skin's look, the row under the pointer
 // reported as it moves.
-QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font,
-                                    int valueRow)
+QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows, const Rect& where, int valueRow)
 {
     auto* list = new QListWidget(this);
     list->setObjectName(name);
@@ -751,7 +735,7 @@ QListWidget* CHidMouseDlg::makeList(const QString& name, const QStringList& rows
         auto* item = new QListWidgetItem(row, list);
         item->setSizeHint(QSize(0, kListRowHeight));
     }
-    styleDropList(*list, m_skin, font, valueRow);
+    styleDropList(*list, m_skin, m_font, valueRow);
     list->setGeometry(where.x, where.y, where.w, where.h);
     list->show();
     return list;

@@ -8,6 +8,7 @@
 #include "ui/accessible_canvas.h"
 #include "ui/frame_cache.h"
 #include "ui/layout.h"
+#include "ui/page_host.h"
 #include "ui/skin.h"
 
 #include <QFont>
@@ -60,7 +61,7 @@ private:
     QObject* m_receiver;
 };
 
-class CHidMouseDlg : public QWidget, public MainWindowView {
+class CHidMouseDlg : public QWidget, public MainWindowView, public PageHost, public AccessibleHost {
     Q_OBJECT
 public:
     struct Options {
@@ -86,14 +87,11 @@ public:
     // The simulated mouse's remote control, answered on this thread.
     void watchSimControl(SimControlServer& server);
 
-    MainController& controller() { return *m_controller; }
+    MainController& controller() override { return *m_controller; }
     const QImage& canvas() const { return m_canvas; }
     QSystemTrayIcon* trayIcon() { return m_tray; }
-    Skin& skin() { return m_skin; }
-    // Message boxes over the window, for the core and the dialogs.
-    Reporter& reporter() { return m_reporter; }
     KeyPage& keyPage() { return *m_keyPage; }
-    AdvancedPage& advancedPage() { return *m_advancedPage; }
+    AdvancedPage& advancedPage() override { return *m_advancedPage; }
     const std::set<Element>& hoveredElements() const { return m_over; }
     // The last balloon asked for (shown through the tray when there is one).
     const Balloon& lastBalloon() const { return m_lastBalloon; }
@@ -113,45 +111,42 @@ public:
     // The skin button: choose a skin and a text colour.
     void openSkinDialog();
 
-    // What the pages draw with: the canvas, the skin's images and the fonts.
-    Language language() const { return m_options.language; }
-    const QFont& font() const { return m_font; }
-    const QFont& titleFont() const { return m_titleFont; }
-    // One drawing operation: paint into the canvas, then one update.
-    void drawing(const std::function<void(QPainter&)>& paint);
-    void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font,
-                  const QColor& colour) const;
-    // An element in its normal or "over" look; a page draws its own kinds.
-    void drawElement(QPainter& painter, Element element, bool over);
-    // The background under one element, so a soft-edged or mostly
-    // transparent image never shows what was drawn there before.
-    void restoreBackground(QPainter& painter, const Rect& r);
-    // The frame's buttons, common to both pages.
-    void drawCommon(QPainter& painter);
-    void redrawElements(const std::vector<Element>& elements);
-    // `valueRow` is the row of the value the list's face shows (-1: none).
-    QListWidget* makeList(const QString& name, const QStringList& rows, const Rect& where, const QFont& font,
-                          int valueRow = -1);
+    // PageHost: what the pages draw with and open over the window.
+    QWidget& widget() override { return *this; }
+    Skin& skin() override { return m_skin; }
+    Reporter& reporter() override { return m_reporter; }
+    const QFont& font() const override { return m_font; }
+    const QFont& titleFont() const override { return m_titleFont; }
+    void drawing(const std::function<void(QPainter&)>& paint) override;
+    void drawElement(QPainter& painter, Element element, bool over) override;
+    // Also under a soft-edged or mostly transparent image, which must never
+    // show what was drawn there before.
+    void restoreBackground(QPainter& painter, const Rect& r) override;
+    void drawCommon(QPainter& painter) override;
+    void redrawElements(const std::vector<Element>& elements) override;
+    void redrawPage() override { drawPage(page()); }
+    QListWidget* makeList(const QString& name, const QStringList& rows, const Rect& where, int valueRow) override;
+    void listRowMoved(QWidget* list, int row) override { m_announcer.listRowMoved(list, row); }
 
     // ---- The keyboard and screen readers ----
     // The stop of the shown page that has the focus (Element::None before
     // there is one), and whether its mark shows: only once the keyboard has
     // been used, until the next click or hide.
-    Element focusElement() const { return m_focus; }
+    Element focusElement() const override { return m_focus; }
     bool focusMarkShown() const { return m_focusShown; }
     // Space or Enter on a stop, or a screen reader's press: what a click on
     // it does.
-    void activate(Element stop);
+    void activate(Element stop) override;
     // An arrow key on a stop: within a bar or slider, between the report
     // rate's positions, along a macro list.
-    void arrow(Element stop, int key);
+    void arrow(Element stop, int key) override;
     // A slider or DPI bar at a position (1 = the lowest), as a screen reader
     // sets it.
-    void setStopValue(Element stop, int value);
+    void setStopValue(Element stop, int value) override;
     // The page's own control for a stop (a field, a macro list), or null.
-    QWidget* controlOf(Element stop) const;
+    QWidget* controlOf(Element stop) const override;
     // Rows of the mouse's DPI list: the bars are this long.
-    int dpiRows() const;
+    int dpiRows() const override;
     // Something the page shows may have changed: screen readers hear of it.
     void elementsChanged();
     AccessibleAnnouncer& announcer() { return m_announcer; }

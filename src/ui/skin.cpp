@@ -197,6 +197,22 @@ void styleDropList(QListWidget& list, const Skin& skin, const QFont& font, int v
     markDropListValue(list, valueRow);
 }
 
+void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font, const QColor& colour,
+              int flags)
+{
+    QFont fitted = font;
+    if (!(flags & Qt::TextWordWrap))
+        while (QFontMetrics(fitted).horizontalAdvance(text) > spot.rect.w && fitted.pixelSize() > 9)
+            fitted.setPixelSize(fitted.pixelSize() - 1);
+    painter.setFont(fitted);
+    painter.setPen(colour);
+    const Qt::Alignment align = spot.align == Align::Centre  ? Qt::AlignHCenter
+                                : spot.align == Align::Right ? Qt::AlignRight
+                                                             : Qt::AlignLeft;
+    const Rect& r = spot.rect;
+    painter.drawText(QRect(r.x, r.y, r.w, r.h), static_cast<int>(align | Qt::AlignVCenter) | flags, text);
+}
+
 void markDropListValue(QListWidget& list, int valueRow)
 {
     for (int i = 0; i < list.count(); ++i)

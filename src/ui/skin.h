@@ -1,6 +1,8 @@
 // The active skin: its folder, its images and the text colour.
 #pragma once
 
+#include "ui/layout.h"
+
 #include <QColor>
 #include <QHash>
 #include <QImage>
@@ -103,5 +105,10 @@ private:
 void styleDropList(QListWidget& list, const Skin& skin, const QFont& font, int valueRow);
 // Marks another row as the face's value.
 void markDropListValue(QListWidget& list, int valueRow);
+
+// A text in its spot, vertically centred (`flags`: Qt::TextSingleLine or
+// Qt::TextWordWrap); a line longer than its place is set smaller rather than cut.
+void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font, const QColor& colour,
+              int flags = Qt::TextSingleLine);
 
 } // namespace varcel::ui

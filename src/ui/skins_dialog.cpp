@@ -1,5 +1,6 @@
 #include "ui/skins_dialog.h"
 
+#include "ui/dialogs/accessible_dialog.h"
 #include "ui/dialogs/skinned_dialog.h"
 
 #include "buttons/labels_file.h"
@@ -61,6 +62,7 @@ CSkinsDialog::CSkinsDialog(const Skin& current, std::string currentName, std::ve
               },
               nullptr, [this] { return QString::fromStdString(m_name); }})
 {
+    installAccessibleDialogs();
     setWindowTitle(QString::fromUtf8(text::kSkinsTitle(language)));
     setMouseTracking(true);
     m_background = m_skin.image(QString::fromUtf8(layout().image.data(), static_cast<int>(layout().image.size())));

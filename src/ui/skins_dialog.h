@@ -22,7 +22,7 @@ class Reporter;
 
 namespace varcel::ui {
 
-class CSkinsDialog : public QDialog {
+class CSkinsDialog : public QDialog, public KeyedDialog {
     Q_OBJECT
 public:
     // `current` draws the dialog; the list offers the skins of `roots`.
@@ -39,7 +39,7 @@ public:
     const QColor& colour() const { return m_colour; }
     QListWidget* skinList() const { return m_list; }
     // The keyboard's stops, focus and mark, which screen readers share.
-    DialogKeys& keys() { return m_keys; }
+    DialogKeys& keys() override { return m_keys; }
 
     // What the colour chooser does; a test may stand in for the system's.
     std::function<std::optional<QColor>(const QColor& initial)> chooseColour;

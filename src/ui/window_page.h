@@ -3,19 +3,21 @@
 // answers clicks on its own elements and owns the list boxes it opens.
 #pragma once
 
+#include "control/main_controller.h"
 #include "ui/layout.h"
+#include "ui/page_host.h"
+#include "ui/skin.h"
 
 #include <QObject>
 #include <QString>
 #include <QWidget>
 
 #include <string>
+#include <utility>
 
 class QPainter;
 
 namespace varcel::ui {
-
-class CHidMouseDlg;
 
 inline QString qs(const std::string& text) { return QString::fromStdString(text); }
 inline QString qs(const char* text) { return QString::fromUtf8(text); }
@@ -29,7 +31,7 @@ inline int indexIn(Element e, Element first) { return static_cast<int>(e) - stat
 
 class WindowPage : public QObject {
 public:
-    explicit WindowPage(CHidMouseDlg& window) : m_window(window) {}
+    WindowPage(PageHost& host, MainController& controller) : m_host(host), m_controller(controller) {}
 
     // The whole page over the window's frame: background, captions, elements.
     virtual void draw(QPainter& painter) = 0;
@@ -75,7 +77,28 @@ public:
     virtual QWidget* controlOf(Element /*element*/) const { return nullptr; }
 
 protected:
-    CHidMouseDlg& m_window;
+    // A text of the page in its font and the skin's text colour.
+    void write(QPainter& painter, const TextSpot& spot, const QString& text) const
+    {
+        drawText(painter, spot, text, m_host.font(), m_host.skin().textColour());
+    }
+
+    // An image of the skin over the background of `r`.
+    void putImage(QPainter& painter, const Rect& r, const QString& image) const
+    {
+        m_host.restoreBackground(painter, r);
+        m_host.skin().drawImage(painter, image, r.x, r.y);
+    }
+    // A dialog over the window in its skin and language; `args` come before those.
+    template <typename Dialog, typename... Args>
+    Dialog dialog(Args&&... args) const
+    {
+        return Dialog(std::forward<Args>(args)..., m_host.skin(), m_controller.language(), m_host.reporter(),
+                      &m_host.widget());
+    }
+
+    PageHost& m_host;
+    MainController& m_controller;
 };
 
 } // namespace varcel::ui

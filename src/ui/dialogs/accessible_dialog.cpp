@@ -1,11 +1,11 @@
 #include "ui/dialogs/accessible_dialog.h"
 
-#include "ui/dialogs/skinned_dialog.h"
-#include "ui/skins_dialog.h"
-
 #include "ui/accessible_parts.h"
+#include "ui/dialogs/dialog_keys.h"
 
+#include <QDialog>
 #include <QLineEdit>
+#include <QListWidget>
 
 namespace varcel::ui {
 
@@ -147,28 +147,15 @@ private:
     DialogKeys& m_keys;
 };
 
-QAccessibleInterface* dialogFactory(const QString& className, QObject* object)
+QAccessibleInterface* dialogFactory(const QString&, QObject* object)
 {
-    if (className == QLatin1String("varcel::ui::SkinnedDialog"))
-        return new DialogAccessible(static_cast<SkinnedDialog*>(object), static_cast<SkinnedDialog*>(object)->keys());
-    if (className == QLatin1String("varcel::ui::CSkinsDialog"))
-        return new DialogAccessible(static_cast<CSkinsDialog*>(object), static_cast<CSkinsDialog*>(object)->keys());
-    return nullptr;
+    auto* dialog = qobject_cast<QDialog*>(object);
+    auto* keyed = dynamic_cast<KeyedDialog*>(object);
+    return dialog && keyed ? new DialogAccessible(dialog, keyed->keys()) : nullptr;
 }
 
 } // namespace
 
 void installAccessibleDialogs() { installOnce<dialogFactory>(); }
-
-void announceDialogFocus(QDialog& dialog, int stop)
-{
-    if (!QAccessible::isActive())
-        return;
-    auto* iface = dynamic_cast<DialogAccessible*>(QAccessible::queryAccessibleInterface(&dialog));
-    if (!iface || stop < 0 || stop >= iface->childCount())
-        return;
-    QAccessibleEvent event(iface->stopInterface(stop), QAccessible::Focus);
-    QAccessible::updateAccessibility(&event);
-}
 
 } // namespace varcel::ui

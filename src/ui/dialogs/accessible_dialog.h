@@ -3,13 +3,10 @@
 // there as itself.
 #pragma once
 
-class QDialog;
-
 namespace varcel::ui {
 
-// Makes Qt ask us for the dialogs' accessible objects; once per program.
+// Makes Qt ask us for the accessible objects of the dialogs that are
+// KeyedDialogs; once per program.
 void installAccessibleDialogs();
-// The keyboard went to stop `stop` of the dialog.
-void announceDialogFocus(QDialog& dialog, int stop);
 
 } // namespace varcel::ui

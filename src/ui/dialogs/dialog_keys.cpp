@@ -1,7 +1,6 @@
 #include "ui/dialogs/dialog_keys.h"
 
-#include "ui/dialogs/accessible_dialog.h"
-
+#include <QAccessible>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,9 +29,7 @@ QWidget* controlAt(const QWidget& dialog, const QPoint& p)
 
 DialogKeys::DialogKeys(QDialog& dialog, Dialog which, Language language, Hooks hooks)
     : m_dialog(dialog), m_which(which), m_language(language), m_hooks(std::move(hooks))
-{
-    installAccessibleDialogs();
-}
+{}
 
 std::optional<DialogStop> DialogKeys::focused() const
 {
@@ -68,7 +65,11 @@ void DialogKeys::move(bool next)
             m_hooks.press(middle(stop.rect));
     }
     m_dialog.update();
-    announceDialogFocus(m_dialog, m_focus);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(&m_dialog, QAccessible::Focus);
+        event.setChild(m_focus);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 bool DialogKeys::key(const QKeyEvent& event)

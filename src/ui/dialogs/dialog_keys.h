@@ -24,6 +24,9 @@ class QPoint;
 
 namespace varcel::ui {
 
+// The stops of a small dialog as the keyboard and screen readers go through
+// them. Screen readers hear of the stop the keyboard goes to as the dialog's
+// child of that index: its accessible object lists its stops first, in order.
 class DialogKeys {
 public:
     struct Hooks {
@@ -76,6 +79,16 @@ private:
     Hooks m_hooks;
     int m_focus = 0;
     bool m_markShown = false;
+};
+
+// A dialog the keyboard goes through with DialogKeys; its accessible object
+// reads the stops there.
+class KeyedDialog {
+public:
+    virtual DialogKeys& keys() = 0;
+
+protected:
+    ~KeyedDialog() = default;
 };
 
 } // namespace varcel::ui

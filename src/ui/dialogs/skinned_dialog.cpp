@@ -2,6 +2,7 @@
 
 #include "lang/dialog_strings.h"
 #include "platform/reporter.h"
+#include "ui/dialogs/accessible_dialog.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -59,6 +60,7 @@ SkinnedDialog::SkinnedDialog(Dialog which, const Skin& skin, Language language, 
               },
               [this](int option) { return optionChecked(option); }, nullptr})
 {
+    installAccessibleDialogs();
     setModal(true);
     setMouseTracking(true);
     QDialog::setFont(m_font);
@@ -243,19 +245,7 @@ void SkinnedDialog::done(int result)
 void SkinnedDialog::drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QColor& colour,
                              int flags) const
 {
-    const Qt::Alignment align = spot.align == Align::Left    ? Qt::AlignLeft
-                                : spot.align == Align::Right ? Qt::AlignRight
-                                                             : Qt::AlignHCenter;
-    painter.setPen(colour);
-    QFont font = m_font;
-    const QRect r = qrect(spot.rect);
-    // A text longer than its place is set smaller rather than cut.
-    if (!(flags & Qt::TextWordWrap)) {
-        while (font.pixelSize() > 9 && QFontMetrics(font).horizontalAdvance(text) > r.width())
-            font.setPixelSize(font.pixelSize() - 1);
-    }
-    painter.setFont(font);
-    painter.drawText(r, static_cast<int>(align | Qt::AlignVCenter) | flags, text);
+    ui::drawText(painter, spot, text, m_font, colour, flags);
 }
 
 void SkinnedDialog::paintContents(QPainter&) {}

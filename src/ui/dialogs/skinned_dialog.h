@@ -34,7 +34,7 @@ namespace varcel::ui {
 // The dialogs' font: Arial 14 in English, a CJK face in Chinese.
 QFont dialogFont(Language language);
 
-class SkinnedDialog : public QDialog {
+class SkinnedDialog : public QDialog, public KeyedDialog {
     Q_OBJECT
 public:
     enum class Over { None, Ok, Cancel, Close };
@@ -59,7 +59,7 @@ public:
     QImage grabImage();
 
     // The keyboard's stops, focus and mark, which screen readers share.
-    DialogKeys& keys() { return m_keys; }
+    DialogKeys& keys() override { return m_keys; }
     bool focusMarkShown() const { return m_keys.markShown(); }
     // Whether option box `option` (from 0) is the chosen one.
     virtual bool optionChecked(int option) const
