@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -39,13 +41,33 @@ inline ui::Skin paintedSkin(const std::string& name, const TempDir& dir, const s
     return skin;
 }
 
+// A picture the docs show (docs/images/NAME.png, English at scale 1) must be
+// what the window draws now, but for a font's anti-aliasing; the new one is
+// left in the screenshots folder.
 inline void saveScreenshot(const QImage& image, const std::string& name)
 {
     std::filesystem::create_directories(VARCEL_SCREENSHOTS_DIR);
     // Runs at 150 % and 200 % (QT_SCALE_FACTOR) leave theirs beside the others.
     const qreal scale = image.devicePixelRatio();
     const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
-    image.save(QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name) + suffix + ".png");
+    const QString saved = QString::fromStdString(std::string(VARCEL_SCREENSHOTS_DIR) + "/" + name) + suffix + ".png";
+    image.save(saved);
+    const QImage shown(QString::fromStdString(std::string(VARCEL_DOCS_IMAGES_DIR) + "/" + name + ".png"));
+    if (scale != 1 || shown.isNull())
+        return;
+    const QImage now = image.convertToFormat(QImage::Format_RGB32);
+    const QImage old = shown.convertToFormat(QImage::Format_RGB32);
+    long off = 0; // pixels that moved further than a font's anti-aliasing moves them
+    for (int y = 0; old.size() == now.size() && y < now.height(); ++y)
+        for (int x = 0; x < now.width(); ++x) {
+            const QRgb a = now.pixel(x, y), b = old.pixel(x, y);
+            off += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                             std::abs(qBlue(a) - qBlue(b))}) > 64;
+        }
+    EXPECT_TRUE(old.size() == now.size() && off == 0)
+        << "docs/images/" << name << ".png is not what the window draws now (" << off << " pixels differ; "
+        << old.width() << "x" << old.height() << " against " << now.width() << "x" << now.height()
+        << "): the new picture is " << saved.toStdString() << "; scripts/update-screenshots refreshes docs/images";
 }
 
 // The pointer moved to `at`, as the window system reports it.

@@ -674,7 +674,7 @@ TEST_F(KeyPageTest, Screenshots)
             // The canvas has every device pixel the screen gives the window.
             EXPECT_EQ(window->canvas().size(), window->size() * window->devicePixelRatio());
             const std::string name = std::string("key-page-") + (skin[0] == 'D' ? "dark-" : "light-") + tag;
-            QImage before = window->grab().toImage();
+            QImage before = screenshot(name);
             for (const auto& [element, what] : {std::pair{dpiStageList(1), "-dpi-list"},
                                                 {Element::LightingParameter, "-parameter-list"},
                                                 {Element::LightingMode, "-mode-list"},
