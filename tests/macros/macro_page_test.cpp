@@ -3,7 +3,7 @@
 #include "platform/reporter.h"
 #include "macros/macro_encoder.h"
 #include "macros/macro_store.h"
-#include "macro_test_support.h"
+#include "support/macro_test_support.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "macros/macro_store.h"
 
-#include "macro_test_support.h"
+#include "support/macro_test_support.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

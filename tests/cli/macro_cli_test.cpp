@@ -1,6 +1,6 @@
 // varcelctl macro as a user runs it: record.ini and the blocks of config.bin.
 #include "device/config_store.h"
-#include "macro_test_support.h"
+#include "support/macro_test_support.h"
 #include "support/cli_run.h"
 
 #include <gtest/gtest.h>
