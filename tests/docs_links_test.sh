@@ -1,8 +1,9 @@
 #!/bin/sh
 # The README and the docs/ pages say nothing the tree contradicts: every
-# relative link names a file or folder, every test the safety table cites
-# exists, every varcelctl command they show is one varcelctl has, and the
-# bus page's RunCommand leaves out what the service does.
+# relative link names a file or folder, every path and symbol they name in
+# code is there, every test the safety table cites exists, every varcelctl
+# command they show is one varcelctl has, and the bus page's RunCommand
+# leaves out what the service does.
 # Usage: docs_links_test.sh SOURCE_DIR [VARCELCTL]
 set -u
 src=${1:?source folder}
@@ -10,12 +11,25 @@ ctl=${2:-}
 broken=0
 checked=0
 bad() { echo "$*"; broken=$((broken + 1)); }
+# The text in code: fenced blocks' lines and `inline` spans.
+code() { awk '/^ *```/ {f = !f; next} f {print; next} {n = split($0, a, "`"); for (i = 2; i <= n; i += 2) print a[i]}' "$@"; }
 for page in "$src"/README.md "$src"/docs/*.md; do
     dir=$(dirname "$page")
     # Targets of [text](target), without URLs and without the #anchor part.
     for target in $(grep -o '\]([^) ]*)' "$page" | sed 's/^](//; s/)$//; s/#.*//' | grep -v '^[a-z][a-z+.-]*:' | grep -v '^$'); do
         checked=$((checked + 1))
         [ -e "$dir/$target" ] || bad "${page#"$src"/}: no such file: $target"
+    done
+    # Paths of the tree (a file, a stem such as src/control/workspace, a glob)
+    # and symbols (CamelCase, camelCase, Type::member) named in code.
+    for path in $(code "$page" | grep -oE '^(src|tests|bench|scripts|tools|packaging|docs)/[A-Za-z0-9_./*@-]*$'); do
+        checked=$((checked + 1))
+        [ -n "$(cd "$src" && ls -d $path $path.* 2>/dev/null)" ] || bad "${page#"$src"/}: no such path: $path"
+    done
+    for symbol in $(code "$page" | grep -E '^([A-Z][a-z]+[A-Z][A-Za-z0-9]*|[a-z]+[A-Z][A-Za-z0-9]*|[A-Za-z]+::[A-Za-z]+)$' | sort -u); do
+        checked=$((checked + 1))
+        m=${symbol##*::}
+        grep -rqE -- "\b$m\(|$symbol\b|^[^/]*\b$m\b" "$src/src" "$src/tests" "$src/tools" "$src/packaging" || bad "${page#"$src"/}: no such symbol: $symbol"
     done
 done
 
@@ -40,8 +54,7 @@ if [ -n "$ctl" ]; then
     commands() { "$ctl" "$@" --help | sed -n '/^Subcommands:/,/^$/p' | awk 'NF > 1 {print $1}'; }
     top=$(commands)
     valued=$("$ctl" --help | grep -oE '^ +(-[a-z],)?--[a-z-]+ [A-Z]' | grep -oE -- '--[a-z-]+' | xargs)
-    shown=$(awk '/^ *```/ {f = !f; next} f {print; next} {n = split($0, a, "`"); for (i = 2; i <= n; i += 2) print a[i]}' \
-        "$src"/README.md "$src"/docs/*.md | grep -o 'varcelctl\( [^ |;&)`#]*\)*' | sort -u)
+    shown=$(code "$src"/README.md "$src"/docs/*.md | grep -o 'varcelctl\( [^ |;&)`#]*\)*' | sort -u)
     while read -r _ words; do
         set -- $words
         while [ $# -gt 0 ] && [ "${1#-}" != "$1" ]; do
