@@ -231,6 +231,12 @@ TEST_F(KeyPageSettingsTest, LoopColours)
     EXPECT_FALSE(model.loopColourEnabled(6));
     model.toggleLoopColour(6);
     EXPECT_EQ(image[kLoopEnabled + 6], 1);
+    // Flags the page never writes (a foreign config.bin, a profile): only a
+    // 1 ticks the box, as only a 1 reaches the mouse in an apply.
+    for (const std::uint8_t flag : {255, 3, 0, 1}) {
+        image[kLoopEnabled + 7] = flag;
+        EXPECT_EQ(model.loopColourEnabled(7), flag == 1) << int{flag};
+    }
 
     // Every colour can go.
     for (int colour = 0; colour < 8; ++colour)
