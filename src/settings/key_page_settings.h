@@ -72,6 +72,15 @@ public:
     {
         return settingValueText(m_image, id, instance, sensorType(), m_language);
     }
+    // Row `row` of the setting's values as valueText() would say it: one
+    // position of the report rate or the layer; empty past the list.
+    std::string choiceText(SettingId id, int instance, int row) const
+    {
+        const auto rows = settingChoices(id, instance, sensorType());
+        return row >= 0 && static_cast<std::size_t>(row) < rows.size()
+                   ? settingChoiceText(id, rows[static_cast<std::size_t>(row)], m_language)
+                   : std::string();
+    }
 
     // Report rate.
     int reportRatePosition() const;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace varcel {
 
@@ -70,11 +71,6 @@ static_assert(catalogueInIdOrder());
 constexpr std::array<SettingChoice, 2> kLayers{{{0, 0, "A", {"Mode A", "Mode A", "Mode A"}},
                                                 {1, 1, "B", {"Mode B", "Mode B", "Mode B"}}}};
 constexpr std::array<SettingChoice, 2> kOnOff{{{0, 0, "off", {"关", "關", "off"}}, {1, 1, "on", {"开", "開", "on"}}}};
-constexpr std::array<SettingChoice, kRgbModeCount> kModes{{
-    {1, 1, "Standard Mode", {"标准模式", "標準模式", "Standard Mode"}},
-    {2, 2, "Respiration Mode", {"呼吸模式", "呼吸模式", "Respiration Mode"}},
-    {3, 3, "Neon Mode", {"霓虹模式", "霓虹模式", "Neon Mode"}},
-}};
 
 // The texts of the first-parameter lists of the three modes, and of the
 // pointer sliders' steps.
@@ -113,6 +109,24 @@ std::span<const SettingChoice> dpiChoices(std::uint8_t sensorType)
     return lists[sensorType < lists.size() ? sensorType : 0];
 }
 
+// The modes are named as the window's string table names them.
+const std::array<SettingChoice, kRgbModeCount>& modes()
+{
+    static const std::array<SettingChoice, kRgbModeCount> rows{{
+        {1, 1, uiText(UiString::StandardMode).en, uiText(UiString::StandardMode)},
+        {2, 2, uiText(UiString::RespirationMode).en, uiText(UiString::RespirationMode)},
+        {3, 3, uiText(UiString::NeonMode).en, uiText(UiString::NeonMode)},
+    }};
+    return rows;
+}
+
+// A unit as each language writes it after a value; the others are the same in every language.
+std::string unitIn(const Setting& row, Language language)
+{
+    static constexpr LangText kHertz{"赫兹", "赫茲", "Hz"};
+    return std::string_view(row.unit) == kHertz.en ? kHertz(language) : row.unit;
+}
+
 bool validInstance(const Setting& row, int instance) { return instance >= 0 && instance < row.kept; }
 
 std::string withNumber(const char* pattern, int instance) { return fillIn(pattern, {std::to_string(instance + 1)}); }
@@ -133,7 +147,7 @@ std::span<const SettingChoice> settingChoices(SettingId id, int instance, std::u
     case S::LayerShown: return kLayers;
     case S::ReportRate: return kReportRates;
     case S::DpiStageValue: return dpiChoices(sensorType);
-    case S::RgbMode: return kModes;
+    case S::RgbMode: return modes();
     case S::RgbParameter:
         switch (instance) {
         case 0: return standard;
@@ -210,10 +224,13 @@ std::string settingValueText(const ConfigImage& image, SettingId id, int instanc
         return text;
     }
     const auto choice = settingChoice(image, id, instance, sensorType);
-    if (!choice)
-        return {};
-    const std::string unit = setting(id).unit;
-    return choice->textIn(language) + (unit.empty() ? "" : " " + unit);
+    return choice ? settingChoiceText(id, *choice, language) : std::string();
+}
+
+std::string settingChoiceText(SettingId id, const SettingChoice& choice, Language language)
+{
+    const std::string unit = unitIn(setting(id), language);
+    return choice.textIn(language) + (unit.empty() ? "" : " " + unit);
 }
 
 std::string settingName(SettingId id, int instance, Language language)
@@ -224,17 +241,17 @@ std::string settingName(SettingId id, int instance, Language language)
                       {std::to_string(instance / kDpiColourBitCount + 1),
                        kDpiColourBitNames[static_cast<std::size_t>(instance % kDpiColourBitCount)](language)});
     if (id == S::RgbParameter)
-        return fillIn(name(language), {kModes[static_cast<std::size_t>(instance % kRgbModeCount)].textIn(language)});
+        return fillIn(name(language), {rgbModeName(language, instance + 1)});
     return withNumber(name(language), instance);
 }
 
 std::optional<SettingChoice> parseSettingValue(SettingId id, int instance, std::uint8_t sensorType,
                                                const std::string& text)
 {
-    const std::string unit = setting(id).unit;
     for (const SettingChoice& choice : settingChoices(id, instance, sensorType)) {
         for (int language = 0; language < kLanguageCount; ++language) {
             const std::string shown = choice.textIn(languageFromIndex(language));
+            const std::string unit = unitIn(setting(id), languageFromIndex(language));
             for (const std::string& form : {shown, shown + unit, shown + " " + unit})
                 if (equalsIgnoringCase(text, form))
                     return choice;
@@ -245,7 +262,7 @@ std::optional<SettingChoice> parseSettingValue(SettingId id, int instance, std::
 
 const char* rgbModeName(Language language, int mode)
 {
-    return mode >= 1 && mode <= kRgbModeCount ? kModes[static_cast<std::size_t>(mode - 1)].textIn(language)
+    return mode >= 1 && mode <= kRgbModeCount ? modes()[static_cast<std::size_t>(mode - 1)].textIn(language)
                                               : uiString(language, UiString::OffMode);
 }
 

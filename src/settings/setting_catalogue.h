@@ -96,6 +96,8 @@ std::optional<SettingChoice> settingChoice(const ConfigImage& image, SettingId i
 // "800 DPI", "Neon Mode", "on", "#FF8000"); empty for a code the table lacks.
 std::string settingValueText(const ConfigImage& image, SettingId id, int instance, std::uint8_t sensorType,
                              Language language);
+// One value of the table as a user reads it, with its unit.
+std::string settingChoiceText(SettingId id, const SettingChoice& choice, Language language);
 // What a screen reader says for the setting: its name with the instance's number.
 std::string settingName(SettingId id, int instance, Language language);
 // The row of `text` in the value table: the text in any language, the

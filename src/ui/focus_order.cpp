@@ -105,8 +105,11 @@ PointerSlider sliderOf(int slider)
     return slider == 0 ? PointerSlider::Speed : slider == 1 ? PointerSlider::Lines : PointerSlider::DoubleClick;
 }
 
+// The settings' names and values are those of the settings catalogue, which
+// show and the bus give too.
 ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
 {
+    using S = SettingId;
     ElementInfo info;
     KeyPageSettings& settings = c.settings();
     const auto check = [&](std::string name, bool on) {
@@ -114,6 +117,14 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
         info.name = std::move(name);
         info.checkable = true;
         info.checked = on;
+    };
+    // One position of a setting, named by its value.
+    const auto position = [&](S id, int row, bool chosen, std::string group) {
+        info.role = Role::RadioButton;
+        info.name = settings.choiceText(id, 0, row);
+        info.description = std::move(group);
+        info.checkable = true;
+        info.checked = chosen;
     };
     const auto face = [&](std::string name, std::string value, bool open) {
         info.role = Role::List;
@@ -123,64 +134,57 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
         info.expanded = open;
     };
     if (e == Element::ModeA || e == Element::ModeB) {
-        info.role = Role::RadioButton;
-        info.name = e == Element::ModeA ? text::kModeA : text::kModeB;
-        info.checkable = true;
-        info.checked = (c.buttons().shownLayer() == Layer::A) == (e == Element::ModeA);
+        position(S::LayerShown, e == Element::ModeA ? 0 : 1,
+                 (c.buttons().shownLayer() == Layer::A) == (e == Element::ModeA), settings.name(S::LayerShown, 0));
     } else if (within(e, Element::DropdownBox1, Element::DropdownBox6)) {
         const int box = offsetIn(e, Element::DropdownBox1);
         const std::string label = c.buttons().label(static_cast<std::size_t>(box));
         face(fillIn(accessString(lang, AccessString::ButtonBox), {std::to_string(box + 1), label}), label,
              c.buttons().isOpen(static_cast<std::size_t>(box)));
     } else if (within(e, Element::ReportRate125, Element::ReportRate1000)) {
-        const int position = offsetIn(e, Element::ReportRate125);
-        info.role = Role::RadioButton;
-        info.name = fillIn(tr(lang, AccessString::Hertz), {kReportRates[static_cast<std::size_t>(position)].text});
-        info.description = tr(lang, UiString::ReportRateSetting);
-        info.checkable = true;
-        info.checked = settings.reportRatePosition() == position;
+        const int row = offsetIn(e, Element::ReportRate125);
+        position(S::ReportRate, row, settings.reportRatePosition() == row, tr(lang, UiString::ReportRateSetting));
     } else if (within(e, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
         const int stage = offsetIn(e, Element::DpiStageEnable1);
-        check(kDpiStageNames[static_cast<std::size_t>(stage)], settings.stageEnabled(stage));
+        check(settings.name(S::DpiStageEnabled, stage), settings.stageEnabled(stage));
     } else if (within(e, Element::DpiStageList1, Element::DpiStageList4)) {
         const int stage = offsetIn(e, Element::DpiStageList1);
-        face(fillIn(accessString(lang, AccessString::StageValue), {kDpiStageNames[static_cast<std::size_t>(stage)]}),
-             settings.stageValueText(stage), settings.isOpen(settingsListOfStage(stage)));
+        face(settings.name(S::DpiStageValue, stage), settings.valueText(S::DpiStageValue, stage),
+             settings.isOpen(settingsListOfStage(stage)));
     } else if (isDpiBar(e)) {
         // The bar is read as the DPI it stands at, within the list's lowest
         // and highest DPI, as its list face says it.
         const int stage = dpiBarStage(e);
         const std::vector<const char*> rows = settings.dpiRows();
         info.role = Role::Slider;
-        info.name =
-            fillIn(accessString(lang, AccessString::StageBar), {kDpiStageNames[static_cast<std::size_t>(stage)]});
-        info.value = settings.stageValueText(stage);
-        if (!info.value.empty())
-            info.value = fillIn(tr(lang, AccessString::DpiUnit), {info.value});
+        info.name = fillIn(accessString(lang, AccessString::StageBar), {settings.name(S::DpiStageEnabled, stage)});
+        info.value = settings.valueText(S::DpiStageValue, stage);
         info.current = std::atoi(settings.stageValueText(stage));
         info.minimum = rows.empty() ? 0 : std::atoi(rows.front());
         info.maximum = rows.empty() ? 0 : std::atoi(rows.back());
     } else if (e == Element::LightingMode) {
-        face(tr(lang, UiString::Mode), settings.rgbModeText(), settings.isOpen(SettingsList::RgbMode));
+        // A mode outside the list is read as the face shows it: "Off Mode".
+        face(settings.name(S::RgbMode, 0), settings.rgbModeText(), settings.isOpen(SettingsList::RgbMode));
     } else if (e == Element::LightingParameter) {
-        face(tr(lang, UiString::Parameter), settings.rgbModeValid() ? settings.rgbParameterText() : "",
-             settings.isOpen(SettingsList::RgbParameter));
-        // Without a mode its list does not open.
+        // Each mode keeps a parameter of its own; without a mode the list does not open.
+        const int mode = settings.rgbMode() - 1;
         info.disabled = !settings.rgbModeValid();
+        face(info.disabled ? tr(lang, UiString::Parameter) : settings.name(S::RgbParameter, mode),
+             info.disabled ? "" : settings.valueText(S::RgbParameter, mode),
+             settings.isOpen(SettingsList::RgbParameter));
     } else if (e == Element::DpiColourStage) {
         face(trimmed(tr(lang, UiString::DpiSelfColorLedSetting)),
              kDpiStageNames[static_cast<std::size_t>(settings.colourStage())],
              settings.isOpen(SettingsList::DpiColourStage));
     } else if (within(e, Element::LoopColourEnable1, Element::LoopColourEnable8)) {
         const int colour = offsetIn(e, Element::LoopColourEnable1);
-        check(fillIn(accessString(lang, AccessString::LoopColour), {std::to_string(colour + 1)}),
-              settings.loopColourEnabled(colour));
+        check(settings.name(S::LoopColourEnabled, colour), settings.loopColourEnabled(colour));
     } else if (within(e, Element::LoopColourSwatch1, Element::LoopColourSwatch8)) {
         const int colour = offsetIn(e, Element::LoopColourSwatch1);
         const bool on = settings.loopColourEnabled(colour);
         info.name = fillIn(accessString(lang, AccessString::LoopColourSwatch),
                            {std::to_string(colour + 1), colourName(lang, settings.loopColour(colour)),
-                            accessString(lang, on ? AccessString::On : AccessString::Off)});
+                            settings.choiceText(S::LoopColourEnabled, colour, on ? 1 : 0)});
         // The chooser opens only for a colour that is on.
         info.disabled = !settings.canChooseLoopColour(colour);
     } else if (within(e, Element::DpiColourBit1, Element::DpiColourBit4)) {
@@ -196,20 +200,20 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
 
 ElementInfo describeAdvancedPage(Element e, MainController& c, Language lang)
 {
+    using S = SettingId;
     ElementInfo info;
     PointerPage& pointer = c.pointer();
     MacroPage& macros = c.macroPage();
     if (e == Element::PrecisionBox || e == Element::OneScreenBox) {
         info.role = Role::CheckBox;
-        info.name =
-            tr(lang, e == Element::PrecisionBox ? UiString::EnhancePointerPrecision : UiString::ScrollOneScreen);
+        info.name = c.settings().name(e == Element::PrecisionBox ? S::PointerPrecision : S::ScrollOneScreen, 0);
         info.checkable = true;
         info.checked = e == Element::PrecisionBox ? pointer.precision() : pointer.oneScreen();
     } else if (isPointerSlider(e)) {
         const int slider = pointerSliderIndex(e);
-        const UiString names[] = {UiString::MouseSpeed, UiString::ScrollingSpeed, UiString::DoubleClickSpeed};
+        const S sliders[] = {S::PointerSpeed, S::ScrollLines, S::DoubleClickStep};
         info.role = Role::Slider;
-        info.name = tr(lang, names[slider]);
+        info.name = c.settings().name(sliders[slider], 0);
         info.current = pointer.position(sliderOf(slider));
         info.value = std::to_string(info.current);
         info.minimum = 1;

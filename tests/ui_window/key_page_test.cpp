@@ -504,7 +504,7 @@ TEST_F(KeyPageTest, ScreenReadersFindEveryElementNamedInTheWindowsLanguage)
          QAccessible::ComboBox,
          {"DPI Stage2数值", "DPI Stage2數值", "DPI Stage2 value"},
          false,
-         "1000"},
+         "1000 DPI"},
         {dpiBarSegment(1, 0),
          QAccessible::Slider,
          {"DPI Stage2滑块", "DPI Stage2滑塊", "DPI Stage2 bar"},
