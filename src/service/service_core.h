@@ -5,6 +5,7 @@
 // name; the window then follows the files it changed.
 #pragma once
 
+#include "device/config_image.h"
 #include "device/device_status.h"
 #include "platform/focus_watch.h"
 
@@ -61,7 +62,13 @@ const BusMethod* findBusMethod(std::string_view name);
 // as \xNN, so that nothing is lost without a trace nor refused by the bus.
 std::string textForBus(std::string_view text);
 
-using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string, std::vector<std::string>>;
+using PropertyValue = std::variant<bool, std::int32_t, std::uint32_t, std::string, std::vector<std::string>,
+                                   std::vector<bool>, std::vector<std::uint32_t>>;
+// The D-Bus type of a value: "b", "i", "u", "s", "as", "ab" or "au".
+const char* busSignature(const PropertyValue& value);
+// The settings' properties as the interface's description lists them, one
+// <property> element per row of the settings catalogue that has one.
+std::string settingPropertiesXml();
 
 struct ServiceProperty {
     const char* name;
@@ -84,6 +91,11 @@ public:
     const ServiceProperty* property(std::string_view name) const;
     // Reads the values afresh and returns the names of those that changed.
     std::vector<std::string> takeChangedProperties();
+    // A property's Set: a setting's value checked against its row (type,
+    // one value per instance, each one of its list) and saved by the
+    // varcelctl command of the row, as if the user had typed it. `error`
+    // names the bus error of a refusal; nothing is saved then.
+    CommandOutput setProperty(std::string_view name, const PropertyValue& value);
 
     // The mouse's own switches and its coming and going.
     void deviceStatus(StatusCode code, int value);
@@ -114,6 +126,11 @@ public:
 
 private:
     std::vector<ServiceProperty> currentProperties() const;
+    // config.bin as saved, which the settings' properties show; what was
+    // read last while it cannot be read.
+    ConfigImage storedImage() const;
+    // The sensor type whose DPI list the stages' values come from.
+    std::uint8_t sensorType() const;
     CommandOutput changing(const std::vector<std::string>& args, const std::string* input = nullptr);
 
     MainController& m_controller;

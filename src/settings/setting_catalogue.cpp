@@ -20,8 +20,9 @@ using S = SettingId;
 // words; bus property, type and whether it is writable; the name.
 // clang-format off
 constexpr std::array<Setting, kSettingCount> kCatalogue{{
+    // Only the page switches the layer shown: no varcelctl command, so the bus only reads it.
     {S::LayerShown, F::Layer, img::kLayerShown, 1, 1, 1, "/layerShown", "", nullptr, nullptr,
-     "LayerShown", "u", true, {"显示的按键层", "顯示的按鍵層", "Layer shown"}},
+     "LayerShown", "u", false, {"显示的按键层", "顯示的按鍵層", "Layer shown"}},
     {S::ReportRate, F::Choice, img::kReportRate, 1, 1, 1, "/reportRate/code", "Hz", "rate", "RATE",
      "ReportRateSetting", "u", true, {"回报率", "回報率", "Report rate"}},
     {S::DpiStageEnabled, F::Flag, img::kDpiEnabled, 1, img::kDpiStages, img::kDpiStageFlags, "/dpiStages/#/enabled", "",
@@ -212,6 +213,30 @@ std::optional<SettingChoice> settingChoice(const ConfigImage& image, SettingId i
     for (const SettingChoice& choice : settingChoices(id, instance, sensorType))
         if (choice.code == code)
             return choice;
+    return std::nullopt;
+}
+
+unsigned settingValue(const ConfigImage& image, SettingId id, int instance, std::uint8_t sensorType)
+{
+    const unsigned code = settingCode(image, id, instance);
+    switch (setting(id).form) {
+    case F::Colour: return code;
+    case F::Flag:
+    case F::Bit: return code != 0;
+    default: break;
+    }
+    if (const auto choice = settingChoice(image, id, instance, sensorType))
+        return choice->value;
+    return id == S::ReportRate ? reportRateHz(static_cast<std::uint8_t>(code)) : 0;
+}
+
+std::optional<unsigned> settingCodeOfValue(SettingId id, int instance, std::uint8_t sensorType, unsigned value)
+{
+    if (setting(id).form == F::Colour)
+        return value <= 0xFFFFFFu ? std::optional(value) : std::nullopt;
+    for (const SettingChoice& choice : settingChoices(id, instance, sensorType))
+        if (choice.value == value)
+            return choice.code;
     return std::nullopt;
 }
 

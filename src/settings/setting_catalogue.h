@@ -92,6 +92,15 @@ void setSettingCode(ConfigImage& image, SettingId id, int instance, unsigned cod
 // Its entry in the value table, or nothing for a code the table lacks.
 std::optional<SettingChoice> settingChoice(const ConfigImage& image, SettingId id, int instance = 0,
                                            std::uint8_t sensorType = 0);
+// The number a bus property carries: the list's value in the row's unit
+// (Hz, DPI, a parameter's step, a pointer slider's step, the layer 0 or 1),
+// 1 or 0 for a flag or a bit (any byte but 0 is on, as the mouse takes it),
+// the colour as 0xRRGGBB. A report-rate interval no list holds still has
+// its rate (1000 / code, as show --json tells it); another code no list
+// holds is 0.
+unsigned settingValue(const ConfigImage& image, SettingId id, int instance = 0, std::uint8_t sensorType = 0);
+// The code that stands for such a number, or nothing for one the list lacks.
+std::optional<unsigned> settingCodeOfValue(SettingId id, int instance, std::uint8_t sensorType, unsigned value);
 // The value as a user reads it: the list's text with its unit ("1000 Hz",
 // "800 DPI", "Neon Mode", "on", "#FF8000"); empty for a code the table lacks.
 std::string settingValueText(const ConfigImage& image, SettingId id, int instance, std::uint8_t sensorType,

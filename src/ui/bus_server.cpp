@@ -33,6 +33,10 @@ QVariant toVariant(const PropertyValue& value)
                 for (const std::string& item : v)
                     list.push_back(QString::fromStdString(item));
                 return list;
+            } else if constexpr (std::is_same_v<T, std::vector<bool>>) {
+                return QVariant::fromValue(QList<bool>(v.begin(), v.end()));
+            } else if constexpr (std::is_same_v<T, std::vector<std::uint32_t>>) {
+                return QVariant::fromValue(QList<uint>(v.begin(), v.end()));
             } else if constexpr (std::is_same_v<T, std::uint32_t>) {
                 return QVariant::fromValue(static_cast<uint>(v));
             } else if constexpr (std::is_same_v<T, std::int32_t>) {
@@ -50,6 +54,49 @@ std::vector<std::string> stringsOf(const QVariant& value)
     for (const QString& s : value.toStringList())
         out.push_back(s.toStdString());
     return out;
+}
+
+// An array of a Set, read no further than a list of a method may be long.
+template <typename T>
+std::optional<PropertyValue> arrayOf(const QDBusArgument& argument)
+{
+    std::vector<T> values;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        if (values.size() == kMaxBusWords)
+            return std::nullopt;
+        std::conditional_t<std::is_same_v<T, bool>, bool, uint> value{};
+        argument >> value;
+        values.push_back(value);
+    }
+    argument.endArray();
+    return values;
+}
+
+QString signatureOf(const QVariant& value)
+{
+    if (value.metaType() == QMetaType::fromType<QDBusArgument>())
+        return value.value<QDBusArgument>().currentSignature();
+    return QString::fromLatin1(QDBusMetaType::typeToSignature(value.metaType()));
+}
+
+// A Set's value as the service takes it; nothing for a type no property has.
+std::optional<PropertyValue> fromVariant(const QVariant& value)
+{
+    const QString type = signatureOf(value);
+    if (type == QLatin1String("ab"))
+        return arrayOf<bool>(value.value<QDBusArgument>());
+    if (type == QLatin1String("au"))
+        return arrayOf<std::uint32_t>(value.value<QDBusArgument>());
+    if (type == "b")
+        return value.toBool();
+    if (type == "u")
+        return std::uint32_t{value.toUInt()};
+    if (type == "i")
+        return std::int32_t{value.toInt()};
+    if (type == "s" && value.toString().toUtf8().size() <= qsizetype(kMaxBusText))
+        return value.toString().toStdString();
+    return std::nullopt;
 }
 
 } // namespace
@@ -104,8 +151,10 @@ bool BusServer::start(QString* why)
 
 QString BusServer::introspect(const QString&) const
 {
-    // The installed file is the interface's one description.
-    const QString xml = QString::fromUtf8(kBusInterfaceXml);
+    // The installed file is the interface's one description; the settings'
+    // properties come from the settings catalogue, as the installed file's do.
+    QString xml = QString::fromUtf8(kBusInterfaceXml);
+    xml.replace(QString::fromLatin1(bus::kSettingPropertiesMark), QString::fromStdString(settingPropertiesXml()));
     const qsizetype from = xml.indexOf(QStringLiteral("<interface"));
     const qsizetype to = xml.lastIndexOf(QStringLiteral("</interface>"));
     return xml.mid(from, to + 12 - from);
@@ -276,14 +325,22 @@ void BusServer::dispatchProperties(const QDBusMessage& message, const QDBusConne
     }
     const QString name = args.value(1).toString();
     const ServiceProperty* property = m_service.property(name.toStdString());
-    if (!property)
+    if (set) {
+        const QVariant given = args.value(2).value<QDBusVariant>().variant();
+        if (const auto value = fromVariant(given))
+            replyTo(message, connection, m_service.setProperty(name.toStdString(), *value), {});
+        else
+            fail(message, connection, QDBusError::errorString(QDBusError::InvalidArgs),
+                 QStringLiteral("no property of Varcel takes a value of type %1 (or %2 values and more); nothing "
+                                "was saved")
+                     .arg(signatureOf(given))
+                     .arg(kMaxBusWords + 1));
+    } else if (!property) {
         fail(message, connection, QDBusError::errorString(QDBusError::UnknownProperty),
              QStringLiteral("no property %1").arg(name));
-    else if (set)
-        fail(message, connection, QDBusError::errorString(QDBusError::PropertyReadOnly),
-             QStringLiteral("%1 is read-only").arg(name));
-    else
+    } else {
         connection.send(message.createReply(QVariant::fromValue(QDBusVariant(toVariant(property->value)))));
+    }
 }
 
 void BusServer::dispatch(const QDBusMessage& message, const QDBusConnection& connection)
@@ -395,8 +452,12 @@ ProgramService::ProgramService(ui::CHidMouseDlg& window, bool simulated, VarcelS
 {
     MainController& controller = window.controller();
     m_notifier = notifierOf(m_files, [this] {
-        if (m_files.drain())
+        if (m_files.drain()) {
+            // The settings' properties are config.bin's, whatever the
+            // window does with the change.
+            m_server.propertiesMayHaveChanged();
             m_window.controller().filesChanged();
+        }
     });
     // Profiles saved, renamed or deleted by a program that did not go
     // through the bus: their properties follow the files all the same.
