@@ -1,9 +1,14 @@
 // varcelctl rate, dpi, rgb, color and dpi-color, run as a user runs them
 // against the simulated mouse. Expected bytes come from the image layout and
 // the command table, not from the program.
+#include "cli/hosted_varcelctl.h"
+#include "control/main_controller.h"
 #include "control/profile.h"
 #include "device/config_store.h"
+#include "device/sim/sim_backend.h"
 #include "device/sim/sim_mouse.h"
+#include "platform/reporter.h"
+#include "service/dbus_names.h"
 #include "settings/key_page_settings.h"
 #include "support/cli_run.h"
 
@@ -47,6 +52,69 @@ protected:
 
     test::TempDir dir;
 };
+
+// The running program's bus service without a bus; its commands run inside
+// it as those varcelctl sends it do.
+struct BusService : MainWindowView, StatusSink {
+    explicit BusService(std::filesystem::path folder) : dataDir(std::move(folder)) {}
+    void showBalloon(const Balloon&) override {}
+    void showWindow() override {}
+    void hideWindow() override {}
+    void tearDownPage(Page) override {}
+    void drawPage(Page) override {}
+    void deviceStatus(StatusCode, int) override {}
+    // Read afresh, as after each call of the bus.
+    const PropertyValue& read(const char* name)
+    {
+        service.takeChangedProperties();
+        return service.property(name)->value;
+    }
+    std::filesystem::path dataDir;
+    SimMouse mouse;
+    SimBackend backend{mouse};
+    RecordingReporter reporter;
+    MainController controller{dataDir, backend, reporter, *this, *this, Language::English};
+    VarcelService service{controller, true, [this](const std::vector<std::string>& args, const std::string* input) {
+                              return runHostedVarcelctl(args, dataDir, true, {&backend, &controller.session(), &mouse},
+                                                        input);
+                          }};
+};
+
+// A bus property's values, one per instance.
+std::vector<unsigned> numbers(const PropertyValue& value)
+{
+    return std::visit(
+        [](const auto& v) -> std::vector<unsigned> {
+            if constexpr (std::is_arithmetic_v<std::decay_t<decltype(v)>>)
+                return {static_cast<unsigned>(v)};
+            else if constexpr (requires { unsigned{v[0]}; })
+                return {v.begin(), v.end()};
+            else
+                return {};
+        },
+        value);
+}
+
+// Every setting's property is what the catalogue reads in config.bin, of
+// bytes no list holds too: a report-rate code 3 is 333 Hz, as show --json says.
+TEST_F(VarcelctlSettings, BusPropertiesAreTheCataloguesReadingOfConfigBin)
+{
+    std::vector<std::uint8_t> bytes(kConfigFileSize);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 37);
+    bytes[kFile + 0x785] = 3;
+    test::writeBytes(dir / "config.bin", bytes);
+    ConfigImage image{};
+    std::copy(bytes.begin() + kFile, bytes.end(), image.begin());
+    BusService bus(dir.path());
+    for (const Setting& entry : settingCatalogue()) {
+        const std::vector<unsigned> values = numbers(bus.read(entry.busProperty));
+        ASSERT_EQ(values.size(), static_cast<std::size_t>(entry.instances)) << entry.busProperty;
+        for (int i = 0; i < entry.instances; ++i)
+            EXPECT_EQ(values[static_cast<std::size_t>(i)], settingValue(image, entry.id, i)) << entry.busProperty << i;
+    }
+    EXPECT_EQ(numbers(bus.read("ReportRateSetting")), std::vector<unsigned>{333});
+}
 
 TEST_F(VarcelctlSettings, ValuesTheListsDoNotHoldAreRefusedAndNothingIsSaved)
 {
@@ -154,9 +222,10 @@ TEST_F(VarcelctlSettings, LoopColoursAndDpiColourBits)
     EXPECT_EQ(at(0x7C9 + 17), 0xFF);
 }
 
-// Every setting of the catalogue, set through varcelctl, a profile import and
-// the key page's model, gives the same bytes at the place the image layout
-// gives; show --json and the page then tell the same value.
+// Every setting of the catalogue, set through varcelctl, a bus Set, a profile
+// import and the key page's model, gives the same bytes at the place the
+// image layout gives; show --json, the page and the bus property then tell
+// the same value.
 TEST_F(VarcelctlSettings, EverySettingIsTheSameThroughEverySurface)
 {
     using S = SettingId;
@@ -170,21 +239,35 @@ TEST_F(VarcelctlSettings, EverySettingIsTheSameThroughEverySurface)
         std::vector<std::uint8_t> bytes;
         json shown; // at the setting's place in show --json and the profile
         const char* text;
+        unsigned bus; // the instance's value in the bus property
     } rows[] = {
-        {S::LayerShown, 0, 1, nullptr, 0x7A8, {1}, "B", "Mode B"},
-        {S::ReportRate, 0, 2, "rate 500Hz", 0x785, {2}, 2, "500 Hz"},
-        {S::DpiStageEnabled, 2, 1, "dpi 3 on", 0x78D, {1}, true, "on"},
-        {S::DpiStageValue, 1, 4, "dpi 2 1250", 0x788, {4}, 4, "1250 DPI"},
-        {S::RgbMode, 0, 3, "rgb neon 0.5S", 0x79B, {3}, 3, "Neon Mode"},
-        {S::RgbParameter, 0, 4, "rgb standard 45%", 0x79C, {4}, "04 00 00", "45%"},
-        {S::LoopColourEnabled, 4, 1, "color 5 on", 0x7C5, {1}, true, "on"},
-        {S::LoopColour, 0, 0x12AB34, "color 1 12ab34", 0x7C9, {0x12, 0xAB, 0x34}, "#12AB34", "#12AB34"},
-        {S::DpiColourBit, 9, 1, "dpi-color 3 G on", 0x7E2, {0x02}, "00 02 00 00", "on"},
-        {S::PointerPrecision, 0, 1, "pointer precision on", 0x7A3, {1}, true, "on"},
-        {S::ScrollOneScreen, 0, 1, "pointer one-screen on", 0x7A4, {1}, true, "on"},
-        {S::PointerSpeed, 0, 9, "pointer set speed 9", 0x7A5, {9}, 9, "9"},
-        {S::ScrollLines, 0, 7, "pointer set lines 7", 0x7A6, {7}, 7, "7"},
-        {S::DoubleClickStep, 0, 2, "pointer set double-click 2", 0x7A7, {2}, 2, "2"},
+        {S::LayerShown, 0, 1, nullptr, 0x7A8, {1}, "B", "Mode B", 1},
+        {S::ReportRate, 0, 2, "rate 500Hz", 0x785, {2}, 2, "500 Hz", 500},
+        {S::DpiStageEnabled, 2, 1, "dpi 3 on", 0x78D, {1}, true, "on", 1},
+        {S::DpiStageValue, 1, 4, "dpi 2 1250", 0x788, {4}, 4, "1250 DPI", 1250},
+        {S::RgbMode, 0, 3, "rgb neon 0.5S", 0x79B, {3}, 3, "Neon Mode", 3},
+        {S::RgbParameter, 0, 4, "rgb standard 45%", 0x79C, {4}, "04 00 00", "45%", 5},
+        {S::LoopColourEnabled, 4, 1, "color 5 on", 0x7C5, {1}, true, "on", 1},
+        {S::LoopColour, 0, 0x12AB34, "color 1 12ab34", 0x7C9, {0x12, 0xAB, 0x34}, "#12AB34", "#12AB34", 0x12AB34},
+        {S::DpiColourBit, 9, 1, "dpi-color 3 G on", 0x7E2, {0x02}, "00 02 00 00", "on", 1},
+        {S::PointerPrecision, 0, 1, "pointer precision on", 0x7A3, {1}, true, "on", 1},
+        {S::ScrollOneScreen, 0, 1, "pointer one-screen on", 0x7A4, {1}, true, "on", 1},
+        {S::PointerSpeed, 0, 9, "pointer set speed 9", 0x7A5, {9}, 9, "9", 9},
+        {S::ScrollLines, 0, 7, "pointer set lines 7", 0x7A6, {7}, 7, "7", 7},
+        {S::DoubleClickStep, 0, 2, "pointer set double-click 2", 0x7A7, {2}, 2, "2", 2},
+    };
+    BusService bus(dir.path());
+    // One instance of a property's value changed.
+    const auto with = [](PropertyValue value, int instance, unsigned number) {
+        std::visit(
+            [&](auto& v) {
+                if constexpr (requires { v.size(); })
+                    v[static_cast<std::size_t>(instance)] = number;
+                else
+                    v = static_cast<std::decay_t<decltype(v)>>(number);
+            },
+            value);
+        return value;
     };
     // Stage 1 and loop colour 1 on, report rate 250, standard mode, pointer positions 6, 3, 6.
     std::vector<std::uint8_t> start(kConfigFileSize, 0);
@@ -224,13 +307,27 @@ TEST_F(VarcelctlSettings, EverySettingIsTheSameThroughEverySurface)
         EXPECT_TRUE(problems.empty()) << what << ": " << (problems.empty() ? "" : problems[0].message);
         EXPECT_EQ(imported.image, expected) << what;
 
+        std::vector<std::uint8_t> file(start.begin(), start.begin() + kFile);
+        file.insert(file.end(), expected.begin(), expected.end());
+        const Setting& entry = setting(row.id);
+        test::writeBytes(dir / "config.bin", start);
+        const PropertyValue asked = with(bus.read(entry.busProperty), row.instance, row.bus);
+        const CommandOutput busSet = bus.service.setProperty(entry.busProperty, asked);
+        if (entry.busWritable) {
+            EXPECT_TRUE(busSet.ok()) << what << ": " << busSet.err;
+            EXPECT_EQ(config(), file) << what << " set on the bus";
+        } else {
+            EXPECT_STREQ(busSet.error, bus::kErrorPropertyReadOnly) << what;
+            test::writeBytes(dir / "config.bin", file);
+        }
+        EXPECT_EQ(bus.read(entry.busProperty), asked) << what;
+        EXPECT_STREQ(busSignature(asked), entry.busType) << what;
+
         if (!row.args)
             continue;
         test::writeBytes(dir / "config.bin", start);
         const CliRun set = run(row.args);
         ASSERT_EQ(set.status, 0) << row.args << "\n" << set.err;
-        std::vector<std::uint8_t> file(start.begin(), start.begin() + kFile);
-        file.insert(file.end(), expected.begin(), expected.end());
         EXPECT_EQ(config(), file) << row.args;
         const CliRun show = run("show --json");
         ASSERT_EQ(show.status, 0) << show.err;

@@ -3,7 +3,8 @@
 # gdbus, busctl and a GDBusProxy, which caches the properties. Errors carry
 # the standard org.freedesktop.DBus.Error names clients look for; properties
 # read with an empty interface name; ReportRate is what varcelctl show --json
-# says; a profile saved or deleted outside the bus reaches every client's cache.
+# says; a profile saved or deleted outside the bus reaches every client's cache;
+# a setting's property set with busctl saves as varcelctl does.
 #   bus_conformance_test.sh BIN_DIR
 set -u
 . "$(dirname "$0")/bus_session.sh"
@@ -17,9 +18,10 @@ printf '\003' | dd of="$work/data/config.bin" bs=1 seek=$((1 + 0x785)) conv=notr
 start_varcel
 
 [[ $(ctl show --json) == *'"hz": 333'* ]] && [ "$(busctl --user get-property $BUS ReportRate)" = "u 333" ] &&
-    [ "$($qdbus io.github.varcel.Varcel /io/github/varcel/Varcel ReportRate 2>&1)" = 333 ] ||
+    [ "$($qdbus io.github.varcel.Varcel /io/github/varcel/Varcel ReportRate 2>&1)" = 333 ] &&
+    [ "$(busctl --user get-property $BUS ReportRateSetting)" = "u 333" ] ||
     fail "show, busctl and qdbus do not all read a report rate of 333 Hz"
-[[ $(gdbus introspect --session -d io.github.varcel.Varcel -o /io/github/varcel/Varcel) == *RunCommandWithInput* ]] ||
+[[ $(gdbus introspect --session -d io.github.varcel.Varcel -o /io/github/varcel/Varcel) == *RunCommandWithInput*'readwrite au DpiStageValues'* ]] ||
     fail "gdbus introspect"
 
 I=io.github.varcel.Varcel1
@@ -38,6 +40,8 @@ expected=(
     "$P|Get|s|[\"DpiStage\"]|$E.InvalidArgs"
     "$P|Set|ssv|[\"$I\", \"Nope\", 1]|$E.UnknownProperty"
     "$P|Set|ssv|[\"$I\", \"DpiStage\", 1]|$E.PropertyReadOnly"
+    "$P|Set|ssv|[\"$I\", \"LayerShown\", 1]|$E.PropertyReadOnly"
+    "$P|Set|ssv|[\"$I\", \"ReportRateSetting\", 333]|$E.InvalidArgs"
 )
 got=$(printf '%s\n' "${expected[@]%|*}" | timeout 20 $client calls)
 want=$(printf '%s\n' "${expected[@]##*|}")
@@ -63,4 +67,9 @@ seen "Desk ['Desk', 'Game']" "'Profiles': <['Desk', 'Game']>"
 [ "$(busctl --user get-property $BUS Profiles)" = 'as 2 "Desk" "Game"' ] || fail "busctl Profiles"
 alone profile delete Desk
 seen " ['Game']" "'Profiles': <['Game']>"
+busctl --user set-property $BUS DpiStageValues au 4 250 500 750 4000 || fail "busctl set-property DpiStageValues"
+seen " ['Game']" "'DpiStageValues': <[uint32 250, 500, 750, 4000]>"
+[[ $(ctl show) == *"DPI Stage3 value: 750 DPI"* ]] || fail "DpiStageValues set is not what varcelctl show reads"
+alone rate 250
+seen " ['Game']" "'ReportRateSetting': <uint32 250>"
 echo PASS
