@@ -176,28 +176,20 @@ void AdvancedPage::paintBackground(QPainter& painter, const Rect& area)
 
 void AdvancedPage::draw(QPainter& painter)
 {
-    const Language lang = m_controller.language();
-    paintBackground(painter, kWindowRect);
-    drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::AdvancedSettings)),
-             m_host.titleFont(), Qt::white);
-    const std::pair<Caption, UiString> captions[] = {
-        {Caption::MouseSpeed, UiString::MouseSpeed},
-        {Caption::ScrollingSpeed, UiString::ScrollingSpeed},
-        {Caption::DoubleClickSpeed, UiString::DoubleClickSpeed},
-        {Caption::PrecisionLabel, UiString::EnhancePointerPrecision},
-        {Caption::OneScreenLabel, UiString::ScrollOneScreen},
-        {Caption::MacroSetting, UiString::MacroSetting},
-        {Caption::SelectMacro, UiString::SelectMacro},
-        {Caption::KeyPressSequence, UiString::KeyPressSequence},
-        {Caption::RecordOption, UiString::RecordOption},
-        {Caption::MacroName, UiString::MacroName},
-        {Caption::LoopTimes, UiString::LoopTimes},
-        {Caption::InsertMouseEvent, UiString::InsertAMouseEvent},
-    };
-    for (const auto& [where, what] : captions)
-        write(painter, caption(where).spot, qs(uiString(lang, what)));
-    write(painter, caption(Caption::PointerSetting).spot, qs(text::kPointerSetting(lang)));
-    m_host.drawCommon(painter);
+    drawFrame(painter, UiString::AdvancedSettings,
+              {{Caption::MouseSpeed, UiString::MouseSpeed},
+               {Caption::ScrollingSpeed, UiString::ScrollingSpeed},
+               {Caption::DoubleClickSpeed, UiString::DoubleClickSpeed},
+               {Caption::PrecisionLabel, UiString::EnhancePointerPrecision},
+               {Caption::OneScreenLabel, UiString::ScrollOneScreen},
+               {Caption::MacroSetting, UiString::MacroSetting},
+               {Caption::SelectMacro, UiString::SelectMacro},
+               {Caption::KeyPressSequence, UiString::KeyPressSequence},
+               {Caption::RecordOption, UiString::RecordOption},
+               {Caption::MacroName, UiString::MacroName},
+               {Caption::LoopTimes, UiString::LoopTimes},
+               {Caption::InsertMouseEvent, UiString::InsertAMouseEvent}});
+    write(painter, caption(Caption::PointerSetting).spot, qs(text::kPointerSetting(m_controller.language())));
     for (Element e : {Element::PointerDefault, Element::MacroNew, Element::MacroDelete, Element::MacroConfirm,
                       Element::StartRecording, Element::StopRecording})
         m_host.drawElement(painter, e, false);

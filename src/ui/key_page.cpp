@@ -75,23 +75,15 @@ bool KeyPage::drawElement(QPainter& painter, Element e, bool over)
 
 void KeyPage::draw(QPainter& painter)
 {
-    const Language lang = m_controller.language();
-    paintBackground(painter, kWindowRect);
-    drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(lang, UiString::BasicSettings)),
-             m_host.titleFont(), Qt::white);
-    const std::pair<Caption, UiString> captions[] = {
-        {Caption::KeySetting, UiString::KeySetting},
-        {Caption::ReportRateSetting, UiString::ReportRateSetting},
-        {Caption::DpiSetting, UiString::DpiSetting},
-        {Caption::RgbEffect, UiString::RgbEffect},
-        {Caption::LightingModeLabel, UiString::Mode},
-        {Caption::LightingParameterLabel, UiString::Parameter},
-        {Caption::LoopColorSetting, UiString::LoopColorSetting},
-        {Caption::DpiSelfColorSetting, UiString::DpiSelfColorLedSetting},
-    };
-    for (const auto& [where, what] : captions)
-        write(painter, caption(where).spot, qs(uiString(lang, what)));
-    m_host.drawCommon(painter);
+    drawFrame(painter, UiString::BasicSettings,
+              {{Caption::KeySetting, UiString::KeySetting},
+               {Caption::ReportRateSetting, UiString::ReportRateSetting},
+               {Caption::DpiSetting, UiString::DpiSetting},
+               {Caption::RgbEffect, UiString::RgbEffect},
+               {Caption::LightingModeLabel, UiString::Mode},
+               {Caption::LightingParameterLabel, UiString::Parameter},
+               {Caption::LoopColorSetting, UiString::LoopColorSetting},
+               {Caption::DpiSelfColorSetting, UiString::DpiSelfColorLedSetting}});
     for (Element e : {Element::ModeA, Element::ModeB, Element::KeyDefault})
         m_host.drawElement(painter, e, false);
     for (int box = 0; box < kDropdownBoxes; ++box)
@@ -123,7 +115,8 @@ void KeyPage::draw(QPainter& painter)
     }
     for (int bit = 0; bit < kDpiColourBits; ++bit) {
         drawSettingsElement(painter, dpiColourBit(bit));
-        write(painter, dpiColourBitLabel(bit), qs(kDpiColourBitNames[static_cast<std::size_t>(bit)](lang)));
+        write(painter, dpiColourBitLabel(bit),
+              qs(kDpiColourBitNames[static_cast<std::size_t>(bit)](m_controller.language())));
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "control/main_controller.h"
+#include "lang/ui_strings.h"
 #include "ui/layout.h"
 #include "ui/page_host.h"
 #include "ui/skin.h"
@@ -12,6 +13,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 
@@ -39,13 +41,7 @@ public:
     virtual void paintBackground(QPainter& painter, const Rect& area) = 0;
     // Draws an element whose look belongs to this page (true), or leaves it
     // to the window's common drawing (false).
-    virtual bool drawElement(QPainter& painter, Element element, bool over)
-    {
-        (void)painter;
-        (void)element;
-        (void)over;
-        return false;
-    }
+    virtual bool drawElement(QPainter& /*painter*/, Element /*element*/, bool /*over*/) { return false; }
     // A click that is not on a common element. True when the page took it;
     // false leaves the empty background to move the window.
     virtual bool click(Element hit) = 0;
@@ -53,7 +49,7 @@ public:
     virtual void closeLists() {}
     // Runs first for every click on the window: lists whose face `hit` is
     // not close, whatever the click goes on to do.
-    virtual void closeListsMissing(Element hit) { (void)hit; }
+    virtual void closeListsMissing(Element /*hit*/) {}
     // The page is being left: its controls go.
     virtual void tearDown() {}
 
@@ -77,6 +73,16 @@ public:
     virtual QWidget* controlOf(Element /*element*/) const { return nullptr; }
 
 protected:
+    // The page's background, its title and captions, and the frame's buttons.
+    void drawFrame(QPainter& painter, UiString title, std::initializer_list<std::pair<Caption, UiString>> captions)
+    {
+        paintBackground(painter, kWindowRect);
+        drawText(painter, caption(Caption::PageTitle).spot, qs(uiString(m_controller.language(), title)),
+                 m_host.titleFont(), Qt::white);
+        for (const auto& [where, what] : captions)
+            write(painter, caption(where).spot, qs(uiString(m_controller.language(), what)));
+        m_host.drawCommon(painter);
+    }
     // A text of the page in its font and the skin's text colour.
     void write(QPainter& painter, const TextSpot& spot, const QString& text) const
     {
