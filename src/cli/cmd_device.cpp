@@ -59,11 +59,11 @@ int showConfiguration(CliContext& context, bool asJson)
                        std::to_string(kConfigFileSize) + "; the program ignores it"};
     if (!store.load())
         throw CliError{"no configuration in " + context.dataDir().path.string()};
-    const auto decoded = imageToJson(store.working(), store.firstRunFlag());
     if (asJson)
-        std::cout << decoded.dump(2) << "\n";
+        std::cout << imageToJson(store.working(), store.firstRunFlag()).dump(2) << "\n";
     else
-        std::cout << "Configuration in " << store.path().string() << "\n\n" << imageToText(store.working(), decoded);
+        std::cout << "Configuration in " << store.path().string() << "\n\n"
+                  << imageToText(store.working(), store.firstRunFlag());
     return 0;
 }
 

@@ -154,12 +154,86 @@ std::optional<int> watchRunningProgram(CliContext& context)
     return 0;
 }
 
+using AddCommands = void (*)(CLI::App&, CliContext&);
+
+// The groups of commands, in the order help lists them, and the words of
+// the commands each adds.
+constexpr std::pair<AddCommands, std::string_view> kCommandGroups[] = {
+    {addDeviceCommands, "status show"},
+    {addSessionCommands, "apply sensor device watch sim"},
+    {addButtonCommands, "button labels"},
+    {addMacroCommands, "macro"},
+    {addSettingsCommands, "rate dpi rgb color dpi-color"},
+    {addProfileCommands, "profile export import"},
+    {addPointerCommands, "pointer"},
+    {addLinkCommands, "link"},
+    {addDoctorCommand, "doctor"},
+};
+
+// The line's first word that is neither one of the program's own options
+// (the ones added so far) nor such an option's value. Empty when the line
+// ends with the version after those options only, which needs no command;
+// nothing when anything else comes first: help, the version followed by
+// more, an option it does not know, "--".
+std::optional<std::string> commandWord(const CLI::App& app, const CLI::Option* version,
+                                       const std::vector<std::string>& args)
+{
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!arg.empty() && arg[0] != '-')
+            return arg;
+        const std::string name = arg.substr(0, arg.find('='));
+        const CLI::Option* option = app.get_option_no_throw(name);
+        if (option == version && name.size() == arg.size() && i + 1 == args.size())
+            return std::string();
+        if (!option || option == app.get_help_ptr() || option == version)
+            return std::nullopt;
+        if (option->get_expected_min() > 0 && name.size() == arg.size())
+            ++i;
+    }
+    return std::nullopt;
+}
+
+bool addsWord(std::string_view words, std::string_view word)
+{
+    for (std::size_t at = 0; at <= words.size();) {
+        const std::size_t end = std::min(words.find(' ', at), words.size());
+        if (words.substr(at, end - at) == word)
+            return true;
+        at = end + 1;
+    }
+    return false;
+}
+
+// Building every command costs a short command more than its own work: a
+// line that names its command builds that command's group alone, which
+// parses it as all of them would (once a command is found, the others are
+// not looked at). The version alone needs none; help and lines without a
+// command see all.
+void addCommands(CLI::App& app, CliContext& context, const CLI::Option* version, const std::vector<std::string>& args)
+{
+    const std::optional<std::string> word = commandWord(app, version, args);
+    if (word && word->empty())
+        return;
+    bool added[std::size(kCommandGroups)] = {};
+    for (std::size_t i = 0; i < std::size(kCommandGroups) && word; ++i)
+        if (addsWord(kCommandGroups[i].second, *word)) {
+            kCommandGroups[i].first(app, context);
+            added[i] = true;
+            if (!app.get_subcommands([&word](CLI::App* command) { return command->check_name(*word); }).empty())
+                return;
+        }
+    for (std::size_t i = 0; i < std::size(kCommandGroups); ++i)
+        if (!added[i])
+            kCommandGroups[i].first(app, context);
+}
+
 } // namespace
 
 int runVarcelctl(const std::vector<std::string>& args, const CliHost* host)
 {
     CLI::App app{"Configure the Varcel gaming mouse (USB 04D9:A09F) from the command line.", "varcelctl"};
-    app.set_version_flag("--version", std::string("varcelctl ") + VARCEL_VERSION);
+    const CLI::Option* version = app.set_version_flag("--version", std::string("varcelctl ") + VARCEL_VERSION);
     app.require_subcommand(1);
 
     CliContext context;
@@ -202,15 +276,7 @@ int runVarcelctl(const std::vector<std::string>& args, const CliHost* host)
         ->type_name("FILE")
         ->needs(simulate);
 
-    addDeviceCommands(app, context);
-    addSessionCommands(app, context);
-    addButtonCommands(app, context);
-    addMacroCommands(app, context);
-    addSettingsCommands(app, context);
-    addProfileCommands(app, context);
-    addPointerCommands(app, context);
-    addLinkCommands(app, context);
-    addDoctorCommand(app, context);
+    addCommands(app, context, version, args);
 
     std::vector<std::string> reversed(args.rbegin(), args.rend() - (args.empty() ? 0 : 1));
     try {

@@ -124,6 +124,13 @@ json profileButton(const ConfigImage& image, Layer layer, std::size_t slot)
     return b;
 }
 
+bool macroBlockEmpty(const ConfigImage& image, std::size_t n)
+{
+    const auto at = static_cast<std::ptrdiff_t>(img::macroBlock(n));
+    return std::all_of(image.begin() + at, image.begin() + at + static_cast<std::ptrdiff_t>(kMacroBlockSize),
+                       [](std::uint8_t b) { return b == 0; });
+}
+
 } // namespace
 
 std::vector<JsonLeaf> settingLeaves(ImageJsonForm form)
@@ -209,9 +216,7 @@ nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstR
     for (std::size_t n = 1; n <= kMacroCount; ++n) {
         const std::size_t at = img::macroBlock(n);
         json m{{"macro", n}, {"loopCount", loopCount(image, n)}};
-        const bool empty = std::all_of(image.begin() + static_cast<std::ptrdiff_t>(at),
-                                       image.begin() + static_cast<std::ptrdiff_t>(at + kMacroBlockSize),
-                                       [](std::uint8_t b) { return b == 0; });
+        const bool empty = macroBlockEmpty(image, n);
         if (!profile)
             m["empty"] = empty;
         if (profile || !empty)
@@ -227,14 +232,17 @@ nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstR
     return j;
 }
 
-std::string imageToText(const ConfigImage& image, const nlohmann::ordered_json& j)
+std::string imageToText(const ConfigImage& image, std::uint8_t firstRunFlag)
 {
+    // Read straight from the image: the settings' JSON is not needed here,
+    // and building it would cost a `show` more than the rest of its work.
     std::ostringstream out;
-    out << "First-run flag: " << j["firstRunFlag"] << "\n";
-    out << "Layer shown:    Mode " << j["layerShown"].get<std::string>() << "\n";
-    for (const char* layer : {"A", "B"}) {
-        out << "\nMode " << layer << " buttons:\n";
-        for (const auto& b : j["layers"][layer]) {
+    out << "First-run flag: " << unsigned{firstRunFlag} << "\n";
+    out << "Layer shown:    Mode " << (settingCode(image, SettingId::LayerShown, 0) == 0 ? "A" : "B") << "\n";
+    for (Layer layer : {Layer::A, Layer::B}) {
+        out << "\nMode " << layerName(layer) << " buttons:\n";
+        for (std::size_t slot = 0; slot < kButtonSlots; ++slot) {
+            const json b = shownButton(image, layer, slot);
             char head[32];
             std::snprintf(head, sizeof head, "  %2d  ", b["button"].get<int>());
             out << head << b["function"].get<std::string>();
@@ -264,16 +272,17 @@ std::string imageToText(const ConfigImage& image, const nlohmann::ordered_json& 
         }
     }
     out << "\nMacros:\n";
-    for (const auto& m : j["macros"]) {
-        out << "  " << m["macro"] << ": ";
-        if (m["empty"].get<bool>())
+    for (std::size_t n = 1; n <= kMacroCount; ++n) {
+        out << "  " << n << ": ";
+        if (macroBlockEmpty(image, n))
             out << "empty\n";
         else
-            out << "loop " << m["loopCount"] << ", events " << m["events"].get<std::string>() << "\n";
+            out << "loop " << loopCount(image, n) << ", events "
+                << bytesAt(image, img::macroBlock(n) + kEventStreamOffset, kEventStreamSize) << "\n";
     }
     out << "\nUnused bytes:";
-    for (const auto& [offset, bytes] : j["unused"].items())
-        out << " " << offset << "=[" << bytes.get<std::string>() << "]";
+    for (const ByteRun& run : kUnusedRuns)
+        out << " " << run.name << "=[" << bytesAt(image, run.offset, run.size) << "]";
     out << "\n";
     return out.str();
 }

@@ -24,7 +24,7 @@ nlohmann::ordered_json imageToJson(const ConfigImage& image, std::uint8_t firstR
                                    ImageJsonForm form = ImageJsonForm::Show);
 // The Show form as the lines `varcelctl show` prints, each setting as the
 // window's lists name it.
-std::string imageToText(const ConfigImage& image, const nlohmann::ordered_json& decoded);
+std::string imageToText(const ConfigImage& image, std::uint8_t firstRunFlag);
 
 // ---- The settings part ---------------------------------------------------------
 

@@ -51,10 +51,16 @@ double gnomeSpeedOf(int speed)
 
 int speedOfGnome(double value)
 {
+    if (std::isnan(value))
+        return kMiddleSpeed;
     value = std::clamp(value, -1.0, 1.0);
     const double steps = value < 0 ? value * (kMiddleSpeed - kSlowestPointerSpeed)
                                    : value * (kFastestPointerSpeed - kMiddleSpeed);
-    return std::clamp(kMiddleSpeed + static_cast<int>(std::lround(steps)), kSlowestPointerSpeed,
+    // Halves round away from zero, as lround does, without the maths library
+    // varcelctl would otherwise load at every start for this alone.
+    const int whole = static_cast<int>(steps);
+    const double rest = steps - whole;
+    return std::clamp(kMiddleSpeed + whole + (rest >= 0.5) - (rest <= -0.5), kSlowestPointerSpeed,
                       kFastestPointerSpeed);
 }
 
