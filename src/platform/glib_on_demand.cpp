@@ -9,7 +9,7 @@
 // library to load at start; the window links GIO itself (Qt loads GLib
 // anyway). A GLib function varcelctl's code comes to call without a line
 // here would bring the libraries back at start: the build of varcelctl stops
-// then (src/cli/CMakeLists.txt), and `nm -D --undefined-only varcelctl`
+// then (src/varcelctl/CMakeLists.txt), and `nm -D --undefined-only varcelctl`
 // names the function to add below.
 #include "platform/shared_library.h"
 

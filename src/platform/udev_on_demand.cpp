@@ -7,7 +7,7 @@
 // Only varcelctl links this file, with --as-needed, so it records no libudev
 // to load at start; the window links libudev itself. A udev function
 // varcelctl's code comes to call without a line here would bring the library
-// back at start: the build of varcelctl stops then (src/cli/CMakeLists.txt).
+// back at start: the build of varcelctl stops then (src/varcelctl/CMakeLists.txt).
 #include "platform/shared_library.h"
 
 #include <libudev.h>
