@@ -4,15 +4,18 @@
 // gives the desktop what config.bin holds, like the pointer step of OK.
 #include "cli/cmd_pointer.h"
 
-#include "control/pointer_page.h"
 #include "cli/cli_context.h"
+#include "control/pointer_page.h"
 #include "device/config_store.h"
 #include "lang/ui_strings.h"
+#include "settings/setting_catalogue.h"
 
 #include <CLI/CLI.hpp>
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <sstream>
 
 namespace varcel {
 
@@ -106,8 +109,8 @@ int showPointerSettings(CliContext& context)
         speedNow ? "position " + std::to_string(pointer_map::speedPosition(*speedNow)) + ", " +
                        where(desktop, PointerSetting::Speed)
                  : where(desktop, PointerSetting::Speed));
-    const std::string linesPlace = where(desktop, PointerSetting::WheelLines) + " (one screen: " +
-                                   where(desktop, PointerSetting::OneScreen) + ")";
+    const std::string linesPlace =
+        where(desktop, PointerSetting::WheelLines) + " (one screen: " + where(desktop, PointerSetting::OneScreen) + ")";
     row("wheel scroll", linesNow ? linesText(*linesNow) : unread,
         linesNow && *linesNow != kWheelPageScroll
             ? "position " + std::to_string(pointer_map::linesPosition(*linesNow).position) + ", " + linesPlace
@@ -146,14 +149,76 @@ int applyPositions(CliContext& context)
     return 0;
 }
 
+// The page's slider that a catalogue row moves; none for its tick boxes.
+std::optional<PointerSlider> sliderOf(SettingId id)
+{
+    switch (id) {
+    case SettingId::PointerSpeed: return PointerSlider::Speed;
+    case SettingId::ScrollLines: return PointerSlider::Lines;
+    case SettingId::DoubleClickStep: return PointerSlider::DoubleClick;
+    default: return std::nullopt;
+    }
+}
+
+// The catalogue's pointer rows as their words after "pointer" say them: a
+// slider's "set NAME N", a tick box's "NAME STATE|STATE".
+struct PointerWord {
+    SettingId id;
+    std::string name;                // the slider's after "set", or the box's subcommand
+    std::vector<std::string> states; // a box's: "on", "off"
+};
+struct PointerWords {
+    std::vector<PointerWord> sliders;
+    std::vector<PointerWord> boxes;
+};
+
+PointerWords pointerWords()
+{
+    PointerWords words;
+    for (const Setting& row : settingCatalogue()) {
+        if (!row.command || std::string_view(row.command) != "pointer")
+            continue;
+        std::istringstream in(row.words);
+        std::string verb, rest;
+        in >> verb >> rest;
+        if (sliderOf(row.id)) {
+            words.sliders.push_back({row.id, rest, {}});
+            continue;
+        }
+        PointerWord box{row.id, verb, {}};
+        for (std::istringstream states(rest); std::getline(states, verb, '|');)
+            box.states.push_back(verb);
+        words.boxes.push_back(std::move(box));
+    }
+    return words;
+}
+
+// "a, b or c", with `last` before the last name.
+std::string listed(const std::vector<std::string>& names, const char* last)
+{
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? last : ", ") + names[i];
+    return text;
+}
+
+std::vector<std::string> sliderNames(const PointerWords& words)
+{
+    std::vector<std::string> names;
+    for (const PointerWord& slider : words.sliders)
+        names.push_back(slider.name);
+    return names;
+}
+
 int setSlider(CliContext& context, const std::string& which, const std::string& value)
 {
-    if (which != "speed" && which != "lines" && which != "double-click")
-        throw CliError{"the sliders are speed, lines and double-click, not \"" + which + "\"", 2};
-    const PointerSlider slider = which == "speed" ? PointerSlider::Speed
-                               : which == "lines" ? PointerSlider::Lines
-                                                  : PointerSlider::DoubleClick;
-    const bool digits = !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
+    const PointerWords words = pointerWords();
+    const auto row = std::ranges::find(words.sliders, which, &PointerWord::name);
+    if (row == words.sliders.end())
+        throw CliError{"the sliders are " + listed(sliderNames(words), " and ") + ", not \"" + which + "\"", 2};
+    const PointerSlider slider = *sliderOf(row->id);
+    const bool digits =
+        !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
     const int position = digits ? std::stoi(value) : 0;
     if (position < 1 || position > kSliderSteps)
         throw CliError{"a slider position is 1 to 11, not \"" + value + "\"", 2};
@@ -165,12 +230,13 @@ int setSlider(CliContext& context, const std::string& which, const std::string& 
     return 0;
 }
 
-int setBox(CliContext& context, bool precision, const std::string& value)
+int setBox(CliContext& context, const PointerWord& box, const std::string& value)
 {
-    if (value != "on" && value != "off")
-        throw CliError{"say on or off, not \"" + value + "\"", 2};
+    if (std::ranges::find(box.states, value) == box.states.end())
+        throw CliError{"say " + listed(box.states, " or ") + ", not \"" + value + "\"", 2};
     PointerSession session(context);
     PointerPage& page = session.page;
+    const bool precision = box.id == SettingId::PointerPrecision;
     const bool now = precision ? page.precision() : page.oneScreen();
     if (now != (value == "on")) {
         if (precision)
@@ -179,7 +245,7 @@ int setBox(CliContext& context, bool precision, const std::string& value)
             page.toggleOneScreen();
     }
     savePointerSettings(session);
-    std::cout << (precision ? "precision " : "one-screen ") << value << " in " << session.config.path().string()
+    std::cout << box.name << ' ' << value << " in " << session.config.path().string()
               << "; the desktop gets it with the next OK or Apply (or varcelctl pointer apply)\n";
     return 0;
 }
@@ -205,21 +271,21 @@ void addPointerCommands(CLI::App& app, CliContext& context)
     auto* applyCmd = pointer->add_subcommand("apply", "Give the desktop the settings config.bin holds");
     applyCmd->callback([&context] { context.run = [&context] { return applyPositions(context); }; });
 
+    const PointerWords words = pointerWords();
     auto args = std::make_shared<std::vector<std::string>>(2);
-    auto* setCmd = pointer->add_subcommand("set", "Move a slider (1 to 11) in config.bin");
-    setCmd->add_option("SLIDER", (*args)[0], "speed, lines or double-click")->required();
-    setCmd->add_option("N", (*args)[1], "Position 1 to 11")->required();
-    setCmd->callback([&context, args] {
-        context.run = [&context, args] { return setSlider(context, (*args)[0], (*args)[1]); };
-    });
+    auto* setCmd =
+        pointer->add_subcommand("set", "Move a slider (1 to " + std::to_string(kSliderSteps) + ") in config.bin");
+    setCmd->add_option("SLIDER", (*args)[0], listed(sliderNames(words), " or "))->required();
+    setCmd->add_option("N", (*args)[1], "Position 1 to " + std::to_string(kSliderSteps))->required();
+    setCmd->callback(
+        [&context, args] { context.run = [&context, args] { return setSlider(context, (*args)[0], (*args)[1]); }; });
 
-    for (const bool precision : {true, false}) {
-        auto* box = pointer->add_subcommand(precision ? "precision" : "one-screen",
-                                            precision ? "Tick or untick \"Enhance Pointer Precision\" in config.bin"
-                                                      : "Tick or untick \"Scroll One Screen\" in config.bin");
-        box->add_option("STATE", (*args)[1], "on or off")->required();
-        box->callback([&context, args, precision] {
-            context.run = [&context, args, precision] { return setBox(context, precision, (*args)[1]); };
+    for (const PointerWord& word : words.boxes) {
+        auto* box = pointer->add_subcommand(word.name, std::string("Tick or untick \"") + setting(word.id).name.en +
+                                                           "\" in config.bin");
+        box->add_option("STATE", (*args)[1], listed(word.states, " or "))->required();
+        box->callback([&context, args, word] {
+            context.run = [&context, args, word] { return setBox(context, word, (*args)[1]); };
         });
     }
 }
