@@ -13,7 +13,6 @@
 #include "settings/setting_catalogue.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 
 namespace varcel {
