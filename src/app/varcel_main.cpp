@@ -2,6 +2,7 @@
 #include "cli/hosted_varcelctl.h"
 #include "control/mouse_source.h"
 #include "device/link_constants.h"
+#include "lang/failure_texts.h"
 #include "lang/language.h"
 #include "platform/data_dir.h"
 #include "platform/data_files.h"
@@ -112,13 +113,12 @@ int main(int argc, char** argv)
     std::optional<std::filesystem::path> override;
     if (!dataDirOption.empty())
         override = dataDirOption;
-    DataDir dataDir;
-    try {
-        dataDir = resolveDataDir(override, installedDataDir());
-    } catch (const std::runtime_error& e) {
-        std::cerr << "varcel: " << e.what() << "\n";
+    Result<DataDir> resolved = resolveDataDir(override, installedDataDir());
+    if (resolved.problem) {
+        std::cerr << "varcel: " << failureText(*resolved.problem, systemLanguage()) << "\n";
         return 1;
     }
+    DataDir& dataDir = resolved.value;
     // Commands run here for varcelctl see the caller's working folder.
     dataDir.path = std::filesystem::absolute(dataDir.path);
 
@@ -130,7 +130,8 @@ int main(int argc, char** argv)
     MouseSource& mouse = *opened.source;
     SimControlServer* control = mouse.control();
     if (control && !control->listening())
-        std::cerr << "varcel: the simulated mouse's remote control is not available: " << control->error() << "\n";
+        std::cerr << "varcel: " << text::kSimControlNotTaken(systemLanguage()) << ": "
+                  << failureText(*control->problem(), systemLanguage()) << "\n";
 
     QApplication::setWindowIcon(ui::appIcon());
     ui::CHidMouseDlg::Options options;

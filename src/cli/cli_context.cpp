@@ -91,7 +91,9 @@ const DataDir& CliContext::dataDir()
         std::optional<std::filesystem::path> override;
         if (!dataDirOption.empty())
             override = dataDirOption;
-        m_dataDir = resolveDataDir(override, installedDataDir());
+        Result<DataDir> dir = resolveDataDir(override, installedDataDir());
+        throwIf(dir.problem);
+        m_dataDir = std::move(dir.value);
     }
     return *m_dataDir;
 }

@@ -152,7 +152,8 @@ int watch(CliContext& context)
     HotplugSource* hotplug = &mouse->hotplug();
     SimControlServer* control = mouse->control();
     if (control && !control->listening())
-        throw CliError{"cannot take the simulated mouse's control channel: " + control->error()};
+        throw CliError{std::string(text::kSimControlNotTaken(systemLanguage())) + ": " +
+                       failureText(*control->problem(), systemLanguage())};
     if (!control && hotplug->fd() < 0)
         throw CliError{"RegisterDeviceNotification failed!!! (udev is not reachable, so plugging and "
                        "unplugging cannot be followed)"};
@@ -198,12 +199,9 @@ int simCommand(CliContext& context, const std::vector<std::string>& words)
         for (std::size_t i = 1; i < words.size(); ++i)
             line += " " + words[i];
     }
-    std::string answer;
-    try {
-        answer = sendSimControl(context.dataDir().path, line);
-    } catch (const std::runtime_error& e) {
-        throw CliError{e.what()};
-    }
+    const Result<std::string> sent = sendSimControl(context.dataDir().path, line);
+    throwIf(sent.problem);
+    const std::string& answer = sent.value;
     if (answer.rfind("ok", 0) != 0)
         throw CliError{answer.empty() ? "the running program did not answer" : answer};
     std::cout << answer.substr(answer.size() > 3 ? 3 : answer.size()) << "\n";

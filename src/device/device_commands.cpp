@@ -2,6 +2,7 @@
 
 #include "device/hid_link.h"
 #include "device/trace.h"
+#include "platform/failure.h"
 
 #include <algorithm>
 #include <chrono>
@@ -52,10 +53,16 @@ void DeviceCommands::remark(const std::string& text)
 
 std::string deviceProblemName(const DeviceProblem& p)
 {
-    static constexpr const char* kNames[] = {"link-failed", "no-answer",   "wrong-size",   "reports-missing",
-                                             "wrong-block", "wrong-macro", "block-1-kept", "dpi-not-sent"};
-    static_assert(std::size(kNames) == kDeviceProblemCodes);
-    std::string name = kNames[static_cast<std::size_t>(p.code)];
+    using C = DeviceProblemCode;
+    static constexpr struct {
+        C code;
+        const char* name;
+    } kNames[] = {{C::LinkFailed, "link-failed"},     {C::NoAnswer, "no-answer"},
+                  {C::WrongSize, "wrong-size"},       {C::ReportsMissing, "reports-missing"},
+                  {C::WrongBlock, "wrong-block"},     {C::WrongMacro, "wrong-macro"},
+                  {C::Block1NotSent, "block-1-kept"}, {C::DpiNotSent, "dpi-not-sent"}};
+    static_assert(rowsInCodeOrder(kNames, kDeviceProblemCodes));
+    std::string name = kNames[static_cast<std::size_t>(p.code)].name;
     if (p.code == DeviceProblemCode::LinkFailed || p.code >= DeviceProblemCode::Block1NotSent)
         return p.error ? name + " errno " + std::to_string(p.error) : name;
     name += (p.what.macro ? " macro " : " colour block ") + std::to_string(p.what.index);

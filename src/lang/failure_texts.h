@@ -25,6 +25,9 @@ inline constexpr LangText kNothingSaved{"未保存任何内容", "未儲存任�
 inline constexpr LangText kNothingChanged{"未更改任何内容", "未變更任何內容", "nothing was changed"};
 inline constexpr LangText kNothingSentOrSaved{"未向鼠标发送也未保存任何内容", "未向滑鼠傳送也未儲存任何內容",
                                               "nothing was sent or saved"};
+// Put before failureText when the simulated mouse's control channel cannot be had.
+inline constexpr LangText kSimControlNotTaken{"无法接管模拟鼠标的控制通道", "無法接管模擬滑鼠的控制通道",
+                                              "cannot take the simulated mouse's control channel"};
 } // namespace text
 
 } // namespace varcel

@@ -42,4 +42,14 @@ struct LangText {
     }
 };
 
+// A row of a text table keyed by a code; the tables are checked with
+// rowsInCodeOrder (platform/failure.h).
+template <typename Code>
+struct CodeText {
+    Code code;
+    LangText text;
+
+    constexpr const char* operator()(Language language) const { return text(language); }
+};
+
 } // namespace varcel

@@ -1,11 +1,10 @@
 #include "platform/data_dir.h"
 
-#include "platform/folder_lock.h"
 #include "platform/data_files.h"
+#include "platform/folder_lock.h"
 
 #include <cstdlib>
 #include <pwd.h>
-#include <stdexcept>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -36,7 +35,11 @@ fs::path installedDataDir()
 #endif
 }
 
-fs::path homeFolder()
+namespace {
+
+// $HOME, else the password database's entry of the user; nothing when there
+// is neither.
+std::optional<fs::path> homeFolder()
 {
     if (const char* home = std::getenv("HOME"); home && *home && fs::path(home).is_absolute())
         return home;
@@ -49,15 +52,18 @@ fs::path homeFolder()
     if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
         fs::path(found->pw_dir).is_absolute())
         return found->pw_dir;
-    throw std::runtime_error("neither $XDG_CONFIG_HOME nor $HOME is set and this user has no home folder; "
-                             "name the data folder with --data-dir");
+    return std::nullopt;
 }
 
-fs::path configHome()
+} // namespace
+
+std::optional<fs::path> configHome()
 {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg && fs::path(xdg).is_absolute())
         return xdg;
-    return homeFolder() / ".config";
+    if (const auto home = homeFolder())
+        return *home / ".config";
+    return std::nullopt;
 }
 
 namespace {
@@ -73,28 +79,31 @@ void seedFrom(const fs::path& defaults, const fs::path& target)
     }
 }
 
-DataDir chooseDataDir(const std::optional<fs::path>& override, const fs::path& installedDefaults)
+Result<DataDir> chooseDataDir(const std::optional<fs::path>& override, const fs::path& installedDefaults)
 {
     std::error_code ec;
     if (override && !override->empty())
-        return {fs::absolute(*override, ec), DataDir::Source::Override};
+        return {{fs::absolute(*override, ec), DataDir::Source::Override}};
     if (const char* env = std::getenv("VARCEL_DATA_DIR"); env && *env)
-        return {fs::absolute(env, ec), DataDir::Source::Override};
+        return {{fs::absolute(env, ec), DataDir::Source::Override}};
     const fs::path exeDir = executableDir();
     if (fs::is_regular_file(exeDir / kConfigFileName, ec))
-        return {exeDir, DataDir::Source::Portable};
-    const fs::path user = configHome() / "varcel";
-    seedFrom(installedDefaults, user);
-    return {user, DataDir::Source::UserConfig};
+        return {{exeDir, DataDir::Source::Portable}};
+    const auto config = configHome();
+    if (!config)
+        return {{}, Failure{FailureCode::NoHomeFolder, {}, {}}};
+    seedFrom(installedDefaults, *config / "varcel");
+    return {{*config / "varcel", DataDir::Source::UserConfig}};
 }
 
 } // namespace
 
-DataDir resolveDataDir(const std::optional<fs::path>& override, const fs::path& installedDefaults)
+Result<DataDir> resolveDataDir(const std::optional<fs::path>& override, const fs::path& installedDefaults)
 {
-    DataDir dir = chooseDataDir(override, installedDefaults);
+    Result<DataDir> dir = chooseDataDir(override, installedDefaults);
     // Every start clears what saves killed half-way left behind.
-    tidyDataFolder(dir.path);
+    if (!dir.problem)
+        tidyDataFolder(dir.value.path);
     return dir;
 }
 

@@ -2,6 +2,8 @@
 // the simulated mouse's memory.
 #pragma once
 
+#include "platform/failure.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -23,17 +25,15 @@ std::filesystem::path executableDir();
 //  2. the executable's folder when it holds config.bin (an unpacked program,
 //     or the build tree);
 //  3. $XDG_CONFIG_HOME/varcel (~/.config/varcel), created and seeded with the
-//     files it lacks from `installedDefaults`, as an installer would (throws
-//     std::runtime_error when the user has no home at all).
+//     files it lacks from `installedDefaults`, as an installer would (a
+//     failure when the user has no home at all).
 // Then removes the temporary files that killed saves left there.
-DataDir resolveDataDir(const std::optional<std::filesystem::path>& override,
+Result<DataDir> resolveDataDir(const std::optional<std::filesystem::path>& override,
                        const std::filesystem::path& installedDefaults);
 
-// The user's home: $HOME, else the password database's entry of the user;
-// throws std::runtime_error when there is neither.
-std::filesystem::path homeFolder();
-// $XDG_CONFIG_HOME, else the home's .config (throws as homeFolder()).
-std::filesystem::path configHome();
+// $XDG_CONFIG_HOME, else the .config of the user's home ($HOME, else the
+// password database's entry); nothing when the user has no home.
+std::optional<std::filesystem::path> configHome();
 
 // The installed defaults folder: share/varcel beside the program's bin/ folder
 // when there is one (a moved or unpacked installation), else where it was

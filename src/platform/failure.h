@@ -26,9 +26,32 @@ enum class FailureCode {
     ProfileMissing,     // subject: the name of a profile that is not there
     ProfileExists,      // subject: the name another profile already has
     RulesUnusable,      // subject: the rule file; detail: why (too large, which rule is wrong)
+    NoHomeFolder,       // neither $XDG_CONFIG_HOME nor a home to find the data folder in
+    FolderNotMade,      // subject: the folder; error: why
+    FolderNotPrivate,   // subject: a folder for the user alone that others own or may enter
+    SocketPathTooLong,  // subject: the socket's path
+    SocketNotOpened,    // subject: the socket; error: why it cannot listen
+    SocketNotOwn,       // subject: a socket, or the program behind it, that is another user's
+    SimMouseControlled, // another program listens for the simulated mouse of the data folder
+    SimProgramStopped,  // the program with the simulated mouse of the data folder takes no connections
+    NoSimProgram,       // no program has the simulated mouse of the data folder
 };
-// The texts are one row per code; a new code is the last one.
-inline constexpr std::size_t kFailureCodes = static_cast<std::size_t>(FailureCode::RulesUnusable) + 1;
+// A new code is the last one.
+inline constexpr std::size_t kFailureCodes = static_cast<std::size_t>(FailureCode::NoSimProgram) + 1;
+
+// Whether a table keyed by a code lists its `{code, ...}` rows in code order,
+// one for each of `codes` codes: the tables read a code's row by its number,
+// so a static_assert of this keeps a row that was left out, moved or added
+// twice from being read for another code.
+template <typename Rows>
+constexpr bool rowsInCodeOrder(const Rows& rows, std::size_t codes)
+{
+    std::size_t i = 0;
+    for (const auto& row : rows)
+        if (static_cast<std::size_t>(row.code) != i++)
+            return false;
+    return i == codes;
+}
 
 struct Failure {
     FailureCode code;
@@ -39,5 +62,12 @@ struct Failure {
 
 // Success, or what failed.
 using Problem = std::optional<Failure>;
+
+// A value, or what failed instead of it.
+template <typename T>
+struct Result {
+    T value{};
+    Problem problem = std::nullopt;
+};
 
 } // namespace varcel

@@ -174,7 +174,8 @@ bool StoredPointerSettings::setDoubleClickTime(std::uint32_t milliseconds)
 
 std::filesystem::path kdeGlobalsPath()
 {
-    return configHome() / "kdeglobals";
+    const auto config = configHome();
+    return config ? *config / "kdeglobals" : std::filesystem::path();
 }
 
 namespace {

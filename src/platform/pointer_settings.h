@@ -119,7 +119,7 @@ std::unique_ptr<PointerSettings> makeGnomePointerSettings(std::unique_ptr<Stored
 std::unique_ptr<PointerSettings> makeKdePointerSettings(std::filesystem::path kdeglobals,
                                                         std::unique_ptr<StoredPointerSettings> stored);
 
-// $XDG_CONFIG_HOME/kdeglobals, or ~/.config/kdeglobals.
+// $XDG_CONFIG_HOME/kdeglobals, or ~/.config/kdeglobals; empty without a home.
 std::filesystem::path kdeGlobalsPath();
 
 // The backend for this desktop, with its stored values in `dataDir`:

@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <stdexcept>
 #include <string_view>
 
 namespace varcel {
@@ -353,11 +352,9 @@ std::unique_ptr<PointerSettings> pickPointerSettings(const std::filesystem::path
     if (choice == "stored")
         return stored;
     if (choice == "kde" || (choice.empty() && envSet("KDE_SESSION_VERSION"))) {
-        try {
-            return makeKdePointerSettings(kdeGlobalsPath(), std::move(stored));
-        } catch (const std::runtime_error&) {
-            return stored; // no home, so no kdeglobals to reach
-        }
+        if (const auto path = kdeGlobalsPath(); !path.empty())
+            return makeKdePointerSettings(path, std::move(stored));
+        return stored; // no home, so no kdeglobals to reach
     }
     if (choice == "gnome" || (choice.empty() && gnomeMouseSchemaInstalled() && gsettingsReachesTheDesktop())) {
         if (GSettingsSchema* schema = lookUpGnomeSchema())

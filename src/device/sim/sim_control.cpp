@@ -11,7 +11,6 @@
 #include <functional>
 #include <poll.h>
 #include <sstream>
-#include <stdexcept>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -31,18 +30,17 @@ constexpr int kLineTimeoutMs = 500;
 // A folder for the socket that only the user can enter. $XDG_RUNTIME_DIR is
 // such a folder by definition; the fallback in /tmp is made so, and checked,
 // since anyone may have made it first.
-fs::path runtimeDir()
+Result<fs::path> runtimeDir()
 {
     if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir && *dir && fs::is_directory(dir))
-        return dir;
+        return {dir};
     fs::path own = fs::temp_directory_path() / ("varcel-" + std::to_string(::getuid()));
     if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST)
-        throw std::runtime_error("cannot make " + own.string() + ": " + std::strerror(errno));
+        return {{}, Failure{FailureCode::FolderNotMade, own.string(), {}, errno}};
     struct stat st {};
-    if (::lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        (st.st_mode & 077) != 0)
-        throw std::runtime_error(own.string() + " is not a folder that only this user can enter; remove it");
-    return own;
+    if (::lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077) != 0)
+        return {{}, Failure{FailureCode::FolderNotPrivate, own.string(), {}}};
+    return {own};
 }
 
 bool fillAddress(const fs::path& path, sockaddr_un& address)
@@ -100,14 +98,17 @@ void writeAll(int fd, const std::string& text)
 
 } // namespace
 
-fs::path simControlSocketPath(const fs::path& dataDir)
+Result<fs::path> simControlSocketPath(const fs::path& dataDir)
 {
     std::error_code ec;
     const fs::path canonical = fs::weakly_canonical(dataDir, ec);
     const std::size_t hash = std::hash<std::string>{}((ec ? dataDir : canonical).string());
     std::ostringstream name;
     name << "varcel-sim-" << ::getuid() << "-" << std::hex << (hash & 0xFFFFFFFFull) << ".sock";
-    return runtimeDir() / name.str();
+    Result<fs::path> path = runtimeDir();
+    if (!path.problem)
+        path.value /= name.str();
+    return path;
 }
 
 std::string runSimControlLine(SimMouse& mouse, const std::string& line)
@@ -151,17 +152,14 @@ std::string runSimControlLine(SimMouse& mouse, const std::string& line)
 
 SimControlServer::SimControlServer(SimMouse& mouse, const fs::path& dataDir) : m_mouse(mouse)
 {
-    try {
-        m_path = simControlSocketPath(dataDir);
-    } catch (const std::runtime_error& e) {
-        m_error = e.what();
-        return;
-    }
+    const Result<fs::path> path = simControlSocketPath(dataDir);
+    m_path = path.value;
+    m_problem = path.problem;
     sockaddr_un address{};
-    if (!fillAddress(m_path, address)) {
-        m_error = "socket path too long";
+    if (!m_problem && !fillAddress(m_path, address))
+        m_problem = Failure{FailureCode::SocketPathTooLong, m_path.string(), {}};
+    if (m_problem)
         return;
-    }
     // A socket file left by a program that ended without cleaning up is
     // taken over; one that answers belongs to a running program.
     const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -169,7 +167,7 @@ SimControlServer::SimControlServer(SimMouse& mouse, const fs::path& dataDir) : m
         const bool taken = connectWithTimeout(probe, address) || errno == EAGAIN;
         ::close(probe);
         if (taken) {
-            m_error = "another program controls this simulated mouse";
+            m_problem = Failure{FailureCode::SimMouseControlled, m_path.string(), {}};
             return;
         }
     }
@@ -180,10 +178,10 @@ SimControlServer::SimControlServer(SimMouse& mouse, const fs::path& dataDir) : m
     epoll_event listenEvent{EPOLLIN, {.fd = m_listen}};
     epoll_event timerEvent{EPOLLIN, {.fd = m_timer}};
     if (m_listen < 0 || m_epoll < 0 || m_timer < 0 ||
-        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listen, 8) != 0 || ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &listenEvent) != 0 ||
+        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(m_listen, 8) != 0 ||
+        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &listenEvent) != 0 ||
         ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_timer, &timerEvent) != 0) {
-        m_error = std::strerror(errno);
+        m_problem = Failure{FailureCode::SocketNotOpened, m_path.string(), {}, errno};
         for (int* fd : {&m_listen, &m_epoll, &m_timer})
             if (*fd >= 0) {
                 ::close(*fd);
@@ -303,44 +301,44 @@ void SimControlServer::armTimer()
         auto next = m_clients.begin()->second.deadline;
         for (const auto& [fd, client] : m_clients)
             next = std::min(next, client.deadline);
-        const auto wait = std::max<std::chrono::nanoseconds>(next - std::chrono::steady_clock::now(),
-                                                             std::chrono::milliseconds(1));
+        const auto wait =
+            std::max<std::chrono::nanoseconds>(next - std::chrono::steady_clock::now(), std::chrono::milliseconds(1));
         due.it_value.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
         due.it_value.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
     }
     ::timerfd_settime(m_timer, 0, &due, nullptr);
 }
 
-std::string sendSimControl(const fs::path& dataDir, const std::string& line)
+Result<std::string> sendSimControl(const fs::path& dataDir, const std::string& line)
 {
-    const fs::path path = simControlSocketPath(dataDir);
+    const Result<fs::path> socket = simControlSocketPath(dataDir);
+    if (socket.problem)
+        return {{}, socket.problem};
+    const fs::path& path = socket.value;
+    const auto failed = [&](FailureCode code) { return Result<std::string>{{}, Failure{code, path.string(), {}}}; };
     sockaddr_un address{};
     if (!fillAddress(path, address))
-        throw std::runtime_error("socket path too long");
+        return failed(FailureCode::SocketPathTooLong);
     // Whoever owns the socket hears the line: it must be the user's own.
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && (!S_ISSOCK(st.st_mode) || st.st_uid != ::getuid()))
-        throw std::runtime_error(path.string() + " is not this user's socket; not talking to it");
+        return failed(FailureCode::SocketNotOwn);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0 || !connectWithTimeout(fd, address)) {
         const int error = errno;
         if (fd >= 0)
             ::close(fd);
-        if (error == EAGAIN)
-            throw std::runtime_error("the Varcel program that has the simulated mouse of this data folder does not "
-                                     "answer (is it stopped?)");
-        throw std::runtime_error("no running Varcel program has the simulated mouse of this data folder "
-                                 "(start one with --simulate, for example: varcelctl --simulate watch)");
+        return failed(error == EAGAIN ? FailureCode::SimProgramStopped : FailureCode::NoSimProgram);
     }
     ucred peer{};
     socklen_t length = sizeof peer;
     if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid()) {
         ::close(fd);
-        throw std::runtime_error("the program behind " + path.string() + " is another user's; not talking to it");
+        return failed(FailureCode::SocketNotOwn);
     }
     writeAll(fd, line + "\n");
-    std::string answer;
-    readLine(fd, answer);
+    Result<std::string> answer;
+    readLine(fd, answer.value);
     ::close(fd);
     return answer;
 }

@@ -8,6 +8,8 @@
 //   -> "ok ..." or "error: ..."
 #pragma once
 
+#include "platform/failure.h"
+
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -19,8 +21,8 @@ class SimMouse;
 
 // The socket's place: $XDG_RUNTIME_DIR, or else a folder in /tmp that only
 // the user can enter (made when missing; refused when someone else owns it
-// or may enter it). Throws std::runtime_error naming the folder's problem.
-std::filesystem::path simControlSocketPath(const std::filesystem::path& dataDir);
+// or may enter it).
+Result<std::filesystem::path> simControlSocketPath(const std::filesystem::path& dataDir);
 
 // Runs a control line against the mouse; returns the answer line.
 std::string runSimControlLine(SimMouse& mouse, const std::string& line);
@@ -34,7 +36,8 @@ public:
 
     // Whether the socket is listening (another program may hold it).
     bool listening() const { return m_listen >= 0; }
-    const std::string& error() const { return m_error; }
+    // Why it is not listening.
+    const Problem& problem() const { return m_problem; }
     // Poll this for readability, then call serve(): it stands for the
     // listening socket, every client and the clients' deadline together.
     int fd() const { return m_epoll; }
@@ -60,7 +63,7 @@ private:
 
     SimMouse& m_mouse;
     std::filesystem::path m_path;
-    std::string m_error;
+    Problem m_problem;
     int m_listen = -1;
     int m_epoll = -1;
     int m_timer = -1;
@@ -68,7 +71,7 @@ private:
 };
 
 // Sends one control line to the running program; returns its answer, or
-// throws std::runtime_error when no program listens.
-std::string sendSimControl(const std::filesystem::path& dataDir, const std::string& line);
+// why no program of this user heard it.
+Result<std::string> sendSimControl(const std::filesystem::path& dataDir, const std::string& line);
 
 } // namespace varcel
