@@ -25,13 +25,16 @@ public:
     virtual MainController& controller() = 0;
     // Rows of the mouse's DPI list: the bars are this long.
     virtual int dpiRows() const = 0;
-    // The stop with the focus, Element::None before there is one.
+    // The stop of the shown page that has the focus, Element::None before there is one.
     virtual Element focusElement() const = 0;
     // The page's own control for a stop (a field, a macro list), or null.
     virtual QWidget* controlOf(Element stop) const = 0;
-    // A press, an arrow key and a value set on a stop, as the keyboard gives them.
+    // Space or Enter on a stop, or a screen reader's press: what a click on it does.
     virtual void activate(Element stop) = 0;
+    // An arrow key on a stop: within a bar or slider, between the report
+    // rate's positions, along a macro list.
     virtual void arrow(Element stop, int key) = 0;
+    // A slider or DPI bar at a position (1 = the lowest), as a screen reader sets it.
     virtual void setStopValue(Element stop, int value) = 0;
     // The page whose event list has actions of its own.
     virtual AdvancedPage& advancedPage() = 0;

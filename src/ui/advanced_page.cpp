@@ -53,18 +53,6 @@ private:
     QWidget& m_window;
 };
 
-// A control may be the sender of the signal that removes it: it goes once
-// the signal is over, and is out of sight and out of reach at once.
-template <typename Widget>
-void discard(QPointer<Widget>& widget)
-{
-    if (widget) {
-        widget->hide();
-        widget->deleteLater();
-    }
-    widget = nullptr;
-}
-
 // The entries as they read: "R   Dn" keeps its three blanks in record.ini,
 // one is enough on screen.
 QString readable(const std::string& entry)

@@ -19,6 +19,21 @@
 
 namespace varcel::ui {
 
+namespace {
+
+// The face a settings list opens from.
+Element faceOf(SettingsList list)
+{
+    const int stage = stageOfSettingsList(list);
+    return stage >= 0                             ? dpiStageList(stage)
+           : list == SettingsList::RgbMode        ? Element::LightingMode
+           : list == SettingsList::RgbParameter   ? Element::LightingParameter
+           : list == SettingsList::DpiColourStage ? Element::DpiColourStage
+                                                  : Element::None;
+}
+
+} // namespace
+
 KeyPage::KeyPage(PageHost& host, MainController& controller) : WindowPage(host, controller)
 {
     chooseColour = [this]() -> std::optional<QColor> {
@@ -249,14 +264,7 @@ void KeyPage::closeListsMissing(Element hit)
         destroyListWidgets();
     }
     const SettingsList open = m_controller.settings().openList();
-    if (open == SettingsList::None)
-        return;
-    const bool onFace =
-        (stageOfSettingsList(open) >= 0 && hit == dpiStageList(stageOfSettingsList(open))) ||
-        (open == SettingsList::RgbMode && hit == Element::LightingMode) ||
-        (open == SettingsList::RgbParameter && hit == Element::LightingParameter) ||
-        (open == SettingsList::DpiColourStage && hit == Element::DpiColourStage);
-    if (!onFace) {
+    if (open != SettingsList::None && hit != faceOf(open)) {
         m_controller.settings().closeList();
         destroySettingsList();
     }
@@ -312,14 +320,9 @@ bool KeyPage::settingsClick(Element hit)
         return true;
     }
     SettingsList list = SettingsList::None;
-    if (inRange(hit, Element::DpiStageList1, Element::DpiStageList4))
-        list = settingsListOfStage(indexIn(hit, Element::DpiStageList1));
-    else if (hit == Element::LightingMode)
-        list = SettingsList::RgbMode;
-    else if (hit == Element::LightingParameter)
-        list = SettingsList::RgbParameter;
-    else if (hit == Element::DpiColourStage)
-        list = SettingsList::DpiColourStage;
+    for (auto l = static_cast<int>(SettingsList::DpiStage1); l <= static_cast<int>(SettingsList::DpiColourStage); ++l)
+        if (faceOf(static_cast<SettingsList>(l)) == hit)
+            list = static_cast<SettingsList>(l);
     if (list != SettingsList::None) {
         settings.toggleList(list);
         syncSettingsList();
@@ -361,12 +364,7 @@ void KeyPage::closeLists()
 
 void KeyPage::destroySettingsList()
 {
-    // Gone from the screen at once; deleted once its own signal has returned.
-    if (m_settingsList) {
-        m_settingsList->hide();
-        m_settingsList->deleteLater();
-    }
-    m_settingsList = nullptr;
+    discard(m_settingsList);
     m_settingsListShown = SettingsList::None;
 }
 
@@ -396,11 +394,7 @@ void KeyPage::syncSettingsList()
     const int current = settings.listCurrentRow(open);
     m_settingsList = m_host.makeList(QStringLiteral("settingsList"), rows, where, current);
     // Named after the face it opened from.
-    const Element face = stageOfSettingsList(open) >= 0       ? dpiStageList(stageOfSettingsList(open))
-                         : open == SettingsList::RgbMode      ? Element::LightingMode
-                         : open == SettingsList::RgbParameter ? Element::LightingParameter
-                                                              : Element::DpiColourStage;
-    m_settingsList->setAccessibleName(qs(describe(face, m_controller).name));
+    m_settingsList->setAccessibleName(qs(describe(faceOf(open), m_controller).name));
     m_settingsListShown = open;
     // Thirty speeds of the neon mode are more than a list shows at once.
     if (static_cast<int>(rows.size()) * kListRowHeight + 2 > where.h)
@@ -436,14 +430,8 @@ void KeyPage::onSettingsRowChosen(int row)
 
 void KeyPage::destroyListWidgets()
 {
-    for (QListWidget* list : {m_dpiList.data(), m_functionList.data()}) {
-        if (list) {
-            list->hide();
-            list->deleteLater();
-        }
-    }
-    m_dpiList = nullptr;
-    m_functionList = nullptr;
+    discard(m_dpiList);
+    discard(m_functionList);
     m_listBox = -1;
     m_keyInDpiList = false;
 }
@@ -493,10 +481,8 @@ void KeyPage::syncLists()
         });
         connect(m_dpiList, &QListWidget::itemClicked, this,
                 [this](QListWidgetItem* item) { onDpiRowChosen(m_dpiList->row(item)); });
-    } else if (!buttons.isDpiListOpen() && m_dpiList) {
-        m_dpiList->hide();
-        m_dpiList->deleteLater();
-        m_dpiList = nullptr;
+    } else if (!buttons.isDpiListOpen()) {
+        discard(m_dpiList);
     }
 }
 

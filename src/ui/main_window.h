@@ -128,24 +128,15 @@ public:
     QListWidget* makeList(const QString& name, const QStringList& rows, const Rect& where, int valueRow) override;
     void listRowMoved(QWidget* list, int row) override { m_announcer.listRowMoved(list, row); }
 
-    // ---- The keyboard and screen readers ----
-    // The stop of the shown page that has the focus (Element::None before
-    // there is one), and whether its mark shows: only once the keyboard has
-    // been used, until the next click or hide.
+    // ---- The keyboard and screen readers (AccessibleHost) ----
     Element focusElement() const override { return m_focus; }
+    // Whether the focus mark shows: only once the keyboard has been used,
+    // until the next click or hide.
     bool focusMarkShown() const { return m_focusShown; }
-    // Space or Enter on a stop, or a screen reader's press: what a click on
-    // it does.
     void activate(Element stop) override;
-    // An arrow key on a stop: within a bar or slider, between the report
-    // rate's positions, along a macro list.
     void arrow(Element stop, int key) override;
-    // A slider or DPI bar at a position (1 = the lowest), as a screen reader
-    // sets it.
     void setStopValue(Element stop, int value) override;
-    // The page's own control for a stop (a field, a macro list), or null.
     QWidget* controlOf(Element stop) const override;
-    // Rows of the mouse's DPI list: the bars are this long.
     int dpiRows() const override;
     // Something the page shows may have changed: screen readers hear of it.
     void elementsChanged();

@@ -10,6 +10,7 @@
 #include "ui/skin.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -30,6 +31,18 @@ inline bool inRange(Element e, Element first, Element last)
 }
 
 inline int indexIn(Element e, Element first) { return static_cast<int>(e) - static_cast<int>(first); }
+
+// A control of a page may be the sender of the signal that removes it: it
+// goes once the signal is over, and is out of sight and out of reach at once.
+template <typename Widget>
+void discard(QPointer<Widget>& widget)
+{
+    if (widget) {
+        widget->hide();
+        widget->deleteLater();
+    }
+    widget = nullptr;
+}
 
 class WindowPage : public QObject {
 public:
