@@ -169,6 +169,7 @@ struct PointerWord {
 };
 struct PointerWords {
     std::vector<PointerWord> sliders;
+    std::vector<std::string> sliderNames;
     std::vector<PointerWord> boxes;
 };
 
@@ -183,6 +184,7 @@ PointerWords pointerWords()
         in >> verb >> rest;
         if (sliderOf(row.id)) {
             words.sliders.push_back({row.id, rest, {}});
+            words.sliderNames.push_back(rest);
             continue;
         }
         PointerWord box{row.id, verb, {}};
@@ -202,20 +204,12 @@ std::string listed(const std::vector<std::string>& names, const char* last)
     return text;
 }
 
-std::vector<std::string> sliderNames(const PointerWords& words)
-{
-    std::vector<std::string> names;
-    for (const PointerWord& slider : words.sliders)
-        names.push_back(slider.name);
-    return names;
-}
-
 int setSlider(CliContext& context, const std::string& which, const std::string& value)
 {
     const PointerWords words = pointerWords();
     const auto row = std::ranges::find(words.sliders, which, &PointerWord::name);
     if (row == words.sliders.end())
-        throw CliError{"the sliders are " + listed(sliderNames(words), " and ") + ", not \"" + which + "\"", 2};
+        throw CliError{"the sliders are " + listed(words.sliderNames, " and ") + ", not \"" + which + "\"", 2};
     const PointerSlider slider = *sliderOf(row->id);
     const bool digits =
         !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
@@ -275,7 +269,7 @@ void addPointerCommands(CLI::App& app, CliContext& context)
     auto args = std::make_shared<std::vector<std::string>>(2);
     auto* setCmd =
         pointer->add_subcommand("set", "Move a slider (1 to " + std::to_string(kSliderSteps) + ") in config.bin");
-    setCmd->add_option("SLIDER", (*args)[0], listed(sliderNames(words), " or "))->required();
+    setCmd->add_option("SLIDER", (*args)[0], listed(words.sliderNames, " or "))->required();
     setCmd->add_option("N", (*args)[1], "Position 1 to " + std::to_string(kSliderSteps))->required();
     setCmd->callback(
         [&context, args] { context.run = [&context, args] { return setSlider(context, (*args)[0], (*args)[1]); }; });
