@@ -116,7 +116,8 @@ inline const char* labelSectionName(Language language) { return kLabelSection(la
 
 // Names the window gives its elements for screen readers, where the element
 // shows no text of its own or its text alone would not tell it apart. "%1",
-// "%2" and "%3" stand for what fillIn() puts there.
+// "%2" and "%3" stand for what fillIn() puts there. The settings' own names
+// and values are the settings catalogue's.
 enum class AccessString : std::uint8_t {
     BasicSettingsPage,
     AdvancedSettingsPage,
@@ -124,15 +125,11 @@ enum class AccessString : std::uint8_t {
     MinimiseButton,
     CloseButton,
     ButtonBox,        // "Button %1: %2": a box's number and its label
-    StageValue,       // "%1 value": a DPI stage's list face
     StageBar,         // "%1 bar": a DPI stage's bar
-    LoopColour,       // "Loop colour %1": its enable box
     LoopColourSwatch, // "Loop colour %1, %2, %3": number, colour, on or off
     KeyField,         // "Key %1": a key field of the combination dialog
     Modifier,         // its modifier list
     TextColour,       // the skin dialog's colour swatch
-    On,
-    Off,
     Red,
     Orange,
     Yellow,
@@ -144,13 +141,11 @@ enum class AccessString : std::uint8_t {
     White,
     Grey,
     Black,
-    Hertz,        // "%1 Hz": a report-rate position
     KeyDown,      // "%1 down": a recorded key press
     KeyUp,        // "%1 up": its release
     PauseEntry,   // "pause of %1 ms"
     EditPause,    // an event list row's actions
     DeleteEntry,
-    DpiUnit,      // "%1 DPI": a DPI stage's value
     Count
 };
 const char* accessString(Language language, AccessString id);
