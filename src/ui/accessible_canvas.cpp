@@ -218,12 +218,12 @@ private:
 class EventRowAccessible : public DrawnPartAccessible<QListWidget> {
 public:
     EventRowAccessible(QListWidget& list, AccessibleHost& window, int row)
-        : DrawnPartAccessible(list), m_window(&window.widget()), m_host(&window), m_row(row)
+        : DrawnPartAccessible(list), m_host(&window), m_row(row)
     {}
 
     bool isValid() const override
     {
-        return m_owner && m_window && m_row < static_cast<int>(m_host->controller().macroPage().events().size());
+        return m_owner && m_row < static_cast<int>(m_host->controller().macroPage().events().size());
     }
     bool isPause() const { return isValid() && classifyEntry(entry()) == EntryKind::Pause; }
     const std::string& entry() const
@@ -271,7 +271,7 @@ public:
     }
     QString localizedActionName(const QString& name) const override
     {
-        const Language lang = m_window ? m_host->controller().language() : Language::English;
+        const Language lang = m_owner ? m_host->controller().language() : Language::English;
         if (name == kEditPause)
             return qs(accessString(lang, AccessString::EditPause));
         if (name == kDelete)
@@ -283,18 +283,14 @@ public:
         if (!isValid())
             return;
         const int row = m_row;
-        QPointer<QWidget> window = m_window;
         AccessibleHost* host = m_host;
         if (name == pressAction()) {
             later([row](QListWidget& list) { list.setCurrentRow(row); });
         } else if (name == kEditPause && isPause()) {
-            later([window, host, row](QListWidget&) {
-                if (window)
-                    host->advancedPage().eventListDoubleClicked(row);
-            });
+            later([host, row](QListWidget&) { host->advancedPage().eventListDoubleClicked(row); });
         } else if (name == kDelete) {
-            later([window, host, row](QListWidget& list) {
-                if (!window || !list.item(row))
+            later([host, row](QListWidget& list) {
+                if (!list.item(row))
                     return;
                 // The action is the context menu's "Delete" already chosen.
                 AdvancedPage& page = host->advancedPage();
@@ -308,7 +304,7 @@ public:
 private:
     static inline const QString kEditPause = QStringLiteral("editPause");
     static inline const QString kDelete = QStringLiteral("deleteEntry");
-    QPointer<QWidget> m_window;
+    // The list lives in the window: while the list is there, so is the window.
     AccessibleHost* m_host;
     int m_row;
 };
@@ -316,21 +312,21 @@ private:
 class EventListAccessible : public ListedChildrenAccessible {
 public:
     EventListAccessible(QListWidget* list, AccessibleHost& window)
-        : ListedChildrenAccessible(list, QAccessible::List), m_window(&window.widget()), m_host(&window)
+        : ListedChildrenAccessible(list, QAccessible::List), m_host(&window)
     {}
     ~EventListAccessible() override { forgetParts(); }
 
     QListWidget* list() const { return static_cast<QListWidget*>(widget()); }
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name && m_window)
+        if (t == QAccessible::Name && isValid())
             return qs(describe(Element::EventList, m_host->controller()).name);
         return ListedChildrenAccessible::text(t);
     }
     std::vector<QAccessibleInterface*> children() const override
     {
         std::vector<QAccessibleInterface*> rows;
-        if (!m_window)
+        if (!isValid())
             return rows;
         const std::size_t n = m_host->controller().macroPage().events().size();
         for (std::size_t row = 0; row < n; ++row)
@@ -340,13 +336,12 @@ public:
     }
     QAccessibleInterface* focusChild() const override
     {
-        const int row = m_window ? m_host->controller().macroPage().selectedEvent() : -1;
+        const int row = isValid() ? m_host->controller().macroPage().selectedEvent() : -1;
         return row >= 0 ? child(row) : nullptr;
     }
 
 private:
-    QPointer<QWidget> m_window;
-    AccessibleHost* m_host;
+    AccessibleHost* m_host; // the list's window
 };
 
 QAccessibleInterface* canvasFactory(const QString& className, QObject* object)
