@@ -1,9 +1,10 @@
 #!/bin/sh
 # The README and the docs/ pages say nothing the tree contradicts: every
 # relative link names a file or folder, every path and symbol they name in
-# code is there, every test the safety table cites exists, every varcelctl
-# command they show is one varcelctl has, and the bus page's RunCommand
-# leaves out what the service does.
+# code is there, every test the safety table cites exists, the layers'
+# picture is the libraries CMake builds, every varcelctl command they show
+# is one varcelctl has, and the bus page's RunCommand leaves out what the
+# service does.
 # Usage: docs_links_test.sh SOURCE_DIR [VARCELCTL]
 set -u
 src=${1:?source folder}
@@ -47,6 +48,28 @@ said=$(grep '`RunCommand(as args)`' "$src/docs/dbus.md" | sed 's/.* but \(.*\) g
 done_=$(sed -n '/^bool goesThroughRunningProgram/,/^}/p' "$src/src/service/service_core.cpp" | grep -o 'command != "[a-z-]*"' | cut -d'"' -f2 | sort | xargs)
 checked=$((checked + 1))
 [ -n "$said" ] && [ "$said" = "$done_" ] || bad "docs/dbus.md: RunCommand refuses '$said', the service '$done_'"
+
+# The layers' picture (docs/design.md, the block under "## The layers"):
+# every library and program folder of src/ drawn once as "NAME (its
+# folders)", every target drawn above each one it links, never beside it.
+picture=$(awk '/^## The layers/ {s = 1} s && /^```/ {if (f) exit; f = 1; next} f' "$src/docs/design.md")
+cmake=$(cat "$src"/src/CMakeLists.txt "$src"/src/*/CMakeLists.txt "$src"/src/*/*.cmake | tr '\n' ' ')
+row() { echo "$picture" | grep -nE "(^|[^a-z_])$1 \(" | cut -d: -f1; }
+for layer in $(echo "$cmake" | grep -oE 'varcel_(layer|program_folder)\([a-z_ ]+\)' | sed 's/^[a-z_]*(\(.*\))/\1/' | tr ' ' ','); do
+    name=${layer%%,*} folders=$(echo "${layer#*,}" | tr ',' '\n' | sed 's|^|src/|' | sort | xargs)
+    checked=$((checked + 1))
+    [ "$(row "$name" | wc -l)" = 1 ] || { bad "docs/design.md: the layers' picture draws $name $(row "$name" | wc -l) times"; continue; }
+    drawn=$(echo "$picture" | sed -n "s/.*$name (\([^)]*\)).*/\1/p" | tr ', ' '\n\n' | grep . | sort | xargs)
+    [ "$drawn" = "$folders" ] || bad "docs/design.md: the picture draws $name of $drawn, src/ builds it of $folders"
+done
+for link in $(echo "$cmake" | grep -oE 'target_link_libraries\([a-z_]+ [^)]*\)' | sed 's/^[a-z_]*(\(.*\))/\1/' | tr ' ' ','); do
+    from=${link%%,*}
+    for to in $(echo "${link#*,}" | tr ',' '\n' | grep -xE 'varcel_[a-z_]+'); do
+        [ -n "$(row "$from")" ] && [ -n "$(row "$to")" ] || continue
+        checked=$((checked + 1))
+        [ "$(row "$from" | head -1)" -lt "$(row "$to" | head -1)" ] || bad "docs/design.md: $from links $to but is not drawn above it"
+    done
+done
 
 # Every `varcelctl ...` in code (inline or a block) names a command, and a
 # subcommand of it where it has any, of varcelctl's own help.
