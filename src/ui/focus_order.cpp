@@ -13,12 +13,6 @@ namespace varcel::ui {
 
 namespace {
 
-bool within(Element e, Element first, Element last)
-{
-    return static_cast<int>(e) >= static_cast<int>(first) && static_cast<int>(e) <= static_cast<int>(last);
-}
-int offsetIn(Element e, Element first) { return static_cast<int>(e) - static_cast<int>(first); }
-
 std::vector<Element> keyPageOrder()
 {
     std::vector<Element> order{Element::Page1Button, Element::Page2Button, Element::SkinButton, Element::MinimiseButton,
@@ -136,19 +130,19 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
     if (e == Element::ModeA || e == Element::ModeB) {
         position(S::LayerShown, e == Element::ModeA ? 0 : 1,
                  (c.buttons().shownLayer() == Layer::A) == (e == Element::ModeA), settings.name(S::LayerShown, 0));
-    } else if (within(e, Element::DropdownBox1, Element::DropdownBox6)) {
-        const int box = offsetIn(e, Element::DropdownBox1);
+    } else if (inRange(e, Element::DropdownBox1, Element::DropdownBox6)) {
+        const int box = indexIn(e, Element::DropdownBox1);
         const std::string label = c.buttons().label(static_cast<std::size_t>(box));
         face(fillIn(accessString(lang, AccessString::ButtonBox), {std::to_string(box + 1), label}), label,
              c.buttons().isOpen(static_cast<std::size_t>(box)));
-    } else if (within(e, Element::ReportRate125, Element::ReportRate1000)) {
-        const int row = offsetIn(e, Element::ReportRate125);
+    } else if (inRange(e, Element::ReportRate125, Element::ReportRate1000)) {
+        const int row = indexIn(e, Element::ReportRate125);
         position(S::ReportRate, row, settings.reportRatePosition() == row, tr(lang, UiString::ReportRateSetting));
-    } else if (within(e, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
-        const int stage = offsetIn(e, Element::DpiStageEnable1);
+    } else if (inRange(e, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
+        const int stage = indexIn(e, Element::DpiStageEnable1);
         check(settings.name(S::DpiStageEnabled, stage), settings.stageEnabled(stage));
-    } else if (within(e, Element::DpiStageList1, Element::DpiStageList4)) {
-        const int stage = offsetIn(e, Element::DpiStageList1);
+    } else if (inRange(e, Element::DpiStageList1, Element::DpiStageList4)) {
+        const int stage = indexIn(e, Element::DpiStageList1);
         face(settings.name(S::DpiStageValue, stage), settings.valueText(S::DpiStageValue, stage),
              settings.isOpen(settingsListOfStage(stage)));
     } else if (isDpiBar(e)) {
@@ -176,19 +170,19 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
         face(trimmed(tr(lang, UiString::DpiSelfColorLedSetting)),
              kDpiStageNames[static_cast<std::size_t>(settings.colourStage())],
              settings.isOpen(SettingsList::DpiColourStage));
-    } else if (within(e, Element::LoopColourEnable1, Element::LoopColourEnable8)) {
-        const int colour = offsetIn(e, Element::LoopColourEnable1);
+    } else if (inRange(e, Element::LoopColourEnable1, Element::LoopColourEnable8)) {
+        const int colour = indexIn(e, Element::LoopColourEnable1);
         check(settings.name(S::LoopColourEnabled, colour), settings.loopColourEnabled(colour));
-    } else if (within(e, Element::LoopColourSwatch1, Element::LoopColourSwatch8)) {
-        const int colour = offsetIn(e, Element::LoopColourSwatch1);
+    } else if (inRange(e, Element::LoopColourSwatch1, Element::LoopColourSwatch8)) {
+        const int colour = indexIn(e, Element::LoopColourSwatch1);
         const bool on = settings.loopColourEnabled(colour);
         info.name = fillIn(accessString(lang, AccessString::LoopColourSwatch),
                            {std::to_string(colour + 1), colourName(lang, settings.loopColour(colour)),
                             settings.choiceText(S::LoopColourEnabled, colour, on ? 1 : 0)});
         // The chooser opens only for a colour that is on.
         info.disabled = !settings.canChooseLoopColour(colour);
-    } else if (within(e, Element::DpiColourBit1, Element::DpiColourBit4)) {
-        const int bit = offsetIn(e, Element::DpiColourBit1);
+    } else if (inRange(e, Element::DpiColourBit1, Element::DpiColourBit4)) {
+        const int bit = indexIn(e, Element::DpiColourBit1);
         // The page draws one character; the reader says the colour.
         constexpr AccessString kBitColours[] = {AccessString::Red, AccessString::Green, AccessString::Blue,
                                                 AccessString::White};
@@ -245,14 +239,14 @@ ElementInfo describeAdvancedPage(Element e, MainController& c, Language lang)
 
 bool isDpiBar(Element stop)
 {
-    return within(stop, Element::DpiBarSegmentFirst, Element::DpiBarSegmentLast) &&
-           offsetIn(stop, Element::DpiBarSegmentFirst) % kDpiBarSegments == 0;
+    return inRange(stop, Element::DpiBarSegmentFirst, Element::DpiBarSegmentLast) &&
+           indexIn(stop, Element::DpiBarSegmentFirst) % kDpiBarSegments == 0;
 }
 
 bool isPointerSlider(Element stop)
 {
-    return within(stop, Element::PointerSegmentFirst, Element::PointerSegmentLast) &&
-           offsetIn(stop, Element::PointerSegmentFirst) % kPointerSteps == 0;
+    return inRange(stop, Element::PointerSegmentFirst, Element::PointerSegmentLast) &&
+           indexIn(stop, Element::PointerSegmentFirst) % kPointerSteps == 0;
 }
 
 const std::vector<Element>& focusOrder(Page page)

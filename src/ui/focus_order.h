@@ -26,14 +26,8 @@ enum class Role { Button, CheckBox, RadioButton, List, ListItem, Slider, TextFie
 // leftmost) segment standing for the whole.
 bool isDpiBar(Element stop);
 bool isPointerSlider(Element stop);
-inline int dpiBarStage(Element stop)
-{
-    return (static_cast<int>(stop) - static_cast<int>(Element::DpiBarSegmentFirst)) / kDpiBarSegments;
-}
-inline int pointerSliderIndex(Element stop)
-{
-    return (static_cast<int>(stop) - static_cast<int>(Element::PointerSegmentFirst)) / kPointerSteps;
-}
+inline int dpiBarStage(Element stop) { return indexIn(stop, Element::DpiBarSegmentFirst) / kDpiBarSegments; }
+inline int pointerSliderIndex(Element stop) { return indexIn(stop, Element::PointerSegmentFirst) / kPointerSteps; }
 
 // The page's stops in reading order: the page buttons and the frame's
 // buttons along the top, the page's blocks from top left to bottom right,

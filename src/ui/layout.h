@@ -185,6 +185,12 @@ Element loopColourEnable(int colour);
 Element loopColourSwatch(int colour);
 Element dpiColourBit(int bit);
 Element pointerSegment(int slider, int step);      // slider 0 speed, 1 lines, 2 double-click
+// Whether `e` is one of a group, and which of it from 0.
+inline bool inRange(Element e, Element first, Element last)
+{
+    return static_cast<int>(e) >= static_cast<int>(first) && static_cast<int>(e) <= static_cast<int>(last);
+}
+inline int indexIn(Element e, Element first) { return static_cast<int>(e) - static_cast<int>(first); }
 
 // The element's rectangle in window coordinates.
 Rect rect(Element element);

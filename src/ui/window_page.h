@@ -25,13 +25,6 @@ namespace varcel::ui {
 inline QString qs(const std::string& text) { return QString::fromStdString(text); }
 inline QString qs(const char* text) { return QString::fromUtf8(text); }
 
-inline bool inRange(Element e, Element first, Element last)
-{
-    return static_cast<int>(e) >= static_cast<int>(first) && static_cast<int>(e) <= static_cast<int>(last);
-}
-
-inline int indexIn(Element e, Element first) { return static_cast<int>(e) - static_cast<int>(first); }
-
 // A control of a page may be the sender of the signal that removes it: it
 // goes once the signal is over, and is out of sight and out of reach at once.
 template <typename Widget>
