@@ -302,38 +302,33 @@ constexpr Rect kAdvancedPanels[] = {kPointerPanel, kMacroPanel};
 
 // ---- Dialogs ----------------------------------------------------------------
 
-constexpr Rect dialogClose(int width) { return {width - 10 - kSmallButtonSize, 10, kSmallButtonSize, kSmallButtonSize}; }
-
-// The name on the header strip, after the dialog's icon and clear of close.
-constexpr TextSpot dialogTitle(int width) { return {{38, 9, width - 38 - 36, 20}, Align::Left}; }
-
-// OK and Cancel side by side, centred, at height y.
-constexpr Rect dialogOk(int width, int y) { return {width / 2 - kButtonWidth - 8, y, kButtonWidth, kButtonHeight}; }
-constexpr Rect dialogCancel(int width, int y) { return {width / 2 + 8, y, kButtonWidth, kButtonHeight}; }
+// The parts every dialog has: its image and size, close at the top right, the
+// name on the header strip after the dialog's icon and clear of close, and OK
+// and Cancel side by side, centred, at height buttonsY.
+constexpr DialogLayout dialogFrame(std::string_view image, int width, int height, int buttonsY)
+{
+    DialogLayout d;
+    d.image = image;
+    d.width = width;
+    d.height = height;
+    d.close = {width - 10 - kSmallButtonSize, 10, kSmallButtonSize, kSmallButtonSize};
+    d.title = {{38, 9, width - 38 - 36, 20}, Align::Left};
+    d.ok = {width / 2 - kButtonWidth - 8, buttonsY, kButtonWidth, kButtonHeight};
+    d.cancel = {width / 2 + 8, buttonsY, kButtonWidth, kButtonHeight};
+    return d;
+}
 
 constexpr DialogLayout singleKeyDialog()
 {
-    DialogLayout d;
-    d.image = "single-key.png";
-    d.width = 320;
-    d.height = 190;
-    d.close = dialogClose(d.width);
-    d.title = dialogTitle(d.width);
+    DialogLayout d = dialogFrame("single-key.png", 320, 190, 148);
     d.prompt = {{20, 50, d.width - 40, 20}, Align::Centre};
     d.fields[0] = {60, 78, 200, 26};
-    d.ok = dialogOk(d.width, 148);
-    d.cancel = dialogCancel(d.width, 148);
     return d;
 }
 
 constexpr DialogLayout comboKeyDialog()
 {
-    DialogLayout d;
-    d.image = "combo-key.png";
-    d.width = 400;
-    d.height = 262;
-    d.close = dialogClose(d.width);
-    d.title = dialogTitle(d.width);
+    DialogLayout d = dialogFrame("combo-key.png", 400, 262, 222);
     d.face = {20, 76, 120, 26};
     d.list = {20, 102, 120, 8 * kListRowHeight + 2};
     d.fields[0] = {162, 76, 100, 26};
@@ -343,35 +338,21 @@ constexpr DialogLayout comboKeyDialog()
     d.columnCaptions[0] = {{20, 52, 120, 20}, Align::Left};
     d.columnCaptions[1] = {{162, 52, 100, 20}, Align::Left};
     d.columnCaptions[2] = {{284, 52, 96, 20}, Align::Left};
-    d.ok = dialogOk(d.width, 222);
-    d.cancel = dialogCancel(d.width, 222);
     return d;
 }
 
 constexpr DialogLayout listDialog(std::string_view image, int rows)
 {
-    DialogLayout d;
-    d.image = image;
-    d.width = 320;
-    d.height = 220;
-    d.close = dialogClose(d.width);
-    d.title = dialogTitle(d.width);
+    DialogLayout d = dialogFrame(image, 320, 220, 176);
     d.face = {50, 64, 220, 26};
     const int fit = (d.height - 4 - d.face.bottom() - 2) / kListRowHeight;
     d.list = {50, d.face.bottom(), 220, (rows < fit ? rows : fit) * kListRowHeight + 2};
-    d.ok = dialogOk(d.width, 176);
-    d.cancel = dialogCancel(d.width, 176);
     return d;
 }
 
 constexpr DialogLayout fireKeyDialog()
 {
-    DialogLayout d;
-    d.image = "fire-key.png";
-    d.width = 380;
-    d.height = 330;
-    d.close = dialogClose(d.width);
-    d.title = dialogTitle(d.width);
+    DialogLayout d = dialogFrame("fire-key.png", 380, 330, 290);
     d.face = {80, 50, 220, 26};
     d.list = {80, 76, 220, 12 * kListRowHeight + 2};
     d.fieldCaptions[0] = {{60, 92, 110, 18}, Align::Centre};
@@ -379,36 +360,22 @@ constexpr DialogLayout fireKeyDialog()
     d.fields[0] = {60, 112, 110, 26};
     d.fields[1] = {210, 112, 110, 26};
     d.note = {20, 152, 340, 120};
-    d.ok = dialogOk(d.width, 290);
-    d.cancel = dialogCancel(d.width, 290);
     return d;
 }
 
 constexpr DialogLayout delayDialog()
 {
-    DialogLayout d;
-    d.image = "delay-time.png";
-    d.width = 300;
-    d.height = 196;
-    d.close = dialogClose(d.width);
-    d.title = dialogTitle(d.width);
+    DialogLayout d = dialogFrame("delay-time.png", 300, 196, 154);
     d.prompt = {{20, 48, 260, 20}, Align::Centre};
     d.hint = {{20, 70, 260, 18}, Align::Centre};
     d.fields[0] = {90, 98, 120, 26};
     d.unit = {{214, 98, 40, 26}, Align::Left};
-    d.ok = dialogOk(d.width, 154);
-    d.cancel = dialogCancel(d.width, 154);
     return d;
 }
 
 constexpr DialogLayout macroKeyDialog()
 {
-    DialogLayout d;
-    d.image = "macro-key.png";
-    d.width = 500;
-    d.height = 290;
-    d.close = dialogClose(d.width);
-    d.title = dialogTitle(d.width);
+    DialogLayout d = dialogFrame("macro-key.png", 500, 290, 248);
     d.prompt = {{24, 48, 452, 18}, Align::Left};
     d.face = {24, 68, 452, 26};
     d.list = {24, 94, 452, 8 * kListRowHeight + 2};
@@ -417,27 +384,18 @@ constexpr DialogLayout macroKeyDialog()
         d.options[i] = {30, 122 + i * 34, kCheckBoxSize, kCheckBoxSize};
         d.optionTexts[i] = {{30 + kCheckBoxSize + 10, 114 + i * 34, 424, 32}, Align::Left};
     }
-    d.ok = dialogOk(d.width, 248);
-    d.cancel = dialogCancel(d.width, 248);
     return d;
 }
 
 constexpr DialogLayout skinsDialog()
 {
-    DialogLayout d;
-    d.image = "skins.png";
-    d.width = 340;
-    d.height = 230;
-    d.close = dialogClose(d.width);
-    d.title = dialogTitle(d.width);
+    DialogLayout d = dialogFrame("skins.png", 340, 230, 186);
     d.face = {50, 50, 240, 26};
     d.list = {50, 76, 240, 6 * kListRowHeight + 2};
     d.swatch = {80, 128, 180, 30};
     // The colour prompt sits in a band 30 pixels high above the swatch and
     // 30 pixels wider on each side.
     d.prompt = {{d.swatch.x - 30, d.swatch.y - 30, d.swatch.w + 60, 30}, Align::Centre};
-    d.ok = dialogOk(d.width, 186);
-    d.cancel = dialogCancel(d.width, 186);
     return d;
 }
 
