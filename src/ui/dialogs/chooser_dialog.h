@@ -5,6 +5,8 @@
 #include "buttons/dialog_models.h"
 #include "ui/dialogs/skinned_dialog.h"
 
+#include <optional>
+
 class QLabel;
 
 namespace varcel::ui {
@@ -23,6 +25,18 @@ protected:
     void buildFace();
     // The list opened or closed, or a row was chosen.
     virtual void chooserChanged() {}
+    // Runs the dialog: the model's choice when confirmed, nothing when cancelled.
+    template <class Model>
+    auto confirmedChoice(const Model& model) -> std::optional<decltype(model.result())>
+    {
+        if (exec() != QDialog::Accepted)
+            return std::nullopt;
+        auto choice = model.result();
+        // Without its background the dialog never showed a name.
+        if (!hasBackground())
+            choice.name.clear();
+        return choice;
+    }
 
     void clickAt(const QPoint& pos) override;
     void listClosed() override;
@@ -32,6 +46,28 @@ private:
 
     RowChooser& m_chooser;
     QLabel* m_face = nullptr;
+};
+
+// The multimedia and application-key dialogs: one key of a list, by name.
+template <class Model>
+class ListKeyDialog : public ChooserDialog {
+public:
+    // The chosen row and its name when confirmed, nothing when cancelled.
+    auto run() { return confirmedChoice(m_model); }
+    const Model& model() const { return m_model; }
+
+protected:
+    ListKeyDialog(Dialog which, const Skin& skin, Language language, Reporter& reporter, const char* failedCaption,
+                  const char* title, QWidget* parent)
+        : ChooserDialog(which, skin, language, reporter, failedCaption, m_model, parent), m_model(language)
+    {
+        setTitle(title);
+        if (hasBackground())
+            buildFace();
+    }
+
+private:
+    Model m_model;
 };
 
 } // namespace varcel::ui

@@ -32,17 +32,6 @@ CFireKeyDialog::CFireKeyDialog(const Skin& skin, Language language, Reporter& re
     buildFace();
 }
 
-std::optional<FireKeyChoice> CFireKeyDialog::run()
-{
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    FireKeyChoice choice = m_model.result();
-    // Without its background the dialog never showed a name.
-    if (!hasBackground())
-        choice.name.clear();
-    return choice;
-}
-
 void CFireKeyDialog::speedLeft()
 {
     if (!m_speed)

@@ -4,8 +4,6 @@
 
 #include "ui/dialogs/chooser_dialog.h"
 
-#include <optional>
-
 class QLineEdit;
 
 namespace varcel::ui {
@@ -16,7 +14,7 @@ public:
     CFireKeyDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent = nullptr);
 
     // Runs the dialog: row, name, speed and times when confirmed, nothing when cancelled.
-    std::optional<FireKeyChoice> run();
+    std::optional<FireKeyChoice> run() { return confirmedChoice(m_model); }
     const FireKeyDialogModel& model() const { return m_model; }
     QLineEdit* speedField() const { return m_speed; }
     QLineEdit* timesField() const { return m_times; }

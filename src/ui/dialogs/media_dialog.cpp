@@ -6,23 +6,8 @@
 namespace varcel::ui {
 
 CMediaDialog::CMediaDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent)
-    : ChooserDialog(Dialog::MediaKey, skin, language, reporter, text::kMediaBackgroundFailed, m_model, parent),
-      m_model(language)
-{
-    setTitle(uiString(language, UiString::Multimedia));
-    if (hasBackground())
-        buildFace();
-}
-
-std::optional<MultimediaChoice> CMediaDialog::run()
-{
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    MultimediaChoice choice = m_model.result();
-    // Without its background the dialog never showed a name.
-    if (!hasBackground())
-        choice.name.clear();
-    return choice;
-}
+    : ListKeyDialog(Dialog::MediaKey, skin, language, reporter, text::kMediaBackgroundFailed,
+                    uiString(language, UiString::Multimedia), parent)
+{}
 
 } // namespace varcel::ui
