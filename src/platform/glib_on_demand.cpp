@@ -11,46 +11,26 @@
 // here would bring the libraries back at start: the build of varcelctl stops
 // then (src/varcelctl/CMakeLists.txt), and `nm -D --undefined-only varcelctl`
 // names the function to add below.
-#include "platform/shared_library.h"
+#include "platform/on_demand.h"
 
 #include <gio/gio.h>
 #include <glib-unix.h>
 
 #include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-void* gioSymbol(const char* name)
+void* onDemandSymbol(const char* name)
 {
-    static void* const library = [] {
-        std::string missing;
-        void* opened = varcel::library_detail::open("libgio-2.0.so.0", missing);
-        if (!opened) {
-            std::fprintf(stderr, "varcelctl: %s\n", missing.c_str());
-            std::exit(1);
-        }
-        return opened;
-    }();
-    void* function = nullptr;
+    using namespace varcel::library_detail;
     std::string missing;
-    if (!varcel::library_detail::find(library, name, &function, missing)) {
-        std::fprintf(stderr, "varcelctl: %s\n", missing.c_str());
-        std::exit(1);
-    }
-    return function;
+    static void* const library = orStop(open("libgio-2.0.so.0", missing), missing);
+    void* function = nullptr;
+    find(library, name, &function, missing);
+    return orStop(function, missing);
 }
 
 } // namespace
-
-// The function NAME with parameters PARAMS, called with ARGS.
-#define VARCEL_ON_DEMAND(RESULT, NAME, PARAMS, ARGS)                                                                   \
-    extern "C" RESULT NAME PARAMS                                                                                      \
-    {                                                                                                                  \
-        static const auto call = reinterpret_cast<decltype(&NAME)>(gioSymbol(#NAME));                                  \
-        return call ARGS;                                                                                              \
-    }
 
 // GLib
 VARCEL_ON_DEMAND(void, g_free, (gpointer mem), (mem))

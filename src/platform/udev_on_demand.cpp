@@ -8,44 +8,23 @@
 // to load at start; the window links libudev itself. A udev function
 // varcelctl's code comes to call without a line here would bring the library
 // back at start: the build of varcelctl stops then (src/varcelctl/CMakeLists.txt).
-#include "platform/shared_library.h"
+#include "platform/on_demand.h"
 
 #include <libudev.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace {
 
-void* udevSymbol(const char* name)
+void* onDemandSymbol(const char* name)
 {
-    static void* const library = [] {
-        std::string missing;
-        void* opened = varcel::library_detail::open("libudev.so.1", missing);
-        if (!opened) {
-            std::fprintf(stderr, "varcelctl: %s\n", missing.c_str());
-            std::exit(1);
-        }
-        return opened;
-    }();
-    void* function = nullptr;
+    using namespace varcel::library_detail;
     std::string missing;
-    if (!varcel::library_detail::find(library, name, &function, missing)) {
-        std::fprintf(stderr, "varcelctl: %s\n", missing.c_str());
-        std::exit(1);
-    }
-    return function;
+    static void* const library = orStop(open("libudev.so.1", missing), missing);
+    void* function = nullptr;
+    find(library, name, &function, missing);
+    return orStop(function, missing);
 }
 
 } // namespace
-
-// The function NAME with parameters PARAMS, called with ARGS.
-#define VARCEL_ON_DEMAND(RESULT, NAME, PARAMS, ARGS)                                                                   \
-    extern "C" RESULT NAME PARAMS                                                                                      \
-    {                                                                                                                  \
-        static const auto call = reinterpret_cast<decltype(&NAME)>(udevSymbol(#NAME));                                 \
-        return call ARGS;                                                                                              \
-    }
 
 VARCEL_ON_DEMAND(udev*, udev_new, (), ())
 VARCEL_ON_DEMAND(udev*, udev_unref, (udev * u), (u))
