@@ -109,14 +109,21 @@ void requireArgs(const ButtonRequest& request, std::size_t least, std::size_t mo
     }
 }
 
-// A row of a three-language list by its text in any language, or -1.
-template <typename RowOfName>
-int rowInAnyLanguage(const std::string& name, RowOfName rowOfName)
+// A row of a three-language list by its text in any language, or by its
+// English text in any case; an error listing the English texts otherwise.
+template <typename Rows, typename RowOfName>
+int rowInAnyLanguage(const Rows& rows, const std::string& name, RowOfName rowOfName, const char* what)
 {
     for (Language language : {Language::English, Language::SimplifiedChinese, Language::TraditionalChinese})
         if (const int row = rowOfName(name, language); row >= 0)
             return row;
-    return -1;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (equalsIgnoringCase(name, rows[i].text.en))
+            return static_cast<int>(i);
+    std::string names;
+    for (const auto& r : rows)
+        names += std::string(names.empty() ? "" : ", ") + r.text.en;
+    throw CliError{"no " + std::string(what) + " key \"" + name + "\"; one of: " + names, 2};
 }
 
 // Names become part of the button's label in str.ini, one line per label.
@@ -144,16 +151,7 @@ void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& re
     switch (kind) {
     case FunctionKind::Windows: {
         requireArgs(request, 1, 1);
-        int row = rowInAnyLanguage(args[0], applicationRowOfName);
-        for (std::size_t i = 0; row < 0 && i < kApplicationRows.size(); ++i)
-            if (equalsIgnoringCase(args[0], kApplicationRows[i].text.en))
-                row = static_cast<int>(i);
-        if (row < 0) {
-            std::string names;
-            for (const auto& r : kApplicationRows)
-                names += std::string(names.empty() ? "" : ", ") + r.text.en;
-            throw CliError{"no application key \"" + args[0] + "\"; one of: " + names, 2};
-        }
+        const int row = rowInAnyLanguage(kApplicationRows, args[0], applicationRowOfName, "application");
         model.dialogs.applicationKey = [row, language] {
             return ApplicationKeyChoice{row, kApplicationRows[static_cast<std::size_t>(row)].text(language)};
         };
@@ -161,16 +159,7 @@ void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& re
     }
     case FunctionKind::Multimedia: {
         requireArgs(request, 1, 1);
-        int row = rowInAnyLanguage(args[0], mediaRowOfName);
-        for (std::size_t i = 0; row < 0 && i < kMediaRows.size(); ++i)
-            if (equalsIgnoringCase(args[0], kMediaRows[i].text.en))
-                row = static_cast<int>(i);
-        if (row < 0) {
-            std::string names;
-            for (const auto& r : kMediaRows)
-                names += std::string(names.empty() ? "" : ", ") + r.text.en;
-            throw CliError{"no multimedia key \"" + args[0] + "\"; one of: " + names, 2};
-        }
+        const int row = rowInAnyLanguage(kMediaRows, args[0], mediaRowOfName, "multimedia");
         model.dialogs.multimedia = [row, language] {
             return MultimediaChoice{row, kMediaRows[static_cast<std::size_t>(row)].text(language)};
         };

@@ -64,7 +64,8 @@ std::unique_ptr<Session> openPage(CliContext& context, bool needConfig)
     return session;
 }
 
-void selectByName(MacroPage& page, const std::string& name)
+// Selects the macro named `name` in any case; its name as record.ini has it.
+std::string selectByName(MacroPage& page, const std::string& name)
 {
     const auto& names = page.macros();
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -75,7 +76,7 @@ void selectByName(MacroPage& page, const std::string& name)
             // first macro's field would carry over in the window.
             if (page.events().empty())
                 page.setLoopText("1");
-            return;
+            return names[i];
         }
     }
     throw CliError{"record.ini has no macro \"" + name + "\" (see varcelctl macro list)", 2};
@@ -160,8 +161,7 @@ int showMacro(CliContext& context, const std::string& name)
 {
     const auto session = openPage(context, false);
     MacroPage& page = session->page;
-    selectByName(page, name);
-    const auto& shownName = page.macros()[static_cast<std::size_t>(page.selectedMacro())];
+    const std::string shownName = selectByName(page, name);
     std::cout << "Macro \"" << shownName << "\", number " << page.selectedMacro() + 1 << ", " << page.events().size()
               << " entries:\n";
     for (std::size_t i = 0; i < page.events().size(); ++i) {
@@ -276,8 +276,7 @@ int add(CliContext& context, const std::string& name, const std::vector<std::str
 {
     const auto session = openPage(context, true);
     MacroPage& page = session->page;
-    selectByName(page, name);
-    const std::string shownName = page.macros()[static_cast<std::size_t>(page.selectedMacro())];
+    const std::string shownName = selectByName(page, name);
     appendEntries(page, entries);
     confirmAndSave(*session, shownName);
     return 0;
@@ -287,8 +286,7 @@ int remove(CliContext& context, const std::string& name)
 {
     const auto session = openPage(context, false);
     MacroPage& page = session->page;
-    selectByName(page, name);
-    const std::string shownName = page.macros()[static_cast<std::size_t>(page.selectedMacro())];
+    const std::string shownName = selectByName(page, name);
     const auto before = page.macros().size();
     page.deleteMacro();
     if (page.macros().size() == before)
@@ -304,8 +302,7 @@ int confirm(CliContext& context, const std::string& name)
 {
     const auto session = openPage(context, true);
     MacroPage& page = session->page;
-    selectByName(page, name);
-    const std::string shownName = page.macros()[static_cast<std::size_t>(page.selectedMacro())];
+    const std::string shownName = selectByName(page, name);
     confirmAndSave(*session, shownName);
     return 0;
 }
