@@ -147,8 +147,6 @@ public:
     // everything takes the file's. (record.ini needs no taking: the macro
     // store reads it afresh at every use.)
     Problem takeChangedFiles(bool keepEdits);
-    // A file this program wrote by other means counts as seen.
-    void rememberLabelsFile() { m_labelsStamp = stampOf(labelsPath()); }
 
     // Lets a test stop a save after any of its steps, as a crash would.
     std::function<bool(int step)> afterSaveStep;

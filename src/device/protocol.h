@@ -18,8 +18,6 @@ inline constexpr std::uint16_t kNotificationUsage = 0xFF01; // input reports the
 
 inline constexpr std::size_t kCommandSize = 8;     // command byte, six parameters, checksum
 inline constexpr std::size_t kDataSize = 32;       // payload of one data report
-inline constexpr std::size_t kFeatureBuffer = 16;  // report ID + command, zero-padded
-inline constexpr std::size_t kDataBuffer = 40;     // report ID + data, zero-padded
 inline constexpr std::uint8_t kReadBackBit = 0x80; // set in the command byte of a read-back
 
 using CommandReport = std::array<std::uint8_t, kCommandSize>;

@@ -123,9 +123,4 @@ int overwriteInPlace(const std::filesystem::path& path, const void* data, std::s
     return error;
 }
 
-int renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to)
-{
-    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
-}
-
 } // namespace varcel

@@ -55,8 +55,4 @@ int writeTemporaryBeside(const std::filesystem::path& target, const void* data, 
 int overwriteInPlace(const std::filesystem::path& path, const void* data, std::size_t size,
                      std::chrono::milliseconds lockWait);
 
-// Renames `from` to `to` unless `to` is taken (EEXIST then): a profile
-// renamed onto another's name must not replace it. Returns 0 or the errno.
-int renameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
-
 } // namespace varcel
