@@ -124,7 +124,7 @@ int main(int argc, char** argv)
 
     MouseOpened opened = MouseSource::open({simulate, simFault, 0, simLink, {}}, dataDir.path);
     if (!opened.source) {
-        std::cerr << "varcel: " << opened.problem << "\n";
+        std::cerr << "varcel: " << failureText(*opened.problem, systemLanguage()) << "\n";
         return opened.unknownFault ? 2 : 1;
     }
     MouseSource& mouse = *opened.source;
@@ -147,8 +147,8 @@ int main(int argc, char** argv)
         window.watchSimControl(*control);
     // The link constants the user set or learned for this mouse.
     const LinkFileRead link = readLinkFile(dataDir.path);
-    if (!link.error.empty())
-        std::cerr << "varcel: " << link.error << "\n";
+    if (link.problem)
+        std::cerr << "varcel: " << failureText(*link.problem, systemLanguage()) << "\n";
     window.controller().session().link().setLinkConstants(link.constants);
     // Watched from here on: a signal that came earlier is still counted in the
     // descriptor and is taken as soon as a loop runs, that of a start-up box too.

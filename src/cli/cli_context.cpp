@@ -78,8 +78,8 @@ LinkConstants CliContext::linkConstants(std::string* source)
         return *given;
     }
     const LinkFileRead file = readLinkFile(dataDir().path);
-    if (!file.error.empty())
-        std::cerr << "varcelctl: " << file.error << '\n';
+    if (file.problem)
+        std::cerr << "varcelctl: " << failureText(*file.problem, systemLanguage()) << '\n';
     if (source)
         *source = file.fromFile ? (dataDir().path / kLinkFileName).string() : std::string("built in");
     return file.constants;
@@ -106,7 +106,7 @@ HidBackend& CliContext::backend()
         MouseOpened opened =
             MouseSource::open({simulate, simFault, simUnplugAfter, simLinkOption, captureFile}, dataDir().path);
         if (!opened.source)
-            throw CliError{opened.problem, opened.unknownFault ? kUsageError : 1};
+            throw cliError(*opened.problem, opened.unknownFault ? kUsageError : 1);
         m_mouse = std::move(opened.source);
     }
     return m_mouse->backend();

@@ -347,7 +347,7 @@ int showLabels(CliContext& context)
     ButtonLabels labels{};
     SkinSettings skin;
     if (const FileResult read = readLabels(strIni, language, labels, skin); !read)
-        throw CliError{read.error};
+        throw cliError(*read.problem);
     std::cout << "Button labels in " << strIni.string() << " [" << labelSectionName(language) << "]\n";
     for (const Layer layer : {Layer::A, Layer::B}) {
         std::cout << modeName(layer) << "\n";

@@ -57,8 +57,10 @@ int showConfiguration(CliContext& context, bool asJson)
     if (!ec && size != kConfigFileSize)
         throw CliError{store.path().string() + " is " + std::to_string(size) + " bytes, not " +
                        std::to_string(kConfigFileSize) + "; the program ignores it"};
-    if (!store.load())
+    if (!store.load()) {
+        throwIf(store.problem());
         throw CliError{"no configuration in " + context.dataDir().path.string()};
+    }
     if (asJson)
         std::cout << imageToJson(store.working(), store.firstRunFlag()).dump(2) << "\n";
     else

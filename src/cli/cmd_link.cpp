@@ -27,8 +27,7 @@ int showLinkConstants(CliContext& context)
 void saveLinkConstants(CliContext& context, const LinkConstants& c)
 {
     context.lockDataFolder();
-    if (const std::string error = writeLinkFile(context.dataDir().path, c); !error.empty())
-        throw CliError{"the link constants could not be saved: " + error};
+    throwIf(writeLinkFile(context.dataDir().path, c));
     std::cout << "Saved " << describe(c) << " in " << (context.dataDir().path / kLinkFileName).string() << ".\n";
 }
 
@@ -46,18 +45,16 @@ int set(CliContext& context, const std::string& key, const std::string& table)
 int reset(CliContext& context)
 {
     context.lockDataFolder();
-    if (const std::string error = removeLinkFile(context.dataDir().path); !error.empty())
-        throw CliError{"the link file could not be removed: " + error};
+    throwIf(removeLinkFile(context.dataDir().path));
     std::cout << "Back to the built-in link constants (" << describe(builtInLinkConstants()) << ").\n";
     return 0;
 }
 
 int learn(CliContext& context, const std::string& file, bool store)
 {
-    std::string error;
-    const LinkLearnResult result = learnLinkFromCapture(file, error);
-    if (!error.empty())
-        throw CliError{"cannot read the capture: " + error};
+    Problem problem;
+    const LinkLearnResult result = learnLinkFromCapture(file, problem);
+    throwIf(problem);
     if (result.outcome != LinkLearnResult::Outcome::Learned)
         throw CliError{"nothing learned: " + result.message};
     std::cout << "Key:   " << keyHex(result.constants) << "\nTable: " << tableHex(result.constants) << "\n"

@@ -53,9 +53,9 @@ bool failed(const CliContext& context, int failuresBefore) { return context.repo
 
 int tellFailure(const PointerSession& session, const std::string& what)
 {
-    const std::string why = session.desktop->problem();
+    const Problem why = session.desktop->problem();
     std::cerr << "varcelctl: the desktop (" << session.desktop->name() << ") did not take " << what
-              << (why.empty() ? "" : ": " + why) << '\n';
+              << (why ? ": " + failureText(*why, systemLanguage()) : "") << '\n';
     return 1;
 }
 
@@ -101,8 +101,8 @@ int showPointerSettings(CliContext& context)
     const auto speedNow = desktop.speed();
     const auto linesNow = desktop.wheelScrollLines();
     const std::uint32_t time = desktop.doubleClickTime();
-    const std::string why = desktop.problem();
-    const auto unread = "could not be read" + (why.empty() ? std::string() : " (" + why + ")");
+    const Problem why = desktop.problem();
+    const auto unread = "could not be read" + (why ? " (" + failureText(*why, systemLanguage()) + ")" : std::string());
     row("pointer precision", parameters ? onOffText(parameters->acceleration != 0) : unread,
         where(desktop, PointerSetting::Precision));
     row("pointer speed", speedNow ? std::to_string(*speedNow) + " of 20" : unread,

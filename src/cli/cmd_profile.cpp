@@ -181,7 +181,7 @@ int importProfile(CliContext& context, const std::string& file, bool andApply)
 {
     const FileRead read = profileFile(context, file);
     if (!read.ok())
-        throw CliError{fileProblem(file, read), 2};
+        throw cliError(readFailure(file, read), 2);
     Workspace& workspace = context.workspace();
     Problem problem;
     const std::optional<Profile> profile = workspace.readProfileText(read.bytes, problem);

@@ -122,7 +122,7 @@ std::optional<int> throughRunningProgram(CliContext& context, const std::vector<
     if (command == "import") {
         const FileRead read = readRegularFile(file, kMaxProfileFileSize);
         if (!read.ok())
-            throw CliError{fileProblem(file, read), kUsageError};
+            throw cliError(readFailure(file, read), kUsageError);
         input = read.bytes;
     }
     std::string error;

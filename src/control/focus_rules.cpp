@@ -72,7 +72,7 @@ Problem FocusRules::load()
     if (file.status == FileRead::Status::TooLarge)
         return Failure{FailureCode::RulesUnusable, m_path.string(), "it is over 1 MB, more than any rules need"};
     if (!file.ok())
-        return Failure{FailureCode::FileUnreadable, m_path.string(), file.reason()};
+        return readFailure(m_path, file);
     const auto j = nlohmann::json::parse(file.bytes, nullptr, false);
     const auto refused = [&](const std::string& where) {
         m_rules.clear();

@@ -36,9 +36,11 @@ void MainController::startUp()
         m_reporter.messageBox("RegisterDeviceNotification failed!!!", kAppTitle);
         return;
     }
-    // A config.bin that is missing or not usable has had its message box;
-    // the window then shows the image it starts with.
-    m_workspace.loadConfig(false);
+    // A config.bin that is missing has had its message box, one that is not
+    // a configuration is passed over; one that cannot be read is told. The
+    // window then shows the image it starts with.
+    if (const Problem problem = m_workspace.loadConfig(false))
+        m_reporter.messageBox(failureText(*problem, m_language), kAppTitle);
     m_workspace.config().copyWorkingToSnapshot();
     tellFileProblem(m_workspace.loadLabels());
     if (m_session.ready())
@@ -108,12 +110,6 @@ void MainController::hideWindow()
 }
 
 void MainController::windowHidden() { m_recorder.leavePage(); }
-
-void MainController::tellFileProblem(const FileResult& result)
-{
-    if (!result)
-        tellOnce(result.error);
-}
 
 void MainController::tellFileProblem(const Problem& problem)
 {

@@ -137,7 +137,6 @@ private:
     bool applyToMouse(const Profile* profile = nullptr, const Workspace::ImportedWith& alsoWritten = {});
     // A file that cannot be read or written is told once, not saved over.
     void tellFileProblem(const Problem& problem);
-    void tellFileProblem(const FileResult& result);
     void tellOnce(const std::string& text);
     // Tears the current page down and builds it again from the working image.
     // With `keepMacroPage` the macro page stays as the user left it (its

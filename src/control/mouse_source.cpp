@@ -22,7 +22,7 @@ MouseOpened MouseSource::open(const MouseOptions& options, const std::filesystem
     const auto fault = simFaultFromName(options.simFault);
     if (!fault) {
         opened.unknownFault = true;
-        opened.problem = "unknown simulated fault \"" + options.simFault + "\"";
+        opened.problem = Failure{FailureCode::UnknownSimFault, options.simFault, {}};
         return opened;
     }
     source->m_sim = std::make_unique<SimMouse>(dataDir / kSimMemoryFileName);
@@ -32,7 +32,7 @@ MouseOpened MouseSource::open(const MouseOptions& options, const std::filesystem
     if (!options.captureFile.empty()) {
         source->m_capture = std::make_unique<UsbmonCaptureWriter>(options.captureFile);
         if (!source->m_capture->ok()) {
-            opened.problem = "cannot write the capture: " + source->m_capture->error();
+            opened.problem = source->m_capture->problem();
             return opened;
         }
         source->m_sim->setCapture(source->m_capture.get());

@@ -31,7 +31,7 @@ class MouseSource;
 struct MouseOpened {
     std::unique_ptr<MouseSource> source;
     bool unknownFault = false;
-    std::string problem;
+    Problem problem;
 };
 
 class MouseSource {

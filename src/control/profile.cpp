@@ -691,7 +691,7 @@ std::optional<Profile> readProfile(const std::filesystem::path& dataDir, Problem
     if (config.status == FileRead::Status::Missing)
         problem = Failure{FailureCode::ConfigMissing, dataDir.string(), {}};
     else if (config.status != FileRead::Status::Ok)
-        problem = fileFailure(FailureCode::FileUnreadable, configPath, fileProblem(configPath, config));
+        problem = readFailure(configPath, config);
     else if (config.bytes.size() != kConfigFileSize)
         problem = Failure{FailureCode::ConfigNotUsable, configPath.string(), {}};
     if (problem)
@@ -703,15 +703,13 @@ std::optional<Profile> readProfile(const std::filesystem::path& dataDir, Problem
         if (const FileResult read = varcel::readLabels(dataDir / kLabelsFileName, languageFromIndex(index),
                                                        profile.labels[static_cast<std::size_t>(index)], skin);
             !read) {
-            problem = fileFailure(FailureCode::FileUnreadable, dataDir / kLabelsFileName, read.error);
+            problem = read.problem;
             return std::nullopt;
         }
     }
     const MacroStore macros(dataDir / kMacroFileName);
-    if (const std::string why = macros.problem(); !why.empty()) {
-        problem = fileFailure(FailureCode::FileUnreadable, dataDir / kMacroFileName, why);
+    if ((problem = macros.problem()))
         return std::nullopt;
-    }
     profile.macros = macros.loadAll();
     return profile;
 }
@@ -729,7 +727,7 @@ ProfileFiles profileFiles(const std::filesystem::path& dataDir, const Profile& p
     const auto strIni = dataDir / kLabelsFileName;
     IniRead labelsRead = IniFile::read(strIni);
     if (!labelsRead.mayReplace()) {
-        files.problem = Failure{FailureCode::FileUnreadable, strIni.string(), labelsRead.problem};
+        files.problem = labelsRead.problem;
         return files;
     }
     IniFile& labels = labelsRead.file;

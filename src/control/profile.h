@@ -57,9 +57,6 @@ std::vector<std::pair<std::string, std::string>> textsNotUtf8(const Profile& pro
 // be used.
 Profile profileFromText(std::string_view text, std::vector<ProfileProblem>& problems);
 
-// A failure about a file, from words that may name the file already.
-Failure fileFailure(FailureCode code, const std::filesystem::path& path, const std::string& words);
-
 // The data folder's files as a profile; nothing, with the problem, when
 // config.bin is missing or not a configuration or a file cannot be read.
 std::optional<Profile> readProfile(const std::filesystem::path& dataDir, Problem& problem);

@@ -132,7 +132,7 @@ std::optional<Profile> ProfileLibrary::read(const Workspace& workspace, const st
         return std::nullopt;
     }
     if (!file.ok()) {
-        problem = Failure{FailureCode::FileUnreadable, fileOf(name).string(), fileProblem(fileOf(name), file)};
+        problem = readFailure(fileOf(name), file);
         return std::nullopt;
     }
     auto profile = workspace.readProfileText(file.bytes, problem);
@@ -201,7 +201,7 @@ Problem ProfileLibrary::rename(const std::string& from, const std::string& to)
         return nameFailure(FailureCode::ProfileExists, to);
     const FileRead file = readRegularFile(fileOf(from), kProfileFileLimit);
     if (!file.ok())
-        return Failure{FailureCode::FileUnreadable, fileOf(from).string(), fileProblem(fileOf(from), file)};
+        return readFailure(fileOf(from), file);
     // The new name, the old one gone, the rules and the marker: all at once.
     FileTransaction transaction(m_dataDir);
     transaction.add(fileOf(to), bytesOf(file.bytes));

@@ -16,14 +16,6 @@
 
 namespace varcel {
 
-Failure fileFailure(FailureCode code, const std::filesystem::path& path, const std::string& words)
-{
-    std::string reason = words;
-    if (const std::string prefix = path.string() + ": "; reason.rfind(prefix, 0) == 0)
-        reason.erase(0, prefix.size());
-    return {code, path.string(), reason};
-}
-
 namespace {
 
 struct LockRelease {
@@ -72,8 +64,9 @@ Problem Workspace::loadConfig(bool required)
     // Taken before the read: a change in between then shows as one.
     const FileStamp stamp = stampOf(m_config.path());
     const bool loaded = m_config.load();
-    if (!m_config.problem().empty())
-        return fileFailure(FailureCode::FileUnreadable, m_config.path(), m_config.problem());
+    if (const Problem& problem = m_config.problem();
+        problem && (required || problem->code != FailureCode::ConfigNotUsable))
+        return problem;
     if (loaded) {
         m_configStamp = stamp;
         m_config.copyWorkingToSnapshot();
@@ -81,9 +74,6 @@ Problem Workspace::loadConfig(bool required)
     }
     if (!required)
         return std::nullopt;
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(m_config.path(), ec))
-        return Failure{FailureCode::ConfigNotUsable, m_config.path().string(), {}};
     return Failure{FailureCode::ConfigMissing, m_dataDir.string(), {}};
 }
 
@@ -91,18 +81,13 @@ Problem Workspace::loadLabels()
 {
     const FileStamp stamp = stampOf(labelsPath());
     if (const FileResult read = readLabels(labelsPath(), m_language, m_labels, m_skin); !read)
-        return fileFailure(FailureCode::FileUnreadable, labelsPath(), read.error);
+        return read.problem;
     m_labelsStamp = stamp;
     m_labelsRead = m_labels;
     return std::nullopt;
 }
 
-Problem Workspace::checkMacros() const
-{
-    if (const std::string problem = m_macros.problem(); !problem.empty())
-        return fileFailure(FailureCode::FileUnreadable, m_macros.path(), problem);
-    return std::nullopt;
-}
+Problem Workspace::checkMacros() const { return m_macros.problem(); }
 
 bool Workspace::setFirstRunLabels()
 {
@@ -123,7 +108,7 @@ Problem Workspace::configReplaceable() const
         return Failure{FailureCode::ConfigMissing, m_dataDir.string(), {}};
     if (const FileRead probe = readRegularFile(m_config.path(), kConfigFileSize);
         probe.status == FileRead::Status::Unreadable)
-        return Failure{FailureCode::FileUnreadable, m_config.path().string(), probe.reason()};
+        return readFailure(m_config.path(), probe);
     return std::nullopt;
 }
 
@@ -242,7 +227,7 @@ Problem Workspace::save(unsigned files)
         if (files & kSaveSkin)
             setSkinSettings(read.file, m_skin);
         if (!read.mayReplace())
-            labelsProblem = fileFailure(FailureCode::FileUnreadable, labelsPath(), read.problem);
+            labelsProblem = read.problem;
         else if (read.file.refused())
             return Failure{FailureCode::TextNotStorable, labelsPath().string(), {}};
         else

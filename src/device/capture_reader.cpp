@@ -4,6 +4,7 @@
 
 #include <pcap/pcap.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
@@ -219,8 +220,7 @@ CaptureReadResult readFrom(pcap_t* handle, CaptureSink& sink)
     else if (result.linkType == kLinkTypeUsbLinuxMmapped)
         usbmonHeader = 64;
     else if (result.linkType != kLinkTypeUsbPcap) {
-        result.error = "not a USB capture (link type " + std::to_string(result.linkType) +
-                       "): capture the mouse with usbmon (Linux) or USBPcap (Windows)";
+        result.problem = Failure{FailureCode::CaptureNotUsb, {}, {}, 0, FileStatus::Ok, result.linkType};
         return result;
     }
     Transfers transfers(sink);
@@ -237,7 +237,7 @@ CaptureReadResult readFrom(pcap_t* handle, CaptureSink& sink)
     // A capture cut short (Wireshark killed, a full disk) still serves up to
     // the cut; only a file that gave nothing at all is an error.
     if (got == PCAP_ERROR && result.packets == 0)
-        result.error = pcap().geterr(handle);
+        result.problem = Failure{FailureCode::CaptureUnreadable, {}, pcap().geterr(handle)};
     return result;
 }
 
@@ -248,7 +248,7 @@ CaptureReadResult readCapture(std::FILE* file, CaptureSink& sink)
     if (!pcap().missing.empty()) {
         std::fclose(file);
         CaptureReadResult result;
-        result.error = "reading captures needs libpcap (Debian's libpcap0.8 package): " + pcap().missing;
+        result.problem = Failure{FailureCode::PcapMissing, {}, pcap().missing};
         return result;
     }
     char error[PCAP_ERRBUF_SIZE] = {};
@@ -256,7 +256,7 @@ CaptureReadResult readCapture(std::FILE* file, CaptureSink& sink)
     if (!handle) {
         std::fclose(file);
         CaptureReadResult result;
-        result.error = error[0] ? error : "not a capture file";
+        result.problem = Failure{error[0] ? FailureCode::CaptureUnreadable : FailureCode::CaptureNotPcap, {}, error};
         return result;
     }
     return readFrom(handle.get(), sink);
@@ -267,12 +267,12 @@ CaptureReadResult readCapture(const std::filesystem::path& path, CaptureSink& si
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         CaptureReadResult result;
-        result.error = path.string() + ": " + std::strerror(errno);
+        result.problem = Failure{FailureCode::CaptureUnreadable, path.string(), {}, errno};
         return result;
     }
     CaptureReadResult result = readCapture(file, sink);
-    if (!result.error.empty() && result.error.rfind(path.string(), 0) != 0)
-        result.error = path.string() + ": " + result.error;
+    if (result.problem)
+        result.problem->subject = path.string();
     return result;
 }
 

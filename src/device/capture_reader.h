@@ -5,6 +5,8 @@
 // device is which.
 #pragma once
 
+#include "platform/failure.h"
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -41,7 +43,7 @@ public:
 };
 
 struct CaptureReadResult {
-    std::string error; // empty when the whole file was read
+    Problem problem; // nothing when the whole file was read
     int linkType = -1;
     std::uint64_t packets = 0;
 };

@@ -20,23 +20,22 @@ ConfigStore::ConfigStore(std::filesystem::path dataDir, Reporter& reporter)
 
 bool ConfigStore::load()
 {
+    m_problem.reset();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(m_path, ec)) {
         m_reporter.messageBox(kMissingConfig, kAppTitle);
         return false;
     }
     const FileRead read = readRegularFile(m_path, kConfigFileSize);
-    m_problem.clear();
-    if (read.status == FileRead::Status::Unreadable) {
-        // Not the Part's wrong size: the user's file is there, and a save
-        // would replace it with an image that was never loaded.
-        m_problem = fileProblem(m_path, read);
-        m_reporter.messageBox(m_problem, kAppTitle);
-        return false;
-    }
+    // Not a wrong size: the user's file is there, and a save would replace
+    // it with an image that was never loaded.
+    if (read.status == FileRead::Status::Unreadable)
+        m_problem = readFailure(m_path, read);
     // A file of any other size is not ours (or was cut short): leave the
     // image as it was rather than guess at a layout.
-    if (!read.ok() || read.bytes.size() != kConfigFileSize)
+    else if (!read.ok() || read.bytes.size() != kConfigFileSize)
+        m_problem = Failure{FailureCode::ConfigNotUsable, m_path.string(), {}};
+    if (m_problem)
         return false;
     m_firstRunFlag = static_cast<std::uint8_t>(read.bytes[0]);
     std::copy(read.bytes.begin() + 1, read.bytes.end(), reinterpret_cast<char*>(m_working.data()));

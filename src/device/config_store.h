@@ -3,6 +3,7 @@
 
 #include "device/config_image.h"
 #include "platform/data_files.h"
+#include "platform/failure.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -21,9 +22,9 @@ public:
     ConfigStore(std::filesystem::path dataDir, Reporter& reporter);
 
     // Fills the working image and the first-run flag from config.bin. A missing
-    // file is reported; a file of the wrong size is ignored silently; a file
-    // that is there but cannot be read is reported with the reason. Either
-    // way the image is left as it was. Returns whether the file was loaded.
+    // file is reported; a file of the wrong size or one that is there but
+    // cannot be read is left to the caller, as problem(). Either way the
+    // image is left as it was. Returns whether the file was loaded.
     bool load();
 
     void copyWorkingToSnapshot() { m_snapshot = m_working; }
@@ -42,8 +43,8 @@ public:
     void markSaved() { m_firstRunFlag = 1; }
 
     const std::filesystem::path& path() const { return m_path; }
-    // Why config.bin could not be read or written, naming it; empty when it was.
-    const std::string& problem() const { return m_problem; }
+    // Why config.bin that is there was not loaded: unreadable, or not a configuration.
+    const Problem& problem() const { return m_problem; }
 
 private:
     std::filesystem::path m_path;
@@ -51,7 +52,7 @@ private:
     ConfigImage m_working{};
     ConfigImage m_snapshot{};
     std::uint8_t m_firstRunFlag = 0;
-    std::string m_problem;
+    Problem m_problem;
 };
 
 } // namespace varcel

@@ -3,7 +3,6 @@
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
 
-#include <cerrno>
 #include <cstring>
 #include <sstream>
 
@@ -104,7 +103,7 @@ LinkFileRead readLinkFile(const std::filesystem::path& dataDir)
     if (read.status == FileRead::Status::Missing)
         return result;
     if (!read.ok()) {
-        result.error = fileProblem(path, read);
+        result.problem = readFailure(path, read);
         return result;
     }
     std::optional<std::string> key;
@@ -124,8 +123,7 @@ LinkFileRead readLinkFile(const std::filesystem::path& dataDir)
     }
     const auto parsed = key && table ? parseLinkConstants(*key, *table) : std::nullopt;
     if (!parsed) {
-        result.error = path.string() + ": needs Key= (12 hex digits) and Table= (16 hex digits); the built-in "
-                                       "link constants are used";
+        result.problem = Failure{FailureCode::LinkFileUnusable, path.string(), {}};
         return result;
     }
     result.constants = *parsed;
@@ -133,23 +131,22 @@ LinkFileRead readLinkFile(const std::filesystem::path& dataDir)
     return result;
 }
 
-std::string writeLinkFile(const std::filesystem::path& dataDir, const LinkConstants& c)
+Problem writeLinkFile(const std::filesystem::path& dataDir, const LinkConstants& c)
 {
     const auto path = dataDir / kLinkFileName;
     const std::string text = "[Link]\nKey=" + keyHex(c) + "\nTable=" + tableHex(c) + "\n";
     if (const int error = replaceFileAtomically(path, text.data(), text.size()))
-        return path.string() + ": " + std::strerror(error);
-    return {};
+        return Failure{FailureCode::FileNotWritten, path.string(), {}, error};
+    return std::nullopt;
 }
 
-std::string removeLinkFile(const std::filesystem::path& dataDir)
+Problem removeLinkFile(const std::filesystem::path& dataDir)
 {
     const auto path = dataDir / kLinkFileName;
     std::error_code ec;
-    std::filesystem::remove(path, ec);
-    if (ec)
-        return path.string() + ": " + ec.message();
-    return {};
+    if (std::filesystem::remove(path, ec); ec)
+        return Failure{FailureCode::FileNotRemoved, path.string(), {}, ec.value()};
+    return std::nullopt;
 }
 
 } // namespace varcel

@@ -6,6 +6,7 @@
 
 #include "device/protocol.h"
 #include "platform/data_files.h"
+#include "platform/failure.h"
 
 #include <array>
 #include <cstdint>
@@ -36,12 +37,12 @@ std::string tableHex(const LinkConstants& c);
 struct LinkFileRead {
     LinkConstants constants = builtInLinkConstants();
     bool fromFile = false; // false: no link file, the built-in constants
-    std::string error;     // the file is there but unusable; constants are the built-in ones
+    Problem problem;       // the file is there but unusable; constants are the built-in ones
 };
 
 LinkFileRead readLinkFile(const std::filesystem::path& dataDir);
-// Both return an empty string or the reason they failed.
-std::string writeLinkFile(const std::filesystem::path& dataDir, const LinkConstants& c);
-std::string removeLinkFile(const std::filesystem::path& dataDir);
+// Both return nothing or what failed.
+Problem writeLinkFile(const std::filesystem::path& dataDir, const LinkConstants& c);
+Problem removeLinkFile(const std::filesystem::path& dataDir);
 
 } // namespace varcel

@@ -544,11 +544,11 @@ LinkLearnResult LinkLearner::solve() const
     return best;
 }
 
-LinkLearnResult learnLinkFromCapture(const std::filesystem::path& path, std::string& error)
+LinkLearnResult learnLinkFromCapture(const std::filesystem::path& path, Problem& problem)
 {
     LinkLearner learner;
     const CaptureReadResult read = readCapture(path, learner);
-    error = read.error;
+    problem = read.problem;
     return learner.solve();
 }
 

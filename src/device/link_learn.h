@@ -48,7 +48,7 @@ private:
     std::map<std::uint32_t, std::uint32_t> m_identities; // device -> vendor:product
 };
 
-// Reads the capture and solves; `error` is set when the file could not be read.
-LinkLearnResult learnLinkFromCapture(const std::filesystem::path& path, std::string& error);
+// Reads the capture and solves; `problem` is set when the file could not be read.
+LinkLearnResult learnLinkFromCapture(const std::filesystem::path& path, Problem& problem);
 
 } // namespace varcel

@@ -67,8 +67,42 @@ constexpr CodeText<FailureCode> kFailureTexts[] = {
      "watch）",
      "no running Varcel program has the simulated mouse of this data folder (start one with --simulate, for "
      "example: varcelctl --simulate watch)"},
+    {F::FileNotRemoved, "无法删除 %s", "無法刪除 %s", "%s could not be removed"},
+    {F::LinkFileUnusable, "%s：需要 Key=（12 位十六进制数字）和 Table=（16 位十六进制数字）；使用内置的连接常数",
+     "%s：需要 Key=（12 位十六進位數字）和 Table=（16 位十六進位數字）；使用內建的連線常數",
+     "%s: needs Key= (12 hex digits) and Table= (16 hex digits); the built-in link constants are used"},
+    {F::SettingNotKept, "GSettings %s：桌面没有保留该值（dconf 没有会话总线？）",
+     "GSettings %s：桌面沒有保留該值（dconf 沒有工作階段匯流排？）",
+     "GSettings %s: the desktop did not keep the value (no session bus for dconf?)"},
+    {F::CaptureUnreadable, "无法读取抓包文件：%s", "無法讀取擷取檔：%s", "cannot read the capture: %s"},
+    {F::CaptureNotPcap, "无法读取抓包文件：%s：不是抓包文件", "無法讀取擷取檔：%s：不是擷取檔",
+     "cannot read the capture: %s: not a capture file"},
+    {F::CaptureNotUsb,
+     "无法读取抓包文件：%s：不是 USB 抓包（链路类型 %d）：请用 usbmon（Linux）或 USBPcap（Windows）抓取鼠标",
+     "無法讀取擷取檔：%s：不是 USB 擷取（鏈路類型 %d）：請用 usbmon（Linux）或 USBPcap（Windows）擷取滑鼠",
+     "cannot read the capture: %s: not a USB capture (link type %d): capture the mouse with usbmon (Linux) or "
+     "USBPcap (Windows)"},
+    {F::PcapMissing, "无法读取抓包文件：%s：读取抓包需要 libpcap（Debian 的 libpcap0.8 软件包）",
+     "無法讀取擷取檔：%s：讀取擷取需要 libpcap（Debian 的 libpcap0.8 套件）",
+     "cannot read the capture: %s: reading captures needs libpcap (Debian's libpcap0.8 package)"},
+    {F::CaptureNotWritten, "无法写入抓包文件：%s", "無法寫入擷取檔：%s", "cannot write the capture: %s"},
+    {F::UnknownSimFault, "未知的模拟故障“%s”", "未知的模擬故障「%s」", "unknown simulated fault \"%s\""},
 };
 static_assert(rowsInCodeOrder(kFailureTexts, kFailureCodes));
+
+// Why a file was not read; an Unreadable one says the system's reason.
+constexpr CodeText<FileStatus> kFileStatusTexts[] = {
+    {FileStatus::Ok, "", "", ""},
+    {FileStatus::Missing, "不存在", "不存在", "does not exist"},
+    {FileStatus::Folder, "是文件夹，不是文件", "是資料夾，不是檔案", "is a folder, not a file"},
+    {FileStatus::Fifo, "是 FIFO，不是文件", "是 FIFO，不是檔案", "is a FIFO, not a file"},
+    {FileStatus::Socket, "是套接字，不是文件", "是通訊端，不是檔案", "is a socket, not a file"},
+    {FileStatus::Device, "是设备，不是文件", "是裝置，不是檔案", "is a device, not a file"},
+    {FileStatus::NotRegular, "不是普通文件", "不是一般檔案", "is not a regular file"},
+    {FileStatus::Unreadable, "", "", ""},
+    {FileStatus::TooLarge, "太大，不是本程序的文件", "太大，不是本程式的檔案", "is too large to be one of our files"},
+};
+static_assert(rowsInCodeOrder(kFileStatusTexts, static_cast<std::size_t>(FileStatus::TooLarge) + 1));
 
 // One row per DeviceProblemCode; {what}, {count} and {of} are filled in.
 constexpr CodeText<DeviceProblemCode> kDeviceProblemTexts[] = {
@@ -131,9 +165,11 @@ std::string failureText(const Failure& failure, Language language)
 {
     const auto row = static_cast<std::size_t>(failure.code);
     std::string text = row < std::size(kFailureTexts) ? kFailureTexts[row](language) : "?";
-    if (const auto at = text.find("%s"); at != std::string::npos)
-        text.replace(at, 2, failure.subject);
+    fill(text, "%s", failure.subject);
+    fill(text, "%d", std::to_string(failure.number));
     std::string reason = failure.detail;
+    if (reason.empty())
+        reason = kFileStatusTexts[static_cast<std::size_t>(failure.file)](language);
     if (reason.empty() && failure.error != 0)
         reason = std::strerror(failure.error);
     if (!reason.empty()) {

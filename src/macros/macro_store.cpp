@@ -46,10 +46,12 @@ bool MacroStore::exists() const
     return std::filesystem::is_regular_file(m_path, ec);
 }
 
-std::string MacroStore::problem() const
+Problem MacroStore::problem() const
 {
     const FileRead read = readRegularFile(m_path);
-    return read.ok() || read.status == FileRead::Status::Missing ? std::string() : fileProblem(m_path, read);
+    if (read.ok() || read.status == FileRead::Status::Missing)
+        return std::nullopt;
+    return readFailure(m_path, read);
 }
 
 std::vector<std::string> MacroStore::listOf(const IniFile& ini)
@@ -159,10 +161,8 @@ std::vector<StoredMacro> MacroStore::loadAll() const
 
 FileResult MacroStore::save(std::string_view name, const std::vector<std::string>& entries) const
 {
-    if (name.empty())
-        return {"a macro needs a name"};
-    if (entries.size() > kMostEntries)
-        return {"a macro holds at most " + std::to_string(kMostEntries) + " entries"};
+    if (name.empty() || entries.size() > kMostEntries)
+        return {Failure{FailureCode::TextNotStorable, m_path.string(), {}}};
     // One read and one atomic replace: a crash part-way never leaves the
     // macro half written, which would lose its tail.
     return change([&](IniFile& ini) {
@@ -188,14 +188,13 @@ FileResult MacroStore::change(const std::function<bool(IniFile&)>& edit) const
     if (!m_held) {
         IniRead read = IniFile::read(m_path);
         if (!read.mayReplace())
-            return {read.problem + "; it was not written"};
+            return {read.problem};
         m_held = std::make_shared<IniFile>(std::move(read.file));
     }
     IniFile edited = *m_held;
     edit(edited);
     if (edited.refused())
-        return {m_path.string() +
-                ": a name or value holds a line break or text that is not UTF-8; nothing was written"};
+        return {Failure{FailureCode::TextNotStorable, m_path.string(), {}}};
     *m_held = std::move(edited);
     return {};
 }

@@ -67,9 +67,9 @@ public:
     void forEachMacro(const std::function<bool(StoredMacro&&)>& take) const;
 
     // Why record.ini is there but cannot be read (no permission, a folder, a
-    // FIFO), naming the file; empty when it was read or is missing. Reading
-    // such a file gives an empty store; writing it is refused.
-    std::string problem() const;
+    // FIFO); nothing when it was read or is missing. Reading such a file
+    // gives an empty store; writing it is refused.
+    Problem problem() const;
 
     // Writes the macro's section with these entries, in its place: an edited
     // macro keeps its number, so a button bound to it keeps playing it and

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,7 +12,7 @@ namespace varcel {
 
 enum class FailureCode {
     FolderBusy,         // subject: the folder another Varcel program keeps busy
-    FileUnreadable,     // subject: the file; detail: why (no permission, a folder, a FIFO)
+    FileUnreadable,     // subject: the file; file and error: why (no permission, a folder, a FIFO)
     FileNotWritten,     // subject: the file; error: the errno of the step that failed
     ConfigMissing,      // subject: the data folder, which has no config.bin to replace
     ConfigNotUsable,    // subject: config.bin, which is not a configuration (wrong size)
@@ -35,9 +36,32 @@ enum class FailureCode {
     SimMouseControlled, // another program listens for the simulated mouse of the data folder
     SimProgramStopped,  // the program with the simulated mouse of the data folder takes no connections
     NoSimProgram,       // no program has the simulated mouse of the data folder
+    FileNotRemoved,     // subject: the file; error: why
+    LinkFileUnusable,   // subject: the link file, which lacks a Key= or Table= of the right length
+    SettingNotKept,     // subject: the desktop's setting, which did not keep the value written
+    CaptureUnreadable,  // subject: the capture; error or detail (libpcap's words): why
+    CaptureNotPcap,     // subject: a file that is no capture
+    CaptureNotUsb,      // subject: the capture; number: its link type, not one of USB
+    PcapMissing,        // subject: the capture; detail: why libpcap could not be loaded
+    CaptureNotWritten,  // subject: the capture the simulated mouse was to write; error: why
+    UnknownSimFault,    // subject: the name of a fault the simulated mouse does not know
 };
 // A new code is the last one.
-inline constexpr std::size_t kFailureCodes = static_cast<std::size_t>(FailureCode::NoSimProgram) + 1;
+inline constexpr std::size_t kFailureCodes = static_cast<std::size_t>(FailureCode::UnknownSimFault) + 1;
+
+// How far reading a file got; where it is a failure's reason, its texts are
+// in lang/failure_texts.
+enum class FileStatus : std::uint8_t {
+    Ok,      // read whole
+    Missing, // nothing at that name (or a link to nothing)
+    Folder,  // a folder, FIFO, socket, device or something else at the name
+    Fifo,
+    Socket,
+    Device,
+    NotRegular,
+    Unreadable, // there, but opening or reading it failed (the failure's error holds errno)
+    TooLarge,   // bigger than the caller's limit
+};
 
 // Whether a table keyed by a code lists its `{code, ...}` rows in code order,
 // one for each of `codes` codes: the tables read a code's row by its number,
@@ -55,9 +79,11 @@ constexpr bool rowsInCodeOrder(const Rows& rows, std::size_t codes)
 
 struct Failure {
     FailureCode code;
-    std::string subject; // the file or folder it is about, when there is one
-    std::string detail;  // the system's or the mouse's own words
-    int error = 0;       // errno, where a system call failed
+    std::string subject;              // the file or folder it is about, when there is one
+    std::string detail;               // the system's or the mouse's own words
+    int error = 0;                    // errno, where a system call failed
+    FileStatus file = FileStatus::Ok; // why the subject could not be read, where that is the reason
+    long number = 0;                  // a number the text names
 };
 
 // Success, or what failed.

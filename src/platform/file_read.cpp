@@ -1,7 +1,6 @@
 #include "platform/file_read.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,37 +9,20 @@ namespace varcel {
 
 namespace {
 
-std::string kindOf(mode_t mode)
+FileStatus kindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return "is a folder, not a file";
+        return FileStatus::Folder;
     if (S_ISFIFO(mode))
-        return "is a FIFO, not a file";
+        return FileStatus::Fifo;
     if (S_ISSOCK(mode))
-        return "is a socket, not a file";
+        return FileStatus::Socket;
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "is a device, not a file";
-    return "is not a regular file";
+        return FileStatus::Device;
+    return FileStatus::NotRegular;
 }
 
 } // namespace
-
-std::string FileRead::reason() const
-{
-    switch (status) {
-    case Status::Ok:
-        return {};
-    case Status::Missing:
-        return "does not exist";
-    case Status::NotRegular:
-        return bytes; // the kind, kept where the bytes would be
-    case Status::Unreadable:
-        return std::strerror(error);
-    case Status::TooLarge:
-        return "is too large to be one of our files";
-    }
-    return {};
-}
 
 FileRead readRegularFile(const std::filesystem::path& path, std::size_t limit)
 {
@@ -54,7 +36,6 @@ FileRead readRegularFile(const std::filesystem::path& path, std::size_t limit)
         } else if (result.error == ENXIO) {
             // A socket (or a device without its driver) at that name.
             result.status = FileRead::Status::NotRegular;
-            result.bytes = "is not a regular file";
         } else {
             result.status = FileRead::Status::Unreadable;
         }
@@ -68,8 +49,7 @@ FileRead readRegularFile(const std::filesystem::path& path, std::size_t limit)
         return result;
     }
     if (!S_ISREG(info.st_mode)) {
-        result.status = FileRead::Status::NotRegular;
-        result.bytes = kindOf(info.st_mode);
+        result.status = kindOf(info.st_mode);
         ::close(fd);
         return result;
     }
@@ -106,9 +86,9 @@ FileRead readRegularFile(const std::filesystem::path& path, std::size_t limit)
     return result;
 }
 
-std::string fileProblem(const std::filesystem::path& path, const FileRead& read)
+Failure readFailure(const std::filesystem::path& path, const FileRead& read)
 {
-    return path.string() + ": " + read.reason();
+    return {FailureCode::FileUnreadable, path.string(), {}, read.error, read.status};
 }
 
 } // namespace varcel

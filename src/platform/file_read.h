@@ -5,6 +5,8 @@
 // saved over.
 #pragma once
 
+#include "platform/failure.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -12,36 +14,27 @@
 namespace varcel {
 
 struct FileRead {
-    enum class Status {
-        Ok,         // bytes holds the whole file
-        Missing,    // nothing at that name (or a link to nothing)
-        NotRegular, // a folder, FIFO, socket or device
-        Unreadable, // there, but opening or reading it failed (error holds errno)
-        TooLarge,   // bigger than the caller's limit
-    };
+    using Status = FileStatus;
     Status status = Status::Missing;
-    std::string bytes;
-    int error = 0;
+    std::string bytes; // the whole file when it was read
+    int error = 0;     // errno, when it was Unreadable
 
     bool ok() const { return status == Status::Ok; }
-    // Why the file could not be read, in words: "Permission denied", "is a
-    // folder, not a file", ...; empty when it was read.
-    std::string reason() const;
 };
 
 // Reads a whole regular file, opened without blocking and never following it
 // into anything but a regular file.
 FileRead readRegularFile(const std::filesystem::path& path, std::size_t limit = std::size_t{64} << 20);
 
-// "<path>: <reason>", the form every message about a file uses.
-std::string fileProblem(const std::filesystem::path& path, const FileRead& read);
+// The file could not be read, and why.
+Failure readFailure(const std::filesystem::path& path, const FileRead& read);
 
-// The result of a write that the caller must hear about: empty error means
-// success; otherwise a message naming the file and the reason.
+// The result of a write that the caller must hear about: nothing, or what
+// failed.
 struct FileResult {
-    std::string error;
+    Problem problem;
     // Converts to success, so that it stands wherever a bool result did.
-    operator bool() const { return error.empty(); }
+    operator bool() const { return !problem; }
 };
 
 } // namespace varcel

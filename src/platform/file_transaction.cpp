@@ -97,9 +97,9 @@ int FileTransaction::commit(std::string* failedPath, const std::function<bool(in
             if (read.status == FileRead::Status::Missing)
                 continue;
             if (!read.ok())
-                return undo(read.status == FileRead::Status::NotRegular ? EINVAL
-                            : read.error                                ? read.error
-                                                                        : EFBIG,
+                return undo(read.status == FileStatus::Unreadable ? read.error
+                            : read.status == FileStatus::TooLarge ? EFBIG
+                                                                  : EINVAL,
                             entry.target);
             entry.bytes.assign(read.bytes.begin(), read.bytes.end());
             removals = true;

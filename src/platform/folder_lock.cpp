@@ -3,7 +3,6 @@
 #include "platform/file_transaction.h"
 
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <map>
@@ -112,14 +111,11 @@ FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::millise
         // lose another program's changes.
         m_systemError = errno;
         m_held = m_systemError == ENOENT || m_systemError == ENOTDIR;
-        if (!m_held)
-            m_error = where.string() + ": the folder cannot be locked for saving: " + std::strerror(m_systemError);
         return;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         m_systemError = errno;
-        m_error = where.string() + ": the folder cannot be locked for saving: " + std::strerror(m_systemError);
         ::close(fd);
         return;
     }
@@ -156,7 +152,6 @@ FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::millise
     if (!locked && lockable) {
         ::close(fd);
         m_busy = true;
-        m_error = where.string() + ": another Varcel program is saving there; try again";
         return;
     }
     if (locked) {

@@ -39,8 +39,6 @@ public:
     bool busy() const { return m_busy; }
     // Not held because the folder could not be opened to lock it: errno.
     int systemError() const { return m_systemError; }
-    // Why the lock is not held, in words naming the folder.
-    const std::string& error() const { return m_error; }
 
 private:
     std::string m_key;
@@ -48,7 +46,6 @@ private:
     bool m_counted = false;
     bool m_busy = false;
     int m_systemError = 0;
-    std::string m_error;
 };
 
 // Why the lock of `folder` is not held, as the user hears it; nothing when it is.

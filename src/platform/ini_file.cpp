@@ -493,7 +493,7 @@ IniRead IniFile::read(const std::filesystem::path& path)
     if (bytes.ok())
         result.file = fromBytes(bytes.bytes);
     else if (bytes.status != FileRead::Status::Missing)
-        result.problem = fileProblem(path, bytes);
+        result.problem = readFailure(path, bytes);
     return result;
 }
 
@@ -800,17 +800,17 @@ FileResult updateIniFile(const std::filesystem::path& path, const std::function<
 {
     FolderLock lock(path.parent_path());
     if (!lock.held())
-        return {lock.error()};
+        return {lockFailure(lock, path.parent_path())};
     IniRead read = IniFile::read(path);
     if (!read.mayReplace())
-        return {read.problem + "; it was not written"};
+        return {read.problem};
     const bool changed = edit(read.file);
     if (read.file.refused())
-        return {path.string() + ": a name or value holds a line break or text that is not UTF-8; nothing was written"};
+        return {Failure{FailureCode::TextNotStorable, path.string(), {}}};
     if (!changed)
         return {};
     if (const int error = read.file.save(path))
-        return {path.string() + ": " + std::strerror(error)};
+        return {Failure{FailureCode::FileNotWritten, path.string(), {}, error}};
     return {};
 }
 

@@ -215,7 +215,7 @@ private:
 struct IniRead {
     IniFile file; // empty unless the file was read
     FileRead::Status status = FileRead::Status::Missing;
-    std::string problem; // "<path>: <reason>" when the file is there but was not read
+    Problem problem; // when the file is there but was not read
     // Read, or missing: an update may write the file.
     bool mayReplace() const { return status == FileRead::Status::Ok || status == FileRead::Status::Missing; }
 };

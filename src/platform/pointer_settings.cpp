@@ -4,8 +4,6 @@
 #include "platform/ini_file.h"
 
 #include <charconv>
-#include <cstring>
-#include <exception>
 #include <cstdlib>
 #include <system_error>
 
@@ -43,33 +41,29 @@ std::string StoredPointerSettings::describe() const
     return m_path.string();
 }
 
-namespace {
-
-// The file as it is now; nothing when it is there but cannot be read.
-std::optional<IniFile> loadIni(const std::filesystem::path& path)
+std::optional<IniFile> StoredPointerSettings::load() const
 {
-    try {
-        return IniFile::load(path);
-    } catch (const std::exception&) {
+    // A file that is there but cannot be read is neither taken for the
+    // defaults nor saved over.
+    IniRead read = IniFile::read(m_path);
+    if (!read.mayReplace()) {
+        m_problem = read.problem;
         return std::nullopt;
     }
+    return std::move(read.file);
 }
-
-} // namespace
 
 std::optional<std::string> StoredPointerSettings::read(const char* key, bool& failed) const
 {
-    const auto ini = loadIni(m_path);
+    const auto ini = load();
     failed = !ini;
-    if (failed)
-        m_problem = m_path.string() + ": cannot be read";
     return ini ? ini->value(kSection, key) : std::nullopt;
 }
 
 bool StoredPointerSettings::save(const IniFile& ini) const
 {
     if (const int error = ini.save(m_path)) {
-        m_problem = m_path.string() + ": " + std::strerror(error);
+        m_problem = Failure{FailureCode::FileNotWritten, m_path.string(), {}, error};
         return false;
     }
     return true;
@@ -77,11 +71,9 @@ bool StoredPointerSettings::save(const IniFile& ini) const
 
 bool StoredPointerSettings::write(const char* key, const std::string& value) const
 {
-    auto ini = loadIni(m_path);
-    if (!ini) {
-        m_problem = m_path.string() + ": cannot be read";
+    auto ini = load();
+    if (!ini)
         return false;
-    }
     ini->setValue(kSection, key, value);
     return save(*ini);
 }
@@ -119,7 +111,7 @@ std::optional<int> StoredPointerSettings::speed()
 
 std::optional<std::uint32_t> StoredPointerSettings::wheelScrollLines()
 {
-    const auto ini = loadIni(m_path);
+    const auto ini = load();
     if (!ini)
         return std::nullopt;
     if (ini->string(kSection, kOneScreenKey) == "1")
@@ -156,11 +148,9 @@ bool StoredPointerSettings::setWheelScrollLines(std::uint32_t lines)
 {
     // One screen keeps the line count beside it, so unticking the box later
     // finds the lines the user had.
-    auto ini = loadIni(m_path);
-    if (!ini) {
-        m_problem = m_path.string() + ": cannot be read";
+    auto ini = load();
+    if (!ini)
         return false;
-    }
     ini->setValue(kSection, kOneScreenKey, lines == kWheelPageScroll ? "1" : "0");
     if (lines != kWheelPageScroll)
         ini->setValue(kSection, kLinesKey, std::to_string(lines));

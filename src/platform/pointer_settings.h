@@ -15,6 +15,8 @@
 //   shows what the user chose last time.
 #pragma once
 
+#include "platform/failure.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -55,9 +57,8 @@ public:
     virtual bool reachesDesktop(PointerSetting setting) const = 0;
     // Where the values live, for the user: a schema, a file.
     virtual std::string describe() const = 0;
-    // Why the last read or write that failed did, in words naming the file
-    // or the schema; empty when nothing failed.
-    virtual std::string problem() const { return {}; }
+    // Why the last read or write that failed did; nothing when nothing failed.
+    virtual Problem problem() const { return std::nullopt; }
 
     // Reads: nothing when the value could not be read.
     virtual std::optional<MouseParameters> mouseParameters() = 0;
@@ -83,7 +84,7 @@ public:
     const char* name() const override { return "stored"; }
     bool reachesDesktop(PointerSetting) const override { return false; }
     std::string describe() const override;
-    std::string problem() const override { return m_problem; }
+    Problem problem() const override { return m_problem; }
 
     std::optional<MouseParameters> mouseParameters() override;
     std::optional<int> speed() override;
@@ -98,12 +99,13 @@ public:
     const std::filesystem::path& path() const { return m_path; }
 
 private:
+    std::optional<IniFile> load() const;
     std::optional<std::string> read(const char* key, bool& failed) const;
     bool write(const char* key, const std::string& value) const;
     bool save(const IniFile& ini) const;
 
     std::filesystem::path m_path;
-    mutable std::string m_problem;
+    mutable Problem m_problem;
 };
 
 // Whether GSettings knows the GNOME mouse schema here.

@@ -104,7 +104,7 @@ public:
     {
         return std::string("GSettings ") + kGnomeMouseSchema + "; wheel lines in " + m_stored->describe();
     }
-    std::string problem() const override { return m_problem.empty() ? m_stored->problem() : m_problem; }
+    Problem problem() const override { return m_problem ? m_problem : m_stored->problem(); }
 
     std::optional<MouseParameters> mouseParameters() override
     {
@@ -156,15 +156,14 @@ private:
             g_variant_unref(now);
         }
         if (!ok)
-            m_problem = std::string("GSettings ") + kGnomeMouseSchema + " " + key +
-                        ": the desktop did not keep the value (no session bus for dconf?)";
+            m_problem = Failure{FailureCode::SettingNotKept, std::string(kGnomeMouseSchema) + " " + key, {}};
         g_variant_unref(value);
         return ok;
     }
 
     GSettings* m_settings;
     std::unique_ptr<StoredPointerSettings> m_stored;
-    std::string m_problem;
+    Problem m_problem;
 };
 
 constexpr const char* kKdeGroup = "KDE";
@@ -177,13 +176,13 @@ constexpr std::uint32_t kKdeDefaultDoubleClick = 400;
 // nothing yet); nothing, with the reason in `problem`, when something that
 // is not a readable file holds its name. A FIFO there is never opened for
 // reading, which would wait for a writer for good.
-std::optional<std::string> readKdeGlobals(const std::filesystem::path& path, std::string& problem)
+std::optional<std::string> readKdeGlobals(const std::filesystem::path& path, Problem& problem)
 {
     FileRead read = readRegularFile(path);
     if (read.status == FileRead::Status::Missing)
         return std::string();
     if (!read.ok()) {
-        problem = fileProblem(path, read);
+        problem = readFailure(path, read);
         return std::nullopt;
     }
     return std::move(read.bytes);
@@ -237,7 +236,7 @@ public:
     {
         return m_path.string() + " [KDE]; speed, precision and one screen in " + m_stored->describe();
     }
-    std::string problem() const override { return m_problem.empty() ? m_stored->problem() : m_problem; }
+    Problem problem() const override { return m_problem ? m_problem : m_stored->problem(); }
 
     std::optional<MouseParameters> mouseParameters() override { return m_stored->mouseParameters(); }
     std::optional<int> speed() override { return m_stored->speed(); }
@@ -286,7 +285,7 @@ private:
             // Through a symbolic link (a managed dotfile) the file it names
             // is the one replaced, and the link stays.
             if (const int error = replaceFileAtomically(m_path, changed.data(), changed.size())) {
-                m_problem = m_path.string() + ": " + std::strerror(error);
+                m_problem = Failure{FailureCode::FileNotWritten, m_path.string(), {}, error};
                 return false;
             }
         }
@@ -296,7 +295,7 @@ private:
 
     std::filesystem::path m_path;
     std::unique_ptr<StoredPointerSettings> m_stored;
-    std::string m_problem;
+    Problem m_problem;
 };
 
 // Quiet while asking which GSettings backend GIO would use: without dconf it

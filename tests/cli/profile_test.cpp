@@ -479,6 +479,10 @@ TEST_F(ProfileCli, NamedProfilesSaveLoadRenameAndDelete)
     EXPECT_EQ(run(a, "profile rule list").out, "class Steam -> Play (no such profile: this rule switches nothing)\n");
     EXPECT_NE(run(a, "doctor").out.find("FIX  profile rules: class Steam -> Play: no such profile"), std::string::npos);
     EXPECT_EQ(run(a, "profile load Play").status, 2);
+    std::filesystem::create_directory(a / "profiles" / "Play.json");
+    const CliRun folder = run(a, "profile load Play");
+    EXPECT_EQ(folder.err.find("Play.json"), folder.err.rfind("Play.json")) << "named once: " << folder.err;
+    EXPECT_NE(folder.err.find("Play.json: is a folder, not a file"), std::string::npos) << folder.err;
     test::writeBytes(a / "profile-rules.json", std::vector<std::uint8_t>((1 << 20) + 1, ' '));
     const CliRun tooLarge = run(a, "profile rule list");
     EXPECT_NE(tooLarge.err.find("cannot be used as the profile rules: it is over 1 MB"), std::string::npos)

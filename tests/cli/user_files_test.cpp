@@ -3,6 +3,7 @@
 // Whatever happens, the user's files keep what they held unless the command
 // says it saved them.
 #include "device/config_image.h"
+#include "lang/failure_texts.h"
 #include "platform/atomic_file.h"
 #include "platform/data_dir.h"
 #include "platform/file_transaction.h"
@@ -243,7 +244,8 @@ TEST_F(UserFilesTest, TheLockIsHeldOrRefusedAndModesStay)
 {
     const int other = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_EQ(::flock(other, LOCK_EX), 0); // another program, past the wait
-    EXPECT_EQ(FolderLock(dir.path(), std::chrono::milliseconds(50)).error(),
+    const FolderLock busy(dir.path(), std::chrono::milliseconds(50));
+    EXPECT_EQ(failureText(*lockFailure(busy, dir.path()), Language::English),
               dir.path().string() + ": another Varcel program is saving there; try again");
     ::close(other);
     writeText(dir / ".str.ini.varcel-save-Ab12Cd", "half");                 // perhaps another program's save

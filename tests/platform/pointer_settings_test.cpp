@@ -312,6 +312,14 @@ TEST(StoredPointerSettings, KeepsWhatWasWrittenAndRefusesWhatItCannotRead)
         EXPECT_FALSE(again.setSpeed(4));
         ::chmod(data.path().c_str(), 0700);
     }
+    // Something that is not a file at its name is neither taken for the
+    // defaults nor replaced.
+    std::filesystem::remove(data / "pointer.ini");
+    ASSERT_EQ(::mkfifo((data / "pointer.ini").c_str(), 0600), 0);
+    EXPECT_EQ(again.speed(), std::nullopt);
+    EXPECT_FALSE(again.setSpeed(4));
+    EXPECT_EQ(again.problem().value_or(Failure{}).file, FileStatus::Fifo);
+    EXPECT_TRUE(std::filesystem::is_fifo(data / "pointer.ini"));
     StoredPointerSettings nowhere(data / "missing" / "pointer.ini");
     EXPECT_FALSE(nowhere.setSpeed(4));
     EXPECT_FALSE(nowhere.setDoubleClickTime(500));

@@ -34,7 +34,7 @@ void put(std::vector<std::uint8_t>& out, std::size_t at, T value)
 UsbmonCaptureWriter::UsbmonCaptureWriter(const std::filesystem::path& path) : m_file(std::fopen(path.c_str(), "wb"))
 {
     if (!m_file) {
-        m_error = path.string() + ": " + std::strerror(errno);
+        m_problem = Failure{FailureCode::CaptureNotWritten, path.string(), {}, errno};
         return;
     }
     // The pcap file header, in our byte order (the magic number says which).
@@ -44,8 +44,10 @@ UsbmonCaptureWriter::UsbmonCaptureWriter(const std::filesystem::path& path) : m_
     put<std::uint16_t>(header, 6, 4);
     put<std::uint32_t>(header, 16, 65535);
     put<std::uint32_t>(header, 20, kLinkTypeUsbmonMmapped);
-    if (std::fwrite(header.data(), 1, header.size(), m_file) != header.size())
+    if (std::fwrite(header.data(), 1, header.size(), m_file) != header.size()) {
         m_failed = true;
+        m_problem = Failure{FailureCode::CaptureNotWritten, path.string(), {}, errno};
+    }
     // GET_DESCRIPTOR (device), answered with the mouse's identity.
     const std::uint8_t setup[8] = {0x80, 0x06, 0x00, 0x01, 0x00, 0x00, 18, 0};
     const std::uint8_t descriptor[18] = {
@@ -91,10 +93,8 @@ void UsbmonCaptureWriter::packet(char type, std::uint8_t transferType, std::uint
     if (setup)
         std::memcpy(record.data() + h + 40, setup, 8);
     std::copy(data.begin(), data.end(), record.begin() + static_cast<std::ptrdiff_t>(h + kHeaderSize));
-    if (std::fwrite(record.data(), 1, record.size(), m_file) != record.size()) {
+    if (std::fwrite(record.data(), 1, record.size(), m_file) != record.size())
         m_failed = true;
-        m_error = std::strerror(errno);
-    }
 }
 
 void UsbmonCaptureWriter::control(const std::uint8_t (&setup)[8], bool in, std::span<const std::uint8_t> data)

@@ -4,6 +4,8 @@
 // link constants can be played without the hardware.
 #pragma once
 
+#include "platform/failure.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -22,7 +24,8 @@ public:
     UsbmonCaptureWriter& operator=(const UsbmonCaptureWriter&) = delete;
 
     bool ok() const { return m_file && !m_failed; }
-    const std::string& error() const { return m_error; }
+    // Why the capture could not be started.
+    const Problem& problem() const { return m_problem; }
 
     // Report bytes without the report-ID byte, as they go over the wire.
     void setFeature(std::span<const std::uint8_t> wire);
@@ -38,7 +41,7 @@ private:
 
     std::FILE* m_file = nullptr;
     bool m_failed = false;
-    std::string m_error;
+    Problem m_problem;
     std::uint64_t m_urb = 0x1000;
 };
 
