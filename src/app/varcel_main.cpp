@@ -18,6 +18,7 @@
 #include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdint>
@@ -168,36 +169,45 @@ int main(int argc, char** argv)
     // The window follows its files, and scripts, panels and varcelctl reach
     // this program on the session bus.
     const CliHost host{&mouse.backend(), &window.controller().session(), mouse.sim()};
-    ProgramService service(window, simulate, [&](const std::vector<std::string>& args, const std::string* input) {
-        return runHostedVarcelctl(args, dataDir.path, simulate, host, input);
-    });
-    if (!service.followsFiles())
-        std::cerr
-            << "varcel: the data folder cannot be watched; files changed by other programs show after a restart\n";
-    if (QString why; !service.start(&why))
-        std::cerr << "varcel: not on the session bus (" << why.toStdString()
-                  << "); varcelctl works on the files alone\n";
+    // Taken once the event loop runs: the tray icon's docking, sent to the
+    // tray host when the loop first empties the display's queue, need not
+    // wait for the bus's round trips nor the desktop's focus connection.
+    std::optional<ProgramService> bus;
+    std::optional<ui::FocusFollow> following;
+    QTimer::singleShot(0, &window, [&] {
+        ProgramService& service =
+            bus.emplace(window, simulate, [&](const std::vector<std::string>& args, const std::string* input) {
+                return runHostedVarcelctl(args, dataDir.path, simulate, host, input);
+            });
+        if (!service.followsFiles())
+            std::cerr
+                << "varcel: the data folder cannot be watched; files changed by other programs show after a restart\n";
+        if (QString why; !service.start(&why))
+            std::cerr << "varcel: not on the session bus (" << why.toStdString()
+                      << "); varcelctl works on the files alone\n";
 
-    // Profiles follow the application in front where the desktop tells it.
-    ui::FocusFollow focus(window, service.service());
-    focus.follower().onSwitched = [](const std::string& profile) {
-        std::cout << "varcel: switched to profile " << profile << " for the application in front" << std::endl;
-    };
-    focus.follower().onNotice = [](const std::string& words) { std::cerr << "varcel: " << words << std::endl; };
-    std::string focusProblems;
-    for (const FocusBackend focusBackend : focusBackendsToTry()) {
-        std::string why;
-        if (focus.start(focusBackend, QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString(),
-                        &why)) {
-            std::cout << "varcel: profiles follow the application in front through " << focusBackendName(focusBackend)
-                      << std::endl;
-            focusProblems.clear();
-            break;
+        // Profiles follow the application in front where the desktop tells it.
+        ui::FocusFollow& focus = following.emplace(window, service.service());
+        focus.follower().onSwitched = [](const std::string& profile) {
+            std::cout << "varcel: switched to profile " << profile << " for the application in front" << std::endl;
+        };
+        focus.follower().onNotice = [](const std::string& words) { std::cerr << "varcel: " << words << std::endl; };
+        std::string focusProblems;
+        for (const FocusBackend focusBackend : focusBackendsToTry()) {
+            std::string why;
+            if (focus.start(focusBackend,
+                            QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString(), &why)) {
+                std::cout << "varcel: profiles follow the application in front through "
+                          << focusBackendName(focusBackend) << std::endl;
+                focusProblems.clear();
+                break;
+            }
+            focusProblems +=
+                (focusProblems.empty() ? "" : "; ") + std::string(focusBackendName(focusBackend)) + ": " + why;
         }
-        focusProblems += (focusProblems.empty() ? "" : "; ") + std::string(focusBackendName(focusBackend)) + ": " + why;
-    }
-    if (!focusProblems.empty())
-        std::cerr << "varcel: profiles do not follow the application in front (" << focusProblems << ")\n";
+        if (!focusProblems.empty())
+            std::cerr << "varcel: profiles do not follow the application in front (" << focusProblems << ")\n";
+    });
 
     const int status = window.ending() ? 0 : app.exec();
     window.controller().exit();
