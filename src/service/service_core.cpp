@@ -92,20 +92,21 @@ std::string valuesOf(const Setting& row, int instance, std::uint8_t sensorType)
 }
 
 // The varcelctl words that set one instance to `value`, read from the row's
-// command and the words its help shows: the last placeholder takes the
-// value, those before it name the instance (STAGE, a stage colour's BIT,
-// N); the words after the value only explain it.
+// command and the words its help shows: the last word the user fills in
+// (STAGE, on|off, #RRGGBB ...) takes the value, those before it name the
+// instance (STAGE, a stage colour's BIT, N); the words after the value only
+// explain it.
 std::vector<std::string> commandWords(const Setting& row, int instance, const std::string& value)
 {
     std::istringstream help(row.words);
     std::vector<std::string> shown;
     for (std::string word; help >> word && word.front() != '(';)
         shown.push_back(word);
-    const auto placeholder = [](const std::string& word) {
+    const auto userFills = [](const std::string& word) {
         return word.front() == '#' || word.find('|') != std::string::npos ||
                std::all_of(word.begin(), word.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
     };
-    const auto last = std::find_if(shown.rbegin(), shown.rend(), placeholder).base() - 1;
+    const auto last = std::find_if(shown.rbegin(), shown.rend(), userFills).base() - 1;
     const int perStage = row.id == SettingId::DpiColourBit ? kDpiColourBitCount : 1;
     std::vector<std::string> words{row.command};
     for (auto word = shown.begin(); word <= last; ++word) {
