@@ -3,6 +3,7 @@
 
 #include "cli/cli_context.h"
 #include "device/link_learn.h"
+#include "lang/failure_texts.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -56,7 +57,7 @@ int learn(CliContext& context, const std::string& file, bool store)
     const LinkLearnResult result = learnLinkFromCapture(file, problem);
     throwIf(problem);
     if (result.outcome != LinkLearnResult::Outcome::Learned)
-        throw CliError{"nothing learned: " + result.message};
+        throw CliError{linkNotLearnedText(result, systemLanguage())};
     std::cout << "Key:   " << keyHex(result.constants) << "\nTable: " << tableHex(result.constants) << "\n"
               << result.agreeing << " of the " << result.scrambled << " scrambled reports of the mouse ("
               << result.device << ") agree with them";

@@ -70,13 +70,13 @@ Problem FocusRules::load()
     if (file.status == FileRead::Status::Missing)
         return std::nullopt;
     if (file.status == FileRead::Status::TooLarge)
-        return Failure{FailureCode::RulesUnusable, m_path.string(), "it is over 1 MB, more than any rules need"};
+        return Failure{FailureCode::RulesUnusable, m_path.string(), {}, 0, FileStatus::TooLarge};
     if (!file.ok())
         return readFailure(m_path, file);
     const auto j = nlohmann::json::parse(file.bytes, nullptr, false);
     const auto refused = [&](const std::string& where) {
         m_rules.clear();
-        return Failure{FailureCode::RulesUnusable, m_path.string(), where + " is not a rule"};
+        return Failure{FailureCode::RulesUnusable, m_path.string(), where};
     };
     if (!j.is_object() || !j.contains("rules") || !j["rules"].is_array())
         return refused("$.rules");

@@ -31,6 +31,7 @@ using json = nlohmann::ordered_json;
 // A profile is read into the unordered form: the ordered one looks every key
 // up one by one, so each member a parse adds costs the whole object again.
 using Doc = nlohmann::json;
+using Code = ProfileProblemCode;
 using img::LayerArray;
 
 // The profile's own nesting is five levels; nlohmann's tree and its dump()
@@ -81,8 +82,8 @@ public:
     bool parse_error(std::size_t, const std::string& token, const nlohmann::detail::exception& e)
     {
         // 406: a number beyond what a double holds, such as 1e400.
-        problem = ProfileProblem{m_path + segment(), e.id == 406 ? "is a number too large to read: " + token
-                                                                  : std::string("is not JSON: ") + e.what()};
+        problem = e.id == 406 ? ProfileProblem{m_path + segment(), Code::NumberTooLarge, token}
+                              : ProfileProblem{m_path + segment(), Code::NotJson, e.what()};
         return false;
     }
 
@@ -108,8 +109,7 @@ private:
         const std::size_t parent = m_path.size();
         m_path += segment();
         if (m_levels.size() == kDeepestNesting) {
-            problem = ProfileProblem{m_path, "nests lists and objects deeper than " +
-                                                 std::to_string(kDeepestNesting) + " levels"};
+            problem = ProfileProblem{m_path, Code::TooDeep, {}, {}, kDeepestNesting};
             return false;
         }
         m_levels.push_back({parent, array, 0});
@@ -135,22 +135,19 @@ class Reader {
 public:
     explicit Reader(std::vector<ProfileProblem>& problems) : m_problems(problems) {}
 
-    void fail(const std::string& path, std::string message) { m_problems.push_back({path, std::move(message)}); }
+    void fail(ProfileProblem problem) { m_problems.push_back(std::move(problem)); }
 
     // The object at path, its members checked against the names it may have.
-    bool object(const Doc& value, const std::string& path, std::initializer_list<const char*> known)
+    bool object(const Doc& value, const std::string& path, const std::vector<std::string>& known,
+                Code unknown = Code::NotProfileField, Code notObject = Code::NotObject)
     {
         if (!value.is_object()) {
-            fail(path, "must be an object");
+            fail({path, notObject});
             return false;
         }
-        for (const auto& [key, member] : value.items()) {
-            bool found = false;
-            for (const char* name : known)
-                found = found || key == name;
-            if (!found)
-                fail(path + "." + key, "is not a field of a profile");
-        }
+        for (const auto& item : value.items())
+            if (std::find(known.begin(), known.end(), item.key()) == known.end())
+                fail({path + "." + item.key(), unknown});
         return true;
     }
 
@@ -158,7 +155,7 @@ public:
     const Doc* member(const Doc& parent, const std::string& path, const char* key)
     {
         if (!parent.is_object() || !parent.contains(key)) {
-            fail(path + "." + key, "is missing");
+            fail({path + "." + key, Code::Missing});
             return nullptr;
         }
         return &parent.at(key);
@@ -167,10 +164,8 @@ public:
     const Doc* array(const Doc& parent, const std::string& path, const char* key, std::size_t size)
     {
         const Doc* value = member(parent, path, key);
-        if (!value)
-            return nullptr;
-        if (!value->is_array() || value->size() != size) {
-            fail(path + "." + key, "must be a list of " + std::to_string(size) + " entries");
+        if (value && (!value->is_array() || value->size() != size)) {
+            fail({path + "." + key, Code::NotList, {}, {}, size});
             return nullptr;
         }
         return value;
@@ -187,18 +182,19 @@ public:
             inRange = n >= static_cast<std::int64_t>(lowest) && n <= static_cast<std::int64_t>(highest);
         }
         if (!inRange) {
-            fail(path, "must be a whole number from " + std::to_string(lowest) + " to " + std::to_string(highest) +
-                           ", not " + value.dump());
+            fail({path, Code::NotNumber, value.dump(), {}, lowest, highest});
             return std::nullopt;
         }
         return static_cast<unsigned>(value.get<std::uint64_t>());
     }
 
-    void byteAt(const Doc& parent, const std::string& path, const char* key, ConfigImage& image, std::size_t at)
+    // A number from lowest to highest, kept as its distance from `base`.
+    void byteAt(const Doc* value, const std::string& path, std::uint8_t& into, unsigned lowest = 0,
+                unsigned highest = 255, unsigned base = 0)
     {
-        if (const Doc* value = member(parent, path, key))
-            if (auto n = number(*value, path + "." + key, 0, 255))
-                image[at] = static_cast<std::uint8_t>(*n);
+        if (value)
+            if (auto n = number(*value, path, lowest, highest))
+                into = static_cast<std::uint8_t>(*n - base);
     }
 
     // "01 02 03": exactly `size` bytes, two hexadecimal digits each.
@@ -206,102 +202,72 @@ public:
     {
         if (!value)
             return;
-        const std::string expected =
-            "must be " + std::to_string(size) + " bytes as two hexadecimal digits each, separated by spaces";
-        if (!value->is_string()) {
-            fail(where, expected);
+        const std::string text = value->is_string() ? value->get<std::string>() : std::string();
+        bool ok = text.size() == 3 * size - 1;
+        for (std::size_t i = 0; ok && i < text.size(); ++i)
+            ok = i % 3 == 2 ? text[i] == ' ' : std::isxdigit(static_cast<unsigned char>(text[i])) != 0;
+        if (!ok) {
+            fail({where, Code::NotBytes, {}, {}, size});
             return;
         }
-        const std::string text = value->get<std::string>();
-        if (text.size() != 3 * size - 1) {
-            fail(where, expected);
-            return;
-        }
-        std::vector<std::uint8_t> bytes;
-        for (std::size_t i = 0; i < size; ++i) {
-            const char* cell = text.c_str() + 3 * i;
-            const bool separated = i + 1 == size || cell[2] == ' ';
-            if (!std::isxdigit(static_cast<unsigned char>(cell[0])) ||
-                !std::isxdigit(static_cast<unsigned char>(cell[1])) || !separated) {
-                fail(where, expected);
-                return;
-            }
-            bytes.push_back(static_cast<std::uint8_t>(std::stoul(std::string(cell, 2), nullptr, 16)));
-        }
-        std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(at));
+        for (std::size_t i = 0; i < size; ++i)
+            image[at + i] = static_cast<std::uint8_t>(std::stoul(text.substr(3 * i, 2), nullptr, 16));
     }
 
     void keyAt(const Doc& value, const std::string& path, ConfigImage& image, std::size_t at)
     {
-        if (value.is_string()) {
-            const std::string name = value.get<std::string>();
-            if (const std::uint8_t code = keyCodeOfName(name))
-                image[at] = code;
-            else
-                fail(path, "unknown key name \"" + name + "\" (key names as varcelctl button takes them, or a code "
-                           "from 0 to 255)");
-            return;
-        }
-        if (auto n = number(value, path, 0, 255))
-            image[at] = static_cast<std::uint8_t>(*n);
+        if (!value.is_string())
+            return byteAt(&value, path, image[at]);
+        const std::string name = value.get<std::string>();
+        if (const std::uint8_t code = keyCodeOfName(name))
+            image[at] = code;
+        else
+            fail({path, Code::UnknownKey, name});
     }
 
     void functionAt(const Doc& value, const std::string& path, ConfigImage& image, std::size_t at)
     {
-        if (value.is_string()) {
-            const std::string name = value.get<std::string>();
-            for (int kind = 0; kind < kFunctionKindCount; ++kind) {
-                if (name == functionName(Language::English, static_cast<FunctionKind>(kind))) {
-                    image[at] = static_cast<std::uint8_t>(kind);
-                    return;
-                }
+        if (!value.is_string())
+            return byteAt(&value, path, image[at], 0, kFunctionKindCount - 1);
+        const std::string name = value.get<std::string>();
+        std::string known;
+        for (int kind = 0; kind < kFunctionKindCount; ++kind) {
+            const std::string each = functionName(Language::English, static_cast<FunctionKind>(kind));
+            if (name == each) {
+                image[at] = static_cast<std::uint8_t>(kind);
+                return;
             }
-            std::string known;
-            for (int kind = 0; kind < kFunctionKindCount; ++kind)
-                known += std::string(kind ? ", " : "") + functionName(Language::English, static_cast<FunctionKind>(kind));
-            fail(path, "unknown function \"" + name + "\" (one of: " + known + ")");
-            return;
+            known += (kind ? ", " : "") + each;
         }
-        if (auto n = number(value, path, 0, kFunctionKindCount - 1))
-            image[at] = static_cast<std::uint8_t>(*n);
+        fail({path, Code::UnknownFunction, name, known});
     }
 
     // A member that only tells the reader something (a position, a name, a
     // rate in hertz) may be left out; when given it must agree.
     void agrees(const Doc& parent, const std::string& path, const char* key, const Doc& expected)
     {
-        if (parent.is_object() && parent.contains(key) && parent.at(key) != expected)
-            fail(path + "." + key, "is " + parent.at(key).dump() + " but the profile's values make it " +
-                                       (expected.is_null() ? std::string("absent") : expected.dump()));
+        if (parent.is_object() && parent.contains(key))
+            agrees(parent.at(key), path + "." + key, expected);
+    }
+    void agrees(const Doc& value, const std::string& path, const Doc& expected)
+    {
+        if (value != expected)
+            fail({path, Code::Disagrees, value.dump(), expected.is_null() ? std::string() : expected.dump()});
     }
 
 private:
     std::vector<ProfileProblem>& m_problems;
 };
 
-// The element names of a button object: "button", "dpiSwitch" and the arrays.
-std::vector<const char*> buttonFieldNames()
-{
-    std::vector<const char*> names{"button", kDpiSwitchField};
-    for (const ButtonField& field : kButtonFields)
-        names.push_back(field.name);
-    return names;
-}
-
 void readButton(Reader& r, const Doc& b, const std::string& path, Layer layer, std::size_t slot, ConfigImage& image)
 {
-    if (!b.is_object()) {
-        r.fail(path, "must be an object");
+    std::vector<std::string> names{"button", kDpiSwitchField};
+    for (const ButtonField& field : kButtonFields)
+        names.push_back(field.name);
+    if (!r.object(b, path, names, Code::NotButtonField))
         return;
-    }
-    const auto names = buttonFieldNames();
-    for (const auto& item : b.items()) {
-        const std::string& key = item.key(); // clang 14 cannot capture a structured binding
-        if (std::none_of(names.begin(), names.end(), [&](const char* n) { return key == n; }))
-            r.fail(path + "." + key, "is not a field of a button");
-    }
     r.agrees(b, path, "button", slot + 1);
-    r.byteAt(b, path, kDpiSwitchField, image, img::dpiSwitch(layer, slot));
+    r.byteAt(r.member(b, path, kDpiSwitchField), path + "." + kDpiSwitchField, image[img::dpiSwitch(layer, slot)]);
     for (const ButtonField& field : kButtonFields) {
         const std::size_t at = img::at(layer, field.array, slot);
         const Doc* value = r.member(b, path, field.name);
@@ -310,15 +276,9 @@ void readButton(Reader& r, const Doc& b, const std::string& path, Layer layer, s
         const std::string where = path + "." + field.name;
         switch (field.kind) {
         case ButtonFieldKind::Function: r.functionAt(*value, where, image, at); break;
-        case ButtonFieldKind::Byte:
-            if (auto n = r.number(*value, where, 0, 255))
-                image[at] = static_cast<std::uint8_t>(*n);
-            break;
+        case ButtonFieldKind::Byte: r.byteAt(value, where, image[at]); break;
         case ButtonFieldKind::Key: r.keyAt(*value, where, image, at); break;
-        case ButtonFieldKind::Macro:
-            if (auto n = r.number(*value, where, 1, 256))
-                image[at] = static_cast<std::uint8_t>(*n - 1);
-            break;
+        case ButtonFieldKind::Macro: r.byteAt(value, where, image[at], 1, 256, 1); break;
         }
     }
 }
@@ -338,11 +298,6 @@ std::map<std::string, bool> childrenOf(const std::vector<JsonLeaf>& leaves, cons
     return children;
 }
 
-bool isOneOf(const std::string& key, std::initializer_list<const char*> names)
-{
-    return std::any_of(names.begin(), names.end(), [&](const char* name) { return key == name; });
-}
-
 // Checks that the lists and objects on the way to the leaves have the
 // members and lengths they need; a list of the wrong length is read no
 // further. Returns the pointers not to read under.
@@ -354,21 +309,21 @@ void checkShape(Reader& r, const Doc& value, const std::string& pointer, const s
         return;
     const bool list = std::isdigit(static_cast<unsigned char>(children.begin()->first[0]));
     if (list ? !value.is_array() || value.size() != children.size() : !value.is_object()) {
-        r.fail(path, list ? "must be a list of " + std::to_string(children.size()) + " entries" : "must be an object");
+        r.fail(list ? ProfileProblem{path, Code::NotList, {}, {}, children.size()} : ProfileProblem{path, Code::NotObject});
         unread.push_back(pointer);
         return;
     }
     if (!list && !pointer.empty()) // the configuration's own members are checked with the buttons'
         for (const auto& item : value.items())
             if (children.count(item.key()) == 0)
-                r.fail(path + "." + item.key(), "is not a field of a profile");
+                r.fail({path + "." + item.key(), Code::NotProfileField});
     for (const auto& [child, required] : children) {
         const std::string childPath = list ? path + "[" + child + "]" : path + "." + child;
         const Doc* member = list ? &value[std::stoul(child)] : value.contains(child) ? &value.at(child) : nullptr;
         if (member)
             checkShape(r, *member, pointer + "/" + child, childPath, leaves, unread);
         else if (required)
-            r.fail(childPath, "is missing");
+            r.fail({childPath, Code::Missing});
     }
 }
 
@@ -414,7 +369,7 @@ void readSettings(Reader& r, const Doc& c, const std::string& path, ConfigImage&
                             std::all_of(text.begin() + 1, text.end(),
                                         [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)); });
             if (!ok)
-                r.fail(where, "must be a colour written #RRGGBB");
+                r.fail({where, Code::NotColour});
             else
                 code = static_cast<unsigned>(std::stoul(text.substr(1), nullptr, 16));
         } else if (form == SettingForm::Flag && value->is_boolean()) {
@@ -423,7 +378,7 @@ void readSettings(Reader& r, const Doc& c, const std::string& path, ConfigImage&
             if (*value == "A" || *value == "B")
                 code = *value == "A" ? 0 : 1;
             else
-                r.fail(where, "must be \"A\", \"B\" or a number from 0 to 255");
+                r.fail({where, Code::NotLayer});
         } else {
             code = r.number(*value, where, 0, 255);
         }
@@ -435,27 +390,19 @@ void readSettings(Reader& r, const Doc& c, const std::string& path, ConfigImage&
         const Doc* value = nullptr;
         if (leaf.kind == JsonLeaf::Kind::Setting || leaf.kind == JsonLeaf::Kind::Bytes || !readable(leaf, value))
             continue;
-        const Doc expected = Doc::parse(leafValue(leaf, image, ImageJsonForm::Profile).dump());
-        if (*value != expected)
-            r.fail(pathOf(leaf.pointer), "is " + value->dump() + " but the profile's values make it " +
-                                             (expected.is_null() ? std::string("absent") : expected.dump()));
+        r.agrees(*value, pathOf(leaf.pointer), Doc::parse(leafValue(leaf, image, ImageJsonForm::Profile).dump()));
     }
 }
 
 void readConfiguration(Reader& r, const Doc& c, const std::string& path, Profile& profile)
 {
-    if (!c.is_object()) {
-        r.fail(path, "must be an object");
+    std::vector<std::string> known{"firstRunFlag", "layers", "macroBlocks", "unused"};
+    for (const auto& child : childrenOf(settingLeaves(ImageJsonForm::Profile), ""))
+        known.push_back(child.first);
+    if (!r.object(c, path, known))
         return;
-    }
-    const auto leaves = settingLeaves(ImageJsonForm::Profile);
-    for (const auto& [key, member] : c.items())
-        if (!isOneOf(key, {"firstRunFlag", "layers", "macroBlocks", "unused"}) && childrenOf(leaves, "").count(key) == 0)
-            r.fail(path + "." + key, "is not a field of a profile");
     ConfigImage& image = profile.image;
-    if (const Doc* flag = r.member(c, path, "firstRunFlag"))
-        if (auto n = r.number(*flag, path + ".firstRunFlag", 0, 255))
-            profile.firstRunFlag = static_cast<std::uint8_t>(*n);
+    r.byteAt(r.member(c, path, "firstRunFlag"), path + ".firstRunFlag", profile.firstRunFlag);
     if (const Doc* layers = r.member(c, path, "layers"); layers && r.object(*layers, path + ".layers", {"A", "B"})) {
         for (Layer layer : {Layer::A, Layer::B}) {
             const std::string lpath = path + ".layers";
@@ -495,30 +442,22 @@ void readLabels(Reader& r, const Doc& l, const std::string& path, Profile& profi
 {
     if (!r.object(l, path, {"Setting-CHS", "Setting-CHT", "Setting-EN"}))
         return;
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < kLabelCount; ++i)
+        keys.push_back(labelKey(i));
     for (int index = 0; index < kLanguageCount; ++index) {
         const char* section = labelSectionName(languageFromIndex(index));
         const Doc* labels = r.member(l, path, section);
-        if (!labels)
-            continue;
         const std::string spath = path + "." + section;
-        if (!labels->is_object()) {
-            r.fail(spath, "must be an object of the keys Item1 to Item12 and Item13 to Item123");
+        if (!labels || !r.object(*labels, spath, keys, Code::NotLabelKey, Code::NotLabels))
             continue;
-        }
-        for (const auto& [key, value] : labels->items()) {
-            bool known = false;
-            for (std::size_t i = 0; i < kLabelCount; ++i)
-                known = known || key == labelKey(i);
-            if (!known)
-                r.fail(spath + "." + key, "is not a label key (Item1 to Item12, Item13, Item23 ... Item123)");
-        }
         for (std::size_t i = 0; i < kLabelCount; ++i) {
-            const std::string key = labelKey(i);
+            const std::string& key = keys[i];
             const Doc* value = r.member(*labels, spath, key.c_str());
             if (!value)
                 continue;
             if (!value->is_string()) {
-                r.fail(spath + "." + key, "must be a text");
+                r.fail({spath + "." + key, Code::NotText});
                 continue;
             }
             std::string text = value->get<std::string>();
@@ -528,8 +467,7 @@ void readLabels(Reader& r, const Doc& l, const std::string& path, Profile& profi
                 return static_cast<unsigned char>(ch) < 0x20 || ch == '\x7F';
             });
             if (!isStorableIniText(text) || control || characterCount(text) > kLabelLimit)
-                r.fail(spath + "." + key, "must be one line of at most " + std::to_string(kLabelLimit) +
-                                                 " characters, without control characters");
+                r.fail({spath + "." + key, Code::NotLabel, {}, {}, kLabelLimit});
             profile.labels[static_cast<std::size_t>(index)][i] = std::move(text);
         }
     }
@@ -544,12 +482,11 @@ bool knownMacroKeyName(const std::string& name)
 void readMacros(Reader& r, const Doc& m, const std::string& path, Profile& profile)
 {
     if (!m.is_array()) {
-        r.fail(path, "must be a list of macros");
+        r.fail({path, Code::NotMacroList});
         return;
     }
     if (m.size() > kMacroCount)
-        r.fail(path, "holds " + std::to_string(m.size()) + " macros; the mouse has blocks for " +
-                         std::to_string(kMacroCount));
+        r.fail({path, Code::TooManyMacros, {}, {}, m.size(), kMacroCount});
     for (std::size_t i = 0; i < m.size(); ++i) {
         const std::string mpath = path + "[" + std::to_string(i) + "]";
         const Doc& macro = m[i];
@@ -560,28 +497,27 @@ void readMacros(Reader& r, const Doc& m, const std::string& path, Profile& profi
             stored.name = name->is_string() ? name->get<std::string>() : std::string();
             if (!name->is_string() || !isStorableMacroName(stored.name) ||
                 characterCount(stored.name) > kMacroNameLength)
-                r.fail(mpath + ".name", "must be a name of 1 to " + std::to_string(kMacroNameLength) +
-                                            " characters without [, ], =, line breaks or blanks at either end");
+                r.fail({mpath + ".name", Code::NotMacroName, {}, {}, kMacroNameLength});
             for (const StoredMacro& earlier : profile.macros)
                 if (equalsIgnoringCase(earlier.name, stored.name))
-                    r.fail(mpath + ".name", "\"" + stored.name + "\" is the name of an earlier macro");
+                    r.fail({mpath + ".name", Code::NameTaken, stored.name});
         }
         if (const Doc* entries = r.member(macro, mpath, "entries")) {
             if (!entries->is_array()) {
-                r.fail(mpath + ".entries", "must be a list of entries");
+                r.fail({mpath + ".entries", Code::NotEntryList});
             } else {
                 bool entriesOk = true;
                 for (std::size_t k = 0; k < entries->size(); ++k) {
                     const std::string epath = mpath + ".entries[" + std::to_string(k) + "]";
                     const Doc& entry = (*entries)[k];
                     if (!entry.is_string() || !isStorableIniText(entry.get<std::string>())) {
-                        r.fail(epath, "must be one line of text, without NUL");
+                        r.fail({epath, Code::NotEntry});
                         entriesOk = false;
                         continue;
                     }
                     const std::string text = entry.get<std::string>();
                     if (isKeyEvent(text) && !knownMacroKeyName(entryKeyName(text))) {
-                        r.fail(epath, "unknown key name \"" + entryKeyName(text) + "\"");
+                        r.fail({epath, Code::UnknownMacroKey, entryKeyName(text)});
                         entriesOk = false;
                     }
                     stored.entries.push_back(text);
@@ -589,8 +525,8 @@ void readMacros(Reader& r, const Doc& m, const std::string& path, Profile& profi
                 if (entriesOk) {
                     const MacroFit fit = measureMacro(stored.entries);
                     if (!fit.fits())
-                        r.fail(mpath + ".entries", "does not fit a macro block: " + std::to_string(fit.eventsThatFit) +
-                                                       " of its " + std::to_string(fit.events) + " key events fit");
+                        r.fail({mpath + ".entries", Code::MacroTooLong, {}, {}, static_cast<std::size_t>(fit.eventsThatFit),
+                                static_cast<std::size_t>(fit.events)});
                 }
             }
         }
@@ -651,25 +587,24 @@ Profile profileFromText(std::string_view text, std::vector<ProfileProblem>& prob
     Profile profile;
     Reader r(problems);
     JsonPrecheck precheck;
-    if (!Doc::sax_parse(text, &precheck) || precheck.problem) {
-        const ProfileProblem problem = precheck.problem.value_or(ProfileProblem{"$", "is not JSON"});
-        r.fail(problem.path, problem.message);
+    if (!Doc::sax_parse(text, &precheck) && precheck.problem) {
+        r.fail(*precheck.problem);
         return profile;
     }
+    // The first pass stops only where it says why; were it to stop without,
+    // parsing again would say it.
     Doc doc;
     try {
         doc = Doc::parse(text);
     } catch (const Doc::exception& e) {
-        r.fail("$", std::string("is not JSON: ") + e.what());
+        r.fail({"$", Code::NotJson, e.what()});
         return profile;
     }
     if (!r.object(doc, "$", {kProfileVersionKey, "configuration", "labels", "macros"}))
         return profile;
     const Doc* version = r.member(doc, "$", kProfileVersionKey);
     if (version && *version != kProfileVersion) {
-        r.fail(std::string("$.") + kProfileVersionKey,
-               "is " + version->dump() + "; this varcelctl reads profiles of version " +
-                   std::to_string(kProfileVersion));
+        r.fail({std::string("$.") + kProfileVersionKey, Code::OtherVersion, version->dump(), {}, kProfileVersion});
         return profile;
     }
     if (const Doc* c = r.member(doc, "$", "configuration"))

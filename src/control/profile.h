@@ -6,6 +6,7 @@
 
 #include "buttons/button_labels.h"
 #include "device/config_image.h"
+#include "lang/failure_texts.h"
 #include "lang/language.h"
 #include "macros/macro_store.h"
 #include "platform/failure.h"
@@ -32,13 +33,6 @@ struct Profile {
     ConfigImage image{};
     std::array<ButtonLabels, kLanguageCount> labels; // by language index (strings start empty)
     std::vector<StoredMacro> macros;                   // in macro-number order
-};
-
-// One thing wrong with a profile: where (a JSON path such as
-// "$.configuration.layers.A[2].singleKey") and what.
-struct ProfileProblem {
-    std::string path;
-    std::string message;
 };
 
 nlohmann::ordered_json profileToJson(const Profile& profile);

@@ -310,7 +310,7 @@ std::optional<Profile> Workspace::readProfileText(std::string_view text, Problem
         return profile;
     std::string lines;
     for (const ProfileProblem& p : problems)
-        lines += p.path + " " + p.message + "\n";
+        lines += p.path + " " + profileProblemText(p, m_language) + "\n";
     problem = Failure{FailureCode::ProfileInvalid, {}, lines};
     return std::nullopt;
 }

@@ -448,16 +448,6 @@ LinkLearnResult LinkLearner::solve() const
 {
     using Outcome = LinkLearnResult::Outcome;
     LinkLearnResult best;
-    auto rank = [](Outcome o) {
-        switch (o) {
-        case Outcome::Learned: return 4;
-        case Outcome::TooFew: return 3;
-        case Outcome::NotSolved: return 2;
-        case Outcome::OnlyPlain: return 1;
-        case Outcome::NoMouseReports: return 0;
-        }
-        return 0;
-    };
     std::size_t others = 0;
     for (const auto& [device, identity] : m_identities)
         others += identity != kMouseIdentity;
@@ -513,34 +503,10 @@ LinkLearnResult LinkLearner::solve() const
                 r.outcome = solution.determined ? Outcome::Learned : Outcome::TooFew;
             }
         }
-        if (rank(r.outcome) > rank(best.outcome) || (r.outcome == best.outcome && r.agreeing > best.agreeing))
+        if (r.outcome > best.outcome || (r.outcome == best.outcome && r.agreeing > best.agreeing))
             best = r;
     }
     best.otherDevices = others;
-    switch (best.outcome) {
-    case Outcome::Learned: break;
-    case Outcome::NoMouseReports:
-        best.message = "the capture holds no feature reports of the mouse (USB 04D9:A09F)";
-        if (others)
-            best.message += ", only of " + std::to_string(others) + " other device" + (others > 1 ? "s" : "");
-        best.message += ": capture while a program configures the mouse";
-        break;
-    case Outcome::OnlyPlain:
-        best.message = "the mouse's " + std::to_string(best.plain) +
-                       " reports in the capture are all plain (not scrambled), so they tell nothing of the link "
-                       "constants: capture a program the mouse accepts";
-        break;
-    case Outcome::TooFew:
-        best.message = "the capture holds " + std::to_string(best.scrambled) +
-                       " scrambled reports of the mouse, too few to tell the link constants: capture a program "
-                       "applying settings to the mouse, not only finding it";
-        break;
-    case Outcome::NotSolved:
-        best.message = "none of the capture's " + std::to_string(best.scrambled) +
-                       " scrambled reports reads as this mouse's commands: it is another device, or the capture "
-                       "is damaged";
-        break;
-    }
     return best;
 }
 

@@ -15,12 +15,14 @@
 namespace varcel {
 
 struct LinkLearnResult {
+    // By how far learning got: of a capture's devices, the one that got
+    // furthest tells.
     enum class Outcome {
-        Learned,
         NoMouseReports, // no feature reports of report ID 0 from a device that may be the mouse
         OnlyPlain,      // the mouse's reports are all plain (or unanswered)
-        TooFew,         // scrambled reports, but too few kinds to tell the constants
         NotSolved,      // nothing explains the scrambled reports: not this mouse
+        TooFew,         // scrambled reports, but too few kinds to tell the constants
+        Learned,
     };
     Outcome outcome = Outcome::NoMouseReports;
     LinkConstants constants;
@@ -29,7 +31,6 @@ struct LinkLearnResult {
     std::size_t plain = 0;        // its plain reports
     std::size_t otherDevices = 0; // devices the capture names that are not the mouse
     std::string device;           // "bus 1, device 5, interface 1"
-    std::string message;          // why nothing was learned, in words
 };
 
 // Takes a capture's reports as they are read, in constant memory per kind of

@@ -127,6 +127,101 @@ constexpr CodeText<DeviceProblemCode> kDeviceProblemTexts[] = {
      "the DPI stages were not sent, because the mouse's sensor record could not be read"},
 };
 static_assert(rowsInCodeOrder(kDeviceProblemTexts, kDeviceProblemCodes));
+using P = ProfileProblemCode;
+
+// One row per ProfileProblemCode, said after the JSON path; {value},
+// {expected}, {count} and {of} are filled in.
+constexpr CodeText<ProfileProblemCode> kProfileProblemTexts[] = {
+    {P::NotJson, "不是 JSON：{value}", "不是 JSON：{value}", "is not JSON: {value}"},
+    {P::NumberTooLarge, "是无法读取的过大数字：{value}", "是無法讀取的過大數字：{value}",
+     "is a number too large to read: {value}"},
+    {P::TooDeep, "列表和对象的嵌套超过 {count} 层", "清單和物件的巢狀超過 {count} 層",
+     "nests lists and objects deeper than {count} levels"},
+    {P::NotObject, "必须是对象", "必須是物件", "must be an object"},
+    {P::NotProfileField, "不是配置文件的字段", "不是設定檔的欄位", "is not a field of a profile"},
+    {P::NotButtonField, "不是按键的字段", "不是按鍵的欄位", "is not a field of a button"},
+    {P::Missing, "缺失", "缺少", "is missing"},
+    {P::NotList, "必须是含 {count} 项的列表", "必須是含 {count} 項的清單", "must be a list of {count} entries"},
+    {P::NotNumber, "必须是 {count} 到 {of} 之间的整数，而不是 {value}",
+     "必須是 {count} 到 {of} 之間的整數，而不是 {value}", "must be a whole number from {count} to {of}, not {value}"},
+    {P::NotBytes, "必须是 {count} 个字节，每个字节两位十六进制数字，以空格分隔",
+     "必須是 {count} 個位元組，每個位元組兩位十六進位數字，以空格分隔",
+     "must be {count} bytes as two hexadecimal digits each, separated by spaces"},
+    {P::UnknownKey, "未知的按键名“{value}”（按键名同 varcelctl button 所用，或 0 到 255 的代码）",
+     "未知的按鍵名稱「{value}」（按鍵名稱同 varcelctl button 所用，或 0 到 255 的代碼）",
+     "unknown key name \"{value}\" (key names as varcelctl button takes them, or a code from 0 to 255)"},
+    {P::UnknownFunction, "未知的功能“{value}”（可用：{expected}）", "未知的功能「{value}」（可用：{expected}）",
+     "unknown function \"{value}\" (one of: {expected})"},
+    {P::Disagrees, "为 {value}，但按配置文件的其他值应为 {expected}", "為 {value}，但依設定檔的其他值應為 {expected}",
+     "is {value} but the profile's values make it {expected}"},
+    {P::NotColour, "必须是写作 #RRGGBB 的颜色", "必須是寫作 #RRGGBB 的顏色", "must be a colour written #RRGGBB"},
+    {P::NotLayer, "必须是“A”、“B”或 0 到 255 的数字", "必須是「A」、「B」或 0 到 255 的數字",
+     "must be \"A\", \"B\" or a number from 0 to 255"},
+    {P::NotLabels, "必须是以 Item1 到 Item12 及 Item13 到 Item123 为键的对象",
+     "必須是以 Item1 到 Item12 及 Item13 到 Item123 為鍵的物件",
+     "must be an object of the keys Item1 to Item12 and Item13 to Item123"},
+    {P::NotLabelKey, "不是标签键（Item1 到 Item12、Item13、Item23 … Item123）",
+     "不是標籤鍵（Item1 到 Item12、Item13、Item23 … Item123）",
+     "is not a label key (Item1 to Item12, Item13, Item23 ... Item123)"},
+    {P::NotText, "必须是文字", "必須是文字", "must be a text"},
+    {P::NotLabel, "必须是一行最多 {count} 个字符的文字，不含控制字符",
+     "必須是一行最多 {count} 個字元的文字，不含控制字元",
+     "must be one line of at most {count} characters, without control characters"},
+    {P::NotMacroList, "必须是宏的列表", "必須是巨集的清單", "must be a list of macros"},
+    {P::TooManyMacros, "含有 {count} 个宏，而鼠标只有 {of} 个宏块", "含有 {count} 個巨集，而滑鼠只有 {of} 個巨集區塊",
+     "holds {count} macros; the mouse has blocks for {of}"},
+    {P::NotMacroName, "必须是 1 到 {count} 个字符的名称，不含 [、]、=、换行，首尾没有空白",
+     "必須是 1 到 {count} 個字元的名稱，不含 [、]、=、換行，首尾沒有空白",
+     "must be a name of 1 to {count} characters without [, ], =, line breaks or blanks at either end"},
+    {P::NameTaken, "“{value}”已是前面一个宏的名称", "「{value}」已是前面一個巨集的名稱",
+     "\"{value}\" is the name of an earlier macro"},
+    {P::NotEntryList, "必须是条目的列表", "必須是項目的清單", "must be a list of entries"},
+    {P::NotEntry, "必须是一行文字，不含 NUL", "必須是一行文字，不含 NUL", "must be one line of text, without NUL"},
+    {P::UnknownMacroKey, "未知的按键名“{value}”", "未知的按鍵名稱「{value}」", "unknown key name \"{value}\""},
+    {P::MacroTooLong, "放不进一个宏块：{of} 个按键事件中只能放下 {count} 个",
+     "放不進一個巨集區塊：{of} 個按鍵事件中只能放入 {count} 個",
+     "does not fit a macro block: {count} of its {of} key events fit"},
+    {P::OtherVersion, "为 {value}；此 varcelctl 读取版本 {count} 的配置文件",
+     "為 {value}；此 varcelctl 讀取版本 {count} 的設定檔",
+     "is {value}; this varcelctl reads profiles of version {count}"},
+};
+static_assert(rowsInCodeOrder(kProfileProblemTexts, kProfileProblemCodes));
+constexpr LangText kAbsent{"不存在", "不存在", "absent"};
+
+using L = LinkLearnResult::Outcome;
+
+// One row per outcome of learning the link constants; {count} is filled in.
+constexpr CodeText<LinkLearnResult::Outcome> kNotLearnedTexts[] = {
+    {L::NoMouseReports, "抓包中没有鼠标（USB 04D9:A09F）的特性报告{others}：请在程序配置鼠标时抓包",
+     "擷取中沒有滑鼠（USB 04D9:A09F）的特徵報告{others}：請在程式設定滑鼠時擷取",
+     "the capture holds no feature reports of the mouse (USB 04D9:A09F){others}: capture while a program "
+     "configures the mouse"},
+    {L::OnlyPlain, "抓包中鼠标的 {count} 个报告都是明文（未加扰），无法从中得知连接常数：请抓取鼠标接受的程序",
+     "擷取中滑鼠的 {count} 個報告都是明文（未加擾），無法從中得知連線常數：請擷取滑鼠接受的程式",
+     "the mouse's {count} reports in the capture are all plain (not scrambled), so they tell nothing of the link "
+     "constants: capture a program the mouse accepts"},
+    {L::NotSolved, "抓包中的 {count} 个加扰报告都不是这只鼠标的命令：它是其他设备，或抓包已损坏",
+     "擷取中的 {count} 個加擾報告都不是這隻滑鼠的命令：它是其他裝置，或擷取已損毀",
+     "none of the capture's {count} scrambled reports reads as this mouse's commands: it is another device, or the "
+     "capture is damaged"},
+    {L::TooFew, "抓包中只有鼠标的 {count} 个加扰报告，不足以得出连接常数：请抓取程序向鼠标写入设置，而不只是找到鼠标",
+     "擷取中只有滑鼠的 {count} 個加擾報告，不足以得出連線常數：請擷取程式向滑鼠寫入設定，而不只是找到滑鼠",
+     "the capture holds {count} scrambled reports of the mouse, too few to tell the link constants: capture a "
+     "program applying settings to the mouse, not only finding it"},
+    {L::Learned, "", "", ""},
+};
+static_assert(rowsInCodeOrder(kNotLearnedTexts, static_cast<std::size_t>(L::Learned) + 1));
+constexpr LangText kNothingLearned{"未学到任何内容：", "未學到任何內容：", "nothing learned: "};
+constexpr LangText kOnlyOtherDevice{"，只有另外 {count} 个设备的", "，只有另外 {count} 個裝置的",
+                                    ", only of {count} other device"};
+constexpr LangText kOnlyOtherDevices{"，只有另外 {count} 个设备的", "，只有另外 {count} 個裝置的",
+                                     ", only of {count} other devices"};
+
+// Why the profile rules cannot be used: too large, or what is not a rule.
+constexpr LangText kRulesTooLarge{"文件超过 1 MB，任何规则都用不了这么多", "檔案超過 1 MB，任何規則都用不了這麼多",
+                                  "it is over 1 MB, more than any rules need"};
+constexpr LangText kNotARule{"{value} 不是规则", "{value} 不是規則", "{value} is not a rule"};
+
 constexpr LangText kColourBlock{"颜色块 ", "顏色區塊 ", "colour block "};
 constexpr LangText kMacro{"宏 ", "巨集 ", "macro "};
 constexpr LangText kRestDropped{"，多余部分已丢弃", "，多餘部分已捨棄", "; the rest was dropped"};
@@ -137,12 +232,39 @@ void fill(std::string& text, std::string_view name, const std::string& value)
         text.replace(at, name.size(), value);
 }
 
+std::string rowText(const auto& rows, auto code, Language language)
+{
+    const auto row = static_cast<std::size_t>(code);
+    return row < std::size(rows) ? rows[row](language) : "?";
+}
+
 } // namespace
+
+std::string profileProblemText(const ProfileProblem& p, Language language)
+{
+    std::string text = rowText(kProfileProblemTexts, p.code, language);
+    fill(text, "{value}", p.value);
+    fill(text, "{expected}", p.expected.empty() ? kAbsent(language) : p.expected);
+    fill(text, "{count}", std::to_string(p.count));
+    fill(text, "{of}", std::to_string(p.of));
+    return text;
+}
+
+std::string linkNotLearnedText(const LinkLearnResult& result, Language language)
+{
+    std::string text = kNothingLearned(language) + rowText(kNotLearnedTexts, result.outcome, language);
+    const std::size_t others = result.otherDevices;
+    fill(text, "{others}", others == 0 ? "" : (others > 1 ? kOnlyOtherDevices : kOnlyOtherDevice)(language));
+    fill(text, "{count}",
+         std::to_string(result.outcome == L::OnlyPlain        ? result.plain
+                        : result.outcome == L::NoMouseReports ? others
+                                                              : result.scrambled));
+    return text;
+}
 
 std::string deviceProblemText(const DeviceProblem& p, Language language)
 {
-    const auto row = static_cast<std::size_t>(p.code);
-    std::string text = row < std::size(kDeviceProblemTexts) ? kDeviceProblemTexts[row](language) : "?";
+    std::string text = rowText(kDeviceProblemTexts, p.code, language);
     fill(text, "{what}", (p.what.macro ? kMacro : kColourBlock)(language) + std::to_string(p.what.index));
     fill(text, "{count}", std::to_string(p.count));
     fill(text, "{of}", std::to_string(p.of));
@@ -163,11 +285,14 @@ std::string deviceProblemsText(const DeviceResult& result, Language language)
 
 std::string failureText(const Failure& failure, Language language)
 {
-    const auto row = static_cast<std::size_t>(failure.code);
-    std::string text = row < std::size(kFailureTexts) ? kFailureTexts[row](language) : "?";
+    std::string text = rowText(kFailureTexts, failure.code, language);
     fill(text, "%s", failure.subject);
     fill(text, "%d", std::to_string(failure.number));
     std::string reason = failure.detail;
+    if (failure.code == FailureCode::RulesUnusable) {
+        reason = (failure.file == FileStatus::TooLarge ? kRulesTooLarge : kNotARule)(language);
+        fill(reason, "{value}", failure.detail);
+    }
     if (reason.empty())
         reason = kFileStatusTexts[static_cast<std::size_t>(failure.file)](language);
     if (reason.empty() && failure.error != 0)

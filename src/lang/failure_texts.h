@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device/device_commands.h"
+#include "device/link_learn.h"
 #include "lang/language.h"
 #include "platform/failure.h"
 
@@ -17,6 +18,53 @@ std::string failureText(const Failure& failure, Language language);
 // one indented line each.
 std::string deviceProblemText(const DeviceProblem& problem, Language language);
 std::string deviceProblemsText(const DeviceResult& result, Language language);
+
+// What is wrong at one place of a profile's JSON; the comments name the
+// fields each code's text fills in.
+enum class ProfileProblemCode {
+    NotJson,        // value: the parser's words
+    NumberTooLarge, // value: the number as written
+    TooDeep,        // count: the deepest nesting read
+    NotObject,
+    NotProfileField,
+    NotButtonField,
+    Missing,
+    NotList,         // count: the entries it must have
+    NotNumber,       // count to of: the range; value: what is there
+    NotBytes,        // count: the bytes it must have
+    UnknownKey,      // value: the key name
+    UnknownFunction, // value: the name; expected: the names there are
+    Disagrees,       // value: what is there; expected: what the rest makes it (empty: absent)
+    NotColour,
+    NotLayer,
+    NotLabels,
+    NotLabelKey,
+    NotText,
+    NotLabel, // count: the characters a label may have
+    NotMacroList,
+    TooManyMacros, // count: the macros; of: the mouse's blocks
+    NotMacroName,  // count: the characters a name may have
+    NameTaken,     // value: the name
+    NotEntryList,
+    NotEntry,
+    UnknownMacroKey, // value: the key name
+    MacroTooLong,    // count: the key events that fit; of: all of them
+    OtherVersion,    // value: the version given; count: the version read
+};
+inline constexpr std::size_t kProfileProblemCodes = static_cast<std::size_t>(ProfileProblemCode::OtherVersion) + 1;
+
+struct ProfileProblem {
+    std::string path; // a JSON path such as "$.configuration.layers.A[2].singleKey"
+    ProfileProblemCode code;
+    std::string value = {};
+    std::string expected = {};
+    std::size_t count = 0;
+    std::size_t of = 0;
+};
+std::string profileProblemText(const ProfileProblem& problem, Language language);
+
+// Why a capture taught nothing, as varcelctl link learn says it.
+std::string linkNotLearnedText(const LinkLearnResult& result, Language language);
 
 // What an incomplete apply or a failed save means for the user's settings,
 // added after failureText where the caller knows it.

@@ -26,7 +26,7 @@ enum class FailureCode {
     ProfileNameInvalid, // subject: the name as the terminal may show it
     ProfileMissing,     // subject: the name of a profile that is not there
     ProfileExists,      // subject: the name another profile already has
-    RulesUnusable,      // subject: the rule file; detail: why (too large, which rule is wrong)
+    RulesUnusable,      // subject: the rule file; detail: the JSON path that is not a rule; file: TooLarge
     NoHomeFolder,       // neither $XDG_CONFIG_HOME nor a home to find the data folder in
     FolderNotMade,      // subject: the folder; error: why
     FolderNotPrivate,   // subject: a folder for the user alone that others own or may enter

@@ -64,7 +64,7 @@ TEST(Profile, RoundTripKeepsEveryByteLabelAndMacro)
         std::vector<ProfileProblem> problems;
         const Profile back = profileFromText(profileToJson(original).dump(2), problems);
         ASSERT_TRUE(problems.empty()) << "round " << round << ": " << problems.front().path << " "
-                                      << problems.front().message;
+                                      << profileProblemText(problems.front(), Language::English);
         ASSERT_EQ(back.image, original.image) << "round " << round;
         ASSERT_EQ(back.firstRunFlag, original.firstRunFlag);
         ASSERT_EQ(back.labels, original.labels);
@@ -291,6 +291,7 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
         std::function<void(json&)> spoil;
         const char* expected; // path and the start of the message
         std::string raw = {}; // text put in place of the string "@" that spoil wrote
+        const char* lang = "C";
     };
     const Row rows[] = {
         {"not JSON", nullptr, "$ is not JSON"},
@@ -322,6 +323,10 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
         {"a macro that does not fit its block",
          [&](json& j) { j["macros"][0]["entries"] = tooLong; },
          "$.macros[0].entries does not fit a macro block: 63 of its 128 key events fit"},
+        {"a macro that does not fit, in Chinese", [&](json& j) { j["macros"][0]["entries"] = tooLong; },
+         "$.macros[0].entries 放不进一个宏块：128 个按键事件中只能放下 63 个", {}, "zh_CN.UTF-8"},
+        {"a hertz figure that disagrees, in Chinese", [](json& j) { j["configuration"]["reportRate"]["hz"] = 500; },
+         "$.configuration.reportRate.hz 為 500，但依設定檔的其他值應為 1000", {}, "zh_TW.UTF-8"},
         {"a macro key that has no name",
          [](json& j) { j["macros"][0]["entries"] = {"Hyper   Dn"}; },
          "$.macros[0].entries[0] unknown key name \"Hyper\""},
@@ -359,7 +364,8 @@ TEST_F(ProfileCli, BadProfilesAreRefusedWithTheirPathAndChangeNothing)
         }
         const auto file = files / "bad.json";
         test::writeBytes(file, std::vector<std::uint8_t>(text.begin(), text.end()));
-        const CliRun r = run(a, "--simulate import '" + file.string() + "' --apply");
+        const CliRun r =
+            test::runVarcelctl(VARCELCTL_PATH, a.path(), "--simulate import '" + file.string() + "' --apply", row.lang);
         EXPECT_EQ(r.status, 2) << row.what << ": " << r.err;
         EXPECT_NE(r.err.find(row.expected), std::string::npos) << row.what << ": " << r.err;
         EXPECT_NE(r.err.find("nothing was changed"), std::string::npos) << row.what;
@@ -487,6 +493,12 @@ TEST_F(ProfileCli, NamedProfilesSaveLoadRenameAndDelete)
     const CliRun tooLarge = run(a, "profile rule list");
     EXPECT_NE(tooLarge.err.find("cannot be used as the profile rules: it is over 1 MB"), std::string::npos)
         << tooLarge.err;
+    const CliRun tooLargeZh = test::runVarcelctl(VARCELCTL_PATH, a.path(), "profile rule list", "zh_CN.UTF-8");
+    EXPECT_NE(tooLargeZh.err.find("无法用作配置文件规则: 文件超过 1 MB"), std::string::npos) << tooLargeZh.err;
+    const std::string notARule = R"({"rules": [1]})";
+    test::writeBytes(a / "profile-rules.json", {notARule.begin(), notARule.end()});
+    const CliRun notRule = test::runVarcelctl(VARCELCTL_PATH, a.path(), "profile rule list", "zh_TW.UTF-8");
+    EXPECT_NE(notRule.err.find("無法用作設定檔規則: $.rules[0] 不是規則"), std::string::npos) << notRule.err;
 }
 
 // Names that would leave the folder, hide, split a line or not be text are

@@ -223,16 +223,23 @@ TEST_F(LinkCli, CapturesThatCannotTellAreRefusedWithTheirReason)
         writePcap(dir / file, 220, packets);
     }
 
-    const std::pair<const char*, const char*> rows[] = {
+    struct Row {
+        const char* file;
+        const char* reason;
+        const char* lang = "C";
+    };
+    const Row rows[] = {
         {"plain.pcap", "are all plain (not scrambled)"},
+        {"plain.pcap", "未學到任何內容：擷取中滑鼠的 2 個報告都是明文（未加擾）", "zh_TW.UTF-8"},
+        {"keyboard.pcap", "抓包中没有鼠标（USB 04D9:A09F）的特性报告，只有另外 1 个设备的", "zh_CN.UTF-8"},
         {"keyboard.pcap", "no feature reports of the mouse (USB 04D9:A09F), only of 1 other device"},
         {"handshake.pcap", "the capture holds 2 scrambled reports of the mouse, too few to tell"},
         {"seven.pcap", "the capture holds 8 scrambled reports of the mouse, too few to tell"},
         {"ambiguous.pcap", "the capture holds 16 scrambled reports of the mouse, too few to tell"},
         {"missing.pcap", "cannot read the capture"},
     };
-    for (const auto& [file, reason] : rows) {
-        const auto r = run("link learn --save " + capture(file));
+    for (const auto& [file, reason, lang] : rows) {
+        const auto r = test::runVarcelctl(VARCELCTL_PATH, dir.path(), "link learn --save " + capture(file), lang);
         EXPECT_EQ(r.status, 1) << file;
         EXPECT_NE(r.err.find(reason), std::string::npos) << file << ": " << r.err;
         EXPECT_FALSE(std::filesystem::exists(dir / kLinkFileName)) << file;

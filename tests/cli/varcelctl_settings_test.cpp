@@ -304,7 +304,7 @@ TEST_F(VarcelctlSettings, EverySettingIsTheSameThroughEverySurface)
         edited["configuration"][json::json_pointer(pointer)] = row.shown;
         std::vector<ProfileProblem> problems;
         const Profile imported = profileFromText(edited.dump(), problems);
-        EXPECT_TRUE(problems.empty()) << what << ": " << (problems.empty() ? "" : problems[0].message);
+        EXPECT_TRUE(problems.empty()) << what << ": " << (problems.empty() ? "" : profileProblemText(problems[0], Language::English));
         EXPECT_EQ(imported.image, expected) << what;
 
         std::vector<std::uint8_t> file(start.begin(), start.begin() + kFile);

@@ -38,7 +38,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (result.outcome == varcel::LinkLearnResult::Outcome::Learned && result.agreeing == 0)
         std::abort();
-    if (result.outcome != varcel::LinkLearnResult::Outcome::Learned && result.message.empty())
-        std::abort();
     return 0;
 }

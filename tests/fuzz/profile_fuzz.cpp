@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<ProfileProblem> problems;
     const Profile profile = profileFromText(text, problems);
     for (const ProfileProblem& problem : problems)
-        fuzz::require(problem.path.rfind("$", 0) == 0 && !problem.message.empty());
+        fuzz::require(problem.path.rfind("$", 0) == 0 && !profileProblemText(problem, Language::English).empty());
     if (!problems.empty())
         return 0;
     fuzz::require(profile.macros.size() <= kMacroCount);
