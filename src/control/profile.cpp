@@ -54,22 +54,16 @@ struct JsonLevel {
 // number too large to read), by JSON path.
 class JsonPrecheck {
 public:
-    using number_integer_t = Doc::number_integer_t;
-    using number_unsigned_t = Doc::number_unsigned_t;
-    using number_float_t = Doc::number_float_t;
-    using string_t = Doc::string_t;
-    using binary_t = Doc::binary_t;
-
     std::optional<ProfileProblem> problem;
 
     bool null() { return value(); }
     bool boolean(bool) { return value(); }
-    bool number_integer(number_integer_t) { return value(); }
-    bool number_unsigned(number_unsigned_t) { return value(); }
-    bool number_float(number_float_t, const string_t&) { return value(); }
-    bool string(string_t&) { return value(); }
-    bool binary(binary_t&) { return value(); }
-    bool key(string_t& name)
+    bool number_integer(Doc::number_integer_t) { return value(); }
+    bool number_unsigned(Doc::number_unsigned_t) { return value(); }
+    bool number_float(Doc::number_float_t, const std::string&) { return value(); }
+    bool string(std::string&) { return value(); }
+    bool binary(Doc::binary_t&) { return value(); }
+    bool key(std::string& name)
     {
         m_key = name;
         m_hasKey = true;
@@ -91,11 +85,9 @@ private:
     // The path step of the value that comes next.
     std::string segment() const
     {
-        if (m_levels.empty())
+        if (m_levels.empty() || (!m_levels.back().array && !m_hasKey))
             return {};
-        if (m_levels.back().array)
-            return "[" + std::to_string(m_levels.back().index) + "]";
-        return m_hasKey ? "." + m_key : std::string();
+        return m_levels.back().array ? "[" + std::to_string(m_levels.back().index) + "]" : "." + m_key;
     }
     bool value()
     {
@@ -173,19 +165,13 @@ public:
 
     std::optional<unsigned> number(const Doc& value, const std::string& path, unsigned lowest, unsigned highest)
     {
-        bool inRange = false;
-        if (value.is_number_unsigned()) {
-            const auto n = value.get<std::uint64_t>();
-            inRange = n >= lowest && n <= highest;
-        } else if (value.is_number_integer()) {
-            const auto n = value.get<std::int64_t>();
-            inRange = n >= static_cast<std::int64_t>(lowest) && n <= static_cast<std::int64_t>(highest);
-        }
-        if (!inRange) {
+        // A whole number past the signed range reads as negative: out of range, as it is.
+        const std::int64_t n = value.is_number_integer() ? value.get<std::int64_t>() : -1;
+        if (n < lowest || n > highest) {
             fail({path, Code::NotNumber, value.dump(), {}, lowest, highest});
             return std::nullopt;
         }
-        return static_cast<unsigned>(value.get<std::uint64_t>());
+        return static_cast<unsigned>(n);
     }
 
     // A number from lowest to highest, kept as its distance from `base`.
@@ -479,6 +465,33 @@ bool knownMacroKeyName(const std::string& name)
     return keyCodeOfName(name) != 0 || name == "\\" || name == "Application";
 }
 
+// A macro's entries: lines of text, the key events naming known keys and
+// fitting a macro block.
+void readEntries(Reader& r, const Doc& entries, const std::string& path, StoredMacro& stored)
+{
+    if (!entries.is_array())
+        return r.fail({path, Code::NotEntryList});
+    bool entriesOk = true;
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const std::string epath = path + "[" + std::to_string(k) + "]";
+        if (!entries[k].is_string() || !isStorableIniText(entries[k].get<std::string>())) {
+            r.fail({epath, Code::NotEntry});
+            entriesOk = false;
+            continue;
+        }
+        const std::string text = entries[k].get<std::string>();
+        if (isKeyEvent(text) && !knownMacroKeyName(entryKeyName(text))) {
+            r.fail({epath, Code::UnknownMacroKey, entryKeyName(text)});
+            entriesOk = false;
+        }
+        stored.entries.push_back(text);
+    }
+    const MacroFit fit = entriesOk ? measureMacro(stored.entries) : MacroFit{};
+    if (!fit.fits())
+        r.fail({path, Code::MacroTooLong, {}, {}, static_cast<std::size_t>(fit.eventsThatFit),
+                static_cast<std::size_t>(fit.events)});
+}
+
 void readMacros(Reader& r, const Doc& m, const std::string& path, Profile& profile)
 {
     if (!m.is_array()) {
@@ -502,34 +515,8 @@ void readMacros(Reader& r, const Doc& m, const std::string& path, Profile& profi
                 if (equalsIgnoringCase(earlier.name, stored.name))
                     r.fail({mpath + ".name", Code::NameTaken, stored.name});
         }
-        if (const Doc* entries = r.member(macro, mpath, "entries")) {
-            if (!entries->is_array()) {
-                r.fail({mpath + ".entries", Code::NotEntryList});
-            } else {
-                bool entriesOk = true;
-                for (std::size_t k = 0; k < entries->size(); ++k) {
-                    const std::string epath = mpath + ".entries[" + std::to_string(k) + "]";
-                    const Doc& entry = (*entries)[k];
-                    if (!entry.is_string() || !isStorableIniText(entry.get<std::string>())) {
-                        r.fail({epath, Code::NotEntry});
-                        entriesOk = false;
-                        continue;
-                    }
-                    const std::string text = entry.get<std::string>();
-                    if (isKeyEvent(text) && !knownMacroKeyName(entryKeyName(text))) {
-                        r.fail({epath, Code::UnknownMacroKey, entryKeyName(text)});
-                        entriesOk = false;
-                    }
-                    stored.entries.push_back(text);
-                }
-                if (entriesOk) {
-                    const MacroFit fit = measureMacro(stored.entries);
-                    if (!fit.fits())
-                        r.fail({mpath + ".entries", Code::MacroTooLong, {}, {}, static_cast<std::size_t>(fit.eventsThatFit),
-                                static_cast<std::size_t>(fit.events)});
-                }
-            }
-        }
+        if (const Doc* entries = r.member(macro, mpath, "entries"))
+            readEntries(r, *entries, mpath + ".entries", stored);
         profile.macros.push_back(std::move(stored));
     }
 }

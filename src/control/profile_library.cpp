@@ -2,6 +2,7 @@
 
 #include "control/focus_rules.h"
 #include "control/workspace.h"
+#include "keys/field_text.h"
 #include "platform/atomic_file.h"
 #include "platform/data_files.h"
 #include "platform/file_read.h"
@@ -21,24 +22,6 @@ namespace {
 
 // A profile is small; the limit keeps a stray large file from being read whole.
 constexpr std::size_t kProfileFileLimit = std::size_t{16} << 20;
-
-// Code points that move the cursor or break a line on some terminal or in a menu.
-bool isControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029; }
-
-std::vector<char32_t> codePoints(std::string_view text)
-{
-    std::vector<char32_t> out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        for (std::size_t k = 1; k < length && i + k < text.size(); ++k)
-            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        out.push_back(c);
-        i += length;
-    }
-    return out;
-}
 
 Failure nameFailure(FailureCode code, std::string_view name) { return {code, printableText(name), {}}; }
 
@@ -77,15 +60,13 @@ std::string fingerprintOf(const Profile& profile)
 
 Problem checkProfileName(std::string_view name)
 {
-    const auto refused = [&] { return Failure{FailureCode::ProfileNameInvalid, printableText(name), {}}; };
-    if (name.empty() || name.front() == '.' || !isValidUtf8(name))
-        return refused();
-    const std::vector<char32_t> characters = codePoints(name);
-    if (characters.size() > kProfileNameMaxCharacters)
-        return refused();
-    for (const char32_t c : characters)
-        if (c == '/' || c == '\\' || isControl(c) || isHiddenFormatCharacter(c))
-            return refused();
+    // printableText escapes what moves the cursor or does not show; the line
+    // and paragraph separators break a line on some terminal or in a menu.
+    const std::string printable = printableText(name);
+    if (name.empty() || name.front() == '.' || !isValidUtf8(name) || printable != name ||
+        characterCount(name) > kProfileNameMaxCharacters || name.find_first_of("/\\") != std::string_view::npos ||
+        name.find("\u2028") != std::string_view::npos || name.find("\u2029") != std::string_view::npos)
+        return Failure{FailureCode::ProfileNameInvalid, printable, {}};
     return std::nullopt;
 }
 

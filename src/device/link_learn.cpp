@@ -99,20 +99,10 @@ bool paramFits(std::uint8_t command, std::size_t byte, std::uint8_t v)
 
 bool knownCommand(std::uint8_t command)
 {
-    switch (command) {
-    case cmd::kProbe:
-    case cmd::kReportRate:
-    case cmd::kSensorWrite:
-    case cmd::kSensorRead:
-    case cmd::kRgbEffect:
-    case cmd::kColourWrite:
-    case cmd::kColourRead:
-    case cmd::kDpiWrite:
-    case cmd::kKeyMatrixWrite:
-    case cmd::kMacroWrite:
-    case cmd::kMacroRead: return true;
-    default: return false;
-    }
+    constexpr std::array kCommands{cmd::kProbe,          cmd::kReportRate,  cmd::kSensorWrite, cmd::kSensorRead,
+                                   cmd::kRgbEffect,      cmd::kColourWrite, cmd::kColourRead,  cmd::kDpiWrite,
+                                   cmd::kKeyMatrixWrite, cmd::kMacroWrite,  cmd::kMacroRead};
+    return std::find(kCommands.begin(), kCommands.end(), command) != kCommands.end();
 }
 
 // A command report the mouse could be sent.
@@ -371,6 +361,19 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands,
     return result;
 }
 
+// One more of a scrambled report; the first kSolveLimit distinct ones are
+// also kept in the order they came.
+void tally(std::map<Bytes8, std::size_t>& seen, std::vector<Bytes8>& order, const Bytes8& bytes)
+{
+    if (auto found = seen.find(bytes); found != seen.end()) {
+        ++found->second;
+    } else if (seen.size() < kDistinctLimit) {
+        seen.emplace(bytes, 1);
+        if (order.size() < kSolveLimit)
+            order.push_back(bytes);
+    }
+}
+
 std::string deviceName(std::uint64_t streamKey)
 {
     return "bus " + std::to_string(streamKey >> 32) + ", device " + std::to_string((streamKey >> 16) & 0xFFFF) +
@@ -411,13 +414,7 @@ void LinkLearner::featureReport(const CaptureFeatureReport& report)
             return;
         }
         ++stream.scrambled;
-        if (auto found = stream.replies.find(bytes); found != stream.replies.end())
-            ++found->second;
-        else if (stream.replies.size() < kDistinctLimit) {
-            stream.replies.emplace(bytes, 1);
-            if (stream.replyOrder.size() < kSolveLimit)
-                stream.replyOrder.push_back(bytes);
-        }
+        tally(stream.replies, stream.replyOrder, bytes);
         return;
     }
     if (soundCommand(bytes)) {
@@ -430,13 +427,7 @@ void LinkLearner::featureReport(const CaptureFeatureReport& report)
         std::find(stream.probeGuesses.begin(), stream.probeGuesses.end(), bytes) == stream.probeGuesses.end())
         stream.probeGuesses.push_back(bytes);
     stream.afterPlainProbe = false;
-    if (auto found = stream.commands.find(bytes); found != stream.commands.end()) {
-        ++found->second;
-    } else if (stream.commands.size() < kDistinctLimit) {
-        stream.commands.emplace(bytes, 1);
-        if (stream.commandOrder.size() < kSolveLimit)
-            stream.commandOrder.push_back(bytes);
-    }
+    tally(stream.commands, stream.commandOrder, bytes);
 }
 
 void LinkLearner::deviceIdentity(const CaptureDevice& device, std::uint16_t vendorId, std::uint16_t productId)
