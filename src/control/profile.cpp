@@ -295,7 +295,8 @@ void checkShape(Reader& r, const Doc& value, const std::string& pointer, const s
         return;
     const bool list = std::isdigit(static_cast<unsigned char>(children.begin()->first[0]));
     if (list ? !value.is_array() || value.size() != children.size() : !value.is_object()) {
-        r.fail(list ? ProfileProblem{path, Code::NotList, {}, {}, children.size()} : ProfileProblem{path, Code::NotObject});
+        r.fail(list ? ProfileProblem{path, Code::NotList, {}, {}, children.size()}
+                    : ProfileProblem{path, Code::NotObject});
         unread.push_back(pointer);
         return;
     }

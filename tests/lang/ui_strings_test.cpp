@@ -1,10 +1,12 @@
 #include "lang/dialog_strings.h"
+#include "lang/failure_texts.h"
 #include "lang/ui_strings.h"
 #include "platform/locale.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -96,6 +98,40 @@ TEST(DialogStrings, ChosenByTheSameLanguageIndex)
     EXPECT_STREQ(text::kMacroKeyOption3(Language::SimplifiedChinese), "重复直到该按键松开结束");
     EXPECT_STREQ(text::kDelayRange(Language::TraditionalChinese), "(數值範圍 50-10000)");
     EXPECT_STREQ(text::kSkinColourPrompt(Language::English), "Please click to set the UI text color");
+}
+
+// Each language of a code's text says the same data, and fills in every
+// field it names: a translation that drops one hides what the user needs.
+TEST(FailureTexts, EveryLanguageSaysTheSameData)
+{
+    const auto sameData = [](const std::function<std::string(Language)>& text, const std::string& what) {
+        const std::string en = text(Language::English);
+        for (Language language : kLanguages) {
+            const std::string said = text(language);
+            EXPECT_EQ(said.find('{'), std::string::npos) << what << ": " << said;
+            for (const char* data : {"<value>", "<expected>", "1234567", "7654321"})
+                EXPECT_EQ(said.find(data) == std::string::npos, en.find(data) == std::string::npos)
+                    << what << ": " << said;
+        }
+    };
+    for (std::size_t code = 0; code < kFailureCodes; ++code) {
+        const Failure f{static_cast<FailureCode>(code), "<value>", {}, 0, FileStatus::Ok, 1234567};
+        sameData([&](Language language) { return failureText(f, language); }, "failure " + std::to_string(code));
+    }
+    for (std::size_t code = 0; code < kProfileProblemCodes; ++code) {
+        const ProfileProblem p{"$", static_cast<ProfileProblemCode>(code), "<value>", "<expected>", 1234567, 7654321};
+        sameData([&](Language language) { return profileProblemText(p, language); }, "profile " + std::to_string(code));
+    }
+    for (const auto outcome : {LinkLearnResult::Outcome::NoMouseReports, LinkLearnResult::Outcome::OnlyPlain,
+                               LinkLearnResult::Outcome::NotSolved, LinkLearnResult::Outcome::TooFew}) {
+        for (const std::size_t others : {0, 1234567}) {
+            LinkLearnResult r;
+            r.outcome = outcome;
+            r.plain = r.scrambled = 7654321;
+            r.otherDevices = others;
+            sameData([&](Language language) { return linkNotLearnedText(r, language); }, "link learn");
+        }
+    }
 }
 
 } // namespace
