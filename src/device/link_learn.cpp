@@ -275,37 +275,31 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands,
         }
         return true;
     };
+    const auto offer = [&](Step& step, const Bytes8& k, auto&& fits) { step.offer(k, scoreOf(k, fits, step.score)); };
+    const auto byte3Fits = [](const Bytes8& p) { return knownCommand(p[0]) && paramFits(p[0], 3, p[3]); };
+    const auto byte1Fits = [](const Bytes8& p) { return knownCommand(p[0]) && paramFits(p[0], 1, p[1]); };
 
     // Byte 5 of every command is zero (wire bytes 0 and 7).
     Step zero5;
     for (std::uint8_t k0 : subsets(kKeyBits[0]))
-        zero5.offer({k0}, scoreOf(
-                              Bytes8{k0}, [](const Bytes8& p) { return p[5] == 0; }, zero5.score));
+        offer(zero5, {k0}, [](const Bytes8& p) { return p[5] == 0; });
     // Byte 6 too (wire bytes 2 and 3).
     Step zero6;
     for (std::uint8_t k3 : subsets(kKeyBits[3]))
-        zero6.offer({0, 0, 0, k3}, scoreOf(
-                                       Bytes8{0, 0, 0, k3}, [](const Bytes8& p) { return p[6] == 0; }, zero6.score));
+        offer(zero6, {0, 0, 0, k3}, [](const Bytes8& p) { return p[6] == 0; });
     // The command byte (wire bytes 4 and 5; only the low bits of 4 count).
     Step command;
     for (std::uint8_t k4 : subsets(kKeyBits[4] & 7))
-        for (std::uint8_t k5 : subsets(kKeyBits[5])) {
-            const Bytes8 k{0, 0, 0, 0, k4, k5};
-            command.offer(k, scoreOf(
-                                 k, [](const Bytes8& p) { return knownCommand(p[0]); }, command.score));
-        }
+        for (std::uint8_t k5 : subsets(kKeyBits[5]))
+            offer(command, {0, 0, 0, 0, k4, k5}, [](const Bytes8& p) { return knownCommand(p[0]); });
     const auto k6all = subsets(kKeyBits[6]);
     if (!settled(zero5, 0) || !settled(zero6, 0) || !settled(command, command.best.size() * k6all.size()))
         return result;
     // Byte 3 by command (wire bytes 5 and 6).
     Step byte3;
     for (const auto& c : command.best)
-        for (std::uint8_t k6 : k6all) {
-            const Bytes8 k{0, 0, 0, 0, c[4], c[5], k6};
-            byte3.offer(
-                k, scoreOf(
-                       k, [](const Bytes8& p) { return knownCommand(p[0]) && paramFits(p[0], 3, p[3]); }, byte3.score));
-        }
+        for (std::uint8_t k6 : k6all)
+            offer(byte3, {0, 0, 0, 0, c[4], c[5], k6}, byte3Fits);
     const auto k3all = zero6.values(3);
     const auto k4high = subsets(kKeyBits[4] & ~7);
     if (!settled(byte3, k3all.size() * byte3.best.size() * k4high.size()))
@@ -314,12 +308,8 @@ Solution solveWith(const Bytes8& probeWire, const std::vector<Bytes8>& commands,
     Step byte1;
     for (std::uint8_t k3 : k3all)
         for (const auto& c : byte3.best)
-            for (std::uint8_t high : k4high) {
-                const Bytes8 k{0, 0, 0, k3, static_cast<std::uint8_t>(c[4] | high), c[5]};
-                byte1.offer(k, scoreOf(
-                                   k, [](const Bytes8& p) { return knownCommand(p[0]) && paramFits(p[0], 1, p[1]); },
-                                   byte1.score));
-            }
+            for (std::uint8_t high : k4high)
+                offer(byte1, {0, 0, 0, k3, static_cast<std::uint8_t>(c[4] | high), c[5]}, byte1Fits);
 
     // Last, the whole command with its checksum (wire bytes 1 and 2 join).
     const auto k0s = zero5.values(0), k3s = byte1.values(3), k4s = byte1.values(4), k5s = byte1.values(5),
