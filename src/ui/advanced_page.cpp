@@ -159,7 +159,7 @@ bool AdvancedPage::isRecording() const { return m_controller.recorder().isHookIn
 
 void AdvancedPage::paintBackground(QPainter& painter, const Rect& area)
 {
-    m_host.skin().drawPart(painter, QStringLiteral("AdvancedSet2.png"), QRect(area.x, area.y, area.w, area.h));
+    m_host.skin().drawPart(painter, QStringLiteral("AdvancedSet2.png"), qrect(area));
 }
 
 void AdvancedPage::draw(QPainter& painter)

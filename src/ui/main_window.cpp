@@ -159,21 +159,11 @@ CHidMouseDlg::~CHidMouseDlg()
 
 void CHidMouseDlg::setUpFonts(Language language)
 {
-    // Chinese texts need a CJK face: Noto Sans CJK where it is installed (as
-    // the tests install it), else the CJK face the desktop substitutes.
-    if (language == Language::English) {
-        m_font = QFont(QStringLiteral("Arial"));
-        m_font.setPixelSize(14);
-        m_titleFont = QFont(QStringLiteral("Tahoma"));
-    } else {
-        const QString face = language == Language::SimplifiedChinese ? QStringLiteral("Noto Sans CJK SC")
-                                                                      : QStringLiteral("Noto Sans CJK TC");
-        m_font = QFont(face);
-        m_font.setPixelSize(13);
-        m_titleFont = QFont(face);
-    }
-    m_font.setStyleHint(QFont::SansSerif);
-    m_titleFont.setStyleHint(QFont::SansSerif);
+    // The dialogs' face; the page titles in Tahoma in English.
+    m_font = dialogFont(language);
+    m_titleFont = m_font;
+    if (language == Language::English)
+        m_titleFont.setFamily(QStringLiteral("Tahoma"));
     m_titleFont.setPixelSize(18);
     m_titleFont.setBold(true);
 }
@@ -379,15 +369,14 @@ void CHidMouseDlg::openSkinDialog()
     if (current.empty())
         current = m_skin.folder().filename().string();
     CSkinsDialog dialog(m_skin, current, roots, m_options.language, m_reporter, this);
-    if (!dialog.usable() || dialog.exec() != QDialog::Accepted)
+    if (!dialog.hasBackground() || dialog.exec() != QDialog::Accepted)
         return;
     // The dialog's colour follows the chosen skin unless the user picked one.
     const QColor c = dialog.colour();
     m_skin.setFolder(dialog.skinFolder());
     m_skin.setTextColour(c);
     applyToolkitStyle();
-    m_controller->skinChosen(dialog.skinName(), {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-                                                 static_cast<std::uint8_t>(c.blue())});
+    m_controller->skinChosen(dialog.skinName(), toTextColour(c));
     showWindow();
 }
 
@@ -519,7 +508,7 @@ void CHidMouseDlg::drawElement(QPainter& painter, Element e, bool over)
 
 void CHidMouseDlg::restoreBackground(QPainter& painter, const Rect& r)
 {
-    m_skin.drawPart(painter, QStringLiteral("main.png"), QRect(r.x, r.y, r.w, r.h));
+    m_skin.drawPart(painter, QStringLiteral("main.png"), qrect(r));
     if (WindowPage* shown = pageFor(page()))
         shown->paintBackground(painter, r);
 }

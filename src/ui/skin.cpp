@@ -16,6 +16,20 @@ namespace varcel::ui {
 
 namespace fs = std::filesystem;
 
+QStringList qstrings(const std::vector<std::string>& texts)
+{
+    QStringList out;
+    for (const std::string& text : texts)
+        out << qs(text);
+    return out;
+}
+
+TextColour toTextColour(const QColor& colour)
+{
+    return {static_cast<std::uint8_t>(colour.red()), static_cast<std::uint8_t>(colour.green()),
+            static_cast<std::uint8_t>(colour.blue())};
+}
+
 bool Skin::isSkinName(const std::string& name)
 {
     // One folder inside Skins/: str.ini is a text file anyone may edit, and
@@ -209,8 +223,7 @@ void drawText(QPainter& painter, const TextSpot& spot, const QString& text, cons
     const Qt::Alignment align = spot.align == Align::Centre  ? Qt::AlignHCenter
                                 : spot.align == Align::Right ? Qt::AlignRight
                                                              : Qt::AlignLeft;
-    const Rect& r = spot.rect;
-    painter.drawText(QRect(r.x, r.y, r.w, r.h), static_cast<int>(align | Qt::AlignVCenter) | flags, text);
+    painter.drawText(qrect(spot.rect), static_cast<int>(align | Qt::AlignVCenter) | flags, text);
 }
 
 void markDropListValue(QListWidget& list, int valueRow)

@@ -6,17 +6,33 @@
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QFont;
 class QListWidget;
 class QPainter;
 
+namespace varcel {
+struct TextColour;
+}
+
 namespace varcel::ui {
+
+// The core's texts and the layout's places as the toolkit takes them.
+inline QString qs(const std::string& text) { return QString::fromStdString(text); }
+inline QString qs(const char* text) { return QString::fromUtf8(text); }
+QStringList qstrings(const std::vector<std::string>& texts);
+inline QRect qrect(const Rect& r) { return {r.x, r.y, r.w, r.h}; }
+inline QPoint middle(const Rect& r) { return {r.x + r.w / 2, r.y + r.h / 2}; }
+TextColour toTextColour(const QColor& colour);
 
 // The skin a new user sees, and the one that stands in for a missing skin.
 inline constexpr const char* kDefaultSkin = "Dark";

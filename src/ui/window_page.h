@@ -22,9 +22,6 @@ class QPainter;
 
 namespace varcel::ui {
 
-inline QString qs(const std::string& text) { return QString::fromStdString(text); }
-inline QString qs(const char* text) { return QString::fromUtf8(text); }
-
 // A control of a page may be the sender of the signal that removes it: it
 // goes once the signal is over, and is out of sight and out of reach at once.
 template <typename Widget>

@@ -507,5 +507,22 @@ TEST_F(ParameterDialogs, MissingBackgroundsSayWhichDialogAndReturnTheirFirstValu
     EXPECT_EQ(at(img::LayerArray::MacroNumber), 0);
 }
 
+TEST_F(ParameterDialogs, KeyDialogsWithoutTheirBackgroundLeaveOnEscape)
+{
+    // Nothing captures keys there: Escape leaves them, as any dialog.
+    const Skin noSingle = test::paintedSkin("Dark", dir, "single-key.png");
+    const Skin noCombo = test::paintedSkin("Dark", dir, "combo-key.png");
+    CSingleDialog single(noSingle, Language::English, reporter);
+    CComboDialog combo(noCombo, Language::English, reporter);
+    for (SkinnedDialog* dialog : {static_cast<SkinnedDialog*>(&single), static_cast<SkinnedDialog*>(&combo)})
+        test::whileOpen<SkinnedDialog>(
+            *dialog,
+            [](SkinnedDialog& d) {
+                QTest::keyClick(&d, Qt::Key_Escape);
+                EXPECT_FALSE(d.isVisible()) << d.windowTitle().toStdString();
+            },
+            [&] { return dialog->exec(); });
+}
+
 } // namespace
 } // namespace varcel::ui

@@ -2,6 +2,7 @@
 
 #include "ui/accessible_parts.h"
 #include "ui/dialogs/dialog_keys.h"
+#include "ui/skin.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -112,10 +113,9 @@ public:
     {
         const std::vector<DialogStop> stops = m_keys.stops();
         const DialogStop& part = stops[static_cast<std::size_t>(stop)];
-        const QPoint middle(part.rect.x + part.rect.w / 2, part.rect.y + part.rect.h / 2);
         // A field of its own is there as itself, under the stop's name.
         for (auto* field : dialog()->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (field->isVisible() && field->geometry().contains(middle)) {
+            if (field->isVisible() && field->geometry().contains(middle(part.rect))) {
                 field->setAccessibleName(QString::fromStdString(
                     dialogStopName(m_keys.which(), part.part, indexAmongKind(stops, stop), m_keys.language())));
                 return QAccessible::queryAccessibleInterface(field);

@@ -10,12 +10,6 @@ ChooserDialog::ChooserDialog(Dialog which, const Skin& skin, Language language, 
 {
 }
 
-QPoint ChooserDialog::facePoint() const
-{
-    const Rect& f = layout().face;
-    return {f.x + f.w / 2, f.y + f.h / 2};
-}
-
 void ChooserDialog::buildFace()
 {
     const Rect& f = layout().face;
@@ -37,10 +31,7 @@ void ChooserDialog::clickAt(const QPoint& pos)
         return;
     m_chooser.toggle();
     if (m_chooser.isOpen()) {
-        QStringList rows;
-        for (const std::string& row : m_chooser.rows())
-            rows << QString::fromStdString(row);
-        openList(rows, layout().list, m_chooser.chosenRow(), [this](int row) {
+        openList(qstrings(m_chooser.rows()), layout().list, m_chooser.chosenRow(), [this](int row) {
             m_chooser.choose(row);
             sync();
         });

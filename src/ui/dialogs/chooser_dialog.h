@@ -5,8 +5,6 @@
 #include "buttons/dialog_models.h"
 #include "ui/dialogs/skinned_dialog.h"
 
-#include <optional>
-
 class QLabel;
 
 namespace varcel::ui {
@@ -18,7 +16,7 @@ public:
                   RowChooser& chooser, QWidget* parent = nullptr);
 
     QLabel* nameFace() const { return m_face; }
-    QPoint facePoint() const;
+    QPoint facePoint() const { return middle(layout().face); }
 
 protected:
     // Makes the face; called by each dialog once its model exists.
@@ -27,15 +25,15 @@ protected:
     virtual void chooserChanged() {}
     // Runs the dialog: the model's choice when confirmed, nothing when cancelled.
     template <class Model>
-    auto confirmedChoice(const Model& model) -> std::optional<decltype(model.result())>
+    auto confirmedChoice(const Model& model)
     {
-        if (exec() != QDialog::Accepted)
-            return std::nullopt;
-        auto choice = model.result();
-        // Without its background the dialog never showed a name.
-        if (!hasBackground())
-            choice.name.clear();
-        return choice;
+        return confirmed([&] {
+            auto choice = model.result();
+            // Without its background the dialog never showed a name.
+            if (!hasBackground())
+                choice.name.clear();
+            return choice;
+        });
     }
 
     void clickAt(const QPoint& pos) override;

@@ -3,24 +3,11 @@
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 
 namespace varcel::ui {
-
-namespace {
-
-QStringList qstrings(const std::vector<std::string>& rows)
-{
-    QStringList out;
-    for (const std::string& row : rows)
-        out << QString::fromStdString(row);
-    return out;
-}
-
-} // namespace
 
 CComboDialog::CComboDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent)
     : SkinnedDialog(Dialog::ComboKey, skin, language, reporter, text::kComboBackgroundFailed, parent)
@@ -40,20 +27,7 @@ CComboDialog::CComboDialog(const Skin& skin, Language language, Reporter& report
         field->setFocusPolicy(Qt::ClickFocus);
     }
     syncFields();
-    startKeyCapture(text::kComboHookFailed, [this](const CapturedKey& key) { keyEvent(key); });
-}
-
-std::optional<ComboKeyChoice> CComboDialog::run()
-{
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return m_model.result();
-}
-
-QPoint CComboDialog::modifierPoint() const
-{
-    const Rect& f = layout().face;
-    return {f.x + f.w / 2, f.y + f.h / 2};
+    startKeyCapture(text::kComboHookFailed, false, [this](const CapturedKey& key) { keyEvent(key); });
 }
 
 void CComboDialog::keyEvent(const CapturedKey& key)
@@ -115,16 +89,6 @@ void CComboDialog::paintContents(QPainter& painter)
         drawText(painter, l.columnCaptions[static_cast<std::size_t>(i + 1)],
                  QString::fromStdString(fillIn(accessString(lang, AccessString::KeyField), {i == 0 ? "1" : "2"})),
                  textColour());
-}
-
-void CComboDialog::keyPressEvent(QKeyEvent* event)
-{
-    if (focusOffKeyField()) {
-        SkinnedDialog::keyPressEvent(event);
-        return;
-    }
-    if (!dropCapturedKey(event, false))
-        QDialog::keyPressEvent(event);
 }
 
 } // namespace varcel::ui

@@ -5,8 +5,6 @@
 #include "buttons/dialog_models.h"
 #include "ui/dialogs/skinned_dialog.h"
 
-#include <optional>
-
 class QLabel;
 class QLineEdit;
 
@@ -18,18 +16,17 @@ public:
     CComboDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent = nullptr);
 
     // Runs the dialog: modifier, key 1 and key 2 when confirmed, nothing when cancelled.
-    std::optional<ComboKeyChoice> run();
+    std::optional<ComboKeyChoice> run() { return confirmed([this] { return m_model.result(); }); }
 
     const ComboKeyDialogModel& model() const { return m_model; }
     QLabel* modifierField() const { return m_modifier; }
     QLineEdit* keyField(int index) const { return index == 0 ? m_key1 : m_key2; }
-    QPoint modifierPoint() const;
+    QPoint modifierPoint() const { return middle(layout().face); }
 
 protected:
     void paintContents(QPainter& painter) override;
     void clickAt(const QPoint& pos) override;
     void listClosed() override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void keyEvent(const CapturedKey& key);

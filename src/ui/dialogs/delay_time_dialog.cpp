@@ -34,13 +34,6 @@ void CDelayTimeDialog::showPause(const std::string& entry)
     m_edit->selectAll();
 }
 
-std::optional<std::string> CDelayTimeDialog::run()
-{
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return m_field.text();
-}
-
 void CDelayTimeDialog::paintContents(QPainter& painter)
 {
     const DialogLayout& l = layout();

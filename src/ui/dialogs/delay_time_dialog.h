@@ -4,7 +4,6 @@
 #include "macros/delay_time.h"
 #include "ui/dialogs/skinned_dialog.h"
 
-#include <optional>
 #include <string>
 
 class QLineEdit;
@@ -17,7 +16,7 @@ public:
     CDelayTimeDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent = nullptr);
 
     // Runs the dialog: the field's text when confirmed, nothing when cancelled.
-    std::optional<std::string> run();
+    std::optional<std::string> run() { return confirmed([this] { return m_field.text(); }); }
 
     // Opens showing the pause being edited (its digits), all selected so
     // that typing replaces it.

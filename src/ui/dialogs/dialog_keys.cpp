@@ -1,5 +1,7 @@
 #include "ui/dialogs/dialog_keys.h"
 
+#include "ui/skin.h"
+
 #include <QAccessible>
 #include <QDialog>
 #include <QKeyEvent>
@@ -13,8 +15,6 @@
 namespace varcel::ui {
 
 namespace {
-
-QPoint middle(const Rect& r) { return {r.x + r.w / 2, r.y + r.h / 2}; }
 
 // The dialog's own control at a point, faces that let clicks through included.
 QWidget* controlAt(const QWidget& dialog, const QPoint& p)

@@ -17,19 +17,6 @@ CMacroDialog::CMacroDialog(std::vector<std::string> macroNames, const Skin& skin
         buildFace();
 }
 
-std::optional<MacroKeyChoice> CMacroDialog::run()
-{
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return m_model.result();
-}
-
-QPoint CMacroDialog::optionPoint(int option) const
-{
-    const Rect& r = layout().options.at(static_cast<std::size_t>(option - 1));
-    return {r.x + r.w / 2, r.y + r.h / 2};
-}
-
 void CMacroDialog::clickAt(const QPoint& pos)
 {
     const DialogLayout& l = layout();

@@ -4,7 +4,6 @@
 
 #include "ui/dialogs/chooser_dialog.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +18,10 @@ public:
 
     // Runs the dialog: position, repeat option and name when confirmed,
     // nothing when cancelled.
-    std::optional<MacroKeyChoice> run();
+    std::optional<MacroKeyChoice> run() { return confirmed([this] { return m_model.result(); }); }
     const MacroKeyDialogModel& model() const { return m_model; }
     // The click position of repeat option 1, 2 or 3.
-    QPoint optionPoint(int option) const;
+    QPoint optionPoint(int option) const { return middle(layout().options.at(static_cast<std::size_t>(option - 1))); }
     bool optionChecked(int option) const override { return m_model.repeatOption() == option + 1; }
 
 protected:

@@ -3,7 +3,6 @@
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 
@@ -16,34 +15,17 @@ CSingleDialog::CSingleDialog(const Skin& skin, Language language, Reporter& repo
     if (!hasBackground())
         return;
     m_name = makeFace(layout().fields[0], QStringLiteral("keyName"));
-    startKeyCapture(text::kSingleKeyHookFailed, [this](const CapturedKey& key) {
+    // The Windows keys do nothing here either.
+    startKeyCapture(text::kSingleKeyHookFailed, true, [this](const CapturedKey& key) {
         m_model.keyEvent(key.name);
         m_name->setText(QString::fromStdString(m_model.keyName()));
     });
-}
-
-std::optional<SingleKeyChoice> CSingleDialog::run()
-{
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return m_model.result();
 }
 
 void CSingleDialog::paintContents(QPainter& painter)
 {
     // Under the dialog's name, above the field, as the other dialogs have it.
     drawText(painter, layout().prompt, QString::fromUtf8(text::kSingleKeyPrompt(language())), textColour());
-}
-
-void CSingleDialog::keyPressEvent(QKeyEvent* event)
-{
-    if (focusOffKeyField()) {
-        SkinnedDialog::keyPressEvent(event);
-        return;
-    }
-    // The Windows keys do nothing here either.
-    if (!dropCapturedKey(event, true))
-        QDialog::keyPressEvent(event);
 }
 
 } // namespace varcel::ui

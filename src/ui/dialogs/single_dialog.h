@@ -4,8 +4,6 @@
 #include "buttons/dialog_models.h"
 #include "ui/dialogs/skinned_dialog.h"
 
-#include <optional>
-
 class QLabel;
 
 namespace varcel::ui {
@@ -16,14 +14,13 @@ public:
     CSingleDialog(const Skin& skin, Language language, Reporter& reporter, QWidget* parent = nullptr);
 
     // Runs the dialog: the captured key name when confirmed, nothing when cancelled.
-    std::optional<SingleKeyChoice> run();
+    std::optional<SingleKeyChoice> run() { return confirmed([this] { return m_model.result(); }); }
 
     const SingleKeyDialogModel& model() const { return m_model; }
     QLabel* nameField() const { return m_name; }
 
 protected:
     void paintContents(QPainter& painter) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     SingleKeyDialogModel m_model;

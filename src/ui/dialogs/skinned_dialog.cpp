@@ -20,9 +20,6 @@ namespace varcel::ui {
 
 namespace {
 
-QRect qrect(const Rect& r) { return {r.x, r.y, r.w, r.h}; }
-QPoint middle(const Rect& r) { return {r.x + r.w / 2, r.y + r.h / 2}; }
-
 constexpr int kRowsPerNotch = 3;
 constexpr int kNotch = 120; // angle delta of one wheel notch
 
@@ -35,7 +32,8 @@ QFont dialogFont(Language language)
         font = QFont(QStringLiteral("Arial"));
         font.setPixelSize(14);
     } else {
-        // Arial has no Chinese; Noto Sans CJK comes with the set-up.
+        // Arial has no Chinese: Noto Sans CJK where it is installed (as the
+        // tests install it), else the CJK face the desktop substitutes.
         font = QFont(language == Language::SimplifiedChinese ? QStringLiteral("Noto Sans CJK SC")
                                                              : QStringLiteral("Noto Sans CJK TC"));
         font.setPixelSize(13);
@@ -58,7 +56,7 @@ SkinnedDialog::SkinnedDialog(Dialog which, const Skin& skin, Language language, 
                   else if (chosen)
                       chosen(row);
               },
-              [this](int option) { return optionChecked(option); }, nullptr})
+              [this](int option) { return optionChecked(option); }, [this] { return faceText(); }})
 {
     installAccessibleDialogs();
     setModal(true);
@@ -183,15 +181,18 @@ void SkinnedDialog::scrollList(int angleDelta)
 
 bool SkinnedDialog::isCapturingKeys() const { return m_capture && m_capture->isInstalled(); }
 
-void SkinnedDialog::startKeyCapture(const char* failureFormat, std::function<void(const CapturedKey&)> handler)
+void SkinnedDialog::startKeyCapture(const char* failureFormat, bool windowsKeysToo,
+                                    std::function<void(const CapturedKey&)> handler)
 {
+    m_keyDialog = true;
+    m_windowsKeysToo = windowsKeysToo;
     // Tab and Shift+Tab are also the keyboard's way from the key field to OK.
     // The first key pressed in the field since it got the focus is a key
     // whatever it is, so a button can still be given Tab; after it, Tab moves
     // on. OK, Cancel and close take no keys while they have the focus.
     constexpr std::uint32_t kTabKey = 15;
     auto capture = std::make_unique<KeyCapture>([this, handler = std::move(handler)](const CapturedKey& key) {
-        if (focusOffKeyField()) {
+        if (m_keys.offKeyField()) {
             m_fieldHasKey = false;
             return;
         }
@@ -216,23 +217,18 @@ void SkinnedDialog::startKeyCapture(const char* failureFormat, std::function<voi
     m_capture = std::move(capture);
 }
 
-bool SkinnedDialog::dropCapturedKey(QKeyEvent* event, bool windowsKeysToo)
+bool SkinnedDialog::capturedKey(const QKeyEvent& event) const
 {
-    switch (event->key()) {
+    switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
-    case Qt::Key_F1: break;
+    case Qt::Key_F1: return true;
     case Qt::Key_Meta:
     case Qt::Key_Super_L:
-    case Qt::Key_Super_R:
-        if (!windowsKeysToo)
-            return false;
-        break;
+    case Qt::Key_Super_R: return m_windowsKeysToo;
     default: return false;
     }
-    event->accept();
-    return true;
 }
 
 void SkinnedDialog::done(int result)
@@ -336,6 +332,13 @@ void SkinnedDialog::leaveEvent(QEvent*) { setOver(Over::None); }
 
 void SkinnedDialog::keyPressEvent(QKeyEvent* event)
 {
+    if (m_keyDialog && !m_keys.offKeyField()) {
+        if (capturedKey(*event))
+            event->accept();
+        else
+            QDialog::keyPressEvent(event);
+        return;
+    }
     if (m_keys.key(*event))
         return;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

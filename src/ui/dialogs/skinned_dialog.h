@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -80,6 +81,17 @@ protected:
     virtual void clickAt(const QPoint& pos);
     // The list closed without a choice (a click elsewhere, a second click on its face).
     virtual void listClosed() {}
+    // The text of a face the dialog draws itself (no label on it).
+    virtual QString faceText() const { return {}; }
+
+    // Runs the dialog: `result()` when confirmed, nothing when cancelled.
+    template <class Result>
+    auto confirmed(Result result) -> std::optional<decltype(result())>
+    {
+        if (exec() != QDialog::Accepted)
+            return std::nullopt;
+        return result();
+    }
 
     // The dialog's name: drawn on its header strip and given to the window.
     void setTitle(const char* title);
@@ -97,15 +109,14 @@ protected:
 
     // Starts the dialog's key capture; when it cannot start, says so with
     // `failureFormat` (its %d the error number) and the dialog captures nothing.
-    void startKeyCapture(const char* failureFormat, std::function<void(const CapturedKey&)> handler);
-    // For dialogs that capture keys: Enter and Escape are keys to choose, not
-    // OK and Cancel, and F1 asks for no help (the capture has named them
-    // already). True when the key was one of those and is dropped here.
-    static bool dropCapturedKey(QKeyEvent* event, bool windowsKeysToo);
-    // The keyboard has gone from the key field to another stop (OK, Cancel,
-    // close, the modifier list): the key dialogs take no keys there, and
-    // Space, Enter, the arrows and Escape work as in any dialog.
-    bool focusOffKeyField() const { return m_keys.offKeyField(); }
+    // From then on, while the keyboard is on the key field, Enter and Escape
+    // are keys to choose, not OK and Cancel, and F1 asks for no help (the
+    // capture has named them already); so are the Windows keys when
+    // `windowsKeysToo`. On another stop (OK, Cancel, close, the modifier
+    // list) the key dialogs take no keys, and Space, Enter, the arrows and
+    // Escape work as in any dialog.
+    void startKeyCapture(const char* failureFormat, bool windowsKeysToo,
+                         std::function<void(const CapturedKey&)> handler);
 
     void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QColor& colour,
                   int flags = 0) const;
@@ -131,6 +142,8 @@ private:
     void setOver(Over over);
     // A click at a point of the dialog, from the mouse or the keyboard.
     void pressAt(const QPoint& p);
+    // A key the key field's capture has named already, dropped here.
+    bool capturedKey(const QKeyEvent& event) const;
     QString text(const LangText& t) const;
 
     Dialog m_which;
@@ -145,6 +158,8 @@ private:
     std::function<void(int)> m_chosen;
     int m_wheelRest = 0;
     std::unique_ptr<KeyCapture> m_capture;
+    bool m_keyDialog = false;
+    bool m_windowsKeysToo = false;
     bool m_fieldHasKey = false; // a key was pressed in the key field since it got the focus
     bool m_tabIsKey = false;    // the Tab being pressed is that key
     DialogKeys m_keys;
