@@ -42,37 +42,39 @@ constexpr std::size_t kDeepestNesting = 16;
 // A str.ini value longer than this is cut when read, so a profile may not hold one.
 constexpr std::size_t kLabelLimit = 1023;
 
-// One list or object open in the first pass.
+// One list or object open while the text is read.
 struct JsonLevel {
     std::size_t pathLength; // of the parent's path
     bool array;
     std::size_t index; // of the list's next element
 };
 
-// A first pass over the text that builds nothing: it refuses nesting deeper
-// than kDeepestNesting and says where a text stops being JSON (or holds a
-// number too large to read), by JSON path.
-class JsonPrecheck {
+// Reads the text into a document in one pass, refusing nesting deeper than
+// kDeepestNesting, and says where a text stops being JSON (or holds a number
+// too large to read), by JSON path.
+class DocumentReader {
 public:
+    explicit DocumentReader(Doc& doc) : m_dom(doc) {}
+
     std::optional<ProfileProblem> problem;
 
-    bool null() { return value(); }
-    bool boolean(bool) { return value(); }
-    bool number_integer(Doc::number_integer_t) { return value(); }
-    bool number_unsigned(Doc::number_unsigned_t) { return value(); }
-    bool number_float(Doc::number_float_t, const std::string&) { return value(); }
-    bool string(std::string&) { return value(); }
-    bool binary(Doc::binary_t&) { return value(); }
+    bool null() { return value() && m_dom.null(); }
+    bool boolean(bool b) { return value() && m_dom.boolean(b); }
+    bool number_integer(Doc::number_integer_t n) { return value() && m_dom.number_integer(n); }
+    bool number_unsigned(Doc::number_unsigned_t n) { return value() && m_dom.number_unsigned(n); }
+    bool number_float(Doc::number_float_t n, const std::string& s) { return value() && m_dom.number_float(n, s); }
+    bool string(std::string& s) { return value() && m_dom.string(s); }
+    bool binary(Doc::binary_t& b) { return value() && m_dom.binary(b); }
     bool key(std::string& name)
     {
         m_key = name;
         m_hasKey = true;
-        return true;
+        return m_dom.key(name);
     }
-    bool start_object(std::size_t) { return open(false); }
-    bool start_array(std::size_t) { return open(true); }
-    bool end_object() { return close(); }
-    bool end_array() { return close(); }
+    bool start_object(std::size_t n) { return open(false) && m_dom.start_object(n); }
+    bool start_array(std::size_t n) { return open(true) && m_dom.start_array(n); }
+    bool end_object() { return close() && m_dom.end_object(); }
+    bool end_array() { return close() && m_dom.end_array(); }
     bool parse_error(std::size_t, const std::string& token, const nlohmann::detail::exception& e)
     {
         // 406: a number beyond what a double holds, such as 1e400.
@@ -115,6 +117,7 @@ private:
         return value();
     }
 
+    nlohmann::detail::json_sax_dom_parser<Doc> m_dom;
     std::string m_path = "$";
     std::string m_key;
     bool m_hasKey = false;
@@ -574,18 +577,10 @@ Profile profileFromText(std::string_view text, std::vector<ProfileProblem>& prob
 {
     Profile profile;
     Reader r(problems);
-    JsonPrecheck precheck;
-    if (!Doc::sax_parse(text, &precheck) && precheck.problem) {
-        r.fail(*precheck.problem);
-        return profile;
-    }
-    // The first pass stops only where it says why; were it to stop without,
-    // parsing again would say it.
     Doc doc;
-    try {
-        doc = Doc::parse(text);
-    } catch (const Doc::exception& e) {
-        r.fail({"$", Code::NotJson, e.what()});
+    DocumentReader reader(doc);
+    if (!Doc::sax_parse(text, &reader)) {
+        r.fail(reader.problem.value_or(ProfileProblem{"$", Code::NotJson}));
         return profile;
     }
     if (!r.object(doc, "$", {kProfileVersionKey, "configuration", "labels", "macros"}))
