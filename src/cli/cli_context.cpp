@@ -4,14 +4,12 @@
 #include "buttons/labels_file.h"
 #include "device/config_store.h"
 #include "device/sim/sim_mouse.h"
+#include "lang/device_messages.h"
+#include "lang/language.h"
 #include "platform/data_files.h"
 #include "platform/folder_lock.h"
 
 #include <chrono>
-
-#include "lang/device_messages.h"
-#include "lang/language.h"
-
 #include <iostream>
 
 namespace varcel {
@@ -217,6 +215,12 @@ void throwIf(const Problem& problem)
         throw cliError(*problem);
 }
 
+void noteUnknownKey(const std::string& name, bool known, const char* table)
+{
+    if (!known && !name.empty())
+        std::cerr << "note: \"" << name << "\" is not in the " << table << "; the mouse gets code 0 for it\n";
+}
+
 void throwUnlessApplied(const ApplyReport& report)
 {
     if (!report.ran)
@@ -226,7 +230,9 @@ void throwUnlessApplied(const ApplyReport& report)
     const Language language = systemLanguage();
     std::string message;
     if (!report.device.ok())
-        message = failureText(Failure{FailureCode::ApplyIncomplete, {}, deviceProblemsText(report.device, language)}, language) + "\n";
+        message = failureText(Failure{FailureCode::ApplyIncomplete, {}, deviceProblemsText(report.device, language)},
+                              language) +
+                  "\n";
     if (report.saved)
         message += "  " + failureText(*report.saved, language) + "\n";
     else

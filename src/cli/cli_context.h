@@ -2,20 +2,20 @@
 // the message-box reporter and, for commands that talk to the mouse, the link.
 #pragma once
 
-#include "device/device_session.h"
-#include "device/hid_link.h"
-#include "device/link_constants.h"
-#include "platform/reporter.h"
-#include "device/sim/sim_mouse.h"
-#include "device/trace.h"
-#include "platform/data_dir.h"
 #include "cli/hosted_varcelctl.h"
 #include "control/mouse_source.h"
 #include "control/workspace.h"
+#include "device/device_session.h"
+#include "device/hid_link.h"
+#include "device/link_constants.h"
+#include "device/sim/sim_mouse.h"
+#include "device/trace.h"
 #include "lang/failure_texts.h"
+#include "platform/data_dir.h"
+#include "platform/reporter.h"
 #include "service/service_core.h"
 
-
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,7 +26,6 @@ class App;
 }
 
 namespace varcel {
-
 
 // Message boxes go to stderr, caption first.
 class StderrReporter : public Reporter {
@@ -67,6 +66,9 @@ struct CliError {
     std::string message;
     int exitCode = 1;
 };
+
+// A command line the program cannot take, and why.
+inline CliError usage(const std::string& message) { return CliError{message, kUsageError}; }
 
 class CliContext {
 public:
@@ -142,7 +144,6 @@ private:
 // A --link or --sim-link value that is not KEY:TABLE in hex.
 std::string checkLinkOption(const std::string& text);
 
-
 // The failure as varcelctl prints it, in the system language, with what it
 // means for the user's files after it.
 CliError cliError(const Failure& failure, const LangText& consequence, int exitCode = 1);
@@ -150,6 +151,10 @@ CliError cliError(const Failure& failure, int exitCode = 1);
 // Returns when there is no problem; throws it otherwise.
 void throwIf(const Problem& problem, const LangText& consequence);
 void throwIf(const Problem& problem);
+
+// Tells that the mouse gets code 0 for a key name the table does not know;
+// an empty name is no key, and says nothing.
+void noteUnknownKey(const std::string& name, bool known, const char* table = "key-name table");
 
 // Throws the CliError that says what an apply left undone; returns when all
 // of it happened.
@@ -161,7 +166,6 @@ void throwUnlessApplied(const ApplyReport& report);
 // with the same kind of mouse, and runs here only when there is none.
 int runVarcelctl(const std::vector<std::string>& args, const CliHost* host = nullptr);
 
-
 // Blocks SIGINT, SIGTERM and SIGHUP in the calling thread and in every thread
 // it starts afterwards (the bus's among them): called before any other
 // thread starts, so that none of them meets a signal's default action, which
@@ -172,12 +176,45 @@ void blockWatchSignals();
 // CliError when it cannot be made.
 int watchSignalsFd();
 
-// One function per command group adds its subcommands.
+// One function per command group adds its subcommands (kCommandGroups in
+// varcelctl.cpp names the words of each). The commands compile as one file,
+// where CLI11's functions are compiled once; this header names CLI::App
+// only, so that what includes it does not pay for CLI11.
 void addDeviceCommands(CLI::App& app, CliContext& context);
 void addSessionCommands(CLI::App& app, CliContext& context);
+void addButtonCommands(CLI::App& app, CliContext& context);
+void addMacroCommands(CLI::App& app, CliContext& context);
+void addSettingsCommands(CLI::App& app, CliContext& context);
+void addProfileCommands(CLI::App& app, CliContext& context);
+void addPointerCommands(CLI::App& app, CliContext& context);
+void addLinkCommands(CLI::App& app, CliContext& context);
+void addDoctorCommand(CLI::App& app, CliContext& context);
+
+// Makes `work(context)` what the command does once the whole line is parsed
+// (unless the line goes to the running Varcel); returns the command. (A
+// template, so that this header needs no CLI11.)
+template <typename Command, typename Work>
+Command* runs(Command* command, CliContext& context, Work work)
+{
+    command->callback([&context, work] { context.run = [&context, work] { return work(context); }; });
+    return command;
+}
+
+// Adds the subcommand `name` of `parent` whose one required word, NAME, is
+// what its work takes; returns it.
+CLI::App* addNamed(CLI::App* parent, CliContext& context, const std::string& name, const std::string& description,
+                   const std::string& nameHelp, std::function<int(CliContext&, const std::string&)> work);
 
 // What "varcelctl apply" does: the data folder's configuration to the mouse,
 // then config.bin and the labels saved. Returns the exit status.
 int applyConfiguration(CliContext& context);
+
+// A profile is small; a limit keeps a wrong file name from reading gigabytes.
+inline constexpr std::size_t kMaxProfileFileSize = std::size_t{16} << 20;
+
+// An exported profile's text to FILE as export writes it: standard output,
+// a FIFO or terminal as a stream, a regular file replaced whole. Returns the
+// exit status or throws CliError.
+int writeProfileText(CliContext& context, const std::string& file, const std::string& text);
 
 } // namespace varcel

@@ -2,20 +2,19 @@
 // does) and labels (the 24 button labels of str.ini).
 #include "buttons/button_model.h"
 #include "buttons/dialog_models.h"
-#include "keys/key_tables.h"
 #include "buttons/labels_file.h"
 #include "cli/cli_context.h"
-#include "cli/cmd_buttons.h"
 #include "device/config_store.h"
 #include "device/device_commands.h"
 #include "device/trace.h"
+#include "keys/key_tables.h"
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
 #include "macros/macro_store.h"
 #include "platform/atomic_file.h"
+#include "platform/data_files.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
-#include "platform/data_files.h"
 
 #include <CLI/CLI.hpp>
 #include <iomanip>
@@ -25,7 +24,6 @@
 namespace varcel {
 
 namespace {
-
 
 struct ButtonRequest {
     std::string layer;
@@ -42,18 +40,30 @@ struct FunctionAlias {
     FunctionKind kind;
 };
 constexpr FunctionAlias kFunctionAliases[] = {
-    {"left-click", FunctionKind::LeftClick},     {"right-click", FunctionKind::RightClick},
-    {"mid-click", FunctionKind::MidClick},       {"middle-click", FunctionKind::MidClick},
-    {"forward", FunctionKind::Forward},          {"backward", FunctionKind::Backward},
-    {"triple-click", FunctionKind::TripleClick}, {"dpi-switch", FunctionKind::DpiSwitch},
-    {"dpi", FunctionKind::DpiSwitch},            {"rgb-on-off", FunctionKind::RgbOnOff},
-    {"rgb", FunctionKind::RgbOnOff},             {"windows", FunctionKind::Windows},
-    {"application", FunctionKind::Windows},      {"multimedia", FunctionKind::Multimedia},
-    {"media", FunctionKind::Multimedia},         {"fire-key", FunctionKind::FireKey},
-    {"single-key", FunctionKind::SingleKey},     {"combo", FunctionKind::ComboKey},
-    {"combo-key", FunctionKind::ComboKey},       {"macro", FunctionKind::MacroKey},
-    {"macro-key", FunctionKind::MacroKey},       {"shift", FunctionKind::Shift},
-    {"key-off", FunctionKind::KeyOff},           {"off", FunctionKind::KeyOff},
+    {"left-click", FunctionKind::LeftClick},
+    {"right-click", FunctionKind::RightClick},
+    {"mid-click", FunctionKind::MidClick},
+    {"middle-click", FunctionKind::MidClick},
+    {"forward", FunctionKind::Forward},
+    {"backward", FunctionKind::Backward},
+    {"triple-click", FunctionKind::TripleClick},
+    {"dpi-switch", FunctionKind::DpiSwitch},
+    {"dpi", FunctionKind::DpiSwitch},
+    {"rgb-on-off", FunctionKind::RgbOnOff},
+    {"rgb", FunctionKind::RgbOnOff},
+    {"windows", FunctionKind::Windows},
+    {"application", FunctionKind::Windows},
+    {"multimedia", FunctionKind::Multimedia},
+    {"media", FunctionKind::Multimedia},
+    {"fire-key", FunctionKind::FireKey},
+    {"single-key", FunctionKind::SingleKey},
+    {"combo", FunctionKind::ComboKey},
+    {"combo-key", FunctionKind::ComboKey},
+    {"macro", FunctionKind::MacroKey},
+    {"macro-key", FunctionKind::MacroKey},
+    {"shift", FunctionKind::Shift},
+    {"key-off", FunctionKind::KeyOff},
+    {"off", FunctionKind::KeyOff},
 };
 
 const char* kFunctionHelp =
@@ -92,20 +102,18 @@ int parseNumber(const std::string& text, int low, int high, const std::string& w
         used = 0;
     }
     if (used == 0 || used != text.size() || value < low || value > high)
-        throw CliError{what + " must be a number from " + std::to_string(low) + " to " + std::to_string(high) +
-                           ", not \"" + text + "\"",
-                       2};
+        throw usage(what + " must be a number from " + std::to_string(low) + " to " + std::to_string(high) +
+                    ", not \"" + text + "\"");
     return value;
 }
 
 void requireArgs(const ButtonRequest& request, std::size_t least, std::size_t most)
 {
     if (request.args.size() < least || request.args.size() > most) {
-        std::string expected = least == most ? std::to_string(least)
-                                             : std::to_string(least) + " to " + std::to_string(most);
-        throw CliError{"\"" + request.function + "\" takes " + expected + " argument" + (most == 1 ? "" : "s") +
-                           ", got " + std::to_string(request.args.size()) + "\n" + kFunctionHelp,
-                       2};
+        std::string expected =
+            least == most ? std::to_string(least) : std::to_string(least) + " to " + std::to_string(most);
+        throw usage("\"" + request.function + "\" takes " + expected + " argument" + (most == 1 ? "" : "s") + ", got " +
+                    std::to_string(request.args.size()) + "\n" + kFunctionHelp);
     }
 }
 
@@ -123,23 +131,15 @@ int rowInAnyLanguage(const Rows& rows, const std::string& name, RowOfName rowOfN
     std::string names;
     for (const auto& r : rows)
         names += std::string(names.empty() ? "" : ", ") + r.text.en;
-    throw CliError{"no " + std::string(what) + " key \"" + name + "\"; one of: " + names, 2};
+    throw usage("no " + std::string(what) + " key \"" + name + "\"; one of: " + names);
 }
 
 // Names become part of the button's label in str.ini, one line per label.
 void requireLabelSafe(const std::string& name, const char* what)
 {
     if (!isLabelSafeName(name))
-        throw CliError{std::string(what) + " \"" + printableText(name) + "\" cannot be used: names are at most " +
-                           std::to_string(kLabelNameLength) +
-                           " characters, without line breaks or other control characters",
-                       2};
-}
-
-void warnUnknownKey(const std::string& name, const char* table)
-{
-    if (!name.empty())
-        std::cerr << "note: \"" << name << "\" is not in the " << table << "; the mouse gets code 0 for it\n";
+        throw usage(std::string(what) + " \"" + printableText(name) + "\" cannot be used: names are at most " +
+                    std::to_string(kLabelNameLength) + " characters, without line breaks or other control characters");
 }
 
 // Fills the dialog callback of the chosen kind with the answer the arguments
@@ -172,10 +172,10 @@ void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& re
             if (equalsIgnoringCase(args[0], kFireKeyRows[i].text))
                 row = static_cast<int>(i);
         if (row < 0)
-            throw CliError{"no key \"" + args[0] + "\" in the fire-key list (A-Z, 0-9, F1-F12, L-CTRL, "
-                           "L-SHIFT, L-ALT, R-CTRL, R-SHIFT, R-ALT, L-Button, R-Button, M-Button, "
-                           "B4-Button, B5-Button, L-Tilt Wheel, R-Tilt Wheel)",
-                           2};
+            throw usage("no key \"" + args[0] +
+                        "\" in the fire-key list (A-Z, 0-9, F1-F12, L-CTRL, "
+                        "L-SHIFT, L-ALT, R-CTRL, R-SHIFT, R-ALT, L-Button, R-Button, M-Button, "
+                        "B4-Button, B5-Button, L-Tilt Wheel, R-Tilt Wheel)");
         const int speed = args.size() > 1 ? parseNumber(args[1], 5, 255, "SPEED") : 32;
         const int times = args.size() > 2 ? parseNumber(args[2], 0, 255, "TIMES") : 1;
         model.dialogs.fireKey = [row, speed, times] {
@@ -186,8 +186,7 @@ void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& re
     case FunctionKind::SingleKey: {
         requireArgs(request, 1, 1);
         requireLabelSafe(args[0], "the key name");
-        if (keyCodeOfName(args[0]) == 0)
-            warnUnknownKey(args[0], "key-name table");
+        noteUnknownKey(args[0], keyCodeOfName(args[0]) != 0);
         model.dialogs.singleKey = [name = args[0]] { return SingleKeyChoice{name}; };
         break;
     }
@@ -200,12 +199,9 @@ void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& re
         requireLabelSafe(choice.modifier, "the modifier name");
         requireLabelSafe(choice.key1, "the key name");
         requireLabelSafe(choice.key2, "the key name");
-        if (modifierMaskOfName(choice.modifier) == 0)
-            warnUnknownKey(choice.modifier, "modifier list");
-        if (keyCodeOfName(choice.key1) == 0)
-            warnUnknownKey(choice.key1, "key-name table");
-        if (keyCodeOfName(choice.key2) == 0)
-            warnUnknownKey(choice.key2, "key-name table");
+        noteUnknownKey(choice.modifier, modifierMaskOfName(choice.modifier) != 0, "modifier list");
+        noteUnknownKey(choice.key1, keyCodeOfName(choice.key1) != 0);
+        noteUnknownKey(choice.key2, keyCodeOfName(choice.key2) != 0);
         model.dialogs.comboKey = [choice] { return choice; };
         break;
     }
@@ -229,8 +225,7 @@ void answerDialog(ButtonModel& model, FunctionKind kind, const ButtonRequest& re
         model.dialogs.macroKey = [position, mode, name] { return MacroKeyChoice{position, mode, name}; };
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -245,7 +240,7 @@ int dpiOptionRow(const ButtonRequest& request)
         for (const char* name : {words[row][0], words[row][1], text::kDpiOptions[row]})
             if (equalsIgnoringCase(option, name))
                 return static_cast<int>(row);
-    throw CliError{"dpi-switch takes plus, minus or loop, not \"" + option + "\"", 2};
+    throw usage("dpi-switch takes plus, minus or loop, not \"" + option + "\"");
 }
 
 Layer parseLayer(const std::string& text)
@@ -254,7 +249,7 @@ Layer parseLayer(const std::string& text)
         return Layer::A;
     if (equalsIgnoringCase(text, "B") || equalsIgnoringCase(text, text::kModeB) || text == "1")
         return Layer::B;
-    throw CliError{"LAYER is A or B, not \"" + text + "\"", 2};
+    throw usage("LAYER is A or B, not \"" + text + "\"");
 }
 
 const char* modeName(Layer layer) { return layer == Layer::A ? text::kModeA : text::kModeB; }
@@ -263,21 +258,21 @@ int assignButton(CliContext& context, const ButtonRequest& request)
 {
     const Layer layer = parseLayer(request.layer);
     if (request.number < 1 || request.number > static_cast<int>(kButtonSlots))
-        throw CliError{"NUMBER is the button's number, 1 to 12, not " + std::to_string(request.number), 2};
+        throw usage("NUMBER is the button's number, 1 to 12, not " + std::to_string(request.number));
     const auto slot = static_cast<std::size_t>(request.number - 1);
     const auto kind = functionKindOf(request.function);
     if (!kind)
-        throw CliError{"unknown function \"" + request.function + "\"\n" + kFunctionHelp, 2};
-    const bool hasParameters = *kind == FunctionKind::DpiSwitch
-        || (*kind >= FunctionKind::Windows && *kind <= FunctionKind::MacroKey);
+        throw usage("unknown function \"" + request.function + "\"\n" + kFunctionHelp);
+    const bool hasParameters =
+        *kind == FunctionKind::DpiSwitch || (*kind >= FunctionKind::Windows && *kind <= FunctionKind::MacroKey);
     if (!hasParameters && !request.args.empty())
-        throw CliError{"\"" + request.function + "\" takes no arguments", 2};
+        throw usage("\"" + request.function + "\" takes no arguments");
 
     // What the label is made of goes into str.ini, which holds UTF-8 lines:
     // one invalid byte there would make the file read as GB18030 elsewhere.
     for (const std::string& arg : request.args)
         if (!isValidUtf8(arg))
-            throw CliError{"\"" + printableText(arg) + "\" is not UTF-8 text; nothing was saved", 2};
+            throw usage("\"" + printableText(arg) + "\" is not UTF-8 text; nothing was saved");
 
     Workspace& workspace = context.workspace();
     context.lockDataFolder();
@@ -311,14 +306,14 @@ int assignButton(CliContext& context, const ButtonRequest& request)
     }
     if (*kind == FunctionKind::Shift && store.working() == before && labels == labelsBefore)
         throw CliError{std::string(modeName(layer)) + " already has a Shift button among buttons 1 to 8; "
-                                                       "nothing was changed or saved"};
+                                                      "nothing was changed or saved"};
     store.working()[img::kLayerShown] = shownBefore;
 
     // Only a label this command changed must be writable: an untouched one
     // with a stray byte keeps its bytes in str.ini.
     for (std::size_t i = 0; i < labels.size(); ++i)
         if (labels[i] != labelsBefore[i] && !isStorableIniText(labels[i]))
-            throw CliError{"a label holds a line break or text that is not UTF-8; nothing was saved", 2};
+            throw usage("a label holds a line break or text that is not UTF-8; nothing was saved");
 
     const ButtonCode code = encodeButton(store.working(), layer, slot);
     const auto strIni = workspace.labelsPath();
@@ -365,20 +360,17 @@ int showLabels(CliContext& context)
 void addButtonCommands(CLI::App& app, CliContext& context)
 {
     auto request = std::make_shared<ButtonRequest>();
-    auto* buttonCmd = app.add_subcommand(
-        "button", "Give a button a function, as the key page does, and save config.bin and str.ini");
+    auto* buttonCmd =
+        app.add_subcommand("button", "Give a button a function, as the key page does, and save config.bin and str.ini");
     buttonCmd->footer(kFunctionHelp);
     buttonCmd->add_option("LAYER", request->layer, "A (\"Mode A\") or B (\"Mode B\")")->required();
     buttonCmd->add_option("NUMBER", request->number, "The button's number, 1 to 12")->required();
     buttonCmd->add_option("FUNCTION", request->function, "The function (see below)")->required();
     buttonCmd->add_option("ARGS", request->args, "The function's parameters");
     buttonCmd->add_flag("--apply", request->apply, "Also send the configuration to the mouse, as Apply does");
-    buttonCmd->callback([&context, request] {
-        context.run = [&context, request] { return assignButton(context, *request); };
-    });
-
-    auto* labelsCmd = app.add_subcommand("labels", "Show the 24 button labels of str.ini in the system language");
-    labelsCmd->callback([&context] { context.run = [&context] { return showLabels(context); }; });
+    runs(buttonCmd, context, [request](CliContext& cli) { return assignButton(cli, *request); });
+    runs(app.add_subcommand("labels", "Show the 24 button labels of str.ini in the system language"), context,
+         showLabels);
 }
 
 } // namespace varcel

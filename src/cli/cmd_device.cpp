@@ -73,15 +73,10 @@ int showConfiguration(CliContext& context, bool asJson)
 
 void addDeviceCommands(CLI::App& app, CliContext& context)
 {
-    auto* statusCmd = app.add_subcommand("status", "Find the mouse, run the handshake and show the link state");
-    statusCmd->callback([&context] { context.run = [&context] { return status(context); }; });
-
+    runs(app.add_subcommand("status", "Find the mouse, run the handshake and show the link state"), context, status);
     auto* showCmd = app.add_subcommand("show", "Show the stored configuration (config.bin) field by field");
     CLI::Option* asJson = showCmd->add_flag("--json")->description("Print JSON instead of text");
-    showCmd->callback([&context, asJson] {
-        const bool json = asJson->count() > 0;
-        context.run = [&context, json] { return showConfiguration(context, json); };
-    });
+    runs(showCmd, context, [asJson](CliContext& cli) { return showConfiguration(cli, asJson->count() > 0); });
 }
 
 } // namespace varcel

@@ -1,7 +1,6 @@
 // varcelctl doctor: one line per thing the mouse and the window need, each
 // OK or the problem with its fix in one sentence. Exit status 0 when all is
 // well, 1 otherwise.
-#include "cli/cmd_doctor.h"
 
 #include "cli/cli_context.h"
 #include "control/focus_rules.h"
@@ -38,23 +37,27 @@ Line bad(std::string topic, std::string text) { return {std::move(topic), false,
 
 constexpr const char* kRuleName = "70-varcel.rules";
 
-// Where udev reads rules; VARCEL_UDEV_RULES_DIRS (colon-separated) stands
-// in for them where the system's own cannot be changed.
-std::vector<std::string> ruleFolders()
+// The colon-separated list an environment variable holds, or nothing.
+std::optional<std::vector<std::string>> listFromEnvironment(const char* name)
 {
-    if (const char* dirs = std::getenv("VARCEL_UDEV_RULES_DIRS")) {
-        std::vector<std::string> folders;
-        std::istringstream list(dirs);
-        for (std::string folder; std::getline(list, folder, ':');)
-            folders.push_back(folder);
-        return folders;
-    }
-    return {"/etc/udev/rules.d", "/run/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"};
+    const char* value = std::getenv(name);
+    if (!value)
+        return std::nullopt;
+    std::vector<std::string> items;
+    std::istringstream list(value);
+    for (std::string item; std::getline(list, item, ':');)
+        items.push_back(item);
+    return items;
 }
 
+// Where udev reads rules; VARCEL_UDEV_RULES_DIRS stands in for them where
+// the system's own cannot be changed.
 std::optional<std::string> installedRule()
 {
-    for (const std::string& folder : ruleFolders())
+    const auto folders = listFromEnvironment("VARCEL_UDEV_RULES_DIRS")
+                             .value_or(std::vector<std::string>{"/etc/udev/rules.d", "/run/udev/rules.d",
+                                                                "/usr/lib/udev/rules.d", "/lib/udev/rules.d"});
+    for (const std::string& folder : folders)
         if (const auto path = folder + "/" + kRuleName; ::access(path.c_str(), F_OK) == 0)
             return path;
     return std::nullopt;
@@ -69,17 +72,13 @@ bool openable(const std::string& path, int flags)
     return true;
 }
 
-// The mouse's device nodes: VARCEL_DOCTOR_NODES (colon-separated) names them
-// where no mouse is plugged in; otherwise the hidraw nodes listed.
+// The mouse's device nodes: VARCEL_DOCTOR_NODES names them where no mouse
+// is plugged in; otherwise the hidraw nodes listed.
 std::set<std::string> mouseNodes(CliContext& context)
 {
+    if (const auto given = listFromEnvironment("VARCEL_DOCTOR_NODES"))
+        return {given->begin(), given->end()};
     std::set<std::string> nodes;
-    if (const char* given = std::getenv("VARCEL_DOCTOR_NODES")) {
-        std::istringstream list(given);
-        for (std::string node; std::getline(list, node, ':');)
-            nodes.insert(node);
-        return nodes;
-    }
     for (const HidInterfaceInfo& info : context.backend().enumerate())
         if (info.vendorId == kVendorId && info.productId == kProductId)
             nodes.insert(info.path);
@@ -354,9 +353,9 @@ int doctor(CliContext& context)
 
 void addDoctorCommand(CLI::App& app, CliContext& context)
 {
-    auto* command = app.add_subcommand("doctor", "Check what the mouse and the window need, one line each, with "
-                                                 "the fix for each problem");
-    command->callback([&context] { context.run = [&context] { return doctor(context); }; });
+    runs(app.add_subcommand("doctor", "Check what the mouse and the window need, one line each, with "
+                                      "the fix for each problem"),
+         context, doctor);
 }
 
 } // namespace varcel

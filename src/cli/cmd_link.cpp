@@ -1,5 +1,4 @@
 // varcelctl link show | set KEY TABLE | reset | learn FILE [--save]
-#include "cli/cmd_link.h"
 
 #include "cli/cli_context.h"
 #include "device/link_learn.h"
@@ -36,9 +35,8 @@ int set(CliContext& context, const std::string& key, const std::string& table)
 {
     const auto c = parseLinkConstants(key, table);
     if (!c)
-        throw CliError{"link set takes the key as 12 hex digits and the table as 16 (as 5A17C38E41B6 "
-                       "3D9207E468AF1BC5); nothing was saved",
-                       kUsageError};
+        throw usage("link set takes the key as 12 hex digits and the table as 16 (as 5A17C38E41B6 "
+                    "3D9207E468AF1BC5); nothing was saved");
     saveLinkConstants(context, *c);
     return 0;
 }
@@ -81,31 +79,26 @@ void addLinkCommands(CLI::App& app, CliContext& context)
                 "or learn them from a USB capture");
     link->require_subcommand(1);
 
-    link->add_subcommand("show", "Show the link constants in use and where they come from")->callback([&context] {
-        context.run = [&context] { return showLinkConstants(context); };
-    });
+    runs(link->add_subcommand("show", "Show the link constants in use and where they come from"), context,
+         showLinkConstants);
 
     auto* setCmd = link->add_subcommand("set", "Keep these link constants in the data folder's link file");
     auto words = std::make_shared<std::pair<std::string, std::string>>();
     setCmd->add_option("KEY", words->first, "12 hex digits")->required();
     setCmd->add_option("TABLE", words->second, "16 hex digits")->required();
-    setCmd->callback(
-        [&context, words] { context.run = [&context, words] { return set(context, words->first, words->second); }; });
+    runs(setCmd, context, [words](CliContext& cli) { return set(cli, words->first, words->second); });
 
-    link->add_subcommand("reset", "Go back to the built-in link constants (removes the link file)")
-        ->callback([&context] { context.run = [&context] { return reset(context); }; });
+    runs(link->add_subcommand("reset", "Go back to the built-in link constants (removes the link file)"), context,
+         reset);
 
     auto* learnCmd = link->add_subcommand(
         "learn", "Learn the link constants from a USB capture (pcap or pcapng from usbmon, or USBPcap) of the mouse "
                  "being configured by a program that already talks to it");
-    auto file = std::make_shared<std::string>();
-    learnCmd->add_option("FILE", *file, "The capture")->required();
+    learnCmd->add_option("FILE", words->first, "The capture")->required();
     CLI::Option* saveFlag =
         learnCmd->add_flag("--save")->description("Keep what was learned in the data folder's link file");
-    learnCmd->callback([&context, file, saveFlag] {
-        const bool store = saveFlag->count() > 0;
-        context.run = [&context, file, store] { return learn(context, *file, store); };
-    });
+    runs(learnCmd, context,
+         [words, saveFlag](CliContext& cli) { return learn(cli, words->first, saveFlag->count() > 0); });
 }
 
 } // namespace varcel

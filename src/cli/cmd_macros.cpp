@@ -1,7 +1,6 @@
 // Commands about the macros, run through the macro page's model as a user of
 // the page would: select the macro, edit, "Confirm". Changes of the macro
 // blocks go to config.bin and reach the mouse with the next apply.
-#include "cli/cmd_macros.h"
 
 #include "buttons/labels_file.h"
 #include "cli/cli_context.h"
@@ -79,7 +78,7 @@ std::string selectByName(MacroPage& page, const std::string& name)
             return names[i];
         }
     }
-    throw CliError{"record.ini has no macro \"" + name + "\" (see varcelctl macro list)", 2};
+    throw usage("record.ini has no macro \"" + name + "\" (see varcelctl macro list)");
 }
 
 std::string hexLine(std::span<const std::uint8_t> bytes)
@@ -192,11 +191,11 @@ int showMacro(CliContext& context, const std::string& name)
 int newMacro(CliContext& context, const std::string& name)
 {
     if (!isStorableIniText(name))
-        throw CliError{"a macro name cannot hold a line break or text that is not UTF-8", 2};
+        throw usage("a macro name cannot hold a line break or text that is not UTF-8");
     const auto session = openPage(context, true);
     MacroPage& page = session->page;
     if (!page.setNameText(name))
-        throw CliError{"a macro name holds at most " + std::to_string(kMacroNameLength) + " characters", 2};
+        throw usage("a macro name holds at most " + std::to_string(kMacroNameLength) + " characters");
     // The page has said why; a name it cannot take is the caller's mistake.
     const std::string& text = page.nameText();
     const auto first = text.find_first_not_of(" \t");
@@ -214,7 +213,7 @@ void appendEntries(MacroPage& page, const std::vector<std::string>& args)
 {
     for (const std::string& arg : args) {
         if (!isStorableIniText(arg))
-            throw CliError{"an entry cannot hold a line break or text that is not UTF-8", 2};
+            throw usage("an entry cannot hold a line break or text that is not UTF-8");
         const auto lastIsPause = [&] {
             return !page.events().empty() && classifyEntry(page.events().back()) == EntryKind::Pause;
         };
@@ -233,7 +232,7 @@ void appendEntries(MacroPage& page, const std::vector<std::string>& args)
             compact.find_first_not_of("0123456789") == compact.size() - 2) {
             const int value = leadingInteger(compact);
             if (value < MacroPage::kShortestEditedPause || value > MacroPage::kLongestEditedPause)
-                throw CliError{"a pause is 50 to 10000 ms, not \"" + arg + "\"", 2};
+                throw usage("a pause is 50 to 10000 ms, not \"" + arg + "\"");
             if (lastIsPause()) {
                 page.selectEvent(static_cast<int>(page.events().size()) - 1);
                 page.deleteEvent();
@@ -252,17 +251,16 @@ void appendEntries(MacroPage& page, const std::vector<std::string>& args)
         const bool release = equalsIgnoringCase(word, "Up");
         const bool click = equalsIgnoringCase(word, "Click");
         if (key.empty() || !(press || release || click))
-            throw CliError{"cannot read the entry \"" + arg + "\"\n" + kEntryHelp, 2};
+            throw usage("cannot read the entry \"" + arg + "\"\n" + kEntryHelp);
         if (click) {
             const std::string row = key + " Click";
             bool known = false;
             for (std::size_t i = 0; i < 3; ++i)
                 known = known || equalsIgnoringCase(row, text::kMouseEvents[i]);
             if (!known)
-                throw CliError{"only L-Button, R-Button and M-Button have a Click, not \"" + arg + "\"", 2};
+                throw usage("only L-Button, R-Button and M-Button have a Click, not \"" + arg + "\"");
         }
-        if (keyCodeOfName(key) == 0)
-            std::cerr << "note: \"" << key << "\" is not in the key-name table; the mouse gets code 0 for it\n";
+        noteUnknownKey(key, keyCodeOfName(key) != 0);
         if (click) {
             addEvent(pressEntry(key));
             addEvent(releaseEntry(key));
@@ -272,6 +270,7 @@ void appendEntries(MacroPage& page, const std::vector<std::string>& args)
     }
 }
 
+// With no entries, what "Confirm" alone does.
 int add(CliContext& context, const std::string& name, const std::vector<std::string>& entries)
 {
     const auto session = openPage(context, true);
@@ -298,15 +297,6 @@ int remove(CliContext& context, const std::string& name)
     return 0;
 }
 
-int confirm(CliContext& context, const std::string& name)
-{
-    const auto session = openPage(context, true);
-    MacroPage& page = session->page;
-    const std::string shownName = selectByName(page, name);
-    confirmAndSave(*session, shownName);
-    return 0;
-}
-
 int loop(CliContext& context, const std::string& name, const std::string& countText)
 {
     const auto session = openPage(context, true);
@@ -315,7 +305,7 @@ int loop(CliContext& context, const std::string& name, const std::string& countT
     const bool digits = !countText.empty() && countText.find_first_not_of("0123456789") == std::string::npos;
     const int count = digits ? leadingInteger(countText) : 0;
     if (count < MacroPage::kLowestLoopCount || count > MacroPage::kHighestLoopCount)
-        throw CliError{"the loop count is a number from 1 to 65535, not \"" + countText + "\"", 2};
+        throw usage("the loop count is a number from 1 to 65535, not \"" + countText + "\"");
     const std::size_t number = page.selectedBlock();
     if (number == 0)
         throw CliError{"macro \"" + name + "\" lies past the twelfth block; the mouse has no loop count for it"};
@@ -333,46 +323,27 @@ void addMacroCommands(CLI::App& app, CliContext& context)
 {
     auto* macro = app.add_subcommand("macro", "The macros of record.ini and their blocks in config.bin");
     macro->require_subcommand(1);
+    runs(macro->add_subcommand("list", "List the macros in macro-number order"), context, list);
+    addNamed(macro, context, "show", "Show a macro's entries and its block in config.bin in hex",
+             "Macro name (any letter case)", showMacro);
+    addNamed(macro, context, "new",
+             "Add an empty macro (New, then Confirm): it becomes the last macro and its block is cleared",
+             "At most 31 characters, without [ ] = or a line break", newMacro);
 
-    auto* listCmd = macro->add_subcommand("list", "List the macros in macro-number order");
-    listCmd->callback([&context] { context.run = [&context] { return list(context); }; });
-
-    auto names = std::make_shared<std::vector<std::string>>(3);
     auto entries = std::make_shared<std::vector<std::string>>();
-
-    auto* showCmd = macro->add_subcommand("show", "Show a macro's entries and its block in config.bin in hex");
-    showCmd->add_option("NAME", (*names)[0], "Macro name (any letter case)")->required();
-    showCmd->callback([&context, names] { context.run = [&context, names] { return showMacro(context, (*names)[0]); }; });
-
-    auto* newCmd = macro->add_subcommand(
-        "new", "Add an empty macro (New, then Confirm): it becomes the last macro and its block is cleared");
-    newCmd->add_option("NAME", (*names)[0], "At most 31 characters, without [ ] = or a line break")->required();
-    newCmd->callback([&context, names] { context.run = [&context, names] { return newMacro(context, (*names)[0]); }; });
-
-    auto* addCmd = macro->add_subcommand("add", "Append entries to a macro and confirm it (it keeps its number)");
-    addCmd->add_option("NAME", (*names)[0], "Macro name")->required();
-    addCmd->add_option("ENTRY", *entries, "Entries to append")->required();
-    addCmd->footer(kEntryHelp);
-    addCmd->callback([&context, names, entries] {
-        context.run = [&context, names, entries] { return add(context, (*names)[0], *entries); };
-    });
-
-    auto* deleteCmd = macro->add_subcommand("delete", "Delete a macro from record.ini");
-    deleteCmd->add_option("NAME", (*names)[0], "Macro name")->required();
-    deleteCmd->callback(
-        [&context, names] { context.run = [&context, names] { return remove(context, (*names)[0]); }; });
-
-    auto* confirmCmd = macro->add_subcommand(
-        "confirm", "Save a macro again (it keeps its number) and rebuild all blocks in config.bin");
-    confirmCmd->add_option("NAME", (*names)[0], "Macro name")->required();
-    confirmCmd->callback(
-        [&context, names] { context.run = [&context, names] { return confirm(context, (*names)[0]); }; });
-
-    auto* loopCmd = macro->add_subcommand("loop", "Set a macro's loop count (1 to 65535) in config.bin");
-    loopCmd->add_option("NAME", (*names)[0], "Macro name")->required();
-    loopCmd->add_option("N", (*names)[1], "Loop count, 1 to 65535")->required();
-    loopCmd->callback(
-        [&context, names] { context.run = [&context, names] { return loop(context, (*names)[0], (*names)[1]); }; });
+    addNamed(macro, context, "add", "Append entries to a macro and confirm it (it keeps its number)", "Macro name",
+             [entries](CliContext& cli, const std::string& name) { return add(cli, name, *entries); })
+        ->footer(kEntryHelp)
+        ->add_option("ENTRY", *entries, "Entries to append")
+        ->required();
+    addNamed(macro, context, "delete", "Delete a macro from record.ini", "Macro name", remove);
+    addNamed(macro, context, "confirm", "Save a macro again (it keeps its number) and rebuild all blocks in config.bin",
+             "Macro name", [](CliContext& cli, const std::string& name) { return add(cli, name, {}); });
+    auto count = std::make_shared<std::string>();
+    addNamed(macro, context, "loop", "Set a macro's loop count (1 to 65535) in config.bin", "Macro name",
+             [count](CliContext& cli, const std::string& name) { return loop(cli, name, *count); })
+        ->add_option("N", *count, "Loop count, 1 to 65535")
+        ->required();
 }
 
 } // namespace varcel

@@ -2,7 +2,6 @@
 // page's own model: the slider positions and check boxes live in config.bin;
 // "default" writes the desktop at once, like the page's "Default"; "apply"
 // gives the desktop what config.bin holds, like the pointer step of OK.
-#include "cli/cmd_pointer.h"
 
 #include "cli/cli_context.h"
 #include "control/pointer_page.h"

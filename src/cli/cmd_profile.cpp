@@ -1,6 +1,5 @@
 // varcelctl export and import: the data folder's whole configuration as one
 // profile file, and back; and the named profiles kept in the data folder.
-#include "cli/cmd_profile.h"
 
 #include "cli/cli_context.h"
 #include "control/focus_rules.h"
@@ -17,11 +16,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <memory>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
-#include <memory>
-#include <sstream>
 
 namespace varcel {
 
@@ -69,7 +68,7 @@ void writeStream(const std::string& file, const std::string& text)
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !(S_ISFIFO(st.st_mode) || (isTerminalDevice(st) && ::isatty(fd)))) {
         ::close(fd);
-        throw CliError{file + " is neither a regular file, a FIFO nor a terminal; nothing was written", 2};
+        throw usage(file + " is neither a regular file, a FIFO nor a terminal; nothing was written");
     }
     std::size_t done = 0;
     while (done < text.size()) {
@@ -98,31 +97,19 @@ void noteTextsNotUtf8(const std::vector<std::string>& paths)
     std::cerr << "\n";
 }
 
-void noteTextsNotUtf8(const Profile& profile)
-{
-    std::vector<std::string> paths;
-    for (const auto& [path, bytes] : textsNotUtf8(profile))
-        paths.push_back(path);
-    noteTextsNotUtf8(paths);
-}
-
 } // namespace
 
 int writeProfileText(CliContext& context, const std::string& file, const std::string& text)
 {
     switch (exportTarget(file)) {
-    case ExportTarget::StandardOutput:
-        std::cout << text << std::flush;
-        return std::cout ? 0 : 1;
-    case ExportTarget::Stream:
-        writeStream(file, text);
-        break;
+    case ExportTarget::StandardOutput: std::cout << text << std::flush; return std::cout ? 0 : 1;
+    case ExportTarget::Stream: writeStream(file, text); break;
     case ExportTarget::RegularFile:
         if (const int error = replaceFileAtomically(file, text.data(), text.size()))
             throw CliError{"could not write " + file + ": " + std::strerror(error)};
         break;
     case ExportTarget::Refused:
-        throw CliError{file + " is neither a regular file, a FIFO nor a terminal; nothing was written", 2};
+        throw usage(file + " is neither a regular file, a FIFO nor a terminal; nothing was written");
     }
     std::cout << "Exported " << context.dataDir().path.string() << " to " << file << "\n";
     return 0;
@@ -134,7 +121,7 @@ int exportProfile(CliContext& context, const std::string& file)
 {
     // varcelctl writes the file itself, with its caller's rights and folder.
     if (context.host && !file.empty() && file != "-")
-        throw CliError{"the running Varcel writes no file a caller names; export to standard output", kUsageError};
+        throw usage("the running Varcel writes no file a caller names; export to standard output");
     context.lockDataFolder();
     Problem problem;
     const std::optional<Profile> read = context.workspace().exportProfile(problem);
@@ -143,7 +130,10 @@ int exportProfile(CliContext& context, const std::string& file)
     if (profile.macros.size() > kMacroCount)
         std::cerr << "varcelctl: note: record.ini holds " << profile.macros.size() << " macros, more than the mouse's "
                   << kMacroCount << " blocks; import refuses such a profile until the extra macros are deleted\n";
-    noteTextsNotUtf8(profile);
+    std::vector<std::string> paths;
+    for (const auto& [path, bytes] : textsNotUtf8(profile))
+        paths.push_back(path);
+    noteTextsNotUtf8(paths);
     const std::string text = profileText(profile, 2) + "\n";
     // The files have been read; a reader of a FIFO need not hold up other programs.
     context.workspace().unlock();
@@ -157,7 +147,7 @@ int exportProfile(CliContext& context, const std::string& file)
     std::istringstream lines(problem.detail);
     for (std::string line; std::getline(lines, line);)
         std::cerr << file << ": " << printableText(line) << "\n"; // a key may hold ESC
-    throw CliError{message, kUsageError};
+    throw usage(message);
 }
 
 // The file's contents, read here or, inside the running program, given by
@@ -167,11 +157,11 @@ FileRead profileFile(const CliContext& context, const std::string& file)
     if (!context.host)
         return readRegularFile(file, kMaxProfileFileSize);
     if (!context.host->input)
-        throw CliError{"the running Varcel opens no file a caller names; varcelctl import FILE reads it and passes "
-                       "its contents",
-                       kUsageError};
+        throw usage("the running Varcel opens no file a caller names; varcelctl import FILE reads it and passes "
+                    "its contents");
     FileRead given;
-    given.status = context.host->input->size() > kMaxProfileFileSize ? FileRead::Status::TooLarge : FileRead::Status::Ok;
+    given.status =
+        context.host->input->size() > kMaxProfileFileSize ? FileRead::Status::TooLarge : FileRead::Status::Ok;
     if (given.ok())
         given.bytes = *context.host->input;
     return given;
@@ -181,7 +171,7 @@ int importProfile(CliContext& context, const std::string& file, bool andApply)
 {
     const FileRead read = profileFile(context, file);
     if (!read.ok())
-        throw cliError(readFailure(file, read), 2);
+        throw cliError(readFailure(file, read), kUsageError);
     Workspace& workspace = context.workspace();
     Problem problem;
     const std::optional<Profile> profile = workspace.readProfileText(read.bytes, problem);
@@ -206,13 +196,23 @@ void checkName(const std::string& name)
 
 void throwProfileProblem(const Problem& problem, const LangText& consequence)
 {
-    if (!problem)
-        return;
-    const bool usage = problem->code == FailureCode::ProfileNameInvalid || problem->code == FailureCode::ProfileMissing ||
-                       problem->code == FailureCode::ProfileExists;
-    if (usage)
+    if (problem && (problem->code == FailureCode::ProfileNameInvalid || problem->code == FailureCode::ProfileMissing ||
+                    problem->code == FailureCode::ProfileExists))
         throw cliError(*problem, kUsageError);
     throwIf(problem, consequence);
+}
+
+// Profile NAME of the library; one that is not valid is refused with
+// `refusal` after its problems.
+Profile readNamedProfile(CliContext& context, const ProfileLibrary& library, const std::string& name,
+                         const std::string& refusal)
+{
+    Problem problem;
+    std::optional<Profile> profile = library.read(context.workspace(), name, problem);
+    if (problem && problem->code == FailureCode::ProfileInvalid)
+        refuseInvalidProfile(library.fileOf(name).string(), *problem, refusal);
+    throwProfileProblem(problem, text::kNothingChanged);
+    return std::move(*profile);
 }
 
 int listProfiles(CliContext& context)
@@ -222,8 +222,8 @@ int listProfiles(CliContext& context)
     const ActiveProfile active = library.active(context.workspace());
     for (const std::string& name : library.names()) {
         const bool isActive = name == active.name;
-        std::cout << (isActive ? "* " : "  ") << printableText(name) << (isActive && active.modified ? " (modified)" : "")
-                  << "\n";
+        std::cout << (isActive ? "* " : "  ") << printableText(name)
+                  << (isActive && active.modified ? " (modified)" : "") << "\n";
     }
     return 0;
 }
@@ -246,16 +246,12 @@ int loadProfile(CliContext& context, const std::string& name, bool andApply)
     context.lockDataFolder();
     ProfileLibrary library(context.dataDir().path);
     Workspace& workspace = context.workspace();
-    Problem problem;
-    const std::optional<Profile> profile = library.read(workspace, name, problem);
-    if (problem && problem->code == FailureCode::ProfileInvalid)
-        refuseInvalidProfile(library.fileOf(name).string(), *problem, "the profile was not loaded; nothing was changed");
-    throwProfileProblem(problem, text::kNothingChanged);
+    const Profile profile = readNamedProfile(context, library, name, "the profile was not loaded; nothing was changed");
     // A mouse that is not there or not accepted is found out before any
     // file changes, as for import --apply.
     if (andApply)
         context.connect();
-    throwProfileProblem(workspace.importProfile(*profile, {library.activeMarker(name, *profile, false)}),
+    throwProfileProblem(workspace.importProfile(profile, {library.activeMarker(name, profile, false)}),
                         text::kNothingChanged);
     std::cout << "Loaded profile " << printableText(name) << "\n";
     const int status = andApply ? applyConfiguration(context) : 0;
@@ -268,13 +264,8 @@ int loadProfile(CliContext& context, const std::string& name, bool andApply)
 int showProfile(CliContext& context, const std::string& name)
 {
     checkName(name);
-    ProfileLibrary library(context.dataDir().path);
-    Problem problem;
-    const std::optional<Profile> profile = library.read(context.workspace(), name, problem);
-    if (problem && problem->code == FailureCode::ProfileInvalid)
-        refuseInvalidProfile(library.fileOf(name).string(), *problem, "the profile is not valid");
-    throwProfileProblem(problem, text::kNothingChanged);
-    std::cout << profileText(*profile, 2) << "\n";
+    const ProfileLibrary library(context.dataDir().path);
+    std::cout << profileText(readNamedProfile(context, library, name, "the profile is not valid"), 2) << "\n";
     return 0;
 }
 
@@ -309,8 +300,13 @@ int deleteProfile(CliContext& context, const std::string& name)
 const char* const kRuleUsage = "profile rule add app-id|class|exe VALUE PROFILE, profile rule add default PROFILE, "
                                "profile rule remove app-id|class|exe VALUE, profile rule remove default";
 
-int ruleCommand(CliContext& context, const std::string& action, const std::vector<std::string>& words)
+// The rule command's words: the action, then what it acts on.
+int ruleCommand(CliContext& context, const std::vector<std::string>& actionAndWords)
 {
+    const std::string& action = actionAndWords.front();
+    if (action != "add" && action != "remove" && action != "list")
+        throw usage(kRuleUsage);
+    const std::vector<std::string> words(actionAndWords.begin() + 1, actionAndWords.end());
     context.lockDataFolder();
     FocusRules rules(context.dataDir().path);
     throwIf(rules.load(), text::kNothingChanged);
@@ -318,8 +314,7 @@ int ruleCommand(CliContext& context, const std::string& action, const std::vecto
         const ProfileLibrary library(context.dataDir().path);
         for (const FocusRule& rule : rules.rules())
             std::cout << describeRule(rule)
-                      << (library.exists(rule.profile) ? "" : " (no such profile: this rule switches nothing)")
-                      << "\n";
+                      << (library.exists(rule.profile) ? "" : " (no such profile: this rule switches nothing)") << "\n";
         return 0;
     }
     const std::optional<RuleMatch> match = words.empty() ? std::nullopt : ruleMatchFromName(words[0]);
@@ -327,10 +322,10 @@ int ruleCommand(CliContext& context, const std::string& action, const std::vecto
     const std::size_t needed = (action == "add" ? 2 : 1) + (otherwise ? 0 : 1);
     if (!match || words.size() != needed || (!otherwise && words[1].empty()) ||
         !std::all_of(words.begin(), words.end(), [](const std::string& word) { return isValidUtf8(word); }))
-        throw CliError{kRuleUsage, kUsageError};
+        throw usage(kRuleUsage);
     if (action == "remove") {
         if (!rules.remove(*match, otherwise ? std::string() : words[1]))
-            throw CliError{"there is no such rule; nothing was changed", kUsageError};
+            throw usage("there is no such rule; nothing was changed");
     } else {
         const std::string& profile = words.back();
         checkName(profile);
@@ -347,53 +342,30 @@ void addNamedProfileCommands(CLI::App& app, CliContext& context)
     auto* profile = app.add_subcommand(
         "profile", "Named profiles of the whole configuration, kept in the data folder's \"profiles\" folder");
     profile->require_subcommand(1);
-    auto names = std::make_shared<std::vector<std::string>>(2);
-    auto apply = std::make_shared<bool>(false);
     const std::string nameHelp = "1 to 31 characters, without / \\ or control characters, not starting with a dot";
+    runs(profile->add_subcommand("list", "List the profiles; * marks the active one, (modified) a change since"),
+         context, listProfiles);
+    addNamed(profile, context, "save", "Keep the data folder's configuration as profile NAME", nameHelp, saveProfile);
+    auto apply = std::make_shared<bool>(false);
+    addNamed(profile, context, "load", "Make profile NAME the data folder's configuration", "The profile",
+             [apply](CliContext& cli, const std::string& name) { return loadProfile(cli, name, *apply); })
+        ->add_flag("--apply", *apply, "Then send it to the mouse, as \"Apply\" does");
+    addNamed(profile, context, "show", "Print profile NAME as export writes a profile", "The profile", showProfile);
 
-    profile->add_subcommand("list", "List the profiles; * marks the active one, (modified) a change since")
-        ->callback([&context] { context.run = [&context] { return listProfiles(context); }; });
-
-    auto* saveCmd = profile->add_subcommand("save", "Keep the data folder's configuration as profile NAME");
-    saveCmd->add_option("NAME", (*names)[0], nameHelp)->required();
-    saveCmd->callback([&context, names] { context.run = [&context, names] { return saveProfile(context, (*names)[0]); }; });
-
-    auto* loadCmd = profile->add_subcommand("load", "Make profile NAME the data folder's configuration");
-    loadCmd->add_option("NAME", (*names)[0], "The profile")->required();
-    loadCmd->add_flag("--apply", *apply, "Then send it to the mouse, as \"Apply\" does");
-    loadCmd->callback([&context, names, apply] {
-        context.run = [&context, names, apply] { return loadProfile(context, (*names)[0], *apply); };
-    });
-
-    auto* showCmd = profile->add_subcommand("show", "Print profile NAME as export writes a profile");
-    showCmd->add_option("NAME", (*names)[0], "The profile")->required();
-    showCmd->callback([&context, names] { context.run = [&context, names] { return showProfile(context, (*names)[0]); }; });
-
+    auto names = std::make_shared<std::pair<std::string, std::string>>();
     auto* renameCmd = profile->add_subcommand("rename", "Give profile OLD the name NEW (not one already taken)");
-    renameCmd->add_option("OLD", (*names)[0], "The profile")->required();
-    renameCmd->add_option("NEW", (*names)[1], nameHelp)->required();
-    renameCmd->callback([&context, names] {
-        context.run = [&context, names] { return renameProfile(context, (*names)[0], (*names)[1]); };
-    });
+    renameCmd->add_option("OLD", names->first, "The profile")->required();
+    renameCmd->add_option("NEW", names->second, nameHelp)->required();
+    runs(renameCmd, context, [names](CliContext& cli) { return renameProfile(cli, names->first, names->second); });
 
     auto* ruleCmd = profile->add_subcommand(
         "rule", "Which profile the application in front asks for: add app-id|class|exe VALUE PROFILE, add default "
                 "PROFILE, remove app-id|class|exe VALUE, remove default, list");
     auto ruleWords = std::make_shared<std::vector<std::string>>();
     ruleCmd->add_option("words", *ruleWords, "add ... | remove ... | list")->required();
-    ruleCmd->callback([&context, ruleWords] {
-        context.run = [&context, ruleWords] {
-            const std::string action = ruleWords->front();
-            if (action != "add" && action != "remove" && action != "list")
-                throw CliError{kRuleUsage, kUsageError};
-            return ruleCommand(context, action, {ruleWords->begin() + 1, ruleWords->end()});
-        };
-    });
+    runs(ruleCmd, context, [ruleWords](CliContext& cli) { return ruleCommand(cli, *ruleWords); });
 
-    auto* deleteCmd = profile->add_subcommand("delete", "Delete profile NAME");
-    deleteCmd->add_option("NAME", (*names)[0], "The profile")->required();
-    deleteCmd->callback(
-        [&context, names] { context.run = [&context, names] { return deleteProfile(context, (*names)[0]); }; });
+    addNamed(profile, context, "delete", "Delete profile NAME", "The profile", deleteProfile);
 }
 
 } // namespace
@@ -407,18 +379,15 @@ void addProfileCommands(CLI::App& app, CliContext& context)
         "export", "Write the whole configuration (config.bin, the labels of every language, the macros) as a JSON "
                   "profile to FILE, or to standard output");
     exportCmd->add_option("FILE", *file, "The profile to write (\"-\" or none: standard output)");
-    exportCmd->callback([&context, file] { context.run = [&context, file] { return exportProfile(context, *file); }; });
+    runs(exportCmd, context, [file](CliContext& cli) { return exportProfile(cli, *file); });
 
-    auto importFile = std::make_shared<std::string>();
-    auto apply = std::make_shared<bool>(false);
     auto* importCmd = app.add_subcommand(
         "import", "Read a profile into the data folder: everything is checked first, then config.bin, str.ini and "
                   "record.ini are replaced");
-    importCmd->add_option("FILE", *importFile, "The profile to read")->required();
+    importCmd->add_option("FILE", *file, "The profile to read")->required();
+    auto apply = std::make_shared<bool>(false);
     importCmd->add_flag("--apply", *apply, "Then send the configuration to the mouse, as \"Apply\" does");
-    importCmd->callback([&context, importFile, apply] {
-        context.run = [&context, importFile, apply] { return importProfile(context, *importFile, *apply); };
-    });
+    runs(importCmd, context, [file, apply](CliContext& cli) { return importProfile(cli, *file, *apply); });
 }
 
 } // namespace varcel

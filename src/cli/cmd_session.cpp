@@ -18,9 +18,7 @@
 
 namespace varcel {
 
-namespace {
-
-int apply(CliContext& context)
+int applyConfiguration(CliContext& context)
 {
     Workspace& workspace = context.workspace();
     context.lockDataFolder();
@@ -32,6 +30,8 @@ int apply(CliContext& context)
     std::cout << "Applied " << workspace.config().path().string() << " to the mouse.\n";
     return 0;
 }
+
+namespace {
 
 void printSensor(const SensorRecord& r)
 {
@@ -108,33 +108,27 @@ int device(CliContext& context)
         std::cout << "Sensor record: no answer\n";
         ++gaps;
     }
-    auto show = [&](const std::string& asked, const DataExchangeResult& got, const CommandReport& reply,
-                    std::span<const std::uint8_t> data, const char* name) {
+    auto readBack = [&](std::uint8_t command, std::uint8_t index, const char* name) {
+        std::array<std::uint8_t, 256> data{};
+        CommandReport reply{command, index};
+        const DataExchangeResult got = link.exchangeCommandWithData(reply, data);
         if (!got.answered) {
-            std::cout << asked << ": no answer\n";
+            std::cout << name << " " << int(index) << ": no answer\n";
             ++gaps;
             return;
         }
         const std::size_t received = std::min<std::size_t>({reply[2], got.reportsDone * kDataSize, data.size()});
-        std::cout << name << " " << int(reply[1]) << ": " << hexBytes(data.first(received));
+        std::cout << name << " " << int(reply[1]) << ": " << hexBytes(std::span(data).first(received));
         if (!got.complete()) {
             std::cout << "  (" << got.reportsDone << " of " << got.reportsAnnounced << " data reports came)";
             ++gaps;
         }
         std::cout << "\n";
     };
-    for (std::uint8_t index = 0; index < 3; ++index) {
-        std::array<std::uint8_t, 256> data{};
-        CommandReport read{cmd::kColourRead, index};
-        const auto got = link.exchangeCommandWithData(read, data);
-        show("Colour block " + std::to_string(index), got, read, data, "Colour block");
-    }
-    for (std::uint8_t n = 1; n <= kMacroCount; ++n) {
-        std::array<std::uint8_t, 256> data{};
-        CommandReport read{cmd::kMacroRead, n};
-        const auto got = link.exchangeCommandWithData(read, data);
-        show("Macro " + std::to_string(n), got, read, data, "Macro");
-    }
+    for (std::uint8_t index = 0; index < 3; ++index)
+        readBack(cmd::kColourRead, index, "Colour block");
+    for (std::uint8_t n = 1; n <= kMacroCount; ++n)
+        readBack(cmd::kMacroRead, n, "Macro");
     if (gaps)
         throw CliError{"the mouse did not answer every read-back (" + std::to_string(gaps) + " missing or cut)"};
     return 0;
@@ -148,7 +142,7 @@ int watch(CliContext& context)
     context.backend();
     MouseSource* mouse = context.mouseSource();
     if (!mouse)
-        throw CliError{"\"watch\" runs in varcelctl itself", kUsageError};
+        throw usage("\"watch\" runs in varcelctl itself");
     HotplugSource* hotplug = &mouse->hotplug();
     SimControlServer* control = mouse->control();
     if (control && !control->listening())
@@ -184,13 +178,11 @@ int watch(CliContext& context)
 int simCommand(CliContext& context, const std::vector<std::string>& words)
 {
     if (words.empty())
-        throw CliError{"sim needs a command: plug, unplug, notify KIND VALUE, fault NAME [N] or state", 2};
+        throw usage("sim needs a command: plug, unplug, notify KIND VALUE, fault NAME [N] or state");
     std::string line = words[0];
     if (words[0] == "notify") {
         if (words.size() != 3)
-            throw CliError{"sim notify takes a kind (report-rate, dpi-stage, key-matrix, macro or a code) and a "
-                           "value",
-                           2};
+            throw usage("sim notify takes a kind (report-rate, dpi-stage, key-matrix, macro or a code) and a value");
         std::string code = words[1];
         if (const auto named = statusCodeFromName(words[1]))
             code = std::to_string(static_cast<int>(*named));
@@ -207,10 +199,6 @@ int simCommand(CliContext& context, const std::vector<std::string>& words)
     std::cout << answer.substr(answer.size() > 3 ? 3 : answer.size()) << "\n";
     return 0;
 }
-
-} // namespace
-
-namespace {
 
 sigset_t watchSignals()
 {
@@ -241,39 +229,31 @@ int watchSignalsFd()
     return signalFd;
 }
 
-int applyConfiguration(CliContext& context)
-{
-    return apply(context);
-}
-
 void addSessionCommands(CLI::App& app, CliContext& context)
 {
-    auto* applyCmd = app.add_subcommand(
-        "apply", "Send the data folder's configuration to the mouse, then save config.bin and the labels");
-    applyCmd->callback([&context] { context.run = [&context] { return apply(context); }; });
+    runs(app.add_subcommand("apply",
+                            "Send the data folder's configuration to the mouse, then save config.bin and the labels"),
+         context, applyConfiguration);
 
     auto* sensorCmd = app.add_subcommand("sensor", "Read the mouse's sensor record");
-    CLI::Option* exchange = sensorCmd->add_flag("--exchange")->description(
-        "Run the sensor exchange the program runs when the mouse arrives (sets bit 6 of option 2)");
-    sensorCmd->callback([&context, exchange] {
-        const bool doExchange = exchange->count() > 0;
-        context.run = [&context, doExchange] { return sensor(context, doExchange); };
-    });
+    CLI::Option* exchange =
+        sensorCmd->add_flag("--exchange")
+            ->description("Run the sensor exchange the program runs when the mouse arrives (sets bit 6 of option 2)");
+    runs(sensorCmd, context, [exchange](CliContext& cli) { return sensor(cli, exchange->count() > 0); });
 
-    auto* deviceCmd = app.add_subcommand(
-        "device", "Show what the mouse holds (all of it for the simulated mouse; the read-backs for a real one)");
-    deviceCmd->callback([&context] { context.run = [&context] { return device(context); }; });
-
-    auto* watchCmd = app.add_subcommand(
-        "watch", "Follow the mouse being plugged and unplugged and its own switches, one line each, until Ctrl+C");
-    watchCmd->callback([&context] { context.run = [&context] { return watch(context); }; });
+    runs(app.add_subcommand(
+             "device", "Show what the mouse holds (all of it for the simulated mouse; the read-backs for a real one)"),
+         context, device);
+    runs(app.add_subcommand(
+             "watch", "Follow the mouse being plugged and unplugged and its own switches, one line each, until Ctrl+C"),
+         context, watch);
 
     auto* simCmd = app.add_subcommand(
         "sim", "Remote control of the simulated mouse of a running program: plug, unplug, notify KIND VALUE, "
                "fault NAME [N], state");
     auto words = std::make_shared<std::vector<std::string>>();
     simCmd->add_option("words", *words, "plug | unplug | notify KIND VALUE | fault NAME [N] | state")->required();
-    simCmd->callback([&context, words] { context.run = [&context, words] { return simCommand(context, *words); }; });
+    runs(simCmd, context, [words](CliContext& cli) { return simCommand(cli, *words); });
 }
 
 } // namespace varcel

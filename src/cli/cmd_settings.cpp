@@ -2,7 +2,6 @@
 // dpi-color. Each goes through the key page's own model, saves config.bin and,
 // with --apply, sends it as Apply does. A value the page's lists do not hold
 // is refused with the values they do hold, and nothing is saved.
-#include "cli/cmd_settings.h"
 
 #include "settings/key_page_settings.h"
 #include "buttons/labels_file.h"
@@ -27,7 +26,6 @@ struct SettingsRequest {
     bool apply = false;
 };
 
-CliError usage(const std::string& message) { return CliError{message, 2}; }
 
 // The texts of a setting's values, for a refusal that lists them.
 std::string choicesText(SettingId id, int instance, std::uint8_t sensorType = 0)

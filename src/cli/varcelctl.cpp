@@ -1,13 +1,6 @@
 // varcelctl's run: the options, the commands, and the way through a running
 // Varcel when there is one.
 #include "cli/cli_context.h"
-#include "cli/cmd_buttons.h"
-#include "cli/cmd_doctor.h"
-#include "cli/cmd_link.h"
-#include "cli/cmd_macros.h"
-#include "cli/cmd_pointer.h"
-#include "cli/cmd_profile.h"
-#include "cli/cmd_settings.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
 #include "service/bus_client.h"
@@ -117,7 +110,7 @@ std::optional<int> throughRunningProgram(CliContext& context, const std::vector<
     // The bus carries text: a word that is not UTF-8 would arrive changed.
     for (const std::string& arg : forwarded)
         if (!isValidUtf8(arg))
-            throw CliError{"\"" + printableText(arg) + "\" is not UTF-8 text; nothing was done", kUsageError};
+            throw usage("\"" + printableText(arg) + "\" is not UTF-8 text; nothing was done");
     std::optional<std::string> input;
     if (command == "import") {
         const FileRead read = readRegularFile(file, kMaxProfileFileSize);
@@ -230,6 +223,15 @@ void addCommands(CLI::App& app, CliContext& context, const CLI::Option* version,
 
 } // namespace
 
+CLI::App* addNamed(CLI::App* parent, CliContext& context, const std::string& name, const std::string& description,
+                   const std::string& nameHelp, std::function<int(CliContext&, const std::string&)> work)
+{
+    auto word = std::make_shared<std::string>();
+    CLI::App* command = parent->add_subcommand(name, description);
+    command->add_option("NAME", *word, nameHelp)->required();
+    return runs(command, context, [word, work = std::move(work)](CliContext& cli) { return work(cli, *word); });
+}
+
 int runVarcelctl(const std::vector<std::string>& args, const CliHost* host)
 {
     CLI::App app{"Configure the Varcel gaming mouse (USB 04D9:A09F) from the command line.", "varcelctl"};
@@ -296,7 +298,7 @@ int runVarcelctl(const std::vector<std::string>& args, const CliHost* host)
             if (const auto status = throughRunningProgram(context, args, command))
                 return *status;
         if (host && !goesThroughRunningProgram(command))
-            throw CliError{"\"" + command + "\" runs in varcelctl itself", kUsageError};
+            throw usage("\"" + command + "\" runs in varcelctl itself");
         return context.run ? context.run() : 0;
     } catch (const CliError& e) {
         std::cerr << "varcelctl: " << e.message << '\n';
@@ -312,9 +314,11 @@ CommandOutput runHostedVarcelctl(const std::vector<std::string>& args, const std
 {
     // The folder may have been deleted or moved away while the program runs.
     if (std::error_code ec; !std::filesystem::is_directory(dataDir, ec))
-        return {1, {}, "varcelctl: the data folder " + dataDir.string() +
-                           " is gone (deleted or moved); nothing was done; put it back, or quit Varcel and start it "
-                           "on another folder\n"};
+        return {1,
+                {},
+                "varcelctl: the data folder " + dataDir.string() +
+                    " is gone (deleted or moved); nothing was done; put it back, or quit Varcel and start it "
+                    "on another folder\n"};
     std::vector<std::string> argv{"varcelctl", "--data-dir", dataDir.string()};
     if (simulate)
         argv.emplace_back("--simulate");
