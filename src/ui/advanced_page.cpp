@@ -8,13 +8,12 @@
 #include "ui/key_capture.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QWindow>
 #include <QEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -60,10 +59,11 @@ QString readable(const std::string& entry)
     return qs(entry).replace(QRegularExpression(QStringLiteral(" {2,}")), QStringLiteral(" "));
 }
 
-QStringList rowsOf(const std::vector<std::string>& texts)
+template <class Texts>
+QStringList rowsOf(const Texts& texts)
 {
     QStringList rows;
-    for (const std::string& t : texts)
+    for (const auto& t : texts)
         rows << readable(t);
     return rows;
 }
@@ -365,7 +365,7 @@ bool AdvancedPage::eventFilter(QObject* watched, QEvent* event)
     return WindowPage::eventFilter(watched, event);
 }
 
-void AdvancedPage::destroyControls()
+void AdvancedPage::tearDown()
 {
     closeMouseEventList();
     discard(m_macroList);
@@ -393,10 +393,7 @@ void AdvancedPage::syncMacroControls()
 
 void AdvancedPage::openMouseEventList()
 {
-    QStringList rows;
-    for (const char* row : text::kMouseEvents)
-        rows << readable(row);
-    m_mouseEventList = m_host.makeList(QStringLiteral("mouseEventList"), rows, mouseEventListRect());
+    m_mouseEventList = m_host.makeList(QStringLiteral("mouseEventList"), rowsOf(text::kMouseEvents), mouseEventListRect());
     m_mouseEventList->setAccessibleName(qs(describe(Element::InsertFace, m_controller).name));
     MacroPage& model = m_controller.macroPage();
     connect(m_mouseEventList, &QListWidget::itemEntered, this, [this, &model](QListWidgetItem* item) {
@@ -427,11 +424,6 @@ void AdvancedPage::closeListsMissing(Element hit)
 {
     if (hit != Element::InsertFace)
         closeMouseEventList();
-}
-
-void AdvancedPage::tearDown()
-{
-    destroyControls();
 }
 
 // ---- Clicks ----------------------------------------------------------------

@@ -62,7 +62,6 @@ protected:
 private:
     void setUpModels();
     void createControls();
-    void destroyControls();
     // The controls show what the macro page model holds.
     void syncMacroControls();
     void drawPointerBlock(QPainter& painter);

@@ -15,22 +15,21 @@
 
 #include <QActionGroup>
 #include <QApplication>
-#include <QHelpEvent>
-#include <QLibraryInfo>
-#include <QToolTip>
 #include <QBackingStore>
-#include <QPixmapCache>
 #include <QCloseEvent>
+#include <QHelpEvent>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QSocketNotifier>
+#include <QToolTip>
 #include <QWindow>
 
 #if defined(__GLIBC__)
@@ -251,9 +250,9 @@ void CHidMouseDlg::setUpTray()
         return;
     m_tray = new QSystemTrayIcon(windowIcon().isNull() ? appIcon() : windowIcon(), this);
     m_tray->setToolTip(qs(trayTip(m_options.language, false)));
-    m_trayMenu = new QMenu(this);
+    auto* menu = new QMenu(this);
     const Language language = m_options.language;
-    QMenu* profiles = m_trayMenu->addMenu(qs(text::kProfiles(language)));
+    QMenu* profiles = menu->addMenu(qs(text::kProfiles(language)));
     // Filled each time it opens: profiles come and go through varcelctl too.
     connect(profiles, &QMenu::aboutToShow, this, [this, profiles, language] {
         profiles->clear();
@@ -283,8 +282,8 @@ void CHidMouseDlg::setUpTray()
                 m_controller->saveNewProfile(prompt.textValue().toStdString());
         });
     });
-    m_trayMenu->addAction(qs(uiString(language, UiString::Exit)), this, &CHidMouseDlg::exitProgram);
-    m_tray->setContextMenu(m_trayMenu);
+    menu->addAction(qs(uiString(language, UiString::Exit)), this, &CHidMouseDlg::exitProgram);
+    m_tray->setContextMenu(menu);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
             trayActivated();
@@ -294,21 +293,20 @@ void CHidMouseDlg::setUpTray()
 
 void CHidMouseDlg::watchHotplug(HotplugSource& source)
 {
-    if (source.fd() < 0)
-        return;
-    auto notifier = std::make_unique<QSocketNotifier>(source.fd(), QSocketNotifier::Read);
-    connect(notifier.get(), &QSocketNotifier::activated, this,
-            [this, &source] { m_controller->hotplug(source.drain()); });
-    m_notifiers.push_back(std::move(notifier));
+    if (source.fd() >= 0)
+        whenReadable(source.fd(), [this, &source] { m_controller->hotplug(source.drain()); });
 }
 
 void CHidMouseDlg::watchSimControl(SimControlServer& server)
 {
-    if (!server.listening())
-        return;
-    auto notifier = std::make_unique<QSocketNotifier>(server.fd(), QSocketNotifier::Read);
-    connect(notifier.get(), &QSocketNotifier::activated, this, [&server] { server.serve(); });
-    m_notifiers.push_back(std::move(notifier));
+    if (server.listening())
+        whenReadable(server.fd(), [&server] { server.serve(); });
+}
+
+void CHidMouseDlg::whenReadable(int fd, const std::function<void()>& read)
+{
+    m_notifiers.push_back(std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read));
+    connect(m_notifiers.back().get(), &QSocketNotifier::activated, this, read);
 }
 
 void CHidMouseDlg::trayActivated()
@@ -475,12 +473,8 @@ void CHidMouseDlg::paintEvent(QPaintEvent*)
     painter.drawImage(0, 0, m_canvas);
     // The mark goes over the canvas, never into it: the mouse user's window
     // stays as it was drawn.
-    if (m_focusShown && m_focus != Element::None) {
-        const Rect r = focusRect(m_focus, dpiRows());
-        painter.setPen(QPen(m_skin.textColour(), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(r.x - 3, r.y - 3, r.w + 6, r.h + 6));
-    }
+    if (m_focusShown && m_focus != Element::None)
+        drawFocusMark(painter, focusRect(m_focus, dpiRows()), m_skin.textColour());
     if (m_firstFrameToLog) {
         m_firstFrameToLog = false;
         // After the frame drawn here went to the window system.

@@ -24,7 +24,6 @@
 #include <memory>
 #include <set>
 
-class QMenu;
 class QSocketNotifier;
 
 namespace varcel {
@@ -176,6 +175,8 @@ private:
     // Hidden: the next frame drawn now, kept in m_frames.
     void drawAhead();
     void setUpTray();
+    // Runs `read` on this thread whenever the file descriptor has data.
+    void whenReadable(int fd, const std::function<void()>& read);
     void setUpFonts(Language language);
     // The toolkit's own windows (boxes, the name prompt, the colour chooser)
     // in the window's language and in the skin's colours.
@@ -197,7 +198,6 @@ private:
 
     std::unique_ptr<QTranslator> m_qtTranslator;
     QSystemTrayIcon* m_tray = nullptr;
-    QMenu* m_trayMenu = nullptr;
     Balloon m_lastBalloon;
 
     std::unique_ptr<KeyPage> m_keyPage;

@@ -226,6 +226,13 @@ void drawText(QPainter& painter, const TextSpot& spot, const QString& text, cons
     painter.drawText(qrect(spot.rect), static_cast<int>(align | Qt::AlignVCenter) | flags, text);
 }
 
+void drawFocusMark(QPainter& painter, const Rect& r, const QColor& colour)
+{
+    painter.setPen(QPen(colour, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(r.x - 3, r.y - 3, r.w + 6, r.h + 6));
+}
+
 void markDropListValue(QListWidget& list, int valueRow)
 {
     for (int i = 0; i < list.count(); ++i)

@@ -122,6 +122,9 @@ void styleDropList(QListWidget& list, const Skin& skin, const QFont& font, int v
 // Marks another row as the face's value.
 void markDropListValue(QListWidget& list, int valueRow);
 
+// The keyboard's mark around the stop with the focus.
+void drawFocusMark(QPainter& painter, const Rect& r, const QColor& colour);
+
 // A text in its spot, vertically centred (`flags`: Qt::TextSingleLine or
 // Qt::TextWordWrap); a line longer than its place is set smaller rather than cut.
 void drawText(QPainter& painter, const TextSpot& spot, const QString& text, const QFont& font, const QColor& colour,

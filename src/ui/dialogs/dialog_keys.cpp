@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 
 #include <algorithm>
 
@@ -125,12 +124,8 @@ QString DialogKeys::stopText(int stop) const
 
 void DialogKeys::drawMark(QPainter& painter, const QColor& colour) const
 {
-    if (const auto stop = focused()) {
-        const Rect& r = stop->rect;
-        painter.setPen(QPen(colour, 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(r.x - 3, r.y - 3, r.w + 6, r.h + 6));
-    }
+    if (const auto stop = focused())
+        drawFocusMark(painter, stop->rect, colour);
 }
 
 } // namespace varcel::ui
