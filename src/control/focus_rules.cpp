@@ -82,13 +82,10 @@ Problem FocusRules::load()
         return refused("$.rules");
     for (std::size_t i = 0; i < j["rules"].size(); ++i) {
         const auto& r = j["rules"][i];
-        const std::string where = "$.rules[" + std::to_string(i) + "]";
-        if (!r.is_object() || !r.contains("match") || !r["match"].is_string() || !r.contains("profile") ||
-            !r["profile"].is_string() || (r.contains("value") && !r["value"].is_string()))
-            return refused(where);
-        const auto match = ruleMatchFromName(r["match"].get<std::string>());
-        if (!match)
-            return refused(where);
+        const auto text = [&](const char* key) { return r.is_object() && r.contains(key) && r[key].is_string(); };
+        const auto match = text("match") ? ruleMatchFromName(r["match"].get<std::string>()) : std::nullopt;
+        if (!match || !text("profile") || (r.contains("value") && !text("value")))
+            return refused("$.rules[" + std::to_string(i) + "]");
         m_rules.push_back({*match, r.value("value", ""), r["profile"].get<std::string>()});
     }
     return std::nullopt;

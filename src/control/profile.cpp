@@ -10,16 +10,13 @@
 #include "macros/macro_encoder.h"
 #include "macros/macro_entry.h"
 #include "macros/macro_page.h"
-#include "platform/atomic_file.h"
 #include "platform/file_read.h"
 #include "platform/ini_file.h"
 #include "platform/data_files.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <optional>
 
@@ -32,7 +29,6 @@ using json = nlohmann::ordered_json;
 // up one by one, so each member a parse adds costs the whole object again.
 using Doc = nlohmann::json;
 using Code = ProfileProblemCode;
-using img::LayerArray;
 
 // The profile's own nesting is five levels; nlohmann's tree and its dump()
 // recurse once per level, so a file of a hundred thousand brackets would

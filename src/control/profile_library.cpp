@@ -3,7 +3,6 @@
 #include "control/focus_rules.h"
 #include "control/workspace.h"
 #include "keys/field_text.h"
-#include "platform/atomic_file.h"
 #include "platform/data_files.h"
 #include "platform/file_read.h"
 #include "platform/file_transaction.h"
@@ -13,7 +12,6 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
 namespace varcel {

@@ -1,7 +1,6 @@
 #include "device/link_learn.h"
 
 #include <algorithm>
-#include <numeric>
 #include <vector>
 
 namespace varcel {
