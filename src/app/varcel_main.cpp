@@ -134,13 +134,13 @@ int main(int argc, char** argv)
         std::cerr << "varcel: " << text::kSimControlNotTaken(systemLanguage()) << ": "
                   << failureText(*control->problem(), systemLanguage()) << "\n";
 
+    // The window and the tray icon take it from here: drawn once.
     QApplication::setWindowIcon(ui::appIcon());
     ui::CHidMouseDlg::Options options;
     options.dataDir = dataDir.path;
     options.language = systemLanguage();
     options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     ui::CHidMouseDlg window(options, mouse.backend());
-    window.setWindowIcon(ui::appIcon());
     QObject::connect(&window, &ui::CHidMouseDlg::exitRequested, &app, &QApplication::quit);
     window.watchHotplug(mouse.hotplug());
     window.controller().setHotplugAvailable(mouse.hotplug().fd() >= 0);

@@ -1,30 +1,19 @@
-// varcelctl's libudev functions, loaded when the first is called rather than
-// when the program starts: only the commands that look for the mouse need
-// udev, and loading and relocating libudev costs every other command (show,
-// a simulated apply) a sixth of its start. Each function here looks its
-// namesake up in libudev.so.1 once, and calls it.
+// The libudev functions of varcelctl and the window, loaded when the first is
+// called rather than when the program starts: only the commands that look
+// for the mouse need udev, and loading and relocating libudev costs every
+// other command (show, a simulated apply) a sixth of its start, and the
+// window's tray icon waits for it. Each function here looks its namesake up
+// in libudev.so.1 once, and calls it.
 //
-// Only varcelctl links this file, with --as-needed, so it records no libudev
-// to load at start; the window links libudev itself. A udev function
-// varcelctl's code comes to call without a line here would bring the library
-// back at start: the build of varcelctl stops then (src/varcelctl/CMakeLists.txt).
+// varcelctl and varcel link this file with --as-needed, so neither records
+// libudev to load at start. A udev function their code comes to call without
+// a line here would bring the library back at start: the builds stop then
+// (src/varcelctl/CMakeLists.txt, src/app/CMakeLists.txt).
 #include "platform/on_demand.h"
 
 #include <libudev.h>
 
-namespace {
-
-void* onDemandSymbol(const char* name)
-{
-    using namespace varcel::library_detail;
-    std::string missing;
-    static void* const library = orStop(open("libudev.so.1", missing), missing);
-    void* function = nullptr;
-    find(library, name, &function, missing);
-    return orStop(function, missing);
-}
-
-} // namespace
+VARCEL_ON_DEMAND_LIBRARY("libudev.so.1")
 
 VARCEL_ON_DEMAND(udev*, udev_new, (), ())
 VARCEL_ON_DEMAND(udev*, udev_unref, (udev * u), (u))
