@@ -18,7 +18,6 @@
 #include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdint>
@@ -164,17 +163,16 @@ int main(int argc, char** argv)
             QApplication::exit(0);
         });
     }
-    window.startUp();
 
     // The window follows its files, and scripts, panels and varcelctl reach
     // this program on the session bus.
     const CliHost host{&mouse.backend(), &window.controller().session(), mouse.sim()};
-    // Taken once the event loop runs: the tray icon's docking, sent to the
-    // tray host when the loop first empties the display's queue, need not
-    // wait for the bus's round trips nor the desktop's focus connection.
+    // Taken once the window's start is done and the event loop runs: the
+    // tray icon's docking need not wait for the bus's round trips nor the
+    // desktop's focus connection.
     std::optional<ProgramService> bus;
     std::optional<ui::FocusFollow> following;
-    QTimer::singleShot(0, &window, [&] {
+    const auto joinDesktop = [&] {
         ProgramService& service =
             bus.emplace(window, simulate, [&](const std::vector<std::string>& args, const std::string* input) {
                 return runHostedVarcelctl(args, dataDir.path, simulate, host, input);
@@ -207,7 +205,9 @@ int main(int argc, char** argv)
         }
         if (!focusProblems.empty())
             std::cerr << "varcel: profiles do not follow the application in front (" << focusProblems << ")\n";
-    });
+    };
+    QObject::connect(&window, &ui::CHidMouseDlg::startedUp, &window, joinDesktop, Qt::QueuedConnection);
+    window.startUp();
 
     const int status = window.ending() ? 0 : app.exec();
     window.controller().exit();

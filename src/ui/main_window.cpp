@@ -46,6 +46,9 @@ constexpr int kHoverMs = 10;
 // it was told of, so that a burst of changes costs one drawing.
 constexpr int kDrawAheadMs = 50;
 
+// The longest the start waits for the tray host to show the tray icon.
+constexpr int kDockWaitMs = 1000;
+
 // The normal and "over" images of an element drawn from one picture pair.
 std::pair<QString, QString> imagesOf(Element e)
 {
@@ -84,6 +87,30 @@ protected:
 
 private:
     QWidget& m_main;
+};
+
+// Calls a function from the event loop once the watched widget is first drawn.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget& watched, QObject& context, std::function<void()> then)
+        : QObject(&watched), m_context(context), m_then(std::move(then))
+    {
+        watched.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            receiver->removeEventFilter(this);
+            QTimer::singleShot(0, &m_context, m_then);
+        }
+        return false;
+    }
+
+private:
+    QObject& m_context;
+    std::function<void()> m_then;
 };
 
 } // namespace
@@ -211,7 +238,29 @@ void CHidMouseDlg::endNow()
 
 void CHidMouseDlg::startUp()
 {
+    const QWidgetList before = QApplication::topLevelWidgets();
     setUpTray();
+    // On an X11 tray the icon is a window of its own, drawn once the tray
+    // host has docked it. The rest of the start (config.bin, the mouse, the
+    // skin, the frame drawn ahead, the bus) waits for that drawing, so the
+    // host docks the icon without sharing the processor with it.
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && !before.contains(widget)) {
+            new AfterFirstPaint(*widget, *this, [this] { finishStartUp(); });
+            QTimer::singleShot(kDockWaitMs, this, &CHidMouseDlg::finishStartUp);
+            return;
+        }
+    finishStartUp();
+}
+
+void CHidMouseDlg::finishStartUp()
+{
+    if (m_startedUp)
+        return;
+    m_startedUp = true;
+    // The mouse's and the simulated mouse's news wait for the controller.
+    for (const auto& notifier : m_notifiers)
+        notifier->setEnabled(true);
     m_controller->startUp();
     const SkinSettings& skinSettings = m_controller->skin();
     m_skin.setFolder(Skin::folderFor(m_options.dataDir, skinSettings.path));
@@ -242,6 +291,7 @@ void CHidMouseDlg::startUp()
     });
     if (!m_options.trayAvailable)
         showWindow();
+    emit startedUp();
 }
 
 void CHidMouseDlg::setUpTray()
@@ -306,11 +356,13 @@ void CHidMouseDlg::watchSimControl(SimControlServer& server)
 void CHidMouseDlg::whenReadable(int fd, const std::function<void()>& read)
 {
     m_notifiers.push_back(std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read));
+    m_notifiers.back()->setEnabled(m_startedUp);
     connect(m_notifiers.back().get(), &QSocketNotifier::activated, this, read);
 }
 
 void CHidMouseDlg::trayActivated()
 {
+    finishStartUp();
     logFrameMoment("click");
     m_controller->trayActivated();
 }

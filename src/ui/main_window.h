@@ -75,6 +75,9 @@ public:
     ~CHidMouseDlg() override;
 
     // Start-up in its order; the window stays hidden when there is a tray.
+    // Where the tray icon is a window of Varcel's own (an X11 tray), all that
+    // follows the icon waits until the tray host has shown it, or a second;
+    // startedUp() tells when the start is done.
     void startUp();
     // The program is ending (a signal: logout, Ctrl+C): every box and dialog
     // that is open is closed, so the loop it runs returns, and none opens
@@ -143,6 +146,7 @@ public:
 
 signals:
     void exitRequested();
+    void startedUp();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -175,8 +179,11 @@ private:
     // Hidden: the next frame drawn now, kept in m_frames.
     void drawAhead();
     void setUpTray();
-    // Runs `read` on this thread whenever the file descriptor has data.
+    // Runs `read` on this thread whenever the file descriptor has data, from
+    // the end of the start on.
     void whenReadable(int fd, const std::function<void()>& read);
+    // The start after the tray icon: config.bin, the mouse, the skin.
+    void finishStartUp();
     void setUpFonts(Language language);
     // The toolkit's own windows (boxes, the name prompt, the colour chooser)
     // in the window's language and in the skin's colours.
@@ -210,6 +217,7 @@ private:
     bool m_dragging = false;
     QPoint m_dragOffset;
     bool m_exiting = false;
+    bool m_startedUp = false;
 
     std::vector<std::unique_ptr<QSocketNotifier>> m_notifiers;
     std::unique_ptr<QObject> m_cacheRelease;

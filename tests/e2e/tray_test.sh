@@ -14,16 +14,23 @@ sleep 0.5
 
 start_varcel
 
-# The tray icon: the program's own small window, docked in trayer's panel.
-icon=""
-for i in $(seq 1 100); do
+# A window of Varcel's in sight, MIN to MAX pixels wide and at most MAX high.
+shown_window() { # MIN MAX
     for id in $(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null); do
         eval "$(xwininfo -id "$id" | awk '/Width:/ {print "w="$2} /Height:/ {print "h="$2}')"
-        if [ "$w" -le 64 ] && [ "$h" -le 64 ]; then icon=$id; break; fi
+        if [ "$w" -ge "$1" ] && [ "$w" -le "$2" ] && [ "$h" -le "$2" ]; then echo "$id"; return; fi
     done
-    [ -n "$icon" ] && break
-    sleep 0.1
-done
+}
+# The same, waited for 10 s at most.
+wait_window() { # MIN MAX
+    local id=""
+    for i in $(seq 1 100); do id=$(shown_window "$1" "$2"); [ -n "$id" ] && break; sleep 0.1; done
+    echo "$id"
+}
+big_window() { shown_window 800 10000; }
+
+# The tray icon: the program's own small window, docked in trayer's panel.
+icon=$(wait_window 1 64)
 [ -n "$icon" ] || { cat "$work/varcel.log"; fail "the tray icon did not dock"; }
 
 # A second Varcel ends at once with status 0 and leaves the first running.
@@ -32,15 +39,27 @@ status=$?
 [ "$status" -eq 0 ] || fail "the second start ended with $status"
 kill -0 "$varcel" 2>/dev/null || fail "the first Varcel ended"
 
-big_window() {
-    for id in $(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null); do
-        eval "$(xwininfo -id "$id" | awk '/Width:/ {print "w="$2} /Height:/ {print "h="$2}')"
-        if [ "$w" -ge 800 ]; then echo "$id"; return; fi
-    done
-}
 [ -z "$(big_window)" ] || fail "the window showed before the tray was clicked"
 
 eval "$(xwininfo -id "$icon" | awk '/Absolute upper-left X/ {print "ix="$4} /Absolute upper-left Y/ {print "iy="$4} /Width/ {print "iw="$2} /Height/ {print "ih="$2}')"
+# The balloon of the mouse found at start points at the docked icon, not at
+# the screen's corner where an icon not yet docked would have put it.
+balloon=$(wait_window 65 799)
+[ -n "$balloon" ] || fail "no balloon at start"
+eval "$(xwininfo -id "$balloon" | awk '/Absolute upper-left X/ {print "bx="$4} /Width/ {print "bw="$2}')"
+[ $((bx + bw)) -ge "$ix" ] || fail "the balloon at start ends at x $((bx + bw)), left of the tray icon at x $ix"
+# The balloon of the mouse found at start points at the docked icon, not at
+# the screen's corner where an icon not yet docked would have put it.
+balloon=""
+for i in $(seq 1 50); do
+    for id in $(xdotool search --onlyvisible --pid "$varcel" 2>/dev/null); do
+        eval "$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {print "bx="$4} /Width:/ {print "bw="$2}')"
+        if [ "$bw" -gt 64 ] && [ "$bw" -lt 800 ]; then balloon=$id; break; fi
+    done
+    [ -n "$balloon" ] && break
+    sleep 0.1
+done
+[ -n "$balloon" ] && [ $((bx + bw)) -ge "$ix" ] || fail "the balloon at start is at x ${bx:-?}, the icon at x $ix"
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
 window=""
 for i in $(seq 1 50); do window=$(big_window); [ -n "$window" ] && break; sleep 0.1; done
