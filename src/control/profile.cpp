@@ -191,10 +191,8 @@ public:
         bool ok = text.size() == 3 * size - 1;
         for (std::size_t i = 0; ok && i < text.size(); ++i)
             ok = i % 3 == 2 ? text[i] == ' ' : std::isxdigit(static_cast<unsigned char>(text[i])) != 0;
-        if (!ok) {
-            fail({where, Code::NotBytes, {}, {}, size});
-            return;
-        }
+        if (!ok)
+            return fail({where, Code::NotBytes, {}, {}, size});
         for (std::size_t i = 0; i < size; ++i)
             image[at + i] = static_cast<std::uint8_t>(std::stoul(text.substr(3 * i, 2), nullptr, 16));
     }
@@ -229,11 +227,6 @@ public:
 
     // A member that only tells the reader something (a position, a name, a
     // rate in hertz) may be left out; when given it must agree.
-    void agrees(const Doc& parent, const std::string& path, const char* key, const Doc& expected)
-    {
-        if (parent.is_object() && parent.contains(key))
-            agrees(parent.at(key), path + "." + key, expected);
-    }
     void agrees(const Doc& value, const std::string& path, const Doc& expected)
     {
         if (value != expected)
@@ -251,7 +244,8 @@ void readButton(Reader& r, const Doc& b, const std::string& path, Layer layer, s
         names.push_back(field.name);
     if (!r.object(b, path, names, Code::NotButtonField))
         return;
-    r.agrees(b, path, "button", slot + 1);
+    if (b.contains("button"))
+        r.agrees(b["button"], path + ".button", slot + 1);
     r.byteAt(r.member(b, path, kDpiSwitchField), path + "." + kDpiSwitchField, image[img::dpiSwitch(layer, slot)]);
     for (const ButtonField& field : kButtonFields) {
         const std::size_t at = img::at(layer, field.array, slot);
@@ -352,8 +346,7 @@ void readSettings(Reader& r, const Doc& c, const std::string& path, ConfigImage&
         if (form == SettingForm::Colour) {
             const std::string text = value->is_string() ? value->get<std::string>() : std::string();
             const bool ok = text.size() == 7 && text[0] == '#' &&
-                            std::all_of(text.begin() + 1, text.end(),
-                                        [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)); });
+                            text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
             if (!ok)
                 r.fail({where, Code::NotColour});
             else
@@ -407,7 +400,8 @@ void readConfiguration(Reader& r, const Doc& c, const std::string& path, Profile
             const Doc& b = (*blocks)[i];
             if (!r.object(b, bpath, {"macro", "loopCount", "events"}))
                 continue;
-            r.agrees(b, bpath, "macro", i + 1);
+            if (b.contains("macro"))
+                r.agrees(b["macro"], bpath + ".macro", i + 1);
             if (const Doc* loops = r.member(b, bpath, "loopCount"))
                 if (auto n = r.number(*loops, bpath + ".loopCount", 0, 65535))
                     setLoopCount(image, i + 1, static_cast<std::uint16_t>(*n));
