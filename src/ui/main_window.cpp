@@ -5,7 +5,6 @@
 #include "device/sim/sim_control.h"
 #include "lang/dialog_strings.h"
 #include "lang/ui_strings.h"
-#include "platform/data_dir.h"
 #include "platform/frame_log.h"
 #include "ui/advanced_page.h"
 #include "ui/dialogs/skinned_dialog.h"
@@ -264,13 +263,11 @@ void CHidMouseDlg::finishStartUp()
     m_controller->startUp();
     const SkinSettings& skinSettings = m_controller->skin();
     m_skin.setFolder(Skin::folderFor(m_options.dataDir, skinSettings.path));
-    if (!skinSettings.rColor.empty() || !skinSettings.gColor.empty() || !skinSettings.bColor.empty()) {
-        const TextColour colour = textColourOf(skinSettings);
-        m_skin.setTextColour(QColor(colour.r, colour.g, colour.b));
-    } else if (const auto colour = m_skin.suggestedTextColour()) {
-        // Until the user picks a colour, the skin's own suggestion is used.
-        m_skin.setTextColour(*colour);
-    }
+    // Until the user picks a colour, the skin's own suggestion is used.
+    const bool picked = !skinSettings.rColor.empty() || !skinSettings.gColor.empty() || !skinSettings.bColor.empty();
+    const TextColour colour = textColourForSkin(picked ? std::optional(textColourOf(skinSettings)) : std::nullopt,
+                                                m_skin.folder(), toTextColour(m_skin.textColour()));
+    m_skin.setTextColour(QColor(colour.r, colour.g, colour.b));
     applyToolkitStyle();
     updateTrayTip();
     // The window is as large as main.png, read without decoding it: the
@@ -413,12 +410,10 @@ void CHidMouseDlg::exitProgram()
 
 void CHidMouseDlg::openSkinDialog()
 {
-    const std::vector<std::filesystem::path> roots{m_options.dataDir / "Skins", installedDataDir() / "Skins",
-                                                   executableDir() / "Skins"};
     std::string current = m_controller->skin().path;
     if (current.empty())
         current = m_skin.folder().filename().string();
-    CSkinsDialog dialog(m_skin, current, roots, m_options.language, m_reporter, this);
+    CSkinsDialog dialog(m_skin, current, Skin::roots(m_options.dataDir), m_options.language, m_reporter, this);
     if (!dialog.hasBackground() || dialog.exec() != QDialog::Accepted)
         return;
     // The dialog's colour follows the chosen skin unless the user picked one.

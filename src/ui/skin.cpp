@@ -38,15 +38,19 @@ bool Skin::isSkinName(const std::string& name)
            && name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
+std::vector<fs::path> Skin::roots(const fs::path& dataDir)
+{
+    return {dataDir / "Skins", installedDataDir() / "Skins", executableDir() / "Skins"};
+}
+
 fs::path Skin::folderFor(const fs::path& dataDir, const std::string& requested)
 {
     std::error_code ec;
     const std::string name = isSkinName(requested) ? requested : std::string(kDefaultSkin);
-    const fs::path roots[] = {dataDir / "Skins", installedDataDir() / "Skins", executableDir() / "Skins"};
     // A skin that is not there (a str.ini without "Path", a folder the user
     // removed) falls back to the default skin instead of an empty window.
     for (const std::string& candidate : {name, std::string(kDefaultSkin)}) {
-        for (const fs::path& root : roots) {
+        for (const fs::path& root : roots(dataDir)) {
             const fs::path folder = candidate.empty() ? root : root / candidate;
             if (fs::is_regular_file(folder / "main.png", ec))
                 return folder;

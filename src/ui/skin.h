@@ -68,6 +68,8 @@ public:
     // A name that is not one folder inside Skins/ (empty aside: "..", an
     // absolute path, anything with a separator) is taken as the default skin.
     static std::filesystem::path folderFor(const std::filesystem::path& dataDir, const std::string& name);
+    // The folders skins are looked for in, in that order.
+    static std::vector<std::filesystem::path> roots(const std::filesystem::path& dataDir);
     static bool isSkinName(const std::string& name);
 
     void setFolder(const std::filesystem::path& folder);
