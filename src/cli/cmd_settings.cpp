@@ -199,9 +199,9 @@ int dpi(CliContext& context, const SettingsRequest& request)
         model.choose(SettingId::DpiStageValue, stage, row->code);
     }
     const std::string saved = edit.save();
-    const std::string value = model.stageValueText(stage);
+    const std::string value = model.faceText(SettingId::DpiStageValue, stage);
     const int row = edit.image()[img::kDpiValue + static_cast<std::size_t>(stage)];
-    std::cout << kDpiStageNames[static_cast<std::size_t>(stage)] << ": " << (model.stageEnabled(stage) ? "on" : "off")
+    std::cout << kDpiStageNames[static_cast<std::size_t>(stage)] << ": " << (model.isOn(SettingId::DpiStageEnabled, stage) ? "on" : "off")
               << ", " << (!sensorKnown && onOrOff ? "row " + std::to_string(row) : value.empty() ? "a row past the DPI list" : value)
               << "\n  " << saved << "\n";
     return 0;
@@ -235,7 +235,8 @@ int rgb(CliContext& context, const SettingsRequest& request)
     model.choose(SettingId::RgbMode, 0, mode->code);
     model.choose(SettingId::RgbParameter, instance, row->code);
     const std::string saved = edit.save();
-    std::cout << "RGB effect: " << model.rgbModeText() << ", " << model.rgbParameterText() << "\n  " << saved
+    std::cout << "RGB effect: " << model.faceText(SettingId::RgbMode, 0) << ", "
+              << model.faceText(SettingId::RgbParameter, model.parameterInstance()) << "\n  " << saved
               << "\n";
     return 0;
 }
@@ -300,7 +301,7 @@ int dpiColor(CliContext& context, const SettingsRequest& request)
     const std::string saved = edit.save();
     std::cout << kDpiStageNames[static_cast<std::size_t>(stage)] << " colour bits:";
     for (int b = 0; b < kDpiColourBitCount; ++b)
-        std::cout << " " << bitNames[static_cast<std::size_t>(b)] << (model.colourBit(stage, b) ? " on" : " off")
+        std::cout << " " << bitNames[static_cast<std::size_t>(b)] << (model.isOn(SettingId::DpiColourBit, stage * kDpiColourBitCount + b) ? " on" : " off")
                   << (b + 1 < kDpiColourBitCount ? "," : "");
     std::cout << "\n  " << saved << "\n";
     return 0;

@@ -40,10 +40,9 @@ std::optional<Balloon> balloonFor(StatusCode code, int value, Language language,
             return std::nullopt;
         const UiString stages[] = {UiString::DpiStage1, UiString::DpiStage2, UiString::DpiStage3,
                                    UiString::DpiStage4};
-        const std::uint8_t row = working[img::kDpiValue + static_cast<std::size_t>(value - 1)];
-        // Sensors the program has no list for get no value named.
-        const std::string dpi = dpiListKnown(sensorType) ? dpiValueText(sensorType, row) : "";
-        return info(std::string(uiString(language, stages[value - 1])) + dpi);
+        // Sensors the program has no list for get no value named, nor does a row past the list.
+        const auto dpi = settingChoice(working, SettingId::DpiStageValue, value - 1, sensorType);
+        return info(uiString(language, stages[value - 1]) + std::string(dpi && dpiListKnown(sensorType) ? dpi->text : ""));
     }
     case StatusCode::KeyMatrixChanged:
         if (value == 1 || value == 2)

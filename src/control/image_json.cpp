@@ -7,6 +7,7 @@
 #include "macros/macro_encoder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <sstream>
 
@@ -156,8 +157,12 @@ std::vector<JsonLeaf> settingLeaves(ImageJsonForm form)
         }
         if (hash == std::string::npos && row.kept == 1)
             leaves.push_back({K::Setting, pointer, row.id});
-        if (row.id == SettingId::ReportRate)
-            leaves.push_back({K::Hz, "/reportRate/hz"});
+        // A single choice with a unit is followed by its value in that unit: the rate's "hz".
+        if (row.form == SettingForm::Choice && row.kept == 1 && *row.unit != '\0') {
+            std::string unit = row.unit;
+            std::transform(unit.begin(), unit.end(), unit.begin(), [](char c) { return std::tolower(c); });
+            leaves.push_back({K::Value, pointer.substr(0, pointer.rfind('/') + 1) + unit, row.id});
+        }
         if (row.id == SettingId::RgbMode) {
             leaves.push_back({K::ModeName, "/lighting/modeName"});
             if (form == ImageJsonForm::Show)
@@ -171,15 +176,15 @@ std::vector<JsonLeaf> settingLeaves(ImageJsonForm form)
 
 nlohmann::ordered_json leafValue(const JsonLeaf& leaf, const ConfigImage& image, ImageJsonForm form)
 {
-    const int mode = image[img::kRgbMode];
-    const bool modeKnown = mode >= 1 && mode <= kRgbModeCount;
+    // The mode's row is the instance of its own parameter.
+    const auto mode = settingChoice(image, SettingId::RgbMode);
     switch (leaf.kind) {
     case JsonLeaf::Kind::Bytes: return bytesAt(image, leaf.offset, leaf.size);
     case JsonLeaf::Kind::Number: return leaf.offset;
-    case JsonLeaf::Kind::Hz: return reportRateHz(image[img::kReportRate]);
-    case JsonLeaf::Kind::ModeName: return modeKnown ? json(rgbModeName(Language::English, mode)) : json();
+    case JsonLeaf::Kind::Value: return settingValue(image, leaf.id);
+    case JsonLeaf::Kind::ModeName: return mode ? json(mode->text) : json();
     case JsonLeaf::Kind::Parameter:
-        return modeKnown ? json(image[img::kRgbParam1 + static_cast<std::size_t>(mode - 1)]) : json();
+        return mode ? json(settingCode(image, SettingId::RgbParameter, mode->code - 1)) : json();
     case JsonLeaf::Kind::Setting: break;
     }
     const unsigned code = settingCode(image, leaf.id, leaf.instance);

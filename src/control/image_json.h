@@ -32,9 +32,9 @@ std::string imageToText(const ConfigImage& image, std::uint8_t firstRunFlag);
 // an instance of a setting of the catalogue, bytes kept as hexadecimal pairs
 // (the RGB parameters of all modes, the DPI colour bits, bytes no control
 // edits), or a member that only tells the reader something (a list element's
-// number, the rate in hertz, the mode's name), which a profile may leave out.
+// number, a value in its unit, the mode's name), which a profile may leave out.
 struct JsonLeaf {
-    enum class Kind { Setting, Bytes, Number, Hz, ModeName, Parameter } kind;
+    enum class Kind { Setting, Bytes, Number, Value, ModeName, Parameter } kind;
     std::string pointer;
     SettingId id = SettingId::Count;
     int instance = 0;

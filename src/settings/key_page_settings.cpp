@@ -1,34 +1,14 @@
 #include "settings/key_page_settings.h"
 
-#include "device/dpi_table.h"
-
 #include <algorithm>
 
 namespace varcel {
 
 namespace {
 
-std::span<const SettingChoice> parameterTable(int mode)
-{
-    return mode >= 1 && mode <= kRgbModeCount ? settingChoices(SettingId::RgbParameter, mode - 1)
-                                              : std::span<const SettingChoice>();
-}
-
 bool validStage(int stage) { return stage >= 0 && stage < static_cast<int>(img::kDpiStages); }
-bool validColour(int colour) { return colour >= 0 && colour < static_cast<int>(img::kLoopColourCount); }
-bool validBit(int bit) { return bit >= 0 && bit < kDpiColourBitCount; }
-
-std::size_t at(int index) { return static_cast<std::size_t>(index); }
 
 } // namespace
-
-std::vector<const char*> KeyPageSettings::dpiRows() const
-{
-    std::vector<const char*> rows;
-    for (const SettingChoice& row : settingChoices(SettingId::DpiStageValue, 0, sensorType()))
-        rows.push_back(row.text);
-    return rows;
-}
 
 SettingsList settingsListOfStage(int stage)
 {
@@ -47,162 +27,73 @@ KeyPageSettings::KeyPageSettings(ConfigImage& image, Language language, std::fun
     : m_image(image), m_language(language), m_sensorType(std::move(sensorType))
 {}
 
+bool KeyPageSettings::isOn(SettingId id, int instance) const
+{
+    const unsigned stored = code(id, instance);
+    return id == SettingId::LoopColourEnabled ? stored == 1 : stored != 0;
+}
+
+int KeyPageSettings::row(SettingId id, int instance) const
+{
+    const auto rows = choices(id, instance);
+    const unsigned stored = code(id, instance);
+    const auto found = std::find_if(rows.begin(), rows.end(), [&](const SettingChoice& c) { return c.code == stored; });
+    return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+}
+
+const char* KeyPageSettings::faceText(SettingId id, int instance) const
+{
+    const int at = row(id, instance);
+    if (at >= 0)
+        return choices(id, instance)[static_cast<std::size_t>(at)].textIn(m_language);
+    return id == SettingId::RgbMode ? uiString(m_language, UiString::OffMode) : "";
+}
+
+std::string KeyPageSettings::choiceText(SettingId id, int instance, int row) const
+{
+    const auto rows = choices(id, instance);
+    return row >= 0 && static_cast<std::size_t>(row) < rows.size()
+               ? settingChoiceText(id, rows[static_cast<std::size_t>(row)], m_language)
+               : std::string();
+}
+
 bool KeyPageSettings::choose(SettingId id, int instance, unsigned code)
 {
     const Setting& row = setting(id);
     if (instance < 0 || instance >= row.instances)
         return false;
-    const auto choices = settingChoices(id, instance, sensorType());
-    const bool listed =
-        std::any_of(choices.begin(), choices.end(), [&](const SettingChoice& c) { return c.code == code; });
+    const auto rows = choices(id, instance);
+    const bool listed = std::any_of(rows.begin(), rows.end(), [&](const SettingChoice& c) { return c.code == code; });
     if (row.form != SettingForm::Colour && !listed)
         return false;
-    // The enable box keeps the last enabled stage; a disabled colour's swatch opens nothing.
-    if (id == SettingId::DpiStageEnabled)
-        return stageEnabled(instance) == (code != 0) || toggleStage(instance);
-    if (id == SettingId::LoopColour && !canChooseLoopColour(instance))
+    if (id == SettingId::DpiStageEnabled) {
+        // A stage as asked keeps its byte. At least one stays enabled: stages
+        // 5 to 8 are never sent enabled, but a flag there still lets the last
+        // of stages 1 to 4 go.
+        if (isOn(id, instance) == (code != 0))
+            return true;
+        bool another = code != 0;
+        for (int other = 0; other < row.kept && !another; ++other)
+            another = other != instance && isOn(id, other);
+        if (!another)
+            return false;
+    }
+    // A disabled colour's swatch opens nothing.
+    if (id == SettingId::LoopColour && !isOn(SettingId::LoopColourEnabled, instance))
         return false;
     setSettingCode(m_image, id, instance, code);
     return true;
 }
 
-// ---- Report rate -------------------------------------------------------------
-
-int KeyPageSettings::reportRatePosition() const
+bool KeyPageSettings::chooseRow(SettingId id, int instance, int row)
 {
-    for (std::size_t p = 0; p < kReportRates.size(); ++p)
-        if (kReportRates[p].code == m_image[img::kReportRate])
-            return static_cast<int>(p);
-    return -1;
+    const auto rows = choices(id, instance);
+    return row >= 0 && static_cast<std::size_t>(row) < rows.size() &&
+           choose(id, instance, rows[static_cast<std::size_t>(row)].code);
 }
 
-int KeyPageSettings::chooseReportRate(int position)
-{
-    const int before = reportRatePosition();
-    if (position >= 0 && at(position) < kReportRates.size())
-        m_image[img::kReportRate] = kReportRates[at(position)].code;
-    return before;
-}
-
-// ---- DPI stages --------------------------------------------------------------
-
-int KeyPageSettings::dpiRowCount() const { return static_cast<int>(varcel::dpiRowCount(sensorType())); }
-
-bool KeyPageSettings::stageEnabled(int stage) const
-{
-    // The mouse gets a stage as enabled for any byte but 0, so the page shows it so.
-    return validStage(stage) && m_image[img::kDpiEnabled + at(stage)] != 0;
-}
-
-int KeyPageSettings::stageRow(int stage) const
-{
-    if (!validStage(stage))
-        return -1;
-    const int row = m_image[img::kDpiValue + at(stage)];
-    return row < dpiRowCount() ? row : -1;
-}
-
-const char* KeyPageSettings::stageValueText(int stage) const
-{
-    const int row = stageRow(stage);
-    return row < 0 ? "" : dpiValueText(sensorType(), static_cast<std::uint8_t>(row));
-}
-
-int KeyPageSettings::litSegments(int stage) const
-{
-    if (!stageEnabled(stage))
-        return 0;
-    const int row = stageRow(stage);
-    return row < 0 ? dpiRowCount() : row + 1;
-}
-
-bool KeyPageSettings::toggleStage(int stage)
-{
-    if (!validStage(stage))
-        return false;
-    std::uint8_t& flag = m_image[img::kDpiEnabled + at(stage)];
-    if (flag == 0) {
-        flag = 1;
-        return true;
-    }
-    // At least one stage stays enabled. Stages 5 to 8 are never sent enabled,
-    // but a flag there still lets the last of stages 1 to 4 go.
-    for (std::size_t other = 0; other < img::kDpiStageFlags; ++other) {
-        if (other != at(stage) && m_image[img::kDpiEnabled + other] != 0) {
-            flag = 0;
-            return true;
-        }
-    }
-    return false;
-}
-
-bool KeyPageSettings::chooseStageRow(int stage, int row)
-{
-    if (!validStage(stage) || row < 0 || row >= dpiRowCount())
-        return false;
-    m_image[img::kDpiValue + at(stage)] = static_cast<std::uint8_t>(row);
-    return true;
-}
-
-// ---- RGB effect --------------------------------------------------------------
-
-int KeyPageSettings::rgbMode() const { return m_image[img::kRgbMode]; }
-
-int KeyPageSettings::rgbParameterRow() const
-{
-    if (!rgbModeValid())
-        return -1;
-    const int row = m_image[img::kRgbParam1 + at(rgbMode() - 1)];
-    return at(row) < parameterTable(rgbMode()).size() ? row : -1;
-}
-
-const char* KeyPageSettings::rgbParameterText() const { return varcel::rgbParameterText(rgbMode(), rgbParameterRow()); }
-
-bool KeyPageSettings::chooseRgbMode(int row)
-{
-    if (row < 0 || row >= kRgbModeCount)
-        return false;
-    m_image[img::kRgbMode] = static_cast<std::uint8_t>(row + 1);
-    return true;
-}
-
-bool KeyPageSettings::chooseRgbParameter(int row)
-{
-    if (!rgbModeValid() || row < 0 || at(row) >= parameterTable(rgbMode()).size())
-        return false;
-    m_image[img::kRgbParam1 + at(rgbMode() - 1)] = static_cast<std::uint8_t>(row);
-    return true;
-}
-
-// ---- Loop colours ------------------------------------------------------------
-
-bool KeyPageSettings::loopColourEnabled(int colour) const
-{
-    return validColour(colour) && loopColourOn(m_image, at(colour));
-}
-
-Rgb KeyPageSettings::loopColour(int colour) const
-{
-    const unsigned code = settingCode(m_image, SettingId::LoopColour, colour);
-    return {static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 8),
-            static_cast<std::uint8_t>(code)};
-}
-
-void KeyPageSettings::toggleLoopColour(int colour)
-{
-    if (validColour(colour))
-        m_image[img::kLoopEnabled + at(colour)] = loopColourEnabled(colour) ? 0 : 1;
-}
-
-bool KeyPageSettings::setLoopColour(int colour, Rgb rgb)
-{
-    if (!canChooseLoopColour(colour))
-        return false;
-    setSettingCode(m_image, SettingId::LoopColour, colour, unsigned{rgb.r} << 16 | unsigned{rgb.g} << 8 | rgb.b);
-    return true;
-}
-
-// ---- DPI colour bits ---------------------------------------------------------
+// The catalogue keeps a parameter per mode, in the order of the mode list.
+int KeyPageSettings::parameterInstance() const { return row(SettingId::RgbMode, 0); }
 
 bool KeyPageSettings::chooseColourStage(int row)
 {
@@ -212,92 +103,60 @@ bool KeyPageSettings::chooseColourStage(int row)
     return true;
 }
 
-bool KeyPageSettings::colourBit(int stage, int bit) const
+int KeyPageSettings::litSegments(int stage) const
 {
-    return validStage(stage) && validBit(bit) &&
-           settingCode(m_image, SettingId::DpiColourBit, stage * kDpiColourBitCount + bit) != 0;
-}
-
-bool KeyPageSettings::colourBit(int bit) const { return colourBit(m_colourStage, bit); }
-
-void KeyPageSettings::toggleColourBit(int bit)
-{
-    if (validBit(bit))
-        setSettingCode(m_image, SettingId::DpiColourBit, m_colourStage * kDpiColourBitCount + bit, !colourBit(bit));
+    if (!validStage(stage) || !isOn(SettingId::DpiStageEnabled, stage))
+        return 0;
+    const int at = row(SettingId::DpiStageValue, stage);
+    return at < 0 ? dpiRowCount() : at + 1;
 }
 
 // ---- Lists -------------------------------------------------------------------
 
+std::optional<std::pair<SettingId, int>> KeyPageSettings::listSetting(SettingsList list) const
+{
+    if (const int stage = stageOfSettingsList(list); stage >= 0)
+        return std::pair(SettingId::DpiStageValue, stage);
+    if (list == SettingsList::RgbMode)
+        return std::pair(SettingId::RgbMode, 0);
+    if (list == SettingsList::RgbParameter && parameterInstance() >= 0)
+        return std::pair(SettingId::RgbParameter, parameterInstance());
+    return std::nullopt;
+}
+
 bool KeyPageSettings::toggleList(SettingsList list)
 {
-    if (list == SettingsList::None || m_openList == list) {
-        closeList();
-        return false;
-    }
-    if (list == SettingsList::RgbParameter && !rgbModeValid()) {
-        closeList();
-        return false;
-    }
-    m_openList = list;
-    return true;
+    const bool opens =
+        list != SettingsList::None && m_openList != list && (list == SettingsList::DpiColourStage || listSetting(list));
+    m_openList = opens ? list : SettingsList::None;
+    return opens;
 }
 
 std::vector<std::string> KeyPageSettings::listRows(SettingsList list) const
 {
     std::vector<std::string> rows;
-    switch (list) {
-    case SettingsList::None: break;
-    case SettingsList::DpiStage1:
-    case SettingsList::DpiStage2:
-    case SettingsList::DpiStage3:
-    case SettingsList::DpiStage4:
-        for (const char* row : dpiRows())
-            rows.emplace_back(row);
-        break;
-    case SettingsList::RgbMode:
-        for (int mode = 1; mode <= kRgbModeCount; ++mode)
-            rows.emplace_back(rgbModeName(m_language, mode));
-        break;
-    case SettingsList::RgbParameter:
-        for (const SettingChoice& row : parameterTable(rgbMode()))
-            rows.emplace_back(row.text);
-        break;
-    case SettingsList::DpiColourStage:
-        for (const char* row : kDpiStageNames)
-            rows.emplace_back(row);
-        break;
-    }
+    if (list == SettingsList::DpiColourStage)
+        rows.assign(kDpiStageNames.begin(), kDpiStageNames.end());
+    else if (const auto shown = listSetting(list))
+        for (const SettingChoice& choice : choices(shown->first, shown->second))
+            rows.emplace_back(choice.textIn(m_language));
     return rows;
 }
 
 int KeyPageSettings::listCurrentRow(SettingsList list) const
 {
-    switch (list) {
-    case SettingsList::None: return -1;
-    case SettingsList::DpiStage1:
-    case SettingsList::DpiStage2:
-    case SettingsList::DpiStage3:
-    case SettingsList::DpiStage4: return stageRow(stageOfSettingsList(list));
-    case SettingsList::RgbMode: return rgbModeValid() ? rgbMode() - 1 : -1;
-    case SettingsList::RgbParameter: return rgbParameterRow();
-    case SettingsList::DpiColourStage: return m_colourStage;
-    }
-    return -1;
+    if (list == SettingsList::DpiColourStage)
+        return m_colourStage;
+    const auto shown = listSetting(list);
+    return shown ? row(shown->first, shown->second) : -1;
 }
 
 bool KeyPageSettings::chooseListRow(int row)
 {
-    bool stored = false;
-    switch (m_openList) {
-    case SettingsList::None: break;
-    case SettingsList::DpiStage1:
-    case SettingsList::DpiStage2:
-    case SettingsList::DpiStage3:
-    case SettingsList::DpiStage4: stored = chooseStageRow(stageOfSettingsList(m_openList), row); break;
-    case SettingsList::RgbMode: stored = chooseRgbMode(row); break;
-    case SettingsList::RgbParameter: stored = chooseRgbParameter(row); break;
-    case SettingsList::DpiColourStage: stored = chooseColourStage(row); break;
-    }
+    const auto shown = listSetting(m_openList);
+    const bool stored = m_openList == SettingsList::DpiColourStage ? chooseColourStage(row)
+                        : shown                                    ? chooseRow(shown->first, shown->second, row)
+                                                                   : false;
     closeList();
     return stored;
 }

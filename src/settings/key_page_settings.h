@@ -1,9 +1,8 @@
-// The key page's settings beside the buttons: report rate, the four DPI
-// stages, and the lighting block (RGB effect, loop colours, DPI colour bits).
-// Every control only changes the working image; the window draws what this
-// model says and routes clicks to it, and varcelctl drives the same
-// operations. The texts of every list live here, so the window, varcelctl and
-// the balloons show the same ones.
+// The key page's settings beside the buttons, each a row of the settings
+// catalogue: the rate, the four DPI stages, and the lighting block (RGB
+// effect, loop colours, DPI colour bits). Every control only changes the
+// working image; the window draws what this model says and routes clicks to
+// it, and varcelctl and the bus drive the same operations.
 //
 // A foreign config.bin may hold any byte anywhere. Rows at or past the end of
 // their list are kept as they are (the page never converts a stored value),
@@ -20,13 +19,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace varcel {
-
-// The values the lists hold (report rates, DPI values, effects and their
-// parameters) come from the settings catalogue.
 
 struct Rgb {
     std::uint8_t r = 0;
@@ -34,6 +33,12 @@ struct Rgb {
     std::uint8_t b = 0;
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
+// A colour the catalogue keeps as 0xRRGGBB.
+constexpr Rgb rgbOf(unsigned code)
+{
+    return {static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 8),
+            static_cast<std::uint8_t>(code)};
+}
 
 // ---- The model ---------------------------------------------------------------
 
@@ -59,12 +64,34 @@ public:
     KeyPageSettings(ConfigImage& image, Language language, std::function<std::uint8_t()> sensorType);
 
     Language language() const { return m_language; }
+    std::uint8_t sensorType() const { return m_sensorType ? m_sensorType() : 0; }
 
-    // Any setting of the catalogue by its code, as the page's controls set
-    // it and refused where they refuse (the last enabled stage, the colour of
-    // a disabled loop colour, a code no list holds). Returns whether it is
-    // stored.
+    // ---- Any setting of the catalogue, by its id and instance ----------------
+
+    // The values its list or positions offer, the DPI values the current sensor's.
+    std::span<const SettingChoice> choices(SettingId id, int instance) const
+    {
+        return settingChoices(id, instance, sensorType());
+    }
+    unsigned code(SettingId id, int instance) const { return settingCode(m_image, id, instance); }
+    // A flag or bit as its box shows it. A DPI stage counts as on for any byte
+    // but 0, as the mouse takes it; a loop colour only for 1, as an apply
+    // sends no other.
+    bool isOn(SettingId id, int instance) const;
+    // The stored code's row of the values; -1 for a code they lack (a foreign
+    // config.bin), which the page keeps but never uses as an index.
+    int row(SettingId id, int instance) const;
+    // The stored value as its face shows it ("800", "Neon Mode", "2.5S");
+    // empty for a code the list lacks, "Off Mode" for such a mode.
+    const char* faceText(SettingId id, int instance) const;
+    // Stores a code as the page's controls do, refused where they refuse (the
+    // last enabled stage, the colour of a disabled loop colour, a code no list
+    // holds). Returns whether it is stored, or already was.
     bool choose(SettingId id, int instance, unsigned code);
+    // A row of the values, as a list row or a position is chosen.
+    bool chooseRow(SettingId id, int instance, int row);
+    // A box clicked: flips the flag or bit. Returns whether it changed.
+    bool toggle(SettingId id, int instance) { return choose(id, instance, isOn(id, instance) ? 0 : 1); }
     // What a screen reader says of a setting: its name and its value as the
     // lists show it, in the page's language.
     std::string name(SettingId id, int instance) const { return settingName(id, instance, m_language); }
@@ -72,74 +99,24 @@ public:
     {
         return settingValueText(m_image, id, instance, sensorType(), m_language);
     }
-    // Row `row` of the setting's values as valueText() would say it: one
-    // position of the report rate or the layer; empty past the list.
-    std::string choiceText(SettingId id, int instance, int row) const
-    {
-        const auto rows = settingChoices(id, instance, sensorType());
-        return row >= 0 && static_cast<std::size_t>(row) < rows.size()
-                   ? settingChoiceText(id, rows[static_cast<std::size_t>(row)], m_language)
-                   : std::string();
-    }
+    // Row `row` of the values as valueText() would say it; empty past the list.
+    std::string choiceText(SettingId id, int instance, int row) const;
 
-    // Report rate.
-    int reportRatePosition() const;
-    // Stores the position's code. Returns the position that was lit before
-    // (-1 when none), so the page redraws just the two.
-    int chooseReportRate(int position);
+    // ---- The instances the page shows -----------------------------------------
 
-    // DPI stages 0 to 3.
-    std::uint8_t sensorType() const { return m_sensorType ? m_sensorType() : 0; }
-    // Rows of the current list: also the number of segments of every bar.
-    int dpiRowCount() const;
-    // The current sensor's DPI values as the lists show them ("250", "500", ...).
-    std::vector<const char*> dpiRows() const;
-    bool stageEnabled(int stage) const;
-    // The stored row when it is in the current list, else -1.
-    int stageRow(int stage) const;
-    // The stage's value as its list shows it; empty for a row past the list.
-    const char* stageValueText(int stage) const;
+    // The parameter of the stored mode, each mode keeping its own; -1 while
+    // the mode is outside the list (no parameter list then).
+    int parameterInstance() const;
+    // Bit `bit` of the DPI colour stage the page shows.
+    int colourBitInstance(int bit) const { return m_colourStage * kDpiColourBitCount + bit; }
+    // The DPI colour stage shown (kept in memory only, 0 at start).
+    int colourStage() const { return m_colourStage; }
+    bool chooseColourStage(int row);
+    // Rows of the current DPI list: also the number of segments of every bar.
+    int dpiRowCount() const { return static_cast<int>(choices(SettingId::DpiStageValue, 0).size()); }
     // Light segments of the stage's bar from the bottom: none while disabled,
     // all of them for a row past the list.
     int litSegments(int stage) const;
-    // The enable box: enables a disabled stage; disables an enabled one only
-    // while one of the other seven stage flags (stages 5 to 8 count too) is
-    // set. Returns whether the flag changed.
-    bool toggleStage(int stage);
-    // A row chosen in the stage's list, or segment `row` + 1 of its bar
-    // clicked. Rows past the current list are refused. Returns whether the
-    // row is stored (a disabled stage keeps the row for when it is enabled).
-    bool chooseStageRow(int stage, int row);
-
-    // RGB effect: the stored mode and the current mode's first parameter.
-    int rgbMode() const;
-    bool rgbModeValid() const { return rgbMode() >= 1 && rgbMode() <= kRgbModeCount; }
-    const char* rgbModeText() const { return rgbModeName(m_language, rgbMode()); }
-    // The current mode's stored parameter when it is in its list, else -1.
-    int rgbParameterRow() const;
-    const char* rgbParameterText() const;
-    // A row of the mode list: stores row + 1; every mode keeps its own parameter.
-    bool chooseRgbMode(int row);
-    // A row of the parameter list, stored for the current mode. Refused while
-    // the mode is outside 1 to 3 or the row past the mode's list.
-    bool chooseRgbParameter(int row);
-
-    // Loop colours 0 to 7.
-    bool loopColourEnabled(int colour) const;
-    Rgb loopColour(int colour) const;
-    void toggleLoopColour(int colour);
-    // Only an enabled colour opens the colour chooser.
-    bool canChooseLoopColour(int colour) const { return loopColourEnabled(colour); }
-    // The chooser's answer; refused for a disabled colour.
-    bool setLoopColour(int colour, Rgb rgb);
-
-    // DPI colour bits of the selected stage (kept in memory only, 0 at start).
-    int colourStage() const { return m_colourStage; }
-    bool chooseColourStage(int row);
-    bool colourBit(int bit) const;
-    void toggleColourBit(int bit);
-    // The bits of any stage, for the command line.
-    bool colourBit(int stage, int bit) const;
 
     // The list boxes. Opening one closes any other; the parameter list does
     // not open while the mode is outside 1 to 3 (it would have no rows).
@@ -156,6 +133,10 @@ public:
     bool chooseListRow(int row);
 
 private:
+    // The setting a list chooses a value of, and its instance; nothing for
+    // the colour stage list, which only picks the bits shown.
+    std::optional<std::pair<SettingId, int>> listSetting(SettingsList list) const;
+
     ConfigImage& m_image;
     Language m_language;
     std::function<std::uint8_t()> m_sensorType;

@@ -291,10 +291,4 @@ const char* rgbModeName(Language language, int mode)
                                               : uiString(language, UiString::OffMode);
 }
 
-const char* rgbParameterText(int mode, int row)
-{
-    const auto rows = settingChoices(S::RgbParameter, mode - 1);
-    return row >= 0 && static_cast<std::size_t>(row) < rows.size() ? rows[static_cast<std::size_t>(row)].text : "";
-}
-
 } // namespace varcel

@@ -147,9 +147,6 @@ inline constexpr int kRgbModeCount = 3;
 // The mode's name: "Standard Mode", "Respiration Mode", "Neon Mode"; "Off Mode"
 // for a mode outside 1 to 3, which the mouse is never sent.
 const char* rgbModeName(Language language, int mode);
-// One row's text of a mode's first-parameter list; empty for a mode outside
-// 1 to 3 or a row past its list.
-const char* rgbParameterText(int mode, int row);
 
 // The four tick boxes of a DPI stage's colour bits, bits 0 to 3: the red,
 // green, blue and white parts of the mouse's DPI lamp while that stage is

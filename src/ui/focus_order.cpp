@@ -106,20 +106,6 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
     using S = SettingId;
     ElementInfo info;
     KeyPageSettings& settings = c.settings();
-    const auto check = [&](std::string name, bool on) {
-        info.role = Role::CheckBox;
-        info.name = std::move(name);
-        info.checkable = true;
-        info.checked = on;
-    };
-    // One position of a setting, named by its value.
-    const auto position = [&](S id, int row, bool chosen, std::string group) {
-        info.role = Role::RadioButton;
-        info.name = settings.choiceText(id, 0, row);
-        info.description = std::move(group);
-        info.checkable = true;
-        info.checked = chosen;
-    };
     const auto face = [&](std::string name, std::string value, bool open) {
         info.role = Role::List;
         info.name = std::move(name);
@@ -128,66 +114,76 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
         info.expanded = open;
     };
     if (e == Element::ModeA || e == Element::ModeB) {
-        position(S::LayerShown, e == Element::ModeA ? 0 : 1,
-                 (c.buttons().shownLayer() == Layer::A) == (e == Element::ModeA), settings.name(S::LayerShown, 0));
-    } else if (inRange(e, Element::DropdownBox1, Element::DropdownBox6)) {
+        // One position of a setting, named by its value.
+        info.role = Role::RadioButton;
+        info.name = settings.choiceText(S::LayerShown, 0, e == Element::ModeA ? 0 : 1);
+        info.description = settings.name(S::LayerShown, 0);
+        info.checkable = true;
+        info.checked = (c.buttons().shownLayer() == Layer::A) == (e == Element::ModeA);
+        return info;
+    }
+    if (inRange(e, Element::DropdownBox1, Element::DropdownBox6)) {
         const int box = indexIn(e, Element::DropdownBox1);
         const std::string label = c.buttons().label(static_cast<std::size_t>(box));
         face(fillIn(accessString(lang, AccessString::ButtonBox), {std::to_string(box + 1), label}), label,
              c.buttons().isOpen(static_cast<std::size_t>(box)));
-    } else if (inRange(e, Element::ReportRate125, Element::ReportRate1000)) {
-        const int row = indexIn(e, Element::ReportRate125);
-        position(S::ReportRate, row, settings.reportRatePosition() == row, tr(lang, UiString::ReportRateSetting));
-    } else if (inRange(e, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
-        const int stage = indexIn(e, Element::DpiStageEnable1);
-        check(settings.name(S::DpiStageEnabled, stage), settings.stageEnabled(stage));
-    } else if (inRange(e, Element::DpiStageList1, Element::DpiStageList4)) {
-        const int stage = indexIn(e, Element::DpiStageList1);
-        face(settings.name(S::DpiStageValue, stage), settings.valueText(S::DpiStageValue, stage),
-             settings.isOpen(settingsListOfStage(stage)));
-    } else if (isDpiBar(e)) {
+        return info;
+    }
+    const bool open = faceOf(settings.openList()) == e;
+    if (e == Element::DpiColourStage) {
+        face(trimmed(tr(lang, UiString::DpiSelfColorLedSetting)),
+             kDpiStageNames[static_cast<std::size_t>(settings.colourStage())], open);
+        return info;
+    }
+    const auto shown = elementSetting(e, settings);
+    if (!shown)
+        return info;
+    const S id = shown->id;
+    const int instance = shown->instance;
+    const SettingForm form = setting(id).form;
+    if (isDpiBar(e)) {
         // The bar is read as the DPI it stands at, within the list's lowest
         // and highest DPI, as its list face says it.
-        const int stage = dpiBarStage(e);
-        const std::vector<const char*> rows = settings.dpiRows();
+        const auto rows = settings.choices(id, instance);
+        const int row = settings.row(id, instance);
         info.role = Role::Slider;
-        info.name = fillIn(accessString(lang, AccessString::StageBar), {settings.name(S::DpiStageEnabled, stage)});
-        info.value = settings.valueText(S::DpiStageValue, stage);
-        info.current = std::atoi(settings.stageValueText(stage));
-        info.minimum = rows.empty() ? 0 : std::atoi(rows.front());
-        info.maximum = rows.empty() ? 0 : std::atoi(rows.back());
-    } else if (e == Element::LightingMode) {
-        // A mode outside the list is read as the face shows it: "Off Mode".
-        face(settings.name(S::RgbMode, 0), settings.rgbModeText(), settings.isOpen(SettingsList::RgbMode));
-    } else if (e == Element::LightingParameter) {
-        // Each mode keeps a parameter of its own; without a mode the list does not open.
-        const int mode = settings.rgbMode() - 1;
-        info.disabled = !settings.rgbModeValid();
-        face(info.disabled ? tr(lang, UiString::Parameter) : settings.name(S::RgbParameter, mode),
-             info.disabled ? "" : settings.valueText(S::RgbParameter, mode),
-             settings.isOpen(SettingsList::RgbParameter));
-    } else if (e == Element::DpiColourStage) {
-        face(trimmed(tr(lang, UiString::DpiSelfColorLedSetting)),
-             kDpiStageNames[static_cast<std::size_t>(settings.colourStage())],
-             settings.isOpen(SettingsList::DpiColourStage));
-    } else if (inRange(e, Element::LoopColourEnable1, Element::LoopColourEnable8)) {
-        const int colour = indexIn(e, Element::LoopColourEnable1);
-        check(settings.name(S::LoopColourEnabled, colour), settings.loopColourEnabled(colour));
-    } else if (inRange(e, Element::LoopColourSwatch1, Element::LoopColourSwatch8)) {
-        const int colour = indexIn(e, Element::LoopColourSwatch1);
-        const bool on = settings.loopColourEnabled(colour);
+        info.name = fillIn(accessString(lang, AccessString::StageBar), {settings.name(S::DpiStageEnabled, instance)});
+        info.value = settings.valueText(id, instance);
+        info.current = row < 0 ? 0 : static_cast<int>(rows[static_cast<std::size_t>(row)].value);
+        info.minimum = rows.empty() ? 0 : static_cast<int>(rows.front().value);
+        info.maximum = rows.empty() ? 0 : static_cast<int>(rows.back().value);
+    } else if (shown->row >= 0) {
+        // One position of the setting, named by its value, in the setting's group.
+        info.role = Role::RadioButton;
+        info.name = settings.choiceText(id, instance, shown->row);
+        info.description = tr(lang, UiString::ReportRateSetting);
+        info.checkable = true;
+        info.checked = settings.row(id, instance) == shown->row;
+    } else if (form == SettingForm::Flag || form == SettingForm::Bit) {
+        info.role = Role::CheckBox;
+        info.name = settings.name(id, instance);
+        info.checkable = true;
+        info.checked = settings.isOn(id, instance);
+        if (id == S::DpiColourBit) {
+            // The page draws one character; the reader says the colour.
+            constexpr AccessString kBitColours[] = {AccessString::Red, AccessString::Green, AccessString::Blue,
+                                                    AccessString::White};
+            info.name = tr(lang, kBitColours[indexIn(e, Element::DpiColourBit1)]);
+            info.description = trimmed(tr(lang, UiString::DpiSelfColorLedSetting));
+        }
+    } else if (form == SettingForm::Colour) {
+        const bool on = settings.isOn(S::LoopColourEnabled, instance);
         info.name = fillIn(accessString(lang, AccessString::LoopColourSwatch),
-                           {std::to_string(colour + 1), colourName(lang, settings.loopColour(colour)),
-                            settings.choiceText(S::LoopColourEnabled, colour, on ? 1 : 0)});
+                           {std::to_string(instance + 1), colourName(lang, rgbOf(settings.code(id, instance))),
+                            settings.choiceText(S::LoopColourEnabled, instance, on ? 1 : 0)});
         // The chooser opens only for a colour that is on.
-        info.disabled = !settings.canChooseLoopColour(colour);
-    } else if (inRange(e, Element::DpiColourBit1, Element::DpiColourBit4)) {
-        const int bit = indexIn(e, Element::DpiColourBit1);
-        // The page draws one character; the reader says the colour.
-        constexpr AccessString kBitColours[] = {AccessString::Red, AccessString::Green, AccessString::Blue,
-                                                AccessString::White};
-        check(tr(lang, kBitColours[bit]), settings.colourBit(bit));
-        info.description = trimmed(tr(lang, UiString::DpiSelfColorLedSetting));
+        info.disabled = !on;
+    } else {
+        // A mode outside the list is read as the face shows it: "Off Mode".
+        // Each mode keeps a parameter of its own; without a mode its list does not open.
+        info.disabled = instance < 0;
+        face(info.disabled ? tr(lang, UiString::Parameter) : settings.name(id, instance),
+             id == S::RgbMode ? settings.faceText(id, instance) : settings.valueText(id, instance), open);
     }
     return info;
 }
@@ -236,6 +232,53 @@ ElementInfo describeAdvancedPage(Element e, MainController& c, Language lang)
 }
 
 } // namespace
+
+Element faceOf(SettingsList list)
+{
+    const int stage = stageOfSettingsList(list);
+    return stage >= 0                             ? dpiStageList(stage)
+           : list == SettingsList::RgbMode        ? Element::LightingMode
+           : list == SettingsList::RgbParameter   ? Element::LightingParameter
+           : list == SettingsList::DpiColourStage ? Element::DpiColourStage
+                                                  : Element::None;
+}
+
+std::optional<ElementSetting> elementSetting(Element e, const KeyPageSettings& settings)
+{
+    using S = SettingId;
+    struct Group {
+        Element first;
+        Element last;
+        S id;
+    };
+    // Each element of a group stands for one instance, or for one row of the
+    // values where the group is a setting's positions or a bar's segments.
+    static constexpr Group kGroups[] = {
+        {Element::ReportRate125, Element::ReportRate1000, S::ReportRate},
+        {Element::DpiStageEnable1, Element::DpiStageEnable4, S::DpiStageEnabled},
+        {Element::DpiStageList1, Element::DpiStageList4, S::DpiStageValue},
+        {Element::LightingMode, Element::LightingMode, S::RgbMode},
+        {Element::LightingParameter, Element::LightingParameter, S::RgbParameter},
+        {Element::LoopColourEnable1, Element::LoopColourEnable8, S::LoopColourEnabled},
+        {Element::LoopColourSwatch1, Element::LoopColourSwatch8, S::LoopColour},
+        {Element::DpiColourBit1, Element::DpiColourBit4, S::DpiColourBit},
+        {Element::DpiBarSegmentFirst, Element::DpiBarSegmentLast, S::DpiStageValue},
+    };
+    for (const Group& group : kGroups) {
+        if (!inRange(e, group.first, group.last))
+            continue;
+        const int index = indexIn(e, group.first);
+        if (group.first == Element::DpiBarSegmentFirst)
+            return ElementSetting{group.id, index / kDpiBarSegments, index % kDpiBarSegments};
+        if (group.id == S::RgbParameter)
+            return ElementSetting{group.id, settings.parameterInstance()};
+        if (group.id == S::DpiColourBit)
+            return ElementSetting{group.id, settings.colourBitInstance(index)};
+        return group.first == Element::ReportRate125 ? ElementSetting{group.id, 0, index}
+                                                     : ElementSetting{group.id, index};
+    }
+    return std::nullopt;
+}
 
 bool isDpiBar(Element stop)
 {
@@ -332,10 +375,11 @@ std::string spokenEntry(const std::string& entry, Language language)
 
 int dpiBarRowOfValue(MainController& controller, int dpi)
 {
-    const std::vector<const char*> rows = controller.settings().dpiRows();
+    const auto rows = controller.settings().choices(SettingId::DpiStageValue, 0);
+    const auto away = [dpi](const SettingChoice& row) { return std::abs(static_cast<int>(row.value) - dpi); };
     int best = 0;
     for (std::size_t row = 0; row < rows.size(); ++row)
-        if (std::abs(std::atoi(rows[row]) - dpi) < std::abs(std::atoi(rows[static_cast<std::size_t>(best)]) - dpi))
+        if (away(rows[row]) < away(rows[static_cast<std::size_t>(best)]))
             best = static_cast<int>(row);
     return best + 1;
 }

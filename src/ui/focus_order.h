@@ -7,6 +7,7 @@
 
 #include "lang/language.h"
 #include "lang/ui_strings.h"
+#include "settings/key_page_settings.h"
 #include "ui/layout.h"
 
 #include <optional>
@@ -15,7 +16,6 @@
 
 namespace varcel {
 class MainController;
-struct Rgb;
 } // namespace varcel
 
 namespace varcel::ui {
@@ -69,6 +69,19 @@ std::string spokenEntry(const std::string& entry, Language language);
 // The DPI bar's row (1 up) that a value given as a DPI asks for: the
 // nearest row of the current list.
 int dpiBarRowOfValue(MainController& controller, int dpi);
+
+// What an element of the key page shows and sets: an instance of a setting,
+// and for a position or a DPI bar's segment the row of the values it stands
+// for (-1: the element shows the stored value). The parameter face shows the
+// stored mode's parameter, the colour bits the colour stage's.
+struct ElementSetting {
+    SettingId id = SettingId::Count;
+    int instance = 0;
+    int row = -1;
+};
+std::optional<ElementSetting> elementSetting(Element element, const KeyPageSettings& settings);
+// The face a list of the key page opens from; Element::None for no list.
+Element faceOf(SettingsList list);
 
 // The text a text button carries (OK, Apply, the Defaults, the macro block's
 // buttons).

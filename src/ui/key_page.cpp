@@ -19,21 +19,6 @@
 
 namespace varcel::ui {
 
-namespace {
-
-// The face a settings list opens from.
-Element faceOf(SettingsList list)
-{
-    const int stage = stageOfSettingsList(list);
-    return stage >= 0                             ? dpiStageList(stage)
-           : list == SettingsList::RgbMode        ? Element::LightingMode
-           : list == SettingsList::RgbParameter   ? Element::LightingParameter
-           : list == SettingsList::DpiColourStage ? Element::DpiColourStage
-                                                  : Element::None;
-}
-
-} // namespace
-
 KeyPage::KeyPage(PageHost& host, MainController& controller) : WindowPage(host, controller)
 {
     chooseColour = [this]() -> std::optional<QColor> {
@@ -106,15 +91,16 @@ void KeyPage::draw(QPainter& painter)
 
     // Report rate, DPI stages and lighting, element by element as a click
     // redraws them.
+    const KeyPageSettings& settings = m_controller.settings();
+    const auto positions = settings.choices(SettingId::ReportRate, 0);
     for (int i = 0; i < kReportRatePositions; ++i) {
         drawSettingsElement(painter, reportRateSegment(i));
-        write(painter, reportRateLabel(i), qs(kReportRates[static_cast<std::size_t>(i)].text));
+        write(painter, reportRateLabel(i), qs(positions[static_cast<std::size_t>(i)].text));
     }
-    const KeyPageSettings& settings = m_controller.settings();
     m_drawnSensorType = settings.sensorType();
-    const std::vector<const char*> dpiRows = settings.dpiRows();
-    for (std::size_t row = 0; row < dpiRows.size(); ++row)
-        write(painter, dpiScaleLabel(static_cast<int>(row)), qs(dpiRows[row]));
+    int row = 0;
+    for (const SettingChoice& dpi : settings.choices(SettingId::DpiStageValue, 0))
+        write(painter, dpiScaleLabel(row++), qs(dpi.text));
     for (int stage = 0; stage < kDpiStages; ++stage) {
         write(painter, dpiStageCaption(stage), qs(kDpiStageNames[static_cast<std::size_t>(stage)]));
         drawSettingsElement(painter, dpiStageEnable(stage));
@@ -160,70 +146,48 @@ void KeyPage::drawSelector(QPainter& painter, Element e, const QString& text)
     write(painter, selectorTextRect(e), text);
 }
 
-// The report rate, DPI and lighting elements, each from the working image.
+// The settings' elements, each from its setting's instance in the working image.
 bool KeyPage::drawSettingsElement(QPainter& painter, Element e)
 {
     const KeyPageSettings& settings = m_controller.settings();
     const Rect r = ui::rect(e);
-    if (inRange(e, Element::ReportRate125, Element::ReportRate1000)) {
-        const bool lit = settings.reportRatePosition() == indexIn(e, Element::ReportRate125);
-        putImage(painter, r, lit ? QStringLiteral("slider-RP-light.png") : QStringLiteral("slider-RP-dark.png"));
-        return true;
-    }
-    if (inRange(e, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
-        drawBox(painter, e, settings.stageEnabled(indexIn(e, Element::DpiStageEnable1)));
-        return true;
-    }
-    if (inRange(e, Element::DpiStageList1, Element::DpiStageList4)) {
-        // The face is a frame of the background; only its text changes.
-        m_host.restoreBackground(painter, r);
-        write(painter, dpiStageValue(indexIn(e, Element::DpiStageList1)),
-              qs(settings.stageValueText(indexIn(e, Element::DpiStageList1))));
-        return true;
-    }
-    if (inRange(e, Element::DpiBarSegmentFirst, Element::DpiBarSegmentLast)) {
-        const int index = indexIn(e, Element::DpiBarSegmentFirst);
-        const int stage = index / kDpiBarSegments;
-        const int segment = index % kDpiBarSegments;
-        m_host.restoreBackground(painter, r);
-        // Segments past the sensor's list are not there at all.
-        if (segment < settings.dpiRowCount())
-            m_host.skin().drawImage(painter,
-                           segment < settings.litSegments(stage) ? QStringLiteral("slider-DPI-light.png")
-                                                                 : QStringLiteral("slider-DPI-dark.png"),
-                           r.x, r.y);
-        return true;
-    }
-    if (e == Element::LightingMode) {
-        drawSelector(painter, e, qs(settings.rgbModeText()));
-        return true;
-    }
-    if (e == Element::LightingParameter) {
-        // Without a mode there is no list to open, so no face to click either.
-        if (settings.rgbModeValid())
-            drawSelector(painter, e, qs(settings.rgbParameterText()));
-        else
-            m_host.restoreBackground(painter, r);
-        return true;
-    }
     if (e == Element::DpiColourStage) {
         drawSelector(painter, e, qs(kDpiStageNames[static_cast<std::size_t>(settings.colourStage())]));
         return true;
     }
-    if (inRange(e, Element::LoopColourEnable1, Element::LoopColourEnable8)) {
-        drawBox(painter, e, settings.loopColourEnabled(indexIn(e, Element::LoopColourEnable1)));
-        return true;
+    const auto shown = elementSetting(e, settings);
+    if (!shown)
+        return false;
+    const SettingId id = shown->id;
+    const int instance = shown->instance;
+    const SettingForm form = setting(id).form;
+    if (id == SettingId::DpiStageValue && shown->row >= 0) {
+        m_host.restoreBackground(painter, r);
+        // Segments past the sensor's list are not there at all.
+        if (shown->row < settings.dpiRowCount())
+            m_host.skin().drawImage(painter,
+                                    shown->row < settings.litSegments(instance)
+                                        ? QStringLiteral("slider-DPI-light.png")
+                                        : QStringLiteral("slider-DPI-dark.png"),
+                                    r.x, r.y);
+    } else if (shown->row >= 0) {
+        const bool lit = settings.row(id, instance) == shown->row;
+        putImage(painter, r, lit ? QStringLiteral("slider-RP-light.png") : QStringLiteral("slider-RP-dark.png"));
+    } else if (form == SettingForm::Flag || form == SettingForm::Bit) {
+        drawBox(painter, e, settings.isOn(id, instance));
+    } else if (form == SettingForm::Colour) {
+        painter.fillRect(QRect(r.x, r.y, r.w, r.h), QColor(QRgb{settings.code(id, instance)}));
+    } else if (id == SettingId::DpiStageValue) {
+        // The face is a frame of the background; only its text changes.
+        m_host.restoreBackground(painter, r);
+        write(painter, dpiStageValue(instance), qs(settings.faceText(id, instance)));
+    } else if (instance < 0) {
+        // Without a mode there is no parameter list to open, so no face to click either.
+        m_host.restoreBackground(painter, r);
+    } else {
+        drawSelector(painter, e, qs(settings.faceText(id, instance)));
     }
-    if (inRange(e, Element::LoopColourSwatch1, Element::LoopColourSwatch8)) {
-        const Rgb c = settings.loopColour(indexIn(e, Element::LoopColourSwatch1));
-        painter.fillRect(QRect(r.x, r.y, r.w, r.h), QColor(c.r, c.g, c.b));
-        return true;
-    }
-    if (inRange(e, Element::DpiColourBit1, Element::DpiColourBit4)) {
-        drawBox(painter, e, settings.colourBit(indexIn(e, Element::DpiColourBit1)));
-        return true;
-    }
-    return false;
+    return true;
 }
 
 void KeyPage::redrawStage(int stage, bool withBar)
@@ -295,61 +259,40 @@ bool KeyPage::click(Element hit)
 bool KeyPage::settingsClick(Element hit)
 {
     KeyPageSettings& settings = m_controller.settings();
-    if (inRange(hit, Element::ReportRate125, Element::ReportRate1000)) {
-        const int position = indexIn(hit, Element::ReportRate125);
-        const int before = settings.chooseReportRate(position);
-        if (before != position) {
-            std::vector<Element> redraw{hit};
-            if (before >= 0)
-                redraw.push_back(reportRateSegment(before));
-            m_host.redrawElements(redraw);
-        }
-        return true;
-    }
-    if (inRange(hit, Element::DpiStageEnable1, Element::DpiStageEnable4)) {
-        const int stage = indexIn(hit, Element::DpiStageEnable1);
-        if (settings.toggleStage(stage))
-            redrawStage(stage);
-        return true;
-    }
-    if (inRange(hit, Element::DpiBarSegmentFirst, Element::DpiBarSegmentLast)) {
-        const int index = indexIn(hit, Element::DpiBarSegmentFirst);
-        const int stage = index / kDpiBarSegments;
-        if (settings.chooseStageRow(stage, index % kDpiBarSegments))
-            redrawStage(stage);
-        return true;
-    }
-    SettingsList list = SettingsList::None;
-    for (auto l = static_cast<int>(SettingsList::DpiStage1); l <= static_cast<int>(SettingsList::DpiColourStage); ++l)
-        if (faceOf(static_cast<SettingsList>(l)) == hit)
-            list = static_cast<SettingsList>(l);
-    if (list != SettingsList::None) {
-        settings.toggleList(list);
-        syncSettingsList();
-        return true;
-    }
-    if (inRange(hit, Element::LoopColourEnable1, Element::LoopColourEnable8)) {
-        settings.toggleLoopColour(indexIn(hit, Element::LoopColourEnable1));
-        m_host.redrawElements({hit});
-        return true;
-    }
-    if (inRange(hit, Element::LoopColourSwatch1, Element::LoopColourSwatch8)) {
-        const int colour = indexIn(hit, Element::LoopColourSwatch1);
-        if (!settings.canChooseLoopColour(colour))
+    for (auto l = static_cast<int>(SettingsList::DpiStage1); l <= static_cast<int>(SettingsList::DpiColourStage); ++l) {
+        if (faceOf(static_cast<SettingsList>(l)) == hit) {
+            settings.toggleList(static_cast<SettingsList>(l));
+            syncSettingsList();
             return true;
-        const std::optional<QColor> chosen = chooseColour ? chooseColour() : std::nullopt;
-        if (chosen && settings.setLoopColour(colour, {static_cast<std::uint8_t>(chosen->red()),
-                                                      static_cast<std::uint8_t>(chosen->green()),
-                                                      static_cast<std::uint8_t>(chosen->blue())}))
+        }
+    }
+    const auto chosen = elementSetting(hit, settings);
+    if (!chosen)
+        return false;
+    const SettingId id = chosen->id;
+    const int instance = chosen->instance;
+    if (id == SettingId::LoopColour) {
+        // Only an enabled colour opens the colour chooser.
+        if (!settings.isOn(SettingId::LoopColourEnabled, instance))
+            return true;
+        const std::optional<QColor> colour = chooseColour ? chooseColour() : std::nullopt;
+        if (colour && settings.choose(id, instance, colour->rgb() & 0xFFFFFFu))
             m_host.redrawElements({hit});
         return true;
     }
-    if (inRange(hit, Element::DpiColourBit1, Element::DpiColourBit4)) {
-        settings.toggleColourBit(indexIn(hit, Element::DpiColourBit1));
-        m_host.redrawElements({hit});
+    // A position or a bar's segment chooses its row; a box flips.
+    const int before = settings.row(id, instance);
+    const bool changed = chosen->row >= 0 ? before != chosen->row && settings.chooseRow(id, instance, chosen->row)
+                                          : settings.toggle(id, instance);
+    if (!changed)
         return true;
-    }
-    return false;
+    if (id == SettingId::DpiStageEnabled || id == SettingId::DpiStageValue)
+        redrawStage(instance);
+    else if (chosen->row >= 0 && before >= 0)
+        m_host.redrawElements({hit, reportRateSegment(before)});
+    else
+        m_host.redrawElements({hit});
+    return true;
 }
 
 // ---- Lists -----------------------------------------------------------------
@@ -588,7 +531,7 @@ Element KeyPage::arrowKey(Element stop, int key)
     }
     if (isDpiBar(stop)) {
         const KeyPageSettings& settings = m_controller.settings();
-        const int row = settings.stageRow(dpiBarStage(stop));
+        const int row = settings.row(SettingId::DpiStageValue, dpiBarStage(stop));
         setValue(stop, (row < 0 ? settings.dpiRowCount() : row + 1) + by);
         return stop;
     }
@@ -608,7 +551,7 @@ void KeyPage::setValue(Element stop, int value)
     if (!isDpiBar(stop))
         return;
     const int stage = dpiBarStage(stop);
-    if (m_controller.settings().chooseStageRow(stage, value - 1))
+    if (m_controller.settings().chooseRow(SettingId::DpiStageValue, stage, value - 1))
         redrawStage(stage);
 }
 

@@ -8,6 +8,8 @@
 namespace varcel {
 namespace {
 
+using S = SettingId;
+
 // Image offsets written out from the layout, so a wrong constant shows up here.
 constexpr std::size_t kRate = 0x785;
 constexpr std::size_t kDpiValue = 0x787;
@@ -32,19 +34,17 @@ TEST_F(KeyPageSettingsTest, ReportRatePositionsStoreTheirIntervals)
         std::uint8_t code;
     } rows[] = {{0, 8}, {1, 4}, {2, 2}, {3, 1}};
     image[kRate] = 1;
-    int lit = model.reportRatePosition();
-    EXPECT_EQ(lit, 3);
+    EXPECT_EQ(model.row(S::ReportRate, 0), 3);
     for (const auto& row : rows) {
-        EXPECT_EQ(model.chooseReportRate(row.position), lit) << "the position lit before is handed back";
+        EXPECT_TRUE(model.chooseRow(S::ReportRate, 0, row.position));
         EXPECT_EQ(image[kRate], row.code);
-        lit = model.reportRatePosition();
-        EXPECT_EQ(lit, row.position);
+        EXPECT_EQ(model.row(S::ReportRate, 0), row.position);
     }
     // A code of a foreign config.bin lights no position; a click past the
     // four changes nothing.
     image[kRate] = 3;
-    EXPECT_EQ(model.reportRatePosition(), -1);
-    model.chooseReportRate(4);
+    EXPECT_EQ(model.row(S::ReportRate, 0), -1);
+    EXPECT_FALSE(model.chooseRow(S::ReportRate, 0, 4));
     EXPECT_EQ(image[kRate], 3);
 }
 
@@ -68,7 +68,7 @@ TEST_F(KeyPageSettingsTest, OneStageAlwaysStaysEnabledCountingStagesFiveToEight)
         image = {};
         for (std::size_t i = 0; i < row.flags.size(); ++i)
             image[kDpiEnabled + i] = static_cast<std::uint8_t>(row.flags[i]);
-        EXPECT_EQ(model.toggleStage(row.stage), row.changes) << row.why;
+        EXPECT_EQ(model.toggle(S::DpiStageEnabled, row.stage), row.changes) << row.why;
         if (row.stage < 4) {
             EXPECT_EQ(image[kDpiEnabled + static_cast<std::size_t>(row.stage)], row.after) << row.why;
         }
@@ -80,9 +80,9 @@ TEST_F(KeyPageSettingsTest, OneStageAlwaysStaysEnabledCountingStagesFiveToEight)
         image[kDpiEnabled + i] = 1;
     image[kDpiEnabled + 5] = 1;
     for (int stage = 0; stage < 4; ++stage)
-        EXPECT_TRUE(model.toggleStage(stage));
+        EXPECT_TRUE(model.toggle(S::DpiStageEnabled, stage));
     for (int stage = 0; stage < 4; ++stage)
-        EXPECT_FALSE(model.stageEnabled(stage));
+        EXPECT_FALSE(model.isOn(S::DpiStageEnabled, stage));
 }
 
 TEST_F(KeyPageSettingsTest, DpiListsFollowTheSensorType)
@@ -112,22 +112,22 @@ TEST_F(KeyPageSettingsTest, StageRowsFromListAndBar)
     EXPECT_TRUE(model.chooseListRow(0));
     EXPECT_EQ(image[kDpiValue + 1], 0);
     EXPECT_EQ(model.openList(), SettingsList::None) << "choosing a row closes the list";
-    EXPECT_STREQ(model.stageValueText(1), "250");
+    EXPECT_STREQ(model.faceText(S::DpiStageValue, 1), "250");
     EXPECT_EQ(model.litSegments(1), 1);
 
     // Segment 5 of the bar is row 4; a segment past the list is refused.
-    EXPECT_TRUE(model.chooseStageRow(1, 4));
+    EXPECT_TRUE(model.chooseRow(S::DpiStageValue, 1, 4));
     EXPECT_EQ(image[kDpiValue + 1], 4);
     EXPECT_EQ(model.litSegments(1), 5);
     sensor = 1;
-    EXPECT_FALSE(model.chooseStageRow(1, 8));
+    EXPECT_FALSE(model.chooseRow(S::DpiStageValue, 1, 8));
     EXPECT_EQ(image[kDpiValue + 1], 4);
 
     // A disabled stage keeps its row and shows a dark bar.
-    EXPECT_TRUE(model.chooseStageRow(2, 3));
+    EXPECT_TRUE(model.chooseRow(S::DpiStageValue, 2, 3));
     EXPECT_EQ(image[kDpiValue + 2], 3);
     EXPECT_EQ(model.litSegments(2), 0);
-    EXPECT_STREQ(model.stageValueText(2), "1200");
+    EXPECT_STREQ(model.faceText(S::DpiStageValue, 2), "1200");
 }
 
 TEST_F(KeyPageSettingsTest, RowsPastTheirListsIndexNothing)
@@ -135,35 +135,35 @@ TEST_F(KeyPageSettingsTest, RowsPastTheirListsIndexNothing)
     // A DPI row past the list: no value, a full bar, no row selected.
     image[kDpiEnabled] = 1;
     image[kDpiValue] = 12;
-    EXPECT_EQ(model.stageRow(0), -1);
-    EXPECT_STREQ(model.stageValueText(0), "");
+    EXPECT_EQ(model.row(S::DpiStageValue, 0), -1);
+    EXPECT_STREQ(model.faceText(S::DpiStageValue, 0), "");
     EXPECT_EQ(model.litSegments(0), 12);
     EXPECT_EQ(model.listCurrentRow(SettingsList::DpiStage1), -1);
     image[kDpiValue] = 255;
-    EXPECT_STREQ(model.stageValueText(0), "");
+    EXPECT_STREQ(model.faceText(S::DpiStageValue, 0), "");
     // Row 10 is in the list of type 0 but not in the eight rows of type 3.
     image[kDpiValue] = 10;
-    EXPECT_STREQ(model.stageValueText(0), "3500");
+    EXPECT_STREQ(model.faceText(S::DpiStageValue, 0), "3500");
     sensor = 3;
-    EXPECT_STREQ(model.stageValueText(0), "");
+    EXPECT_STREQ(model.faceText(S::DpiStageValue, 0), "");
     EXPECT_EQ(model.litSegments(0), 8);
     EXPECT_EQ(image[kDpiValue], 10) << "a stored row is never converted";
 
     // Modes outside 1 to 3 show "Off Mode", no parameter, and no list to open.
     for (const std::uint8_t mode : std::initializer_list<std::uint8_t>{0, 4, 7, 255}) {
         image[kMode] = mode;
-        EXPECT_STREQ(model.rgbModeText(), "Off Mode") << int(mode);
-        EXPECT_STREQ(model.rgbParameterText(), "") << int(mode);
+        EXPECT_STREQ(model.faceText(S::RgbMode, 0), "Off Mode") << int(mode);
+        EXPECT_STREQ(model.faceText(S::RgbParameter, model.parameterInstance()), "") << int(mode);
         EXPECT_FALSE(model.toggleList(SettingsList::RgbParameter)) << int(mode);
-        EXPECT_FALSE(model.chooseRgbParameter(0)) << int(mode);
+        EXPECT_FALSE(model.chooseRow(S::RgbParameter, model.parameterInstance(), 0)) << int(mode);
         EXPECT_EQ(model.listCurrentRow(SettingsList::RgbMode), -1);
     }
     // A parameter row past its mode's list shows nothing and selects nothing.
     image[kMode] = 2;
     image[kParam1 + 1] = 5;
-    EXPECT_STREQ(model.rgbParameterText(), "");
+    EXPECT_STREQ(model.faceText(S::RgbParameter, model.parameterInstance()), "");
     EXPECT_EQ(model.listCurrentRow(SettingsList::RgbParameter), -1);
-    EXPECT_FALSE(model.chooseRgbParameter(5));
+    EXPECT_FALSE(model.chooseRow(S::RgbParameter, model.parameterInstance(), 5));
     EXPECT_EQ(image[kParam1 + 1], 5);
 }
 
@@ -185,7 +185,7 @@ TEST_F(KeyPageSettingsTest, ParameterTextsAreTheListsRows)
         for (const auto& [r, text] : row.texts) {
             EXPECT_EQ(list[static_cast<std::size_t>(r)], text);
             image[kParam1 + static_cast<std::size_t>(row.mode - 1)] = static_cast<std::uint8_t>(r);
-            EXPECT_STREQ(model.rgbParameterText(), text) << "the face shows the list's own text";
+            EXPECT_STREQ(model.faceText(S::RgbParameter, model.parameterInstance()), text) << "the face shows the list's own text";
         }
     }
 }
@@ -202,12 +202,12 @@ TEST_F(KeyPageSettingsTest, EachModeKeepsItsOwnParameter)
     EXPECT_EQ(image[kMode], 3);
     EXPECT_EQ(image[kParam1 + 2], 4);
 
-    model.chooseRgbMode(0);
-    model.chooseRgbParameter(7);
-    model.chooseRgbMode(1);
-    model.chooseRgbParameter(2);
-    model.chooseRgbMode(0);
-    EXPECT_STREQ(model.rgbParameterText(), "75%") << "mode 1 shows what it had before";
+    model.chooseRow(S::RgbMode, 0, 0);
+    model.chooseRow(S::RgbParameter, model.parameterInstance(), 7);
+    model.chooseRow(S::RgbMode, 0, 1);
+    model.chooseRow(S::RgbParameter, model.parameterInstance(), 2);
+    model.chooseRow(S::RgbMode, 0, 0);
+    EXPECT_STREQ(model.faceText(S::RgbParameter, model.parameterInstance()), "75%") << "mode 1 shows what it had before";
     EXPECT_EQ(image[kParam1], 7);
     EXPECT_EQ(image[kParam1 + 1], 2);
     EXPECT_EQ(image[kParam1 + 2], 4);
@@ -219,29 +219,29 @@ TEST_F(KeyPageSettingsTest, LoopColours)
     // Colour 3 enabled, colour 5 disabled; a flag of 2 is not sent, so it is shown off.
     image[kLoopEnabled + 2] = 1;
     image[kLoopEnabled + 6] = 2;
-    EXPECT_TRUE(model.setLoopColour(2, {0x12, 0x34, 0x56}));
+    EXPECT_TRUE(model.choose(S::LoopColour, 2, 0x123456));
     EXPECT_EQ(image[kLoopColours + 6], 0x12);
     EXPECT_EQ(image[kLoopColours + 7], 0x34);
     EXPECT_EQ(image[kLoopColours + 8], 0x56);
-    EXPECT_EQ(model.loopColour(2), (Rgb{0x12, 0x34, 0x56}));
+    EXPECT_EQ(model.code(S::LoopColour, 2), 0x123456u);
 
-    EXPECT_FALSE(model.canChooseLoopColour(4));
-    EXPECT_FALSE(model.setLoopColour(4, {1, 2, 3}));
+    EXPECT_FALSE(model.isOn(S::LoopColourEnabled, 4));
+    EXPECT_FALSE(model.choose(S::LoopColour, 4, 0x010203));
     EXPECT_EQ(image[kLoopColours + 12], 0);
-    EXPECT_FALSE(model.loopColourEnabled(6));
-    model.toggleLoopColour(6);
+    EXPECT_FALSE(model.isOn(S::LoopColourEnabled, 6));
+    model.toggle(S::LoopColourEnabled, 6);
     EXPECT_EQ(image[kLoopEnabled + 6], 1);
     // Flags the page never writes (a foreign config.bin, a profile): only a
     // 1 ticks the box, as only a 1 reaches the mouse in an apply.
     for (const std::uint8_t flag : {255, 3, 0, 1}) {
         image[kLoopEnabled + 7] = flag;
-        EXPECT_EQ(model.loopColourEnabled(7), flag == 1) << int{flag};
+        EXPECT_EQ(model.isOn(S::LoopColourEnabled, 7), flag == 1) << int{flag};
     }
 
     // Every colour can go.
     for (int colour = 0; colour < 8; ++colour)
-        if (model.loopColourEnabled(colour))
-            model.toggleLoopColour(colour);
+        if (model.isOn(S::LoopColourEnabled, colour))
+            model.toggle(S::LoopColourEnabled, colour);
     for (std::size_t i = 0; i < 8; ++i)
         EXPECT_EQ(image[kLoopEnabled + i], 0);
 }
@@ -266,12 +266,12 @@ TEST_F(KeyPageSettingsTest, ColourBitsOfTheSelectedStage)
         model.chooseListRow(row.stage);
         EXPECT_EQ(model.colourStage(), row.stage);
         const ConfigImage before = image;
-        model.toggleColourBit(row.bit);
+        model.toggle(S::DpiColourBit, model.colourBitInstance(row.bit));
         ConfigImage expected = before;
         expected[row.offset] ^= row.mask;
         EXPECT_EQ(image, expected) << row.stage << "/" << row.bit;
-        EXPECT_TRUE(model.colourBit(row.bit));
-        model.toggleColourBit(row.bit);
+        EXPECT_TRUE(model.isOn(S::DpiColourBit, model.colourBitInstance(row.bit)));
+        model.toggle(S::DpiColourBit, model.colourBitInstance(row.bit));
         EXPECT_EQ(image, before);
     }
     EXPECT_FALSE(model.chooseColourStage(4));

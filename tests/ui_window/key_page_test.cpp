@@ -261,14 +261,14 @@ TEST_F(KeyPageTest, NeonModeWithItsSpeedAndEachModeKeepsItsParameter)
 
     click(Element::LightingMode);
     chooseRow(0);
-    EXPECT_STREQ(settings().rgbParameterText(), "45%") << "mode 1 keeps row 4";
+    EXPECT_STREQ(settings().faceText(SettingId::RgbParameter, settings().parameterInstance()), "45%") << "mode 1 keeps row 4";
     click(Element::LightingParameter);
     EXPECT_EQ(rows()[1], "15%");
     EXPECT_EQ(list()->currentRow(), 4);
     click(Element::LightingParameter);
     click(Element::LightingMode);
     chooseRow(2);
-    EXPECT_STREQ(settings().rgbParameterText(), "2.5S");
+    EXPECT_STREQ(settings().faceText(SettingId::RgbParameter, settings().parameterInstance()), "2.5S");
 
     mouse.clearLog();
     click(Element::Apply);
@@ -441,11 +441,11 @@ TEST_F(KeyPageTest, TheKeyboardGoesThroughThePageInReadingOrderAndWorksIt)
     EXPECT_EQ(window->controller().buttons().shownLayer(), Layer::A);
     while (window->focusElement() != Element::ReportRate250)
         QTest::keyClick(window.get(), Qt::Key_Tab);
-    EXPECT_EQ(settings().reportRatePosition(), 3) << "the focus alone sets nothing";
+    EXPECT_EQ(settings().row(SettingId::ReportRate, 0), 3) << "the focus alone sets nothing";
     QTest::keyClick(window.get(), Qt::Key_Space);
-    EXPECT_EQ(settings().reportRatePosition(), 1);
+    EXPECT_EQ(settings().row(SettingId::ReportRate, 0), 1);
     QTest::keyClick(window.get(), Qt::Key_Right);
-    EXPECT_EQ(settings().reportRatePosition(), 2);
+    EXPECT_EQ(settings().row(SettingId::ReportRate, 0), 2);
     EXPECT_EQ(window->focusElement(), Element::ReportRate500);
 
     // Arrows move a stage's DPI bar within its eight rows.
@@ -572,7 +572,7 @@ TEST_F(KeyPageTest, ScreenReadersFindEveryElementNamedInTheWindowsLanguage)
     ASSERT_NE(rate250->actionInterface(), nullptr);
     rate250->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCoreApplication::processEvents();
-    EXPECT_EQ(settings().reportRatePosition(), 1);
+    EXPECT_EQ(settings().row(SettingId::ReportRate, 0), 1);
     QTest::keyClick(window.get(), Qt::Key_Tab);
     const std::vector<std::pair<QAccessible::Event, QString>> expected{{QAccessible::Focus, "250 Hz"},
                                                                        {QAccessible::StateChanged, "250 Hz"},
