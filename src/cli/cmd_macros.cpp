@@ -36,12 +36,11 @@ const char* kEntryHelp =
 // record.ini are held and written with config.bin, both or neither.
 struct Session {
     explicit Session(CliContext& cli)
-        : context(cli), workspace(cli.workspace()), macros(workspace.macros()), config(workspace.config()),
+        : workspace(cli.workspace()), macros(workspace.macros()), config(workspace.config()),
           page(macros, config.working(), systemLanguage(), cli.reporter())
     {
         macros.holdChanges();
     }
-    CliContext& context;
     Workspace& workspace;
     MacroStore& macros;
     ConfigStore& config;
@@ -81,23 +80,12 @@ std::string selectByName(MacroPage& page, const std::string& name)
     throw usage("record.ini has no macro \"" + name + "\" (see varcelctl macro list)");
 }
 
-std::string hexLine(std::span<const std::uint8_t> bytes)
-{
-    std::string out;
-    char cell[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(cell, sizeof cell, "%02X", bytes[i]);
-        out += (i == 0 ? "" : " ") + std::string(cell);
-    }
-    return out;
-}
-
 void printBlock(std::span<const std::uint8_t, kMacroBlockSize> block)
 {
     for (std::size_t row = 0; row < kMacroBlockSize; row += 16) {
         char offset[8];
         std::snprintf(offset, sizeof offset, "  %02zX: ", row);
-        std::cout << offset << hexLine(block.subspan(row, 16)) << '\n';
+        std::cout << offset << hexBytes(block.subspan(row, 16)) << '\n';
     }
 }
 

@@ -97,26 +97,6 @@ void noteTextsNotUtf8(const std::vector<std::string>& paths)
     std::cerr << "\n";
 }
 
-} // namespace
-
-int writeProfileText(CliContext& context, const std::string& file, const std::string& text)
-{
-    switch (exportTarget(file)) {
-    case ExportTarget::StandardOutput: std::cout << text << std::flush; return std::cout ? 0 : 1;
-    case ExportTarget::Stream: writeStream(file, text); break;
-    case ExportTarget::RegularFile:
-        if (const int error = replaceFileAtomically(file, text.data(), text.size()))
-            throw CliError{"could not write " + file + ": " + std::strerror(error)};
-        break;
-    case ExportTarget::Refused:
-        throw usage(file + " is neither a regular file, a FIFO nor a terminal; nothing was written");
-    }
-    std::cout << "Exported " << context.dataDir().path.string() << " to " << file << "\n";
-    return 0;
-}
-
-namespace {
-
 int exportProfile(CliContext& context, const std::string& file)
 {
     // varcelctl writes the file itself, with its caller's rights and folder.
@@ -337,7 +317,25 @@ int ruleCommand(CliContext& context, const std::vector<std::string>& actionAndWo
     return 0;
 }
 
-void addNamedProfileCommands(CLI::App& app, CliContext& context)
+} // namespace
+
+int writeProfileText(CliContext& context, const std::string& file, const std::string& text)
+{
+    switch (exportTarget(file)) {
+    case ExportTarget::StandardOutput: std::cout << text << std::flush; return std::cout ? 0 : 1;
+    case ExportTarget::Stream: writeStream(file, text); break;
+    case ExportTarget::RegularFile:
+        if (const int error = replaceFileAtomically(file, text.data(), text.size()))
+            throw CliError{"could not write " + file + ": " + std::strerror(error)};
+        break;
+    case ExportTarget::Refused:
+        throw usage(file + " is neither a regular file, a FIFO nor a terminal; nothing was written");
+    }
+    std::cout << "Exported " << context.dataDir().path.string() << " to " << file << "\n";
+    return 0;
+}
+
+void addProfileCommands(CLI::App& app, CliContext& context)
 {
     auto* profile = app.add_subcommand(
         "profile", "Named profiles of the whole configuration, kept in the data folder's \"profiles\" folder");
@@ -366,13 +364,6 @@ void addNamedProfileCommands(CLI::App& app, CliContext& context)
     runs(ruleCmd, context, [ruleWords](CliContext& cli) { return ruleCommand(cli, *ruleWords); });
 
     addNamed(profile, context, "delete", "Delete profile NAME", "The profile", deleteProfile);
-}
-
-} // namespace
-
-void addProfileCommands(CLI::App& app, CliContext& context)
-{
-    addNamedProfileCommands(app, context);
 
     auto file = std::make_shared<std::string>();
     auto* exportCmd = app.add_subcommand(
@@ -385,7 +376,6 @@ void addProfileCommands(CLI::App& app, CliContext& context)
         "import", "Read a profile into the data folder: everything is checked first, then config.bin, str.ini and "
                   "record.ini are replaced");
     importCmd->add_option("FILE", *file, "The profile to read")->required();
-    auto apply = std::make_shared<bool>(false);
     importCmd->add_flag("--apply", *apply, "Then send the configuration to the mouse, as \"Apply\" does");
     runs(importCmd, context, [file, apply](CliContext& cli) { return importProfile(cli, *file, *apply); });
 }
