@@ -33,38 +33,14 @@ struct ButtonRequest {
     bool apply = false;
 };
 
-// Function names on the command line; the English row texts and the kind
-// numbers work too.
-struct FunctionAlias {
-    const char* name;
-    FunctionKind kind;
-};
-constexpr FunctionAlias kFunctionAliases[] = {
-    {"left-click", FunctionKind::LeftClick},
-    {"right-click", FunctionKind::RightClick},
-    {"mid-click", FunctionKind::MidClick},
-    {"middle-click", FunctionKind::MidClick},
-    {"forward", FunctionKind::Forward},
-    {"backward", FunctionKind::Backward},
-    {"triple-click", FunctionKind::TripleClick},
-    {"dpi-switch", FunctionKind::DpiSwitch},
-    {"dpi", FunctionKind::DpiSwitch},
-    {"rgb-on-off", FunctionKind::RgbOnOff},
-    {"rgb", FunctionKind::RgbOnOff},
-    {"windows", FunctionKind::Windows},
-    {"application", FunctionKind::Windows},
-    {"multimedia", FunctionKind::Multimedia},
-    {"media", FunctionKind::Multimedia},
-    {"fire-key", FunctionKind::FireKey},
-    {"single-key", FunctionKind::SingleKey},
-    {"combo", FunctionKind::ComboKey},
-    {"combo-key", FunctionKind::ComboKey},
-    {"macro", FunctionKind::MacroKey},
-    {"macro-key", FunctionKind::MacroKey},
-    {"shift", FunctionKind::Shift},
-    {"key-off", FunctionKind::KeyOff},
-    {"off", FunctionKind::KeyOff},
-};
+// Each function's names on the command line, in the order of the kinds; its
+// English row text and its kind number work too.
+// clang-format off
+constexpr const char* kFunctionNames[kFunctionKindCount][2] = {
+    {"left-click"}, {"right-click"}, {"mid-click", "middle-click"}, {"forward"}, {"backward"}, {"triple-click"},
+    {"dpi-switch", "dpi"}, {"rgb-on-off", "rgb"}, {"windows", "application"}, {"multimedia", "media"},
+    {"fire-key"}, {"single-key"}, {"combo", "combo-key"}, {"macro", "macro-key"}, {"shift"}, {"key-off", "off"}};
+// clang-format on
 
 const char* kFunctionHelp =
     "FUNCTION and its ARGS:\n"
@@ -81,11 +57,11 @@ const char* kFunctionHelp =
 
 std::optional<FunctionKind> functionKindOf(const std::string& name)
 {
-    for (const FunctionAlias& alias : kFunctionAliases)
-        if (equalsIgnoringCase(name, alias.name))
-            return alias.kind;
     for (int kind = 0; kind < kFunctionKindCount; ++kind) {
         const auto k = static_cast<FunctionKind>(kind);
+        for (const char* alias : kFunctionNames[kind])
+            if (alias && equalsIgnoringCase(name, alias))
+                return k;
         if (name == std::to_string(kind) || equalsIgnoringCase(name, functionName(Language::English, k)))
             return k;
     }

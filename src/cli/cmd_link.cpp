@@ -2,7 +2,6 @@
 
 #include "cli/cli_context.h"
 #include "device/link_learn.h"
-#include "lang/failure_texts.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>

@@ -2,7 +2,6 @@
 // the page would: select the macro, edit, "Confirm". Changes of the macro
 // blocks go to config.bin and reach the mouse with the next apply.
 
-#include "buttons/labels_file.h"
 #include "cli/cli_context.h"
 #include "device/config_store.h"
 #include "keys/key_tables.h"
@@ -11,9 +10,6 @@
 #include "macros/macro_entry.h"
 #include "macros/macro_page.h"
 #include "macros/macro_store.h"
-#include "platform/atomic_file.h"
-#include "platform/data_files.h"
-#include "platform/file_read.h"
 #include "platform/ini_file.h"
 
 #include <CLI/CLI.hpp>

@@ -1,7 +1,6 @@
 // Commands that talk to the mouse: apply, sensor, device, watch, and sim
 // (the simulated mouse's remote control).
 #include "cli/cli_context.h"
-#include "control/image_json.h"
 #include "device/config_store.h"
 #include "device/sim/sim_control.h"
 #include "lang/language.h"
