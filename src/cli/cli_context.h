@@ -190,6 +190,12 @@ void addPointerCommands(CLI::App& app, CliContext& context);
 void addLinkCommands(CLI::App& app, CliContext& context);
 void addDoctorCommand(CLI::App& app, CliContext& context);
 
+// Returns when a setting command's edit was saved (and sent), else throws
+// what refused it or why the files or the mouse did not take it, as every
+// setting command says it.
+struct SettingEdit;
+void throwUnlessEdited(const SettingEdit& edit, std::uint8_t sensorType);
+
 // Makes `work(context)` what the command does once the whole line is parsed
 // (unless the line goes to the running Varcel); returns the command. (A
 // template, so that this header needs no CLI11.)

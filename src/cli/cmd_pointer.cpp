@@ -5,6 +5,7 @@
 
 #include "cli/cli_context.h"
 #include "control/pointer_page.h"
+#include "control/setting_edit.h"
 #include "device/config_store.h"
 #include "lang/ui_strings.h"
 #include "settings/setting_catalogue.h"
@@ -13,7 +14,6 @@
 #include <iomanip>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <sstream>
 
 namespace varcel {
@@ -36,14 +36,18 @@ struct PointerSession {
     PointerPage page;
 };
 
-// config.bin, with the first-run labels as the window's first key page
-// writes them.
-void savePointerSettings(PointerSession& session)
+// One slider's position or tick box in config.bin, with the first-run
+// labels as the window's first key page writes them; the desktop gets it
+// with the next OK or Apply. Returns config.bin's path.
+std::string savePointerSetting(CliContext& context, SettingId id, unsigned value)
 {
-    Workspace& workspace = session.workspace;
-    throwIf(workspace.loadLabels(), text::kNothingSaved);
-    const bool firstRun = workspace.setFirstRunLabels();
-    throwIf(workspace.save(firstRun ? kSaveConfig | kSaveLabels : kSaveConfig), text::kNothingSaved);
+    // Read, change and save config.bin without another program's save between.
+    context.lockDataFolder();
+    Workspace& workspace = context.workspace();
+    throwIf(workspace.loadConfig(), text::kNothingChanged);
+    const SettingChange change{id, 0, value};
+    throwUnlessEdited(editSettings(workspace, {&change, 1}, 0), 0);
+    return workspace.config().path().string();
 }
 
 // Failures were printed as they came; the exit status says there were some,
@@ -126,7 +130,7 @@ int restoreDefaults(CliContext& context)
     PointerSession session(context);
     const int before = context.reportedFailures();
     session.page.restoreDefaults();
-    savePointerSettings(session);
+    throwUnlessEdited(editSettings(session.workspace, {}, 0), 0);
     // config.bin holds the positions either way, as after the page's "Default".
     if (failed(context, before))
         return tellFailure(session, "all of the default pointer settings; " + session.config.path().string() +
@@ -146,17 +150,6 @@ int applyPositions(CliContext& context)
     std::cout << "The desktop (" << session.desktop->name() << ") got the pointer settings of "
               << session.config.path().string() << '\n';
     return 0;
-}
-
-// The page's slider that a catalogue row moves; none for its tick boxes.
-std::optional<PointerSlider> sliderOf(SettingId id)
-{
-    switch (id) {
-    case SettingId::PointerSpeed: return PointerSlider::Speed;
-    case SettingId::ScrollLines: return PointerSlider::Lines;
-    case SettingId::DoubleClickStep: return PointerSlider::DoubleClick;
-    default: return std::nullopt;
-    }
 }
 
 // The catalogue's pointer rows as their words after "pointer" say them: a
@@ -181,7 +174,8 @@ PointerWords pointerWords()
         std::istringstream in(row.words);
         std::string verb, rest;
         in >> verb >> rest;
-        if (sliderOf(row.id)) {
+        // The sliders' rows hold a step of a list, the tick boxes' a flag.
+        if (row.form == SettingForm::Choice) {
             words.sliders.push_back({row.id, rest, {}});
             words.sliderNames.push_back(rest);
             continue;
@@ -209,16 +203,13 @@ int setSlider(CliContext& context, const std::string& which, const std::string& 
     const auto row = std::ranges::find(words.sliders, which, &PointerWord::name);
     if (row == words.sliders.end())
         throw CliError{"the sliders are " + listed(words.sliderNames, " and ") + ", not \"" + which + "\"", 2};
-    const PointerSlider slider = *sliderOf(row->id);
     const bool digits =
         !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
     const int position = digits ? std::stoi(value) : 0;
     if (position < 1 || position > kSliderSteps)
         throw CliError{"a slider position is 1 to 11, not \"" + value + "\"", 2};
-    PointerSession session(context);
-    session.page.setPosition(slider, position);
-    savePointerSettings(session);
-    std::cout << which << " set to position " << position << " in " << session.config.path().string()
+    const std::string path = savePointerSetting(context, row->id, static_cast<unsigned>(position));
+    std::cout << which << " set to position " << position << " in " << path
               << "; the desktop gets it with the next OK or Apply (or varcelctl pointer apply)\n";
     return 0;
 }
@@ -227,18 +218,8 @@ int setBox(CliContext& context, const PointerWord& box, const std::string& value
 {
     if (std::ranges::find(box.states, value) == box.states.end())
         throw CliError{"say " + listed(box.states, " or ") + ", not \"" + value + "\"", 2};
-    PointerSession session(context);
-    PointerPage& page = session.page;
-    const bool precision = box.id == SettingId::PointerPrecision;
-    const bool now = precision ? page.precision() : page.oneScreen();
-    if (now != (value == "on")) {
-        if (precision)
-            page.togglePrecision();
-        else
-            page.toggleOneScreen();
-    }
-    savePointerSettings(session);
-    std::cout << box.name << ' ' << value << " in " << session.config.path().string()
+    const std::string path = savePointerSetting(context, box.id, value == "on");
+    std::cout << box.name << ' ' << value << " in " << path
               << "; the desktop gets it with the next OK or Apply (or varcelctl pointer apply)\n";
     return 0;
 }

@@ -3,13 +3,14 @@
 // with --apply, sends it as Apply does. A value the page's lists do not hold
 // is refused with the values they do hold, and nothing is saved.
 
-#include "settings/key_page_settings.h"
 #include "buttons/labels_file.h"
 #include "cli/cli_context.h"
+#include "control/setting_edit.h"
 #include "device/config_store.h"
 #include "device/device_commands.h"
 #include "lang/ui_strings.h"
 #include "platform/ini_file.h"
+#include "settings/key_page_settings.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -98,12 +99,10 @@ public:
         if (m_apply && m_context.session().commands().sensorKnown())
             return true;
         if (!m_apply) {
-            HidLink& link = m_context.connect(false);
-            if (link.ready()) {
-                if (const auto sensor = m_context.session().commands().readSensorRecord()) {
-                    m_sensorType = sensor->type;
-                    return true;
-                }
+            m_context.connect(false);
+            if (const auto sensor = mouseSensorType(m_context.session())) {
+                m_sensorType = *sensor;
+                return true;
             }
         }
         if (!quiet)
@@ -112,19 +111,15 @@ public:
         return false;
     }
 
-    // Saves config.bin (first-run labels too, as the window's first key page
-    // writes them) or, with --apply, sends and saves as Apply does.
-    std::string save()
+    // Makes the changes as the page does and saves config.bin (first-run
+    // labels too, as the window's first key page writes them) or, with
+    // --apply, sends and saves as Apply does.
+    std::string save(std::initializer_list<SettingChange> changes)
     {
-        throwIf(m_workspace.loadLabels(), text::kNothingSaved);
-        const bool firstRun = m_workspace.setFirstRunLabels();
+        throwUnlessEdited(editSettings(m_workspace, changes, m_sensorType, m_apply ? &m_context.session() : nullptr),
+                          m_sensorType);
         const std::string path = m_workspace.config().path().string();
-        if (!m_apply) {
-            throwIf(m_workspace.save(firstRun ? kSaveConfig | kSaveLabels : kSaveConfig), text::kNothingSaved);
-            return "saved " + path;
-        }
-        throwUnlessApplied(m_workspace.apply(m_context.session()));
-        return "saved " + path + "; sent to the mouse";
+        return m_apply ? "saved " + path + "; sent to the mouse" : "saved " + path;
     }
 
 private:
@@ -169,8 +164,7 @@ int rate(CliContext& context, const SettingsRequest& request)
         throw usage("no report rate \"" + request.args[0] + "\"; one of: " + choicesText(SettingId::ReportRate, 0) +
                     " (Hz)");
     SettingsEdit edit(context, request.apply);
-    edit.model().choose(SettingId::ReportRate, 0, choice->code);
-    const std::string saved = edit.save();
+    const std::string saved = edit.save({{SettingId::ReportRate, 0, choice->value}});
     std::cout << edit.model().name(SettingId::ReportRate, 0) << ": "
               << edit.model().valueText(SettingId::ReportRate, 0) << "\n  " << saved << "\n";
     return 0;
@@ -186,23 +180,16 @@ int dpi(CliContext& context, const SettingsRequest& request)
     SettingsEdit edit(context, request.apply);
     KeyPageSettings& model = edit.model();
     const bool sensorKnown = edit.learnSensorType(onOrOff.has_value());
-    if (onOrOff) {
-        if (!model.choose(SettingId::DpiStageEnabled, stage, onOrOff->code))
-            throw CliError{std::string(kDpiStageNames[static_cast<std::size_t>(stage)]) +
-                           " is the only enabled DPI stage and stays on; nothing was saved"};
-    } else {
-        const auto row = parseSettingValue(SettingId::DpiStageValue, stage, model.sensorType(), what);
-        if (!row)
-            throw usage("no DPI value \"" + what + "\" for sensor type " + std::to_string(model.sensorType()) +
-                        "; one of: " + choicesText(SettingId::DpiStageValue, stage, model.sensorType()) +
-                        ", or on, off");
-        model.choose(SettingId::DpiStageValue, stage, row->code);
-    }
-    const std::string saved = edit.save();
+    const auto row = parseSettingValue(SettingId::DpiStageValue, stage, model.sensorType(), what);
+    if (!onOrOff && !row)
+        throw usage("no DPI value \"" + what + "\" for sensor type " + std::to_string(model.sensorType()) +
+                    "; one of: " + choicesText(SettingId::DpiStageValue, stage, model.sensorType()) + ", or on, off");
+    const std::string saved = edit.save({onOrOff ? SettingChange{SettingId::DpiStageEnabled, stage, onOrOff->value}
+                                                 : SettingChange{SettingId::DpiStageValue, stage, row->value}});
     const std::string value = model.faceText(SettingId::DpiStageValue, stage);
-    const int row = edit.image()[img::kDpiValue + static_cast<std::size_t>(stage)];
+    const int stored = edit.image()[img::kDpiValue + static_cast<std::size_t>(stage)];
     std::cout << kDpiStageNames[static_cast<std::size_t>(stage)] << ": " << (model.isOn(SettingId::DpiStageEnabled, stage) ? "on" : "off")
-              << ", " << (!sensorKnown && onOrOff ? "row " + std::to_string(row) : value.empty() ? "a row past the DPI list" : value)
+              << ", " << (!sensorKnown && onOrOff ? "row " + std::to_string(stored) : value.empty() ? "a row past the DPI list" : value)
               << "\n  " << saved << "\n";
     return 0;
 }
@@ -232,9 +219,8 @@ int rgb(CliContext& context, const SettingsRequest& request)
 
     SettingsEdit edit(context, request.apply);
     KeyPageSettings& model = edit.model();
-    model.choose(SettingId::RgbMode, 0, mode->code);
-    model.choose(SettingId::RgbParameter, instance, row->code);
-    const std::string saved = edit.save();
+    const std::string saved =
+        edit.save({{SettingId::RgbMode, 0, mode->value}, {SettingId::RgbParameter, instance, row->value}});
     std::cout << "RGB effect: " << model.faceText(SettingId::RgbMode, 0) << ", "
               << model.faceText(SettingId::RgbParameter, model.parameterInstance()) << "\n  " << saved
               << "\n";
@@ -266,12 +252,8 @@ int color(CliContext& context, const SettingsRequest& request)
 
     SettingsEdit edit(context, request.apply);
     KeyPageSettings& model = edit.model();
-    // As on the page, where a disabled colour's swatch opens nothing.
-    if (!model.choose(onOrOff ? SettingId::LoopColourEnabled : SettingId::LoopColour, colour,
-                      onOrOff ? onOrOff->code : *rgbValue))
-        throw usage("loop colour " + std::to_string(*number) + " is off and keeps its colour; turn it on first "
-                    "(color " + std::to_string(*number) + " on); nothing was saved");
-    const std::string saved = edit.save();
+    const std::string saved = edit.save({onOrOff ? SettingChange{SettingId::LoopColourEnabled, colour, onOrOff->value}
+                                                 : SettingChange{SettingId::LoopColour, colour, *rgbValue}});
     std::cout << "Loop colour " << *number << ": " << model.valueText(SettingId::LoopColour, colour) << ", "
               << model.valueText(SettingId::LoopColourEnabled, colour) << "\n  " << saved << "\n";
     return 0;
@@ -297,8 +279,7 @@ int dpiColor(CliContext& context, const SettingsRequest& request)
 
     SettingsEdit edit(context, request.apply);
     KeyPageSettings& model = edit.model();
-    model.choose(SettingId::DpiColourBit, instance, on->code);
-    const std::string saved = edit.save();
+    const std::string saved = edit.save({{SettingId::DpiColourBit, instance, on->value}});
     std::cout << kDpiStageNames[static_cast<std::size_t>(stage)] << " colour bits:";
     for (int b = 0; b < kDpiColourBitCount; ++b)
         std::cout << " " << bitNames[static_cast<std::size_t>(b)] << (model.isOn(SettingId::DpiColourBit, stage * kDpiColourBitCount + b) ? " on" : " off")
@@ -336,6 +317,24 @@ void addOne(CLI::App& app, CliContext& context, const char* name, const char* de
 }
 
 } // namespace
+
+void throwUnlessEdited(const SettingEdit& edit, std::uint8_t sensorType)
+{
+    const Language language = systemLanguage();
+    switch (edit.code) {
+    case SettingEditCode::Done: return;
+    case SettingEditCode::NotSaved: throwIf(edit.problem, text::kNothingSaved); return;
+    case SettingEditCode::NotApplied: throwUnlessApplied(edit.applied); return;
+    case SettingEditCode::LastStageStaysOn:
+        throw CliError{settingEditText(edit, sensorType, language) + "; " + text::kNothingSaved(language)};
+    case SettingEditCode::LoopColourOff:
+        // The command that turns it on, as the page's tick box would.
+        throw usage(settingEditText(edit, sensorType, language) + " (color " +
+                    std::to_string(edit.refused.instance + 1) + " on); " + text::kNothingSaved(language));
+    case SettingEditCode::NotListed: break;
+    }
+    throw usage(settingEditText(edit, sensorType, language) + "; " + text::kNothingSaved(language));
+}
 
 void addSettingsCommands(CLI::App& app, CliContext& context)
 {

@@ -3,17 +3,15 @@
 #include "control/image_json.h"
 #include "control/main_controller.h"
 #include "control/profile_library.h"
+#include "control/setting_edit.h"
 #include "control/workspace.h"
 #include "device/config_store.h"
 #include "service/dbus_names.h"
 #include "lang/failure_texts.h"
 #include "platform/ini_file.h"
 #include "platform/reporter.h"
-#include "settings/key_page_settings.h"
 #include "settings/setting_catalogue.h"
 
-#include <algorithm>
-#include <sstream>
 
 namespace varcel {
 
@@ -78,70 +76,6 @@ std::vector<unsigned> numbersOf(const PropertyValue& value)
                 return {};
         },
         value);
-}
-
-// What a Set may give an instance, for a refusal.
-std::string valuesOf(const Setting& row, int instance, std::uint8_t sensorType)
-{
-    if (row.form == SettingForm::Colour)
-        return "a colour 0xRRGGBB, 0 to 16777215";
-    std::string list;
-    for (const SettingChoice& choice : settingChoices(row.id, instance, sensorType))
-        list += (list.empty() ? "one of " : ", ") + std::to_string(choice.value);
-    return list;
-}
-
-// The varcelctl words that set one instance to `value`, read from the row's
-// command and the words its help shows: the last word the user fills in
-// (STAGE, on|off, #RRGGBB ...) takes the value, those before it name the
-// instance (STAGE, a stage colour's BIT, N); the words after the value only
-// explain it.
-std::vector<std::string> commandWords(const Setting& row, int instance, const std::string& value)
-{
-    std::istringstream help(row.words);
-    std::vector<std::string> shown;
-    for (std::string word; help >> word && word.front() != '(';)
-        shown.push_back(word);
-    const auto userFills = [](const std::string& word) {
-        return word.front() == '#' || word.find('|') != std::string::npos ||
-               std::all_of(word.begin(), word.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
-    };
-    const auto last = std::find_if(shown.rbegin(), shown.rend(), userFills).base() - 1;
-    const int perStage = row.id == SettingId::DpiColourBit ? kDpiColourBitCount : 1;
-    std::vector<std::string> words{row.command};
-    for (auto word = shown.begin(); word <= last; ++word) {
-        if (word == last)
-            words.push_back(value);
-        else if (*word == "STAGE" || *word == "N")
-            words.push_back(std::to_string(instance / perStage + 1));
-        else if (*word == "BIT")
-            words.push_back(std::to_string(instance % perStage + 1));
-        else
-            words.push_back(*word);
-    }
-    return words;
-}
-
-// varcelctl's rgb sets a mode with its parameter: the words that store
-// `mode` with the parameter `image` holds for it; none while that is not one
-// of its list.
-std::vector<std::string> rgbWords(const ConfigImage& image, unsigned mode)
-{
-    const std::string parameter =
-        settingValueText(image, SettingId::RgbParameter, static_cast<int>(mode) - 1, 0, Language::English);
-    if (parameter.empty())
-        return {};
-    return {"rgb", std::to_string(mode), parameter};
-}
-
-// Why the window refuses a value a list holds.
-const char* pageRefusal(SettingId id)
-{
-    switch (id) {
-    case SettingId::DpiStageEnabled: return "one DPI stage stays on";
-    case SettingId::LoopColour: return "a loop colour that is off keeps its colour; turn it on first";
-    default: return "the window refuses it";
-    }
 }
 
 } // namespace
@@ -280,50 +214,27 @@ CommandOutput VarcelService::setProperty(std::string_view name, const PropertyVa
     if (values.size() != static_cast<std::size_t>(row->instances))
         return refused(bus::kErrorInvalidArgs, what + " holds " + std::to_string(row->instances) + " values, not " +
                                                    std::to_string(values.size()) + "; nothing was saved");
-    const std::uint8_t sensor = sensorType();
-    const ConfigImage stored = storedImage();
-    std::vector<unsigned> codes;
-    std::vector<int> changed;
-    for (int i = 0; i < row->instances; ++i) {
-        const auto code = settingCodeOfValue(row->id, i, sensor, values[static_cast<std::size_t>(i)]);
-        if (!code)
-            return refused(bus::kErrorInvalidArgs, settingName(row->id, i, Language::English) + " (" + what +
-                                                       "): no value " +
-                                                       std::to_string(values[static_cast<std::size_t>(i)]) + "; " +
-                                                       valuesOf(*row, i, sensor) + "; nothing was saved");
-        codes.push_back(*code);
-        if (*code != settingCode(stored, row->id, i))
-            changed.push_back(i);
+    std::vector<SettingChange> changes;
+    for (int i = 0; i < row->instances; ++i)
+        changes.push_back({row->id, i, values[static_cast<std::size_t>(i)]});
+    // As varcelctl's setting commands do it, on the data folder's files,
+    // which the window then follows.
+    const Language language = m_controller.language();
+    CollectingReporter reporter;
+    Workspace files(m_controller.dataDir(), reporter, language);
+    Problem problem = files.lock();
+    if (!problem)
+        problem = files.loadConfig();
+    if (problem)
+        return failed(failureText(*problem, language) + "; " + text::kNothingSaved(language));
+    const std::uint8_t sensor = mouseSensorType(m_controller.session()).value_or(0);
+    const SettingEdit edit = editSettings(files, changes, sensor);
+    files.unlock();
+    if (!edit.ok()) {
+        const std::string why = what + ": " + settingEditText(edit, sensor, language) + "; " + text::kNothingSaved(language);
+        return edit.code == SettingEditCode::NotSaved ? failed(why) : refused(bus::kErrorInvalidArgs, why);
     }
-    // What is turned on goes first, so that one DPI stage is on all along
-    // when the value asked for has one.
-    std::stable_partition(changed.begin(), changed.end(),
-                          [&](int i) { return codes[static_cast<std::size_t>(i)] != 0; });
-    // Tried on a copy as the window's page takes it, so that a refusal comes
-    // before any command has saved anything.
-    ConfigImage trial = stored;
-    KeyPageSettings page(trial, Language::English, [sensor] { return sensor; });
-    std::vector<std::vector<std::string>> commands;
-    for (const int i : changed) {
-        const unsigned code = codes[static_cast<std::size_t>(i)];
-        if (!page.choose(row->id, i, code))
-            return refused(bus::kErrorInvalidArgs, settingName(row->id, i, Language::English) + " (" + what +
-                                                       "): " + pageRefusal(row->id) + "; nothing was saved");
-        if (row->id == SettingId::RgbMode || row->id == SettingId::RgbParameter)
-            commands.push_back(rgbWords(trial, row->id == SettingId::RgbMode ? code : static_cast<unsigned>(i) + 1));
-        else
-            commands.push_back(commandWords(*row, i, settingValueText(trial, row->id, i, sensor, Language::English)));
-    }
-    // Each rgb command sets the mode too: the stored one comes back last.
-    if (row->id == SettingId::RgbParameter && !commands.empty())
-        commands.push_back(rgbWords(trial, settingCode(stored, SettingId::RgbMode)));
-    if (std::find(commands.begin(), commands.end(), std::vector<std::string>{}) != commands.end())
-        return refused(bus::kErrorInvalidArgs, what + ": the RGB mode stored or its parameter is none of their "
-                                                      "lists; varcelctl rgb MODE PARAMETER sets both; nothing was "
-                                                      "saved");
-    for (const auto& words : commands)
-        if (CommandOutput output = changing(words); !output.ok())
-            return output;
+    savedFiles();
     return {};
 }
 
@@ -374,10 +285,15 @@ CommandOutput VarcelService::changing(const std::vector<std::string>& args, cons
 {
     CommandOutput output = m_run(args, input);
     // Even a failed command may have saved part of what it was asked.
+    savedFiles();
+    return output;
+}
+
+void VarcelService::savedFiles()
+{
     filesChanged();
     if (afterFilesChanged)
         afterFilesChanged();
-    return output;
 }
 
 CommandOutput VarcelService::apply() { return changing({"apply"}); }
@@ -483,9 +399,7 @@ CommandOutput VarcelService::importProfile(const std::string& text, bool apply)
     } else {
         output.out = "imported\n";
     }
-    filesChanged();
-    if (afterFilesChanged)
-        afterFilesChanged();
+    savedFiles();
     return output;
 }
 

@@ -92,9 +92,9 @@ public:
     // Reads the values afresh and returns the names of those that changed.
     std::vector<std::string> takeChangedProperties();
     // A property's Set: a setting's value checked against its row (type,
-    // one value per instance, each one of its list) and saved by the
-    // varcelctl command of the row, as if the user had typed it. `error`
-    // names the bus error of a refusal; nothing is saved then.
+    // one value per instance, each one of its list), taken as the key page
+    // takes it and saved as the row's varcelctl command saves it, all values
+    // or none. `error` names the bus error of a refusal; nothing is saved then.
     CommandOutput setProperty(std::string_view name, const PropertyValue& value);
 
     // The mouse's own switches and its coming and going.
@@ -132,6 +132,8 @@ private:
     // The sensor type whose DPI list the stages' values come from.
     std::uint8_t sensorType() const;
     CommandOutput changing(const std::vector<std::string>& args, const std::string* input = nullptr);
+    // After the files may have changed: the window follows them.
+    void savedFiles();
 
     MainController& m_controller;
     bool m_simulated;

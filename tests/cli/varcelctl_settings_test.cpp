@@ -116,6 +116,33 @@ TEST_F(VarcelctlSettings, BusPropertiesAreTheCataloguesReadingOfConfigBin)
     EXPECT_EQ(numbers(bus.read("ReportRateSetting")), std::vector<unsigned>{333});
 }
 
+// A bus Set that fails saves none of its values: the DPI values are of the
+// mouse's sensor (type 1 here, whose list has 1000 but not 4000).
+TEST_F(VarcelctlSettings, BusSetsThatFailSaveNothing)
+{
+    const struct {
+        const char* property;
+        PropertyValue values;
+        const char* message;
+    } rows[] = {
+        {"DpiStageValues", std::vector<std::uint32_t>{1000, 4000, 250, 250}, "no value 4000"},
+        {"DpiStagesEnabled", std::vector<bool>{false, false, false, false}, "only enabled DPI stage"},
+        {"LoopColours", std::vector<std::uint32_t>{0, 0xFF, 0, 0, 0, 0, 0, 0}, "is off and keeps its colour"},
+    };
+    BusService bus(dir.path());
+    SimMemory memory = bus.mouse.memory();
+    memory.sensor[0] = 1;
+    bus.mouse.setMemory(memory);
+    ASSERT_TRUE(bus.controller.session().link().discover());
+    bus.controller.session().link().handshake(nullptr);
+    const auto before = config();
+    for (const auto& row : rows) {
+        const CommandOutput set = bus.service.setProperty(row.property, row.values);
+        EXPECT_NE(set.err.find(row.message), std::string::npos) << row.property << ": " << set.err;
+        EXPECT_EQ(config(), before) << row.property;
+    }
+}
+
 TEST_F(VarcelctlSettings, ValuesTheListsDoNotHoldAreRefusedAndNothingIsSaved)
 {
     const struct {

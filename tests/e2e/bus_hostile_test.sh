@@ -53,7 +53,7 @@ rows=(
     "$CALL.RunCommand \"['export', '$work/stolen']\"|0|(2,"
     "$bin/varcelctl --data-dir $work/data status|1|did not detect"
     "busctl --user set-property $BUS DpiStageValues au 65 $(seq -s ' ' 1 65)|1|or 65 values and more"
-    "busctl --user set-property $BUS DpiStagesEnabled ab 4 false false false false|1|one DPI stage stays on"
+    "busctl --user set-property $BUS DpiStagesEnabled ab 4 false false false false|1|the only enabled DPI stage and stays on"
 )
 [ "$(id -u)" = 0 ] &&
     rows+=("setpriv --reuid=65534 --regid=65534 --clear-groups $CALL.Apply|1|AccessDenied: Varcel answers its own user only")
