@@ -371,7 +371,6 @@ void BusServer::dispatch(const QDBusMessage& message, const QDBusConnection& con
     }
 
     const QList<QVariant> args = message.arguments();
-    const auto text = [](const CommandOutput& o) { return QVariant(qs(textForBus(o.out))); };
     if (member == QLatin1String("RunCommand") || member == QLatin1String("RunCommandWithInput")) {
         std::string input;
         if (args.size() > 1)
@@ -379,37 +378,35 @@ void BusServer::dispatch(const QDBusMessage& message, const QDBusConnection& con
         const CommandOutput o = m_service.runCommand(stringsOf(args.value(0)), args.size() > 1 ? &input : nullptr);
         connection.send(message.createReply({o.status, qs(textForBus(o.out)), qs(textForBus(o.err))}));
         propertiesMayHaveChanged();
-    } else if (member == QLatin1String("Apply")) {
-        const CommandOutput o = m_service.apply();
-        replyTo(message, connection, o, {text(o)});
-    } else if (member == QLatin1String("GetConfiguration")) {
-        const CommandOutput o = m_service.configuration();
-        replyTo(message, connection, o, {text(o)});
-    } else if (member == QLatin1String("GetKeyPageSettings")) {
-        const CommandOutput o = m_service.keyPageSettings();
-        replyTo(message, connection, o, {text(o)});
-    } else if (member == QLatin1String("GetButtonFunction")) {
-        const CommandOutput o = m_service.buttonFunction(utf8(args.value(0)), args.value(1).toUInt());
-        replyTo(message, connection, o, {text(o)});
-    } else if (member == QLatin1String("SetButtonFunction")) {
-        const CommandOutput o = m_service.setButtonFunction(utf8(args.value(0)), args.value(1).toUInt(),
-                                                            stringsOf(args.value(2)), args.value(3).toBool());
-        replyTo(message, connection, o, {text(o)});
-    } else if (member == QLatin1String("ExportProfile")) {
-        const CommandOutput o = m_service.exportProfile();
-        replyTo(message, connection, o, {text(o)});
-    } else if (member == QLatin1String("FocusChanged")) {
+        return;
+    }
+    if (member == QLatin1String("FocusChanged")) {
         // Answered first: KWin's script must not wait for a switch.
         connection.send(message.createReply());
         m_service.focusChanged(utf8(args.value(0)), utf8(args.value(1)), utf8(args.value(2)), args.value(3).toUInt());
         propertiesMayHaveChanged();
-    } else if (member == QLatin1String("LoadProfile")) {
-        const CommandOutput o = m_service.loadProfile(utf8(args.value(0)));
-        replyTo(message, connection, o, {text(o)});
-    } else if (member == QLatin1String("ImportProfile")) {
-        const CommandOutput o = m_service.importProfile(utf8(args.value(0)), args.value(1).toBool());
-        replyTo(message, connection, o, {text(o)});
+        return;
     }
+    // Every other method answers what the service printed.
+    CommandOutput o;
+    if (member == QLatin1String("Apply"))
+        o = m_service.apply();
+    else if (member == QLatin1String("GetConfiguration"))
+        o = m_service.configuration();
+    else if (member == QLatin1String("GetKeyPageSettings"))
+        o = m_service.keyPageSettings();
+    else if (member == QLatin1String("GetButtonFunction"))
+        o = m_service.buttonFunction(utf8(args.value(0)), args.value(1).toUInt());
+    else if (member == QLatin1String("SetButtonFunction"))
+        o = m_service.setButtonFunction(utf8(args.value(0)), args.value(1).toUInt(), stringsOf(args.value(2)),
+                                        args.value(3).toBool());
+    else if (member == QLatin1String("ExportProfile"))
+        o = m_service.exportProfile();
+    else if (member == QLatin1String("LoadProfile"))
+        o = m_service.loadProfile(utf8(args.value(0)));
+    else if (member == QLatin1String("ImportProfile"))
+        o = m_service.importProfile(utf8(args.value(0)), args.value(1).toBool());
+    replyTo(message, connection, o, {QVariant(qs(textForBus(o.out)))});
 }
 
 void BusServer::propertiesMayHaveChanged()
