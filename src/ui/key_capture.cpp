@@ -63,11 +63,6 @@ constexpr QtKeyRow kKeypadKeys[] = {
     {Qt::Key_Slash, 98},
 };
 
-bool isKeyEvent(const QEvent* event)
-{
-    return event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-}
-
 } // namespace
 
 std::uint32_t evdevCodeFromQtKey(int qtKey, bool keypad)
@@ -146,7 +141,7 @@ bool KeyCapture::seenBefore(QObject* receiver, const QEvent* event) const
 
 bool KeyCapture::eventFilter(QObject* receiver, QEvent* event)
 {
-    if (!isKeyEvent(event) || !m_handler)
+    if ((event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) || !m_handler)
         return false;
     if (seenBefore(receiver, event))
         return m_consume;

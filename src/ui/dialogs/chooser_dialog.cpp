@@ -4,12 +4,6 @@
 
 namespace varcel::ui {
 
-ChooserDialog::ChooserDialog(Dialog which, const Skin& skin, Language language, Reporter& reporter,
-                             const char* failedCaption, RowChooser& chooser, QWidget* parent)
-    : SkinnedDialog(which, skin, language, reporter, failedCaption, parent), m_chooser(chooser)
-{
-}
-
 void ChooserDialog::buildFace()
 {
     const Rect& f = layout().face;

@@ -13,7 +13,9 @@ class ChooserDialog : public SkinnedDialog {
     Q_OBJECT
 public:
     ChooserDialog(Dialog which, const Skin& skin, Language language, Reporter& reporter, const char* failedCaption,
-                  RowChooser& chooser, QWidget* parent = nullptr);
+                  RowChooser& chooser, QWidget* parent = nullptr)
+        : SkinnedDialog(which, skin, language, reporter, failedCaption, parent), m_chooser(chooser)
+    {}
 
     QLabel* nameFace() const { return m_face; }
     QPoint facePoint() const { return middle(layout().face); }

@@ -48,14 +48,7 @@ SkinnedDialog::SkinnedDialog(Dialog which, const Skin& skin, Language language, 
       m_reporter(reporter), m_font(dialogFont(language)),
       m_keys(*this, which, language,
              {[this] { return hasBackground(); }, [this](const QPoint& p) { pressAt(p); }, [this] { return rowList(); },
-              [this](int row) {
-                  auto chosen = m_chosen;
-                  closeList();
-                  if (row < 0)
-                      listClosed();
-                  else if (chosen)
-                      chosen(row);
-              },
+              [this](int row) { takeRow(row); },
               [this](int option) { return optionChecked(option); }, [this] { return faceText(); }})
 {
     installAccessibleDialogs();
@@ -140,18 +133,22 @@ void SkinnedDialog::openList(const QStringList& rows, const Rect& where, int sel
         list->setCurrentRow(selected);
     // The row under the pointer is the selected one; a click takes it.
     connect(list, &QListWidget::itemEntered, list, [list](QListWidgetItem* item) { list->setCurrentItem(item); });
-    connect(list, &QListWidget::itemClicked, this, [this, list](QListWidgetItem* item) {
-        const int row = list->row(item);
-        auto chosenRow = m_chosen;
-        closeList();
-        if (chosenRow)
-            chosenRow(row);
-    });
+    connect(list, &QListWidget::itemClicked, this, [this, list](QListWidgetItem* item) { takeRow(list->row(item)); });
     m_list = list;
     m_chosen = std::move(chosen);
     m_wheelRest = 0;
     list->show();
     list->raise();
+}
+
+void SkinnedDialog::takeRow(int row)
+{
+    auto chosen = m_chosen;
+    closeList();
+    if (row < 0)
+        listClosed();
+    else if (chosen)
+        chosen(row);
 }
 
 void SkinnedDialog::closeList()

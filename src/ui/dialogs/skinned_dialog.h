@@ -142,6 +142,8 @@ private:
     void setOver(Over over);
     // A click at a point of the dialog, from the mouse or the keyboard.
     void pressAt(const QPoint& p);
+    // The open list is done: `row` taken, or none when -1.
+    void takeRow(int row);
     // A key the key field's capture has named already, dropped here.
     bool capturedKey(const QKeyEvent& event) const;
     QString text(const LangText& t) const;
