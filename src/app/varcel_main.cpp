@@ -15,14 +15,16 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLockFile>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <csignal>
 #include <cstdint>
+#include <fcntl.h>
 #include <iostream>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -101,13 +103,15 @@ int main(int argc, char** argv)
     if (!signalsWatched)
         std::cerr << "varcel: cannot watch for signals; ending it by a signal may lose the control socket\n";
 
-    // One Varcel per user: a second start ends at once, quietly.
+    // One Varcel per user: a second start ends at once, quietly. The lock is
+    // the kernel's, held on the open file until the process ends however it
+    // ends, and taking it waits for no disk (the runtime folder may be on one).
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         runtime = QDir::tempPath();
-    QLockFile instance(runtime + QStringLiteral("/VarcelSPANMutex.lock"));
-    instance.setStaleLockTime(0);
-    if (!instance.tryLock(0))
+    const QByteArray lockPath = QFile::encodeName(runtime + QStringLiteral("/VarcelSPANMutex.lock"));
+    const int instance = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (instance < 0 || ::flock(instance, LOCK_EX | LOCK_NB) != 0)
         return 0;
 
     std::optional<std::filesystem::path> override;
