@@ -4,12 +4,17 @@
 # time from exec to the tray icon docked, from a tray click to the window's
 # first frame drawn, resident memory in the tray before and after the window
 # was shown, context switches over 10 s of idleness. Needs xvfb, trayer,
-# xdotool and x11-utils.
+# xdotool and x11-utils; with valgrind, it also counts the instructions to
+# the tray icon.
 #   bench/startup.sh [BUILD_DIR] [RUNS]
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 bench_start 5 "$@"
-cp "$bin/config.bin" "$work/"
+# The data folder's own folder is the scratch folder: Varcel watches both,
+# and the system's temporary folder would wake it for other programs' files.
+data="$work/data"
+mkdir "$data"
+cp "$bin/config.bin" "$data/"
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
@@ -70,6 +75,26 @@ start_and_click() {
     click_ms=$(awk -v f="$frame" -v c="$clicked" 'BEGIN {printf "%.1f", (f / 1000 - c) / 1000}')
 }
 
+# Instructions (millions) from exec to the tray icon asked for, and from there
+# to the first window drawn, the docked icon: counted by valgrind where it is
+# installed, they do not move with the machine's load as the times do.
+instructions() { # PROGRAM ARGS...
+    local out="$work/callgrind" p
+    valgrind --tool=callgrind --callgrind-out-file="$out.%p" --dump-after='QSystemTrayIcon::setVisible*' \
+        --dump-before='QWindow::paintEvent*' "$@" >/dev/null 2>&1 & p=$!
+    for i in $(seq 1 600); do [ -e "$out.$p.2" ] && break; sleep 0.1; done
+    kill "$p"; wait "$p" 2>/dev/null
+    awk '/^totals:/ {printf "%.2f ", $2 / 1e6}' "$out.$p.1" "$out.$p.2"
+}
+if command -v valgrind >/dev/null; then
+    read -r bare_asked bare_drawn < <(instructions "$build/bench/bare_tray")
+    read -r asked drawn < <(instructions "$bin/varcel" --simulate --data-dir "$data")
+    echo "instructions to the tray icon asked for (millions): $asked, the bare Qt tray program $bare_asked:" \
+        "$(awk -v a="$asked" -v b="$bare_asked" 'BEGIN {printf "%.3f", a / b}') of it;" \
+        "from there to the icon drawn: $drawn, the bare Qt tray program $bare_drawn"
+    rm -f "$work"/callgrind.*
+fi
+
 # Varcel's runs alternate with a bare Qt tray program's (bench/bare_tray: an
 # empty window of Varcel's size on a click), so both meet the same load of
 # the machine.
@@ -84,7 +109,7 @@ for run in $(seq 1 "$runs"); do
     bare_click+=("$click_ms")
     bare_rss=$never_shown_rss
     kill "$pid"; wait "$pid" 2>/dev/null
-    start_and_click "$bin/varcel" --simulate --data-dir "$work"
+    start_and_click "$bin/varcel" --simulate --data-dir "$data"
     dock+=("$dock_ms")
     show+=("$click_ms")
     tray_rss=$never_shown_rss
