@@ -37,18 +37,12 @@ std::string choicesText(SettingId id, int instance, std::uint8_t sensorType = 0)
     return text;
 }
 
-std::string joined(const std::vector<std::string>& values, const char* separator = ", ")
+std::string joined(const std::vector<std::string>& values)
 {
     std::string text;
     for (const std::string& value : values)
-        text += (text.empty() ? "" : separator) + value;
+        text += (text.empty() ? "" : ", ") + value;
     return text;
-}
-
-template <typename Texts>
-std::vector<std::string> strings(const Texts& texts)
-{
-    return {std::begin(texts), std::end(texts)};
 }
 
 // A whole number from `low` to `high`, or nothing.
@@ -62,11 +56,14 @@ std::optional<int> numberIn(const std::string& text, int low, int high)
     return value;
 }
 
-// The row of `text` among `rows`, compared without regard to letter case.
-int rowOf(const std::string& text, const std::vector<std::string>& rows)
+// The place of `text` among `names`: its number from 1, or the name in any
+// letter case; -1 for neither.
+int numberOrName(const std::string& text, const std::vector<std::string>& names)
 {
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        if (equalsIgnoringCase(text, rows[row]))
+    if (const auto number = numberIn(text, 1, static_cast<int>(names.size())))
+        return *number - 1;
+    for (std::size_t row = 0; row < names.size(); ++row)
+        if (equalsIgnoringCase(text, names[row]))
             return static_cast<int>(row);
     return -1;
 }
@@ -148,12 +145,10 @@ std::string lower(std::string text)
 // The stage number of "1" to "4" or "DPI Stage1" ... "DPI Stage4".
 int stageOf(const std::string& text)
 {
-    if (const auto number = numberIn(text, 1, static_cast<int>(img::kDpiStages)))
-        return *number - 1;
-    const int row = rowOf(text, strings(kDpiStageNames));
-    if (row < 0)
+    const int stage = numberOrName(text, {kDpiStageNames.begin(), kDpiStageNames.end()});
+    if (stage < 0)
         throw usage("STAGE is 1, 2, 3 or 4, not \"" + text + "\"");
-    return row;
+    return stage;
 }
 
 int rate(CliContext& context, const SettingsRequest& request)
@@ -266,9 +261,7 @@ int dpiColor(CliContext& context, const SettingsRequest& request)
     std::vector<std::string> bitNames;
     for (const LangText& name : kDpiColourBitNames)
         bitNames.emplace_back(name.en);
-    int bit = rowOf(request.args[1], bitNames);
-    if (const auto number = numberIn(request.args[1], 1, kDpiColourBitCount))
-        bit = *number - 1;
+    const int bit = numberOrName(request.args[1], bitNames);
     if (bit < 0)
         throw usage("BIT is the tick box's number 1 to 4 or its label (" + joined(bitNames) + "), not \"" +
                     request.args[1] + "\"");
@@ -320,20 +313,18 @@ void addOne(CLI::App& app, CliContext& context, const char* name, const char* de
 
 void throwUnlessEdited(const SettingEdit& edit, std::uint8_t sensorType)
 {
+    if (edit.code == SettingEditCode::NotSaved)
+        throwIf(edit.problem, text::kNothingSaved);
+    if (edit.code == SettingEditCode::NotApplied)
+        throwUnlessApplied(edit.applied);
+    if (edit.ok())
+        return;
+    // The command that turns a loop colour on, as the page's tick box would.
+    const std::string hint =
+        edit.code == SettingEditCode::LoopColourOff ? " (color " + std::to_string(edit.refused.instance + 1) + " on)" : "";
     const Language language = systemLanguage();
-    switch (edit.code) {
-    case SettingEditCode::Done: return;
-    case SettingEditCode::NotSaved: throwIf(edit.problem, text::kNothingSaved); return;
-    case SettingEditCode::NotApplied: throwUnlessApplied(edit.applied); return;
-    case SettingEditCode::LastStageStaysOn:
-        throw CliError{settingEditText(edit, sensorType, language) + "; " + text::kNothingSaved(language)};
-    case SettingEditCode::LoopColourOff:
-        // The command that turns it on, as the page's tick box would.
-        throw usage(settingEditText(edit, sensorType, language) + " (color " +
-                    std::to_string(edit.refused.instance + 1) + " on); " + text::kNothingSaved(language));
-    case SettingEditCode::NotListed: break;
-    }
-    throw usage(settingEditText(edit, sensorType, language) + "; " + text::kNothingSaved(language));
+    throw CliError{settingEditText(edit, sensorType, language) + hint + "; " + text::kNothingSaved(language),
+                   edit.code == SettingEditCode::LastStageStaysOn ? 1 : kUsageError};
 }
 
 void addSettingsCommands(CLI::App& app, CliContext& context)

@@ -306,22 +306,16 @@ CommandOutput VarcelService::keyPageSettings()
     Workspace files(m_controller.dataDir(), reporter, m_controller.language());
     if (const Problem problem = files.loadConfig())
         return failed(failureText(*problem, m_controller.language()));
-    auto decoded = imageToJson(files.config().working(), files.config().firstRunFlag());
+    const ConfigImage& image = files.config().working();
+    const auto decoded = imageToJson(image, files.config().firstRunFlag());
     const std::uint8_t sensor = sensorType();
-    nlohmann::ordered_json stages = nlohmann::ordered_json::array();
-    for (auto stage : decoded["dpiStages"]) {
-        if (stage["stage"].get<int>() > 4)
-            break;
-        // The page's list value of the stage's row, as the key page shows it.
-        const int row = stage.value("row", -1);
-        const char* dpi = row >= 0 ? dpiValueText(sensor, static_cast<std::uint8_t>(row)) : nullptr;
-        stage["dpi"] = dpi ? dpi : "";
-        stages.push_back(stage);
+    nlohmann::ordered_json settings{{"reportRate", decoded["reportRate"]}, {"sensorType", sensor}};
+    for (int stage = 0; stage < static_cast<int>(img::kDpiStages); ++stage) {
+        // The stage's value as the key page's list shows it.
+        const auto dpi = settingChoice(image, SettingId::DpiStageValue, stage, sensor);
+        settings["dpiStages"].push_back(decoded["dpiStages"][static_cast<std::size_t>(stage)]);
+        settings["dpiStages"].back()["dpi"] = dpi ? dpi->text : "";
     }
-    nlohmann::ordered_json settings;
-    settings["reportRate"] = decoded["reportRate"];
-    settings["sensorType"] = sensor;
-    settings["dpiStages"] = stages;
     settings["lighting"] = decoded["lighting"];
     return {0, settings.dump(2) + "\n", {}};
 }
