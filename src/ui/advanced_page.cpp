@@ -361,13 +361,13 @@ void AdvancedPage::createControls()
 bool AdvancedPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress && m_mouseEventList)
-        closeMouseEventList();
+        closeLists();
     return WindowPage::eventFilter(watched, event);
 }
 
 void AdvancedPage::tearDown()
 {
-    closeMouseEventList();
+    closeLists();
     discard(m_macroList);
     discard(m_eventList);
     discard(m_nameField);
@@ -407,23 +407,21 @@ void AdvancedPage::openMouseEventList()
 void AdvancedPage::chooseMouseEvent(int row)
 {
     m_controller.macroPage().insertMouseEvent(row);
-    closeMouseEventList();
+    closeLists();
     m_host.drawing([this](QPainter& painter) { drawInsertFace(painter); });
     syncMacroControls();
 }
 
-void AdvancedPage::closeMouseEventList()
+void AdvancedPage::closeLists()
 {
     m_controller.macroPage().closeMouseEventList();
     discard(m_mouseEventList);
 }
 
-void AdvancedPage::closeLists() { closeMouseEventList(); }
-
 void AdvancedPage::closeListsMissing(Element hit)
 {
     if (hit != Element::InsertFace)
-        closeMouseEventList();
+        closeLists();
 }
 
 // ---- Clicks ----------------------------------------------------------------
@@ -451,7 +449,7 @@ bool AdvancedPage::click(Element hit)
         break;
     case Element::InsertFace:
         if (m_mouseEventList) {
-            closeMouseEventList();
+            closeLists();
         } else {
             macros.toggleMouseEventList();
             openMouseEventList();

@@ -68,7 +68,6 @@ private:
     void drawInsertFace(QPainter& painter);
     void redrawPointerBlock();
     void openMouseEventList();
-    void closeMouseEventList();
     void chooseMouseEvent(int row);
     void startRecordingCapture();
 

@@ -48,18 +48,18 @@ constexpr int kDrawAheadMs = 50;
 // The longest the start waits for the tray host to show the tray icon.
 constexpr int kDockWaitMs = 1000;
 
-// The normal and "over" images of an element drawn from one picture pair.
-std::pair<QString, QString> imagesOf(Element e)
+// The header's buttons show a picture of their own ("<name>-normal.png",
+// "<name>-over.png") and no text; the other buttons are drawn from "button".
+std::optional<QString> pictureOf(Element e)
 {
     switch (e) {
-    case Element::SkinButton: return {"button-Skins-normal.png", "button-Skins-over.png"};
-    case Element::MinimiseButton: return {"button-min-normal.png", "button-min-over.png"};
-    case Element::CloseButton: return {"button-close-normal.png", "button-close-over.png"};
-    case Element::Page1Button: return {"button-PrePage-normal.png", "button-PrePage-over.png"};
-    case Element::Page2Button: return {"button-NextPage-normal.png", "button-NextPage-over.png"};
-    default: break;
+    case Element::SkinButton: return QStringLiteral("button-Skins");
+    case Element::MinimiseButton: return QStringLiteral("button-min");
+    case Element::CloseButton: return QStringLiteral("button-close");
+    case Element::Page1Button: return QStringLiteral("button-PrePage");
+    case Element::Page2Button: return QStringLiteral("button-NextPage");
+    default: return std::nullopt;
     }
-    return {"button-normal.png", "button-over.png"};
 }
 
 // Out of sight, Varcel keeps none of the toolkit's drawn pieces either (the
@@ -534,13 +534,13 @@ void CHidMouseDlg::drawElement(QPainter& painter, Element e, bool over)
     if (WindowPage* owner = pageFor(pageOf(e)); owner && owner->drawElement(painter, e, over))
         return;
     const Rect r = ui::rect(e);
-    const auto [normal, lit] = imagesOf(e);
+    const QString picture = pictureOf(e).value_or(QStringLiteral("button"));
     restoreBackground(painter, r);
     // The button of the page shown is lit, and underlined: white, as the
     // header strip is dark or saturated in every skin.
     const bool current = (e == Element::Page1Button && page() == Page::Key) ||
                          (e == Element::Page2Button && page() == Page::Advanced);
-    m_skin.drawImage(painter, over || current ? lit : normal, r.x, r.y);
+    m_skin.drawImage(painter, picture + (over || current ? "-over.png" : "-normal.png"), r.x, r.y);
     if (current)
         painter.fillRect(QRect(r.x + 12, r.bottom() - 5, r.w - 24, 2), Qt::white);
     if (const auto text = buttonText(e))
@@ -674,16 +674,12 @@ bool CHidMouseDlg::event(QEvent* event)
         return QWidget::event(event);
     auto* help = static_cast<QHelpEvent*>(event);
     const Element hit = hitTest(page(), help->pos().x(), help->pos().y());
-    switch (hit) {
-    case Element::Page1Button:
-    case Element::Page2Button:
-    case Element::SkinButton:
-    case Element::MinimiseButton:
-    case Element::CloseButton:
-        // The buttons show a picture only; the tip names them.
+    // The buttons that show a picture only: the tip names them.
+    if (pictureOf(hit)) {
         QToolTip::showText(help->globalPos(), qs(describe(hit, *m_controller).name), this);
-        break;
-    default: QToolTip::hideText(); event->ignore();
+    } else {
+        QToolTip::hideText();
+        event->ignore();
     }
     return true;
 }
