@@ -2,7 +2,8 @@
 // tray icon costs (start-up to the icon docked, resident memory), and the
 // least a click on it costs to show an empty window of Varcel's size, so
 // Varcel's own cost can be told apart from the toolkit's. With
-// VARCEL_FRAME_LOG it logs the click and the first frame as Varcel does.
+// VARCEL_FRAME_LOG it logs the icon's first drawing, the click and the first
+// frame as Varcel does.
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
@@ -39,11 +40,27 @@ private:
     bool m_firstFrameToLog = false;
 };
 
+// The tray icon is the only window drawn at the start: its first drawing is
+// logged as Varcel logs its own.
+class FirstDrawing : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            QTimer::singleShot(0, this, [] { varcel::logFrameMoment("icon"); });
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    FirstDrawing firstDrawing;
+    app.installEventFilter(&firstDrawing);
     QPixmap pixmap(64, 64);
     pixmap.fill(Qt::darkCyan);
     QSystemTrayIcon tray{QIcon(pixmap)};

@@ -1,7 +1,8 @@
 // For bench/startup.sh: with VARCEL_FRAME_LOG naming a file, a window appends
-// to it the moment a tray click reaches it ("click") and the moment its first
-// frame after a show went to the window system ("frame"), CLOCK_REALTIME in
-// ns, so that the bench times the window without polling the screen. Header
+// to it the moment its tray icon was first drawn ("icon"), the moment a tray
+// click reaches it ("click") and the moment its first frame after a show went
+// to the window system ("frame"), CLOCK_REALTIME in ns, so that the bench
+// times the icon and the window without polling the screen. Header
 // only: the bench's bare Qt tray program logs the same way without linking
 // Varcel.
 #pragma once

@@ -245,7 +245,10 @@ void CHidMouseDlg::startUp()
     // host docks the icon without sharing the processor with it.
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (widget->isVisible() && !before.contains(widget)) {
-            new AfterFirstPaint(*widget, *this, [this] { finishStartUp(); });
+            new AfterFirstPaint(*widget, *this, [this] {
+                logFrameMoment("icon");
+                finishStartUp();
+            });
             QTimer::singleShot(kDockWaitMs, this, &CHidMouseDlg::finishStartUp);
             return;
         }
