@@ -18,9 +18,8 @@ namespace {
 // its own folder.
 struct LockedTarget {
     LockedTarget(const std::filesystem::path& path, std::chrono::milliseconds lockWait)
-        : target(resolveFileLinks(path)), lock(target.has_parent_path() ? target.parent_path() : ".", lockWait)
-    {
-    }
+        : target(resolveFileLinks(path)), lock(target.parent_path(), lockWait)
+    {}
     // 0, EWOULDBLOCK for a folder another program kept busy, or the errno.
     int error() const { return lock.held() ? 0 : lock.busy() ? EWOULDBLOCK : lock.systemError(); }
 
@@ -82,11 +81,9 @@ int replaceFileAtomically(const std::filesystem::path& path, const void* data, s
     const std::filesystem::path& target = locked.target;
 
     std::string temp;
-    int error = writeTemporaryBeside(target, data, size, temp, durability);
-    if (error != 0)
+    if (const int error = writeTemporaryBeside(target, data, size, temp, durability))
         return error;
-    if (error == 0 && beforeReplace && !beforeReplace())
-        error = ECANCELED;
+    int error = beforeReplace && !beforeReplace() ? ECANCELED : 0;
     if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
         error = errno;
     if (error != 0)

@@ -82,11 +82,8 @@ std::unique_ptr<FocusWatch> openFocusWatch(FocusBackend backend, std::string* wh
     case FocusBackend::X11: return openX11FocusWatch(nullptr, why);
     case FocusBackend::I3: {
         const std::string path = i3SocketPath();
-        if (path.empty()) {
-            if (why)
-                *why = "neither SWAYSOCK nor I3SOCK names the IPC socket";
-            return nullptr;
-        }
+        if (path.empty())
+            return noFocusWatch(why, "neither SWAYSOCK nor I3SOCK names the IPC socket");
         return openI3FocusWatch(path, why);
     }
     case FocusBackend::Wlroots: return openWlrootsFocusWatch(nullptr, why);
@@ -94,9 +91,7 @@ std::unique_ptr<FocusWatch> openFocusWatch(FocusBackend backend, std::string* wh
     case FocusBackend::Gnome:
     case FocusBackend::None: break;
     }
-    if (why)
-        *why = std::string(focusBackendName(backend)) + " has no watch of its own";
-    return nullptr;
+    return noFocusWatch(why, std::string(focusBackendName(backend)) + " has no watch of its own");
 }
 
 std::string executableOfProcess(long pid)

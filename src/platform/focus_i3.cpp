@@ -214,19 +214,13 @@ std::unique_ptr<FocusWatch> openI3FocusWatch(const std::string& socketPath, std:
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) {
-        if (why)
-            *why = "the IPC socket's name is not usable: \"" + socketPath.substr(0, 200) + "\"";
-        return nullptr;
-    }
+    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path)
+        return noFocusWatch(why, "the IPC socket's name is not usable: \"" + socketPath.substr(0, 200) + "\"");
     std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     auto watch = std::make_unique<I3FocusWatch>(fd);
-    if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (why)
-            *why = "no compositor answers on " + socketPath + ": " + std::strerror(errno);
-        return nullptr;
-    }
+    if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return noFocusWatch(why, "no compositor answers on " + socketPath + ": " + std::strerror(errno));
     if (!watch->begin(why))
         return nullptr;
     return watch;

@@ -7,9 +7,11 @@
 // owning thread's loop: nothing polls.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace varcel {
@@ -68,6 +70,14 @@ std::unique_ptr<FocusWatch> openI3FocusWatch(const std::string& socketPath, std:
 // is opened on first use. Null, with `why`, when there is no compositor or
 // it does not offer the protocol.
 std::unique_ptr<FocusWatch> openWlrootsFocusWatch(const char* display, std::string* why);
+
+// No watch, with the reason in `why` when the caller asks for one.
+inline std::nullptr_t noFocusWatch(std::string* why, std::string reason)
+{
+    if (why)
+        *why = std::move(reason);
+    return nullptr;
+}
 
 // The watch of a backend that has one (X11, I3, Wlroots), in this session.
 std::unique_ptr<FocusWatch> openFocusWatch(FocusBackend backend, std::string* why);

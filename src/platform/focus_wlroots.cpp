@@ -285,17 +285,11 @@ private:
 
 std::unique_ptr<FocusWatch> openWlrootsFocusWatch(const char* display, std::string* why)
 {
-    if (!wl().missing.empty()) {
-        if (why)
-            *why = "libwayland-client could not be loaded: " + wl().missing;
-        return nullptr;
-    }
+    if (!wl().missing.empty())
+        return noFocusWatch(why, "libwayland-client could not be loaded: " + wl().missing);
     wl_display* connection = wl().connect(display);
-    if (!connection) {
-        if (why)
-            *why = std::string("no Wayland compositor answers: ") + std::strerror(errno);
-        return nullptr;
-    }
+    if (!connection)
+        return noFocusWatch(why, std::string("no Wayland compositor answers: ") + std::strerror(errno));
     auto watch = std::make_unique<WlrootsFocusWatch>(connection);
     if (!watch->begin(why))
         return nullptr;

@@ -173,24 +173,16 @@ private:
 
 std::unique_ptr<FocusWatch> openX11FocusWatch(const char* display, std::string* why)
 {
-    if (!xcb().missing.empty()) {
-        if (why)
-            *why = "libxcb could not be loaded: " + xcb().missing;
-        return nullptr;
-    }
+    if (!xcb().missing.empty())
+        return noFocusWatch(why, "libxcb could not be loaded: " + xcb().missing);
     xcb_connection_t* connection = xcb().connect(display, nullptr);
     if (xcb().connectionHasError(connection)) {
         xcb().disconnect(connection);
-        if (why)
-            *why = "no X server answers";
-        return nullptr;
+        return noFocusWatch(why, "no X server answers");
     }
     auto watch = std::make_unique<X11FocusWatch>(connection);
-    if (!watch->managed()) {
-        if (why)
-            *why = "the window manager does not tell which window is active (_NET_ACTIVE_WINDOW)";
-        return nullptr;
-    }
+    if (!watch->managed())
+        return noFocusWatch(why, "the window manager does not tell which window is active (_NET_ACTIVE_WINDOW)");
     return watch;
 }
 

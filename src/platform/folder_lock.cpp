@@ -43,6 +43,27 @@ std::string keyOf(const struct stat& info)
     return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
 }
 
+// Removes our leftover temporary files from the folder (only regular files of
+// ours by name and owner). The caller holds the folder's lock.
+void removeLeftoverTemporaries(const std::filesystem::path& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isOurTemporaryName(entry->d_name))
+            continue;
+        struct stat info {};
+        // Only plain files we own: never a link, a folder or another user's file.
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)
+            || info.st_uid != ::geteuid())
+            continue;
+        ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 } // namespace
 
 void setFolderLockCallForTests(int (*call)(int fd, int operation))
@@ -76,28 +97,6 @@ bool isOurTemporaryName(std::string_view name)
         if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
             return false;
     return true;
-}
-
-int removeLeftoverTemporaries(const std::filesystem::path& folder)
-{
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return 0;
-    int removed = 0;
-    const int dirFd = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-        if (!isOurTemporaryName(entry->d_name))
-            continue;
-        struct stat info {};
-        // Only plain files we own: never a link, a folder or another user's file.
-        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)
-            || info.st_uid != ::geteuid())
-            continue;
-        if (::unlinkat(dirFd, entry->d_name, 0) == 0)
-            ++removed;
-    }
-    ::closedir(dir);
-    return removed;
 }
 
 FolderLock::FolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait)

@@ -59,10 +59,6 @@ void setFolderLockCallForTests(int (*call)(int fd, int operation));
 std::string temporaryPatternFor(const std::string& fileName);
 bool isOurTemporaryName(std::string_view fileName);
 
-// Removes our leftover temporary files from the folder (only regular files of
-// ours by name and owner). The caller must hold the folder's lock.
-int removeLeftoverTemporaries(const std::filesystem::path& folder);
-
 // At start-up: takes each lock without waiting (a busy folder is someone
 // saving; its leftovers wait for the next start) and cleans the data folder
 // and the folders that the links among its files point into.

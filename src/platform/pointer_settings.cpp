@@ -34,12 +34,14 @@ std::optional<T> number(std::string_view text)
     return value;
 }
 
+std::string parametersText(const MouseParameters& p)
+{
+    return std::to_string(p.threshold1) + "," + std::to_string(p.threshold2) + "," + std::to_string(p.acceleration);
+}
+
 } // namespace
 
-std::string StoredPointerSettings::describe() const
-{
-    return m_path.string();
-}
+std::string StoredPointerSettings::describe() const { return m_path.string(); }
 
 std::optional<IniFile> StoredPointerSettings::load() const
 {
@@ -53,11 +55,10 @@ std::optional<IniFile> StoredPointerSettings::load() const
     return std::move(read.file);
 }
 
-std::optional<std::string> StoredPointerSettings::read(const char* key, bool& failed) const
+std::optional<std::string> StoredPointerSettings::read(const char* key, const std::string& fallback) const
 {
     const auto ini = load();
-    failed = !ini;
-    return ini ? ini->value(kSection, key) : std::nullopt;
+    return ini ? std::optional(ini->string(kSection, key, fallback)) : std::nullopt;
 }
 
 bool StoredPointerSettings::save(const IniFile& ini) const
@@ -80,10 +81,9 @@ bool StoredPointerSettings::write(const char* key, const std::string& value) con
 
 std::optional<MouseParameters> StoredPointerSettings::mouseParameters()
 {
-    bool failed = false;
-    const auto text = read(kMouseParametersKey, failed);
+    const auto text = read(kMouseParametersKey, parametersText(kPrecisionOn));
     if (!text)
-        return failed ? std::nullopt : std::optional(kPrecisionOn);
+        return std::nullopt;
     const std::string_view all = *text;
     const auto comma1 = all.find(',');
     const auto comma2 = comma1 == std::string_view::npos ? comma1 : all.find(',', comma1 + 1);
@@ -99,11 +99,7 @@ std::optional<MouseParameters> StoredPointerSettings::mouseParameters()
 
 std::optional<int> StoredPointerSettings::speed()
 {
-    bool failed = false;
-    const auto text = read(kSpeedKey, failed);
-    if (!text)
-        return failed ? std::nullopt : std::optional(kDefaultSpeed);
-    const auto value = number<int>(*text);
+    const auto value = number<int>(read(kSpeedKey, std::to_string(kDefaultSpeed)).value_or(""));
     if (!value || *value < kSlowestPointerSpeed || *value > kFastestPointerSpeed)
         return std::nullopt;
     return value;
@@ -124,17 +120,13 @@ std::optional<std::uint32_t> StoredPointerSettings::wheelScrollLines()
 
 std::uint32_t StoredPointerSettings::doubleClickTime()
 {
-    bool failed = false;
-    const auto text = read(kDoubleClickKey, failed);
-    if (!text)
-        return failed ? 0 : kDefaultDoubleClick;
-    return number<std::uint32_t>(*text).value_or(0);
+    // 0 for a file that cannot be read, as for a value that is no number.
+    return number<std::uint32_t>(read(kDoubleClickKey, std::to_string(kDefaultDoubleClick)).value_or("")).value_or(0);
 }
 
 bool StoredPointerSettings::setMouseParameters(const MouseParameters& p)
 {
-    return write(kMouseParametersKey, std::to_string(p.threshold1) + "," + std::to_string(p.threshold2) + "," +
-                                          std::to_string(p.acceleration));
+    return write(kMouseParametersKey, parametersText(p));
 }
 
 bool StoredPointerSettings::setSpeed(int speed)
@@ -182,7 +174,8 @@ std::vector<KdeLine> splitLines(std::string_view text)
     std::size_t at = 0;
     while (at < text.size()) {
         const auto lf = text.find('\n', at);
-        KdeLine line{at, (lf == std::string_view::npos ? text.size() : lf) - at, lf == std::string_view::npos ? 0u : 1u};
+        KdeLine line{at, (lf == std::string_view::npos ? text.size() : lf) - at,
+                     lf == std::string_view::npos ? 0u : 1u};
         if (line.ending && line.length > 0 && text[at + line.length - 1] == '\r') {
             --line.length;
             ++line.ending;
@@ -224,8 +217,7 @@ std::optional<std::string_view> keyOf(std::string_view line)
 }
 
 struct KdeFind {
-    std::optional<std::size_t> lastHeader; // line index of the group's last header
-    std::optional<std::size_t> lastEntry;  // last entry of the key in the group
+    std::optional<std::size_t> lastEntry;   // last entry of the key in the group
     std::optional<std::size_t> insertAfter; // the last entry of the group's last header
 };
 
@@ -238,10 +230,8 @@ KdeFind findInGroup(std::string_view text, const std::vector<KdeLine>& lines, st
         const std::string_view line = text.substr(lines[i].begin, lines[i].length);
         if (const auto header = headerOf(line)) {
             inGroup = *header == group;
-            if (inGroup) {
-                found.lastHeader = i;
+            if (inGroup)
                 found.insertAfter = i;
-            }
             continue;
         }
         if (!inGroup)

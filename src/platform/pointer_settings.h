@@ -100,7 +100,9 @@ public:
 
 private:
     std::optional<IniFile> load() const;
-    std::optional<std::string> read(const char* key, bool& failed) const;
+    // The key's text, `fallback` when it is not there; nothing when the file
+    // cannot be read.
+    std::optional<std::string> read(const char* key, const std::string& fallback) const;
     bool write(const char* key, const std::string& value) const;
     bool save(const IniFile& ini) const;
 
