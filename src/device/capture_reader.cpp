@@ -82,7 +82,7 @@ public:
         if (!setup.wanted())
             return;
         if (setup.setFeature() && size >= 8) {
-            outgoing(device, setup, data);
+            feature(device, setup, false, true, data);
             return;
         }
         if (m_pending.size() >= kPendingLimit)
@@ -97,7 +97,7 @@ public:
         if (found == m_pending.end())
             return;
         if (found->second.setup.setFeature() && size >= 8)
-            outgoing(found->second.device, found->second.setup, data);
+            feature(found->second.device, found->second.setup, false, true, data);
         m_pending.erase(found);
     }
 
@@ -108,27 +108,20 @@ public:
             return;
         const Pending pending = found->second;
         m_pending.erase(found);
-        if (pending.setup.getFeature()) {
-            CaptureFeatureReport report;
-            report.device = pending.device;
-            report.interface = pending.setup.index;
-            report.fromDevice = true;
-            report.answered = ok && size >= 8;
-            if (report.answered)
-                std::memcpy(report.bytes.data(), data, 8);
-            m_sink.featureReport(report);
-        } else if (pending.setup.deviceDescriptor() && ok && size >= 12) {
+        if (pending.setup.getFeature())
+            feature(pending.device, pending.setup, true, ok && size >= 8, data);
+        else if (pending.setup.deviceDescriptor() && ok && size >= 12)
             m_sink.deviceIdentity(pending.device, le16(data + 8), le16(data + 10));
-        }
     }
 
 private:
-    void outgoing(const CaptureDevice& device, const Setup& setup, const std::uint8_t* data)
+    // A feature report's 8 bytes, when it carries them.
+    void feature(const CaptureDevice& device, const Setup& setup, bool fromDevice, bool answered,
+                 const std::uint8_t* data)
     {
-        CaptureFeatureReport report;
-        report.device = device;
-        report.interface = setup.index;
-        std::memcpy(report.bytes.data(), data, 8);
+        CaptureFeatureReport report{device, setup.index, fromDevice, answered};
+        if (answered)
+            std::memcpy(report.bytes.data(), data, 8);
         m_sink.featureReport(report);
     }
 
@@ -247,17 +240,13 @@ CaptureReadResult readCapture(std::FILE* file, CaptureSink& sink)
 {
     if (!pcap().missing.empty()) {
         std::fclose(file);
-        CaptureReadResult result;
-        result.problem = Failure{FailureCode::PcapMissing, {}, pcap().missing};
-        return result;
+        return {Failure{FailureCode::PcapMissing, {}, pcap().missing}};
     }
     char error[PCAP_ERRBUF_SIZE] = {};
     std::unique_ptr<pcap_t, decltype(&pcap_close)> handle(pcap().fopenOffline(file, error), pcap().close);
     if (!handle) {
         std::fclose(file);
-        CaptureReadResult result;
-        result.problem = Failure{error[0] ? FailureCode::CaptureUnreadable : FailureCode::CaptureNotPcap, {}, error};
-        return result;
+        return {Failure{error[0] ? FailureCode::CaptureUnreadable : FailureCode::CaptureNotPcap, {}, error}};
     }
     return readFrom(handle.get(), sink);
 }
@@ -265,11 +254,8 @@ CaptureReadResult readCapture(std::FILE* file, CaptureSink& sink)
 CaptureReadResult readCapture(const std::filesystem::path& path, CaptureSink& sink)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        CaptureReadResult result;
-        result.problem = Failure{FailureCode::CaptureUnreadable, path.string(), {}, errno};
-        return result;
-    }
+    if (!file)
+        return {Failure{FailureCode::CaptureUnreadable, path.string(), {}, errno}};
     CaptureReadResult result = readCapture(file, sink);
     if (result.problem)
         result.problem->subject = path.string();

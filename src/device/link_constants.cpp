@@ -1,25 +1,16 @@
 #include "device/link_constants.h"
 
+#include "device/trace.h"
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
 
+#include <charconv>
 #include <cstring>
 #include <sstream>
 
 namespace varcel {
 
 namespace {
-
-std::optional<std::uint8_t> hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return static_cast<std::uint8_t>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<std::uint8_t>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F')
-        return static_cast<std::uint8_t>(c - 'A' + 10);
-    return std::nullopt;
-}
 
 template <std::size_t N>
 std::optional<std::array<std::uint8_t, N>> parseHex(std::string_view text)
@@ -28,24 +19,11 @@ std::optional<std::array<std::uint8_t, N>> parseHex(std::string_view text)
         return std::nullopt;
     std::array<std::uint8_t, N> bytes{};
     for (std::size_t i = 0; i < N; ++i) {
-        const auto high = hexDigit(text[2 * i]);
-        const auto low = hexDigit(text[2 * i + 1]);
-        if (!high || !low)
+        const char* pair = text.data() + 2 * i;
+        if (std::from_chars(pair, pair + 2, bytes[i], 16).ptr != pair + 2)
             return std::nullopt;
-        bytes[i] = static_cast<std::uint8_t>(*high << 4 | *low);
     }
     return bytes;
-}
-
-std::string toHex(std::span<const std::uint8_t> bytes)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (const std::uint8_t b : bytes) {
-        text += kDigits[b >> 4];
-        text += kDigits[b & 0xF];
-    }
-    return text;
 }
 
 std::string trimmed(std::string_view text)
@@ -92,8 +70,8 @@ std::optional<LinkConstants> parseLinkOption(std::string_view text)
     return parseLinkConstants(text.substr(0, colon), text.substr(colon + 1));
 }
 
-std::string keyHex(const LinkConstants& c) { return toHex(c.key); }
-std::string tableHex(const LinkConstants& c) { return toHex(c.table); }
+std::string keyHex(const LinkConstants& c) { return hexBytes(c.key, ""); }
+std::string tableHex(const LinkConstants& c) { return hexBytes(c.table, ""); }
 
 LinkFileRead readLinkFile(const std::filesystem::path& dataDir)
 {
@@ -133,11 +111,7 @@ LinkFileRead readLinkFile(const std::filesystem::path& dataDir)
 
 Problem writeLinkFile(const std::filesystem::path& dataDir, const LinkConstants& c)
 {
-    const auto path = dataDir / kLinkFileName;
-    const std::string text = "[Link]\nKey=" + keyHex(c) + "\nTable=" + tableHex(c) + "\n";
-    if (const int error = replaceFileAtomically(path, text.data(), text.size()))
-        return Failure{FailureCode::FileNotWritten, path.string(), {}, error};
-    return std::nullopt;
+    return replaceFileWithText(dataDir / kLinkFileName, "[Link]\nKey=" + keyHex(c) + "\nTable=" + tableHex(c) + "\n");
 }
 
 Problem removeLinkFile(const std::filesystem::path& dataDir)

@@ -2,14 +2,14 @@
 
 namespace varcel {
 
-std::string hexBytes(std::span<const std::uint8_t> bytes)
+std::string hexBytes(std::span<const std::uint8_t> bytes, std::string_view separator)
 {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
-    out.reserve(bytes.size() * 3);
+    out.reserve(bytes.size() * (2 + separator.size()));
     for (std::uint8_t b : bytes) {
         if (!out.empty())
-            out += ' ';
+            out += separator;
         out += kDigits[b >> 4];
         out += kDigits[b & 0x0F];
     }

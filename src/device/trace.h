@@ -11,14 +11,15 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace varcel {
 
 enum class TraceKind { CommandOut, CommandIn, DataOut, DataIn, Note };
 
 std::string formatTraceLine(TraceKind kind, std::span<const std::uint8_t> bytes);
-// Upper-case hex, single spaces.
-std::string hexBytes(std::span<const std::uint8_t> bytes);
+// Upper-case hex, the bytes apart by `separator`.
+std::string hexBytes(std::span<const std::uint8_t> bytes, std::string_view separator = " ");
 
 class TraceSink {
 public:

@@ -195,18 +195,9 @@ std::vector<HidInterfaceInfo> interfacesFromDescriptor(const std::string& path, 
                                                        std::span<const std::uint8_t> descriptor)
 {
     std::vector<HidInterfaceInfo> result;
-    for (const HidCollectionCaps& caps : parseHidDescriptor(descriptor).collections) {
-        HidInterfaceInfo info;
-        info.path = path;
-        info.vendorId = static_cast<std::uint16_t>(id.vendor);
-        info.productId = static_cast<std::uint16_t>(id.product);
-        info.usagePage = caps.usagePage;
-        info.usage = caps.usage;
-        info.featureLength = caps.featureLength;
-        info.inputLength = caps.inputLength;
-        info.outputLength = caps.outputLength;
-        result.push_back(std::move(info));
-    }
+    for (const HidCollectionCaps& caps : parseHidDescriptor(descriptor).collections)
+        result.push_back({path, static_cast<std::uint16_t>(id.vendor), static_cast<std::uint16_t>(id.product),
+                          caps.usagePage, caps.usage, caps.featureLength, caps.inputLength, caps.outputLength});
     return result;
 }
 

@@ -53,7 +53,7 @@ UsbmonCaptureWriter::UsbmonCaptureWriter(const std::filesystem::path& path) : m_
     const std::uint8_t descriptor[18] = {
         18,   1,    0x00, 0x02, 0, 0, 0, 8, kVendorId & 0xFF, kVendorId >> 8, kProductId & 0xFF, kProductId >> 8,
         0x00, 0x01, 1,    2,    0, 1};
-    control(setup, true, descriptor);
+    transfer(kControl, 0x80, setup, descriptor);
 }
 
 UsbmonCaptureWriter::~UsbmonCaptureWriter()
@@ -97,40 +97,34 @@ void UsbmonCaptureWriter::packet(char type, std::uint8_t transferType, std::uint
         m_failed = true;
 }
 
-void UsbmonCaptureWriter::control(const std::uint8_t (&setup)[8], bool in, std::span<const std::uint8_t> data)
+void UsbmonCaptureWriter::transfer(std::uint8_t transferType, std::uint8_t endpoint, const std::uint8_t* setup,
+                                   std::span<const std::uint8_t> data)
 {
-    const auto length = static_cast<std::uint32_t>(data.size());
-    const std::uint8_t endpoint = in ? 0x80 : 0x00;
-    packet('S', kControl, endpoint, setup, in ? std::span<const std::uint8_t>() : data, length);
-    packet('C', kControl, endpoint, nullptr, in ? data : std::span<const std::uint8_t>(), length);
-    ++m_urb;
-}
-
-void UsbmonCaptureWriter::interrupt(std::uint8_t endpoint, std::span<const std::uint8_t> data)
-{
+    // The data goes with the request on its way out, with the completion on its way in.
     const bool in = endpoint & 0x80;
     const auto length = static_cast<std::uint32_t>(data.size());
-    packet('S', kInterrupt, endpoint, nullptr, in ? std::span<const std::uint8_t>() : data, length);
-    packet('C', kInterrupt, endpoint, nullptr, in ? data : std::span<const std::uint8_t>(), length);
+    packet('S', transferType, endpoint, setup, in ? std::span<const std::uint8_t>() : data, length);
+    packet('C', transferType, endpoint, nullptr, in ? data : std::span<const std::uint8_t>(), length);
     ++m_urb;
 }
 
-void UsbmonCaptureWriter::setFeature(std::span<const std::uint8_t> wire)
+void UsbmonCaptureWriter::feature(bool in, std::span<const std::uint8_t> wire)
 {
-    // SET_REPORT, feature report ID 0, to the command interface.
-    const std::uint8_t setup[8] = {0x21, 0x09, 0x00, 0x03, kCommandInterface, 0, static_cast<std::uint8_t>(wire.size()),
-                                   0};
-    control(setup, false, wire);
+    // GET_REPORT or SET_REPORT, feature report ID 0, to the command interface.
+    const std::uint8_t requestType = in ? 0xA1 : 0x21;
+    const std::uint8_t request = in ? 0x01 : 0x09;
+    const std::uint8_t setup[8] = {
+        requestType, request, 0x00, 0x03, kCommandInterface, 0, static_cast<std::uint8_t>(wire.size()), 0};
+    transfer(kControl, in ? 0x80 : 0x00, setup, wire);
 }
 
-void UsbmonCaptureWriter::getFeature(std::span<const std::uint8_t> wire)
+void UsbmonCaptureWriter::dataOut(std::span<const std::uint8_t> wire)
 {
-    const std::uint8_t setup[8] = {0xA1, 0x01, 0x00, 0x03, kCommandInterface, 0, static_cast<std::uint8_t>(wire.size()),
-                                   0};
-    control(setup, true, wire);
+    transfer(kInterrupt, kDataOutEndpoint, nullptr, wire);
 }
-
-void UsbmonCaptureWriter::dataOut(std::span<const std::uint8_t> wire) { interrupt(kDataOutEndpoint, wire); }
-void UsbmonCaptureWriter::dataIn(std::span<const std::uint8_t> wire) { interrupt(kDataInEndpoint, wire); }
+void UsbmonCaptureWriter::dataIn(std::span<const std::uint8_t> wire)
+{
+    transfer(kInterrupt, kDataInEndpoint, nullptr, wire);
+}
 
 } // namespace varcel

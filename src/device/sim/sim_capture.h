@@ -28,14 +28,16 @@ public:
     const Problem& problem() const { return m_problem; }
 
     // Report bytes without the report-ID byte, as they go over the wire.
-    void setFeature(std::span<const std::uint8_t> wire);
-    void getFeature(std::span<const std::uint8_t> wire);
+    void setFeature(std::span<const std::uint8_t> wire) { feature(false, wire); }
+    void getFeature(std::span<const std::uint8_t> wire) { feature(true, wire); }
     void dataOut(std::span<const std::uint8_t> wire);
     void dataIn(std::span<const std::uint8_t> wire);
 
 private:
-    void control(const std::uint8_t (&setup)[8], bool in, std::span<const std::uint8_t> data);
-    void interrupt(std::uint8_t endpoint, std::span<const std::uint8_t> data);
+    void feature(bool in, std::span<const std::uint8_t> wire);
+    // A request and its completion; `setup` for a control transfer only.
+    void transfer(std::uint8_t transferType, std::uint8_t endpoint, const std::uint8_t* setup,
+                  std::span<const std::uint8_t> data);
     void packet(char type, std::uint8_t transferType, std::uint8_t endpoint, const std::uint8_t* setup,
                 std::span<const std::uint8_t> data, std::uint32_t urbLength);
 

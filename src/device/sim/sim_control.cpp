@@ -254,24 +254,18 @@ void SimControlServer::readClient(int fd)
             return; // the rest of the line comes later
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            // The client closed its side: a line without its line break still counts.
-            if (!client.line.empty())
-                writeAll(fd, runSimControlLine(m_mouse, client.line) + "\n");
-            dropClient(fd);
-            return;
-        }
-        client.line.append(buffer, static_cast<std::size_t>(n));
-        if (const auto end = client.line.find('\n'); end != std::string::npos) {
+        if (n > 0)
+            client.line.append(buffer, static_cast<std::size_t>(n));
+        const auto end = client.line.find('\n');
+        // Once the client closed its side, a line without its line break still counts.
+        if (end != std::string::npos || (n <= 0 && !client.line.empty()))
             writeAll(fd, runSimControlLine(m_mouse, client.line.substr(0, end)) + "\n");
-            dropClient(fd);
-            return;
-        }
-        if (client.line.size() > kMaxLine) {
+        else if (client.line.size() > kMaxLine)
             writeAll(fd, "error: line too long\n");
-            dropClient(fd);
-            return;
-        }
+        else if (n > 0)
+            continue;
+        dropClient(fd);
+        return;
     }
 }
 

@@ -1,9 +1,9 @@
 #include "device/sim/sim_mouse.h"
 
-#include "platform/atomic_file.h"
-#include "platform/file_read.h"
 #include "device/sim/sim_capture.h"
 #include "device/trace.h"
+#include "platform/atomic_file.h"
+#include "platform/file_read.h"
 #include "platform/folder_lock.h"
 
 #include <algorithm>
@@ -47,33 +47,33 @@ bool isProbe(const CommandReport& r)
            r[7] == commandChecksum(r);
 }
 
+constexpr std::pair<SimFault, const char*> kFaultNames[] = {{SimFault::None, "none"},
+                                                            {SimFault::AnswerPlain, "plain"},
+                                                            {SimFault::AnswerNothing, "silent"},
+                                                            {SimFault::ShortSend, "short"},
+                                                            {SimFault::UnplugAfter, "unplug-after"},
+                                                            {SimFault::CommandFirst, "command-first"},
+                                                            {SimFault::UnopenableFirst, "unopenable-first"},
+                                                            {SimFault::OversizeReply, "oversize"},
+                                                            {SimFault::WrongBlock, "wrong-block"},
+                                                            {SimFault::BadChecksum, "bad-checksum"},
+                                                            {SimFault::RefuseOnce, "refuse-once"}};
+
 } // namespace
 
 const char* simFaultName(SimFault fault)
 {
-    switch (fault) {
-    case SimFault::None: return "none";
-    case SimFault::AnswerPlain: return "plain";
-    case SimFault::AnswerNothing: return "silent";
-    case SimFault::ShortSend: return "short";
-    case SimFault::UnplugAfter: return "unplug-after";
-    case SimFault::CommandFirst: return "command-first";
-    case SimFault::UnopenableFirst: return "unopenable-first";
-    case SimFault::OversizeReply: return "oversize";
-    case SimFault::WrongBlock: return "wrong-block";
-    case SimFault::BadChecksum: return "bad-checksum";
-    case SimFault::RefuseOnce: return "refuse-once";
-    }
+    for (const auto& [each, name] : kFaultNames)
+        if (each == fault)
+            return name;
     return "?";
 }
 
 std::optional<SimFault> simFaultFromName(const std::string& name)
 {
-    for (SimFault f : {SimFault::None, SimFault::AnswerPlain, SimFault::AnswerNothing, SimFault::ShortSend,
-                       SimFault::UnplugAfter, SimFault::CommandFirst, SimFault::UnopenableFirst,
-                       SimFault::OversizeReply, SimFault::WrongBlock, SimFault::BadChecksum, SimFault::RefuseOnce})
-        if (name == simFaultName(f))
-            return f;
+    for (const auto& [fault, each] : kFaultNames)
+        if (name == each)
+            return fault;
     return std::nullopt;
 }
 
@@ -84,11 +84,10 @@ SimMouse::SimMouse(std::optional<std::filesystem::path> memoryFile) : m_memoryFi
     // Read under the folder's lock, which every write of the file holds: a
     // file being rewritten in place is never read half new. Should another
     // program keep the folder for long, the mouse starts with what is there.
-    const FolderLock lock(m_memoryFile->parent_path().empty() ? "." : m_memoryFile->parent_path(),
-                          std::chrono::seconds(1));
+    const FolderLock lock(m_memoryFile->parent_path(), std::chrono::seconds(1));
     const FileRead read = readRegularFile(*m_memoryFile, memoryFileSize());
-    if (read.status != FileRead::Status::Ok && read.status != FileRead::Status::Missing
-        && read.status != FileRead::Status::TooLarge) {
+    if (read.status != FileRead::Status::Ok && read.status != FileRead::Status::Missing &&
+        read.status != FileRead::Status::TooLarge) {
         // Something we cannot read (or a folder, a FIFO) holds the name: the
         // mouse starts afresh and keeps its memory to itself rather than
         // replace what is there.
@@ -211,29 +210,13 @@ int SimMouse::writeMemory(SimMemory copy, std::chrono::milliseconds lockWait, Du
     return replaceFileAtomically(*m_memoryFile, bytes.data(), bytes.size(), {}, lockWait, durability);
 }
 
-void SimMouse::setLinkConstants(const LinkConstants& constants)
-{
-    std::lock_guard lock(m_mutex);
-    m_constants = constants;
-}
+void SimMouse::setLinkConstants(const LinkConstants& constants) { setLocked(m_constants, constants); }
 
-void SimMouse::setCapture(UsbmonCaptureWriter* capture)
-{
-    std::lock_guard lock(m_mutex);
-    m_capture = capture;
-}
+void SimMouse::setCapture(UsbmonCaptureWriter* capture) { setLocked(m_capture, capture); }
 
-void SimMouse::setChangeCallback(std::function<void()> callback)
-{
-    std::lock_guard lock(m_mutex);
-    m_changeCallback = std::move(callback);
-}
+void SimMouse::setChangeCallback(std::function<void()> callback) { setLocked(m_changeCallback, std::move(callback)); }
 
-void SimMouse::setPlugCallback(std::function<void(bool)> callback)
-{
-    std::lock_guard lock(m_mutex);
-    m_plugCallback = std::move(callback);
-}
+void SimMouse::setPlugCallback(std::function<void(bool)> callback) { setLocked(m_plugCallback, std::move(callback)); }
 
 void SimMouse::changed()
 {
@@ -251,41 +234,17 @@ void SimMouse::record(const std::string& line)
     m_log.push_back(line);
 }
 
-std::vector<std::string> SimMouse::log() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_log;
-}
+std::vector<std::string> SimMouse::log() const { return locked(m_log); }
 
-void SimMouse::clearLog()
-{
-    std::lock_guard lock(m_mutex);
-    m_log.clear();
-}
+void SimMouse::clearLog() { setLocked(m_log, {}); }
 
-SimMemory SimMouse::memory() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_memory;
-}
+SimMemory SimMouse::memory() const { return locked(m_memory); }
 
-void SimMouse::setMemory(const SimMemory& memory)
-{
-    std::lock_guard lock(m_mutex);
-    m_memory = memory;
-}
+void SimMouse::setMemory(const SimMemory& memory) { setLocked(m_memory, memory); }
 
-bool SimMouse::scrambledSession() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_scrambled;
-}
+bool SimMouse::scrambledSession() const { return locked(m_scrambled); }
 
-int SimMouse::checksumErrors() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_checksumErrors;
-}
+int SimMouse::checksumErrors() const { return locked(m_checksumErrors); }
 
 void SimMouse::setFault(SimFault fault, int reportsBeforeUnplug)
 {
@@ -294,17 +253,9 @@ void SimMouse::setFault(SimFault fault, int reportsBeforeUnplug)
     m_reportsBeforeUnplug = reportsBeforeUnplug;
 }
 
-SimFault SimMouse::fault() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_fault;
-}
+SimFault SimMouse::fault() const { return locked(m_fault); }
 
-bool SimMouse::plugged() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_plugged;
-}
+bool SimMouse::plugged() const { return locked(m_plugged); }
 
 void SimMouse::plug()
 {
@@ -518,16 +469,13 @@ void SimMouse::handleCommand(const CommandReport& c)
     case cmd::kColourWrite:
     case cmd::kDpiWrite:
     case cmd::kKeyMatrixWrite:
-    case cmd::kMacroWrite:
-        startWrite();
-        break;
+    case cmd::kMacroWrite: startWrite(); break;
     case cmd::kColourRead: {
         if (p1 > 2)
             break;
-        std::vector<std::uint8_t> block = p1 == 2 ? std::vector<std::uint8_t>(m_memory.dpiColourBits.begin(),
-                                                                              m_memory.dpiColourBits.end())
-                                                  : std::vector<std::uint8_t>(m_memory.colourBlocks[p1].begin(),
-                                                                              m_memory.colourBlocks[p1].end());
+        std::vector<std::uint8_t> block =
+            p1 == 2 ? std::vector<std::uint8_t>(m_memory.dpiColourBits.begin(), m_memory.dpiColourBits.end())
+                    : std::vector<std::uint8_t>(m_memory.colourBlocks[p1].begin(), m_memory.colourBlocks[p1].end());
         answerRead(cmd::kColourRead, p1, 9, block);
         break;
     }
@@ -537,8 +485,7 @@ void SimMouse::handleCommand(const CommandReport& c)
         answerRead(cmd::kMacroRead, p1, 40,
                    std::vector<std::uint8_t>(m_memory.macros[p1 - 1].begin(), m_memory.macros[p1 - 1].end()));
         break;
-    default:
-        break;
+    default: break;
     }
     if (m_pending && m_pending->expected == 0)
         m_pending.reset();
@@ -569,8 +516,7 @@ void SimMouse::finishWrite(const PendingWrite& w)
         if (w.target >= 1 && w.target <= 12)
             store(m_memory.macros[w.target - 1].data(), 128);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -621,7 +567,7 @@ int SimMouse::popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<s
     if (m_capture && kind == TraceKind::DataIn)
         m_capture->dataIn(std::span<const std::uint8_t>(report).subspan(1));
     record(formatTraceLine(kind, kind == TraceKind::Note ? std::span<const std::uint8_t>(report)
-                                                          : std::span<const std::uint8_t>(report).subspan(1)));
+                                                         : std::span<const std::uint8_t>(report).subspan(1)));
     // The reader thread's notifications come when they come; the replies
     // and data of read-backs are counted, so a test can pull the mouse out
     // half-way through one.
@@ -630,7 +576,10 @@ int SimMouse::popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<s
     return static_cast<int>(n);
 }
 
-int SimMouse::readData(std::span<std::uint8_t> buffer, int timeoutMs) { return popQueue(m_dataQueue, buffer, timeoutMs); }
+int SimMouse::readData(std::span<std::uint8_t> buffer, int timeoutMs)
+{
+    return popQueue(m_dataQueue, buffer, timeoutMs);
+}
 
 int SimMouse::readNotification(std::span<std::uint8_t> buffer, int timeoutMs)
 {

@@ -26,7 +26,7 @@ namespace varcel {
 // What the mouse keeps between power cycles.
 struct SimMemory {
     std::uint8_t reportRate = 1;
-    std::array<std::uint8_t, 4> sensor{0, 0x01, 0x00, 0x00}; // type, rate, option 1, option 2
+    std::array<std::uint8_t, 4> sensor{0, 0x01, 0x00, 0x00};    // type, rate, option 1, option 2
     std::array<std::array<std::uint8_t, 24>, 2> colourBlocks{}; // blocks 0 and 1
     std::array<std::uint8_t, 4> dpiColourBits{};                // block 2
     std::array<std::uint8_t, 3> rgbEffect{1, 10, 3};
@@ -147,6 +147,19 @@ private:
     void pulledOut();
     void plugChanged();
     int popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<std::uint8_t> buffer, int timeoutMs);
+    // A member read or replaced under the mouse's lock, for the other threads.
+    template <typename T>
+    T locked(const T& member) const
+    {
+        std::lock_guard lock(m_mutex);
+        return member;
+    }
+    template <typename T>
+    void setLocked(T& member, T value)
+    {
+        std::lock_guard lock(m_mutex);
+        member = std::move(value);
+    }
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -162,8 +175,8 @@ private:
     std::optional<CommandReport> m_reply; // plain form of the next feature answer
     bool m_replyScrambled = false;
     std::optional<PendingWrite> m_pending;
-    std::deque<std::vector<std::uint8_t>> m_dataQueue;   // input reports of the command collection
-    std::deque<std::vector<std::uint8_t>> m_noteQueue;   // notification reports
+    std::deque<std::vector<std::uint8_t>> m_dataQueue; // input reports of the command collection
+    std::deque<std::vector<std::uint8_t>> m_noteQueue; // notification reports
     std::vector<std::string> m_log;
     std::function<void()> m_changeCallback;
     std::function<void(bool)> m_plugCallback;
