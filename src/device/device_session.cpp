@@ -25,19 +25,14 @@ bool isNotificationCode(std::uint8_t code)
 
 DeviceSession::DeviceSession(HidBackend& backend, Reporter& reporter, StatusSink& status)
     : m_link(backend), m_commands(m_link), m_reporter(reporter), m_status(status),
-      m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+      m_wakeFd(adoptFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)))
 {
     // A discovery that opens a notification handle wakes the reader, which
     // then waits on the new handle instead of the old one.
     m_link.setNotificationOpened([this] { wakeReader(); });
 }
 
-DeviceSession::~DeviceSession()
-{
-    stop();
-    if (m_wakeFd >= 0)
-        ::close(m_wakeFd);
-}
+DeviceSession::~DeviceSession() { stop(); }
 
 void DeviceSession::setTrace(TraceSink* trace)
 {
@@ -62,7 +57,7 @@ bool DeviceSession::start(const std::string& notFound, const std::string& otherC
     }
     // Without its wake-up the reader could never be told to end: it is not
     // started at all, and start-up ends here.
-    if (m_wakeFd < 0) {
+    if (!m_wakeFd) {
         m_reporter.messageBox("CreateEvent failed.", kAppTitle);
         return false;
     }
@@ -99,17 +94,17 @@ void DeviceSession::rediscover(bool arrival)
 
 void DeviceSession::startReaderOnce()
 {
-    if (m_reader.joinable() || m_stopping || m_wakeFd < 0)
+    if (m_reader.joinable() || m_stopping || !m_wakeFd)
         return;
     m_reader = std::thread([this] { readerLoop(); });
 }
 
 void DeviceSession::wakeReader()
 {
-    if (m_wakeFd < 0)
+    if (!m_wakeFd)
         return;
     const std::uint64_t one = 1;
-    [[maybe_unused]] auto n = ::write(m_wakeFd, &one, sizeof one);
+    [[maybe_unused]] auto n = ::write(fdOf(m_wakeFd), &one, sizeof one);
 }
 
 void DeviceSession::stop()
@@ -133,13 +128,13 @@ void DeviceSession::readerLoop()
         if (handle == failed || (handle && handle->pollFd() < 0))
             handle.reset();
 
-        std::array<pollfd, 2> fds{{{m_wakeFd, POLLIN, 0}, {handle ? handle->pollFd() : -1, POLLIN, 0}}};
+        std::array<pollfd, 2> fds{{{fdOf(m_wakeFd), POLLIN, 0}, {handle ? handle->pollFd() : -1, POLLIN, 0}}};
         // No time-out: while nothing happens the reader sleeps.
         if (::poll(fds.data(), handle ? 2 : 1, -1) < 0 && errno != EINTR)
             break;
         if (fds[0].revents & POLLIN) {
             std::uint64_t count = 0;
-            [[maybe_unused]] auto n = ::read(m_wakeFd, &count, sizeof count);
+            [[maybe_unused]] auto n = ::read(fdOf(m_wakeFd), &count, sizeof count);
             continue; // look again at the link before reading anything
         }
         if (!handle || fds[1].revents == 0)

@@ -7,6 +7,7 @@
 #include "device/device_status.h"
 #include "device/hid_link.h"
 #include "device/hotplug.h"
+#include "platform/unique_fd.h"
 
 #include <atomic>
 #include <functional>
@@ -49,7 +50,7 @@ public:
     HidLink& link() { return m_link; }
     DeviceCommands& commands() { return m_commands; }
     bool ready() const { return m_link.ready(); }
-    bool broken() const { return m_wakeFd < 0; }
+    bool broken() const { return !m_wakeFd; }
     bool readerStarted() const { return m_reader.joinable(); }
     // The reader's kernel thread id, for those who watch it stay idle.
     int readerThreadId() const { return m_readerTid.load(); }
@@ -77,7 +78,7 @@ private:
     std::thread m_reader;
     std::atomic<bool> m_stopping{false};
     std::atomic<int> m_readerTid{0};
-    int m_wakeFd = -1;
+    UniqueFd m_wakeFd;
 };
 
 } // namespace varcel

@@ -1,4 +1,5 @@
 #include "platform/focus_watch.h"
+#include "platform/unique_fd.h"
 
 #include <nlohmann/json.hpp>
 
@@ -30,22 +31,6 @@ constexpr int kStartTimeoutMs = 2000;
 constexpr std::size_t kMaxName = 512;
 // sway nests containers a few levels deep; no tree honestly reaches this.
 constexpr int kMaxDepth = 64;
-
-class Socket {
-public:
-    explicit Socket(int fd) : m_fd(fd) {}
-    ~Socket()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 std::string nameField(const nlohmann::json& object, const char* key)
 {
@@ -91,7 +76,7 @@ const nlohmann::json* focusedIn(const nlohmann::json& node, int depth)
 
 class I3FocusWatch : public FocusWatch {
 public:
-    explicit I3FocusWatch(int fd) : m_socket(fd) {}
+    explicit I3FocusWatch(int fd) : m_socket(adoptFd(fd)) {}
 
     // Subscribes to window events and asks for the tree, whose focused
     // window is the one in front now. False, with `why`, when the answers
@@ -104,7 +89,7 @@ public:
             return false;
         }
         while (!m_haveTree && !m_broken) {
-            pollfd p{m_socket.get(), POLLIN, 0};
+            pollfd p{fdOf(m_socket), POLLIN, 0};
             if (::poll(&p, 1, kStartTimeoutMs) <= 0) {
                 if (why)
                     *why = "the IPC socket does not answer";
@@ -117,7 +102,7 @@ public:
         return !m_broken;
     }
 
-    int fd() const override { return m_socket.get(); }
+    int fd() const override { return fdOf(m_socket); }
     bool broken() const override { return m_broken; }
 
     std::optional<FocusedApp> drain() override
@@ -134,7 +119,7 @@ private:
         message.append(reinterpret_cast<const char*>(&length), sizeof length);
         message.append(reinterpret_cast<const char*>(&type), sizeof type);
         message.append(payload);
-        return ::send(m_socket.get(), message.data(), message.size(), MSG_NOSIGNAL) ==
+        return ::send(fdOf(m_socket), message.data(), message.size(), MSG_NOSIGNAL) ==
                static_cast<ssize_t>(message.size());
     }
 
@@ -144,7 +129,7 @@ private:
     {
         char chunk[65536];
         for (;;) {
-            const ssize_t n = ::recv(m_socket.get(), chunk, sizeof chunk, MSG_DONTWAIT);
+            const ssize_t n = ::recv(fdOf(m_socket), chunk, sizeof chunk, MSG_DONTWAIT);
             if (n > 0) {
                 m_buffer.append(chunk, static_cast<std::size_t>(n));
                 takeMessages();
@@ -200,7 +185,7 @@ private:
         }
     }
 
-    Socket m_socket;
+    UniqueFd m_socket;
     std::string m_buffer;
     std::optional<FocusedApp> m_latest;
     bool m_subscribed = false;

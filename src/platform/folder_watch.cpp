@@ -25,30 +25,23 @@ FolderWatch::FolderWatch(const std::filesystem::path& folder, std::vector<std::s
 {
     if (!m_folder.has_filename())
         m_folder = m_folder.parent_path();
-    m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (m_fd < 0)
+    m_fd = adoptFd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (!m_fd)
         return;
-    m_folderWatch = ::inotify_add_watch(m_fd, m_folder.c_str(), kFolderEvents);
+    m_folderWatch = ::inotify_add_watch(fd(), m_folder.c_str(), kFolderEvents);
     if (m_folderWatch < 0) {
-        ::close(m_fd);
-        m_fd = -1;
+        m_fd.reset();
         return;
     }
     // Without the parent's watch the folder is still followed until it is replaced.
-    m_parentWatch = ::inotify_add_watch(m_fd, m_folder.parent_path().c_str(), kParentEvents);
-}
-
-FolderWatch::~FolderWatch()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
+    m_parentWatch = ::inotify_add_watch(fd(), m_folder.parent_path().c_str(), kParentEvents);
 }
 
 bool FolderWatch::watchFolder()
 {
     if (m_folderWatch >= 0)
-        ::inotify_rm_watch(m_fd, m_folderWatch);
-    m_folderWatch = ::inotify_add_watch(m_fd, m_folder.c_str(), kFolderEvents);
+        ::inotify_rm_watch(fd(), m_folderWatch);
+    m_folderWatch = ::inotify_add_watch(fd(), m_folder.c_str(), kFolderEvents);
     if (m_folderWatch < 0)
         return false; // not there yet: its parent tells when it comes
     // A folder made anew and still empty is taken once its files come, each
@@ -65,7 +58,7 @@ bool FolderWatch::drain()
     const std::string folderName = m_folder.filename().string();
     alignas(inotify_event) char buffer[4096];
     for (;;) {
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd(), buffer, sizeof buffer);
         if (n <= 0)
             break;
         for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {

@@ -2,6 +2,8 @@
 // window follows its data files without polling.
 #pragma once
 
+#include "platform/unique_fd.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,11 +18,10 @@ public:
     // another moved to its name) is followed: the watch moves to whatever
     // folder then has its name.
     FolderWatch(const std::filesystem::path& folder, std::vector<std::string> names);
-    ~FolderWatch();
     FolderWatch(const FolderWatch&) = delete;
     FolderWatch& operator=(const FolderWatch&) = delete;
 
-    int fd() const { return m_fd; }
+    int fd() const { return fdOf(m_fd); }
     // Reads what is pending; true when one of the names was among it, or
     // the folder was replaced by one holding any of them.
     bool drain();
@@ -29,7 +30,7 @@ private:
     // Watches the folder now at the path; true when it holds one of the names.
     bool watchFolder();
 
-    int m_fd = -1;
+    UniqueFd m_fd;
     std::filesystem::path m_folder;
     int m_folderWatch = -1;
     int m_parentWatch = -1;

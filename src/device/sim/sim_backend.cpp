@@ -55,21 +55,16 @@ private:
 
 } // namespace
 
-SimBackend::SimBackend(SimMouse& mouse) : m_mouse(mouse), m_eventFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+SimBackend::SimBackend(SimMouse& mouse) : m_mouse(mouse), m_eventFd(adoptFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)))
 {
-    const int fd = m_eventFd;
+    const int fd = fdOf(m_eventFd);
     m_mouse.setChangeCallback([fd] {
         const std::uint64_t one = 1;
         [[maybe_unused]] auto n = ::write(fd, &one, sizeof one);
     });
 }
 
-SimBackend::~SimBackend()
-{
-    m_mouse.setChangeCallback({});
-    if (m_eventFd >= 0)
-        ::close(m_eventFd);
-}
+SimBackend::~SimBackend() { m_mouse.setChangeCallback({}); }
 
 std::vector<HidInterfaceInfo> SimBackend::enumerate()
 {
@@ -98,9 +93,9 @@ std::unique_ptr<HidHandle> SimBackend::open(const std::string& path, HidAccess)
     if (!m_mouse.plugged())
         return nullptr;
     if (path == kCommandPath)
-        return std::make_unique<SimHandle>(m_mouse, true, m_eventFd);
+        return std::make_unique<SimHandle>(m_mouse, true, fdOf(m_eventFd));
     if (path == kNotificationPath)
-        return std::make_unique<SimHandle>(m_mouse, false, m_eventFd);
+        return std::make_unique<SimHandle>(m_mouse, false, fdOf(m_eventFd));
     // The pointer collection belongs to the system; the broken copy and the
     // keyboard cannot be opened either.
     return nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "device/hid_backend.h"
+#include "platform/unique_fd.h"
 
 namespace varcel {
 
@@ -22,7 +23,7 @@ public:
 
 private:
     SimMouse& m_mouse;
-    int m_eventFd = -1; // readable whenever the mouse has news; shared by its handles
+    UniqueFd m_eventFd; // readable whenever the mouse has news; shared by its handles
 };
 
 } // namespace varcel

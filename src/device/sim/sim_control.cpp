@@ -162,31 +162,27 @@ SimControlServer::SimControlServer(SimMouse& mouse, const fs::path& dataDir) : m
         return;
     // A socket file left by a program that ended without cleaning up is
     // taken over; one that answers belongs to a running program.
-    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (probe >= 0) {
-        const bool taken = connectWithTimeout(probe, address) || errno == EAGAIN;
-        ::close(probe);
-        if (taken) {
+    if (const UniqueFd probe = adoptFd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))) {
+        if (connectWithTimeout(fdOf(probe), address) || errno == EAGAIN) {
             m_problem = Failure{FailureCode::SimMouseControlled, m_path.string(), {}};
             return;
         }
     }
     ::unlink(m_path.c_str());
-    m_listen = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
-    m_timer = ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
-    epoll_event listenEvent{EPOLLIN, {.fd = m_listen}};
-    epoll_event timerEvent{EPOLLIN, {.fd = m_timer}};
-    if (m_listen < 0 || m_epoll < 0 || m_timer < 0 ||
-        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(m_listen, 8) != 0 ||
-        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listen, &listenEvent) != 0 ||
-        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_timer, &timerEvent) != 0) {
+    m_listen = adoptFd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    m_epoll = adoptFd(::epoll_create1(EPOLL_CLOEXEC));
+    m_timer = adoptFd(::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK));
+    const int listener = fdOf(m_listen);
+    epoll_event listenEvent{EPOLLIN, {.fd = listener}};
+    epoll_event timerEvent{EPOLLIN, {.fd = fdOf(m_timer)}};
+    if (!m_listen || !m_epoll || !m_timer ||
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 8) != 0 ||
+        ::epoll_ctl(fdOf(m_epoll), EPOLL_CTL_ADD, listener, &listenEvent) != 0 ||
+        ::epoll_ctl(fdOf(m_epoll), EPOLL_CTL_ADD, fdOf(m_timer), &timerEvent) != 0) {
         m_problem = Failure{FailureCode::SocketNotOpened, m_path.string(), {}, errno};
-        for (int* fd : {&m_listen, &m_epoll, &m_timer})
-            if (*fd >= 0) {
-                ::close(*fd);
-                *fd = -1;
-            }
+        m_listen.reset();
+        m_epoll.reset();
+        m_timer.reset();
         ::unlink(m_path.c_str());
     }
 }
@@ -195,29 +191,23 @@ SimControlServer::~SimControlServer()
 {
     for (auto& [fd, client] : m_clients)
         ::close(fd);
-    if (m_listen >= 0) {
-        ::close(m_listen);
+    if (m_listen)
         ::unlink(m_path.c_str());
-    }
-    if (m_epoll >= 0)
-        ::close(m_epoll);
-    if (m_timer >= 0)
-        ::close(m_timer);
 }
 
 void SimControlServer::serve()
 {
-    if (m_epoll < 0)
+    if (!m_epoll)
         return;
     std::array<epoll_event, 32> events{};
-    const int n = ::epoll_wait(m_epoll, events.data(), static_cast<int>(events.size()), 0);
+    const int n = ::epoll_wait(fdOf(m_epoll), events.data(), static_cast<int>(events.size()), 0);
     for (int i = 0; i < n; ++i) {
         const int fd = events[static_cast<std::size_t>(i)].data.fd;
-        if (fd == m_listen)
+        if (fd == fdOf(m_listen))
             accept();
-        else if (fd == m_timer) {
+        else if (fd == fdOf(m_timer)) {
             std::uint64_t expirations = 0;
-            [[maybe_unused]] auto r = ::read(m_timer, &expirations, sizeof expirations);
+            [[maybe_unused]] auto r = ::read(fd, &expirations, sizeof expirations);
         } else if (m_clients.count(fd))
             readClient(fd);
     }
@@ -228,7 +218,7 @@ void SimControlServer::serve()
 void SimControlServer::accept()
 {
     for (;;) {
-        const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        const int client = ::accept4(fdOf(m_listen), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0)
             return;
         // Only the user's own programs may steer the mouse.
@@ -236,7 +226,7 @@ void SimControlServer::accept()
         socklen_t length = sizeof peer;
         const bool own = ::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
         epoll_event event{EPOLLIN, {.fd = client}};
-        if (!own || m_clients.size() >= kMaxClients || ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, client, &event) != 0) {
+        if (!own || m_clients.size() >= kMaxClients || ::epoll_ctl(fdOf(m_epoll), EPOLL_CTL_ADD, client, &event) != 0) {
             ::close(client);
             continue;
         }
@@ -271,7 +261,7 @@ void SimControlServer::readClient(int fd)
 
 void SimControlServer::dropClient(int fd)
 {
-    ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
+    ::epoll_ctl(fdOf(m_epoll), EPOLL_CTL_DEL, fd, nullptr);
     ::close(fd);
     m_clients.erase(fd);
 }
@@ -300,7 +290,7 @@ void SimControlServer::armTimer()
         due.it_value.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
         due.it_value.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
     }
-    ::timerfd_settime(m_timer, 0, &due, nullptr);
+    ::timerfd_settime(fdOf(m_timer), 0, &due, nullptr);
 }
 
 Result<std::string> sendSimControl(const fs::path& dataDir, const std::string& line)
@@ -317,23 +307,17 @@ Result<std::string> sendSimControl(const fs::path& dataDir, const std::string& l
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && (!S_ISSOCK(st.st_mode) || st.st_uid != ::getuid()))
         return failed(FailureCode::SocketNotOwn);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || !connectWithTimeout(fd, address)) {
-        const int error = errno;
-        if (fd >= 0)
-            ::close(fd);
-        return failed(error == EAGAIN ? FailureCode::SimProgramStopped : FailureCode::NoSimProgram);
-    }
+    const UniqueFd socketFd = adoptFd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int fd = fdOf(socketFd);
+    if (fd < 0 || !connectWithTimeout(fd, address))
+        return failed(errno == EAGAIN ? FailureCode::SimProgramStopped : FailureCode::NoSimProgram);
     ucred peer{};
     socklen_t length = sizeof peer;
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid()) {
-        ::close(fd);
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != ::getuid())
         return failed(FailureCode::SocketNotOwn);
-    }
     writeAll(fd, line + "\n");
     Result<std::string> answer;
     readLine(fd, answer.value);
-    ::close(fd);
     return answer;
 }
 

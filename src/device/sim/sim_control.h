@@ -9,6 +9,7 @@
 #pragma once
 
 #include "platform/failure.h"
+#include "platform/unique_fd.h"
 
 #include <chrono>
 #include <filesystem>
@@ -35,12 +36,12 @@ public:
     SimControlServer& operator=(const SimControlServer&) = delete;
 
     // Whether the socket is listening (another program may hold it).
-    bool listening() const { return m_listen >= 0; }
+    bool listening() const { return m_listen != nullptr; }
     // Why it is not listening.
     const Problem& problem() const { return m_problem; }
     // Poll this for readability, then call serve(): it stands for the
     // listening socket, every client and the clients' deadline together.
-    int fd() const { return m_epoll; }
+    int fd() const { return fdOf(m_epoll); }
     // Takes what has arrived and answers every whole line; never waits. A
     // slow or silent client only holds its own buffer, until its deadline.
     void serve();
@@ -64,9 +65,9 @@ private:
     SimMouse& m_mouse;
     std::filesystem::path m_path;
     Problem m_problem;
-    int m_listen = -1;
-    int m_epoll = -1;
-    int m_timer = -1;
+    UniqueFd m_listen;
+    UniqueFd m_epoll;
+    UniqueFd m_timer;
     std::map<int, Client> m_clients;
 };
 

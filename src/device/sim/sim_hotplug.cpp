@@ -9,7 +9,7 @@
 
 namespace varcel {
 
-SimHotplug::SimHotplug(SimMouse& mouse) : m_mouse(mouse), m_eventFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+SimHotplug::SimHotplug(SimMouse& mouse) : m_mouse(mouse), m_eventFd(adoptFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)))
 {
     m_mouse.setPlugCallback([this](bool plugged) {
         const auto action = plugged ? HotplugEvent::Action::Arrival : HotplugEvent::Action::Removal;
@@ -19,21 +19,16 @@ SimHotplug::SimHotplug(SimMouse& mouse) : m_mouse(mouse), m_eventFd(::eventfd(0,
             m_pending.push_back({action, "sim:mouse/command"});
         }
         const std::uint64_t one = 1;
-        [[maybe_unused]] auto n = ::write(m_eventFd, &one, sizeof one);
+        [[maybe_unused]] auto n = ::write(fd(), &one, sizeof one);
     });
 }
 
-SimHotplug::~SimHotplug()
-{
-    m_mouse.setPlugCallback({});
-    if (m_eventFd >= 0)
-        ::close(m_eventFd);
-}
+SimHotplug::~SimHotplug() { m_mouse.setPlugCallback({}); }
 
 std::vector<HotplugEvent> SimHotplug::drain()
 {
     std::uint64_t count = 0;
-    [[maybe_unused]] auto n = ::read(m_eventFd, &count, sizeof count);
+    [[maybe_unused]] auto n = ::read(fd(), &count, sizeof count);
     std::lock_guard lock(m_mutex);
     return std::exchange(m_pending, {});
 }

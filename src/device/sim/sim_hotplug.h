@@ -3,6 +3,7 @@
 #pragma once
 
 #include "device/hotplug.h"
+#include "platform/unique_fd.h"
 
 #include <mutex>
 
@@ -17,12 +18,12 @@ public:
     SimHotplug(const SimHotplug&) = delete;
     SimHotplug& operator=(const SimHotplug&) = delete;
 
-    int fd() const override { return m_eventFd; }
+    int fd() const override { return fdOf(m_eventFd); }
     std::vector<HotplugEvent> drain() override;
 
 private:
     SimMouse& m_mouse;
-    int m_eventFd = -1;
+    UniqueFd m_eventFd;
     std::mutex m_mutex;
     std::vector<HotplugEvent> m_pending;
 };
