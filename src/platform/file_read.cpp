@@ -26,64 +26,48 @@ FileStatus kindOf(mode_t mode)
 
 FileRead readRegularFile(const std::filesystem::path& path, std::size_t limit)
 {
+    using Status = FileRead::Status;
     FileRead result;
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         result.error = errno;
-        if (result.error == ENOENT || result.error == ENOTDIR) {
-            result.status = FileRead::Status::Missing;
-        } else if (result.error == ENXIO) {
-            // A socket (or a device without its driver) at that name.
-            result.status = FileRead::Status::NotRegular;
-        } else {
-            result.status = FileRead::Status::Unreadable;
-        }
+        // ENXIO: a socket (or a device without its driver) at that name.
+        result.status = result.error == ENOENT || result.error == ENOTDIR ? Status::Missing
+                        : result.error == ENXIO                           ? Status::NotRegular
+                                                                          : Status::Unreadable;
         return result;
     }
+    const auto finish = [&](Status status, int error) {
+        ::close(fd);
+        result.status = status;
+        result.error = error;
+        return std::move(result);
+    };
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        result.error = errno;
-        result.status = FileRead::Status::Unreadable;
-        ::close(fd);
-        return result;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        result.status = kindOf(info.st_mode);
-        ::close(fd);
-        return result;
-    }
-    if (static_cast<std::size_t>(info.st_size) > limit) {
-        result.status = FileRead::Status::TooLarge;
-        ::close(fd);
-        return result;
-    }
+    if (::fstat(fd, &info) != 0)
+        return finish(Status::Unreadable, errno);
+    if (!S_ISREG(info.st_mode))
+        return finish(kindOf(info.st_mode), 0);
+    if (static_cast<std::size_t>(info.st_size) > limit)
+        return finish(Status::TooLarge, 0);
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            result.error = errno;
-            result.status = FileRead::Status::Unreadable;
-            ::close(fd);
-            return result;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return finish(Status::Unreadable, errno);
+        if (n == 0) {
+            result.bytes = std::move(bytes);
+            return finish(Status::Ok, 0);
         }
-        if (n == 0)
-            break;
         bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > limit) {
-            result.status = FileRead::Status::TooLarge;
-            ::close(fd);
-            return result;
-        }
+        if (bytes.size() > limit)
+            return finish(Status::TooLarge, 0);
     }
-    ::close(fd);
-    result.status = FileRead::Status::Ok;
-    result.bytes = std::move(bytes);
-    return result;
 }
 
 Failure readFailure(const std::filesystem::path& path, const FileRead& read)

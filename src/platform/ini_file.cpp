@@ -31,48 +31,33 @@ std::string_view trim(std::string_view text)
 // i, or returns -1 (and advances one byte) for a malformed sequence.
 long decodeUtf8(std::string_view text, std::size_t& i)
 {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
+    const auto malformed = [&i] {
+        ++i;
+        return -1L;
+    };
+    const auto lead = static_cast<unsigned char>(text[i]);
     if (lead < 0x80) {
         ++i;
         return lead;
     }
-    int length = 0;
-    long cp = 0;
-    long minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        cp = lead & 0x1F;
-        minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        cp = lead & 0x0F;
-        minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        cp = lead & 0x07;
-        minimum = 0x10000;
-    } else {
-        ++i;
-        return -1;
-    }
-    if (i + static_cast<std::size_t>(length) > text.size()) {
-        ++i;
-        return -1;
-    }
-    for (int k = 1; k < length; ++k) {
-        const unsigned char next = byte(i + static_cast<std::size_t>(k));
-        if ((next & 0xC0) != 0x80) {
-            ++i;
-            return -1;
-        }
+    // The lead byte says the length: 110xxxxx two bytes, 1110xxxx three,
+    // 11110xxx four.
+    const std::size_t length = (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0 || i + length > text.size())
+        return malformed();
+    long cp = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return malformed();
         cp = (cp << 6) | (next & 0x3F);
     }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return -1;
-    }
-    i += static_cast<std::size_t>(length);
+    // A longer form than the code point needs, a surrogate, or a code point
+    // past Unicode is no character.
+    constexpr long kLeastOfLength[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeastOfLength[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return malformed();
+    i += length;
     return cp;
 }
 
@@ -287,24 +272,16 @@ std::string printableText(std::string_view text)
 
 namespace {
 
-std::string_view endingText(IniFile::Ending ending)
-{
-    switch (ending) {
-    case IniFile::Ending::Lf: return "\n";
-    case IniFile::Ending::CrLf: return "\r\n";
-    case IniFile::Ending::Cr: return "\r";
-    case IniFile::Ending::None: break;
-    }
-    return "";
-}
+// Each line ending's text, by its place in IniFile::Ending.
+constexpr std::string_view kEndingTexts[] = {"", "\n", "\r\n", "\r"};
+
+std::string_view endingText(IniFile::Ending ending) { return kEndingTexts[static_cast<std::size_t>(ending)]; }
 
 IniFile::Ending endingOf(std::string_view text)
 {
-    if (text == "\r\n")
-        return IniFile::Ending::CrLf;
-    if (text == "\n")
-        return IniFile::Ending::Lf;
-    return text == "\r" ? IniFile::Ending::Cr : IniFile::Ending::None;
+    const auto* found = std::find(std::begin(kEndingTexts) + 1, std::end(kEndingTexts), text);
+    return found == std::end(kEndingTexts) ? IniFile::Ending::None
+                                           : static_cast<IniFile::Ending>(found - std::begin(kEndingTexts));
 }
 
 // Where `part`, a view into `whole`, starts, and its size (an empty part may
@@ -622,15 +599,9 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
             return false;
     if (!storableSection(section) || !storableKey(key) || !isStorableIniText(value))
         return refuse();
+    if (!header)
+        return replaceSection(section, {{std::string(key), std::string(value)}});
     const Ending ending = newLineEnding();
-    if (!header) {
-        endLastLine(ending);
-        if (m_indexValid)
-            m_sectionIndex.emplace(foldedName(section), m_lines.size());
-        m_lines.push_back(makeLine("[" + std::string(section) + "]", ending));
-        m_lines.push_back(makeLine(std::string(key) + "=" + writtenValue(value), ending));
-        return true;
-    }
     if (const auto line = findKey(*header, key)) {
         Line& existing = m_lines[*line];
         if (existing.value() == value)
