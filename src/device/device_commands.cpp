@@ -129,6 +129,7 @@ void DeviceCommands::checkReply(const DataExchangeResult& got, std::size_t annou
 bool DeviceCommands::readColourBlocks(DeviceResult& result)
 {
     bool block1Known = false;
+    const std::span<std::uint8_t> blocks[3] = {m_mirror.colourBlock0, m_mirror.colourBlock1, m_mirror.colourBlock2};
     for (std::uint8_t index = 0; index < 3; ++index) {
         std::array<std::uint8_t, 64> data{};
         CommandReport read{cmd::kColourRead, index};
@@ -138,17 +139,11 @@ bool DeviceCommands::readColourBlocks(DeviceResult& result)
             continue;
         const std::uint8_t block = read[1];
         const std::size_t announced = read[2];
-        std::span<std::uint8_t> target;
-        if (block == 0)
-            target = m_mirror.colourBlock0;
-        else if (block == 1)
-            target = m_mirror.colourBlock1;
-        else if (block == 2)
-            target = m_mirror.colourBlock2;
-        if (target.empty()) {
+        if (block > 2) {
             problem(result, {DeviceProblemCode::WrongBlock, asked, block});
             continue;
         }
+        const std::span<std::uint8_t> target = blocks[block];
         checkReply(got, announced, target.size(), asked, result);
         // Only a whole block is taken: a part of one, with zeros or old bytes
         // for the rest, would be written back to the mouse as if it were its own.

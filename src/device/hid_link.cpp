@@ -85,8 +85,7 @@ std::shared_ptr<HidHandle> HidLink::notificationHandle() const
 bool HidLink::discover()
 {
     close();
-    m_failed = false;
-    m_timedOut = false;
+    beginOperation();
     m_featureLength = m_inputLength = m_outputLength = m_notificationLength = 0;
 
     // Both collections are looked for whatever order the system lists them
@@ -214,24 +213,23 @@ HandshakeOutcome HidLink::handshake(StatusSink* status)
     std::copy(kProbeParams.begin(), kProbeParams.end(), probe.begin() + 1);
     putChecksum(probe);
 
-    // Plain first: a mouse that answers in the clear is not ours.
-    m_scrambling = false;
-    beginOperation();
-    sendFeature(probe);
-    pause(kProbeAnswerDelay);
     CommandReport answer{};
-    const bool plainAnswered = receiveFeature(answer, false, false);
+    const auto ask = [&](bool scrambled) {
+        m_scrambling = scrambled;
+        beginOperation();
+        sendFeature(probe);
+        pause(kProbeAnswerDelay);
+        return receiveFeature(answer, scrambled, false);
+    };
+    // Plain first: a mouse that answers in the clear is not ours.
+    const bool plainAnswered = ask(false);
     HandshakeOutcome outcome = HandshakeOutcome::NoAnswer;
     if (probeMatches(answer)) {
         outcome = HandshakeOutcome::Plain;
     } else {
         m_key = m_constants.keyRecord();
         m_table = m_constants.table;
-        m_scrambling = true;
-        beginOperation();
-        sendFeature(probe);
-        pause(kProbeAnswerDelay);
-        const bool scrambledAnswered = receiveFeature(answer, true, false);
+        const bool scrambledAnswered = ask(true);
         if (probeMatches(answer))
             outcome = HandshakeOutcome::Scrambled;
         else if (scrambledAnswered && !plainAnswered)

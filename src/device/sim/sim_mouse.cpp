@@ -426,8 +426,9 @@ void SimMouse::queueData(std::span<const std::uint8_t> bytes, std::size_t announ
 }
 
 void SimMouse::answerRead(std::uint8_t command, std::uint8_t target, std::uint8_t wrongTarget,
-                          std::vector<std::uint8_t> data)
+                          std::span<const std::uint8_t> block)
 {
+    std::vector<std::uint8_t> data(block.begin(), block.end());
     if (m_fault == SimFault::WrongBlock)
         target = wrongTarget;
     // As much as the length byte can announce.
@@ -470,20 +471,15 @@ void SimMouse::handleCommand(const CommandReport& c)
     case cmd::kDpiWrite:
     case cmd::kKeyMatrixWrite:
     case cmd::kMacroWrite: startWrite(); break;
-    case cmd::kColourRead: {
-        if (p1 > 2)
-            break;
-        std::vector<std::uint8_t> block =
-            p1 == 2 ? std::vector<std::uint8_t>(m_memory.dpiColourBits.begin(), m_memory.dpiColourBits.end())
-                    : std::vector<std::uint8_t>(m_memory.colourBlocks[p1].begin(), m_memory.colourBlocks[p1].end());
-        answerRead(cmd::kColourRead, p1, 9, block);
+    case cmd::kColourRead:
+        if (p1 < 2)
+            answerRead(cmd::kColourRead, p1, 9, m_memory.colourBlocks[p1]);
+        else if (p1 == 2)
+            answerRead(cmd::kColourRead, p1, 9, m_memory.dpiColourBits);
         break;
-    }
     case cmd::kMacroRead:
-        if (p1 < 1 || p1 > 12)
-            break;
-        answerRead(cmd::kMacroRead, p1, 40,
-                   std::vector<std::uint8_t>(m_memory.macros[p1 - 1].begin(), m_memory.macros[p1 - 1].end()));
+        if (p1 >= 1 && p1 <= 12)
+            answerRead(cmd::kMacroRead, p1, 40, m_memory.macros[p1 - 1]);
         break;
     default: break;
     }

@@ -135,7 +135,7 @@ private:
     void finishWrite(const PendingWrite& write);
     void queueData(std::span<const std::uint8_t> bytes, std::size_t announced);
     void answerRead(std::uint8_t command, std::uint8_t target, std::uint8_t wrongTarget,
-                    std::vector<std::uint8_t> data);
+                    std::span<const std::uint8_t> block);
     void countHostReport();
     void exchangeDone();
     int writeMemory(SimMemory copy, std::chrono::milliseconds lockWait, Durability durability) const;
