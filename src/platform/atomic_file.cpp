@@ -32,9 +32,7 @@ struct LockedTarget {
 int writeTemporaryBeside(const std::filesystem::path& target, const void* data, std::size_t size, std::string& temp,
                          Durability durability)
 {
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     // The temporary file lives beside the target so the rename never crosses
     // a file system, and carries the target's permissions.
     temp = (folder / temporaryPatternFor(target.filename().string())).string();
