@@ -8,12 +8,12 @@
 #include "platform/data_files.h"
 #include "platform/focus_watch.h"
 #include "platform/pointer_settings.h"
+#include "platform/shared_library.h"
 #include "service/bus_client.h"
 #include "service/dbus_names.h"
 #include "service/gnome_extension.h"
 
 #include <CLI/CLI.hpp>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -150,27 +150,22 @@ bool x11TrayManager()
 {
     if (!std::getenv("DISPLAY"))
         return false;
-    void* x11 = ::dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
-    if (!x11)
+    void* (*open)(const char*) = nullptr;
+    int (*close)(void*) = nullptr;
+    int (*screen)(void*) = nullptr;
+    unsigned long (*atom)(void*, const char*, int) = nullptr;
+    unsigned long (*owner)(void*, unsigned long) = nullptr;
+    if (!loadFunctions("libX11.so.6", std::pair{&open, "XOpenDisplay"}, std::pair{&close, "XCloseDisplay"},
+                       std::pair{&screen, "XDefaultScreen"}, std::pair{&atom, "XInternAtom"},
+                       std::pair{&owner, "XGetSelectionOwner"})
+             .empty())
         return false;
-    using OpenDisplay = void* (*)(const char*);
-    using CloseDisplay = int (*)(void*);
-    using DefaultScreen = int (*)(void*);
-    using InternAtom = unsigned long (*)(void*, const char*, int);
-    using SelectionOwner = unsigned long (*)(void*, unsigned long);
-    const auto open = reinterpret_cast<OpenDisplay>(::dlsym(x11, "XOpenDisplay"));
-    const auto close = reinterpret_cast<CloseDisplay>(::dlsym(x11, "XCloseDisplay"));
-    const auto screen = reinterpret_cast<DefaultScreen>(::dlsym(x11, "XDefaultScreen"));
-    const auto atom = reinterpret_cast<InternAtom>(::dlsym(x11, "XInternAtom"));
-    const auto owner = reinterpret_cast<SelectionOwner>(::dlsym(x11, "XGetSelectionOwner"));
-    bool found = false;
-    if (open && close && screen && atom && owner)
-        if (void* display = open(nullptr)) {
-            const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(screen(display));
-            found = owner(display, atom(display, selection.c_str(), 0)) != 0;
-            close(display);
-        }
-    ::dlclose(x11);
+    void* display = open(nullptr);
+    if (!display)
+        return false;
+    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(screen(display));
+    const bool found = owner(display, atom(display, selection.c_str(), 0)) != 0;
+    close(display);
     return found;
 }
 
