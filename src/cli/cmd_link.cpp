@@ -82,6 +82,7 @@ void addLinkCommands(CLI::App& app, CliContext& context)
          showLinkConstants);
 
     auto* setCmd = link->add_subcommand("set", "Keep these link constants in the data folder's link file");
+    // The words of whichever subcommand the line names: KEY and TABLE, or FILE.
     auto words = std::make_shared<std::pair<std::string, std::string>>();
     setCmd->add_option("KEY", words->first, "12 hex digits")->required();
     setCmd->add_option("TABLE", words->second, "16 hex digits")->required();

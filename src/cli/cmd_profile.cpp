@@ -344,7 +344,7 @@ void addProfileCommands(CLI::App& app, CliContext& context)
     runs(profile->add_subcommand("list", "List the profiles; * marks the active one, (modified) a change since"),
          context, listProfiles);
     addNamed(profile, context, "save", "Keep the data folder's configuration as profile NAME", nameHelp, saveProfile);
-    auto apply = std::make_shared<bool>(false);
+    auto apply = std::make_shared<bool>(false); // --apply of load or import, whichever runs
     addNamed(profile, context, "load", "Make profile NAME the data folder's configuration", "The profile",
              [apply](CliContext& cli, const std::string& name) { return loadProfile(cli, name, *apply); })
         ->add_flag("--apply", *apply, "Then send it to the mouse, as \"Apply\" does");
