@@ -41,8 +41,6 @@ std::string parametersText(const MouseParameters& p)
 
 } // namespace
 
-std::string StoredPointerSettings::describe() const { return m_path.string(); }
-
 std::optional<IniFile> StoredPointerSettings::load() const
 {
     // A file that is there but cannot be read is neither taken for the
@@ -112,10 +110,7 @@ std::optional<std::uint32_t> StoredPointerSettings::wheelScrollLines()
         return std::nullopt;
     if (ini->string(kSection, kOneScreenKey) == "1")
         return kWheelPageScroll;
-    const auto text = ini->value(kSection, kLinesKey);
-    if (!text)
-        return kDefaultLines;
-    return number<std::uint32_t>(*text);
+    return number<std::uint32_t>(ini->string(kSection, kLinesKey, std::to_string(kDefaultLines)));
 }
 
 std::uint32_t StoredPointerSettings::doubleClickTime()

@@ -83,7 +83,7 @@ public:
 
     const char* name() const override { return "stored"; }
     bool reachesDesktop(PointerSetting) const override { return false; }
-    std::string describe() const override;
+    std::string describe() const override { return m_path.string(); }
     Problem problem() const override { return m_problem; }
 
     std::optional<MouseParameters> mouseParameters() override;
