@@ -29,29 +29,6 @@ PointerSlider sliderOf(int slider)
     return slider == 0 ? PointerSlider::Speed : slider == 1 ? PointerSlider::Lines : PointerSlider::DoubleClick;
 }
 
-// While recording runs, a key press reaches no field of the window: typing a
-// macro must not also edit the name or the loop count. Releases pass, and so
-// do presses for a message box over the window.
-class PressFilter : public QObject {
-public:
-    explicit PressFilter(QWidget& window) : m_window(window) {}
-
-protected:
-    bool eventFilter(QObject* receiver, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        if (auto* widget = qobject_cast<QWidget*>(receiver))
-            return widget->window() == &m_window;
-        if (auto* window = qobject_cast<QWindow*>(receiver))
-            return window == m_window.windowHandle();
-        return false;
-    }
-
-private:
-    QWidget& m_window;
-};
-
 // The entries as they read: "R   Dn" keeps its three blanks in record.ini,
 // one is enough on screen.
 QString readable(const std::string& entry)
@@ -134,8 +111,18 @@ void AdvancedPage::setUpModels()
 
 void AdvancedPage::startRecordingCapture()
 {
+    // While recording runs, a key press reaches no field of the window:
+    // typing a macro must not also edit the name or the loop count. Releases
+    // pass, and so do presses for a message box over the window.
     if (!m_pressFilter)
-        m_pressFilter = std::make_unique<PressFilter>(m_host.widget());
+        m_pressFilter = std::make_unique<EventFilter>([&window = m_host.widget()](QObject* receiver, QEvent* event) {
+            if (event->type() != QEvent::KeyPress)
+                return false;
+            if (auto* widget = qobject_cast<QWidget*>(receiver))
+                return widget->window() == &window;
+            auto* handle = qobject_cast<QWindow*>(receiver);
+            return handle && handle == window.windowHandle();
+        });
     // The filter installed last runs first: the capture names the key, then
     // the press filter keeps the press from the fields.
     QCoreApplication::instance()->installEventFilter(m_pressFilter.get());
@@ -259,22 +246,22 @@ void AdvancedPage::createControls()
             .arg(background.name(), text.name(), look.hover.name(), look.hoverText.name());
     const QString fieldStyle = QStringLiteral("QLineEdit { background: %1; color: %2; border: none; }")
                                    .arg(background.name(), text.name());
-    // Inside the frames the background paints, one pixel in.
-    const auto place = [](QWidget* widget, Element e) {
+    // A list or field inside the frame the background paints for `e`, one pixel in.
+    const auto place = [&](auto* control, const QString& name, Element e, const QString& style) {
+        control->setObjectName(name);
+        control->setStyleSheet(style);
+        control->setFont(m_host.font());
         const Rect r = ui::rect(e);
-        widget->setGeometry(r.x + 1, r.y + 1, r.w - 2, r.h - 2);
+        control->setGeometry(r.x + 1, r.y + 1, r.w - 2, r.h - 2);
+        control->show();
+        return control;
     };
     const auto makeList = [&](const QString& name, Element e) {
-        auto* list = new QListWidget(&m_host.widget());
-        list->setObjectName(name);
-        list->setStyleSheet(listStyle);
-        list->setFont(m_host.font());
+        auto* list = place(new QListWidget(&m_host.widget()), name, e, listStyle);
         list->setMouseTracking(true);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setFocusPolicy(Qt::NoFocus);
-        place(list, e);
-        list->show();
         return list;
     };
     // Shown while a list is empty: what to do to fill it.
@@ -319,14 +306,9 @@ void AdvancedPage::createControls()
             [this](QListWidgetItem* item) { eventListDoubleClicked(m_eventList->row(item)); });
 
     const auto makeField = [&](const QString& name, Element e) {
-        auto* field = new QLineEdit(&m_host.widget());
-        field->setObjectName(name);
-        field->setStyleSheet(fieldStyle);
-        field->setFont(m_host.font());
+        auto* field = place(new QLineEdit(&m_host.widget()), name, e, fieldStyle);
         field->setAlignment(Qt::AlignCenter);
         field->setFrame(false);
-        place(field, e);
-        field->show();
         return field;
     };
     m_nameField = makeField(QStringLiteral("macroNameField"), Element::MacroNameEdit);

@@ -62,32 +62,6 @@ std::optional<QString> pictureOf(Element e)
     }
 }
 
-// Out of sight, Varcel keeps none of the toolkit's drawn pieces either (the
-// frames, buttons and icons of balloons, the tray menu and the window): while
-// its pixmap cache holds any, the cache's clean-up timer wakes the program
-// every ten to thirty seconds, for minutes. So once any window closes while
-// the main window is hidden (the main window included), the cache is emptied.
-class HiddenCacheRelease : public QObject {
-public:
-    explicit HiddenCacheRelease(QWidget& mainWindow) : m_main(mainWindow) {}
-
-protected:
-    bool eventFilter(QObject* receiver, QEvent* event) override
-    {
-        if (event->type() == QEvent::Hide && receiver->isWidgetType() &&
-            static_cast<QWidget*>(receiver)->isWindow() && !m_main.isVisible())
-            // After the window's own hiding, which may still draw.
-            QTimer::singleShot(0, this, [this] {
-                if (!m_main.isVisible())
-                    QPixmapCache::clear();
-            });
-        return false;
-    }
-
-private:
-    QWidget& m_main;
-};
-
 // Calls a function from the event loop once the watched widget is first drawn.
 class AfterFirstPaint : public QObject {
 public:
@@ -151,7 +125,22 @@ CHidMouseDlg::CHidMouseDlg(const Options& options, HidBackend& backend, QWidget*
 {
     setWindowTitle(QStringLiteral("Varcel"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_cacheRelease = std::make_unique<HiddenCacheRelease>(*this);
+    // Out of sight, Varcel keeps none of the toolkit's drawn pieces either (the
+    // frames, buttons and icons of balloons, the tray menu and the window):
+    // while its pixmap cache holds any, the cache's clean-up timer wakes the
+    // program every ten to thirty seconds, for minutes. So once any window
+    // closes while the main window is hidden (the main window included), the
+    // cache is emptied.
+    m_cacheRelease = std::make_unique<EventFilter>([this](QObject* receiver, QEvent* event) {
+        if (event->type() == QEvent::Hide && receiver->isWidgetType() &&
+            static_cast<QWidget*>(receiver)->isWindow() && !isVisible())
+            // After the window's own hiding, which may still draw.
+            QTimer::singleShot(0, this, [this] {
+                if (!isVisible())
+                    QPixmapCache::clear();
+            });
+        return false;
+    });
     QCoreApplication::instance()->installEventFilter(m_cacheRelease.get());
     setMouseTracking(true);
     m_controller = std::make_unique<MainController>(options.dataDir, backend, m_reporter, m_status, *this,

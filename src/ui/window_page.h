@@ -14,6 +14,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -33,6 +34,18 @@ void discard(QPointer<Widget>& widget)
     }
     widget = nullptr;
 }
+
+// An event filter given as a function: true keeps the event from its receiver.
+class EventFilter : public QObject {
+public:
+    explicit EventFilter(std::function<bool(QObject*, QEvent*)> filter) : m_filter(std::move(filter)) {}
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override { return m_filter(receiver, event); }
+
+private:
+    std::function<bool(QObject*, QEvent*)> m_filter;
+};
 
 class WindowPage : public QObject {
 public:
