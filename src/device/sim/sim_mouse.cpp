@@ -260,27 +260,20 @@ bool SimMouse::plugged() const { return locked(m_plugged); }
 void SimMouse::plug()
 {
     std::lock_guard lock(m_mutex);
-    if (m_plugged)
-        return;
-    m_plugged = true;
-    plugChanged();
+    setPlugged(true);
 }
 
 void SimMouse::unplug()
 {
     std::lock_guard lock(m_mutex);
-    if (m_plugged)
-        pulledOut();
+    setPlugged(false);
 }
 
-void SimMouse::pulledOut()
+void SimMouse::setPlugged(bool plugged)
 {
-    m_plugged = false;
-    plugChanged();
-}
-
-void SimMouse::plugChanged()
-{
+    if (m_plugged == plugged)
+        return;
+    m_plugged = plugged;
     // Power comes or goes: no session, nothing half-received survives it.
     m_scrambled = false;
     m_reply.reset();
@@ -312,7 +305,7 @@ void SimMouse::countHostReport()
     if (--m_reportsBeforeUnplug > 0)
         return;
     m_fault = SimFault::None;
-    pulledOut();
+    setPlugged(false);
 }
 
 bool SimMouse::refuseThisReport()

@@ -144,8 +144,8 @@ private:
     bool refuseThisReport();
     void record(const std::string& line);
     void changed();
-    void pulledOut();
-    void plugChanged();
+    // Power comes or goes; the caller holds the lock.
+    void setPlugged(bool plugged);
     int popQueue(std::deque<std::vector<std::uint8_t>>& queue, std::span<std::uint8_t> buffer, int timeoutMs);
     // A member read or replaced under the mouse's lock, for the other threads.
     template <typename T>
