@@ -43,7 +43,7 @@ public:
         if (!isValid())
             return {};
         if (t == QAccessible::Name)
-            return QString::fromStdString(
+            return qs(
                 dialogStopName(m_keys.which(), stop().part, indexAmongKind(m_keys.stops(), m_stop), m_keys.language()));
         if (t == QAccessible::Value)
             return m_keys.stopText(m_stop);
@@ -116,8 +116,8 @@ public:
         // A field of its own is there as itself, under the stop's name.
         for (auto* field : dialog()->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly)) {
             if (field->isVisible() && field->geometry().contains(middle(part.rect))) {
-                field->setAccessibleName(QString::fromStdString(
-                    dialogStopName(m_keys.which(), part.part, indexAmongKind(stops, stop), m_keys.language())));
+                field->setAccessibleName(
+                    qs(dialogStopName(m_keys.which(), part.part, indexAmongKind(stops, stop), m_keys.language())));
                 return QAccessible::queryAccessibleInterface(field);
             }
         }

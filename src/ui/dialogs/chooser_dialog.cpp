@@ -15,7 +15,7 @@ void ChooserDialog::buildFace()
 void ChooserDialog::sync()
 {
     if (m_face)
-        m_face->setText(QString::fromStdString(m_chooser.chosenName()));
+        m_face->setText(qs(m_chooser.chosenName()));
     chooserChanged();
 }
 

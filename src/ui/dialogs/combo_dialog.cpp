@@ -44,13 +44,12 @@ void CComboDialog::syncFields()
     // Before a choice the face says the combination has no modifier, which
     // is what OK then stores.
     const bool none = m_model.modifier().empty();
-    m_modifier->setText(none ? QString::fromUtf8(text::kNoModifier(language()))
-                             : QString::fromStdString(m_model.modifier()));
+    m_modifier->setText(none ? qs(text::kNoModifier(language())) : qs(m_model.modifier()));
     m_modifier->setStyleSheet(skin().look().fieldStyle() +
                               (none ? QStringLiteral("QLabel { color: %1; }").arg(skin().look().hint.name())
                                     : QString()));
-    m_key1->setText(QString::fromStdString(m_model.key1()));
-    m_key2->setText(QString::fromStdString(m_model.key2()));
+    m_key1->setText(qs(m_model.key1()));
+    m_key2->setText(qs(m_model.key2()));
     m_key1->setEnabled(m_model.keyFieldsEnabled());
     m_key2->setEnabled(m_model.keyFieldsEnabled());
 }
@@ -84,11 +83,10 @@ void CComboDialog::paintContents(QPainter& painter)
     for (const TextSpot& plus : l.fieldCaptions)
         drawText(painter, plus, QStringLiteral("+"), textColour());
     const Language lang = language();
-    drawText(painter, l.columnCaptions[0], QString::fromUtf8(accessString(lang, AccessString::Modifier)), textColour());
+    drawText(painter, l.columnCaptions[0], qs(accessString(lang, AccessString::Modifier)), textColour());
     for (int i = 0; i < 2; ++i)
         drawText(painter, l.columnCaptions[static_cast<std::size_t>(i + 1)],
-                 QString::fromStdString(fillIn(accessString(lang, AccessString::KeyField), {i == 0 ? "1" : "2"})),
-                 textColour());
+                 qs(fillIn(accessString(lang, AccessString::KeyField), {i == 0 ? "1" : "2"})), textColour());
 }
 
 } // namespace varcel::ui

@@ -30,15 +30,15 @@ void CDelayTimeDialog::showPause(const std::string& entry)
         return;
     DelayTimeField digits;
     digits.setText(entry);
-    m_edit->setText(QString::fromStdString(digits.text()));
+    m_edit->setText(qs(digits.text()));
     m_edit->selectAll();
 }
 
 void CDelayTimeDialog::paintContents(QPainter& painter)
 {
     const DialogLayout& l = layout();
-    drawText(painter, l.prompt, QString::fromUtf8(text::kDelayPrompt(language())), textColour());
-    drawText(painter, l.hint, QString::fromUtf8(text::kDelayRange(language())), textColour());
+    drawText(painter, l.prompt, qs(text::kDelayPrompt(language())), textColour());
+    drawText(painter, l.hint, qs(text::kDelayRange(language())), textColour());
     drawText(painter, l.unit, QString::fromLatin1(text::kDelayUnit), textColour());
 }
 

@@ -25,7 +25,7 @@ CFireKeyDialog::CFireKeyDialog(const Skin& skin, Language language, Reporter& re
     m_times->setText(QString::number(m_model.times()));
     m_speed->installEventFilter(this);
     connect(m_times, &QLineEdit::textChanged, this, [this](const QString& text) {
-        const QString shown = QString::fromStdString(m_model.timesFieldChanged(text.toStdString()));
+        const QString shown = qs(m_model.timesFieldChanged(text.toStdString()));
         if (shown != text)
             m_times->setText(shown);
     });
@@ -37,7 +37,7 @@ void CFireKeyDialog::speedLeft()
     if (!m_speed)
         return;
     const QString text = m_speed->text();
-    const QString shown = QString::fromStdString(m_model.speedFieldLeft(text.toStdString()));
+    const QString shown = qs(m_model.speedFieldLeft(text.toStdString()));
     if (shown != text)
         m_speed->setText(shown);
 }
@@ -69,11 +69,11 @@ void CFireKeyDialog::chooserChanged()
 void CFireKeyDialog::paintContents(QPainter& painter)
 {
     const DialogLayout& l = layout();
-    drawText(painter, l.fieldCaptions[0], QString::fromUtf8(text::kFireKeySpeed(language())), textColour());
-    drawText(painter, l.fieldCaptions[1], QString::fromUtf8(text::kFireKeyTimes(language())), textColour());
+    drawText(painter, l.fieldCaptions[0], qs(text::kFireKeySpeed(language())), textColour());
+    drawText(painter, l.fieldCaptions[1], qs(text::kFireKeyTimes(language())), textColour());
     const Rect& n = l.note;
-    QString note = QString::fromUtf8(text::kFireKeyIllustration(language()));
-    if (const QString detail = QString::fromUtf8(text::kFireKeyIllustrationDetail(language())); !detail.isEmpty())
+    QString note = qs(text::kFireKeyIllustration(language()));
+    if (const QString detail = qs(text::kFireKeyIllustrationDetail(language())); !detail.isEmpty())
         note += QLatin1Char('\n') + detail;
     drawText(painter, {{n.x + 10, n.y + 6, n.w - 20, n.h - 12}, Align::Left}, note, textColour(), Qt::TextWordWrap);
 }

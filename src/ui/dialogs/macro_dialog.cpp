@@ -36,7 +36,7 @@ void CMacroDialog::clickAt(const QPoint& pos)
 void CMacroDialog::paintContents(QPainter& painter)
 {
     const DialogLayout& l = layout();
-    drawText(painter, l.prompt, QString::fromUtf8(text::kMacroKeyHeading(language())), textColour());
+    drawText(painter, l.prompt, qs(text::kMacroKeyHeading(language())), textColour());
     const LangText* options[] = {&text::kMacroKeyOption1, &text::kMacroKeyOption2, &text::kMacroKeyOption3};
     for (int i = 0; i < 3; ++i) {
         const Rect& box = l.options[static_cast<std::size_t>(i)];
@@ -47,8 +47,8 @@ void CMacroDialog::paintContents(QPainter& painter)
             skin().drawImage(painter, chosen ? QStringLiteral("PaneMakingTick.png") : QStringLiteral("Pane.png"),
                              box.x, box.y);
         // A long option wraps in its place rather than shrinking.
-        drawText(painter, l.optionTexts[static_cast<std::size_t>(i)], QString::fromUtf8((*options[i])(language())),
-                 textColour(), Qt::TextWordWrap);
+        drawText(painter, l.optionTexts[static_cast<std::size_t>(i)], qs((*options[i])(language())), textColour(),
+                 Qt::TextWordWrap);
     }
 }
 

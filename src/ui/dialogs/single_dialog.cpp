@@ -18,14 +18,14 @@ CSingleDialog::CSingleDialog(const Skin& skin, Language language, Reporter& repo
     // The Windows keys do nothing here either.
     startKeyCapture(text::kSingleKeyHookFailed, true, [this](const CapturedKey& key) {
         m_model.keyEvent(key.name);
-        m_name->setText(QString::fromStdString(m_model.keyName()));
+        m_name->setText(qs(m_model.keyName()));
     });
 }
 
 void CSingleDialog::paintContents(QPainter& painter)
 {
     // Under the dialog's name, above the field, as the other dialogs have it.
-    drawText(painter, layout().prompt, QString::fromUtf8(text::kSingleKeyPrompt(language())), textColour());
+    drawText(painter, layout().prompt, qs(text::kSingleKeyPrompt(language())), textColour());
 }
 
 } // namespace varcel::ui

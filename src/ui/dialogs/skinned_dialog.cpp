@@ -69,7 +69,7 @@ SkinnedDialog::SkinnedDialog(Dialog which, const Skin& skin, Language language, 
 
 SkinnedDialog::~SkinnedDialog() = default;
 
-QString SkinnedDialog::text(const LangText& t) const { return QString::fromUtf8(t(m_language)); }
+QString SkinnedDialog::text(const LangText& t) const { return qs(t(m_language)); }
 
 QPoint SkinnedDialog::okPoint() const { return middle(layout().ok); }
 QPoint SkinnedDialog::cancelPoint() const { return middle(layout().cancel); }
@@ -79,7 +79,7 @@ QImage SkinnedDialog::grabImage() { return grab().toImage(); }
 
 void SkinnedDialog::setTitle(const char* title)
 {
-    m_title = QString::fromUtf8(title);
+    m_title = qs(title);
     setWindowTitle(m_title);
 }
 
