@@ -50,11 +50,10 @@ void DeviceSession::handshake()
 bool DeviceSession::start(const std::string& notFound, const std::string& otherConstants)
 {
     m_otherConstants = otherConstants;
-    if (!m_link.discover()) {
-        m_reporter.messageBox(notFound, "Warning");
-    } else {
+    if (m_link.discover())
         handshake();
-    }
+    else
+        m_reporter.messageBox(notFound, "Warning");
     // Without its wake-up the reader could never be told to end: it is not
     // started at all, and start-up ends here.
     if (!m_wakeFd) {
