@@ -10,12 +10,6 @@ bool validStage(int stage) { return stage >= 0 && stage < static_cast<int>(img::
 
 } // namespace
 
-SettingsList settingsListOfStage(int stage)
-{
-    return validStage(stage) ? static_cast<SettingsList>(static_cast<int>(SettingsList::DpiStage1) + stage)
-                             : SettingsList::None;
-}
-
 int stageOfSettingsList(SettingsList list)
 {
     return list >= SettingsList::DpiStage1 && list <= SettingsList::DpiStage4

@@ -27,19 +27,6 @@
 
 namespace varcel {
 
-struct Rgb {
-    std::uint8_t r = 0;
-    std::uint8_t g = 0;
-    std::uint8_t b = 0;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-// A colour the catalogue keeps as 0xRRGGBB.
-constexpr Rgb rgbOf(unsigned code)
-{
-    return {static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 8),
-            static_cast<std::uint8_t>(code)};
-}
-
 // ---- The model ---------------------------------------------------------------
 
 // The key page's list boxes besides the function lists. At most one is open.
@@ -53,7 +40,6 @@ enum class SettingsList : std::uint8_t {
     RgbParameter,
     DpiColourStage,
 };
-SettingsList settingsListOfStage(int stage); // 0 to 3
 // The stage 0 to 3 of a DPI stage list; -1 for the other lists.
 int stageOfSettingsList(SettingsList list);
 

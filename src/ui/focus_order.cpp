@@ -174,7 +174,7 @@ ElementInfo describeKeyPage(Element e, MainController& c, Language lang)
     } else if (form == SettingForm::Colour) {
         const bool on = settings.isOn(S::LoopColourEnabled, instance);
         info.name = fillIn(accessString(lang, AccessString::LoopColourSwatch),
-                           {std::to_string(instance + 1), colourName(lang, rgbOf(settings.code(id, instance))),
+                           {std::to_string(instance + 1), colourName(lang, settings.code(id, instance)),
                             settings.choiceText(S::LoopColourEnabled, instance, on ? 1 : 0)});
         // The chooser opens only for a colour that is on.
         info.disabled = !on;
@@ -440,11 +440,11 @@ std::string dialogStopName(Dialog dialog, DialogPart part, int index, Language l
     return tr(lang, AccessString::SkinButton);
 }
 
-std::string colourName(Language language, const Rgb& colour)
+std::string colourName(Language language, unsigned colour)
 {
-    const int r = colour.r;
-    const int g = colour.g;
-    const int b = colour.b;
+    const int r = static_cast<int>(colour >> 16 & 0xFF);
+    const int g = static_cast<int>(colour >> 8 & 0xFF);
+    const int b = static_cast<int>(colour & 0xFF);
     const int high = std::max({r, g, b});
     const int low = std::min({r, g, b});
     AccessString name = AccessString::Grey;

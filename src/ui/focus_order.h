@@ -105,7 +105,7 @@ std::vector<DialogStop> dialogStops(Dialog dialog, bool withBackground);
 // the option boxes from 0.
 std::string dialogStopName(Dialog dialog, DialogPart part, int index, Language language);
 
-// A colour's everyday name in the language ("orange").
-std::string colourName(Language language, const Rgb& colour);
+// A colour 0xRRGGBB by its everyday name in the language ("orange").
+std::string colourName(Language language, unsigned colour);
 
 } // namespace varcel::ui

@@ -89,36 +89,23 @@ void KeyPage::draw(QPainter& painter)
     for (int box = 0; box < kDropdownBoxes; ++box)
         drawDropdownBox(painter, box, false);
 
-    // Report rate, DPI stages and lighting, element by element as a click
-    // redraws them.
+    // The settings' elements, each as a click redraws it (they follow the
+    // buttons in the layout table), then the texts beside them.
     const KeyPageSettings& settings = m_controller.settings();
-    const auto positions = settings.choices(SettingId::ReportRate, 0);
-    for (int i = 0; i < kReportRatePositions; ++i) {
-        drawSettingsElement(painter, reportRateSegment(i));
-        write(painter, reportRateLabel(i), qs(positions[static_cast<std::size_t>(i)].text));
-    }
     m_drawnSensorType = settings.sensorType();
+    for (auto e = static_cast<int>(Element::ReportRate125); e <= static_cast<int>(Element::DpiBarSegmentLast); ++e)
+        drawSettingsElement(painter, static_cast<Element>(e));
+    const auto positions = settings.choices(SettingId::ReportRate, 0);
+    for (int i = 0; i < kReportRatePositions; ++i)
+        write(painter, reportRateLabel(i), qs(positions[static_cast<std::size_t>(i)].text));
     int row = 0;
     for (const SettingChoice& dpi : settings.choices(SettingId::DpiStageValue, 0))
         write(painter, dpiScaleLabel(row++), qs(dpi.text));
-    for (int stage = 0; stage < kDpiStages; ++stage) {
+    for (int stage = 0; stage < kDpiStages; ++stage)
         write(painter, dpiStageCaption(stage), qs(kDpiStageNames[static_cast<std::size_t>(stage)]));
-        drawSettingsElement(painter, dpiStageEnable(stage));
-        drawSettingsElement(painter, dpiStageList(stage));
-        for (int segment = 0; segment < kDpiBarSegments; ++segment)
-            drawSettingsElement(painter, dpiBarSegment(stage, segment));
-    }
-    for (Element e : {Element::LightingMode, Element::LightingParameter, Element::DpiColourStage})
-        drawSettingsElement(painter, e);
-    for (int colour = 0; colour < kLoopColours; ++colour) {
-        drawSettingsElement(painter, loopColourEnable(colour));
-        drawSettingsElement(painter, loopColourSwatch(colour));
-    }
-    for (int bit = 0; bit < kDpiColourBits; ++bit) {
-        drawSettingsElement(painter, dpiColourBit(bit));
+    for (int bit = 0; bit < kDpiColourBits; ++bit)
         write(painter, dpiColourBitLabel(bit),
               qs(kDpiColourBitNames[static_cast<std::size_t>(bit)](m_controller.language())));
-    }
 }
 
 void KeyPage::paintBackground(QPainter& painter, const Rect& area)

@@ -382,15 +382,14 @@ TEST(FocusOrder, DialogStopsAndColoursAreNamedInEachLanguage)
         for (const DialogStop& stop : dialogStops(static_cast<Dialog>(d), true))
             EXPECT_FALSE(dialogStopName(static_cast<Dialog>(d), stop.part, 0, Language::English).empty()) << d;
 
-    const std::pair<Rgb, const char*> colours[] = {
-        {{0xFF, 0x80, 0x00}, "orange"}, {{0xFF, 0x00, 0x00}, "red"},   {{0xFF, 0xFF, 0x00}, "yellow"},
-        {{0x00, 0xFF, 0x00}, "green"},  {{0x00, 0xFF, 0xFF}, "cyan"},  {{0x00, 0x00, 0xFF}, "blue"},
-        {{0x80, 0x00, 0xFF}, "purple"}, {{0xFF, 0x00, 0xFF}, "pink"},  {{0xFF, 0xFF, 0xFF}, "white"},
-        {{0x80, 0x80, 0x80}, "grey"},   {{0x00, 0x00, 0x00}, "black"}, {{0xF0, 0x10, 0x20}, "red"},
+    const std::pair<unsigned, const char*> colours[] = {
+        {0xFF8000, "orange"}, {0xFF0000, "red"},   {0xFFFF00, "yellow"}, {0x00FF00, "green"},
+        {0x00FFFF, "cyan"},   {0x0000FF, "blue"},  {0x8000FF, "purple"}, {0xFF00FF, "pink"},
+        {0xFFFFFF, "white"},  {0x808080, "grey"},  {0x000000, "black"},  {0xF01020, "red"},
     };
     for (const auto& [rgb, name] : colours)
-        EXPECT_EQ(colourName(Language::English, rgb), name) << int(rgb.r) << " " << int(rgb.g) << " " << int(rgb.b);
-    EXPECT_EQ(colourName(Language::TraditionalChinese, {0xFF, 0x80, 0x00}), "橙色");
+        EXPECT_EQ(colourName(Language::English, rgb), name) << std::hex << rgb;
+    EXPECT_EQ(colourName(Language::TraditionalChinese, 0xFF8000), "橙色");
 }
 
 TEST(SkinArt, EverySkinHoldsEveryImageAtItsLayoutSize)
