@@ -159,31 +159,21 @@ struct PointerWord {
     std::string name;                // the slider's after "set", or the box's subcommand
     std::vector<std::string> states; // a box's: "on", "off"
 };
-struct PointerWords {
-    std::vector<PointerWord> sliders;
-    std::vector<std::string> sliderNames;
-    std::vector<PointerWord> boxes;
-};
 
-PointerWords pointerWords()
+// The sliders' rows hold a step of a list, the tick boxes' a flag.
+std::vector<PointerWord> pointerWords(bool sliders)
 {
-    PointerWords words;
+    std::vector<PointerWord> words;
     for (const Setting& row : settingCatalogue()) {
-        if (!row.command || std::string_view(row.command) != "pointer")
+        if (!row.command || std::string_view(row.command) != "pointer" || (row.form == SettingForm::Choice) != sliders)
             continue;
         std::istringstream in(row.words);
         std::string verb, rest;
         in >> verb >> rest;
-        // The sliders' rows hold a step of a list, the tick boxes' a flag.
-        if (row.form == SettingForm::Choice) {
-            words.sliders.push_back({row.id, rest, {}});
-            words.sliderNames.push_back(rest);
-            continue;
-        }
-        PointerWord box{row.id, verb, {}};
-        for (std::istringstream states(rest); std::getline(states, verb, '|');)
-            box.states.push_back(verb);
-        words.boxes.push_back(std::move(box));
+        PointerWord word{row.id, sliders ? rest : verb, {}};
+        for (std::istringstream states(sliders ? "" : rest); std::getline(states, verb, '|');)
+            word.states.push_back(verb);
+        words.push_back(std::move(word));
     }
     return words;
 }
@@ -197,12 +187,20 @@ std::string listed(const std::vector<std::string>& names, const char* last)
     return text;
 }
 
+std::string sliderNames(const char* last)
+{
+    std::vector<std::string> names;
+    for (const PointerWord& slider : pointerWords(true))
+        names.push_back(slider.name);
+    return listed(names, last);
+}
+
 int setSlider(CliContext& context, const std::string& which, const std::string& value)
 {
-    const PointerWords words = pointerWords();
-    const auto row = std::ranges::find(words.sliders, which, &PointerWord::name);
-    if (row == words.sliders.end())
-        throw CliError{"the sliders are " + listed(words.sliderNames, " and ") + ", not \"" + which + "\"", 2};
+    const std::vector<PointerWord> sliders = pointerWords(true);
+    const auto row = std::ranges::find(sliders, which, &PointerWord::name);
+    if (row == sliders.end())
+        throw CliError{"the sliders are " + sliderNames(" and ") + ", not \"" + which + "\"", 2};
     const bool digits =
         !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
     const int position = digits ? std::stoi(value) : 0;
@@ -245,16 +243,15 @@ void addPointerCommands(CLI::App& app, CliContext& context)
     auto* applyCmd = pointer->add_subcommand("apply", "Give the desktop the settings config.bin holds");
     applyCmd->callback([&context] { context.run = [&context] { return applyPositions(context); }; });
 
-    const PointerWords words = pointerWords();
     auto args = std::make_shared<std::vector<std::string>>(2);
     auto* setCmd =
         pointer->add_subcommand("set", "Move a slider (1 to " + std::to_string(kSliderSteps) + ") in config.bin");
-    setCmd->add_option("SLIDER", (*args)[0], listed(words.sliderNames, " or "))->required();
+    setCmd->add_option("SLIDER", (*args)[0], sliderNames(" or "))->required();
     setCmd->add_option("N", (*args)[1], "Position 1 to " + std::to_string(kSliderSteps))->required();
     setCmd->callback(
         [&context, args] { context.run = [&context, args] { return setSlider(context, (*args)[0], (*args)[1]); }; });
 
-    for (const PointerWord& word : words.boxes) {
+    for (const PointerWord& word : pointerWords(false)) {
         auto* box = pointer->add_subcommand(word.name, std::string("Tick or untick \"") + setting(word.id).name.en +
                                                            "\" in config.bin");
         box->add_option("STATE", (*args)[1], listed(word.states, " or "))->required();

@@ -265,8 +265,11 @@ std::string settingName(SettingId id, int instance, Language language)
         return fillIn(name(language),
                       {std::to_string(instance / kDpiColourBitCount + 1),
                        kDpiColourBitNames[static_cast<std::size_t>(instance % kDpiColourBitCount)](language)});
+    // A parameter is its mode's: "Off Mode" stands for a mode outside 1 to 3, which the mouse is never sent.
     if (id == S::RgbParameter)
-        return fillIn(name(language), {rgbModeName(language, instance + 1)});
+        return fillIn(name(language), {instance >= 0 && instance < kRgbModeCount
+                                           ? modes()[static_cast<std::size_t>(instance)].textIn(language)
+                                           : uiString(language, UiString::OffMode)});
     return withNumber(name(language), instance);
 }
 
@@ -283,12 +286,6 @@ std::optional<SettingChoice> parseSettingValue(SettingId id, int instance, std::
         }
     }
     return std::nullopt;
-}
-
-const char* rgbModeName(Language language, int mode)
-{
-    return mode >= 1 && mode <= kRgbModeCount ? modes()[static_cast<std::size_t>(mode - 1)].textIn(language)
-                                              : uiString(language, UiString::OffMode);
 }
 
 } // namespace varcel

@@ -144,9 +144,6 @@ inline constexpr std::array<const char*, img::kDpiStages> kDpiStageNames{"DPI St
 
 // RGB effect modes are list row + 1.
 inline constexpr int kRgbModeCount = 3;
-// The mode's name: "Standard Mode", "Respiration Mode", "Neon Mode"; "Off Mode"
-// for a mode outside 1 to 3, which the mouse is never sent.
-const char* rgbModeName(Language language, int mode);
 
 // The four tick boxes of a DPI stage's colour bits, bits 0 to 3: the red,
 // green, blue and white parts of the mouse's DPI lamp while that stage is
