@@ -21,10 +21,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VARCEL_HOMEPAGE})
 # The package's dependencies are the libraries the programs link, as
 # dpkg-shlibdeps finds them; the Qt platform plugin is not linked but needed
-# to open a window, and libpcap, libxcb and libwayland-client are opened when
-# a capture is read and when the focus is watched.
+# to open a window, libpcap, libxcb and libwayland-client are opened when a
+# capture is read and when the focus is watched, and libudev when the mouse
+# is first looked for (GIO is GLib's package, which the programs link).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libpcap0.8, libxcb1, libwayland-client0")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libpcap0.8, libxcb1, libwayland-client0, libudev1")
 # Qt's translations give the toolkit's own buttons ("OK", "Cancel") in Chinese.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
