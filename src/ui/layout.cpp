@@ -245,30 +245,25 @@ constexpr NamedGroup kNames[] = {
     {Element::PointerSegmentFirst, kPointerSliders * kPointerSteps, "PointerSegment"},
 };
 
-// Readable names of the numbered elements, built once ("DropdownBox3",
-// "DpiBarSegment2.7", "PointerSegment3.11").
-struct NameTable {
-    std::array<std::array<char, 32>, kElementCount> text{};
-    std::array<std::size_t, kElementCount> size{};
-
-    NameTable()
-    {
-        for (const NamedGroup& g : kNames) {
-            for (int i = 0; i < g.count; ++i) {
-                std::string s(g.name);
-                if (g.first == Element::DpiBarSegmentFirst)
-                    s += std::to_string(i / kDpiBarSegments + 1) + "." + std::to_string(i % kDpiBarSegments + 1);
-                else if (g.first == Element::PointerSegmentFirst)
-                    s += std::to_string(i / kPointerSteps + 1) + "." + std::to_string(i % kPointerSteps + 1);
-                else if (g.count > 1)
-                    s += std::to_string(i + 1);
-                const int e = idx(g.first) + i;
-                s.copy(text[e].data(), text[e].size() - 1);
-                size[e] = std::min(s.size(), text[e].size() - 1);
-            }
+// Readable names of the numbered elements ("DropdownBox3", "DpiBarSegment2.7",
+// "PointerSegment3.11").
+std::array<std::string, kElementCount> elementNames()
+{
+    std::array<std::string, kElementCount> names;
+    for (const NamedGroup& g : kNames) {
+        for (int i = 0; i < g.count; ++i) {
+            std::string& s = names[static_cast<std::size_t>(idx(g.first) + i)];
+            s = g.name;
+            if (g.first == Element::DpiBarSegmentFirst)
+                s += std::to_string(i / kDpiBarSegments + 1) + "." + std::to_string(i % kDpiBarSegments + 1);
+            else if (g.first == Element::PointerSegmentFirst)
+                s += std::to_string(i / kPointerSteps + 1) + "." + std::to_string(i % kPointerSteps + 1);
+            else if (g.count > 1)
+                s += std::to_string(i + 1);
         }
     }
-};
+    return names;
+}
 
 // ---- Texts ------------------------------------------------------------------
 
@@ -516,11 +511,11 @@ Page pageOf(Element element)
 
 std::string_view name(Element element)
 {
-    static const NameTable table;
+    static const auto names = elementNames();
     const int i = idx(element);
     if (i < 0 || i >= kElementCount)
         return "None";
-    return {table.text[i].data(), table.size[i]};
+    return names[static_cast<std::size_t>(i)];
 }
 
 Element hitTest(Page page, int x, int y, int dpiRows)
