@@ -8,10 +8,4 @@ std::uint8_t dpiCode(std::uint8_t sensorType, std::uint8_t row)
     return dpiListKnown(sensorType) && row < rows.size() ? rows[row].code : 0;
 }
 
-const char* dpiValueText(std::uint8_t sensorType, std::uint8_t row)
-{
-    const auto rows = dpiRows(sensorType);
-    return row < rows.size() ? rows[row].text : "";
-}
-
 } // namespace varcel

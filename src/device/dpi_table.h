@@ -85,8 +85,4 @@ constexpr std::size_t dpiRowCount(std::uint8_t sensorType) { return dpiRows(sens
 // could set the sensor to a resolution nobody chose.
 std::uint8_t dpiCode(std::uint8_t sensorType, std::uint8_t row);
 
-// The DPI value a row stands for, as the pages and balloons show it ("800");
-// empty for a row past the list.
-const char* dpiValueText(std::uint8_t sensorType, std::uint8_t row);
-
 } // namespace varcel
