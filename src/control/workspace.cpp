@@ -18,12 +18,16 @@ namespace varcel {
 
 namespace {
 
-struct LockRelease {
+// The folder's lock for one save. A lock the caller did not hold before (the
+// window's) is let go after the save; a command's stays for the rest of the
+// command.
+struct SaveLock {
     Workspace& workspace;
-    bool keep;
-    ~LockRelease()
+    bool heldBefore;
+    Problem problem; // from Workspace::lock(), taken after heldBefore was seen
+    ~SaveLock()
     {
-        if (!keep)
+        if (!heldBefore && !problem)
             workspace.unlock();
     }
 };
@@ -201,12 +205,9 @@ Problem Workspace::takeChangedFiles(bool keepEdits)
 
 Problem Workspace::save(unsigned files)
 {
-    // A lock the caller did not hold before (the window's) is let go after
-    // this save; a command's stays for the rest of the command.
-    const bool heldBefore = m_lock != nullptr;
-    if (Problem busy = lock())
-        return busy;
-    const LockRelease release{*this, heldBefore};
+    const SaveLock saveLock{*this, m_lock != nullptr, lock()};
+    if (saveLock.problem)
+        return saveLock.problem;
     // Never over a file another program changed since it was read here
     // without the user having been asked.
     if (Problem changed = changedSinceRead(files))
@@ -272,10 +273,9 @@ ApplyReport Workspace::applyProfile(DeviceSession& session, const Profile& profi
         return report;
     report.ran = true;
     {
-        const bool heldBefore = m_lock != nullptr;
-        if ((report.saved = lock()))
+        const SaveLock saveLock{*this, m_lock != nullptr, lock()};
+        if ((report.saved = saveLock.problem))
             return report;
-        const LockRelease release{*this, heldBefore};
         if (!(report.saved = configReplaceable()) && !(report.saved = checkMacros()))
             report.saved = profileFiles(m_dataDir, profile).problem;
         if (report.saved) {
@@ -317,12 +317,9 @@ std::optional<Profile> Workspace::readProfileText(std::string_view text, Problem
 
 Problem Workspace::importProfile(const Profile& profile, const std::vector<AlsoWritten>& alsoWritten)
 {
-    // A lock the caller did not hold before (the window's) is let go after
-    // this save; a command's stays for the rest of the command.
-    const bool heldBefore = m_lock != nullptr;
-    if (Problem busy = lock())
-        return busy;
-    const LockRelease release{*this, heldBefore};
+    const SaveLock saveLock{*this, m_lock != nullptr, lock()};
+    if (saveLock.problem)
+        return saveLock.problem;
     // Every file is read first: one that cannot be read is never replaced.
     if (Problem config = configReplaceable())
         return config;
