@@ -93,13 +93,6 @@ StoredMacro MacroStore::macroOf(std::string name, const Keys& keys)
     return macro;
 }
 
-IniFile MacroStore::read() const
-{
-    if (m_held)
-        return *m_held;
-    return IniFile::read(m_path).file;
-}
-
 void MacroStore::forEachSection(const SectionVisit& visit) const
 {
     if (m_held) {

@@ -93,7 +93,6 @@ public:
     void dropHeldChanges() { m_held.reset(); }
 
 private:
-    IniFile read() const;
     FileResult change(const std::function<bool(IniFile&)>& edit) const;
     static std::vector<std::string> listOf(const IniFile& ini);
     using Keys = std::vector<std::pair<std::string, std::string>>;
