@@ -2,6 +2,27 @@
 
 namespace varcel {
 
+namespace {
+
+// The code of a row, 0 for a row the table does not have.
+template <typename Rows>
+auto codeAt(const Rows& rows, int row) -> decltype(rows[0].code)
+{
+    return row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(row)].code : 0;
+}
+
+// The first row whose text is `name`, -1 when none is.
+template <typename Rows, typename TextOf>
+int rowWhere(const Rows& rows, std::string_view name, TextOf textOf)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (name == textOf(rows[i]))
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace
+
 const std::array<KeyNameRow, 106> kKeyNameTable{{
     {"A", 0x04}, {"B", 0x05}, {"C", 0x06}, {"D", 0x07}, {"E", 0x08}, {"F", 0x09},
     {"G", 0x0A}, {"H", 0x0B}, {"I", 0x0C}, {"J", 0x0D}, {"K", 0x0E}, {"L", 0x0F},
@@ -35,10 +56,7 @@ const std::array<KeyNameRow, 106> kKeyNameTable{{
 
 std::uint8_t keyCodeOfName(std::string_view name)
 {
-    for (const KeyNameRow& row : kKeyNameTable)
-        if (name == row.name)
-            return row.code;
-    return 0;
+    return codeAt(kKeyNameTable, rowWhere(kKeyNameTable, name, [](const KeyNameRow& row) { return row.name; }));
 }
 
 const std::array<ModifierRow, 8> kModifierTable{{
@@ -48,10 +66,8 @@ const std::array<ModifierRow, 8> kModifierTable{{
 
 std::uint8_t modifierMaskOfName(std::string_view name)
 {
-    for (const ModifierRow& row : kModifierTable)
-        if (name == row.name)
-            return row.mask;
-    return 0;
+    const int index = rowWhere(kModifierTable, name, [](const ModifierRow& row) { return row.name; });
+    return index < 0 ? 0 : kModifierTable[static_cast<std::size_t>(index)].mask;
 }
 
 const std::array<MediaRow, 7> kMediaRows{{
@@ -63,27 +79,6 @@ const std::array<MediaRow, 7> kMediaRows{{
     {{"音量+", "音量+", "Vol+"}, 0xE9},
     {{"音量-", "音量-", "Vol-"}, 0xEA},
 }};
-
-namespace {
-
-// The code of a row, 0 for a row the table does not have.
-template <typename Rows>
-auto codeAt(const Rows& rows, int row) -> decltype(rows[0].code)
-{
-    return row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(row)].code : 0;
-}
-
-// The first row whose text is `name`, -1 when none is.
-template <typename Rows, typename TextOf>
-int rowWhere(const Rows& rows, std::string_view name, TextOf textOf)
-{
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (name == textOf(rows[i]))
-            return static_cast<int>(i);
-    return -1;
-}
-
-} // namespace
 
 std::uint8_t mediaCodeOfRow(int row) { return codeAt(kMediaRows, row); }
 
