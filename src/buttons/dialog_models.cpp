@@ -11,28 +11,14 @@ namespace {
 
 bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
-std::vector<std::string> mediaRows(Language language)
+// A table's texts in row order, as its list shows them.
+template <typename Rows, typename TextOf>
+std::vector<std::string> rowTexts(const Rows& rows, TextOf textOf)
 {
-    std::vector<std::string> rows;
-    for (const MediaRow& row : kMediaRows)
-        rows.emplace_back(row.text(language));
-    return rows;
-}
-
-std::vector<std::string> applicationRows(Language language)
-{
-    std::vector<std::string> rows;
-    for (const ApplicationRow& row : kApplicationRows)
-        rows.emplace_back(row.text(language));
-    return rows;
-}
-
-std::vector<std::string> fireKeyRows()
-{
-    std::vector<std::string> rows;
-    for (const FireKeyRow& row : kFireKeyRows)
-        rows.emplace_back(row.text);
-    return rows;
+    std::vector<std::string> texts;
+    for (const auto& row : rows)
+        texts.emplace_back(textOf(row));
+    return texts;
 }
 
 std::vector<std::string> firstMacros(std::vector<std::string> names)
@@ -71,10 +57,7 @@ void SingleKeyDialogModel::keyEvent(std::string_view keyName)
 
 std::vector<std::string> ComboKeyDialogModel::modifierRows()
 {
-    std::vector<std::string> rows;
-    for (const ModifierRow& row : kModifierTable)
-        rows.emplace_back(row.name);
-    return rows;
+    return rowTexts(kModifierTable, [](const ModifierRow& row) { return row.name; });
 }
 
 void ComboKeyDialogModel::keyEvent(Field focused, std::string_view keyName)
@@ -118,11 +101,17 @@ void RowChooser::choose(int row)
     m_open = false;
 }
 
-MediaDialogModel::MediaDialogModel(Language language) : RowChooser(mediaRows(language), 0) {}
+MediaDialogModel::MediaDialogModel(Language language)
+    : RowChooser(rowTexts(kMediaRows, [language](const MediaRow& row) { return row.text(language); }), 0)
+{}
 
-WindowsDialogModel::WindowsDialogModel(Language language) : RowChooser(applicationRows(language), 0) {}
+WindowsDialogModel::WindowsDialogModel(Language language)
+    : RowChooser(rowTexts(kApplicationRows, [language](const ApplicationRow& row) { return row.text(language); }), 0)
+{}
 
-FireKeyDialogModel::FireKeyDialogModel() : RowChooser(fireKeyRows(), 0) {}
+FireKeyDialogModel::FireKeyDialogModel()
+    : RowChooser(rowTexts(kFireKeyRows, [](const FireKeyRow& row) { return row.text; }), 0)
+{}
 
 std::string FireKeyDialogModel::speedFieldLeft(std::string_view text)
 {
