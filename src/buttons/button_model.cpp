@@ -37,6 +37,13 @@ constexpr Layer otherLayer(Layer layer) { return layer == Layer::A ? Layer::B : 
 
 std::uint8_t lowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
+// A parameter dialog's answer; nothing when the window gave no dialog.
+template <typename Choice>
+std::optional<Choice> ask(const std::function<std::optional<Choice>()>& dialog)
+{
+    return dialog ? dialog() : std::nullopt;
+}
+
 } // namespace
 
 const char* functionName(Language language, FunctionKind kind)
@@ -203,82 +210,75 @@ void ButtonModel::chooseFunction(std::size_t slot, int row)
 bool ButtonModel::runParameterDialog(Layer layer, std::size_t slot, FunctionKind chosen)
 {
     const std::string prefix = functionText(chosen) + "-";
+    // Stays empty when the dialog is missing or was cancelled.
+    std::optional<std::string> label;
     switch (chosen) {
-    case FunctionKind::Windows: {
-        const auto choice = dialogs.applicationKey ? dialogs.applicationKey() : std::nullopt;
-        if (!choice)
-            return false;
-        byte(layer, LayerArray::AppIndex, slot) = lowByte(choice->row);
-        byte(layer, LayerArray::AppCodeLow, slot) = applicationLowByteOfRow(choice->row);
-        byte(layer, LayerArray::AppCodeHigh, slot) = applicationHighByteOfRow(choice->row);
-        labelRef(layer, slot) = labelSafeName(choice->name);
-        return true;
+    case FunctionKind::Windows:
+        if (const auto choice = ask(dialogs.applicationKey)) {
+            byte(layer, LayerArray::AppIndex, slot) = lowByte(choice->row);
+            byte(layer, LayerArray::AppCodeLow, slot) = applicationLowByteOfRow(choice->row);
+            byte(layer, LayerArray::AppCodeHigh, slot) = applicationHighByteOfRow(choice->row);
+            label = labelSafeName(choice->name);
+        }
+        break;
+    case FunctionKind::Multimedia:
+        if (const auto choice = ask(dialogs.multimedia)) {
+            byte(layer, LayerArray::MediaIndex, slot) = lowByte(choice->row);
+            byte(layer, LayerArray::MediaCode, slot) = mediaCodeOfRow(choice->row);
+            label = prefix + labelSafeName(choice->name);
+        }
+        break;
+    case FunctionKind::FireKey:
+        if (const auto choice = ask(dialogs.fireKey)) {
+            byte(layer, LayerArray::FireIndex, slot) = lowByte(choice->row);
+            byte(layer, LayerArray::FireCode, slot) = fireKeyCodeOfRow(choice->row);
+            byte(layer, LayerArray::FireSpeed, slot) = lowByte(choice->speed);
+            byte(layer, LayerArray::FireTimes, slot) = lowByte(choice->times);
+            label = prefix + labelSafeName(choice->name);
+        }
+        break;
+    case FunctionKind::SingleKey:
+        if (const auto choice = ask(dialogs.singleKey)) {
+            byte(layer, LayerArray::SingleKey, slot) = keyCodeOfName(choice->keyName);
+            label = prefix + labelSafeName(choice->keyName);
+        }
+        break;
+    case FunctionKind::ComboKey:
+        if (const auto choice = ask(dialogs.comboKey)) {
+            const std::uint8_t mask = modifierMaskOfName(choice->modifier);
+            const std::uint8_t key1 = keyCodeOfName(choice->key1);
+            const std::uint8_t key2 = keyCodeOfName(choice->key2);
+            byte(layer, LayerArray::ComboModifiers, slot) = mask;
+            byte(layer, LayerArray::ComboKey1, slot) = key1;
+            byte(layer, LayerArray::ComboKey2, slot) = key2;
+            // Only the parts the mouse will press are named.
+            std::string parts;
+            const auto add = [&parts](bool present, const std::string& name) {
+                if (!present)
+                    return;
+                if (!parts.empty())
+                    parts += "+";
+                parts += labelSafeName(name);
+            };
+            add(mask != 0, choice->modifier);
+            add(key1 != 0, choice->key1);
+            add(key2 != 0, choice->key2);
+            label = prefix + parts;
+        }
+        break;
+    case FunctionKind::MacroKey:
+        if (const auto choice = ask(dialogs.macroKey)) {
+            byte(layer, LayerArray::MacroNumber, slot) = lowByte(choice->macroNumber);
+            byte(layer, LayerArray::MacroRepeat, slot) = lowByte(choice->repeatMode - 1);
+            label = prefix + labelSafeName(choice->macroName);
+        }
+        break;
+    default: break;
     }
-    case FunctionKind::Multimedia: {
-        const auto choice = dialogs.multimedia ? dialogs.multimedia() : std::nullopt;
-        if (!choice)
-            return false;
-        byte(layer, LayerArray::MediaIndex, slot) = lowByte(choice->row);
-        byte(layer, LayerArray::MediaCode, slot) = mediaCodeOfRow(choice->row);
-        labelRef(layer, slot) = prefix + labelSafeName(choice->name);
-        return true;
-    }
-    case FunctionKind::FireKey: {
-        const auto choice = dialogs.fireKey ? dialogs.fireKey() : std::nullopt;
-        if (!choice)
-            return false;
-        byte(layer, LayerArray::FireIndex, slot) = lowByte(choice->row);
-        byte(layer, LayerArray::FireCode, slot) = fireKeyCodeOfRow(choice->row);
-        byte(layer, LayerArray::FireSpeed, slot) = lowByte(choice->speed);
-        byte(layer, LayerArray::FireTimes, slot) = lowByte(choice->times);
-        labelRef(layer, slot) = prefix + labelSafeName(choice->name);
-        return true;
-    }
-    case FunctionKind::SingleKey: {
-        const auto choice = dialogs.singleKey ? dialogs.singleKey() : std::nullopt;
-        if (!choice)
-            return false;
-        byte(layer, LayerArray::SingleKey, slot) = keyCodeOfName(choice->keyName);
-        labelRef(layer, slot) = prefix + labelSafeName(choice->keyName);
-        return true;
-    }
-    case FunctionKind::ComboKey: {
-        const auto choice = dialogs.comboKey ? dialogs.comboKey() : std::nullopt;
-        if (!choice)
-            return false;
-        const std::uint8_t mask = modifierMaskOfName(choice->modifier);
-        const std::uint8_t key1 = keyCodeOfName(choice->key1);
-        const std::uint8_t key2 = keyCodeOfName(choice->key2);
-        byte(layer, LayerArray::ComboModifiers, slot) = mask;
-        byte(layer, LayerArray::ComboKey1, slot) = key1;
-        byte(layer, LayerArray::ComboKey2, slot) = key2;
-        // Only the parts the mouse will press are named.
-        std::string parts;
-        const auto add = [&parts](bool present, const std::string& name) {
-            if (!present)
-                return;
-            if (!parts.empty())
-                parts += "+";
-            parts += labelSafeName(name);
-        };
-        add(mask != 0, choice->modifier);
-        add(key1 != 0, choice->key1);
-        add(key2 != 0, choice->key2);
-        labelRef(layer, slot) = prefix + parts;
-        return true;
-    }
-    case FunctionKind::MacroKey: {
-        const auto choice = dialogs.macroKey ? dialogs.macroKey() : std::nullopt;
-        if (!choice)
-            return false;
-        byte(layer, LayerArray::MacroNumber, slot) = lowByte(choice->macroNumber);
-        byte(layer, LayerArray::MacroRepeat, slot) = lowByte(choice->repeatMode - 1);
-        labelRef(layer, slot) = prefix + labelSafeName(choice->macroName);
-        return true;
-    }
-    default:
+    if (!label)
         return false;
-    }
+    labelRef(layer, slot) = *label;
+    return true;
 }
 
 void ButtonModel::chooseDpiOption(int row)
@@ -304,8 +304,7 @@ void ButtonModel::restoreDefaults()
     for (const Layer layer : {Layer::A, Layer::B}) {
         for (std::size_t slot = 0; slot < kDefaultKinds.size(); ++slot) {
             byte(layer, LayerArray::Kind, slot) = static_cast<std::uint8_t>(kDefaultKinds[slot]);
-            labelRef(layer, slot) = slot == kDefaultDpiSlot ? std::string(text::kDpiLoop)
-                                                            : functionText(kDefaultKinds[slot]);
+            labelRef(layer, slot) = defaultLabel(slot);
         }
         m_image[img::dpiSwitch(layer, kDefaultDpiSlot)] = kDpiLoopOption;
     }
@@ -316,8 +315,12 @@ void ButtonModel::setFirstRunLabels()
     // Slots 0 to 7; slots 8 to 11 keep what str.ini gave them.
     for (const Layer layer : {Layer::A, Layer::B})
         for (std::size_t slot = 0; slot < kSentButtonSlots; ++slot)
-            labelRef(layer, slot) = slot == kDefaultDpiSlot ? std::string(text::kDpiLoop)
-                                                            : functionText(kDefaultKinds[slot]);
+            labelRef(layer, slot) = defaultLabel(slot);
+}
+
+std::string ButtonModel::defaultLabel(std::size_t slot) const
+{
+    return slot == kDefaultDpiSlot ? std::string(text::kDpiLoop) : functionText(kDefaultKinds[slot]);
 }
 
 } // namespace varcel

@@ -128,6 +128,8 @@ private:
     // and sets the label. Returns whether it was confirmed.
     bool runParameterDialog(Layer layer, std::size_t slot, FunctionKind kind);
     std::string functionText(FunctionKind kind) const { return functionName(m_language, kind); }
+    // The label of slots 0 to 8 in the mouse's own settings.
+    std::string defaultLabel(std::size_t slot) const;
 
     ConfigImage& m_image;
     ButtonLabels& m_labels;
