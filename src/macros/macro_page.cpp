@@ -59,7 +59,7 @@ MacroPage::MacroPage(const MacroStore& store, ConfigImage& image, Language langu
 {
 }
 
-void MacroPage::report(const char* text, const char* caption) const
+void MacroPage::report(const std::string& text, const char* caption) const
 {
     m_reporter.messageBox(text, caption);
 }
@@ -184,10 +184,8 @@ bool MacroPage::confirm()
     // cut-off copy (a press without its release) with no word to the user.
     const MacroFit fit = measureMacro(m_events);
     if (!fit.fits()) {
-        report(text::fillIn(text::kMacroTooLong(m_language),
-                            {std::to_string(fit.eventsThatFit), std::to_string(fit.events)})
-                   .c_str(),
-               text::kWarning);
+        const std::string fitted = std::to_string(fit.eventsThatFit);
+        report(text::fillIn(text::kMacroTooLong(m_language), {fitted, std::to_string(fit.events)}), text::kWarning);
         return false;
     }
     const std::string& name = m_macros[static_cast<std::size_t>(m_selectedMacro)];
@@ -203,11 +201,10 @@ bool MacroPage::confirm()
     if (const std::size_t block = selectedBlock(); block != 0 && !m_events.empty() && loopCount(m_image, block) == 0)
         setLoopText(m_loop);
     if (!outcome.ignored.empty())
-        report(text::fillIn(text::kMacrosIgnored(m_language), {joined(outcome.ignored)}).c_str(), text::kWarning);
+        report(text::fillIn(text::kMacrosIgnored(m_language), {joined(outcome.ignored)}), text::kWarning);
     for (const EncodeOutcome::Cut& cut : outcome.cut)
         report(text::fillIn(text::kMacroCut(m_language),
-                            {cut.name, std::to_string(cut.written), std::to_string(cut.events)})
-                   .c_str(),
+                            {cut.name, std::to_string(cut.written), std::to_string(cut.events)}),
                text::kWarning);
     return true;
 }

@@ -104,7 +104,7 @@ public:
     void appendEntry(std::string entry);
 
 private:
-    void report(const char* text, const char* caption) const;
+    void report(const std::string& text, const char* caption) const;
 
     const MacroStore& m_store;
     ConfigImage& m_image;
