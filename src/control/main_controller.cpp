@@ -10,6 +10,24 @@
 
 namespace varcel {
 
+namespace {
+
+// The window may leave any of the controller's news unheard.
+void notify(const std::function<void()>& listener)
+{
+    if (listener)
+        listener();
+}
+
+Balloon profileBalloon(const LangText& text, const std::string& name, Language language, bool warning = false)
+{
+    std::string words = text(language);
+    words.replace(words.find("%s"), 2, name);
+    return {words, warning ? "Warning" : "Info", 5000};
+}
+
+} // namespace
+
 MainController::MainController(std::filesystem::path dataDir, HidBackend& backend, Reporter& reporter,
                                StatusSink& status, MainWindowView& view, Language language)
     : m_dataDir(std::move(dataDir)), m_reporter(reporter), m_view(view), m_language(language),
@@ -142,8 +160,7 @@ bool MainController::applyToMouse(const Profile* profile, const Workspace::Impor
     if (m_pointer)
         m_pointer->apply();
     tellFileProblem(report.saved);
-    if (onFilesChanged)
-        onFilesChanged();
+    notify(onFilesChanged);
     if (!report.device.ok())
         m_reporter.messageBox(std::string(text::kApplyDidNotReachMouse(m_language)) + "\n\n" +
                                   deviceProblemsText(report.device, m_language),
@@ -157,15 +174,13 @@ void MainController::ok()
     // the user can apply again.
     if (applyToMouse())
         hideWindow();
-    if (onEditsSettled)
-        onEditsSettled();
+    notify(onEditsSettled);
 }
 
 void MainController::apply()
 {
     applyToMouse();
-    if (onEditsSettled)
-        onEditsSettled();
+    notify(onEditsSettled);
 }
 
 void MainController::cancel()
@@ -173,8 +188,7 @@ void MainController::cancel()
     m_workspace.config().copySnapshotToWorking();
     m_rebuildPending = true;
     hideWindow();
-    if (onEditsSettled)
-        onEditsSettled();
+    notify(onEditsSettled);
 }
 
 void MainController::trayActivated()
@@ -269,24 +283,12 @@ void MainController::filesChanged()
     }
     if (m_page != Page::None)
         rebuildPage(keep);
-    if (onFilesChanged)
-        onFilesChanged();
+    notify(onFilesChanged);
 }
 
 void MainController::hotplug(const std::vector<HotplugEvent>& events) { m_session.handleHotplug(events); }
 
 void MainController::exit() { m_session.stop(); }
-
-namespace {
-
-Balloon profileBalloon(const LangText& text, const std::string& name, Language language, bool warning = false)
-{
-    std::string words = text(language);
-    words.replace(words.find("%s"), 2, name);
-    return {words, warning ? "Warning" : "Info", 5000};
-}
-
-} // namespace
 
 std::vector<MainController::ProfileEntry> MainController::profileMenu() const
 {
@@ -314,7 +316,7 @@ MainController::ProfileSwitch MainController::switchProfile(const std::string& n
     Problem problem;
     const std::optional<Profile> profile = library.read(m_workspace, name, problem);
     if (!profile) {
-        m_view.showBalloon({failureText(*problem, m_language), "Warning", 5000});
+        warn(failureText(*problem, m_language));
         return ProfileSwitch::Unread;
     }
     // The marker goes with the files: a kill never leaves it naming another profile.
@@ -323,8 +325,7 @@ MainController::ProfileSwitch MainController::switchProfile(const std::string& n
     });
     if (m_page != Page::None)
         rebuildPage();
-    if (onFilesChanged)
-        onFilesChanged();
+    notify(onFilesChanged);
     if (!sent)
         return ProfileSwitch::Failed;
     m_view.showBalloon(profileBalloon(text::kSwitchedToProfile, name, m_language));
@@ -338,15 +339,14 @@ bool MainController::saveNewProfile(const std::string& name)
     ProfileLibrary library(m_dataDir);
     std::vector<std::string> replaced;
     if (const Problem problem = library.save(m_workspace, name, true, &replaced)) {
-        m_view.showBalloon({failureText(*problem, m_language), "Warning", 5000});
+        warn(failureText(*problem, m_language));
         return false;
     }
     Balloon saved = profileBalloon(text::kProfileSaved, name, m_language, !replaced.empty());
     if (!replaced.empty())
         saved.text += std::string("\n") + text::kTextsNotUtf8Replaced(m_language);
     m_view.showBalloon(saved);
-    if (onFilesChanged)
-        onFilesChanged();
+    notify(onFilesChanged);
     return true;
 }
 
