@@ -6,8 +6,6 @@
 #include "platform/folder_lock.h"
 #include "platform/ini_file.h"
 
-#include <cstring>
-
 #include <cstdlib>
 
 namespace varcel {
