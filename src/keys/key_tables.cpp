@@ -105,11 +105,9 @@ std::uint8_t applicationLowByteOfRow(int row)
 
 std::uint8_t applicationHighByteOfRow(int row)
 {
-    if (row >= 0 && row <= 3)
-        return 1;
-    if (row >= 4 && row <= 10)
-        return 2;
-    return 0;
+    if (row < 0 || row >= static_cast<int>(kApplicationRows.size()))
+        return 0;
+    return row <= 3 ? 1 : 2;
 }
 
 const std::array<FireKeyRow, 61> kFireKeyRows{{
