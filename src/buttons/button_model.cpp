@@ -195,14 +195,12 @@ void ButtonModel::chooseFunction(std::size_t slot, int row)
         labelRef(layer, slot) = functionText(chosen);
     }
 
+    byte(layer, LayerArray::Kind, slot) = static_cast<std::uint8_t>(row);
     if (wasShift) {
         // Leaving Shift must not strand the other layer on a Shift button
         // the mouse can no longer leave.
-        byte(layer, LayerArray::Kind, slot) = static_cast<std::uint8_t>(row);
         byte(other, LayerArray::Kind, slot) = static_cast<std::uint8_t>(row);
         labelRef(other, slot) = labelRef(layer, slot);
-    } else {
-        byte(layer, LayerArray::Kind, slot) = static_cast<std::uint8_t>(row);
     }
     closeLists();
 }
