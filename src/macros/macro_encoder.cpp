@@ -80,12 +80,11 @@ int encodeMacroBlock(std::span<std::uint8_t, kMacroBlockSize> block, const std::
         if (at + sizeOf(event) > kMacroBlockSize)
             break;
         const std::uint8_t flag = event.release ? kReleaseFlag : std::uint8_t{0};
+        block[at + 1] = event.code;
         if (event.pause <= kLongestShortPause) {
             block[at] = static_cast<std::uint8_t>(flag | (event.pause / kShortPauseUnit));
-            block[at + 1] = event.code;
         } else {
             block[at] = static_cast<std::uint8_t>(flag | (event.pause % kLongPauseUnit));
-            block[at + 1] = event.code;
             block[at + 2] = static_cast<std::uint8_t>(event.pause / kLongPauseUnit);
             block[at + 3] = kLongPauseMarkerCode;
         }
