@@ -29,9 +29,17 @@ std::vector<std::string> firstMacros(std::vector<std::string> names)
     return names;
 }
 
-// A number field's value: digits only reach it, so the leading integer is
-// the whole text; an empty field reads as 0.
-int fieldValue(std::string_view text) { return leadingInteger(text); }
+// A number field's text as it stays, its value kept in `value`: digits only
+// reach the field, so the leading integer is the whole text, and an empty
+// field reads as 0. A value outside lowest..highest becomes `fallback`.
+std::string checkedField(std::string_view text, int lowest, int highest, int fallback, int& value)
+{
+    value = leadingInteger(text);
+    if (value >= lowest && value <= highest)
+        return std::string(text);
+    value = fallback;
+    return std::to_string(fallback);
+}
 
 } // namespace
 
@@ -115,24 +123,12 @@ FireKeyDialogModel::FireKeyDialogModel()
 
 std::string FireKeyDialogModel::speedFieldLeft(std::string_view text)
 {
-    const int value = fieldValue(text);
-    if (value < kFastest || value > kSlowest) {
-        m_speed = kFastest;
-        return std::to_string(kFastest);
-    }
-    m_speed = value;
-    return std::string(text);
+    return checkedField(text, kFastest, kSlowest, kFastest, m_speed);
 }
 
 std::string FireKeyDialogModel::timesFieldChanged(std::string_view text)
 {
-    const int value = fieldValue(text);
-    if (value < 0 || value > kMostTimes) {
-        m_times = kInitialTimes;
-        return std::to_string(kInitialTimes);
-    }
-    m_times = value;
-    return std::string(text);
+    return checkedField(text, 0, kMostTimes, kInitialTimes, m_times);
 }
 
 MacroKeyDialogModel::MacroKeyDialogModel(std::vector<std::string> macroNames)
